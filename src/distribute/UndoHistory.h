@@ -1,0 +1,50 @@
+#pragma once
+#include <QString>
+#include <array>
+#include <cstdint>
+
+// One transfer that can be put back. Kind 0..2: the renaming rule whose counter it
+// advanced; kind 3: sent to the delete folder under its own name.
+struct UndoEntry {
+    QString From;
+    QString To;
+    int16_t Kind = 0;
+    bool isEmpty() const { return From.isEmpty(); }
+};
+
+// Ten entries, index 0 the newest. The arrays UndoFrom/UndoTo/UndoKind of the
+// original design are the three fields of each entry.
+class UndoHistory {
+public:
+    static constexpr int Size = 10;
+
+    const UndoEntry& at(int i) const { return m_entries[static_cast<size_t>(i)]; }
+    UndoEntry& at(int i) { return m_entries[static_cast<size_t>(i)]; }
+    const UndoEntry& newest() const { return m_entries[0]; }
+    UndoEntry& newest() { return m_entries[0]; }
+
+    // Moves 8..0 to 9..1 (the oldest falls out); the caller then writes entry 0.
+    // Returns the entry that fell out so a failed transfer can put it back.
+    UndoEntry shiftDown()
+    {
+        UndoEntry dropped = m_entries[Size - 1];
+        for (int i = Size - 1; i >= 1; --i)
+            m_entries[static_cast<size_t>(i)] = m_entries[static_cast<size_t>(i - 1)];
+        m_entries[0] = UndoEntry {};
+        return dropped;
+    }
+
+    // Reverses shiftDown: 1..9 move to 0..8 and entry 9 becomes `last`.
+    void shiftUp(const UndoEntry& last = UndoEntry {})
+    {
+        for (int i = 0; i < Size - 1; ++i)
+            m_entries[static_cast<size_t>(i)] = m_entries[static_cast<size_t>(i + 1)];
+        m_entries[Size - 1] = last;
+    }
+
+    // The enabling rule of the undo commands.
+    bool canUndo() const { return !m_entries[0].isEmpty(); }
+
+private:
+    std::array<UndoEntry, Size> m_entries;
+};

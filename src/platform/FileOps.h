@@ -1,0 +1,45 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+
+// File system operations the program needs, each safe against a missing folder,
+// a full disk and an existing name. Failures carry a Japanese reason for messages.
+namespace FileOps {
+
+struct Result {
+    bool ok = true;
+    QString error; // Japanese, empty when ok
+    explicit operator bool() const { return ok; }
+    static Result success() { return {}; }
+    static Result failure(const QString& why) { return { false, why }; }
+};
+
+QString separator(); // "/" here, "\" on Windows
+QString rootPath(); // "/" here, "c:\" on Windows
+
+// folder + separator + name, without doubling a separator the folder already ends with.
+QString joinPath(const QString& folder, const QString& name);
+
+bool fileExists(const QString& path); // a plain file
+bool folderExists(const QString& path);
+bool entryExists(const QString& path); // file or folder
+qint64 fileLength(const QString& path); // -1 when missing
+QDateTime lastModified(const QString& path);
+
+// The counterpart of clearing read-only: gives the owner write permission.
+Result setNormalAttributes(const QString& path);
+
+// Copies `from` to `to`. Never replaces an existing `to`; the copy is created
+// exclusively, checked for the source's length, keeps the modification time, and
+// is removed again when anything fails part way (a full disk, say).
+Result copyFile(const QString& from, const QString& to);
+
+Result deleteFile(const QString& path);
+
+// Creates the folder and every missing parent; true when it exists afterwards.
+bool makeSureDirectoryPathExists(const QString& path);
+
+// A Japanese description of the last system error (errno), for messages.
+QString describeSystemError(int err);
+
+}
