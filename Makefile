@@ -13,7 +13,7 @@ CMAKE_FLAGS ?=
 
 PACKAGES = build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
            libpng-dev zlib1g-dev fonts-ipafont-gothic xvfb xauth xdotool x11-xserver-utils \
-           clang libclang-rt-14-dev imagemagick
+           clang libclang-rt-14-dev imagemagick ccache
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -53,6 +53,14 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 	    LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	    ctest --output-on-failure -j $(JOBS) -E '^e2e_'
+
+bench: deps
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DLUMO_TESTS=OFF -DLUMO_BENCH=ON $(CMAKE_FLAGS)
+	cmake --build build-bench -j $(JOBS)
+	bash bench/run.sh build-bench
+
+fuzz: deps
+	bash fuzz/run.sh $(FUZZ_SECONDS)
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
