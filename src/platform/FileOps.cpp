@@ -1,0 +1,188 @@
+#include "platform/FileOps.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+
+namespace FileOps {
+
+QString separator() { return QString(QDir::separator()); }
+
+QString rootPath()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("c:\\");
+#else
+    return QStringLiteral("/");
+#endif
+}
+
+QString joinPath(const QString& folder, const QString& name)
+{
+    if (folder.endsWith(separator()))
+        return folder + name;
+    return folder + separator() + name;
+}
+
+bool fileExists(const QString& path)
+{
+    const QFileInfo fi(path);
+    return fi.exists() && fi.isFile();
+}
+
+bool folderExists(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    const QFileInfo fi(path);
+    return fi.exists() && fi.isDir();
+}
+
+bool entryExists(const QString& path) { return !path.isEmpty() && QFileInfo::exists(path); }
+
+qint64 fileLength(const QString& path)
+{
+    const QFileInfo fi(path);
+    return fi.isFile() ? fi.size() : -1;
+}
+
+QDateTime lastModified(const QString& path) { return QFileInfo(path).lastModified(); }
+
+QString describeSystemError(int err)
+{
+    switch (err) {
+    case ENOENT:
+        return QStringLiteral("ファイルまたはフォルダが見つかりません。");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("アクセスが拒否されました。");
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return QStringLiteral("ディスクの空き容量が足りません。");
+    case EEXIST:
+        return QStringLiteral("同じ名前のファイルが既にあります。");
+    case EROFS:
+        return QStringLiteral("書き込みのできないドライブです。");
+    case EBUSY:
+#ifdef ETXTBSY
+    case ETXTBSY:
+#endif
+        return QStringLiteral("ファイルが使用中です。");
+    case ENAMETOOLONG:
+        return QStringLiteral("ファイル名が長すぎます。");
+    case EISDIR:
+        return QStringLiteral("同じ名前のフォルダがあります。");
+    case EIO:
+        return QStringLiteral("読み書きのエラーが起きました。");
+    default:
+        return QStringLiteral("ファイルの操作に失敗しました（%1）。").arg(QString::fromLocal8Bit(std::strerror(err)));
+    }
+}
+
+Result setNormalAttributes(const QString& path)
+{
+    QFile f(path);
+    if (!f.exists())
+        return Result::failure(describeSystemError(ENOENT));
+    const auto perms = f.permissions();
+    if (perms & QFileDevice::WriteOwner)
+        return Result::success();
+    if (!f.setPermissions(perms | QFileDevice::WriteOwner))
+        return Result::failure(describeSystemError(errno ? errno : EACCES));
+    return Result::success();
+}
+
+// errno of the last failing call, or a fallback when the library did not leave one.
+static int lastErrno(int fallback)
+{
+    const int e = errno;
+    return e ? e : fallback;
+}
+
+Result copyFile(const QString& from, const QString& to)
+{
+    const QFileInfo src(from);
+    if (!src.exists() || !src.isFile())
+        return Result::failure(describeSystemError(ENOENT));
+    if (QFileInfo::exists(to))
+        return Result::failure(describeSystemError(EEXIST));
+    const QFileInfo destInfo(to);
+    if (!QFileInfo(destInfo.absolutePath()).isDir())
+        return Result::failure(QStringLiteral("コピー先のフォルダが見つかりません。"));
+
+    QFile in(from);
+    errno = 0;
+    if (!in.open(QIODevice::ReadOnly))
+        return Result::failure(describeSystemError(lastErrno(EACCES)));
+
+    QFile out(to);
+    errno = 0;
+    // NewOnly: created exclusively, so a file that appeared meanwhile is never replaced.
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return Result::failure(describeSystemError(lastErrno(QFileInfo::exists(to) ? EEXIST : EACCES)));
+
+    auto abandon = [&](int err) {
+        out.close();
+        out.remove();
+        return Result::failure(describeSystemError(err));
+    };
+
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    qint64 copied = 0;
+    for (;;) {
+        errno = 0;
+        const qint64 n = in.read(buffer.data(), buffer.size());
+        if (n < 0)
+            return abandon(lastErrno(EIO));
+        if (n == 0)
+            break;
+        qint64 written = 0;
+        while (written < n) {
+            errno = 0;
+            const qint64 w = out.write(buffer.constData() + written, n - written);
+            if (w <= 0)
+                return abandon(lastErrno(ENOSPC));
+            written += w;
+        }
+        copied += n;
+    }
+    errno = 0;
+    if (!out.flush())
+        return abandon(lastErrno(ENOSPC));
+    if (copied != src.size() || out.size() != copied)
+        return abandon(EIO);
+    out.setFileTime(src.lastModified(), QFileDevice::FileModificationTime);
+    out.setPermissions(src.permissions() | QFileDevice::WriteOwner);
+    out.close();
+    if (out.error() != QFileDevice::NoError)
+        return abandon(lastErrno(ENOSPC));
+    if (QFileInfo(to).size() != copied) {
+        QFile::remove(to);
+        return Result::failure(describeSystemError(EIO));
+    }
+    return Result::success();
+}
+
+Result deleteFile(const QString& path)
+{
+    QFile f(path);
+    if (!QFileInfo(path).isFile())
+        return Result::failure(describeSystemError(ENOENT));
+    errno = 0;
+    if (!f.remove())
+        return Result::failure(describeSystemError(lastErrno(EACCES)));
+    return Result::success();
+}
+
+bool makeSureDirectoryPathExists(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    QDir dir;
+    return dir.mkpath(path) && QFileInfo(path).isDir();
+}
+
+}
