@@ -12,7 +12,7 @@ FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 
 PACKAGES = build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
-           libpng-dev zlib1g-dev fonts-ipafont-gothic xvfb xauth xdotool x11-xserver-utils \
+           libpng-dev zlib1g-dev libx11-dev fonts-ipafont-gothic xvfb xauth xdotool x11-xserver-utils \
            clang libclang-rt-14-dev imagemagick ccache
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

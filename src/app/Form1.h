@@ -1,0 +1,167 @@
+#pragma once
+#include "app/Module1.h"
+#include "platform/Twips.h"
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QVector>
+#include <cstdint>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QToolBar;
+class DriveList;
+class DirList;
+class FileList;
+class StatusBar;
+class BoardArea;
+class TargetLabel;
+class ThumbSlot;
+class CopyModeLabel;
+class PNGLoader;
+
+// The main window: the folder-selection screen and the sorting board are two sets of
+// controls on it, only one set visible. Handlers are grouped by the folder that owns
+// them: app/ (start-up, folder screen, commands), board/, distribute/, dialogs/,
+// viewer/ and about/ each implement theirs in a Form1_*.cpp of their own.
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Form1(Module1& m, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // False when the start-up found a short settings file: it has been deleted and
+    // the program must end without showing a window.
+    bool startedUp() const { return m_startedUp; }
+
+    Module1& module() { return m; }
+    const TwipsPerPixel& tpp() const { return m_tpp; }
+    const PNGLoader& pngLoader() const { return *m_png; }
+
+    // ---- controls other windows reach, as the original forms did
+    DriveList* Drive1 = nullptr;
+    DirList* Dir1 = nullptr;
+    FileList* File1 = nullptr;
+    QPushButton* Command1 = nullptr; // "実行"
+    QPushButton* Command2 = nullptr; // "終了"
+    StatusBar* StatusBar1 = nullptr;
+    CopyModeLabel* Label2 = nullptr; // "コピーモード"
+    QTimer* Timer1 = nullptr; // copy-mode blink
+    QToolBar* Toolbar1 = nullptr;
+    QVector<QAction*> ToolbarButtons; // index 1..4 used; 0 unused, 3 the separator
+    BoardArea* Picture1 = nullptr;
+    QVector<TargetLabel*> Label1; // 0..9, element 0 always exists
+    QVector<ThumbSlot*> Image1; // element 0 always exists
+    QWidget* client() const { return m_client; }
+
+    QMenu* mnuOpt1 = nullptr;
+    QAction* mnuOpt2 = nullptr;
+    QAction* mnuOpt3 = nullptr;
+    QMenu* mnuHelp1 = nullptr;
+    QAction* mnuHelp2 = nullptr;
+    QAction* mnuHelp3 = nullptr;
+    QMenu* mnuReLoad = nullptr;
+    QAction* mnuRL = nullptr;
+    QAction* mnuDL = nullptr;
+    QAction* mnuUnd = nullptr;
+    QAction* mnuViewer = nullptr;
+    QAction* mnuDel1 = nullptr;
+
+    // ---- board members
+    int16_t LoadSlot = 0;
+    QString LoadPath;
+    int32_t ThumbTwips = 0;
+    int16_t BoardEnd = 0;
+    int16_t ExtendCount = 0;
+    int32_t DragIndex = 0;
+    float DragOffsetX = 0;
+    float DragOffsetY = 0;
+    QString LabelBackColor;
+
+    // ---- other windows (created on demand, gone when closed)
+    // Held untyped so this header needs none of theirs; qobject_cast where needed.
+    QPointer<QWidget> dialog1;
+    QPointer<QWidget> dialog2;
+    QPointer<QWidget> form3;
+    QPointer<QWidget> form4;
+    QPointer<QWidget> about;
+
+    // The client area's inner size in twips.
+    double innerWidthTwips() const;
+    double innerHeightTwips() const;
+    bool onBoard() const; // the sorting board is the screen shown
+
+    // ---- app/: start-up, shut-down, folder screen
+    void Form_Load();
+    void Form_QueryUnload();
+    void Drive1_Change();
+    void Dir1_Change();
+    void File1_Click();
+    void File1_DblClick();
+    void Command2_Click();
+    void Timer1_Timer();
+    // The blink timer's interval; 0 stops it, as an interval of 0 did on the original timer.
+    void setBlinkInterval(int ms);
+
+    // ---- app/: main commands
+    void mnuHelp3_Click();
+    void OpenHelp();
+    void mnuViewer_Click();
+    void mnuUnd_Click();
+    void Toolbar1_ButtonClick(int index);
+    void ReturnToFolderScreen(); // toolbar button 1
+    void ApplyUndoEnabling(); // the enabling rule of the undo commands
+
+    // ---- board/
+    void Command1_Click(); // builds the board
+    void FillPage(int limit, bool fromBuild);
+    void LoadThumbnail();
+    void mnuRL_Click();
+    void mnuDL_Click();
+    void Image1_MouseDown(int index, int button, int shift, float x, float y);
+    void Picture1_MouseDown(int button, int shift, float x, float y);
+    void OpenOnePointViewer(int index);
+
+    // ---- distribute/
+    void Label1_DragDrop(int k, float x, float y);
+    void Label1_DragOver(int k, int state);
+    void Picture1_DragDrop(float x, float y);
+    void Image1_DragDrop(int index, float x, float y);
+    void Label2_DragDrop(float x, float y);
+    void UndoLast();
+    void mnuDel1_Click();
+
+    // ---- dialogs/
+    void mnuOpt2_Click();
+    void mnuOpt3_Click();
+
+    // ---- viewer/: shows Form4 (not modal) for the position the opener set
+    void ShowViewer();
+    void OnViewerClosed(); // called by the viewer's close handling
+
+    // ---- about/
+    void mnuHelp2_Click();
+    void ShowUsageWindow();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void buildFolderScreen();
+    void buildMenus();
+    void buildToolbar();
+    void buildBoardControls(); // board/
+    void layoutChrome();
+    void showFolderScreen(bool on);
+
+    Module1& m;
+    TwipsPerPixel m_tpp;
+    PNGLoader* m_png = nullptr;
+    QWidget* m_client = nullptr;
+    bool m_startedUp = true;
+    bool m_shutDown = false;
+};

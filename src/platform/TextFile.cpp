@@ -1,0 +1,44 @@
+#include "platform/TextFile.h"
+#include "platform/FileOps.h"
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <cerrno>
+
+namespace TextFile {
+
+bool read(const QString& path, QString* text)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return false;
+    QStringDecoder decode(QStringConverter::System);
+    *text = decode(bytes);
+    return true;
+}
+
+bool write(const QString& path, const QString& text, QString* error)
+{
+    QSaveFile f(path);
+    errno = 0;
+    if (!f.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = FileOps::describeSystemError(errno ? errno : EACCES);
+        return false;
+    }
+    QStringEncoder encode(QStringConverter::System);
+    const QByteArray bytes = encode(text);
+    errno = 0;
+    if (f.write(bytes) != bytes.size() || !f.commit()) {
+        if (error)
+            *error = FileOps::describeSystemError(errno ? errno : ENOSPC);
+        return false;
+    }
+    return true;
+}
+
+}
