@@ -1,6 +1,7 @@
 #pragma once
 #include "app/Module1.h"
 #include "platform/Twips.h"
+#include <QColor>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
@@ -124,6 +125,10 @@ public:
     void Image1_MouseDown(int index, int button, int shift, float x, float y);
     void Picture1_MouseDown(int button, int shift, float x, float y);
     void OpenOnePointViewer(int index);
+    void UnloadSlots(); // destroys every slot above 0
+    ThumbSlot* slotAt(int i) const; // null when slot i is not loaded
+    QString sourcePath(int i) const; // Dir1's folder joined with list entry i
+    QColor labelBackColor() const; // LabelBackColor as a colour
 
     // ---- distribute/
     void Label1_DragDrop(int k, float x, float y);
@@ -155,6 +160,9 @@ private:
     void buildMenus();
     void buildToolbar();
     void buildBoardControls(); // board/
+    ThumbSlot* createSlot(int i);
+    void placeCopyModeLabel(bool onTheBoard);
+    void layoutClientNow();
     void layoutChrome();
     void showFolderScreen(bool on);
 

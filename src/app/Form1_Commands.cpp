@@ -143,10 +143,8 @@ void Form1::ReturnToFolderScreen()
         delete Label1[k];
         Label1[k] = nullptr;
     }
-    for (int i = 1; i < Image1.size() && i <= BoardEnd; ++i) {
-        delete Image1[i];
-        Image1[i] = nullptr;
-    }
+    UnloadSlots();
+    placeCopyModeLabel(false);
     ExtendCount = 0;
     BoardEnd = m.ThumbCount;
     File1->refresh();

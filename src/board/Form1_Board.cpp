@@ -1,6 +1,31 @@
 #include "app/Form1.h"
+#include "app/SettingsStore.h"
+#include "board/BoardGeometry.h"
 #include "board/BoardWidgets.h"
+#include "board/ThumbnailDecoder.h"
+#include "platform/FileOps.h"
+#include "platform/FolderControls.h"
+#include "platform/Numeric.h"
+#include "platform/StatusBar.h"
+#include <QCoreApplication>
 #include <QFont>
+#include <QLayout>
+#include <QMenu>
+#include <QToolBar>
+
+namespace {
+
+const QString kSlotTip = QStringLiteral("右クリックでワンポイントViewerを起動します。");
+const QString kTargetTip = QStringLiteral("サムネイルをここへドラッグドロップする事でファイルを移動します。");
+
+// LabelBackColor holds the colour as decimal text, red in the low byte.
+QColor colorFromDecimal(const QString& text)
+{
+    const auto v = static_cast<uint32_t>(text.toLongLong());
+    return QColor(int(v & 0xff), int((v >> 8) & 0xff), int((v >> 16) & 0xff));
+}
+
+}
 
 void Form1::buildBoardControls()
 {
@@ -19,15 +44,244 @@ void Form1::buildBoardControls()
     f.setBold(true);
     Label2->setFont(f);
     Label2->setStyleSheet(QStringLiteral("color: rgb(255,0,0);"));
-    placeTwips(Label2, 120, 720, 255, 255, m_tpp);
+    placeCopyModeLabel(false);
     Label2->hide();
 }
 
-void Form1::Command1_Click() { }
-void Form1::FillPage(int, bool) { }
-void Form1::LoadThumbnail() { }
-void Form1::mnuRL_Click() { }
-void Form1::mnuDL_Click() { }
-void Form1::Image1_MouseDown(int, int, int, float, float) { }
-void Form1::Picture1_MouseDown(int, int, float, float) { }
-void Form1::OpenOnePointViewer(int) { }
+QColor Form1::labelBackColor() const { return colorFromDecimal(LabelBackColor); }
+
+QString Form1::sourcePath(int i) const { return FileOps::joinPath(Dir1->path(), File1->entry(i)); }
+
+void Form1::placeCopyModeLabel(bool onTheBoard)
+{
+    // Reparenting hides a widget; the blink state must survive the move.
+    const bool shown = !Label2->isHidden();
+    if (onTheBoard) {
+        Label2->setParent(Picture1);
+        const QRectF r = Board::copyModeLabelRect(innerWidthTwips(), innerHeightTwips());
+        placeTwips(Label2, r.x(), r.y(), r.width(), r.height(), m_tpp);
+    } else {
+        Label2->setParent(m_client);
+        placeTwips(Label2, 120, 720, 255, 255, m_tpp);
+    }
+    Label2->setVisible(shown);
+}
+
+ThumbSlot* Form1::createSlot(int i)
+{
+    if (Image1.size() <= i)
+        Image1.resize(i + 1);
+    delete Image1[i];
+    auto* slot = new ThumbSlot(this, i, Picture1);
+    // A new element starts with element 0's size, as loaded control-array elements do.
+    slot->setSizeTwips(Image1[0]->sizeTwips());
+    slot->setToolTip(kSlotTip);
+    slot->hide();
+    Image1[i] = slot;
+    return slot;
+}
+
+void Form1::UnloadSlots()
+{
+    // Every slot above 0 goes, not only 1..BoardEnd: a ThumbCount changed on the board
+    // would otherwise leave slots of the earlier page standing.
+    for (int i = 1; i < Image1.size(); ++i)
+        delete Image1[i];
+    Image1.resize(1);
+}
+
+ThumbSlot* Form1::slotAt(int i) const { return i >= 0 && i < Image1.size() ? Image1[i] : nullptr; }
+
+void Form1::Command1_Click()
+{
+    // The build assumes the folder screen; it never runs on top of a board.
+    if (onBoard() || m.BoardBusy == 1)
+        return;
+    m.BoardBusy = 1;
+    BoardEnd = m.ThumbCount;
+
+    showFolderScreen(false);
+    Picture1->show();
+    Toolbar1->show();
+    Toolbar1->setEnabled(false);
+
+    // The whole work area, without switching to the maximised state.
+    const QRect wa = workArea();
+    const double widthTwips = Numeric::roundHalfEven(pixelsToTwips(wa.x() + wa.width(), m_tpp.x));
+    const double heightTwips = Numeric::roundHalfEven(pixelsToTwips(wa.y() + wa.height(), m_tpp.y));
+    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+    const QSize frameExtra = frameGeometry().size() - geometry().size();
+    move(0, 0);
+    resize(twipsToPixels(widthTwips, m_tpp.x) - frameExtra.width(),
+           twipsToPixels(heightTwips, m_tpp.y) - frameExtra.height());
+    layoutClientNow();
+
+    const QRectF board = Board::boardRect(innerWidthTwips(), innerHeightTwips());
+    placeTwips(Picture1, board.x(), board.y(), board.width(), board.height(), m_tpp);
+    placeCopyModeLabel(true);
+
+    SettingsStore::computeDestNames(m);
+
+    const double w = pixelsToTwips(Picture1->width(), m_tpp.x);
+    const double h = pixelsToTwips(Picture1->height(), m_tpp.y);
+    const QColor back = labelBackColor();
+    for (int k = 0; k < 10; ++k) {
+        if (k > 0) {
+            delete Label1[k];
+            Label1[k] = new TargetLabel(this, k, Picture1);
+        }
+        TargetLabel* label = Label1[k];
+        label->setToolTip(kTargetTip);
+        const QRectF r = Board::targetLabelRect(k, w, h);
+        placeTwips(label, r.x(), r.y(), r.width(), r.height(), m_tpp);
+        label->setText(m.DestName[static_cast<size_t>(k)]);
+        label->setBackColor(back);
+        label->show();
+    }
+
+    LoadPath = sourcePath(0);
+    FillPage(m.ThumbCount, true);
+
+    Toolbar1->setEnabled(true);
+    m.BoardBusy = 0;
+}
+
+void Form1::layoutClientNow()
+{
+    // The main window's layout places the client area on its next pass; the board is
+    // measured from it right away.
+    if (layout())
+        layout()->activate();
+}
+
+void Form1::FillPage(int limit, bool fromBuild)
+{
+    const TwipsPerPixel& tpp = m_tpp;
+    const int size = Board::effectiveThumbSize(m.ThumbSize);
+    const double boardW = pixelsToTwips(Picture1->width(), tpp.x);
+    const double boardH = pixelsToTwips(Picture1->height(), tpp.y);
+
+    ThumbSlot* slot0 = Image1[0];
+    slot0->setSizeTwips(QSizeF(tpp.x * size, size * tpp.y));
+    ThumbTwips = Board::thumbTwips(tpp.x, size);
+    // Slot 0 shows again only when it gets a file of this page.
+    slot0->hide();
+
+    LoadSlot = 0;
+    QCoreApplication::processEvents();
+    if (fromBuild)
+        slot0->setToolTip(kSlotTip);
+
+    Board::PageCursor cursor(Board::boardGrid(boardW, boardH, tpp, size));
+    for (int i = 0; i < limit; ++i) {
+        ThumbSlot* slot = i == 0 ? Image1[0] : createSlot(i);
+        if (i >= File1->entryCount())
+            break;
+        LoadPath = sourcePath(i);
+        LoadSlot = static_cast<int16_t>(i);
+        slot->hide();
+        LoadThumbnail();
+        const std::optional<QPointF> at = cursor.place(slot->sizeTwips());
+        if (!at)
+            break; // the board is full
+        slot->moveTwips(*at);
+        QCoreApplication::processEvents();
+        // The events just run may have refilled nothing (the busy flag), but look again.
+        if (ThumbSlot* s = slotAt(i))
+            s->show();
+    }
+    // The drop targets stay reachable over a last row that reaches into their band.
+    for (TargetLabel* label : Label1)
+        if (label)
+            label->raise();
+    Label2->raise();
+}
+
+void Form1::LoadThumbnail()
+{
+    ThumbSlot* s = slotAt(LoadSlot);
+    if (!s)
+        return;
+    s->setStretch(false);
+    QSize natural;
+    const QImage image = Board::decodeThumbnail(LoadPath, twipsToPixels(ThumbTwips, m_tpp.x), &natural, m_png);
+    if (image.isNull()) {
+        // Nothing readable: an empty frame of the size the slot had, never the picture
+        // of another file.
+        s->showNoPicture();
+        return;
+    }
+    s->showPicture(image, natural);
+    const Board::Fit fit = Board::fitThumbnail(Board::naturalTwips(natural, m_tpp), ThumbTwips);
+    s->setStretch(fit.stretch);
+    s->setSizeTwips(fit.size);
+}
+
+void Form1::mnuRL_Click()
+{
+    if (m.BoardBusy == 1)
+        return;
+    m.BoardBusy = 1;
+    Toolbar1->setEnabled(false);
+    UnloadSlots();
+    ExtendCount = 0;
+    BoardEnd = m.ThumbCount;
+    File1->refresh();
+    LoadPath = sourcePath(0);
+    FillPage(m.ThumbCount, false);
+    Toolbar1->setEnabled(true);
+    StatusBar1->setPanelText(3, QStringLiteral(" %1 File ").arg(File1->entryCount()));
+    m.BoardBusy = 0;
+}
+
+void Form1::mnuDL_Click()
+{
+    if (m.BoardBusy == 1)
+        return;
+    m.BoardBusy = 1;
+    ExtendCount = Board::nextExtendCount(ExtendCount);
+    // Bounded by the list as it was before this command relists it.
+    BoardEnd = Board::loadAnewEnd(ExtendCount, m.ThumbCount, File1->entryCount());
+    Toolbar1->setEnabled(false);
+    UnloadSlots();
+    File1->refresh();
+    LoadPath = sourcePath(0);
+    FillPage(BoardEnd, false);
+    StatusBar1->setPanelText(3, QStringLiteral(" %1 File ").arg(File1->entryCount()));
+    Toolbar1->setEnabled(true);
+    m.BoardBusy = 0;
+}
+
+void Form1::Image1_MouseDown(int index, int button, int, float x, float y)
+{
+    if (m.BoardBusy == 1)
+        return;
+    ThumbSlot* slot = slotAt(index);
+    if (!slot)
+        return;
+    slot->beginDrag();
+    StatusBar1->setPanelText(2, QStringLiteral(" ") + File1->entry(index) + QStringLiteral(" "));
+    DragOffsetX = x;
+    DragOffsetY = y;
+    DragIndex = index;
+    if (button == 2)
+        OpenOnePointViewer(index);
+}
+
+void Form1::Picture1_MouseDown(int button, int, float x, float y)
+{
+    if (m.BoardBusy == 1 || button != 2)
+        return;
+    const QPoint at(twipsToPixels(x, m_tpp.x), twipsToPixels(y, m_tpp.y));
+    mnuReLoad->popup(Picture1->mapToGlobal(at));
+}
+
+void Form1::OpenOnePointViewer(int index)
+{
+    m.ViewerFile = File1->entry(index);
+    m.ViewerIndex = index;
+    m.ViewerMode = 1;
+    // The viewer hides its toolbar and sets the click-to-close tooltips when it opens
+    // with ViewerMode 1.
+    ShowViewer();
+}

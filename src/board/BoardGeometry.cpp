@@ -1,0 +1,112 @@
+#include "board/BoardGeometry.h"
+#include "platform/Numeric.h"
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+namespace Board {
+
+using Numeric::roundHalfEven;
+
+int effectiveThumbSize(int thumbSize) { return std::max(1, thumbSize); }
+
+int32_t thumbTwips(double twipsPerPixelX, int thumbSize)
+{
+    return static_cast<int32_t>(roundHalfEven(twipsPerPixelX * effectiveThumbSize(thumbSize)));
+}
+
+Grid boardGrid(double innerWidth, double innerHeight, const TwipsPerPixel& tpp, int thumbSize)
+{
+    const int size = effectiveThumbSize(thumbSize);
+    Grid g;
+    g.box = thumbTwips(tpp.x, size);
+    const auto colDivisor = static_cast<int64_t>(roundHalfEven(tpp.x * size));
+    g.rowStep = size * roundHalfEven(tpp.y);
+    const auto rowDivisor = static_cast<int64_t>(g.rowStep);
+    const auto width = static_cast<int64_t>(roundHalfEven(innerWidth));
+    const auto height = static_cast<int64_t>(roundHalfEven(innerHeight));
+    g.columns = colDivisor > 0 ? static_cast<int>(std::max<int64_t>(1, width / colDivisor)) : 1;
+    g.rows = rowDivisor > 0 ? static_cast<int>(std::max<int64_t>(1, height / rowDivisor)) : 1;
+    g.pitch = innerWidth / g.columns;
+    return g;
+}
+
+QRectF boardRect(double clientWidth, double clientHeight)
+{
+    return QRectF(0, 500, clientWidth, std::max(0.0, clientHeight - 750));
+}
+
+QRectF targetLabelRect(int k, double boardWidth, double boardHeight)
+{
+    const double cell = boardWidth / 10;
+    const double width = boardWidth / 11;
+    return QRectF(k * cell + (cell - width) / 2, boardHeight - 500, width, 500);
+}
+
+QRectF copyModeLabelRect(double clientWidth, double clientHeight)
+{
+    return QRectF(clientWidth - 2000, clientHeight - 2000, 1750, 330);
+}
+
+QSizeF naturalTwips(QSize pixels, const TwipsPerPixel& tpp)
+{
+    return QSizeF(pixels.width() * tpp.x, pixels.height() * tpp.y);
+}
+
+Fit fitThumbnail(QSizeF current, int32_t box)
+{
+    Fit f;
+    auto w = static_cast<float>(current.width());
+    auto h = static_cast<float>(current.height());
+    if (w > box) {
+        f.stretch = true;
+        h = static_cast<float>(double(box) / w * h);
+        w = static_cast<float>(box);
+    }
+    if (h > box) {
+        f.stretch = true;
+        w = static_cast<float>(double(box) / h * w);
+        h = static_cast<float>(box);
+    }
+    f.size = QSizeF(w, h);
+    return f;
+}
+
+PageCursor::PageCursor(const Grid& grid)
+    : m_grid(grid)
+{
+}
+
+std::optional<QPointF> PageCursor::place(QSizeF slot)
+{
+    if (m_column == m_grid.columns) {
+        m_rowTop += m_grid.rowStep;
+        m_column = 0;
+        ++m_row;
+        if (m_row == m_grid.rows)
+            return std::nullopt;
+    }
+    if (m_row >= m_grid.rows)
+        return std::nullopt;
+    const double box = m_grid.box;
+    const double top = slot.height() == box ? m_rowTop : m_rowTop + roundHalfEven((box - slot.height()) / 2);
+    const double left = slot.width() == box ? m_column * m_grid.pitch
+                                            : m_column * m_grid.pitch + (box - slot.width()) / 2;
+    ++m_column;
+    return QPointF(left, top);
+}
+
+int16_t loadAnewEnd(int extendCount, int thumbCount, int entryCount)
+{
+    int64_t end = int64_t(extendCount) * 10 + thumbCount;
+    end = std::min<int64_t>(end, entryCount);
+    end = std::min<int64_t>(end, std::numeric_limits<int16_t>::max());
+    return static_cast<int16_t>(std::max<int64_t>(end, 0));
+}
+
+int16_t nextExtendCount(int16_t extendCount)
+{
+    return extendCount < std::numeric_limits<int16_t>::max() ? static_cast<int16_t>(extendCount + 1) : extendCount;
+}
+
+}

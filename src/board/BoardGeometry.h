@@ -1,0 +1,86 @@
+#pragma once
+#include "platform/Twips.h"
+#include <QPointF>
+#include <QRectF>
+#include <QSize>
+#include <QSizeF>
+#include <cstdint>
+#include <optional>
+
+// Board geometry in twips. Everything here is plain arithmetic so that the layout can
+// be checked without a window; widgets only turn the results into pixels.
+namespace Board {
+
+// The thumbnail size the board works with. A size below one pixel (only a hand-edited
+// settings file gives one) would make the box vanish and the grid divide by zero.
+int effectiveThumbSize(int thumbSize);
+
+// Edge of the square thumbnail box: horizontal twips per pixel x ThumbSize, halves to even.
+int32_t thumbTwips(double twipsPerPixelX, int thumbSize);
+
+// The grid one page fill lays its slots on.
+struct Grid {
+    int columns = 1;
+    int rows = 1;
+    double pitch = 0; // column pitch: board width / columns
+    double rowStep = 0; // ThumbSize x vertical twips per pixel (rounded)
+    int32_t box = 0; // ThumbTwips
+};
+
+// Columns and rows as whole-number divisions of the board's inner size; the rows cover
+// the band of the target labels too. A board too small for one box still gets one
+// column and one row, so the fill always has a place for the first thumbnail.
+Grid boardGrid(double innerWidth, double innerHeight, const TwipsPerPixel& tpp, int thumbSize);
+
+// The board area inside the window's client area: below the 500-twip toolbar strip,
+// ending 250 twips above the status bar's edge.
+QRectF boardRect(double clientWidth, double clientHeight);
+
+// Target label k (0..9): one eleventh of the board wide, centred in the k-th tenth,
+// 500 twips high along the board's bottom edge.
+QRectF targetLabelRect(int k, double boardWidth, double boardHeight);
+
+// The copy-mode label on the board. It is placed from the window's inner size even
+// though it lies inside the board area.
+QRectF copyModeLabelRect(double clientWidth, double clientHeight);
+
+// A picture's natural size in twips.
+QSizeF naturalTwips(QSize pixels, const TwipsPerPixel& tpp);
+
+// Shrinks a slot to the box: width first, then height, keeping the aspect ratio.
+// The quotient is taken in double precision and stored in single precision, as the
+// slot's size properties hold it. A side equal to the box is left alone.
+struct Fit {
+    QSizeF size;
+    bool stretch = false;
+};
+Fit fitThumbnail(QSizeF current, int32_t box);
+
+// Walks the grid slot by slot: the column counter, the row counter and the current
+// row's top of one page fill.
+class PageCursor {
+public:
+    explicit PageCursor(const Grid& grid);
+
+    // The top-left of the next slot of the given size; nullopt when the board is full
+    // (the next row would be past the last). On success the cursor moves one column on.
+    std::optional<QPointF> place(QSizeF slot);
+
+    int column() const { return m_column; }
+    int row() const { return m_row; }
+
+private:
+    Grid m_grid;
+    int m_column = 0;
+    int m_row = 0;
+    double m_rowTop = 0;
+};
+
+// BoardEnd after a load-anew: ExtendCount x 10 + ThumbCount, no more than the list's
+// entries and never past what a 16-bit counter can hold.
+int16_t loadAnewEnd(int extendCount, int thumbCount, int entryCount);
+
+// ExtendCount after one more load-anew; it stops at the 16-bit limit.
+int16_t nextExtendCount(int16_t extendCount);
+
+}
