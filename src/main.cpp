@@ -8,6 +8,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ピラポくんLumo"));
     QApplication::setApplicationVersion(QStringLiteral(LUMO_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.pirapo_lumo.PirapoLumo"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
 
     Module1 m;

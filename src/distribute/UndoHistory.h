@@ -10,6 +10,11 @@ struct UndoEntry {
     QString To;
     int16_t Kind = 0;
     bool isEmpty() const { return From.isEmpty(); }
+    friend bool operator==(const UndoEntry& a, const UndoEntry& b)
+    {
+        return a.From == b.From && a.To == b.To && a.Kind == b.Kind;
+    }
+    friend bool operator!=(const UndoEntry& a, const UndoEntry& b) { return !(a == b); }
 };
 
 // Ten entries, index 0 the newest. The arrays UndoFrom/UndoTo/UndoKind of the
@@ -44,6 +49,17 @@ public:
 
     // The enabling rule of the undo commands.
     bool canUndo() const { return !m_entries[0].isEmpty(); }
+
+    int count() const
+    {
+        int n = 0;
+        for (const auto& e : m_entries)
+            n += e.isEmpty() ? 0 : 1;
+        return n;
+    }
+
+    friend bool operator==(const UndoHistory& a, const UndoHistory& b) { return a.m_entries == b.m_entries; }
+    friend bool operator!=(const UndoHistory& a, const UndoHistory& b) { return !(a == b); }
 
 private:
     std::array<UndoEntry, Size> m_entries;

@@ -121,8 +121,11 @@ Result copyFile(const QString& from, const QString& to)
     QFile out(to);
     errno = 0;
     // NewOnly: created exclusively, so a file that appeared meanwhile is never replaced.
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return Result::failure(describeSystemError(lastErrno(QFileInfo::exists(to) ? EEXIST : EACCES)));
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        // Taken before the probe below, whose stat would overwrite it.
+        const int err = errno;
+        return Result::failure(describeSystemError(err ? err : (QFileInfo::exists(to) ? EEXIST : EACCES)));
+    }
 
     auto abandon = [&](int err) {
         out.close();

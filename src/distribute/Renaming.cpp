@@ -1,0 +1,92 @@
+#include "distribute/Renaming.h"
+#include "app/Module1.h"
+#include "platform/Numeric.h"
+#include <QDir>
+#include <limits>
+
+namespace Distribute {
+
+int32_t serialToUse(int32_t counter) { return counter == SerialWrapValue ? 0 : counter; }
+
+QString extensionOf(const QString& fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    return dot < 0 ? QString() : fileName.mid(dot);
+}
+
+QString withoutSerialPrefix(const QString& fileName)
+{
+    constexpr qsizetype prefix = 7;
+    if (fileName.size() >= prefix && fileName.at(prefix - 1) == u' ')
+        return fileName.mid(prefix);
+    return fileName;
+}
+
+// Both separators are refused on every platform: a head name must not lead out of
+// the destination folder here, nor on Windows when the settings file travels.
+static bool isSafeHead(const QString& head)
+{
+    return !head.contains(u'/') && !head.contains(u'\\') && !head.contains(QChar(0)) && head != QStringLiteral("..");
+}
+
+static bool isPlainName(const QString& name)
+{
+    return !name.isEmpty() && name != QStringLiteral(".") && name != QStringLiteral("..") && !name.contains(u'/')
+        && !name.contains(QDir::separator()) && !name.contains(QChar(0));
+}
+
+static NewName refused(int rule, const QString& why)
+{
+    NewName r;
+    r.rule = static_cast<int16_t>(rule);
+    r.error = why;
+    return r;
+}
+
+NewName makeNewName(int rule, int32_t counter, const QString& head, const QString& fileName)
+{
+    if (rule < 0 || rule > 2)
+        return refused(0,
+            QStringLiteral("名前の付け方の設定（%1）が正しくありません。"
+                           "「移動先フォルダ設定」で名前の付け方を選び直してください。")
+                .arg(rule));
+
+    const int32_t serial = serialToUse(counter);
+    // The counter is advanced after the copy; at the top of its range it cannot be.
+    if (serial == std::numeric_limits<int32_t>::max())
+        return refused(rule,
+            QStringLiteral("通し番号がこれ以上増やせません。「移動先フォルダ設定」で通し番号を設定し直してください。"));
+
+    QString name;
+    if (rule == 0) {
+        name = Numeric::formatSerial(serial) + u' ' + withoutSerialPrefix(fileName);
+    } else {
+        if (!isSafeHead(head))
+            return refused(rule,
+                QStringLiteral("ヘッドネーム「%1」はファイル名に使えません（/ や \\ を含むか「..」です）。").arg(head));
+        name = head + Numeric::formatSerial(serial) + extensionOf(fileName);
+    }
+    if (!isPlainName(name))
+        return refused(rule, QStringLiteral("新しいファイル名「%1」はファイル名に使えません。").arg(name));
+
+    NewName r;
+    r.ok = true;
+    r.name = name;
+    r.serial = serial;
+    r.rule = static_cast<int16_t>(rule);
+    return r;
+}
+
+NewName newNameFor(const Module1& m, int k, const QString& fileName)
+{
+    const int rule = m.NameRule;
+    if (rule < 0 || rule > 2)
+        return makeNewName(rule, 0, QString(), fileName); // refused with the rule's message
+    if (k < 0 || k > 9)
+        return refused(rule, QStringLiteral("移動先の番号（%1）が正しくありません。").arg(k));
+    const auto i = static_cast<size_t>(k);
+    const QString head = rule == 1 ? m.DestName[i] : m.HeadName[i];
+    return makeNewName(rule, m.Serial[static_cast<size_t>(rule)], head, fileName);
+}
+
+}

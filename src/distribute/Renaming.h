@@ -1,0 +1,38 @@
+#pragma once
+#include <QString>
+#include <cstdint>
+
+struct Module1;
+
+namespace Distribute {
+
+// A counter at this value is reset to 0 before use, so it is never written.
+constexpr int32_t SerialWrapValue = 999999;
+
+// The serial a transfer writes for `counter`: 999999 becomes 0, anything else stays.
+int32_t serialToUse(int32_t counter);
+
+// The part of `fileName` from its last "." on, dot and letter case kept; "" without a dot.
+QString extensionOf(const QString& fileName);
+
+// Rule 0's base: the name without a seven-character prefix whose seventh character
+// is a space, so a name that already carries a serial gets a fresh one, not a second.
+QString withoutSerialPrefix(const QString& fileName);
+
+struct NewName {
+    bool ok = false;
+    QString name; // the bare file name in the destination folder
+    int32_t serial = 0; // the number written into it; the counter becomes serial + 1
+    int16_t rule = 0; // also the history kind
+    QString error; // Japanese reason when !ok
+};
+
+// The new name under `rule` (0..2) with the rule's counter and, for rules 1 and 2,
+// the head (DestName(k) or HeadName(k)). Refuses an unknown rule, a counter that
+// cannot advance, and any name that would not be a plain name inside the folder.
+NewName makeNewName(int rule, int32_t counter, const QString& head, const QString& fileName);
+
+// The same, taking the rule, its counter and target k's head from the record.
+NewName newNameFor(const Module1& m, int k, const QString& fileName);
+
+}

@@ -1,0 +1,32 @@
+#pragma once
+#include "distribute/FileActions.h"
+#include <QString>
+
+struct Module1;
+
+namespace Distribute {
+
+struct TransferResult {
+    bool ok = false;
+    QString message; // Japanese, for the window's message box; empty when ok
+    QString newName; // the file's name in the destination folder
+    QString destination; // the full path the copy was made to
+    bool sourceDeleted = false;
+    // A move whose source could not be deleted and whose copy could not be taken
+    // back either: both files remain, and the copy is recorded so undo can remove it.
+    bool duplicateLeft = false;
+};
+
+// The file work of a drop of `fileName` from `sourceFolder` on target k (0..9):
+// shifts the undo history, names the file by m.NameRule, copies it to DestPath(k),
+// deletes the source unless copy mode keeps it, writes history entry 0 and advances
+// the rule's counter. The caller does the window's part around it (busy flag,
+// thumbnail, label colour, pending events, undo commands by m.Undo.canUndo()).
+//
+// On failure the source stays where it was, a copy already made is removed again,
+// the history is exactly as before, no counter moves, and `message` names the file
+// and the reason. An existing file of the new name is never replaced.
+TransferResult transferDrop(Module1& m, int k, const QString& sourceFolder, const QString& fileName,
+    const FileActions& fs = FileActions::real());
+
+}
