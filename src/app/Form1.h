@@ -172,4 +172,5 @@ private:
     QWidget* m_client = nullptr;
     bool m_startedUp = true;
     bool m_shutDown = false;
+    bool m_sendingAll = false; // distribute/: a send-all is between two files
 };

@@ -1,7 +1,39 @@
 #include "app/Form1.h"
 #include "board/BoardWidgets.h"
+#include "distribute/SendAll.h"
+#include "distribute/Transfer.h"
+#include "distribute/Undo.h"
+#include "platform/FolderControls.h"
+#include "platform/MessageBox.h"
+#include <QCoreApplication>
 
-void Form1::Label1_DragDrop(int, float, float) { }
+// The window's part of the file work: the busy flag, the thumbnails, the label colour,
+// pending events, the undo commands and the message when a file could not be moved.
+// The file work itself lives in Distribute, which tests run without a window.
+
+void Form1::Label1_DragDrop(int k, float, float)
+{
+    if (m.BoardBusy == 1)
+        return;
+    m.BoardBusy = 1;
+    if (k >= 0 && k < Label1.size() && Label1[k])
+        Label1[k]->setBackColor(labelBackColor());
+    const int index = DragIndex;
+    if (ThumbSlot* slot = slotAt(index))
+        slot->hide();
+
+    const Distribute::TransferResult result = Distribute::transferDrop(m, k, Dir1->path(), File1->entry(index));
+
+    QCoreApplication::processEvents();
+    ApplyUndoEnabling();
+    if (!result.ok) {
+        // The file stayed where it was, so its thumbnail comes back.
+        if (ThumbSlot* slot = slotAt(index))
+            slot->show();
+        MsgBox(this, result.message, QMessageBox::Ok, QMessageBox::Warning);
+    }
+    m.BoardBusy = 0;
+}
 
 void Form1::Label1_DragOver(int k, int state)
 {
@@ -42,5 +74,42 @@ void Form1::Label2_DragDrop(float x, float y)
     dragged->moveTwips(QPointF(left + x - DragOffsetX, top + y - DragOffsetY));
 }
 
-void Form1::UndoLast() { }
-void Form1::mnuDel1_Click() { }
+void Form1::UndoLast()
+{
+    const Distribute::UndoResult result = Distribute::undoLast(m);
+    using Outcome = Distribute::UndoResult::Outcome;
+    // The history changed: the board shows the folder as it now is.
+    if (result.outcome == Outcome::Restored || result.outcome == Outcome::EntryDropped)
+        mnuRL_Click();
+    ApplyUndoEnabling();
+    if (!result.message.isEmpty())
+        MsgBox(this, result.message, QMessageBox::Ok, QMessageBox::Warning);
+}
+
+void Form1::mnuDel1_Click()
+{
+    // The command leaves the busy flag alone, so drops may run between two files; a
+    // second send-all started in that moment is dropped instead.
+    if (m.BoardBusy == 1 || m_sendingAll)
+        return;
+    m_sendingAll = true;
+    Distribute::SendAllCallbacks callbacks;
+    callbacks.hideThumbnail = [this](int i) {
+        if (ThumbSlot* slot = slotAt(i))
+            slot->hide();
+    };
+    callbacks.showThumbnail = [this](int i) {
+        if (ThumbSlot* slot = slotAt(i))
+            slot->show();
+    };
+    callbacks.processEvents = [] { QCoreApplication::processEvents(); };
+    // Copies: a reload run from the pending events may relist the folder meanwhile.
+    const QString folder = Dir1->path();
+    const QStringList names = File1->entries();
+    const Distribute::SendAllResult result
+        = Distribute::sendAllToDeleteFolder(m, folder, names, BoardEnd, callbacks);
+    ApplyUndoEnabling();
+    m_sendingAll = false;
+    if (!result.message.isEmpty())
+        MsgBox(this, result.message, QMessageBox::Ok, QMessageBox::Warning);
+}
