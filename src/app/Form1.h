@@ -137,9 +137,11 @@ public:
     // ---- dialogs/
     void mnuOpt2_Click();
     void mnuOpt3_Click();
+    void ShowOptionsModeless(); // Dialog2 not modal, from the viewer's toolbar
 
     // ---- viewer/: shows Form4 (not modal) for the position the opener set
     void ShowViewer();
+    void ShowOnePointViewer(); // the same window without its toolbar; a click closes it
     void OnViewerClosed(); // called by the viewer's close handling
 
     // ---- about/

@@ -2,3 +2,4 @@
 
 void Form1::mnuOpt2_Click() { }
 void Form1::mnuOpt3_Click() { }
+void Form1::ShowOptionsModeless() { }
