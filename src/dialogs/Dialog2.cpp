@@ -41,8 +41,9 @@ void Dialog2::buildControls()
 
     Frame1 = new QGroupBox(QStringLiteral("サムネイルのサイズ指定"), this);
     placeTwips(Frame1, 120, 120, 2175, 1575, m_tpp);
-    const QString sizeCaptions[5] = { QStringLiteral("　　３２ｘ３２"), QStringLiteral("　　６４ｘ６４"),
-        QStringLiteral("　　１２８ｘ１２８"), QStringLiteral("　　２５６ｘ２５６"), QStringLiteral("　　５１２ｘ５１２") };
+    const QString sizeCaptions[5]
+        = { QStringLiteral("　　３２ｘ３２"), QStringLiteral("　　６４ｘ６４"), QStringLiteral("　　１２８ｘ１２８"),
+              QStringLiteral("　　２５６ｘ２５６"), QStringLiteral("　　５１２ｘ５１２") };
     for (int i = 0; i < 5; ++i) {
         Option1[i] = new QRadioButton(sizeCaptions[i], Frame1);
         Option1[i]->setToolTip(QStringLiteral("サムネイルの大きさを指定できます。"));
@@ -51,9 +52,9 @@ void Dialog2::buildControls()
 
     Frame2 = new QGroupBox(QStringLiteral("サムネイルのロード枚数"), this);
     placeTwips(Frame2, 2400, 120, 2175, 1815, m_tpp);
-    const QString countCaptions[6] = { QStringLiteral("　　　５枚"), QStringLiteral("　　１０枚"),
-        QStringLiteral("　　１５枚"), QStringLiteral("　　２０枚"), QStringLiteral("　　２５枚"),
-        QStringLiteral("　　３０枚") };
+    const QString countCaptions[6]
+        = { QStringLiteral("　　　５枚"), QStringLiteral("　　１０枚"), QStringLiteral("　　１５枚"),
+              QStringLiteral("　　２０枚"), QStringLiteral("　　２５枚"), QStringLiteral("　　３０枚") };
     for (int i = 0; i < 6; ++i) {
         Option2[i] = new QRadioButton(countCaptions[i], Frame2);
         Option2[i]->setToolTip(QStringLiteral("リロードで表示するサムネイルの数を指定できます。"));

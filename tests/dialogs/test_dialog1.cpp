@@ -77,7 +77,8 @@ private slots:
         QCOMPARE(d.Option1[2]->geometry(), QRect(8, 48, 217, 17));
         QCOMPARE(d.Text3[1]->geometry(), QRect(304, 32, 65, 18));
         QCOMPARE(d.Command1[9]->text(), QString("フォルダ９"));
-        QCOMPARE(d.Command1[9]->toolTip(), QString("現在ファイルシステムで表示されているフォルダをフォルダ９に入力します。"));
+        QCOMPARE(d.Command1[9]->toolTip(),
+            QString("現在ファイルシステムで表示されているフォルダをフォルダ９に入力します。"));
         QCOMPARE(d.Text1[3]->toolTip(), QString("フォルダ３のフルパスです。"));
         QCOMPARE(d.Command1[10]->geometry(), QRect(8, 608, 81, 25));
         QCOMPARE(d.Text2[9]->geometry(), QRect(96, 584, 297, 18));
@@ -251,6 +252,17 @@ private slots:
         QCOMPARE(m->HeadName[0], QString("old"));
     }
 
+    void clickingTheRuleAlreadyOnKeepsEdits()
+    {
+        m->NameRule = 2;
+        m->HeadName[0] = "old";
+        Dialog1 d(*m, m_form.get());
+        d.show();
+        d.Text2[0]->setText("new");
+        QTest::mouseClick(d.Option1[2], Qt::LeftButton);
+        QCOMPARE(d.Text2[0]->text(), QString("new"));
+    }
+
     void ruleChangesCarryFieldsOver_data()
     {
         QTest::addColumn<int>("startRule");
@@ -357,7 +369,8 @@ private slots:
         ModalCatcher c;
         c.answers = { QMessageBox::Cancel };
         d.Command2->click();
-        QCOMPARE(c.texts(), (QStringList { del + "フォルダのファイルをすべてを削除しますか?", "キャンセルされました。" }));
+        QCOMPARE(
+            c.texts(), (QStringList { del + "フォルダのファイルをすべてを削除しますか?", "キャンセルされました。" }));
         QCOMPARE(c.seen[1].title, QString("ピラポくんLumo"));
         QVERIFY(QFile::exists(del + "a.jpg"));
     }

@@ -21,10 +21,14 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("appended") << "/Sort/Cats" << "/Sort/Cats/";
-        QTest::newRow("kept") << "/Sort/Cats/" << "/Sort/Cats/";
-        QTest::newRow("empty is the root") << "" << "/";
-        QTest::newRow("root") << "/" << "/";
+        QTest::newRow("appended") << "/Sort/Cats"
+                                  << "/Sort/Cats/";
+        QTest::newRow("kept") << "/Sort/Cats/"
+                              << "/Sort/Cats/";
+        QTest::newRow("empty is the root") << ""
+                                           << "/";
+        QTest::newRow("root") << "/"
+                              << "/";
     }
     void trailingSeparator()
     {
