@@ -137,7 +137,9 @@ public:
     // ---- dialogs/
     void mnuOpt2_Click();
     void mnuOpt3_Click();
-    void ShowOptionsModeless(); // Dialog2 not modal, from the viewer's toolbar
+    // Dialog2 without blocking, for the viewer's toolbar; `owner` is the window it stays
+    // above (the main window when null). An open one is brought to the front instead.
+    void ShowOptionsModeless(QWidget* owner = nullptr);
 
     // ---- viewer/: shows Form4 (not modal) for the position the opener set
     void ShowViewer();

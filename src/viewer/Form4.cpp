@@ -292,7 +292,7 @@ void Form4::Toolbar1_ButtonClick(int index)
     switch (index) {
     case 1:
         if (m_form1)
-            m_form1->ShowOptionsModeless();
+            m_form1->ShowOptionsModeless(this);
         return;
     case 2:
         close();
