@@ -138,7 +138,7 @@ bool frmAbout::eventFilter(QObject* watched, QEvent* e)
             break;
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
-            return true; // keeps the press on the link, so its release comes here too
+            return true; // a press on the link is the link's, not the form's
         case QEvent::MouseButtonRelease: {
             const auto* me = static_cast<QMouseEvent*>(e);
             if (me->button() == Qt::LeftButton && Label1->rect().contains(me->position().toPoint()))
