@@ -142,9 +142,13 @@ public:
     // ---- dialogs/
     void mnuOpt2_Click();
     void mnuOpt3_Click();
+    // Dialog2 without blocking, for the viewer's toolbar; `owner` is the window it stays
+    // above (the main window when null). An open one is brought to the front instead.
+    void ShowOptionsModeless(QWidget* owner = nullptr);
 
     // ---- viewer/: shows Form4 (not modal) for the position the opener set
     void ShowViewer();
+    void ShowOnePointViewer(); // the same window without its toolbar; a click closes it
     void OnViewerClosed(); // called by the viewer's close handling
 
     // ---- about/

@@ -1,4 +1,42 @@
 #include "app/Form1.h"
+#include "dialogs/Dialog1.h"
+#include "dialogs/Dialog2.h"
 
-void Form1::mnuOpt2_Click() { }
-void Form1::mnuOpt3_Click() { }
+// An options dialog already open (from the viewer) is brought forward rather than
+// doubled: two of them would each store their own size, count and interval.
+static bool raiseIfOpen(QWidget* w)
+{
+    if (!w)
+        return false;
+    w->raise();
+    w->activateWindow();
+    return true;
+}
+
+void Form1::mnuOpt2_Click()
+{
+    if (m.BoardBusy == 1 || raiseIfOpen(dialog2))
+        return;
+    Dialog2 dlg(m, this);
+    dialog2 = &dlg;
+    dlg.exec();
+}
+
+void Form1::mnuOpt3_Click()
+{
+    if (m.BoardBusy == 1 || raiseIfOpen(dialog1))
+        return;
+    Dialog1 dlg(m, this);
+    dialog1 = &dlg;
+    dlg.exec();
+}
+
+void Form1::ShowOptionsModeless(QWidget* owner)
+{
+    if (raiseIfOpen(dialog2))
+        return;
+    auto* dlg = new Dialog2(m, this, owner ? owner : this);
+    connect(dlg, &QDialog::finished, dlg, &QObject::deleteLater);
+    dialog2 = dlg;
+    dlg->show();
+}

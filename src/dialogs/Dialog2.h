@@ -1,0 +1,51 @@
+#pragma once
+#include "app/Module1.h"
+#include "platform/Twips.h"
+#include <QDialog>
+#include <array>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class Form1;
+
+// "オプション": thumbnail size and count, the remembered folder, copy mode and the
+// slideshow. The check boxes act at once; the rest is stored by OK.
+class Dialog2 : public QDialog {
+    Q_OBJECT
+public:
+    // `parent` defaults to the main window; the viewer passes itself.
+    Dialog2(Module1& m, Form1* form, QWidget* parent = nullptr);
+
+    QPushButton* OKButton = nullptr;
+    QPushButton* CancelButton = nullptr;
+    QGroupBox* Frame1 = nullptr; // thumbnail size
+    std::array<QRadioButton*, 5> Option1 {};
+    QGroupBox* Frame2 = nullptr; // thumbnails per load
+    std::array<QRadioButton*, 6> Option2 {};
+    QGroupBox* Frame3 = nullptr;
+    QCheckBox* Check1 = nullptr; // RememberFolder
+    QCheckBox* Check3 = nullptr; // CopyMode
+    QGroupBox* Frame4 = nullptr; // viewer
+    QLabel* Label1 = nullptr;
+    QLineEdit* Text1 = nullptr; // slideshow interval in seconds
+    QLabel* Label2 = nullptr; // "秒"
+    QCheckBox* Check2 = nullptr; // SlideRepeat
+
+    void Form_Load();
+    void Check1_Click();
+    void Check2_Click();
+    void Check3_Click();
+    void OKButton_Click();
+    void CancelButton_Click();
+
+private:
+    void buildControls();
+
+    Module1& m;
+    Form1* m_form;
+    TwipsPerPixel m_tpp;
+};

@@ -1,0 +1,504 @@
+#include "viewer/Form4.h"
+#include "app/Form1.h"
+#include "app/Module1.h"
+#include "platform/FolderControls.h"
+#include "platform/MessageBox.h"
+#include "platform/Numeric.h"
+#include "platform/PictureBox.h"
+#include "platform/PictureLoader.h"
+#include "platform/StatusBar.h"
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QIcon>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <algorithm>
+
+#if __has_include("imaging/PNGLoader.h")
+#include "imaging/PNGLoader.h"
+#endif
+
+using namespace ViewerLogic;
+
+namespace {
+
+QString slideIconPath(int number)
+{
+    return number == 8 ? QStringLiteral(":/icons/viewer_8_slideshow_running.png")
+                       : QStringLiteral(":/icons/viewer_5_slideshow.png");
+}
+
+// Button codes 1 left, 2 right, 4 middle; shift state 1 Shift, 2 Ctrl, 4 Alt.
+int buttonCode(Qt::MouseButton b)
+{
+    switch (b) {
+    case Qt::LeftButton:
+        return 1;
+    case Qt::RightButton:
+        return 2;
+    case Qt::MiddleButton:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+int shiftState(Qt::KeyboardModifiers mods)
+{
+    int s = 0;
+    if (mods & Qt::ShiftModifier)
+        s |= 1;
+    if (mods & Qt::ControlModifier)
+        s |= 2;
+    if (mods & Qt::AltModifier)
+        s |= 4;
+    if (mods & Qt::MetaModifier)
+        s |= 8; // so that Super+Space, often the input-method switch, is not a step
+    return s;
+}
+
+} // namespace
+
+Form4::Form4(Module1& module, Form1* form1)
+    : QWidget(form1,
+              Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowCloseButtonHint)
+    , m(module)
+    , m_form1(form1)
+    , m_tpp(form1 ? form1->tpp() : screenTwipsPerPixel())
+    , m_step(module)
+{
+    // Each open request for a closed viewer builds it anew.
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("ピラポくんViewer"));
+    // The window itself takes the keys; no control inside takes the focus, so it sees every key.
+    setFocusPolicy(Qt::StrongFocus);
+
+    buildToolbar();
+
+    Picture1 = new QWidget(this);
+    Picture1->setAutoFillBackground(true);
+    Picture1->setFocusPolicy(Qt::NoFocus);
+    Picture1->installEventFilter(this);
+    Image1 = new PictureBox(Picture1);
+    Image1->setFocusPolicy(Qt::NoFocus);
+    Image1->installEventFilter(this);
+    Image1->hide();
+    setOnePointLook(false);
+
+    buildStatusBar();
+
+    Timer1 = new QTimer(this);
+    connect(Timer1, &QTimer::timeout, this, &Form4::Timer1_Timer);
+}
+
+Form4::~Form4() = default;
+
+QString Form4::normalTip() { return QStringLiteral("マウスのクリックで画像を進めたり戻したり出来ます。"); }
+QString Form4::onePointTip() { return QStringLiteral("画像をクリックするとViewerを終了します。"); }
+
+void Form4::buildToolbar()
+{
+    Toolbar1 = new QToolBar(this);
+    Toolbar1->setIconSize(QSize(24, 22));
+    Toolbar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    Toolbar1->setMovable(false);
+    Toolbar1->setFocusPolicy(Qt::NoFocus);
+    // Flat and tight, so the buttons fit the strip above the picture area.
+    Toolbar1->setStyleSheet(QStringLiteral("QToolBar { border: 0; padding: 0; spacing: 1px; }"
+                                           "QToolButton { padding: 0; margin: 0; }"));
+    struct Button {
+        int index;
+        const char* icon;
+        const char* tip;
+    };
+    static const Button buttons[] = {
+        { 1, "viewer_1_options", "オプション" },
+        { 2, "viewer_2_close", "終了" },
+        { 4, "viewer_3_first", "先頭に戻す" },
+        { 5, "viewer_4_prev", "一つ戻す" },
+        { 6, "viewer_5_slideshow", "順次表示" },
+        { 7, "viewer_6_next", "一つ進む" },
+        { 8, "viewer_7_last", "最後に進む" },
+    };
+    ToolbarButtons.fill(nullptr, 9);
+    for (const Button& b : buttons) {
+        if (b.index == 4)
+            ToolbarButtons[3] = Toolbar1->addSeparator();
+        const QString tip = QString::fromUtf8(b.tip);
+        QAction* a = Toolbar1->addAction(QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(b.icon))), tip);
+        a->setToolTip(tip);
+        const int index = b.index;
+        connect(a, &QAction::triggered, this, [this, index] { Toolbar1_ButtonClick(index); });
+        if (QWidget* w = Toolbar1->widgetForAction(a))
+            w->setFocusPolicy(Qt::NoFocus);
+        ToolbarButtons[index] = a;
+    }
+}
+
+void Form4::buildStatusBar()
+{
+    using K = StatusBar::Kind;
+    StatusBar1 = new StatusBar(
+        {
+            { K::Text, QString(), QStringLiteral("パス表示"), 80, true },
+            { K::Text, QString(), QStringLiteral("ファイルネーム"), 80, true },
+            { K::Text, QString(), QStringLiteral("画像サイズ"), 90, false },
+            { K::Text, QString(), QStringLiteral("ファイルサイズ"), 50, false },
+            { K::Text, QString(), QStringLiteral("更新年月日"), 120, false },
+            { K::Text, QString(), QStringLiteral("縮小表示する時「縮小表示中」と表示されます。"), 60, false },
+            { K::Text, QString(), QString(), 10, false },
+            { K::Caps, QString(), QStringLiteral("ＣａｐｓＬｏｃｋキーの状態"), 36, false },
+            { K::Num, QString(), QStringLiteral("ＮｕｍＬｏｃｋキーの状態"), 36, false },
+            { K::Date, QString(), QStringLiteral("現在の日付"), 70, false },
+            { K::Time, QString(), QStringLiteral("現在の時間"), 40, false },
+        },
+        this);
+    StatusBar1->setFocusPolicy(Qt::NoFocus);
+}
+
+void Form4::setOnePointLook(bool on)
+{
+    Toolbar1->setHidden(on);
+    const QString tip = on ? onePointTip() : normalTip();
+    Picture1->setToolTip(tip);
+    Image1->setToolTip(tip);
+}
+
+// ---- opening, layout, closing
+
+void Form4::Form_Load()
+{
+    // Left 0, top 0, and the outer size reaching the work area's right and bottom edges.
+    const QRect wa = workArea();
+    const double rightTwips = Numeric::roundHalfEven(pixelsToTwips(wa.x() + wa.width(), m_tpp.x));
+    const double bottomTwips = Numeric::roundHalfEven(pixelsToTwips(wa.y() + wa.height(), m_tpp.y));
+    const QSize outer(twipsToPixels(rightTwips, m_tpp.x), twipsToPixels(bottomTwips, m_tpp.y));
+    m_outerSize = outer;
+    const QSize frame = frameGeometry().size() - size(); // zero until the window is framed
+    move(0, 0);
+    resize((outer - frame).expandedTo(QSize(1, 1)));
+    applyLayout();
+    m_loaded = true;
+    setFocus();
+    ShowImage();
+}
+
+bool Form4::applyLayout()
+{
+    const double clientW = pixelsToTwips(width(), m_tpp.x);
+    const double pictureH = pixelsToTwips(height(), m_tpp.y) - 600;
+    if (pictureH < 0)
+        return false;
+    Toolbar1->setGeometry(0, 0, width(), twipsToPixels(380, m_tpp.y));
+    placeTwips(Picture1, 0, 380, clientW, pictureH, m_tpp);
+    const int sbHeight = std::max(twipsToPixels(220, m_tpp.y), StatusBar1->sizeHint().height());
+    StatusBar1->setGeometry(0, height() - sbHeight, width(), sbHeight);
+    StatusBar1->raise();
+    return true;
+}
+
+void Form4::showEvent(QShowEvent* e)
+{
+    QWidget::showEvent(e);
+    // The frame is known once the window is shown: the outer size is what the load asked for.
+    if (m_outerSize.isValid()) {
+        const QSize frame = frameGeometry().size() - size();
+        if (!frame.isNull() && frameGeometry().size() != m_outerSize) {
+            move(0, 0);
+            resize((m_outerSize - frame).expandedTo(QSize(1, 1)));
+        }
+        m_outerSize = QSize();
+    }
+}
+
+void Form4::Form_Resize()
+{
+    if (!m_loaded || m_closed || !applyLayout())
+        return;
+    // Showing the window delivers a resize of the size the load already displayed for.
+    if (Picture1->size() == m_areaShown)
+        return;
+    ShowImage();
+}
+
+void Form4::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    Form_Resize();
+}
+
+void Form4::Form_QueryUnload()
+{
+    if (m_closed)
+        return;
+    m_closed = true;
+    Timer1->stop();
+    m.ViewerMode = 0;
+    // SlideRunning is left as it is: the next viewer's first slideshow click only resets it.
+    if (m_form1)
+        m_form1->OnViewerClosed();
+}
+
+void Form4::closeEvent(QCloseEvent* e)
+{
+    Form_QueryUnload();
+    e->accept();
+}
+
+// ---- stepping and the slideshow
+
+int Form4::entryCount() const { return m_form1 && m_form1->File1 ? m_form1->File1->entryCount() : 0; }
+
+QString Form4::entryAt(int i) const { return m_form1 && m_form1->File1 ? m_form1->File1->entry(i) : QString(); }
+
+void Form4::showEntry()
+{
+    m.ViewerFile = entryAt(m.ViewerIndex);
+    ShowImage();
+}
+
+void Form4::applyStepperState()
+{
+    // Interval 0 stops the clock: a QTimer with interval 0 would fire continuously.
+    const int ms = m_step.interval();
+    if (ms == 0) {
+        Timer1->stop();
+        Timer1->setInterval(0);
+    } else if (!Timer1->isActive() || Timer1->interval() != ms) {
+        Timer1->start(ms);
+    }
+    ToolbarButtons[6]->setIcon(QIcon(slideIconPath(m_step.slideIcon())));
+    ToolbarButtons[1]->setEnabled(m_step.optionsEnabled());
+}
+
+void Form4::StopSlideshow()
+{
+    m_step.stopSlideshow();
+    applyStepperState();
+}
+
+void Form4::Toolbar1_ButtonClick(int index)
+{
+    const int count = entryCount();
+    bool show = false;
+    switch (index) {
+    case 1:
+        if (m_form1)
+            m_form1->ShowOptionsModeless(this);
+        return;
+    case 2:
+        close();
+        return;
+    case 4:
+        show = m_step.first(count);
+        break;
+    case 5:
+        show = m_step.previous(count);
+        break;
+    case 6:
+        m_step.slideButton(count);
+        break;
+    case 7:
+        show = m_step.next(count);
+        break;
+    case 8:
+        show = m_step.last(count);
+        break;
+    default:
+        return;
+    }
+    applyStepperState();
+    if (show)
+        showEntry();
+}
+
+void Form4::Timer1_Timer()
+{
+    switch (m_step.tick(entryCount())) {
+    case ViewerStepper::Tick::Nothing:
+        return;
+    case ViewerStepper::Tick::Stop: {
+        const QPointer<Form4> self(this);
+        QCoreApplication::processEvents();
+        if (self && !m_closed)
+            StopSlideshow(); // the last picture stays on screen
+        return;
+    }
+    case ViewerStepper::Tick::Show:
+        showEntry();
+        return;
+    }
+}
+
+void Form4::Form_KeyDown(int keyCode, int shift)
+{
+    if (keyCode != 32 || (shift != 0 && shift != 1))
+        return;
+    const int count = entryCount();
+    const bool show = shift == 0 ? m_step.forward(count) : m_step.back(count);
+    applyStepperState();
+    if (show)
+        showEntry();
+}
+
+void Form4::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Space) {
+        Form_KeyDown(32, shiftState(e->modifiers()));
+        e->accept();
+        return;
+    }
+    QWidget::keyPressEvent(e);
+}
+
+void Form4::Image1_MouseDown(int button, int, float, float) { mouseDown(Image1, button); }
+void Form4::Picture1_MouseDown(int button, int, float, float) { mouseDown(Picture1, button); }
+
+void Form4::mouseDown(QWidget* control, int button)
+{
+    if (m_closed)
+        return;
+    control->setCursor(Qt::WaitCursor);
+    if (m.ViewerMode == 1) {
+        // Any button closes the one-point viewer.
+        m.ViewerMode = 0;
+        setOnePointLook(false);
+        close();
+        control->unsetCursor();
+        return;
+    }
+    const QPointer<Form4> self(this);
+    QCoreApplication::processEvents();
+    if (!self)
+        return;
+    if (!m_closed && (button == 1 || button == 2)) {
+        const int count = entryCount();
+        const bool show = button == 1 ? m_step.forward(count) : m_step.back(count);
+        applyStepperState();
+        if (show)
+            showEntry();
+    }
+    if (self)
+        control->unsetCursor();
+}
+
+bool Form4::eventFilter(QObject* watched, QEvent* e)
+{
+    // A quick second click arrives as a double click; it steps like any other press.
+    if ((watched == Image1 || watched == Picture1)
+        && (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick)) {
+        auto* me = static_cast<QMouseEvent*>(e);
+        const int button = buttonCode(me->button());
+        const int shift = shiftState(me->modifiers());
+        const QPointF p = me->position();
+        if (watched == Image1)
+            Image1_MouseDown(button, shift, float(p.x()), float(p.y()));
+        else
+            Picture1_MouseDown(button, shift, float(p.x()), float(p.y()));
+        return true;
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+// ---- display
+
+QImage Form4::LoadPNG(const QString& path) const
+{
+#if __has_include("imaging/PNGLoader.h")
+    return PNGLoader(m.AppPath).LoadPNG(path);
+#else
+    // Until the mpng decoder is part of the build: Qt's PNG reader, empty on any failure.
+    QImage image;
+    QImageReader reader(path, "png");
+    if (!reader.read(&image))
+        return QImage();
+    return image;
+#endif
+}
+
+void Form4::ShowImage()
+{
+    const unsigned serial = ++m_displaySerial;
+    const int count = entryCount();
+
+    StatusBar1->setPanelText(6, QString());
+    const bool notFirst = m.ViewerIndex != 0;
+    ToolbarButtons[4]->setEnabled(notFirst);
+    ToolbarButtons[5]->setEnabled(notFirst);
+    const bool atLast = m.ViewerIndex == count - 1 || count == 0;
+    for (int i : { 6, 7, 8 })
+        ToolbarButtons[i]->setEnabled(!atLast);
+
+    const QString path = joinPath(m.SourceFolder, m.ViewerFile);
+    Image1->hide();
+    Picture1->update();
+    Image1->setStretch(false);
+    const QSize area = Picture1->size();
+    m_areaShown = area;
+
+    if (isPngPath(path)) {
+        m_lastDecodeBox = QSize();
+        Image1->setPicture(LoadPNG(path));
+    } else {
+        // Decoded at the size it will be shown, never whole only to be shrunk.
+        m_lastDecodeBox = area;
+        Picture pic = LoadPicture(path, area);
+        switch (pic.failure) {
+        case PictureFailure::None:
+            break;
+        case PictureFailure::InvalidPicture:
+            // The fallback picture, titled and fitted like any other; a missing one leaves the area blank.
+            pic = LoadPicture(joinPath(m.AppPath, QStringLiteral("Error.jpg")), area);
+            break;
+        case PictureFailure::PathNotFound:
+            MsgBox(this, QStringLiteral("ファイルが見つかりません。"));
+            return;
+        case PictureFailure::Other:
+            return;
+        }
+        if (pic.ok())
+            Image1->setPicture(pic.image, pic.naturalSize);
+        else
+            Image1->clearPicture();
+    }
+
+    // Lets waiting input run; a display it starts takes over and this one gives way.
+    const QPointer<Form4> self(this);
+    QCoreApplication::processEvents();
+    if (!self || m_closed || serial != m_displaySerial)
+        return;
+
+    setWindowTitle(titleText(m.ViewerMode, m.ViewerFile, m.ViewerIndex, entryCount()));
+    StatusBar1->setPanelText(1, QLatin1Char(' ') + m.SourceFolder + QLatin1Char(' '));
+    StatusBar1->setPanelText(2, QLatin1Char(' ') + m.ViewerFile + QLatin1Char(' '));
+    const QSize natural = Image1->hasPicture() ? Image1->naturalSize() : QSize(0, 0);
+    StatusBar1->setPanelText(3, naturalSizeText(natural));
+
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        // A PNG that vanished: the decoder says nothing, but the file's length cannot be read.
+        MsgBox(this, QStringLiteral("ファイルが見つかりません。"));
+        return;
+    }
+    if (!info.isFile())
+        return;
+    StatusBar1->setPanelText(4, sizeText(info.size()));
+    StatusBar1->setPanelText(5, modifiedText(info.lastModified()));
+
+    const Fit fit = fitToArea(float(natural.width()), float(natural.height()), float(area.width()),
+                              float(area.height()));
+    if (fit.reduced) {
+        Image1->setStretch(true);
+        StatusBar1->setPanelText(6, QStringLiteral(" 縮小表示中 "));
+    }
+    Image1->setGeometry(toPixels(fit));
+    Image1->show();
+}

@@ -1,0 +1,81 @@
+#pragma once
+#include "platform/Twips.h"
+#include "viewer/ViewerLogic.h"
+#include <QImage>
+#include <QSize>
+#include <QVector>
+#include <QWidget>
+
+class Form1;
+class PictureBox;
+class QAction;
+class QTimer;
+class QToolBar;
+class StatusBar;
+struct Module1;
+
+// The viewer: one picture of the source folder at a time, reduced to fit and centred,
+// with stepping, a slideshow, and the one-point mode the board opens.
+class Form4 : public QWidget {
+    Q_OBJECT
+public:
+    Form4(Module1& m, Form1* form1);
+    ~Form4() override;
+
+    static QString normalTip(); // the picture area's tooltip of the full viewer
+    static QString onePointTip();
+
+    QToolBar* Toolbar1 = nullptr;
+    QVector<QAction*> ToolbarButtons; // 1..8; 3 the separator
+    QWidget* Picture1 = nullptr;
+    PictureBox* Image1 = nullptr;
+    StatusBar* StatusBar1 = nullptr;
+    QTimer* Timer1 = nullptr; // slideshow clock; stopped = interval 0
+
+    void Form_Load();
+    void Form_Resize();
+    void Form_QueryUnload();
+    void Form_KeyDown(int keyCode, int shift);
+    void Image1_MouseDown(int button, int shift, float x, float y);
+    void Picture1_MouseDown(int button, int shift, float x, float y);
+    void Timer1_Timer();
+    void Toolbar1_ButtonClick(int index);
+    void StopSlideshow();
+    void ShowImage();
+
+    // One-point mode on or off: toolbar and picture tooltips.
+    void setOnePointLook(bool on);
+
+    int slideIcon() const { return m_step.slideIcon(); } // 5 or 8
+    // The box the last photo was asked to fit into when decoded (invalid when decoded whole).
+    QSize lastDecodeBox() const { return m_lastDecodeBox; }
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void buildToolbar();
+    void buildStatusBar();
+    bool applyLayout(); // false when the client area is too small
+    void applyStepperState(); // clock, icon 5/8 and button 1 from the stepper
+    void showEntry(); // ViewerFile := entry(ViewerIndex), then display
+    void mouseDown(QWidget* control, int button);
+    int entryCount() const;
+    QString entryAt(int i) const;
+    QImage LoadPNG(const QString& path) const;
+
+    Module1& m;
+    Form1* m_form1;
+    TwipsPerPixel m_tpp;
+    ViewerStepper m_step;
+    QSize m_lastDecodeBox;
+    QSize m_areaShown; // the picture area's size at the last display
+    QSize m_outerSize; // the size the load gave the frame, until the first show can honour it
+    bool m_loaded = false;
+    bool m_closed = false;
+    unsigned m_displaySerial = 0;
+};

@@ -1,0 +1,90 @@
+#pragma once
+#include <QDateTime>
+#include <QLocale>
+#include <QRect>
+#include <QString>
+#include <cstdint>
+
+struct Module1;
+
+// The viewer's arithmetic and texts, free of any window.
+namespace ViewerLogic {
+
+// Folder + file name; a folder that already ends with the separator (a root) is joined directly.
+QString joinPath(const QString& folder, const QString& file);
+
+// Only ".png" and ".PNG" go to the PNG decoder; ".Png" and the like go to the picture loader.
+bool isPngPath(const QString& path);
+
+QString titleText(int16_t viewerMode, const QString& file, int32_t index, int count);
+
+// The file length rounded up to whole kilobytes.
+int64_t kilobytes(int64_t length);
+QString sizeText(int64_t length); // " K" + "KB "
+QString naturalSizeText(QSize natural); // " WXH Pixel "
+QString modifiedText(const QDateTime& when, const QLocale& locale = QLocale());
+
+// A picture of natural size w x h placed in an area sw x sh: reduced to the width when
+// wider, then to the height when still taller (both tests strict), never enlarged, centred.
+struct Fit {
+    float left = 0;
+    float top = 0;
+    float width = 0;
+    float height = 0;
+    bool reduced = false;
+};
+Fit fitToArea(float w, float h, float sw, float sh);
+QRect toPixels(const Fit& fit); // halves to even
+
+// The slideshow interval in ms; seconds outside 1..32 run at the nearest of the two.
+int slideIntervalMs(int seconds);
+
+} // namespace ViewerLogic
+
+// The viewer's position and slideshow clock as a state machine. Each input moves
+// ViewerIndex and reports whether the entry now at ViewerIndex must be displayed;
+// the caller sets ViewerFile and displays. `count` is read afresh by the caller at every call.
+class ViewerStepper {
+public:
+    explicit ViewerStepper(Module1& m)
+        : m(m)
+    {
+    }
+
+    // The window's side of the slideshow: a new viewer starts stopped whatever SlideRunning says.
+    int interval() const { return m_interval; } // ms; 0 = clock stopped
+    int slideIcon() const { return m_slideIcon; } // 5, or 8 while a slideshow runs
+    bool optionsEnabled() const { return m_optionsEnabled; }
+
+    void stopSlideshow();
+
+    // Toolbar buttons 4, 5, 7 and 8: they stop the slideshow first.
+    bool first(int count);
+    bool previous(int count);
+    bool next(int count);
+    bool last(int count);
+    // Toolbar button 6: starts when SlideRunning is 0, otherwise only stops.
+    void slideButton(int count);
+
+    // Space and a left click (forward), Shift+Space and a right click (back): they pause
+    // the clock but leave SlideRunning and the toolbar alone.
+    bool forward(int count);
+    bool back(int count);
+
+    enum class Tick {
+        Nothing, // the clock is stopped
+        Stop, // past the end without repeat: the caller lets events run, then stopSlideshow()
+        Show,
+    };
+    Tick tick(int count);
+
+private:
+    static int32_t lastIndex(int count) { return count > 0 ? count - 1 : 0; }
+    bool stepForward(int count);
+    bool stepBack();
+
+    Module1& m;
+    int m_interval = 0;
+    int m_slideIcon = 5;
+    bool m_optionsEnabled = true;
+};

@@ -1,0 +1,59 @@
+#pragma once
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <functional>
+
+// Answers the program's message boxes while a handler waits in their exec(), recording
+// each one; any other modal window is handed to `onModal`.
+class ModalCatcher : public QObject {
+public:
+    struct Seen {
+        QString text;
+        QString title;
+    };
+    QList<Seen> seen;
+    QList<QMessageBox::StandardButton> answers; // taken in order; Ok once used up
+    std::function<void(const QString& text)> onShown; // runs while the box is still open
+    std::function<void(QWidget* modal)> onModal;
+
+    ModalCatcher()
+    {
+        connect(&m_timer, &QTimer::timeout, this, &ModalCatcher::poll);
+        m_timer.start(5);
+    }
+
+    QStringList texts() const
+    {
+        QStringList t;
+        for (const Seen& s : seen)
+            t << s.text;
+        return t;
+    }
+
+private:
+    void poll()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal->property("caught").toBool())
+            return;
+        modal->setProperty("caught", true);
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box || box->objectName() != QLatin1String("lumoMessageBox")) {
+            if (onModal)
+                onModal(modal);
+            return;
+        }
+        seen << Seen { box->text(), box->windowTitle() };
+        if (onShown)
+            onShown(box->text());
+        const QMessageBox::StandardButton answer = answers.isEmpty() ? QMessageBox::Ok : answers.takeFirst();
+        if (QAbstractButton* b = box->button(answer))
+            b->click();
+        else
+            box->done(answer);
+    }
+
+    QTimer m_timer;
+};
