@@ -281,7 +281,7 @@ void Form1::OpenOnePointViewer(int index)
     m.ViewerFile = File1->entry(index);
     m.ViewerIndex = index;
     m.ViewerMode = 1;
-    // The viewer hides its toolbar and sets the click-to-close tooltips when it opens
-    // with ViewerMode 1.
-    ShowViewer();
+    // Without its toolbar and with the click-to-close tooltips; an open viewer switches
+    // to this picture.
+    ShowOnePointViewer();
 }

@@ -3,6 +3,7 @@
 #include "board/BoardWidgets.h"
 #include "platform/FolderControls.h"
 #include "platform/StatusBar.h"
+#include "viewer/Form4.h"
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -411,6 +412,15 @@ void TestBoardForm::press()
     QCOMPARE(m_m.ViewerMode, int16_t(viewer ? 1 : 0));
     QCOMPARE(m_m.ViewerIndex, viewer ? 6 : 0);
     QCOMPARE(m_m.ViewerFile, viewer ? QStringLiteral("IMG_0007.JPG") : QString());
+    auto* form4 = qobject_cast<Form4*>(f.form4.data());
+    QCOMPARE(form4 != nullptr, viewer);
+    if (form4) {
+        QVERIFY(form4->isVisible());
+        QVERIFY(form4->Toolbar1->isHidden());
+        QCOMPARE(form4->Picture1->toolTip(), QStringLiteral("画像をクリックするとViewerを終了します。"));
+        QVERIFY(form4->windowTitle().contains(QStringLiteral("ワンポイントViewer")));
+        form4->close();
+    }
 }
 
 void TestBoardForm::backgroundPress()
