@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QVector>
 #include <cstdint>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -172,7 +173,7 @@ private:
 
     Module1& m;
     TwipsPerPixel m_tpp;
-    PNGLoader* m_png = nullptr;
+    std::shared_ptr<PNGLoader> m_png; // board/: made with the board controls
     QWidget* m_client = nullptr;
     bool m_startedUp = true;
     bool m_shutDown = false;

@@ -29,6 +29,7 @@ QColor colorFromDecimal(const QString& text)
 
 void Form1::buildBoardControls()
 {
+    m_png = Board::makePngLoader(m.AppPath);
     Picture1 = new BoardArea(this, m_client);
     Picture1->hide();
     Label1.resize(10);
@@ -204,7 +205,7 @@ void Form1::LoadThumbnail()
         return;
     s->setStretch(false);
     QSize natural;
-    const QImage image = Board::decodeThumbnail(LoadPath, twipsToPixels(ThumbTwips, m_tpp.x), &natural, m_png);
+    const QImage image = Board::decodeThumbnail(LoadPath, twipsToPixels(ThumbTwips, m_tpp.x), &natural, m_png.get());
     if (image.isNull()) {
         // Nothing readable: an empty frame of the size the slot had, never the picture
         // of another file.

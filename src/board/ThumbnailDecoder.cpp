@@ -34,6 +34,16 @@ namespace {
 
 }
 
+std::shared_ptr<PNGLoader> makePngLoader(const QString& libraryFolder)
+{
+#ifdef LUMO_HAVE_PNGLOADER
+    return std::make_shared<PNGLoader>(libraryFolder);
+#else
+    Q_UNUSED(libraryFolder)
+    return nullptr;
+#endif
+}
+
 QImage decodeThumbnail(const QString& path, int boxPixels, QSize* natural, const PNGLoader* png)
 {
     const QSize box(std::max(1, boxPixels), std::max(1, boxPixels));

@@ -2,6 +2,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <memory>
 
 class PNGLoader;
 
@@ -19,5 +20,9 @@ bool isPngName(const QString& path);
 // platform loader, names ending in ".png"/".PNG" through `png` (none: no picture).
 // Safe to call from any thread.
 QImage decodeThumbnail(const QString& path, int boxPixels, QSize* natural, const PNGLoader* png);
+
+// The PNG loader over the mpng library in `libraryFolder`; null in a build without it.
+// Shared, so that decoding moved to other threads can keep it alive.
+std::shared_ptr<PNGLoader> makePngLoader(const QString& libraryFolder);
 
 }

@@ -3,6 +3,10 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
+#if __has_include("imaging/PNGLoader.h")
+#include "imaging/PNGLoader.h"
+#define HAVE_PNGLOADER 1
+#endif
 
 namespace {
 
@@ -76,9 +80,12 @@ private slots:
     void pngNames();
     void decode_data();
     void decode();
+    void pngThroughTheLoader_data();
+    void pngThroughTheLoader();
 
 private:
     QTemporaryDir m_dir;
+    std::shared_ptr<PNGLoader> m_png = Board::makePngLoader(QStringLiteral(LUMO_BIN_DIR));
     QString path(const QString& name) const { return m_dir.filePath(name); }
 };
 
@@ -90,6 +97,13 @@ void TestThumbnailDecoder::initTestCase()
     QVERIFY(pattern(64, 64).save(path("box.bmp"), "BMP"));
     QVERIFY(pattern(50, 20).save(path("photo.Png"), "PNG"));
     QVERIFY(pattern(50, 20).save(path("disguised.jpg"), "PNG"));
+    QVERIFY(pattern(200, 100).save(path("wide.png"), "PNG"));
+    QVERIFY(pattern(200, 100).save(path("wide.PNG"), "PNG"));
+    QVERIFY(QFile::copy(QStringLiteral(LUMO_TESTDATA "/pngsuite/basn6a08.png"), path("alpha.png")));
+    QFile notPng(path("text.png"));
+    QVERIFY(notPng.open(QIODevice::WriteOnly));
+    notPng.write("not a picture at all");
+    notPng.close();
     QFile gif(path("small.gif"));
     QVERIFY(gif.open(QIODevice::WriteOnly));
     gif.write(makeGif(40, 30));
@@ -138,7 +152,8 @@ void TestThumbnailDecoder::decode_data()
     QTest::newRow("damaged") << "broken.jpg" << QSize() << QSize();
     QTest::newRow("zero bytes") << "empty.gif" << QSize() << QSize();
     QTest::newRow("missing") << "gone.jpg" << QSize() << QSize();
-    QTest::newRow("PNG without a loader") << "none.png" << QSize() << QSize();
+    QTest::newRow("missing PNG") << "none.png" << QSize() << QSize();
+    QTest::newRow("PNG name, not a PNG") << "text.png" << QSize() << QSize();
 }
 
 void TestThumbnailDecoder::decode()
@@ -147,10 +162,44 @@ void TestThumbnailDecoder::decode()
     QFETCH(QSize, natural);
     QFETCH(QSize, shown);
     QSize got(-5, -5);
-    const QImage image = Board::decodeThumbnail(path(name), 64, &got, nullptr);
+    // Whatever the build's PNG loader, none of these rows may reach it.
+    const QImage image = Board::decodeThumbnail(path(name), 64, &got, m_png.get());
     QCOMPARE(got, natural);
     QCOMPARE(image.size(), shown.isValid() ? shown : QSize(0, 0));
     QCOMPARE(image.isNull(), !shown.isValid());
+}
+
+void TestThumbnailDecoder::pngThroughTheLoader_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("natural");
+    QTest::addColumn<QSize>("shown");
+    QTest::newRow(".png reduced") << "wide.png" << QSize(200, 100) << QSize(64, 32);
+    QTest::newRow(".PNG reduced") << "wide.PNG" << QSize(200, 100) << QSize(64, 32);
+    QTest::newRow("small with alpha") << "alpha.png" << QSize(32, 32) << QSize(32, 32);
+}
+
+void TestThumbnailDecoder::pngThroughTheLoader()
+{
+    QFETCH(QString, name);
+    QFETCH(QSize, natural);
+    QFETCH(QSize, shown);
+    QSize got;
+    // Without a loader a PNG name gives no picture: never a detour through the platform loader.
+    QVERIFY(Board::decodeThumbnail(path(name), 64, &got, nullptr).isNull());
+    QVERIFY(!got.isValid());
+#ifdef HAVE_PNGLOADER
+    QVERIFY(m_png);
+    if (!m_png->isAvailable())
+        QSKIP("the mpng library is not beside the program");
+    const QImage image = Board::decodeThumbnail(path(name), 64, &got, m_png.get());
+    QCOMPARE(got, natural);
+    QCOMPARE(image.size(), shown);
+#else
+    Q_UNUSED(natural)
+    Q_UNUSED(shown)
+    QVERIFY(!m_png);
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestThumbnailDecoder)
