@@ -1,9 +1,8 @@
 #include "board/ThumbnailDecoder.h"
 #include "platform/PictureLoader.h"
 #include <QImageReader>
-#if __has_include("imaging/PNGLoader.h")
+#ifdef LUMO_HAVE_PNGLOADER
 #include "imaging/PNGLoader.h"
-#define LUMO_HAVE_PNGLOADER 1
 #endif
 
 namespace Board {

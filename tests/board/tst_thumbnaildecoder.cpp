@@ -3,9 +3,8 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
-#if __has_include("imaging/PNGLoader.h")
+#ifdef LUMO_HAVE_PNGLOADER
 #include "imaging/PNGLoader.h"
-#define HAVE_PNGLOADER 1
 #endif
 
 namespace {
@@ -188,7 +187,7 @@ void TestThumbnailDecoder::pngThroughTheLoader()
     // Without a loader a PNG name gives no picture: never a detour through the platform loader.
     QVERIFY(Board::decodeThumbnail(path(name), 64, &got, nullptr).isNull());
     QVERIFY(!got.isValid());
-#ifdef HAVE_PNGLOADER
+#ifdef LUMO_HAVE_PNGLOADER
     QVERIFY(m_png);
     if (!m_png->isAvailable())
         QSKIP("the mpng library is not beside the program");
