@@ -90,8 +90,8 @@ std::optional<QPointF> PageCursor::place(QSizeF slot)
         return std::nullopt;
     const double box = m_grid.box;
     const double top = slot.height() == box ? m_rowTop : m_rowTop + roundHalfEven((box - slot.height()) / 2);
-    const double left = slot.width() == box ? m_column * m_grid.pitch
-                                            : m_column * m_grid.pitch + (box - slot.width()) / 2;
+    const double left
+        = slot.width() == box ? m_column * m_grid.pitch : m_column * m_grid.pitch + (box - slot.width()) / 2;
     ++m_column;
     return QPointF(left, top);
 }

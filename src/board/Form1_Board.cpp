@@ -114,7 +114,7 @@ void Form1::Command1_Click()
     const QSize frameExtra = frameGeometry().size() - geometry().size();
     move(0, 0);
     resize(twipsToPixels(widthTwips, m_tpp.x) - frameExtra.width(),
-           twipsToPixels(heightTwips, m_tpp.y) - frameExtra.height());
+        twipsToPixels(heightTwips, m_tpp.y) - frameExtra.height());
     layoutClientNow();
 
     const QRectF board = Board::boardRect(innerWidthTwips(), innerHeightTwips());

@@ -121,8 +121,8 @@ void TestBoardForm::buildLaysOutTheBoard()
     const TwipsPerPixel tpp = f.tpp();
     const QRectF board = Board::boardRect(f.innerWidthTwips(), f.innerHeightTwips());
     QCOMPARE(f.Picture1->geometry(),
-             QRect(twipsToPixels(board.x(), tpp.x), twipsToPixels(board.y(), tpp.y),
-                   twipsToPixels(board.width(), tpp.x), twipsToPixels(board.height(), tpp.y)));
+        QRect(twipsToPixels(board.x(), tpp.x), twipsToPixels(board.y(), tpp.y), twipsToPixels(board.width(), tpp.x),
+            twipsToPixels(board.height(), tpp.y)));
 
     const double w = f.Picture1->width() * tpp.x;
     const double h = f.Picture1->height() * tpp.y;
@@ -164,10 +164,8 @@ void TestBoardForm::buildPlacesAndFitsThumbnails()
     f.Command1_Click();
     QCOMPARE(f.ThumbTwips, Board::thumbTwips(f.tpp().x, 64));
 
-    const double pitch = f.Picture1->width() * f.tpp().x / Board::boardGrid(f.Picture1->width() * f.tpp().x,
-                                                                            f.Picture1->height() * f.tpp().y,
-                                                                            f.tpp(), 64)
-                                                               .columns;
+    const double pitch = f.Picture1->width() * f.tpp().x
+        / Board::boardGrid(f.Picture1->width() * f.tpp().x, f.Picture1->height() * f.tpp().y, f.tpp(), 64).columns;
     struct Expect {
         QSizeF size;
         bool stretch;
@@ -188,8 +186,9 @@ void TestBoardForm::buildPlacesAndFitsThumbnails()
         QVERIFY(s->hasPicture());
         // Only a picture of the display size is kept.
         QVERIFY(s->pixmap().width() <= 64 && s->pixmap().height() <= 64);
-        QCOMPARE(s->size(), QSize(twipsToPixels(expected[i].size.width(), f.tpp().x),
-                                  twipsToPixels(expected[i].size.height(), f.tpp().y)));
+        QCOMPARE(s->size(),
+            QSize(twipsToPixels(expected[i].size.width(), f.tpp().x),
+                twipsToPixels(expected[i].size.height(), f.tpp().y)));
     }
 }
 
