@@ -144,6 +144,9 @@ private slots:
     void japaneseFileName();
     void twoLoadsAreIndependent();
 
+    void fuzzInputs_data();
+    void fuzzInputs();
+
 private:
     QString writeTemp(const QString& name, const QByteArray& bytes);
 
@@ -464,6 +467,34 @@ void TestMpng::twoLoadsAreIndependent()
     first.setPixel(0, 0, qRgba(1, 2, 3, 4));
     QVERIFY(second.pixel(0, 0) != first.pixel(0, 0));
     QCOMPARE(second, m_loader->LoadPNG(path));
+}
+
+void TestMpng::fuzzInputs_data()
+{
+    QTest::addColumn<QString>("path");
+    for (const char* folder : {"/corpus/png", "/regressions/png"}) {
+        QDirIterator it(QStringLiteral(LUMO_FUZZ_DIR) + QLatin1String(folder), QDir::Files);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            QTest::newRow(qPrintable(QLatin1String(folder + 1) + QLatin1Char('/') + QFileInfo(path).fileName()))
+                << path;
+        }
+    }
+}
+
+// Whatever the verdict, the picture and the decoder's own description agree.
+void TestMpng::fuzzInputs()
+{
+    QFETCH(QString, path);
+    const QImage got = m_loader->LoadPNG(path);
+    if (got.isNull())
+        return;
+    void* handle = nullptr;
+    int32_t dataSize = 0;
+    std::array<uint8_t, MPNG_BITMAPINFO_SIZE> info {};
+    QCOMPARE(m_load(QFile::encodeName(path).constData(), &handle, info.data(), &dataSize), 1);
+    m_end(&handle);
+    QCOMPARE(qint64(got.width()) * got.height() * 4, qint64(dataSize));
 }
 
 QTEST_GUILESS_MAIN(TestMpng)

@@ -3,11 +3,13 @@
 #include "imaging/PNGLoader.h"
 #include "pngbytes.h"
 
+#include <QDirIterator>
 #include <QLibrary>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <array>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -82,6 +84,8 @@ private slots:
     void truncatedBuffer();
     void rejectedHeaders_data();
     void rejectedHeaders();
+    void fuzzInputs_data();
+    void fuzzInputs();
 
 private:
     QLibrary m_fake;
@@ -334,6 +338,39 @@ void TestPngLoader::rejectedHeaders()
     else
         putU32(&dib.info[size_t(offset)], value);
     QVERIFY(dib.picture().isNull());
+}
+
+void TestPngLoader::fuzzInputs_data()
+{
+    QTest::addColumn<QString>("path");
+    for (const char* folder : {"/corpus/dib", "/regressions/dib"}) {
+        QDirIterator it(QStringLiteral(LUMO_FUZZ_DIR) + QLatin1String(folder), QDir::Files);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            QTest::newRow(qPrintable(QLatin1String(folder + 1) + QLatin1Char('/') + QFileInfo(path).fileName()))
+                << path;
+        }
+    }
+}
+
+// Same input layout as the DIB fuzzer: 40 header bytes, a count n, n colour
+// entries, then the pixels, which stay in a buffer of exactly their size.
+void TestPngLoader::fuzzInputs()
+{
+    QFETCH(QString, path);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() < 41)
+        return;
+    std::array<uint8_t, 1064> info {};
+    std::memcpy(info.data(), bytes.constData(), 40);
+    const qsizetype tableBytes = qMin<qsizetype>(uchar(bytes[40]) * 4, bytes.size() - 41);
+    std::memcpy(info.data() + 40, bytes.constData() + 41, size_t(tableBytes));
+    const std::vector<uint8_t> pixels(bytes.begin() + 41 + tableBytes, bytes.end());
+    const QImage image = PictureFromDIB(pixels.data(), qint64(pixels.size()), info.data());
+    if (!image.isNull())
+        QVERIFY(image.width() > 0 && image.height() > 0);
 }
 
 QTEST_GUILESS_MAIN(TestPngLoader)
