@@ -129,6 +129,7 @@ private slots:
 
     void bitmapInfoDescribesPixels();
     void handleLifecycle();
+    void resolutionFromPhys();
 
     void handMadeFiles_data();
     void handMadeFiles();
@@ -288,6 +289,23 @@ void TestMpng::handleLifecycle()
     QVERIFY(m_load(path.constData(), &handle, nullptr, &dataSize) != 1);
     QVERIFY(m_load(path.constData(), &handle, info.data(), nullptr) != 1);
     QVERIFY(!handle);
+}
+
+void TestMpng::resolutionFromPhys()
+{
+    const QByteArray good = smallRgba();
+    for (int unit : {1, 0}) {
+        const QByteArray phys = chunk("pHYs", be32(2835) + be32(3780) + QByteArray(1, char(unit)));
+        const QString path = writeTemp(QStringLiteral("phys.png"), good.left(33) + phys + good.mid(33));
+        void* handle = nullptr;
+        int32_t dataSize = 0;
+        std::array<uint8_t, MPNG_BITMAPINFO_SIZE> info {};
+        QCOMPARE(m_load(QFile::encodeName(path).constData(), &handle, info.data(), &dataSize), 1);
+        m_end(&handle);
+        // Pixels per metre only; an aspect ratio without unit says nothing about size.
+        QCOMPARE(u32le(&info[24]), unit == 1 ? 2835u : 0u);
+        QCOMPARE(u32le(&info[28]), unit == 1 ? 3780u : 0u);
+    }
 }
 
 // The undamaged twins of the broken files below, so that those fail for the

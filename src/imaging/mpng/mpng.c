@@ -13,16 +13,7 @@
 enum { MAX_SIDE = 32767 };
 #define MAX_PIXELS (1u << 28)
 
-// Ancillary chunks never reach the pixels; skipping them keeps their
-// decompressors (iCCP, zTXt, iTXt) out of reach of hostile files.
-static const png_byte kIgnoredChunks[] = {
-    'b', 'K', 'G', 'D', '\0', 'c', 'H', 'R', 'M', '\0', 'e', 'X', 'I', 'f', '\0',
-    'g', 'A', 'M', 'A', '\0', 'h', 'I', 'S', 'T', '\0', 'i', 'C', 'C', 'P', '\0',
-    'i', 'T', 'X', 't', '\0', 'o', 'F', 'F', 's', '\0', 'p', 'C', 'A', 'L', '\0',
-    's', 'B', 'I', 'T', '\0', 's', 'C', 'A', 'L', '\0', 's', 'P', 'L', 'T', '\0',
-    's', 'R', 'G', 'B', '\0', 't', 'E', 'X', 't', '\0', 't', 'I', 'M', 'E', '\0',
-    'z', 'T', 'X', 't', '\0',
-};
+static const png_byte kKeptChunks[] = {'p', 'H', 'Y', 's', '\0'};
 
 typedef struct Decoder {
     FILE* file;            // null when reading from memory
@@ -123,9 +114,11 @@ static int readHeader(Decoder* dec, uint8_t* bitmapInfo, int32_t* dataSize)
     png_set_chunk_cache_max(png, 128);
     // A damaged file is refused rather than shown half right.
     png_set_crc_action(png, PNG_CRC_ERROR_QUIT, PNG_CRC_ERROR_QUIT);
-    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, NULL, 0);
-    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kIgnoredChunks,
-                                (int)(sizeof kIgnoredChunks / 5));
+    // Only IHDR, PLTE, tRNS, IDAT, IEND and pHYs matter for the pixels;
+    // skipping the rest keeps their decompressors (iCCP, zTXt, iTXt) out of
+    // reach of hostile files.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, NULL, -1);
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_AS_DEFAULT, kKeptChunks, 1);
 
     png_read_info(png, info);
 
