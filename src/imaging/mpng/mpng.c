@@ -98,8 +98,8 @@ static uint32_t pelsPerMeter(png_uint_32 v)
     return v > 0x7FFFFFFFu ? 0 : (uint32_t)v;
 }
 
-// Everything between setjmp and the return touches only *dec, which lives on
-// the heap, so no local needs to survive a longjmp.
+// No local is changed after setjmp and read after a longjmp, and everything
+// that outlives the call sits in *dec on the heap, so nothing needs volatile.
 static int readHeader(Decoder* dec, uint8_t* bitmapInfo, int32_t* dataSize)
 {
     png_structp png = dec->png;
