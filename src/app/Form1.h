@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QVector>
 #include <cstdint>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -164,7 +165,7 @@ private:
 
     Module1& m;
     TwipsPerPixel m_tpp;
-    PNGLoader* m_png = nullptr;
+    std::unique_ptr<PNGLoader> m_png; // the mpng library beside the program
     QWidget* m_client = nullptr;
     bool m_startedUp = true;
     bool m_shutDown = false;
