@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 #include "app/SettingsStore.h"
 #include "board/BoardWidgets.h"
+#include "imaging/PNGLoader.h"
 #include "platform/FileOps.h"
 #include "platform/FolderControls.h"
 #include "platform/MessageBox.h"
@@ -18,6 +19,7 @@ Form1::Form1(Module1& module, QWidget* parent)
     : QMainWindow(parent)
     , m(module)
     , m_tpp(screenTwipsPerPixel())
+    , m_png(std::make_unique<PNGLoader>(m.AppPath))
 {
     setWindowTitle(appTitle());
     m_client = new QWidget(this);

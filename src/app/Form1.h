@@ -173,7 +173,7 @@ private:
 
     Module1& m;
     TwipsPerPixel m_tpp;
-    std::shared_ptr<PNGLoader> m_png; // board/: made with the board controls
+    std::unique_ptr<PNGLoader> m_png; // the mpng library beside the program
     QWidget* m_client = nullptr;
     bool m_startedUp = true;
     bool m_shutDown = false;

@@ -29,7 +29,6 @@ QColor colorFromDecimal(const QString& text)
 
 void Form1::buildBoardControls()
 {
-    m_png = Board::makePngLoader(m.AppPath);
     Picture1 = new BoardArea(this, m_client);
     Picture1->hide();
     Label1.resize(10);

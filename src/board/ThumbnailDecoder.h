@@ -2,7 +2,6 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
-#include <memory>
 
 class PNGLoader;
 
@@ -18,11 +17,8 @@ bool isPngName(const QString& path);
 // in `natural` the picture's own size in pixels. An empty image means the file could
 // not be read; `natural` is then invalid. JPEG, BMP and GIF content goes through the
 // platform loader, names ending in ".png"/".PNG" through `png` (none: no picture).
+// `png` must outlive the call.
 // Safe to call from any thread.
 QImage decodeThumbnail(const QString& path, int boxPixels, QSize* natural, const PNGLoader* png);
-
-// The PNG loader over the mpng library in `libraryFolder`; null in a build without it.
-// Shared, so that decoding moved to other threads can keep it alive.
-std::shared_ptr<PNGLoader> makePngLoader(const QString& libraryFolder);
 
 }

@@ -21,9 +21,7 @@
 #include <QToolButton>
 #include <algorithm>
 
-#if __has_include("imaging/PNGLoader.h")
 #include "imaging/PNGLoader.h"
-#endif
 
 using namespace ViewerLogic;
 
@@ -412,16 +410,7 @@ bool Form4::eventFilter(QObject* watched, QEvent* e)
 
 QImage Form4::LoadPNG(const QString& path) const
 {
-#if __has_include("imaging/PNGLoader.h")
-    return PNGLoader(m.AppPath).LoadPNG(path);
-#else
-    // Until the mpng decoder is part of the build: Qt's PNG reader, empty on any failure.
-    QImage image;
-    QImageReader reader(path, "png");
-    if (!reader.read(&image))
-        return QImage();
-    return image;
-#endif
+    return m_form1->pngLoader().LoadPNG(path);
 }
 
 void Form4::ShowImage()

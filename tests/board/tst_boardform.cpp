@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 #include "board/BoardGeometry.h"
 #include "board/BoardWidgets.h"
+#include "imaging/PNGLoader.h"
 #include "platform/FolderControls.h"
 #include "platform/StatusBar.h"
 #include "viewer/Form4.h"
@@ -39,6 +40,7 @@ private slots:
     void buildIsRefusedOnTopOfABoard();
     void fullBoardEndsThePage();
     void unreadableFileGetsAnEmptyFrame();
+    void pngByItsExactExtension();
     void reloadClosesTheGaps();
     void loadAnewGrowsByTen();
     void thumbCountChangedOnTheBoardLeavesNoStaleSlot();
@@ -67,6 +69,10 @@ void TestBoardForm::init()
     m_m = Module1 {};
     m_m.AppPath = m_tmp->filePath(QStringLiteral("prog"));
     QDir().mkpath(m_m.AppPath);
+    // The window's PNG loader looks for the decoder library in the program's folder.
+    const QDir bin(QStringLiteral(LUMO_BIN_DIR));
+    for (const QString& lib : bin.entryList({ QStringLiteral("libmpng.so*"), QStringLiteral("mpng.dll") }))
+        QFile::copy(bin.filePath(lib), QDir(m_m.AppPath).filePath(lib));
     m_src = m_tmp->filePath(QStringLiteral("src"));
     QDir().mkpath(m_src);
     m_form = std::make_unique<Form1>(m_m);
@@ -266,6 +272,25 @@ void TestBoardForm::unreadableFileGetsAnEmptyFrame()
     }
     QVERIFY(f.Image1[2]->hasPicture());
     QCOMPARE(m_m.BoardBusy, int16_t(0));
+}
+
+void TestBoardForm::pngByItsExactExtension()
+{
+    QImage img(200, 100, QImage::Format_ARGB32);
+    img.fill(Qt::blue);
+    for (const char* file : { "a.png", "b.PNG", "c.Png" })
+        QVERIFY(img.save(QDir(m_src).filePath(QString::fromLatin1(file)), "PNG"));
+    m_form->Dir1->setPath(m_src);
+    Form1& f = *m_form;
+    f.Command1_Click();
+    QVERIFY2(f.pngLoader().isAvailable(), "the mpng library was not found");
+    for (int i : { 0, 1 }) {
+        QVERIFY(f.Image1[i]->hasPicture());
+        QCOMPARE(f.Image1[i]->sizeTwips(), QSizeF(960, 480));
+    }
+    // ".Png" goes to the platform loader, which takes no PNG.
+    QVERIFY(!f.Image1[2]->hasPicture());
+    QVERIFY(f.Image1[2]->isVisible());
 }
 
 void TestBoardForm::reloadClosesTheGaps()

@@ -1,11 +1,9 @@
 #include "board/ThumbnailDecoder.h"
+#include "imaging/PNGLoader.h"
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
-#ifdef LUMO_HAVE_PNGLOADER
-#include "imaging/PNGLoader.h"
-#endif
 
 namespace {
 
@@ -84,7 +82,7 @@ private slots:
 
 private:
     QTemporaryDir m_dir;
-    std::shared_ptr<PNGLoader> m_png = Board::makePngLoader(QStringLiteral(LUMO_BIN_DIR));
+    PNGLoader m_png { QStringLiteral(LUMO_BIN_DIR) };
     QString path(const QString& name) const { return m_dir.filePath(name); }
 };
 
@@ -162,7 +160,7 @@ void TestThumbnailDecoder::decode()
     QFETCH(QSize, shown);
     QSize got(-5, -5);
     // Whatever the build's PNG loader, none of these rows may reach it.
-    const QImage image = Board::decodeThumbnail(path(name), 64, &got, m_png.get());
+    const QImage image = Board::decodeThumbnail(path(name), 64, &got, &m_png);
     QCOMPARE(got, natural);
     QCOMPARE(image.size(), shown.isValid() ? shown : QSize(0, 0));
     QCOMPARE(image.isNull(), !shown.isValid());
@@ -187,18 +185,10 @@ void TestThumbnailDecoder::pngThroughTheLoader()
     // Without a loader a PNG name gives no picture: never a detour through the platform loader.
     QVERIFY(Board::decodeThumbnail(path(name), 64, &got, nullptr).isNull());
     QVERIFY(!got.isValid());
-#ifdef LUMO_HAVE_PNGLOADER
-    QVERIFY(m_png);
-    if (!m_png->isAvailable())
-        QSKIP("the mpng library is not beside the program");
-    const QImage image = Board::decodeThumbnail(path(name), 64, &got, m_png.get());
+    QVERIFY2(m_png.isAvailable(), "the mpng library is not beside the program");
+    const QImage image = Board::decodeThumbnail(path(name), 64, &got, &m_png);
     QCOMPARE(got, natural);
     QCOMPARE(image.size(), shown);
-#else
-    Q_UNUSED(natural)
-    Q_UNUSED(shown)
-    QVERIFY(!m_png);
-#endif
 }
 
 QTEST_GUILESS_MAIN(TestThumbnailDecoder)

@@ -1,0 +1,183 @@
+#include "imaging/PNGLoader.h"
+
+#include "imaging/mpng/mpng.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLibrary>
+#include <QList>
+
+#include <array>
+#include <cstring>
+#include <limits>
+#include <new>
+
+namespace {
+
+constexpr qint64 kHeaderSize = 40;
+
+uint16_t readU16(const uint8_t* p)
+{
+    return uint16_t(p[0] | (p[1] << 8));
+}
+
+uint32_t readU32(const uint8_t* p)
+{
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+int32_t readI32(const uint8_t* p)
+{
+    const uint32_t v = readU32(p);
+    return v <= 0x7FFFFFFFu ? int32_t(v) : int32_t(qint64(v) - (qint64(1) << 32));
+}
+
+void unpackRow(const uint8_t* src, uchar* dst, int width, int bits)
+{
+    switch (bits) {
+    case 1:
+        for (int x = 0; x < width; ++x)
+            dst[x] = (src[x >> 3] >> (7 - (x & 7))) & 0x1;
+        break;
+    case 4:
+        for (int x = 0; x < width; ++x)
+            dst[x] = (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF;
+        break;
+    case 8:
+        std::memcpy(dst, src, size_t(width));
+        break;
+    case 24: {
+        auto* out = reinterpret_cast<QRgb*>(dst);
+        for (int x = 0; x < width; ++x, src += 3)
+            out[x] = qRgb(src[2], src[1], src[0]);
+        break;
+    }
+    case 32: {
+        // ARGB32 is B, G, R, A in memory on little-endian machines.
+        if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
+            std::memcpy(dst, src, size_t(width) * 4);
+        } else {
+            auto* out = reinterpret_cast<QRgb*>(dst);
+            for (int x = 0; x < width; ++x, src += 4)
+                out[x] = qRgba(src[2], src[1], src[0], src[3]);
+        }
+        break;
+    }
+    }
+}
+
+} // namespace
+
+PNGLoader::PNGLoader(const QString& libraryFolder)
+    // An absolute path, so that only this folder is searched, never the system's.
+    : m_library(std::make_unique<QLibrary>(QDir(libraryFolder).absoluteFilePath(QStringLiteral("mpng"))))
+{
+    if (!m_library->load())
+        return;
+    auto load = reinterpret_cast<LoadFn>(m_library->resolve("mLoadPNG"));
+    auto getData = reinterpret_cast<GetDataFn>(m_library->resolve("mGetPNGData"));
+    auto end = reinterpret_cast<EndFn>(m_library->resolve("mEndPNG"));
+    if (load && getData && end) {
+        m_load = load;
+        m_getData = getData;
+        m_end = end;
+    }
+}
+
+PNGLoader::~PNGLoader() = default;
+
+bool PNGLoader::isAvailable() const
+{
+    return m_load && m_getData && m_end;
+}
+
+QImage PNGLoader::LoadPNG(const QString& path) const
+{
+    try {
+        void* handle = nullptr;
+        int32_t dataSize = 0;
+        std::array<uint8_t, MPNG_BITMAPINFO_SIZE> info {};
+        if (!isAvailable())
+            return {};
+        const QByteArray localPath = QFile::encodeName(path);
+        // A NUL inside the name would open some other file.
+        if (localPath.isEmpty() || localPath.contains('\0'))
+            return {};
+
+        if (m_load(localPath.constData(), &handle, info.data(), &dataSize) != 1)
+            return {};
+
+        std::unique_ptr<uint8_t[]> pixels;
+        if (dataSize > 0)
+            pixels.reset(new (std::nothrow) uint8_t[size_t(dataSize)]);
+        if (!pixels) {
+            m_end(&handle);
+            return {};
+        }
+        const int32_t result = m_getData(&handle, pixels.get());
+        m_end(&handle);
+        if (result != 1)
+            return {};
+        return PictureFromDIB(pixels.get(), dataSize, info.data());
+    } catch (...) {
+        return {};
+    }
+}
+
+QImage PictureFromDIB(const uint8_t* pixels, qint64 dataSize, const uint8_t* bitmapInfo)
+{
+    if (!pixels || !bitmapInfo || dataSize <= 0)
+        return {};
+    const uint8_t* h = bitmapInfo;
+    const qint64 headerSize = readU32(h);
+    const qint64 width = readI32(h + 4);
+    const qint64 height = readI32(h + 8);
+    const int planes = readU16(h + 12);
+    const int bits = readU16(h + 14);
+    const uint32_t compression = readU32(h + 16);
+    const qint64 coloursUsed = readU32(h + 32);
+
+    if (headerSize < kHeaderSize || headerSize > MPNG_BITMAPINFO_SIZE)
+        return {};
+    if (planes != 1 || compression != 0 /* BI_RGB */ || width <= 0 || height == 0)
+        return {};
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32)
+        return {};
+
+    const qint64 rows = height < 0 ? -height : height;
+    if (rows > std::numeric_limits<int32_t>::max())
+        return {};
+    const bool topDown = height < 0;
+    const qint64 stride = (width * bits + 31) / 32 * 4;
+    // Divide rather than multiply: stride * rows can pass 2^63.
+    if (rows > dataSize / stride)
+        return {};
+
+    QImage::Format format = QImage::Format_Indexed8;
+    QList<QRgb> colourTable;
+    if (bits <= 8) {
+        const qint64 maxColours = qint64(1) << bits;
+        const qint64 colours = coloursUsed ? coloursUsed : maxColours;
+        if (colours > maxColours || headerSize + colours * 4 > MPNG_BITMAPINFO_SIZE)
+            return {};
+        // Indexes past a short table show black instead of reading beyond it.
+        colourTable.fill(qRgb(0, 0, 0), maxColours);
+        for (qint64 i = 0; i < colours; ++i) {
+            const uint8_t* quad = h + headerSize + i * 4;
+            colourTable[i] = qRgb(quad[2], quad[1], quad[0]);
+        }
+    } else {
+        format = bits == 32 ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+    }
+
+    QImage image(int(width), int(rows), format);
+    if (image.isNull())
+        return {};
+    if (bits <= 8)
+        image.setColorTable(colourTable);
+    for (qint64 y = 0; y < rows; ++y) {
+        const uint8_t* src = pixels + stride * (topDown ? y : rows - 1 - y);
+        unpackRow(src, image.scanLine(int(y)), int(width), bits);
+    }
+    return PictureFromBitmap(image);
+}
