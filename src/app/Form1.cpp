@@ -29,6 +29,7 @@ Form1::Form1(Module1& module, QWidget* parent)
     buildBoardControls();
     buildToolbar();
     buildMenus();
+    installBoardKeys();
 
     Timer1 = new QTimer(this);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);

@@ -11,6 +11,7 @@
 #include <memory>
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -131,6 +132,17 @@ public:
     QString sourcePath(int i) const; // Dir1's folder joined with list entry i
     QColor labelBackColor() const; // LabelBackColor as a colour
 
+    // ---- board/: the keyboard (Form1_Keyboard.cpp)
+    int32_t CurrentThumb = -1; // list index of the framed thumbnail; -1 none
+    void installBoardKeys(); // once the toolbar and the menus exist
+    bool Form_KeyDown(QKeyEvent* e); // true when the board took the key
+    void Image1_MouseEnter(int index);
+    void Image1_Hidden(int index); // the current thumbnail was hidden (sent)
+    void SetCurrentThumb(int index);
+    void ResetCurrentThumb(); // the first shown thumbnail, after the board was filled
+    void SendCurrentThumb(int k);
+    void FlashTarget(int k);
+
     // ---- distribute/
     void Label1_DragDrop(int k, float x, float y);
     void Label1_DragOver(int k, int state);
@@ -178,4 +190,6 @@ private:
     bool m_startedUp = true;
     bool m_shutDown = false;
     bool m_sendingAll = false; // distribute/: a send-all is between two files
+    QTimer* m_flashTimer = nullptr; // board/: ends the flash of a target label
+    int m_flashTarget = -1;
 };

@@ -144,6 +144,8 @@ void Form1::Command1_Click()
 
     Toolbar1->setEnabled(true);
     m.BoardBusy = 0;
+    ResetCurrentThumb();
+    Picture1->setFocus(Qt::OtherFocusReason);
 }
 
 void Form1::layoutClientNow()
@@ -232,6 +234,7 @@ void Form1::mnuRL_Click()
     Toolbar1->setEnabled(true);
     StatusBar1->setPanelText(3, QStringLiteral(" %1 File ").arg(File1->entryCount()));
     m.BoardBusy = 0;
+    ResetCurrentThumb();
 }
 
 void Form1::mnuDL_Click()
@@ -250,6 +253,7 @@ void Form1::mnuDL_Click()
     StatusBar1->setPanelText(3, QStringLiteral(" %1 File ").arg(File1->entryCount()));
     Toolbar1->setEnabled(true);
     m.BoardBusy = 0;
+    ResetCurrentThumb();
 }
 
 void Form1::Image1_MouseDown(int index, int button, int, float x, float y)
