@@ -12,9 +12,17 @@ done
 work=$(mktemp -d)
 xvfb_pid=
 app_pid=
+# The server is waited for, so that the next run does not meet it going down.
+stop_xvfb() {
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+        xvfb_pid=
+    fi
+}
 cleanup() {
     [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    stop_xvfb
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -59,9 +67,11 @@ done
     printf '0,0,0,0,0,1,0,64,10,1\r\n' # NameRule 0, RememberFolder 1, ThumbSize 64
 } >"$prog/Pirapo.ini"
 
-# ---- a display of our own; Xvfb picks a free number and tells it on fd 3
+# ---- a display of our own; Xvfb picks a free number and tells it on fd 3. Without
+# -noreset the server resets whenever its last client leaves, and the program would
+# find it closed if it connected just after an xdotool call had left.
 exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 exec 3>&-
 wait_for 20 "Xvfb to start" test -s "$work/display"
