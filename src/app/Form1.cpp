@@ -210,19 +210,7 @@ void Form1::closeEvent(QCloseEvent* e)
 // ---- folder screen
 
 void Form1::Drive1_Change()
-{
-    for (;;) {
-        QString error;
-        if (Dir1->setPath(Dir1->lastFolderOn(Drive1->drive()), &error))
-            return;
-        const int answer = MsgBox(this, error, QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Information);
-        if (answer != QMessageBox::Retry) {
-            const QSignalBlocker block(Drive1);
-            Drive1->setDrive(DriveList::driveOf(Dir1->path()));
-            return;
-        }
-    }
-}
+{ followDriveChange(this, Drive1, Dir1); }
 
 void Form1::Dir1_Change()
 {
