@@ -44,7 +44,8 @@ struct Tree {
     {
         for (int i = 0; i < UndoHistory::Size; ++i) {
             m.Undo.shiftDown();
-            m.Undo.newest() = { QStringLiteral("/old/from%1").arg(i), QStringLiteral("/old/to%1").arg(i), int16_t(i % 4) };
+            const QString n = QString::number(i);
+            m.Undo.newest() = { QStringLiteral("/old/from") + n, QStringLiteral("/old/to") + n, int16_t(i % 4) };
         }
     }
 };
@@ -101,8 +102,3 @@ private:
     QByteArray m_dir;
     bool m_locked = false;
 };
-
-#define LOCK_OR_SKIP(var, dir)                                                                                     \
-    LockedFolder var(dir);                                                                                         \
-    if (!var.locked())                                                                                             \
-        QSKIP("no way to make a folder read-only here");

@@ -32,33 +32,6 @@ struct Recorder {
 class TestSendAll : public QObject {
     Q_OBJECT
 private slots:
-    void freeName_data()
-    {
-        QTest::addColumn<QStringList>("present");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("free") << QStringList {} << "x.jpg" << "x.jpg";
-        QTest::newRow("taken twice") << QStringList { "x.jpg", "x (2).jpg" } << "x.jpg" << "x (3).jpg";
-        QTest::newRow("gap used") << QStringList { "x.jpg", "x (3).jpg" } << "x.jpg" << "x (2).jpg";
-        QTest::newRow("last dot") << QStringList { "a.b.JPG" } << "a.b.JPG" << "a.b (2).JPG";
-        QTest::newRow("no dot") << QStringList { "README" } << "README" << "README (2)";
-        QTest::newRow("a folder is taken too") << QStringList { "x.jpg/" } << "x.jpg" << "x (2).jpg";
-    }
-    void freeName()
-    {
-        QFETCH(QStringList, present);
-        QFETCH(QString, name);
-        QFETCH(QString, expected);
-        QTemporaryDir dir;
-        for (const QString& p : std::as_const(present)) {
-            if (p.endsWith(u'/'))
-                QVERIFY(QDir(dir.path()).mkdir(p));
-            else
-                writeFile(dir.filePath(p), "x");
-        }
-        QCOMPARE(freeNameIn(dir.path(), name), expected);
-    }
-
     void reachesOnlyTheBoard()
     {
         Tree t;

@@ -7,6 +7,23 @@
 
 using namespace Distribute;
 
+namespace {
+
+// One refused transfer of a.jpg to target 1: what a fault may change before it runs.
+struct Case {
+    Tree t;
+    QString source = t.src(QStringLiteral("a.jpg"));
+    QString taken = t.dest[1] + QStringLiteral("/000000 a.jpg"); // the name it would get
+    int k = 1;
+    FileActions fs;
+    QString lock; // a folder made read-only around the transfer
+    rlim_t fileSizeLimit = 0;
+};
+using Fault = std::function<void(Case&)>;
+
+}
+Q_DECLARE_METATYPE(Fault)
+
 class TestTransfer : public QObject {
     Q_OBJECT
 private slots:
@@ -80,104 +97,86 @@ private slots:
     // Every refusal and failure leaves the files, the history and the counters as they were.
     void refused_data()
     {
-        QTest::addColumn<QString>("fault");
+        QTest::addColumn<Fault>("fault");
         QTest::addColumn<QString>("mentions");
         QTest::addColumn<bool>("early"); // refused before the source is touched
-        QTest::newRow("rule 3") << "rule 3" << "名前の付け方の設定（3）" << true;
-        QTest::newRow("head leaves the folder") << "head ../x" << "../x" << true;
-        QTest::newRow("head dot dot") << "head .." << "ヘッドネーム" << true;
-        QTest::newRow("target 10") << "k 10" << "移動先の番号" << true;
-        QTest::newRow("target -1") << "k -1" << "移動先の番号" << true;
-        QTest::newRow("no destination") << "no destination" << "移動先フォルダが設定されていません" << true;
-        QTest::newRow("destination missing") << "destination missing" << "フォルダが見つかりません" << false;
-        QTest::newRow("name is a folder") << "name is a folder" << "000000 a.jpg" << false;
-        QTest::newRow("name taken, move") << "name taken" << "移動できません" << false;
-        QTest::newRow("name taken, copy") << "name taken copy" << "コピーできません" << false;
-        QTest::newRow("source gone") << "source gone" << "見つかりません" << false;
-        QTest::newRow("source is a folder") << "source is a folder" << "a.jpg" << false;
-        QTest::newRow("destination locked") << "locked destination" << "a.jpg" << false;
-        QTest::newRow("source folder locked") << "locked source" << "削除できませんでした" << false;
-        QTest::newRow("delete refused") << "delete refused" << "元の場所にあります" << false;
-        QTest::newRow("delete refused, copy mode on the delete folder") << "delete refused copy" << "元の場所にあります"
-                                                                         << false;
-        QTest::newRow("short copy") << "short copy" << "大きさ" << false;
-        QTest::newRow("disk full") << "disk full" << "a.jpg" << false;
-    }
-    void refused()
-    {
-        QFETCH(QString, fault);
-        QFETCH(QString, mentions);
-        QFETCH(bool, early);
-        Tree t;
-        t.m.Serial = { 999999, 7, 5 }; // the wrap belongs to a transfer that did not happen
-        t.fillHistory();
-        const QString s = t.src(QStringLiteral("a.jpg"));
-        const QString taken = t.dest[1] + QStringLiteral("/000000 a.jpg");
-        if (fault == QLatin1String("disk full"))
-            writeFile(s, QByteArray(3 << 20, 'x'));
-        else
-            t.put(QStringLiteral("a.jpg"));
-        QVERIFY(QFile::setPermissions(s, QFileDevice::ReadOwner));
-        int k = 1;
-        FileActions fs;
-        if (fault == QLatin1String("rule 3")) {
-            t.m.NameRule = 3;
-        } else if (fault.startsWith(QLatin1String("head "))) {
-            t.m.NameRule = 2;
-            t.m.HeadName[1] = fault.mid(5);
-        } else if (fault.startsWith(QLatin1String("k "))) {
-            k = fault.mid(2).toInt();
-        } else if (fault == QLatin1String("no destination")) {
-            t.m.DestPath[1].clear();
-        } else if (fault == QLatin1String("destination missing")) {
-            t.m.DestPath[1] = t.root + QStringLiteral("/gone/");
-        } else if (fault == QLatin1String("name is a folder")) {
-            QVERIFY(QDir().mkpath(taken));
-            writeFile(taken + QStringLiteral("/inner.jpg"), "inner");
-        } else if (fault.startsWith(QLatin1String("name taken"))) {
-            writeFile(taken, "the user's own picture");
-            t.m.CopyMode = fault.endsWith(QLatin1String("copy"));
-        } else if (fault.startsWith(QLatin1String("source "))) {
-            QVERIFY(QFile::remove(s));
-            if (fault.endsWith(QLatin1String("folder"))) {
-                QVERIFY(QDir().mkpath(s));
-                writeFile(s + QStringLiteral("/inside.jpg"), "inside");
-            }
-        } else if (fault.startsWith(QLatin1String("delete refused"))) {
-            fs = refusingDelete({ s });
-            if (fault.endsWith(QLatin1String("copy"))) {
-                t.m.CopyMode = 1;
-                t.m.DestPath[1] = t.m.DestPath[10];
-            }
-        } else if (fault == QLatin1String("short copy")) {
-            fs.copyFile = [](const QString& from, const QString& to) {
+        auto row = [](const char* name, const char* mentions, bool early, Fault fault) {
+            QTest::newRow(name) << fault << QString::fromUtf8(mentions) << early;
+        };
+        row("rule 3", "名前の付け方の設定（3）", true, [](Case& c) { c.t.m.NameRule = 3; });
+        auto head = [](const char* name) {
+            return Fault([name](Case& c) { c.t.m.NameRule = 2; c.t.m.HeadName[1] = name; });
+        };
+        row("head leaves the folder", "../x", true, head("../x"));
+        row("head dot dot", "ヘッドネーム", true, head(".."));
+        row("target 10", "移動先の番号", true, [](Case& c) { c.k = 10; });
+        row("target -1", "移動先の番号", true, [](Case& c) { c.k = -1; });
+        row("no destination", "移動先フォルダが設定されていません", true, [](Case& c) { c.t.m.DestPath[1].clear(); });
+        row("destination missing", "フォルダが見つかりません", false,
+            [](Case& c) { c.t.m.DestPath[1] = c.t.root + "/gone/"; });
+        row("name is a folder", "000000 a.jpg", false, [](Case& c) {
+            QDir().mkpath(c.taken);
+            writeFile(c.taken + "/inner.jpg", "inner");
+        });
+        row("name taken, move", "移動できません", false, [](Case& c) { writeFile(c.taken, "the user's own"); });
+        row("name taken, copy", "コピーできません", false, [](Case& c) {
+            writeFile(c.taken, "the user's own");
+            c.t.m.CopyMode = 1;
+        });
+        row("source gone", "見つかりません", false, [](Case& c) { QFile::remove(c.source); });
+        row("source is a folder", "a.jpg", false, [](Case& c) {
+            QFile::remove(c.source);
+            QDir().mkpath(c.source);
+            writeFile(c.source + "/inside.jpg", "inside");
+        });
+        row("destination locked", "a.jpg", false, [](Case& c) { c.lock = c.t.dest[1]; });
+        row("source folder locked", "削除できませんでした", false, [](Case& c) { c.lock = c.t.source; });
+        row("delete refused", "元の場所にあります", false, [](Case& c) { c.fs = refusingDelete({ c.source }); });
+        row("delete refused, copy mode on the delete folder", "元の場所にあります", false, [](Case& c) {
+            c.fs = refusingDelete({ c.source });
+            c.t.m.CopyMode = 1;
+            c.t.m.DestPath[1] = c.t.m.DestPath[10];
+        });
+        row("short copy", "大きさ", false, [](Case& c) {
+            c.fs.copyFile = [](const QString& from, const QString& to) {
                 QFile out(to);
-                if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-                    return FileOps::Result::failure(QStringLiteral("x"));
                 const QByteArray all = readFile(from);
+                out.open(QIODevice::WriteOnly | QIODevice::NewOnly);
                 out.write(all.left(all.size() / 2)); // and claims success
                 return FileOps::Result::success();
             };
-        }
-        const auto files = snapshot(t.root);
-        const UndoHistory history = t.m.Undo;
-        const auto serial = t.m.Serial;
+        });
+        // A file-size limit makes writes fail part way, like a full disk.
+        row("disk full", "a.jpg", false, [](Case& c) {
+            writeFile(c.source, QByteArray(3 << 20, 'x'));
+            c.fileSizeLimit = 64 * 1024;
+        });
+    }
+    void refused()
+    {
+        QFETCH(Fault, fault);
+        QFETCH(QString, mentions);
+        QFETCH(bool, early);
+        Case c;
+        c.t.m.Serial = { 999999, 7, 5 }; // the wrap belongs to a transfer that did not happen
+        c.t.fillHistory();
+        c.t.put(QStringLiteral("a.jpg"));
+        QVERIFY(QFile::setPermissions(c.source, QFileDevice::ReadOwner));
+        fault(c);
+        const auto files = snapshot(c.t.root);
+        const UndoHistory history = c.t.m.Undo;
+        const auto serial = c.t.m.Serial;
 
         std::optional<LockedFolder> lock;
-        if (fault.startsWith(QLatin1String("locked "))) {
-            lock.emplace(fault.endsWith(QLatin1String("source")) ? t.source : t.dest[1]);
-            if (!lock->locked())
-                QSKIP("no way to make a folder read-only here");
-        }
-        // A file-size limit makes writes fail part way, like a full disk.
+        if (!c.lock.isEmpty() && !lock.emplace(c.lock).locked())
+            QSKIP("no way to make a folder read-only here");
         rlimit old {};
         QVERIFY(getrlimit(RLIMIT_FSIZE, &old) == 0);
-        rlimit small = old;
-        small.rlim_cur = 64 * 1024;
+        rlimit limited = old;
+        limited.rlim_cur = c.fileSizeLimit ? c.fileSizeLimit : old.rlim_cur;
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        if (fault == QLatin1String("disk full"))
-            QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
-        const TransferResult r = transferDrop(t.m, k, t.source, QStringLiteral("a.jpg"), fs);
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &limited) == 0);
+        const TransferResult r = transferDrop(c.t.m, c.k, c.t.source, QStringLiteral("a.jpg"), c.fs);
         setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, oldHandler);
         lock.reset();
@@ -185,11 +184,11 @@ private slots:
         QVERIFY(!r.ok);
         QVERIFY(!r.duplicateLeft);
         QVERIFY2(r.message.contains(QStringLiteral("a.jpg")) && r.message.contains(mentions), qPrintable(r.message));
-        QCOMPARE(snapshot(t.root), files);
-        QVERIFY(t.m.Undo == history);
-        QCOMPARE(t.m.Serial, serial);
+        QCOMPARE(snapshot(c.t.root), files);
+        QVERIFY(c.t.m.Undo == history);
+        QCOMPARE(c.t.m.Serial, serial);
         if (early)
-            QVERIFY(!(QFile::permissions(s) & QFileDevice::WriteOwner));
+            QVERIFY(!(QFile::permissions(c.source) & QFileDevice::WriteOwner));
     }
 
     void deleteAndCleanupFailRecordedAsCopy()
