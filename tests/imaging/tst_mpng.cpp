@@ -9,9 +9,7 @@
 #include <QLibrary>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <algorithm>
 #include <array>
-#include <vector>
 
 using namespace pngbytes;
 using TestFiles::readFile;
@@ -68,7 +66,6 @@ class TestMpng : public QObject {
     std::unique_ptr<PNGLoader> m_loader;
     QLibrary m_library;
     int32_t (*m_load)(const char*, void**, uint8_t*, int32_t*) = nullptr;
-    int32_t (*m_getData)(void**, uint8_t*) = nullptr;
     void (*m_end)(void**) = nullptr;
 
     QString write(const QByteArray& bytes)
@@ -96,9 +93,8 @@ private slots:
         m_library.setFileName(QStringLiteral(LUMO_BIN_DIR "/mpng"));
         QVERIFY2(m_library.load(), qPrintable(m_library.errorString()));
         m_load = reinterpret_cast<decltype(m_load)>(m_library.resolve("mLoadPNG"));
-        m_getData = reinterpret_cast<decltype(m_getData)>(m_library.resolve("mGetPNGData"));
         m_end = reinterpret_cast<decltype(m_end)>(m_library.resolve("mEndPNG"));
-        QVERIFY(m_load && m_getData && m_end);
+        QVERIFY(m_load && m_end);
     }
 
     void pngSuite_data()
@@ -123,32 +119,6 @@ private slots:
         QCOMPARE(got.format(), QImage::Format_ARGB32);
         const QString diff = difference(got, path);
         QVERIFY2(diff.isEmpty(), qPrintable(diff));
-    }
-
-    // The protocol as the loader uses it, and misuse that must not crash.
-    void handle()
-    {
-        const QByteArray path = QFile::encodeName(QStringLiteral(LUMO_TESTDATA "/pngsuite/basn6a08.png"));
-        void* handle = nullptr;
-        int32_t dataSize = 0;
-        std::array<uint8_t, MPNG_BITMAPINFO_SIZE> info {};
-        QCOMPARE(m_load(path.constData(), &handle, info.data(), &dataSize), 1);
-        QCOMPARE(dataSize, 32 * 32 * 4);
-        // Exactly dataSize bytes, not one more, and only once per open.
-        std::vector<uint8_t> pixels(size_t(dataSize) + 64, 0xCD);
-        QCOMPARE(m_getData(&handle, pixels.data()), 1);
-        QVERIFY(m_getData(&handle, pixels.data()) != 1);
-        QVERIFY(std::all_of(pixels.begin() + dataSize, pixels.end(), [](uint8_t b) { return b == 0xCD; }));
-        m_end(&handle);
-        QVERIFY(!handle);
-        m_end(&handle);
-        m_end(nullptr);
-        QVERIFY(m_getData(&handle, pixels.data()) != 1);
-        QVERIFY(m_load(nullptr, &handle, info.data(), &dataSize) != 1);
-        QVERIFY(m_load(path.constData(), nullptr, info.data(), &dataSize) != 1);
-        QVERIFY(m_load(path.constData(), &handle, nullptr, &dataSize) != 1);
-        QVERIFY(m_load(path.constData(), &handle, info.data(), nullptr) != 1);
-        QVERIFY(!handle);
     }
 
     // Damaged files are refused; their undamaged twins, with chunks a reader may skip, are not.
