@@ -6,47 +6,12 @@ set -euo pipefail
 
 program=$1
 testdata=$2
-
-for tool in Xvfb xdotool import; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIP: $tool is not installed"
-        exit 77
-    fi
-done
-
-work=$(mktemp -d)
-xvfb_pid=
-app_pid=
-cleanup() {
-    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*"
-    [ -f "$work/app.log" ] && sed 's/^/  app: /' "$work/app.log"
-    exit 1
-}
-
-# wait_for <seconds> <description> <command...>: polls the command until it succeeds.
-wait_for() {
-    local seconds=$1 what=$2
-    shift 2
-    local deadline=$((SECONDS + seconds))
-    until "$@"; do
-        [ "$SECONDS" -lt "$deadline" ] || fail "timed out waiting for: $what"
-        sleep 0.1
-    done
-}
+source "$(dirname "$0")/lib.sh"
 
 # ---- a throw-away program folder, source folder and destinations
-prog=$work/prog
 src=$work/src
-mkdir -p "$prog" "$src"
-cp "$program" "$prog/"
-cp "$(dirname "$program")"/libmpng.so* "$prog/" 2>/dev/null || true
+mkdir -p "$src"
+make_program_folder "$program"
 n=1
 for f in "$testdata"/photos/*.jpg; do
     cp "$f" "$src/$(printf 'IMG_%04d.JPG' "$n")"
@@ -56,57 +21,19 @@ done
 for k in 0 1 2 3 4 5 6 7 8 9 10; do
     mkdir -p "$work/dest$k"
 done
-{
-    printf '"%s"\r\n' "$src"
-    for k in 0 1 2 3 4 5 6 7 8 9 10; do printf '"%s/"\r\n' "$work/dest$k"; done
-    for k in 0 1 2 3 4 5 6 7 8 9; do printf '""\r\n'; done
-    printf '41,0,0\r\n'
-    printf '0,0,0,0,0,1,0,64,10,1\r\n' # NameRule 0, RememberFolder 1, ThumbSize 64
-} >"$prog/Pirapo.ini"
+# NameRule 0, RememberFolder 1, ThumbSize 64
+write_ini "$src" "$work/dest" "41,0,0" "0,0,0,0,0,1,0,64,10,1"
 
-# ---- a display of our own; Xvfb picks a free number and tells it on fd 3
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-wait_for 20 "Xvfb to start" test -s "$work/display"
-export DISPLAY=:$(head -n1 "$work/display")
-export XDG_RUNTIME_DIR=$work/runtime
-mkdir -m 700 -p "$XDG_RUNTIME_DIR"
-
-(cd "$work" && exec "$prog/pirapo-lumo") >"$work/app.log" 2>&1 &
-app_pid=$!
-
-window=
-find_window() {
-    kill -0 "$app_pid" 2>/dev/null || fail "the program ended early"
-    window=$(xdotool search --onlyvisible --name 'ピラポくんLumo' 2>/dev/null | head -n1)
-    [ -n "$window" ]
-}
-wait_for 30 "the main window" find_window
-
-geometry() {
-    eval "$(xdotool getwindowgeometry --shell "$window")"
-}
-
-# The colour of one screen pixel as "r,g,b".
-pixel() {
-    import -window root -crop "1x1+$1+$2" -depth 8 txt:- | sed -n 's/.*srgb(\([0-9,]*\)).*/\1/p'
-}
-
-# Columns of the strip at row $1 whose colour matches the awk condition $2 on r, g, b.
-columns_where() {
-    import -window root -crop "${WIDTH}x1+$X+$1" -depth 8 txt:- |
-        sed -n 's/^\([0-9]*\),0:.*srgb(\([0-9]*\),\([0-9]*\),\([0-9]*\)).*/\1 \2 \3 \4/p' |
-        awk "{ r = \$2; g = \$3; b = \$4; if ($2) print \$1 }"
-}
+start_display
+start_program
+wait_for 30 "the main window" find_main_window
 
 # ---- folder screen: the client area is 6555 x 3660 twips (437 x 244 px at 15 twips
 # per pixel) below the menu bar; "実行" is at 3600, 2760, 1335 x 495 twips.
 geometry
 menu=$((HEIGHT - 244))
 [ "$menu" -ge 0 ] || fail "unexpected window height $HEIGHT"
-xdotool mousemove $((X + 284)) $((Y + menu + 200)) click 1
+click_at $((X + 284)) $((Y + menu + 200))
 
 # The board spreads the window over the work area (the whole screen without a window manager).
 board_built() {
@@ -134,16 +61,7 @@ blue_before=$(columns_where "$toolbar_row" "$blue" | tr '\n' ' ')
 client_h=$((HEIGHT - menu))
 label_y=$((Y + menu + (client_h * 15 - 500) / 15))
 label_x=$((X + WIDTH * 35 / 100))
-xdotool mousemove "$thumb_x" "$thumb_y"
-xdotool mousedown 1
-steps=8
-for i in $(seq 1 $steps); do
-    xdotool mousemove $((thumb_x + (label_x - thumb_x) * i / steps)) $((thumb_y + (label_y - thumb_y) * i / steps))
-    sleep 0.05
-done
-xdotool mousemove "$label_x" "$label_y"
-sleep 0.05
-xdotool mouseup 1
+drag "$thumb_x" "$thumb_y" "$label_x" "$label_y"
 
 moved=$work/dest3/"000041 IMG_0001.JPG"
 dropped() { [ -f "$moved" ] && [ ! -e "$src/IMG_0001.JPG" ]; }
@@ -164,7 +82,7 @@ undo_enabled() {
     return 1
 }
 wait_for 30 "the toolbar's undo button to be enabled" undo_enabled
-xdotool mousemove $((X + undo_x)) "$toolbar_row" click 1
+click_at "$undo_x" "$toolbar_row"
 
 restored() { [ -f "$src/IMG_0001.JPG" ] && [ ! -e "$moved" ]; }
 wait_for 30 "IMG_0001.JPG to come back" restored
@@ -174,11 +92,8 @@ cmp -s "$src/IMG_0001.JPG" "$testdata/photos/$(ls "$testdata/photos" | head -n1)
 # ---- close with the toolbar's 終了 and check the saved serial
 exit_x=$(columns_where "$toolbar_row" 'r > 170 && g < 90 && b < 90' | head -n1)
 [ -n "$exit_x" ] || fail "the exit button was not found on the toolbar"
-xdotool mousemove $((X + exit_x + 3)) "$toolbar_row" click 1
-ended() { ! kill -0 "$app_pid" 2>/dev/null; }
-wait_for 30 "the program to end" ended
-wait "$app_pid" || fail "the program ended with status $?"
-app_pid=
+click_at $((exit_x + 3)) "$toolbar_row"
+wait_program_end
 
 serial=$(sed -n '23p' "$prog/Pirapo.ini" | tr -d '\r')
 [ "$serial" = "41,0,0" ] || fail "serial line reads '$serial', expected 41,0,0"
