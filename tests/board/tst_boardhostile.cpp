@@ -4,6 +4,7 @@
 #include "board/BoardGeometry.h"
 #include "platform/StatusBar.h"
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -237,6 +238,13 @@ void TestBoardHostile::namesThatAreNotText()
         content = bytes.toStdString();
         std::ofstream(folder / name, std::ios::binary) << content;
     }
+    // Qt cannot see them, so the temporary folder cannot remove them either.
+    const auto removeRaw = qScopeGuard([&] {
+        for (const auto& entry : raw) {
+            std::error_code ignored;
+            fs::remove(folder / entry.first, ignored);
+        }
+    });
     QVERIFY(Hostile::write(s.src(QStringLiteral("plain.jpg")), Hostile::wellFormed(Format::Jpeg, QSize(40, 30), 1)));
     QVERIFY(s.build());
     Form1& f = *s.form;
