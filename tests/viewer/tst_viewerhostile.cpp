@@ -12,6 +12,8 @@ class TestViewerHostile : public QObject {
 private slots:
     void changedBetweenListingAndShowing_data();
     void changedBetweenListingAndShowing();
+    void missingFileAtOpenIsReportedOnce_data();
+    void missingFileAtOpenIsReportedOnce();
     void listEmptiedUnderAnOpenViewer();
     void slideshowOverBrokenFiles();
 };
@@ -102,6 +104,38 @@ void TestViewerHostile::changedBetweenListingAndShowing()
     QCOMPARE(v->Image1->naturalSize(), QSize(40, 30));
     QCOMPARE(s.messages().size(), shown);
     QCOMPARE(s.files(), before);
+}
+
+void TestViewerHostile::missingFileAtOpenIsReportedOnce_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("jpg") << QStringLiteral("gone.jpg");
+    QTest::newRow("png") << QStringLiteral("gone.png");
+}
+
+// The window learns its frame only once shown and is fitted again then; the user
+// is told about the missing file once, not once per fitting.
+void TestViewerHostile::missingFileAtOpenIsReportedOnce()
+{
+    QFETCH(QString, name);
+    SessionFixture s;
+    QVERIFY(Hostile::write(s.src(name), Hostile::wellFormed(name.endsWith(QLatin1String("png")) ? Format::Png : Format::Jpeg)));
+    QVERIFY(Hostile::write(s.src(QStringLiteral("z.jpg")), Hostile::wellFormed(Format::Jpeg)));
+    QVERIFY(s.open());
+    QVERIFY(QFile::remove(s.src(name)));
+    Form4* v = s.openViewer(0);
+    QVERIFY(v);
+    QVERIFY(QTest::qWaitForWindowExposed(v));
+    QCOMPARE(s.messages(), QStringList { QStringLiteral("ファイルが見つかりません。") });
+    // Resizing the window while it shows nothing does not ask again either.
+    v->resize(v->width() - 40, v->height() - 30);
+    v->resize(v->width() + 10, v->height() + 10);
+    QCOMPARE(s.messages().size(), 1);
+    // Stepping away and back is a new display of it, and reports it again.
+    v->Form_KeyDown(32, 0);
+    QCOMPARE(v->windowTitle(), QStringLiteral("ピラポくんViewer  z.jpg   (2/2)"));
+    v->Form_KeyDown(32, 1);
+    QCOMPARE(s.messages().size(), 2);
 }
 
 void TestViewerHostile::listEmptiedUnderAnOpenViewer()
