@@ -43,6 +43,12 @@ private slots:
     void changedBetweenListingAndLoading();
     void changedBetweenListingAndDrop_data();
     void changedBetweenListingAndDrop();
+    void settingsOutOfRange_data();
+    void settingsOutOfRange();
+    void namesTooLongForTheNewName();
+    void linksInTheSourceFolder();
+    void sourceFolderRemovedUnderTheBoard();
+    void sourceFolderIsAlsoADestination();
 };
 
 void TestBoardHostile::badPictureAmongGoodOnes_data()
@@ -377,6 +383,190 @@ void TestBoardHostile::changedBetweenListingAndDrop()
         QVERIFY(QFile::exists(s.src(QStringLiteral("a.jpg"))));
         QCOMPARE(s.m.Serial[0], 41);
     }
+}
+
+void TestBoardHostile::settingsOutOfRange_data()
+{
+    // Values only a hand-edited settings file can hold.
+    QTest::addColumn<int>("thumbSize");
+    QTest::addColumn<int>("thumbCount");
+    QTest::addColumn<int>("slideSeconds");
+    QTest::newRow("size 0") << 0 << 10 << 1;
+    QTest::newRow("size 1") << 1 << 10 << 1;
+    QTest::newRow("size -32768") << -32768 << 10 << 1;
+    QTest::newRow("size 32767") << 32767 << 10 << 1;
+    QTest::newRow("count 0") << 64 << 0 << 1;
+    QTest::newRow("count -1") << 64 << -1 << 1;
+    QTest::newRow("count -32768") << 64 << -32768 << 1;
+    QTest::newRow("count 32767") << 64 << 32767 << 1;
+    QTest::newRow("slide 0") << 64 << 10 << 0;
+    QTest::newRow("slide -5") << 64 << 10 << -5;
+    QTest::newRow("slide 32767") << 64 << 10 << 32767;
+}
+
+void TestBoardHostile::settingsOutOfRange()
+{
+    QFETCH(int, thumbSize);
+    QFETCH(int, thumbCount);
+    QFETCH(int, slideSeconds);
+    SessionFixture s;
+    s.m.ThumbSize = int16_t(thumbSize);
+    s.m.ThumbCount = int16_t(thumbCount);
+    s.m.SlideSeconds = int16_t(slideSeconds);
+    for (int i = 0; i < 25; ++i)
+        QVERIFY(Hostile::write(s.src(QStringLiteral("p%1.jpg").arg(i, 2, 10, QLatin1Char('0'))),
+            Hostile::wellFormed(Format::Jpeg, QSize(40, 30), i)));
+    const auto before = s.files();
+    QVERIFY(s.build());
+    QCOMPARE(s.m.ThumbSize, int16_t(thumbSize)); // kept as read
+    Form1& f = *s.form;
+    f.mnuDL_Click();
+    f.mnuDL_Click();
+    f.mnuRL_Click();
+    QCOMPARE(s.m.BoardBusy, int16_t(0));
+    QVERIFY(f.Toolbar1->isEnabled());
+    if (s.slot(0) && s.slot(0)->isVisible()) {
+        s.drop(0, 1);
+        QVERIFY(QFile::exists(s.dest(1, QStringLiteral("000041 p00.jpg"))));
+        f.UndoLast();
+    }
+    Form4* v = s.openViewer(1);
+    QVERIFY(v);
+    v->Toolbar1_ButtonClick(6);
+    QVERIFY(v->Timer1->isActive());
+    QVERIFY(v->Timer1->interval() >= 1000);
+    QVERIFY(v->Timer1->interval() <= 32000);
+    v->Timer1_Timer();
+    QCOMPARE(s.m.ViewerIndex, 2);
+    v->close();
+    f.Toolbar1_ButtonClick(1); // back to the folder screen
+    QVERIFY(!f.onBoard());
+    QVERIFY(s.messages().isEmpty());
+    QCOMPARE(s.files(), before);
+}
+
+void TestBoardHostile::namesTooLongForTheNewName()
+{
+    SessionFixture s;
+    // 83 characters of 3 bytes each and ".jpg": 253 bytes, near the longest a name may
+    // be. The serial in front of it makes a name that is too long.
+    const QString longName = QString(83, QChar(0x5199)) + QStringLiteral(".jpg");
+    QVERIFY(Hostile::write(s.src(longName), Hostile::wellFormed(Format::Jpeg)));
+    const auto before = s.files();
+    QVERIFY(s.build());
+    QCOMPARE(s.form->File1->entries(), QStringList { longName });
+    QVERIFY(s.slot(0)->hasPicture());
+    s.drop(0, 2);
+    QCOMPARE(s.messages().size(), 1);
+    QVERIFY2(s.messages().at(0).contains(QStringLiteral("ファイル名が長すぎます")), qPrintable(s.messages().at(0)));
+    QCOMPARE(s.files(), before);
+    QCOMPARE(s.m.Serial[0], 41);
+    QVERIFY(s.slot(0)->isVisible());
+    // Under its own name it still fits the delete folder.
+    s.form->mnuDel1_Click();
+    QCOMPARE(s.messages().size(), 1);
+    QVERIFY(QFile::exists(s.dest(10, longName)));
+}
+
+void TestBoardHostile::linksInTheSourceFolder()
+{
+#ifdef Q_OS_WIN
+    QSKIP("symbolic links need privileges here");
+#else
+    SessionFixture s;
+    const QString outside = s.root(QStringLiteral("outside"));
+    QVERIFY(QDir().mkpath(outside));
+    QVERIFY(Hostile::write(outside + QStringLiteral("/real.jpg"), Hostile::wellFormed(Format::Jpeg, QSize(40, 30), 1)));
+    QVERIFY(Hostile::write(s.src(QStringLiteral("b plain.jpg")), Hostile::wellFormed(Format::Jpeg, QSize(40, 30), 2)));
+    QVERIFY(QFile::link(outside + QStringLiteral("/real.jpg"), s.src(QStringLiteral("a link.jpg"))));
+    QVERIFY(QFile::link(outside + QStringLiteral("/gone.jpg"), s.src(QStringLiteral("c dangling.jpg"))));
+    QVERIFY(QFile::link(outside, s.src(QStringLiteral("d folder.jpg"))));
+    QVERIFY(QFile::link(s.src(QStringLiteral("e loop.jpg")), s.src(QStringLiteral("e loop.jpg"))));
+    QVERIFY(s.build());
+    Form1& f = *s.form;
+    // Only what leads to a file is listed.
+    QCOMPARE(f.File1->entries(), QStringList({ "a link.jpg", "b plain.jpg" }));
+    QVERIFY(s.slot(0)->hasPicture());
+
+    // The link is what moves; the file it leads to stays where it is.
+    s.drop(0, 4);
+    QVERIFY(s.messages().isEmpty());
+    QCOMPARE(Hostile::read(s.dest(4, QStringLiteral("000041 a link.jpg"))), Hostile::read(outside + QStringLiteral("/real.jpg")));
+    QVERIFY(QFileInfo::exists(outside + QStringLiteral("/real.jpg")));
+    QVERIFY(!QFileInfo(s.src(QStringLiteral("a link.jpg"))).isSymLink());
+    f.mnuDel1_Click();
+    f.UndoLast();
+    f.UndoLast();
+    QVERIFY(s.messages().isEmpty());
+    QCOMPARE(Hostile::read(s.src(QStringLiteral("a link.jpg"))), Hostile::read(outside + QStringLiteral("/real.jpg")));
+    QCOMPARE(Hostile::read(s.src(QStringLiteral("b plain.jpg"))), Hostile::wellFormed(Format::Jpeg, QSize(40, 30), 2));
+    for (const char* link : { "c dangling.jpg", "d folder.jpg", "e loop.jpg" })
+        QVERIFY(QFileInfo(s.src(QString::fromLatin1(link))).isSymLink());
+#endif
+}
+
+void TestBoardHostile::sourceFolderRemovedUnderTheBoard()
+{
+    SessionFixture s;
+    for (const char* name : { "a.jpg", "b.jpg", "c.jpg" })
+        QVERIFY(Hostile::write(s.src(QString::fromLatin1(name)), Hostile::wellFormed(Format::Jpeg, QSize(40, 30), name[0])));
+    const auto before = s.files();
+    QVERIFY(s.build());
+    Form1& f = *s.form;
+    s.drop(0, 1);
+    // The whole source folder is moved away while the board shows it.
+    const QString away = s.root(QStringLiteral("away"));
+    QVERIFY(QDir().rename(s.src(), away));
+
+    s.drop(1, 1);
+    QCOMPARE(s.messages().size(), 1);
+    QVERIFY(s.messages().at(0).contains(QStringLiteral("b.jpg")));
+    f.mnuDel1_Click();
+    f.mnuRL_Click();
+    QCOMPARE(f.File1->entryCount(), 0);
+    QCOMPARE(f.StatusBar1->panelText(3), QStringLiteral(" 0 File "));
+    f.mnuDL_Click();
+    Form4* v = s.openViewer(0); // on an empty list: the folder itself is missing
+    QVERIFY(v);
+    QCOMPARE(s.messages().size(), 2);
+    QCOMPARE(s.messages().at(1), QStringLiteral("ファイルが見つかりません。"));
+    v->close();
+    // Undo puts the file back where it came from, making the folder again.
+    f.UndoLast();
+    QVERIFY(QFile::exists(s.src(QStringLiteral("a.jpg"))));
+    f.Toolbar1_ButtonClick(1);
+    f.Command1_Click();
+    QVERIFY(f.onBoard());
+    QCOMPARE(s.m.BoardBusy, int16_t(0));
+
+    // Nothing lost: a.jpg is back, b.jpg and c.jpg are where the folder went.
+    QVERIFY(QDir().rename(away + QStringLiteral("/b.jpg"), s.src(QStringLiteral("b.jpg"))));
+    QVERIFY(QDir().rename(away + QStringLiteral("/c.jpg"), s.src(QStringLiteral("c.jpg"))));
+    QCOMPARE(s.files(), before);
+}
+
+void TestBoardHostile::sourceFolderIsAlsoADestination()
+{
+    SessionFixture s;
+    s.m.DestPath[3] = s.src() + QLatin1Char('/');
+    s.m.DestPath[10] = s.src() + QLatin1Char('/');
+    for (const char* name : { "a.jpg", "b.jpg" })
+        QVERIFY(Hostile::write(s.src(QString::fromLatin1(name)), Hostile::wellFormed(Format::Jpeg, QSize(40, 30), name[0])));
+    const QByteArray a = Hostile::read(s.src(QStringLiteral("a.jpg")));
+    QVERIFY(s.build());
+    Form1& f = *s.form;
+    // A drop on the own folder renames in place.
+    s.drop(0, 3);
+    QVERIFY(s.messages().isEmpty());
+    QCOMPARE(Hostile::read(s.src(QStringLiteral("000041 a.jpg"))), a);
+    QVERIFY(!QFile::exists(s.src(QStringLiteral("a.jpg"))));
+    // Sending the folder into itself is refused with a message.
+    f.mnuDel1_Click();
+    QCOMPARE(s.messages().size(), 1);
+    QCOMPARE(QDir(s.src()).entryList(QDir::Files), QStringList({ "000041 a.jpg", "b.jpg" }));
+    f.UndoLast();
+    QCOMPARE(QDir(s.src()).entryList(QDir::Files), QStringList({ "a.jpg", "b.jpg" }));
+    QCOMPARE(Hostile::read(s.src(QStringLiteral("a.jpg"))), a);
 }
 
 QTEST_MAIN(TestBoardHostile)
