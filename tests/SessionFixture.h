@@ -11,6 +11,7 @@
 #include "platform/FolderControls.h"
 #include "viewer/Form4.h"
 #include <QAction>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -50,6 +51,13 @@ struct SessionFixture {
         for (int k = 0; k < 10; ++k)
             m.HeadName[size_t(k)] = QStringLiteral("head%1").arg(k);
         boxes = std::make_unique<ModalCatcher>();
+        // Any other modal window (a dialog) is turned away, so no test can hang on one.
+        boxes->onModal = [](QWidget* w) {
+            if (auto* d = qobject_cast<QDialog*>(w))
+                d->reject();
+            else
+                w->close();
+        };
     }
 
     ~SessionFixture()
