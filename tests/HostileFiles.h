@@ -48,7 +48,8 @@ inline QImage picture(QSize size, int seed)
     QImage img(size, QImage::Format_RGB32);
     for (int y = 0; y < size.height(); ++y)
         for (int x = 0; x < size.width(); ++x)
-            img.setPixel(x, y, qRgb((x * 7 + seed * 31) & 0xff, (y * 5 + seed * 17) & 0xff, (x + y + seed * 53) & 0xff));
+            img.setPixel(
+                x, y, qRgb((x * 7 + seed * 31) & 0xff, (y * 5 + seed * 17) & 0xff, (x + y + seed * 53) & 0xff));
     return img;
 }
 
@@ -208,8 +209,7 @@ inline QMap<QString, QByteArray> snapshot(const QString& root)
     QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        files.insert(QDir(root).relativeFilePath(path),
-            QCryptographicHash::hash(read(path), QCryptographicHash::Sha1));
+        files.insert(QDir(root).relativeFilePath(path), QCryptographicHash::hash(read(path), QCryptographicHash::Sha1));
     }
     return files;
 }

@@ -15,8 +15,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QToolBar>
 #include <QTest>
+#include <QToolBar>
 #include <memory>
 
 struct SessionFixture {

@@ -111,7 +111,8 @@ void TestBoardHostile::badPictureAmongGoodOnes()
         // What could be read of it, or the fallback picture (44 x 33); never a claimed size.
         QVERIFY(v->Image1->hasPicture());
         const QSize natural = v->Image1->naturalSize();
-        QVERIFY2(natural == QSize(40, 30) || natural == QSize(44, 33), qPrintable(QStringLiteral("%1x%2").arg(natural.width()).arg(natural.height())));
+        QVERIFY2(natural == QSize(40, 30) || natural == QSize(44, 33),
+            qPrintable(QStringLiteral("%1x%2").arg(natural.width()).arg(natural.height())));
         QVERIFY(v->Picture1->rect().contains(v->Image1->geometry()));
     }
     v->Form_KeyDown(32, 0);
@@ -163,8 +164,8 @@ void TestBoardHostile::oddNames()
         QStringLiteral("日本語の 写真.jpg"),
         QStringLiteral("１２３４５６ 全角.jpg"),
     };
-    const QStringList hidden = { QStringLiteral(".hidden.jpg"), QStringLiteral(". blank after dot.png"),
-        QStringLiteral("..two dots.gif") };
+    const QStringList hidden
+        = { QStringLiteral(".hidden.jpg"), QStringLiteral(". blank after dot.png"), QStringLiteral("..two dots.gif") };
     int seed = 0;
     for (const QString& name : visible + hidden) {
         const QString ext = name.section(u'.', -1).toLower();
@@ -274,7 +275,8 @@ void TestBoardHostile::changedBetweenListingAndLoading()
 {
     SessionFixture s;
     for (const char* name : { "a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg", "f.png", "g.png" })
-        QVERIFY(Hostile::write(s.src(QString::fromLatin1(name)), Hostile::wellFormed(Format::Jpeg, QSize(40, 30), name[0])));
+        QVERIFY(Hostile::write(
+            s.src(QString::fromLatin1(name)), Hostile::wellFormed(Format::Jpeg, QSize(40, 30), name[0])));
     QVERIFY(Hostile::write(s.src(QStringLiteral("f.png")), Hostile::wellFormed(Format::Png, QSize(40, 30), 6)));
     QVERIFY(Hostile::write(s.src(QStringLiteral("g.png")), Hostile::wellFormed(Format::Png, QSize(40, 30), 7)));
     QVERIFY(s.open()); // listed now
@@ -330,7 +332,8 @@ void TestBoardHostile::changedBetweenListingAndDrop()
     QFETCH(bool, moves);
     SessionFixture s;
     for (const char* name : { "a.jpg", "b.jpg", "c.jpg" })
-        QVERIFY(Hostile::write(s.src(QString::fromLatin1(name)), Hostile::wellFormed(Format::Jpeg, QSize(40, 30), name[0])));
+        QVERIFY(Hostile::write(
+            s.src(QString::fromLatin1(name)), Hostile::wellFormed(Format::Jpeg, QSize(40, 30), name[0])));
     QVERIFY(s.build());
     Form1& f = *s.form;
     s.drop(0, 2); // one transfer in the history already
@@ -491,7 +494,8 @@ void TestBoardHostile::linksInTheSourceFolder()
     // The link is what moves; the file it leads to stays where it is.
     s.drop(0, 4);
     QVERIFY(s.messages().isEmpty());
-    QCOMPARE(Hostile::read(s.dest(4, QStringLiteral("000041 a link.jpg"))), Hostile::read(outside + QStringLiteral("/real.jpg")));
+    QCOMPARE(Hostile::read(s.dest(4, QStringLiteral("000041 a link.jpg"))),
+        Hostile::read(outside + QStringLiteral("/real.jpg")));
     QVERIFY(QFileInfo::exists(outside + QStringLiteral("/real.jpg")));
     QVERIFY(!QFileInfo(s.src(QStringLiteral("a link.jpg"))).isSymLink());
     f.mnuDel1_Click();
@@ -509,7 +513,8 @@ void TestBoardHostile::sourceFolderRemovedUnderTheBoard()
 {
     SessionFixture s;
     for (const char* name : { "a.jpg", "b.jpg", "c.jpg" })
-        QVERIFY(Hostile::write(s.src(QString::fromLatin1(name)), Hostile::wellFormed(Format::Jpeg, QSize(40, 30), name[0])));
+        QVERIFY(Hostile::write(
+            s.src(QString::fromLatin1(name)), Hostile::wellFormed(Format::Jpeg, QSize(40, 30), name[0])));
     const auto before = s.files();
     QVERIFY(s.build());
     Form1& f = *s.form;
@@ -551,7 +556,8 @@ void TestBoardHostile::sourceFolderIsAlsoADestination()
     s.m.DestPath[3] = s.src() + QLatin1Char('/');
     s.m.DestPath[10] = s.src() + QLatin1Char('/');
     for (const char* name : { "a.jpg", "b.jpg" })
-        QVERIFY(Hostile::write(s.src(QString::fromLatin1(name)), Hostile::wellFormed(Format::Jpeg, QSize(40, 30), name[0])));
+        QVERIFY(Hostile::write(
+            s.src(QString::fromLatin1(name)), Hostile::wellFormed(Format::Jpeg, QSize(40, 30), name[0])));
     const QByteArray a = Hostile::read(s.src(QStringLiteral("a.jpg")));
     QVERIFY(s.build());
     Form1& f = *s.form;

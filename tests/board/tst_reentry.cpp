@@ -2,8 +2,8 @@
 // drop and send-all. Whatever gets through, every file must end up in one place, whole.
 #include "../SessionFixture.h"
 #include "platform/StatusBar.h"
-#include <QMenu>
 #include "platform/TextFile.h"
+#include <QMenu>
 #include <functional>
 
 using Hostile::Format;
@@ -18,7 +18,8 @@ void afterEventPasses(int passes, std::function<void()> action)
         QTimer::singleShot(0, std::move(action));
         return;
     }
-    QTimer::singleShot(0, [passes, action = std::move(action)]() mutable { afterEventPasses(passes - 1, std::move(action)); });
+    QTimer::singleShot(
+        0, [passes, action = std::move(action)]() mutable { afterEventPasses(passes - 1, std::move(action)); });
 }
 
 }
@@ -184,7 +185,8 @@ void TestReentry::undoDuringADrop()
 {
     SessionFixture s;
     for (const char* name : { "a.jpg", "b.jpg" })
-        QVERIFY(Hostile::write(s.src(QString::fromLatin1(name)), Hostile::wellFormed(Format::Jpeg, QSize(40, 30), name[0])));
+        QVERIFY(Hostile::write(
+            s.src(QString::fromLatin1(name)), Hostile::wellFormed(Format::Jpeg, QSize(40, 30), name[0])));
     const auto before = s.files();
     QVERIFY(s.build());
     Form1& f = *s.form;
@@ -208,7 +210,8 @@ void TestReentry::closingDuringAPageFill()
 {
     SessionFixture s;
     for (int i = 0; i < 10; ++i)
-        QVERIFY(Hostile::write(s.src(QStringLiteral("p%1.jpg").arg(i)), Hostile::wellFormed(Format::Jpeg, QSize(40, 30), i)));
+        QVERIFY(Hostile::write(
+            s.src(QStringLiteral("p%1.jpg").arg(i)), Hostile::wellFormed(Format::Jpeg, QSize(40, 30), i)));
     QVERIFY(s.open());
     Form1& f = *s.form;
     s.openViewer(0);

@@ -53,7 +53,8 @@ void TestTwoThousand::growToTheEndWithDrops()
             const int k = drops % 10;
             s.drop(slot, k);
             QVERIFY(s.slot(slot)->isHidden());
-            expected.insert(name, QStringLiteral("dest%1/%2 %3").arg(k).arg(41 + drops, 6, 10, QLatin1Char('0')).arg(name));
+            expected.insert(
+                name, QStringLiteral("dest%1/%2 %3").arg(k).arg(41 + drops, 6, 10, QLatin1Char('0')).arg(name));
             ++drops;
             QVERIFY(QFile::exists(s.root(expected.value(name))));
         }

@@ -151,7 +151,8 @@ void TestPermissions::readOnlySourceFolder()
     SessionFixture s;
     const auto restore = qScopeGuard(restoreModes); // before the tree goes
     for (const char* name : { "a.jpg", "b.jpg", "c.jpg" })
-        QVERIFY(Hostile::write(s.src(QString::fromLatin1(name)), Hostile::wellFormed(Format::Jpeg, QSize(40, 30), name[0])));
+        QVERIFY(Hostile::write(
+            s.src(QString::fromLatin1(name)), Hostile::wellFormed(Format::Jpeg, QSize(40, 30), name[0])));
     QVERIFY(s.build());
     Form1& f = *s.form;
     QVERIFY(setMode(s.src(), kReadOnlyFolder));

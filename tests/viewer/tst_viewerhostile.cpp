@@ -23,16 +23,34 @@ void TestViewerHostile::changedBetweenListingAndShowing_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("change");
     QTest::addColumn<QString>("expect"); // "missing", "nothing", "picture WxH", "fallback", "blank"
-    QTest::newRow("jpg deleted") << "b.jpg" << "deleted" << "missing";
-    QTest::newRow("png deleted") << "b.png" << "deleted" << "missing";
-    QTest::newRow("gif replaced by a folder") << "b.gif" << "folder" << "nothing";
-    QTest::newRow("png replaced by a folder") << "b.png" << "folder" << "blank";
-    QTest::newRow("bmp replaced by another picture") << "b.bmp" << "other" << "picture 64x48";
+    QTest::newRow("jpg deleted") << "b.jpg"
+                                 << "deleted"
+                                 << "missing";
+    QTest::newRow("png deleted") << "b.png"
+                                 << "deleted"
+                                 << "missing";
+    QTest::newRow("gif replaced by a folder") << "b.gif"
+                                              << "folder"
+                                              << "nothing";
+    QTest::newRow("png replaced by a folder") << "b.png"
+                                              << "folder"
+                                              << "blank";
+    QTest::newRow("bmp replaced by another picture") << "b.bmp"
+                                                     << "other"
+                                                     << "picture 64x48";
     // The picture loader reads PNG content too; only the .png names go to the PNG decoder.
-    QTest::newRow("jpg replaced by a PNG") << "b.jpg" << "png inside" << "picture 64x48";
-    QTest::newRow("png replaced by a JPEG") << "b.png" << "jpeg inside" << "blank";
-    QTest::newRow("jpg made empty") << "b.jpg" << "empty" << "fallback";
-    QTest::newRow("png made empty") << "b.png" << "empty" << "blank";
+    QTest::newRow("jpg replaced by a PNG") << "b.jpg"
+                                           << "png inside"
+                                           << "picture 64x48";
+    QTest::newRow("png replaced by a JPEG") << "b.png"
+                                            << "jpeg inside"
+                                            << "blank";
+    QTest::newRow("jpg made empty") << "b.jpg"
+                                    << "empty"
+                                    << "fallback";
+    QTest::newRow("png made empty") << "b.png"
+                                    << "empty"
+                                    << "blank";
 }
 
 void TestViewerHostile::changedBetweenListingAndShowing()
@@ -119,7 +137,8 @@ void TestViewerHostile::missingFileAtOpenIsReportedOnce()
 {
     QFETCH(QString, name);
     SessionFixture s;
-    QVERIFY(Hostile::write(s.src(name), Hostile::wellFormed(name.endsWith(QLatin1String("png")) ? Format::Png : Format::Jpeg)));
+    QVERIFY(Hostile::write(
+        s.src(name), Hostile::wellFormed(name.endsWith(QLatin1String("png")) ? Format::Png : Format::Jpeg)));
     QVERIFY(Hostile::write(s.src(QStringLiteral("z.jpg")), Hostile::wellFormed(Format::Jpeg)));
     QVERIFY(s.open());
     QVERIFY(QFile::remove(s.src(name)));
@@ -143,7 +162,9 @@ void TestViewerHostile::listEmptiedUnderAnOpenViewer()
     SessionFixture s;
     for (const char* name : { "a.jpg", "b.png", "c.gif" })
         QVERIFY(Hostile::write(s.src(QString::fromLatin1(name)),
-            Hostile::wellFormed(name[2] == 'j' ? Format::Jpeg : name[2] == 'p' ? Format::Png : Format::Gif)));
+            Hostile::wellFormed(name[2] == 'j' ? Format::Jpeg
+                    : name[2] == 'p'           ? Format::Png
+                                               : Format::Gif)));
     QVERIFY(s.build());
     Form1& f = *s.form;
     Form4* v = s.openViewer(2);
@@ -185,8 +206,8 @@ void TestViewerHostile::slideshowOverBrokenFiles()
         const QString ext = QLatin1String(Hostile::extension(f));
         QVERIFY(Hostile::write(s.src(QStringLiteral("%1 empty.%2").arg(++n).arg(ext)), QByteArray()));
         QVERIFY(Hostile::write(s.src(QStringLiteral("%1 cut.%2").arg(++n).arg(ext)), Hostile::truncated(f)));
-        QVERIFY(Hostile::write(s.src(QStringLiteral("%1 huge.%2").arg(++n).arg(ext)),
-            Hostile::claimingSize(f, QSize(60000, 60000))));
+        QVERIFY(Hostile::write(
+            s.src(QStringLiteral("%1 huge.%2").arg(++n).arg(ext)), Hostile::claimingSize(f, QSize(60000, 60000))));
     }
     QVERIFY(Hostile::write(s.src(QStringLiteral("99 gone.jpg")), Hostile::wellFormed(Format::Jpeg)));
     QVERIFY(s.open());
