@@ -33,7 +33,10 @@ bool write(const QString& path, const QString& text, QString* error)
     QStringEncoder encode(QStringConverter::System);
     const QByteArray bytes = encode(text);
     errno = 0;
-    if (f.write(bytes) != bytes.size() || !f.commit()) {
+    // The text sits in QSaveFile's buffer until the commit, and a commit whose flush
+    // fails (a full disk) can still put a short file in place of the old one: flush
+    // first, and leave the old file alone when that fails.
+    if (f.write(bytes) != bytes.size() || !f.flush() || !f.commit()) {
         if (error)
             *error = FileOps::describeSystemError(errno ? errno : ENOSPC);
         return false;

@@ -427,6 +427,13 @@ void Form4::ShowImage()
         ToolbarButtons[i]->setEnabled(!atLast);
 
     const QString path = joinPath(m.SourceFolder, m.ViewerFile);
+    const bool reportedBefore = path == m_missingReported;
+    m_missingReported.clear();
+    auto reportMissing = [&] {
+        m_missingReported = path;
+        if (!reportedBefore)
+            MsgBox(this, QStringLiteral("ファイルが見つかりません。"));
+    };
     Image1->hide();
     Picture1->update();
     Image1->setStretch(false);
@@ -448,7 +455,7 @@ void Form4::ShowImage()
             pic = LoadPicture(joinPath(m.AppPath, QStringLiteral("Error.jpg")), area);
             break;
         case PictureFailure::PathNotFound:
-            MsgBox(this, QStringLiteral("ファイルが見つかりません。"));
+            reportMissing();
             return;
         case PictureFailure::Other:
             return;
@@ -474,7 +481,7 @@ void Form4::ShowImage()
     const QFileInfo info(path);
     if (!info.exists()) {
         // A PNG that vanished: the decoder says nothing, but the file's length cannot be read.
-        MsgBox(this, QStringLiteral("ファイルが見つかりません。"));
+        reportMissing();
         return;
     }
     if (!info.isFile())

@@ -78,4 +78,7 @@ private:
     bool m_loaded = false;
     bool m_closed = false;
     unsigned m_displaySerial = 0;
+    // The file the last display reported missing. Displaying it again with nothing else
+    // shown in between (the window fitted to its frame, a resize) does not ask again.
+    QString m_missingReported;
 };

@@ -1,0 +1,135 @@
+#pragma once
+// A main window on a throw-away tree: prog/ (the program's folder, with the PNG
+// decoder and Error.jpg), src/ (the source folder) and dest0/ .. dest10/. Message
+// boxes are answered and recorded by a ModalCatcher.
+#include "HostileFiles.h"
+#include "app/Form1.h"
+#include "app/Module1.h"
+#include "app/SettingsStore.h"
+#include "board/BoardWidgets.h"
+#include "dialogs/ModalCatcher.h"
+#include "platform/FolderControls.h"
+#include "viewer/Form4.h"
+#include <QAction>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <memory>
+
+struct SessionFixture {
+    QTemporaryDir tmp;
+    Module1 m;
+    std::unique_ptr<Form1> form;
+    std::unique_ptr<ModalCatcher> boxes;
+
+    explicit SessionFixture(const QString& tmpParent = QString())
+        : tmp(tmpParent.isEmpty() ? QDir::tempPath() + QStringLiteral("/lumo-XXXXXX")
+                                  : tmpParent + QStringLiteral("/lumo-XXXXXX"))
+    {
+        m.AppPath = root(QStringLiteral("prog"));
+        QDir().mkpath(m.AppPath);
+        const QDir bin(QStringLiteral(LUMO_BIN_DIR));
+        for (const QString& lib : bin.entryList({ QStringLiteral("libmpng.so*"), QStringLiteral("mpng.dll") }))
+            QFile::copy(bin.filePath(lib), QDir(m.AppPath).filePath(lib));
+        Hostile::write(QDir(m.AppPath).filePath(QStringLiteral("Error.jpg")),
+            Hostile::wellFormed(Hostile::Format::Jpeg, QSize(44, 33), 99));
+        QDir().mkpath(src());
+        for (int k = 0; k <= 10; ++k) {
+            m.DestPath[size_t(k)] = dest(k) + QLatin1Char('/');
+            QDir().mkpath(dest(k));
+        }
+        m.SourceFolder = src();
+        m.RememberFolder = 1;
+        m.ThumbSize = 64;
+        m.ThumbCount = 10;
+        m.SlideSeconds = 1;
+        m.NameRule = 0;
+        m.Serial = { 41, 7, 123 };
+        for (int k = 0; k < 10; ++k)
+            m.HeadName[size_t(k)] = QStringLiteral("head%1").arg(k);
+        boxes = std::make_unique<ModalCatcher>();
+        // Any other modal window (a dialog) is turned away, so no test can hang on one.
+        boxes->onModal = [](QWidget* w) {
+            if (auto* d = qobject_cast<QDialog*>(w))
+                d->reject();
+            else
+                w->close();
+        };
+    }
+
+    ~SessionFixture()
+    {
+        if (form)
+            form->close(); // writes prog/Pirapo.ini and closes the viewer
+        form.reset();
+    }
+
+    QString root(const QString& rel = QString()) const { return rel.isEmpty() ? tmp.path() : tmp.filePath(rel); }
+    QString src(const QString& name = QString()) const
+    {
+        return name.isEmpty() ? root(QStringLiteral("src")) : root(QStringLiteral("src/") + name);
+    }
+    QString dest(int k, const QString& name = QString()) const
+    {
+        const QString folder = root(QStringLiteral("dest%1").arg(k));
+        return name.isEmpty() ? folder : folder + QLatin1Char('/') + name;
+    }
+
+    // The main window on the folder screen, its file list on src/. The settings above
+    // reach it through prog/Pirapo.ini, as they do for the program; without them every
+    // destination would be the root folder.
+    bool open()
+    {
+        if (!SettingsStore::write(SettingsStore::settingsPath(m.AppPath), m, nullptr))
+            return false;
+        const QString wantedDest = m.DestPath[0];
+        form = std::make_unique<Form1>(m);
+        if (!form->startedUp() || m.DestPath[0] != wantedDest || m.SourceFolder != form->Dir1->path())
+            return false;
+        form->show();
+        return QTest::qWaitForWindowExposed(form.get());
+    }
+
+    // "実行" on src/ as it is listed now.
+    bool build()
+    {
+        if (!form && !open())
+            return false;
+        form->Command1_Click();
+        return form->onBoard() && m.BoardBusy == 0;
+    }
+
+    // A mouse press on slot i and its release over target k, through the window's handlers.
+    void drop(int i, int k)
+    {
+        form->Image1_MouseDown(i, 1, 0, 10, 10);
+        form->Label1_DragOver(k, 0);
+        form->Label1_DragDrop(k, 100, 100);
+        form->Label1_DragOver(k, 1);
+    }
+
+    // Every file of src/ and the destinations by path and content; the program's own
+    // folder, where the settings file is written, is left out.
+    QMap<QString, QByteArray> files() const
+    {
+        auto all = Hostile::snapshot(root());
+        all.removeIf([](const auto& it) { return it.key().startsWith(QLatin1String("prog/")); });
+        return all;
+    }
+
+    ThumbSlot* slot(int i) const { return form->slotAt(i); }
+    QStringList messages() const { return boxes->texts(); }
+
+    Form4* viewer() const { return qobject_cast<Form4*>(form->form4.data()); }
+    Form4* openViewer(int index)
+    {
+        m.ViewerIndex = index;
+        m.ViewerFile = form->File1->entry(index);
+        m.ViewerMode = 0;
+        form->ShowViewer();
+        return viewer();
+    }
+};

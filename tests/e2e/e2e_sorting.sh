@@ -1,0 +1,227 @@
+#!/usr/bin/env bash
+# A whole sorting session with the real mouse and keyboard under one renaming rule:
+# build the board, drag three thumbnails onto three targets, reload, undo, load
+# anew, send everything reached to the delete folder, undo that once, go back to
+# the folder screen, open the viewer from the file list and step through it, close
+# it and end the program. Then every file's place, name and content and the
+# rewritten Pirapo.ini are checked.
+# Usage: e2e_sorting.sh <path of pirapo-lumo> <rule 0|1|2>
+set -euo pipefail
+
+program=$1
+rule=$2
+source "$(dirname "$0")/lib.sh"
+
+# ---- the session's folders: names with blanks and Japanese text on purpose
+src="$work/写真 の元"
+dest="$work/行き先 "
+make_program_folder "$program"
+make_photos "$src" 25
+for k in 0 1 2 3 4 5 6 7 8 9 10; do mkdir -p "$dest$k"; done
+write_ini "$src" "$dest" "41,7,123" "0,0,0,0,$rule,1,0,64,10,1" \
+    "旅 0" "旅 1" "旅 2" "旅 3" "旅 4" "旅 5" "旅 6" "旅 7" "旅 8" "旅 9"
+declare -A sha
+while read -r sum path; do sha[$(basename "$path")]=$sum; done < <(manifest "$src")
+
+# The names the three drops give, onto targets 3, 5 and 7 in turn.
+case $rule in
+0) names=("000041 IMG_0001.JPG" "000042 IMG_0002.JPG" "000043 IMG_0003.JPG") serials_after="43,7,123" ;;
+1) names=("行き先 3000007.JPG" "行き先 5000008.JPG" "行き先 7000009.JPG") serials_after="41,9,123" ;;
+2) names=("旅 3000123.JPG" "旅 5000124.JPG" "旅 7000125.JPG") serials_after="41,7,125" ;;
+*) fail "unknown rule $rule" ;;
+esac
+targets=(3 5 7)
+
+start_display
+start_program
+wait_for 30 "the main window" find_main_window
+
+# ---- folder screen: client area 6555 x 3660 twips (437 x 244 px) below the menu bar
+geometry
+menu=$((HEIGHT - 244))
+[ "$menu" -ge 0 ] || fail "unexpected window height $HEIGHT"
+step "build the board"
+click_at $((X + 284)) $((Y + menu + 200)) # "実行"
+board_built() { geometry && [ "$WIDTH" -eq 1280 ]; }
+wait_for 30 "the board" board_built
+
+# ---- the board: 64-pixel boxes from the board's top-left, 500 twips below the menu bar
+board_top=$((Y + menu + 33))
+columns=$((WIDTH * 15 / 960))
+pitch=$((WIDTH / columns))
+slot_x() { echo $((X + ($1 % columns) * pitch + 32)); }
+slot_y() { echo $((board_top + ($1 / columns) * 64 + 32)); }
+background=$(pixel $((X + WIDTH / 2)) $((Y + HEIGHT / 2)))
+slot_shown() { [ "$(pixel "$(slot_x "$1")" "$(slot_y "$1")")" != "$background" ]; }
+slot_empty() { ! slot_shown "$1"; }
+client_h=$((HEIGHT - menu))
+label_y=$((Y + menu + (client_h * 15 - 500) / 15))
+label_x() { echo $((X + WIDTH * (2 * $1 + 1) / 20)); }
+
+wait_for 30 "the tenth thumbnail" slot_shown 9
+slot_empty 10 || fail "more than ThumbCount thumbnails on the first page"
+
+# Toolbar icons: the undo arrow is blue like the cancel arrow and shows in colour only
+# once undo is possible; 終了's icon is the only red one.
+toolbar_row=$((Y + menu + 16))
+blue='r < 120 && g > 70 && g < 170 && b > 170'
+blue_before=$(columns_where "$toolbar_row" "$blue" | tr '\n' ' ')
+undo_x=
+undo_enabled() {
+    local col
+    for col in $(columns_where "$toolbar_row" "$blue"); do
+        case " $blue_before " in
+        *" $col "*) ;;
+        *) undo_x=$col && return 0 ;;
+        esac
+    done
+    return 1
+}
+undo_disabled() { ! undo_enabled; }
+
+# popup_menu <keys...>: right-clicks the board background and picks an item of the
+# pop-up menu with the keyboard.
+popup_open() { [ "$(app_windows)" -ge 2 ]; }
+popup_closed() { [ "$(app_windows)" -eq 1 ]; }
+popup_menu() {
+    click_at $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) 3
+    wait_for 30 "the board's pop-up menu" popup_open
+    xdotool key "$@"
+    wait_for 30 "the pop-up menu to close" popup_closed
+}
+
+# ---- three drops under the rule
+for i in 0 1 2; do
+    k=${targets[$i]}
+    original=$(printf 'IMG_%04d.JPG' $((i + 1)))
+    step "drop $original on target $k"
+    drag "$(slot_x "$i")" "$(slot_y "$i")" "$(label_x "$k")" "$label_y"
+    arrived() { [ -f "$dest$k/${names[$i]}" ] && [ ! -e "$src/$original" ]; }
+    wait_for 30 "$original to arrive in folder $k as '${names[$i]}'" arrived
+    wait_for 30 "its thumbnail to go" slot_empty "$i"
+done
+slot_shown 3 || fail "the fourth thumbnail went away with the drops"
+
+# ---- reload closes the gaps
+step "reload"
+popup_menu Down Return # 画像をリロードする
+wait_for 30 "the board to be refilled from the top" slot_shown 0
+wait_for 30 "the tenth thumbnail after the reload" slot_shown 9
+slot_empty 10 || fail "the reload showed more than ThumbCount thumbnails"
+
+# ---- undo the third drop from the toolbar
+step "undo from the toolbar"
+wait_for 30 "the toolbar's undo button to be enabled" undo_enabled
+click_at "$undo_x" "$toolbar_row"
+restored() { [ -f "$src/IMG_0003.JPG" ] && [ ! -e "$dest${targets[2]}/${names[2]}" ]; }
+wait_for 30 "IMG_0003.JPG to come back" restored
+
+# ---- load anew: ten more entries
+step "load anew"
+wait_for 30 "the board after the undo" slot_shown 9
+slot_empty 15 || fail "slot 15 shown before the load anew"
+popup_menu Down Down Return # 新たにロードする
+wait_for 30 "the twentieth thumbnail" slot_shown 19
+slot_empty 20 || fail "the load anew showed more than 20 thumbnails"
+
+# ---- send everything the board reached (IMG_0003 .. IMG_0022) to the delete folder
+step "send all to the delete folder"
+popup_menu Up Return # すべて削除フォルダへ, the last item
+sent() { [ "$(find "${dest}10" -type f | wc -l)" -eq 20 ] && [ ! -e "$src/IMG_0022.JPG" ]; }
+wait_for 60 "twenty files in the delete folder" sent
+wait_for 30 "the sent thumbnails to go" slot_empty 19
+
+# ---- and take the last of them back
+step "undo the last file sent"
+wait_for 30 "the toolbar's undo button" undo_enabled
+click_at "$undo_x" "$toolbar_row"
+wait_for 30 "IMG_0022.JPG to come back" test -f "$src/IMG_0022.JPG"
+wait_for 30 "the board to show the four files left" slot_shown 3
+slot_empty 4 || fail "more thumbnails than files left"
+
+# ---- キャンセル: back to the folder screen at 105, 105 twips, 6600 x 4350
+step "back to the folder screen"
+cancel_x=$(columns_where "$toolbar_row" 'r > 200 && g > 150 && b < 140' | head -n1)
+[ -n "$cancel_x" ] || fail "the cancel button was not found on the toolbar"
+click_at $((cancel_x + 4)) "$toolbar_row"
+folder_screen() { geometry && [ "$WIDTH" -eq 440 ] && [ "$HEIGHT" -eq 290 ]; }
+wait_for 30 "the folder screen" folder_screen
+
+# ---- the viewer from the file list: IMG_0022 .. IMG_0025 are left
+step "viewer"
+xdotool mousemove $((X + 260)) $((Y + menu + 32 + 8)) click --repeat 2 --delay 80 1
+viewer=
+viewer_open() { viewer=$(window_named '^ピラポくんViewer') && [ -n "$viewer" ]; }
+wait_for 30 "the viewer" viewer_open
+viewer_shows() { [ "$(window_title "$viewer")" = "ピラポくんViewer  $1   ($2/4)" ]; }
+wait_for 30 "the viewer on IMG_0022.JPG" viewer_shows IMG_0022.JPG 1
+xdotool windowfocus --sync "$viewer"
+xdotool key space
+wait_for 30 "Space to step to IMG_0023.JPG" viewer_shows IMG_0023.JPG 2
+
+# The viewer's toolbar: options, close, | first, previous, slideshow, next, last.
+geometry "$viewer"
+vx=$X vy=$((Y + 12)) vw=$WIDTH
+IFS=, read -r br bg bb <<<"$(pixel $((vx + vw - 4)) "$vy")"
+viewer_buttons() {
+    columns_where "$vy" "r != $br || g != $bg || b != $bb" "$vx" "$vw" | runs_of 5 | tr '\n' ' '
+}
+read -r -a buttons <<<"$(viewer_buttons)"
+[ "${#buttons[@]}" -eq 7 ] || fail "the viewer's toolbar shows ${#buttons[@]} buttons: ${buttons[*]}"
+click_at "${buttons[5]}" "$vy" # 一つ進む
+wait_for 30 "the next button to step to IMG_0024.JPG" viewer_shows IMG_0024.JPG 3
+click_at "${buttons[6]}" "$vy" # 最後に進む
+wait_for 30 "the last button to show IMG_0025.JPG" viewer_shows IMG_0025.JPG 4
+xdotool key shift+space
+wait_for 30 "Shift+Space to step back to IMG_0024.JPG" viewer_shows IMG_0024.JPG 3
+click_at "${buttons[1]}" "$vy" # 終了
+viewer_closed() { [ -z "$(window_named '^ピラポくんViewer')" ]; }
+wait_for 30 "the viewer to close" viewer_closed
+
+# ---- "終了" on the folder screen
+step "end the program"
+geometry
+click_at $((X + 380)) $((Y + menu + 200))
+wait_program_end
+
+# ---- every file where it belongs, under its name, with its own content
+step "check the files"
+expected=$work/expected
+{
+    for i in 0 1; do
+        original=$(printf 'IMG_%04d.JPG' $((i + 1)))
+        echo "${sha[$original]}  $dest${targets[$i]}/${names[$i]}"
+    done
+    for n in $(seq 3 21); do
+        original=$(printf 'IMG_%04d.JPG' "$n")
+        echo "${sha[$original]}  ${dest}10/$original"
+    done
+    for n in 22 23 24 25; do
+        original=$(printf 'IMG_%04d.JPG' "$n")
+        echo "${sha[$original]}  $src/$original"
+    done
+} | sort -k2 >"$expected"
+manifest "$src" "$dest"{0,1,2,3,4,5,6,7,8,9,10} | sort -k2 >"$work/actual"
+diff -u "$expected" "$work/actual" >"$work/diff" || {
+    cat "$work/diff"
+    fail "the files are not where they belong"
+}
+
+# ---- the rewritten settings file
+step "check Pirapo.ini"
+ini=$prog/Pirapo.ini
+[ "$(wc -l <"$ini")" -eq 24 ] || fail "Pirapo.ini does not have 24 lines"
+grep -qv $'\r$' "$ini" && fail "a line of Pirapo.ini does not end with CR LF"
+line() { sed -n "$1p" "$ini" | tr -d '\r'; }
+[ "$(line 1)" = "\"$src\"" ] || fail "line 1 reads '$(line 1)'"
+for k in 0 1 2 3 4 5 6 7 8 9 10; do
+    [ "$(line $((k + 2)))" = "\"$dest$k/\"" ] || fail "line $((k + 2)) reads '$(line $((k + 2)))'"
+done
+for k in 0 1 2 3 4 5 6 7 8 9; do
+    [ "$(line $((k + 13)))" = "\"旅 $k\"" ] || fail "line $((k + 13)) reads '$(line $((k + 13)))'"
+done
+[ "$(line 23)" = "$serials_after" ] || fail "serial line reads '$(line 23)', expected $serials_after"
+# The window was put back at 105, 105 twips with 6600 x 4350 by キャンセル.
+[ "$(line 24)" = "6600,4350,105,105,$rule,1,0,64,10,1" ] || fail "last line reads '$(line 24)'"
+
+echo "PASS: rule $rule: three drops, reload, undo, load anew, send all, undo, cancel, viewer, exit"

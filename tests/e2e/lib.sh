@@ -1,0 +1,182 @@
+# Helpers for the end-to-end tests: a throw-away program folder, a display of our
+# own, waits on conditions, and the real mouse and keyboard through xdotool.
+# Source it from a test script that runs with `set -euo pipefail`.
+
+# e2e_require <tool...>: skips the test (exit 77) when a tool is missing.
+e2e_require() {
+    local tool
+    for tool in "$@"; do
+        if ! command -v "$tool" >/dev/null 2>&1; then
+            echo "SKIP: $tool is not installed"
+            exit 77
+        fi
+    done
+}
+
+e2e_require Xvfb xdotool import convert sha1sum
+
+work=$(mktemp -d)
+xvfb_pid=
+app_pid=
+e2e_cleanup() {
+    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap e2e_cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    # E2E_SHOTS=<folder> keeps a screenshot of the moment a test failed.
+    if [ -n "${E2E_SHOTS:-}" ] && [ -n "${DISPLAY:-}" ]; then
+        mkdir -p "$E2E_SHOTS" && import -window root "$E2E_SHOTS/$(basename "$0" .sh)-$$.png" 2>/dev/null || true
+    fi
+    [ -f "$work/app.log" ] && sed 's/^/  app: /' "$work/app.log"
+    exit 1
+}
+
+step() { echo "[$SECONDS s] $*"; }
+
+# wait_for <seconds> <description> <command...>: polls the command until it succeeds.
+wait_for() {
+    local seconds=$1 what=$2
+    shift 2
+    local deadline=$((SECONDS + seconds))
+    until "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "timed out waiting for: $what"
+        sleep 0.1
+    done
+}
+
+# make_program_folder <program>: a copy of the program with its decoder in $prog.
+prog=$work/prog
+make_program_folder() {
+    mkdir -p "$prog"
+    cp "$1" "$prog/"
+    cp "$(dirname "$1")"/libmpng.so* "$prog/" 2>/dev/null || true
+    cp "$(dirname "$1")"/Error.jpg "$prog/" 2>/dev/null || true
+}
+
+# write_ini <source> <dest prefix> <serial line> <numbers line> [head name...]:
+# Pirapo.ini with DestPath k = <dest prefix>k/ for k = 0..10.
+write_ini() {
+    local source=$1 dest=$2 serials=$3 numbers=$4
+    shift 4
+    local k
+    {
+        printf '"%s"\r\n' "$source"
+        for k in 0 1 2 3 4 5 6 7 8 9 10; do printf '"%s%s/"\r\n' "$dest" "$k"; done
+        for k in 0 1 2 3 4 5 6 7 8 9; do printf '"%s"\r\n' "${1-}"; [ $# -gt 0 ] && shift; done
+        printf '%s\r\n' "$serials"
+        printf '%s\r\n' "$numbers"
+    } >"$prog/Pirapo.ini"
+}
+
+# start_display: Xvfb picks a free display number and tells it on fd 3.
+start_display() {
+    exec 3>"$work/display"
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    exec 3>&-
+    wait_for 20 "Xvfb to start" test -s "$work/display"
+    export DISPLAY=:$(head -n1 "$work/display")
+    export XDG_RUNTIME_DIR=$work/runtime
+    mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+}
+
+start_program() {
+    (cd "$work" && exec "$prog/pirapo-lumo") >"$work/app.log" 2>&1 &
+    app_pid=$!
+}
+
+program_running() { [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; }
+
+program_ended() { ! program_running; }
+
+# wait_program_end: waits for the program to end and checks its exit status.
+wait_program_end() {
+    wait_for 30 "the program to end" program_ended
+    local status=0
+    wait "$app_pid" || status=$?
+    app_pid=
+    [ "$status" -eq 0 ] || fail "the program ended with status $status"
+}
+
+# window_named <title pattern>: the first visible window whose title matches, or nothing.
+window_named() {
+    xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1
+}
+
+# The number of visible windows of the program, pop-up menus included (they have no title).
+app_windows() { xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | wc -l; }
+
+# The main window: sets $window.
+window=
+find_main_window() {
+    program_running || fail "the program ended early"
+    window=$(window_named '^ピラポくんLumo$')
+    [ -n "$window" ]
+}
+
+# geometry [window]: sets X, Y, WIDTH, HEIGHT of the window (the main one by default).
+geometry() {
+    eval "$(xdotool getwindowgeometry --shell "${1:-$window}")"
+}
+
+window_title() { xdotool getwindowname "$1" 2>/dev/null; }
+
+# The colour of one screen pixel as "r,g,b".
+pixel() {
+    import -window root -crop "1x1+$1+$2" -depth 8 txt:- | sed -n 's/^[0-9]*,[0-9]*: *(\([0-9]*,[0-9]*,[0-9]*\).*/\1/p'
+}
+
+# columns_where <y> <awk condition on r, g, b> [x0 width]: screen columns of the
+# strip at row y (default: across the main window) whose colour matches.
+columns_where() {
+    local x0=${3:-$X} w=${4:-$WIDTH}
+    import -window root -crop "${w}x1+$x0+$1" -depth 8 txt:- |
+        sed -n 's/^\([0-9]*\),0: *(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3 \4/p' |
+        awk -v x0="$x0" "{ r = \$2; g = \$3; b = \$4; if ($2) print \$1 + x0 }"
+}
+
+# runs_of [min] [gap]: groups the sorted column numbers on stdin into runs (columns
+# at most `gap` apart, default 5, belong together) and prints the middle of each run
+# at least `min` columns wide (default 3), left to right.
+runs_of() {
+    awk -v min="${1:-3}" -v gap="${2:-5}" '
+        NR == 1 { start = $1; prev = $1; next }
+        $1 <= prev + gap { prev = $1; next }
+        { if (prev - start + 1 >= min) print int((start + prev) / 2); start = $1; prev = $1 }
+        END { if (NR > 0 && prev - start + 1 >= min) print int((start + prev) / 2) }'
+}
+
+# drag <x1> <y1> <x2> <y2>: presses the left button at the first point and releases
+# it at the second, moving in steps so that the drag starts and the targets see it.
+drag() {
+    local x1=$1 y1=$2 x2=$3 y2=$4 i steps=8
+    xdotool mousemove "$x1" "$y1"
+    xdotool mousedown 1
+    for i in $(seq 1 $steps); do
+        xdotool mousemove $((x1 + (x2 - x1) * i / steps)) $((y1 + (y2 - y1) * i / steps))
+        sleep 0.05
+    done
+    xdotool mousemove "$x2" "$y2"
+    sleep 0.05
+    xdotool mouseup 1
+}
+
+click_at() { xdotool mousemove "$1" "$2" click "${3:-1}"; }
+
+# make_photos <folder> <count> [name pattern]: distinct small JPEGs, each different in content.
+make_photos() {
+    local folder=$1 count=$2 pattern=${3:-IMG_%04d.JPG} n
+    mkdir -p "$folder"
+    for n in $(seq 1 "$count"); do
+        convert -seed "$n" -size 80x60 plasma:fractal -quality 80 "$folder/$(printf "$pattern" "$n")"
+    done
+}
+
+# manifest <folder...>: "sha1 path" for every file below the folders, sorted by path.
+manifest() {
+    find "$@" -type f -print0 | sort -z | xargs -0 -r sha1sum
+}
