@@ -18,6 +18,8 @@
 namespace {
 
 const QString kSlotTip = QStringLiteral("右クリックでワンポイントViewerを起動します。");
+// Thumbnails made ahead past the page: one load-anew step.
+constexpr int kLookAhead = 10;
 const QString kTargetTip = QStringLiteral("サムネイルをここへドラッグドロップする事でファイルを移動します。");
 
 // LabelBackColor holds the colour as decimal text, red in the low byte.
@@ -187,7 +189,8 @@ void Form1::FillPage(int limit, bool fromBuild)
     QStringList paths;
     for (int i = 0; i < planned; ++i)
         paths.append(sourcePath(i));
-    m_thumbs->prefetch(paths, twipsToPixels(ThumbTwips, tpp.x));
+    const int box = twipsToPixels(ThumbTwips, tpp.x);
+    m_thumbs->prefetch(paths, box);
 
     for (int i = 0; i < limit; ++i) {
         ThumbSlot* slot = i == 0 ? Image1[0] : createSlot(i);
@@ -206,7 +209,13 @@ void Form1::FillPage(int limit, bool fromBuild)
         if (ThumbSlot* s = slotAt(i))
             s->show();
     }
+    // What the page no longer needs is dropped. The entries after it are the ones the
+    // next reload (after drops) and load anew show: made while the user sorts.
     m_thumbs->cancelPending();
+    QStringList next;
+    for (int i = planned; i < std::min(File1->entryCount(), planned + kLookAhead); ++i)
+        next.append(sourcePath(i));
+    m_thumbs->prefetch(next, box);
     // The drop targets stay reachable over a last row that reaches into their band.
     for (TargetLabel* label : Label1)
         if (label)

@@ -1,4 +1,5 @@
 #include "board/ThumbnailCache.h"
+#include <QSet>
 
 namespace Board {
 
@@ -35,6 +36,8 @@ ThumbRequest ThumbnailCache::requestFor(const QString& path, int box) const
 void ThumbnailCache::prefetch(const QStringList& paths, int box)
 {
     harvest();
+    QList<ThumbRequest> requests;
+    QSet<QString> wanted;
     for (const QString& path : paths) {
         ThumbRequest request = requestFor(path, box);
         if (request.fileSize < 0)
@@ -42,8 +45,13 @@ void ThumbnailCache::prefetch(const QStringList& paths, int box)
         const QString key = keyOf(request);
         if (m_memory.contains(key))
             continue;
-        m_jobs.start(key, [request]() { return loadThumbnail(request); });
+        wanted.insert(key);
+        requests.append(std::move(request));
     }
+    // Work for another folder or page must not hold up this one.
+    m_jobs.cancelQueued([&wanted](const QString& key) { return wanted.contains(key); });
+    for (const ThumbRequest& request : std::as_const(requests))
+        m_jobs.start(keyOf(request), [request]() { return loadThumbnail(request); });
 }
 
 ThumbResult ThumbnailCache::take(const QString& path, int box)

@@ -22,7 +22,8 @@ public:
     explicit ThumbnailCache(Options options);
     ~ThumbnailCache(); // drops queued work, waits for running work
 
-    // Starts the work for each path, in this order, that is not in memory already.
+    // Makes `paths` the work to do, in this order: each that is not in memory already is
+    // started, and queued work for any other thumbnail is dropped.
     void prefetch(const QStringList& paths, int box);
 
     // The thumbnail of `path` at `box`: from memory, from its finished or running work,

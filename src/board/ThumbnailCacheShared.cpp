@@ -276,10 +276,7 @@ bool store(const QString& root, int edge, const Original& original, const QImage
     return replaceFile(dir + QLatin1Char('/') + fileName(original.uri), png);
 }
 
-QString failureDir(const QString& root)
-{
-    return root + QStringLiteral("/fail/pirapo-lumo-" LUMO_VERSION);
-}
+QString failureDir(const QString& root) { return root + QStringLiteral("/fail/pirapo-lumo-" LUMO_VERSION); }
 
 bool hasFailure(const QString& root, const Original& original)
 {

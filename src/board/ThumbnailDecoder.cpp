@@ -114,7 +114,8 @@ ThumbResult loadThumbnail(ThumbRequest request)
     // The PNG decoder is the judge of PNG files; Qt's header only helps to find a cached thumbnail.
     if (!stored.isValid() && !png)
         return failed();
-    const QImageIOHandler::Transformations transform = png ? QImageIOHandler::TransformationNone : reader.transformation();
+    const QImageIOHandler::Transformations transform
+        = png ? QImageIOHandler::TransformationNone : reader.transformation();
     const bool rotated = transform & QImageIOHandler::TransformationRotate90;
     const QSize natural = rotated ? stored.transposed() : stored;
     const QSize shown = fitSize(natural, box);

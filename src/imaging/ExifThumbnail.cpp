@@ -139,7 +139,8 @@ QByteArray fromJpeg(QIODevice* device)
         if (marker == 0xd8 || marker == 0x01 || (marker >= 0xd0 && marker <= 0xd7))
             continue; // no length
         // Frame headers, scans and the end: EXIF is never past them.
-        if (marker == 0xda || marker == 0xd9 || (marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc))
+        if (marker == 0xda || marker == 0xd9
+            || (marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc))
             return {};
         const QByteArray len = device->read(2);
         if (len.size() != 2)

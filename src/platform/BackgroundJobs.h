@@ -18,8 +18,7 @@
 // job they run. A job nobody has started yet can be cancelled, or taken over by the
 // owner when it needs the result at once. The destructor cancels what is queued and
 // waits for what runs.
-template <typename Result>
-class BackgroundJobs {
+template <typename Result> class BackgroundJobs {
 public:
     // `threads` 0: one per core.
     explicit BackgroundJobs(int threads = 0)
@@ -79,8 +78,7 @@ public:
     }
 
     // Every finished result, each handed to `use(key, result)` and forgotten.
-    template <typename Use>
-    void takeFinished(Use use)
+    template <typename Use> void takeFinished(Use use)
     {
         for (auto it = m_jobs.begin(); it != m_jobs.end();) {
             Job& job = *it.value();

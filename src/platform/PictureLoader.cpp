@@ -77,7 +77,7 @@ Picture LoadPicture(const QString& path, QSize fitInto)
     QSize stored = reader.size(); // before orientation
     if (!stored.isValid()) {
         p.failure = reader.error() == QImageReader::FileNotFoundError ? PictureFailure::PathNotFound
-                                                                        : PictureFailure::InvalidPicture;
+                                                                      : PictureFailure::InvalidPicture;
         return p;
     }
     const bool swapped = reader.transformation() & QImageIOHandler::TransformationRotate90;
@@ -86,7 +86,7 @@ Picture LoadPicture(const QString& path, QSize fitInto)
     p.image = readAtSize(reader, stored, swapped, target);
     if (p.image.isNull()) {
         p.failure = reader.error() == QImageReader::FileNotFoundError ? PictureFailure::PathNotFound
-                                                                        : PictureFailure::InvalidPicture;
+                                                                      : PictureFailure::InvalidPicture;
     }
     return p;
 }
