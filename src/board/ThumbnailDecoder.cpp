@@ -121,7 +121,8 @@ ThumbResult loadThumbnail(ThumbRequest request)
     const QSize shown = fitSize(natural, box);
 
     if (shared) {
-        if (stored.isValid()) {
+        // A PNG this build cannot decode shows no picture, whatever another program made of it.
+        if (stored.isValid() && canDecode) {
             const QImage cached = SharedThumbnails::find(request.sharedRoot, original, request.box);
             if (!cached.isNull() && fitsAs(cached.size(), natural, shown)) {
                 r.image = toSize(cached, shown);

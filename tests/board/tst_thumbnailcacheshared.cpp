@@ -73,6 +73,7 @@ private slots:
     void undecodableFileIsRecorded_data();
     void undecodableFileIsRecorded();
     void cacheFolderItselfIsLeftAlone();
+    void pngOnlyWithItsDecoder();
 
 private:
     Board::ThumbRequest request(const QString& path, int box = 128) const
@@ -340,6 +341,23 @@ void TestSharedThumbnails::cacheFolderItselfIsLeftAlone()
     QVERIFY(!SharedThumbnails::isInside(m_root, m_root + QStringLiteral("-other/x.jpg")));
     QCOMPARE(Board::loadThumbnail(request(inside)).source, Source::Decoded);
     QCOMPARE(QDir(m_root + QStringLiteral("/normal")).entryList(QDir::Files).size(), 1);
+}
+
+void TestSharedThumbnails::pngOnlyWithItsDecoder()
+{
+    const QString path = m_files->filePath(QStringLiteral("p.png"));
+    QVERIFY(plain(QSize(300, 200), Qt::magenta).save(path, "PNG"));
+    const PNGLoader png { QStringLiteral(LUMO_BIN_DIR) };
+    QVERIFY2(png.isAvailable(), "the mpng library is not beside the program");
+    Board::ThumbRequest r = request(path);
+    r.png = &png;
+    QCOMPARE(Board::loadThumbnail(r).source, Source::Decoded);
+    const Board::ThumbResult again = Board::loadThumbnail(r);
+    QCOMPARE(again.source, Source::Shared);
+    QCOMPARE(again.image.size(), QSize(128, 86));
+    // A build without the decoder shows no PNG, even with a thumbnail in the cache.
+    r.png = nullptr;
+    QVERIFY(Board::loadThumbnail(r).image.isNull());
 }
 
 QTEST_GUILESS_MAIN(TestSharedThumbnails)
