@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 #include "app/SettingsStore.h"
 #include "board/BoardWidgets.h"
+#include "board/ThumbnailCache.h"
 #include "imaging/PNGLoader.h"
 #include "platform/FileOps.h"
 #include "platform/FolderControls.h"

@@ -25,6 +25,9 @@ class TargetLabel;
 class ThumbSlot;
 class CopyModeLabel;
 class PNGLoader;
+namespace Board {
+class ThumbnailCache;
+}
 
 // The main window: the folder-selection screen and the sorting board are two sets of
 // controls on it, only one set visible. Handlers are grouped by the folder that owns
@@ -43,6 +46,7 @@ public:
     Module1& module() { return m; }
     const TwipsPerPixel& tpp() const { return m_tpp; }
     const PNGLoader& pngLoader() const { return *m_png; }
+    Board::ThumbnailCache& thumbnails() const { return *m_thumbs; }
 
     // ---- controls other windows reach, as the original forms did
     DriveList* Drive1 = nullptr;
@@ -186,6 +190,7 @@ private:
     Module1& m;
     TwipsPerPixel m_tpp;
     std::unique_ptr<PNGLoader> m_png; // the mpng library beside the program
+    std::unique_ptr<Board::ThumbnailCache> m_thumbs; // board/; goes before m_png, which its workers use
     QWidget* m_client = nullptr;
     bool m_startedUp = true;
     bool m_shutDown = false;
