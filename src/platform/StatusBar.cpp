@@ -35,20 +35,20 @@ StatusBar::StatusBar(const QVector<PanelSpec>& panels, QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(1, 1, 1, 1);
     layout->setSpacing(2);
-    for (const PanelSpec& spec : panels) {
-        auto* label = new QLabel(spec.text, this);
+    for (const PanelSpec& panelDesc : panels) {
+        auto* label = new QLabel(panelDesc.text, this);
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
-        label->setToolTip(spec.toolTip);
-        label->setMinimumWidth(spec.minWidth);
+        label->setToolTip(panelDesc.toolTip);
+        label->setMinimumWidth(panelDesc.minWidth);
         label->setTextFormat(Qt::PlainText);
-        if (spec.kind == Kind::Caps)
+        if (panelDesc.kind == Kind::Caps)
             label->setText(QStringLiteral("CAPS"));
-        else if (spec.kind == Kind::Num)
+        else if (panelDesc.kind == Kind::Num)
             label->setText(QStringLiteral("NUM"));
-        if (spec.kind != Kind::Text)
+        if (panelDesc.kind != Kind::Text)
             label->setAlignment(Qt::AlignCenter);
-        layout->addWidget(label, spec.stretch ? 1 : 0);
+        layout->addWidget(label, panelDesc.stretch ? 1 : 0);
         m_labels << label;
     }
     updateIndicators();
