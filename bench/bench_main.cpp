@@ -165,6 +165,8 @@ int orchestrate(const QStringList& args)
 
         Values full = runChild({ QStringLiteral("child-full"), QStringLiteral("--folder"), page }, cache, normalScreen);
         r[QStringLiteral("full")].append(full.value(QStringLiteral("full_ms"), QStringLiteral("-1")).toDouble());
+        r[QStringLiteral("full_cpu")].append(
+            full.value(QStringLiteral("full_cpu_ms"), QStringLiteral("-1")).toDouble());
         r[QStringLiteral("full_peak")].append(full.value(QStringLiteral("peak_kb"), QStringLiteral("-1")).toDouble());
         r[QStringLiteral("full_held")].append(
             full.value(QStringLiteral("full_held_kb"), QStringLiteral("-1")).toDouble());
@@ -174,6 +176,8 @@ int orchestrate(const QStringList& args)
 
         Values bare = runChild({ QStringLiteral("child-bare"), QStringLiteral("--folder"), page }, cache, normalScreen);
         r[QStringLiteral("bare")].append(bare.value(QStringLiteral("bare_ms"), QStringLiteral("-1")).toDouble());
+        r[QStringLiteral("bare_cpu")].append(
+            bare.value(QStringLiteral("bare_cpu_ms"), QStringLiteral("-1")).toDouble());
 
         QDir(cache).removeRecursively();
         Values board = runChild(
@@ -181,6 +185,8 @@ int orchestrate(const QStringList& args)
                 + common,
             cache, normalScreen);
         r[QStringLiteral("fill")].append(board.value(QStringLiteral("fill_ms"), QStringLiteral("-1")).toDouble());
+        r[QStringLiteral("fill_cpu")].append(
+            board.value(QStringLiteral("fill_cpu_ms"), QStringLiteral("-1")).toDouble());
         r[QStringLiteral("reload")].append(board.value(QStringLiteral("reload_ms"), QStringLiteral("-1")).toDouble());
         r[QStringLiteral("fill_peak")].append(board.value(QStringLiteral("peak_kb"), QStringLiteral("-1")).toDouble());
 
@@ -247,6 +253,10 @@ int orchestrate(const QStringList& args)
     ts << "Peak memory of the cold fill child " << mb(M("fill_peak")) << ", of the full-decode child "
        << mb(M("full_peak")) << "; the 300-entry board took " << ms(M("grow_ms")) << " for "
        << last.value(QStringLiteral("grow_commands")) << " load-anew commands.\n";
+    // CPU time does not depend on how much of the machine others leave free.
+    ts << "CPU time (all threads): cold fill " << ms(M("fill_cpu")) << ", bare limit " << ms(M("bare_cpu"))
+       << ", full decode " << ms(M("full_cpu")) << " (" << QString::number(M("full_cpu") / M("fill_cpu"), 'f', 1)
+       << "x the fill's work).\n";
     ts << "Last run: cold fill " << last.value(QStringLiteral("fill_stats")) << "; reload "
        << last.value(QStringLiteral("reload_stats")) << "; new run " << last.value(QStringLiteral("again_fill_stats"))
        << "; 300 entries " << last.value(QStringLiteral("grow_slots")) << " slots shown, "
