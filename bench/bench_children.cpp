@@ -129,9 +129,10 @@ int childBoard(const QStringList& args)
 
     if (args.contains(QStringLiteral("--drop"))) {
         // A hand takes a second or so to drag a thumbnail to its target.
+        const int dragMs = option(args, QStringLiteral("drag-ms"), QStringLiteral("1000")).toInt();
         QElapsedTimer drag;
         drag.start();
-        while (drag.elapsed() < 1000) {
+        while (drag.elapsed() < dragMs) {
             QCoreApplication::processEvents();
             QThread::msleep(5);
         }
