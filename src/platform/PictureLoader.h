@@ -39,6 +39,11 @@ int jpegReduction(QSize stored, QSize wanted);
 // to `wanted` afterwards. Invalid when the picture is read whole.
 QSize jpegDecodeSize(QSize stored, QSize wanted);
 
+// The size to hand QImageReader::setScaledSize for a picture stored as `stored` that is
+// to come out at `target` as displayed: the reader scales before it turns, so a quarter
+// turn swaps the sides. Invalid when the picture is read whole.
+QSize decodeRequest(QSize stored, bool rotated90, QSize target, bool jpeg);
+
 // Reads from `reader` (auto-transform on, size already known) at `target`, given as
 // displayed. `rotated90` says that the stored picture is transposed to display it.
 // Null on failure; the reader's error tells why.

@@ -13,6 +13,8 @@ private slots:
     void reduction();
     void decodeSize_data();
     void decodeSize();
+    void requestIsGivenAsStored_data();
+    void requestIsGivenAsStored();
     void turnedPhotoIsScaledBeforeTurning();
     void fiftyMegapixelsDecodeReduced();
 };
@@ -68,6 +70,33 @@ void TestPictureLoader::decodeSize()
     const double f = std::min(double(stored.width()) / got.width(), double(stored.height()) / got.height());
     const int num = std::clamp(int(std::ceil(8.0 / f)), 1, 8);
     QVERIFY2(num == 1 || num == 2 || num == 4 || num == 8, qPrintable(QString::number(num)));
+}
+
+void TestPictureLoader::requestIsGivenAsStored_data()
+{
+    QTest::addColumn<QSize>("stored");
+    QTest::addColumn<bool>("rotated");
+    QTest::addColumn<QSize>("target");
+    QTest::addColumn<bool>("jpeg");
+    QTest::addColumn<QSize>("request");
+    QTest::newRow("upright thumbnail") << QSize(1600, 1200) << false << QSize(128, 96) << true << QSize(128, 96);
+    // Shown 1200 x 1600: the reader is asked for 128 x 96 of the stored picture, not 96 x 128.
+    QTest::newRow("turned thumbnail") << QSize(1600, 1200) << true << QSize(96, 128) << true << QSize(128, 96);
+    // Shown 3000 x 4000 at 960 x 1280: 1280 x 960 as stored, which Qt would take at 3/8;
+    // the half is asked for instead.
+    QTest::newRow("turned, viewer area") << QSize(4000, 3000) << true << QSize(960, 1280) << true << QSize(2000, 1500);
+    QTest::newRow("turned, a quarter") << QSize(4000, 3000) << true << QSize(750, 1000) << true << QSize(1000, 750);
+    QTest::newRow("turned, not a JPEG") << QSize(400, 300) << true << QSize(150, 200) << false << QSize(200, 150);
+    QTest::newRow("turned, natural size") << QSize(400, 300) << true << QSize(300, 400) << true << QSize();
+}
+
+void TestPictureLoader::requestIsGivenAsStored()
+{
+    QFETCH(QSize, stored);
+    QFETCH(bool, rotated);
+    QFETCH(QSize, target);
+    QFETCH(bool, jpeg);
+    QTEST(decodeRequest(stored, rotated, target, jpeg), "request");
 }
 
 void TestPictureLoader::turnedPhotoIsScaledBeforeTurning()
