@@ -15,14 +15,27 @@ PACKAGES = build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-de
            libpng-dev zlib1g-dev libx11-dev fonts-ipafont-gothic xvfb xauth xdotool x11-xserver-utils \
            clang libclang-rt-14-dev imagemagick ccache
 
+# Only for make bench: the wallpapers the test shoot is made from and the tools that make
+# it and set the baseline.
+BENCH_PACKAGES = plasma-workspace-wallpapers libvips-tools libjpeg-turbo-progs
+
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build run test test-plain test-asan bench fuzz install clean
+.PHONY: all deps bench-deps build run test test-plain test-asan bench fuzz install clean
 
 all: build
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	    echo "Installing:" $$missing; \
+	    $(SUDO) apt-get update && \
+	    DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+bench-deps:
+	@missing=$$(for p in $(BENCH_PACKAGES); do \
 	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	    echo "Installing:" $$missing; \
@@ -54,7 +67,7 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	    ctest --output-on-failure -j $(JOBS) -E '^e2e_'
 
-bench: deps
+bench: deps bench-deps
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DLUMO_TESTS=OFF -DLUMO_BENCH=ON $(CMAKE_FLAGS)
 	cmake --build build-bench -j $(JOBS)
 	bash bench/run.sh build-bench

@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 #include "app/SettingsStore.h"
 #include "board/BoardWidgets.h"
+#include "board/ThumbnailCache.h"
 #include "imaging/PNGLoader.h"
 #include "platform/FileOps.h"
 #include "platform/FolderControls.h"
@@ -29,6 +30,7 @@ Form1::Form1(Module1& module, QWidget* parent)
     buildBoardControls();
     buildToolbar();
     buildMenus();
+    installBoardKeys();
 
     Timer1 = new QTimer(this);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
@@ -209,19 +211,7 @@ void Form1::closeEvent(QCloseEvent* e)
 // ---- folder screen
 
 void Form1::Drive1_Change()
-{
-    for (;;) {
-        QString error;
-        if (Dir1->setPath(Dir1->lastFolderOn(Drive1->drive()), &error))
-            return;
-        const int answer = MsgBox(this, error, QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Information);
-        if (answer != QMessageBox::Retry) {
-            const QSignalBlocker block(Drive1);
-            Drive1->setDrive(DriveList::driveOf(Dir1->path()));
-            return;
-        }
-    }
-}
+{ followDriveChange(this, Drive1, Dir1); }
 
 void Form1::Dir1_Change()
 {

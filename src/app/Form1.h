@@ -11,6 +11,7 @@
 #include <memory>
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -24,6 +25,9 @@ class TargetLabel;
 class ThumbSlot;
 class CopyModeLabel;
 class PNGLoader;
+namespace Board {
+class ThumbnailCache;
+}
 
 // The main window: the folder-selection screen and the sorting board are two sets of
 // controls on it, only one set visible. Handlers are grouped by the folder that owns
@@ -42,6 +46,7 @@ public:
     Module1& module() { return m; }
     const TwipsPerPixel& tpp() const { return m_tpp; }
     const PNGLoader& pngLoader() const { return *m_png; }
+    Board::ThumbnailCache& thumbnails() const { return *m_thumbs; }
 
     // ---- controls other windows reach, as the original forms did
     DriveList* Drive1 = nullptr;
@@ -131,6 +136,17 @@ public:
     QString sourcePath(int i) const; // Dir1's folder joined with list entry i
     QColor labelBackColor() const; // LabelBackColor as a colour
 
+    // ---- board/: the keyboard (Form1_Keyboard.cpp)
+    int32_t CurrentThumb = -1; // list index of the framed thumbnail; -1 none
+    void installBoardKeys(); // once the toolbar and the menus exist
+    bool Form_KeyDown(QKeyEvent* e); // true when the board took the key
+    void Image1_MouseEnter(int index);
+    void Image1_Hidden(int index); // the current thumbnail was hidden (sent)
+    void SetCurrentThumb(int index);
+    void ResetCurrentThumb(); // the first shown thumbnail, after the board was filled
+    void SendCurrentThumb(int k);
+    void FlashTarget(int k);
+
     // ---- distribute/
     void Label1_DragDrop(int k, float x, float y);
     void Label1_DragOver(int k, int state);
@@ -174,8 +190,11 @@ private:
     Module1& m;
     TwipsPerPixel m_tpp;
     std::unique_ptr<PNGLoader> m_png; // the mpng library beside the program
+    std::unique_ptr<Board::ThumbnailCache> m_thumbs; // board/; goes before m_png, which its workers use
     QWidget* m_client = nullptr;
     bool m_startedUp = true;
     bool m_shutDown = false;
     bool m_sendingAll = false; // distribute/: a send-all is between two files
+    QTimer* m_flashTimer = nullptr; // board/: ends the flash of a target label
+    int m_flashTarget = -1;
 };

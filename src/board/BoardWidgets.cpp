@@ -183,12 +183,42 @@ void ThumbSlot::paintEvent(QPaintEvent* e)
 {
     if (hasPicture()) {
         PictureBox::paintEvent(e);
-        return;
+    } else {
+        // A file that could not be read still has a place to grab it by.
+        QPainter p(this);
+        p.setPen(QPen(palette().color(QPalette::Mid), 1, Qt::DashLine));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
     }
-    // A file that could not be read still has a place to grab it by.
-    QPainter p(this);
-    p.setPen(QPen(palette().color(QPalette::Mid), 1, Qt::DashLine));
-    p.drawRect(rect().adjusted(0, 0, -1, -1));
+    if (m_current) {
+        // Orange with a dark edge inside: clear on light and dark pictures alike.
+        QPainter p(this);
+        p.setPen(QPen(QColor(255, 140, 0), 3, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        p.drawRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5));
+        p.setPen(QPen(QColor(40, 40, 40), 1));
+        p.drawRect(rect().adjusted(3, 3, -4, -4));
+    }
+}
+
+void ThumbSlot::setCurrent(bool on)
+{
+    if (m_current == on)
+        return;
+    m_current = on;
+    update();
+}
+
+void ThumbSlot::enterEvent(QEnterEvent* e)
+{
+    PictureBox::enterEvent(e);
+    m_form->Image1_MouseEnter(m_index);
+}
+
+void ThumbSlot::hideEvent(QHideEvent* e)
+{
+    PictureBox::hideEvent(e);
+    // Only a slot hidden on its own: a minimised window hides every slot for a while.
+    if (m_current && isHidden())
+        m_form->Image1_Hidden(m_index);
 }
 
 void ThumbSlot::mousePressEvent(QMouseEvent* e)

@@ -85,8 +85,14 @@ public:
     void beginDrag() { m_dragRequested = true; }
     bool dragRequested() const { return m_dragRequested; }
 
+    // The current thumbnail of the keyboard wears a frame.
+    bool isCurrent() const { return m_current; }
+    void setCurrent(bool on);
+
 protected:
     void paintEvent(QPaintEvent* e) override;
+    void enterEvent(QEnterEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dragMoveEvent(QDragMoveEvent* e) override;
@@ -101,6 +107,7 @@ private:
     QSizeF m_size;
     QPointF m_pos;
     bool m_dragRequested = false;
+    bool m_current = false;
 };
 
 // The copy-mode indicator (`Label2`), "コピーモード".

@@ -2,7 +2,8 @@
 #include "app/SettingsStore.h"
 #include "board/BoardGeometry.h"
 #include "board/BoardWidgets.h"
-#include "board/ThumbnailDecoder.h"
+#include "board/ThumbnailCache.h"
+#include "board/ThumbnailCacheShared.h"
 #include "platform/FileOps.h"
 #include "platform/FolderControls.h"
 #include "platform/Numeric.h"
@@ -12,10 +13,13 @@
 #include <QLayout>
 #include <QMenu>
 #include <QToolBar>
+#include <algorithm>
 
 namespace {
 
 const QString kSlotTip = QStringLiteral("右クリックでワンポイントViewerを起動します。");
+// Thumbnails made ahead past the page: one load-anew step.
+constexpr int kLookAhead = 10;
 const QString kTargetTip = QStringLiteral("サムネイルをここへドラッグドロップする事でファイルを移動します。");
 
 // LabelBackColor holds the colour as decimal text, red in the low byte.
@@ -29,6 +33,11 @@ QColor colorFromDecimal(const QString& text)
 
 void Form1::buildBoardControls()
 {
+    Board::ThumbnailCache::Options thumbs;
+    thumbs.png = m_png.get();
+    thumbs.sharedRoot = SharedThumbnails::defaultRoot();
+    m_thumbs = std::make_unique<Board::ThumbnailCache>(thumbs);
+
     Picture1 = new BoardArea(this, m_client);
     Picture1->hide();
     Label1.resize(10);
@@ -144,6 +153,8 @@ void Form1::Command1_Click()
 
     Toolbar1->setEnabled(true);
     m.BoardBusy = 0;
+    ResetCurrentThumb();
+    Picture1->setFocus(Qt::OtherFocusReason);
 }
 
 void Form1::layoutClientNow()
@@ -172,7 +183,17 @@ void Form1::FillPage(int limit, bool fromBuild)
     if (fromBuild)
         slot0->setToolTip(kSlotTip);
 
-    Board::PageCursor cursor(Board::boardGrid(boardW, boardH, tpp, size));
+    const Board::Grid grid = Board::boardGrid(boardW, boardH, tpp, size);
+    Board::PageCursor cursor(grid);
+    // Every picture the page can show is asked for before the first slot is placed, so
+    // the workers stay ahead of the slots.
+    const int planned = std::min({ limit, File1->entryCount(), grid.columns * grid.rows });
+    QStringList paths;
+    for (int i = 0; i < planned; ++i)
+        paths.append(sourcePath(i));
+    const int box = twipsToPixels(ThumbTwips, tpp.x);
+    m_thumbs->prefetch(paths, box);
+
     for (int i = 0; i < limit; ++i) {
         ThumbSlot* slot = i == 0 ? Image1[0] : createSlot(i);
         if (i >= File1->entryCount())
@@ -190,6 +211,13 @@ void Form1::FillPage(int limit, bool fromBuild)
         if (ThumbSlot* s = slotAt(i))
             s->show();
     }
+    // What the page no longer needs is dropped. The entries after it are the ones the
+    // next reload (after drops) and load anew show: made while the user sorts.
+    m_thumbs->cancelPending();
+    QStringList next;
+    for (int i = planned; i < std::min(File1->entryCount(), planned + kLookAhead); ++i)
+        next.append(sourcePath(i));
+    m_thumbs->prefetch(next, box);
     // The drop targets stay reachable over a last row that reaches into their band.
     for (TargetLabel* label : Label1)
         if (label)
@@ -203,8 +231,9 @@ void Form1::LoadThumbnail()
     if (!s)
         return;
     s->setStretch(false);
-    QSize natural;
-    const QImage image = Board::decodeThumbnail(LoadPath, twipsToPixels(ThumbTwips, m_tpp.x), &natural, m_png.get());
+    const Board::ThumbResult thumb = m_thumbs->take(LoadPath, twipsToPixels(ThumbTwips, m_tpp.x));
+    const QImage& image = thumb.image;
+    const QSize natural = thumb.natural;
     if (image.isNull()) {
         // Nothing readable: an empty frame of the size the slot had, never the picture
         // of another file.
@@ -232,6 +261,7 @@ void Form1::mnuRL_Click()
     Toolbar1->setEnabled(true);
     StatusBar1->setPanelText(3, QStringLiteral(" %1 File ").arg(File1->entryCount()));
     m.BoardBusy = 0;
+    ResetCurrentThumb();
 }
 
 void Form1::mnuDL_Click()
@@ -250,6 +280,7 @@ void Form1::mnuDL_Click()
     StatusBar1->setPanelText(3, QStringLiteral(" %1 File ").arg(File1->entryCount()));
     Toolbar1->setEnabled(true);
     m.BoardBusy = 0;
+    ResetCurrentThumb();
 }
 
 void Form1::Image1_MouseDown(int index, int button, int, float x, float y)

@@ -5,20 +5,45 @@
 
 class PNGLoader;
 
-// The one place a page fill turns a file into a thumbnail picture, so that decoding
-// can later move to worker threads and a cache without touching the board.
+// The one place a page fill turns a file into a thumbnail picture. Everything here
+// works on values and files only, so it runs on worker threads.
 namespace Board {
 
 // True when the name ends in exactly ".png" or ".PNG"; other spellings go to the
 // platform loader like any other file.
 bool isPngName(const QString& path);
 
+// One thumbnail to make. Taken by value by the worker: nothing in it belongs to a window.
+struct ThumbRequest {
+    QString path;
+    int box = 0; // edge of the square box, pixels
+    qint64 fileSize = -1; // as the file was when asked; -1: it was missing
+    qint64 mtimeMs = 0;
+    const PNGLoader* png = nullptr; // must outlive the work; none: PNG names give no picture
+    QString sharedRoot; // the desktop's shared thumbnail cache; empty: not used
+};
+
+struct ThumbResult {
+    enum class Source { None, Memory, Shared, Exif, Decoded };
+    QImage image; // fits the box; null when the file could not be read
+    QSize natural; // the picture's own size as displayed; invalid with a null image
+    Source source = Source::None;
+};
+
+// The request with the file's size and time filled in from the file system.
+ThumbRequest describeFile(const QString& path, int box);
+
+// Makes the thumbnail: from the shared cache when it holds a current one, else from a
+// camera's embedded EXIF thumbnail when that is large enough and of the same shape,
+// else by decoding at reduced size. A picture decoded here goes into the shared cache
+// (at its size class), a file that cannot be decoded into its failure records.
+ThumbResult loadThumbnail(ThumbRequest request);
+
 // The picture of `path` reduced to fit a square of `boxPixels` (never enlarged), and
 // in `natural` the picture's own size in pixels. An empty image means the file could
 // not be read; `natural` is then invalid. JPEG, BMP and GIF content goes through the
 // platform loader, names ending in ".png"/".PNG" through `png` (none: no picture).
-// `png` must outlive the call.
-// Safe to call from any thread.
+// No cache of any kind. Safe to call from any thread.
 QImage decodeThumbnail(const QString& path, int boxPixels, QSize* natural, const PNGLoader* png);
 
 }

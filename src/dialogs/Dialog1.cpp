@@ -175,19 +175,7 @@ void Dialog1::ShowNameOptions()
 void Dialog1::Command1_Click(int index) { Text1[index]->setText(Dir1->path()); }
 
 void Dialog1::Drive1_Change()
-{
-    for (;;) {
-        QString error;
-        if (Dir1->setPath(Dir1->lastFolderOn(Drive1->drive()), &error))
-            return;
-        const int answer = MsgBox(this, error, QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Information);
-        if (answer != QMessageBox::Retry) {
-            const QSignalBlocker block(Drive1);
-            Drive1->setDrive(DriveList::driveOf(Dir1->path()));
-            return;
-        }
-    }
-}
+{ followDriveChange(this, Drive1, Dir1); }
 
 void Dialog1::Dir1_Change() { File1->setPath(Dir1->path()); }
 

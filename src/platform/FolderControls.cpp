@@ -1,5 +1,6 @@
 #include "platform/FolderControls.h"
 #include "platform/FileOps.h"
+#include "platform/MessageBox.h"
 #include <QCollator>
 #include <QDir>
 #include <QFileInfo>
@@ -181,6 +182,21 @@ void DirList::keyPressEvent(QKeyEvent* e)
         return;
     }
     QListWidget::keyPressEvent(e);
+}
+
+void followDriveChange(QWidget* parent, DriveList* drives, DirList* dirs)
+{
+    for (;;) {
+        QString error;
+        if (dirs->setPath(dirs->lastFolderOn(drives->drive()), &error))
+            return;
+        const int answer = MsgBox(parent, error, QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Information);
+        if (answer != QMessageBox::Retry) {
+            const QSignalBlocker block(drives);
+            drives->setDrive(DriveList::driveOf(dirs->path()));
+            return;
+        }
+    }
 }
 
 // ---- FileList

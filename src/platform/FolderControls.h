@@ -51,6 +51,10 @@ private:
     QHash<QString, QString> m_lastOnDrive;
 };
 
+// Moves the folder list to the drive list's chosen drive. A drive that cannot be
+// opened asks Retry/Cancel; Cancel puts the drive list back on the folder list's drive.
+void followDriveChange(QWidget* parent, DriveList* drives, DirList* dirs);
+
 // The file list: the plain, non-hidden files of one folder matching a pattern list
 // such as "*.jpg;*.bmp;*.gif;*.png", case-insensitively, sorted by name.
 class FileList : public QListWidget {

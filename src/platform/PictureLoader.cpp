@@ -13,6 +13,53 @@ QSize fitSize(QSize natural, QSize box)
     return QSize(std::max(1, int(std::ceil(natural.width() * s))), std::max(1, int(std::ceil(natural.height() * s))));
 }
 
+int jpegReduction(QSize stored, QSize wanted)
+{
+    if (stored.isEmpty() || wanted.isEmpty())
+        return 1;
+    int d = 8;
+    while (d > 1 && (stored.width() / d < wanted.width() || stored.height() / d < wanted.height()))
+        d /= 2;
+    return d;
+}
+
+QSize jpegDecodeSize(QSize stored, QSize wanted)
+{
+    if (stored.isEmpty() || wanted.isEmpty() || wanted == stored)
+        return QSize();
+    const int d = jpegReduction(stored, wanted);
+    // Qt's choice for `wanted`: scale_num = ceil(8 / f) out of 8, f the smaller ratio.
+    const double f = std::min(double(stored.width()) / wanted.width(), double(stored.height()) / wanted.height());
+    const int num = std::clamp(int(std::ceil(8.0 / f)), 1, 8);
+    if (num * d == 8)
+        return wanted;
+    if (d == 1)
+        return stored; // whole, then shrunk
+    // Rounded down, so that the ratios are at least d and Qt's ceil lands on exactly 8 / d.
+    return QSize(stored.width() / d, stored.height() / d);
+}
+
+QImage readAtSize(QImageReader& reader, QSize stored, bool rotated90, QSize target)
+{
+    const QSize natural = rotated90 ? stored.transposed() : stored;
+    QSize request;
+    if (target.isValid() && target != natural) {
+        // The reader scales before it rotates.
+        const QSize wanted = rotated90 ? target.transposed() : target;
+        request = reader.format() == "jpeg" ? jpegDecodeSize(stored, wanted) : wanted;
+        if (request == stored)
+            request = QSize();
+        if (request.isValid())
+            reader.setScaledSize(request);
+    }
+    QImage image;
+    if (!reader.read(&image))
+        return QImage();
+    if (target.isValid() && image.size() != target)
+        image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return image;
+}
+
 Picture LoadPicture(const QString& path, QSize fitInto)
 {
     Picture p;
@@ -30,20 +77,16 @@ Picture LoadPicture(const QString& path, QSize fitInto)
     QSize stored = reader.size(); // before orientation
     if (!stored.isValid()) {
         p.failure = reader.error() == QImageReader::FileNotFoundError ? PictureFailure::PathNotFound
-                                                                        : PictureFailure::InvalidPicture;
+                                                                      : PictureFailure::InvalidPicture;
         return p;
     }
     const bool swapped = reader.transformation() & QImageIOHandler::TransformationRotate90;
     p.naturalSize = swapped ? stored.transposed() : stored;
-    if (fitInto.isValid()) {
-        const QSize target = fitSize(p.naturalSize, fitInto);
-        if (target != p.naturalSize)
-            reader.setScaledSize(swapped ? target.transposed() : target); // given before rotation
-    }
-    if (!reader.read(&p.image)) {
-        p.image = QImage();
+    const QSize target = fitInto.isValid() ? fitSize(p.naturalSize, fitInto) : QSize();
+    p.image = readAtSize(reader, stored, swapped, target);
+    if (p.image.isNull()) {
         p.failure = reader.error() == QImageReader::FileNotFoundError ? PictureFailure::PathNotFound
-                                                                        : PictureFailure::InvalidPicture;
+                                                                      : PictureFailure::InvalidPicture;
     }
     return p;
 }

@@ -3,6 +3,8 @@
 #include <QSize>
 #include <QString>
 
+class QImageReader;
+
 // The picture loader for JPEG, BMP and GIF (and anything else Qt reads). EXIF
 // orientation is applied, so the natural size is the size as displayed.
 enum class PictureFailure {
@@ -25,3 +27,19 @@ Picture LoadPicture(const QString& path, QSize fitInto = QSize());
 
 // The natural size of `natural` reduced to fit `box`, aspect kept, never enlarged.
 QSize fitSize(QSize natural, QSize box);
+
+// The JPEG decoder's own reduction, 1, 2, 4 or 8: the largest that still gives at least
+// `wanted` pixels each way. Both sizes as stored in the file, before any rotation.
+int jpegReduction(QSize stored, QSize wanted);
+
+// What to hand QImageReader::setScaledSize so that the JPEG decoder reduces by a power
+// of two: Qt picks ceil(8 / factor) / 8 itself, and 3/8, 5/8, ... have no fast path in
+// libjpeg. Returns `wanted` when Qt's own pick already is a power of two (it then
+// finishes the scale), else the size 1/jpegReduction() gives, which the caller shrinks
+// to `wanted` afterwards. Invalid when the picture is read whole.
+QSize jpegDecodeSize(QSize stored, QSize wanted);
+
+// Reads from `reader` (auto-transform on, size already known) at `target`, given as
+// displayed. `rotated90` says that the stored picture is transposed to display it.
+// Null on failure; the reader's error tells why.
+QImage readAtSize(QImageReader& reader, QSize stored, bool rotated90, QSize target);

@@ -7,6 +7,7 @@
 #include "platform/PictureBox.h"
 #include "platform/PictureLoader.h"
 #include "platform/StatusBar.h"
+#include "viewer/PicturePrefetch.h"
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -72,6 +73,7 @@ Form4::Form4(Module1& module, Form1* form1)
     , m_form1(form1)
     , m_tpp(form1 ? form1->tpp() : screenTwipsPerPixel())
     , m_step(module)
+    , m_prefetch(std::make_unique<PicturePrefetch>(module.AppPath))
 {
     // Each open request for a closed viewer builds it anew.
     setAttribute(Qt::WA_DeleteOnClose);
@@ -239,6 +241,7 @@ void Form4::Form_QueryUnload()
         return;
     m_closed = true;
     Timer1->stop();
+    m_prefetch->keepOnly({}, QSize());
     m.ViewerMode = 0;
     // SlideRunning is left as it is: the next viewer's first slideshow click only resets it.
     if (m_form1)
@@ -440,13 +443,20 @@ void Form4::ShowImage()
     const QSize area = Picture1->size();
     m_areaShown = area;
 
+    // Made in the background while the last picture was on screen, when it was.
+    std::optional<Picture> prepared = m_prefetch->take(path, area);
+    Picture shown;
     if (isPngPath(path)) {
         m_lastDecodeBox = QSize();
-        Image1->setPicture(LoadPNG(path));
+        shown.image = prepared ? prepared->image : LoadPNG(path);
+        shown.naturalSize = shown.image.size();
+        Image1->setPicture(shown.image);
     } else {
         // Decoded at the size it will be shown, never whole only to be shrunk.
         m_lastDecodeBox = area;
-        Picture pic = LoadPicture(path, area);
+        Picture pic = prepared ? std::move(*prepared) : LoadPicture(path, area);
+        if (pic.ok())
+            shown = pic;
         switch (pic.failure) {
         case PictureFailure::None:
             break;
@@ -497,4 +507,25 @@ void Form4::ShowImage()
     }
     Image1->setGeometry(toPixels(fit));
     Image1->show();
+    prepareNeighbours(path, area, shown);
+}
+
+void Form4::prepareNeighbours(const QString& shownPath, QSize area, const Picture& shown)
+{
+    const int count = entryCount();
+    QStringList around;
+    auto add = [&](int i) {
+        if (i >= 0 && i < count)
+            around.append(joinPath(m.SourceFolder, entryAt(i)));
+    };
+    add(m.ViewerIndex + 1);
+    if (m.ViewerIndex == count - 1 && m.SlideRepeat != 0)
+        add(0); // a repeating slideshow wraps round
+    add(m.ViewerIndex - 1);
+    m_prefetch->keepOnly(around + QStringList { shownPath }, area);
+    // The picture on screen is the one a step back shows.
+    if (shown.ok() && !shown.image.isNull())
+        m_prefetch->keep(shownPath, area, shown);
+    for (const QString& path : std::as_const(around))
+        m_prefetch->prepare(path, area);
 }

@@ -5,9 +5,12 @@
 #include <QSize>
 #include <QVector>
 #include <QWidget>
+#include <memory>
 
 class Form1;
 class PictureBox;
+class PicturePrefetch;
+struct Picture;
 class QAction;
 class QTimer;
 class QToolBar;
@@ -49,6 +52,8 @@ public:
     int slideIcon() const { return m_step.slideIcon(); } // 5 or 8
     // The box the last photo was asked to fit into when decoded (invalid when decoded whole).
     QSize lastDecodeBox() const { return m_lastDecodeBox; }
+    // The pictures made ahead of the next step.
+    PicturePrefetch& prefetch() const { return *m_prefetch; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -67,11 +72,14 @@ private:
     int entryCount() const;
     QString entryAt(int i) const;
     QImage LoadPNG(const QString& path) const;
+    // After a display: the neighbours are made in the background, the picture shown is kept.
+    void prepareNeighbours(const QString& shownPath, QSize area, const Picture& shown);
 
     Module1& m;
     Form1* m_form1;
     TwipsPerPixel m_tpp;
     ViewerStepper m_step;
+    std::unique_ptr<PicturePrefetch> m_prefetch;
     QSize m_lastDecodeBox;
     QSize m_areaShown; // the picture area's size at the last display
     QSize m_outerSize; // the size the load gave the frame, until the first show can honour it

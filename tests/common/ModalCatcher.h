@@ -1,12 +1,13 @@
 #pragma once
+// Answers the message boxes a handler opens while it waits in their exec(), recording
+// each one. Any other modal window goes to `onModal`, or is rejected when none is set.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
 #include <QTimer>
 #include <functional>
 
-// Answers the program's message boxes while a handler waits in their exec(), recording
-// each one; any other modal window is handed to `onModal`.
 class ModalCatcher : public QObject {
 public:
     struct Seen {
@@ -40,9 +41,11 @@ private:
             return;
         modal->setProperty("caught", true);
         auto* box = qobject_cast<QMessageBox*>(modal);
-        if (!box || box->objectName() != QLatin1String("lumoMessageBox")) {
+        if (!box) {
             if (onModal)
                 onModal(modal);
+            else if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
             return;
         }
         seen << Seen { box->text(), box->windowTitle() };

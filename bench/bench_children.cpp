@@ -1,0 +1,279 @@
+#include "bench_children.h"
+#include "app/Form1.h"
+#include "board/BoardWidgets.h"
+#include "board/ThumbnailCache.h"
+#include "board/ThumbnailDecoder.h"
+#include "platform/FolderControls.h"
+#include "platform/PictureBox.h"
+#include "viewer/Form4.h"
+#include "viewer/PicturePrefetch.h"
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImageReader>
+#include <QPainter>
+#include <QPixmap>
+#include <QThread>
+#include <QToolBar>
+#include <QtConcurrent>
+#include <algorithm>
+#include <cstdio>
+
+namespace Bench {
+
+namespace {
+
+    double msSince(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
+
+    void out(const char* key, const QString& value) { std::printf("%s=%s\n", key, qPrintable(value)); }
+    void out(const char* key, double value) { std::printf("%s=%.3f\n", key, value); }
+
+    QStringList filesOf(const QString& folder)
+    {
+        QStringList files;
+        const QDir dir(folder);
+        for (const QString& name : dir.entryList({ QStringLiteral("*.jpg") }, QDir::Files, QDir::Name))
+            files.append(dir.filePath(name));
+        return files;
+    }
+
+    void settle(int rounds = 3)
+    {
+        for (int i = 0; i < rounds; ++i)
+            QCoreApplication::processEvents();
+    }
+
+    // A main window as the user has it after start-up, on `folder`.
+    struct Board {
+        Module1 m;
+        std::unique_ptr<Form1> form;
+
+        explicit Board(const QStringList& args)
+        {
+            m.AppPath = option(args, QStringLiteral("app"));
+            form = std::make_unique<Form1>(m);
+            const QString dest = option(args, QStringLiteral("dest"));
+            for (int k = 0; k <= 10; ++k) {
+                const QString d = QDir(dest).filePath(QString::number(k));
+                QDir().mkpath(d);
+                m.DestPath[size_t(k)] = d + QLatin1Char('/');
+            }
+            m.ThumbSize = 128;
+            m.ThumbCount = 30;
+            m.CopyMode = 0;
+            form->show();
+            settle();
+            form->Dir1->setPath(option(args, QStringLiteral("folder")));
+            settle();
+        }
+        int visibleSlots() const
+        {
+            int n = 0;
+            for (ThumbSlot* s : form->Image1)
+                n += s && !s->isHidden() && s->hasPicture() ? 1 : 0;
+            return n;
+        }
+        void stats(const char* prefix)
+        {
+            const ::Board::ThumbnailCache::Stats s = form->thumbnails().stats();
+            std::printf("%s_stats=memory %d, shared %d, exif %d, decoded %d, unreadable %d\n", prefix, s.memory,
+                s.shared, s.exif, s.decoded, s.unreadable);
+            form->thumbnails().resetStats();
+        }
+    };
+
+}
+
+qint64 peakKb()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+QString option(const QStringList& args, const QString& name, const QString& fallback)
+{
+    const int i = args.indexOf(QStringLiteral("--") + name);
+    return i >= 0 && i + 1 < args.size() ? args[i + 1] : fallback;
+}
+
+int childBoard(const QStringList& args)
+{
+    Board b(args);
+    Form1& f = *b.form;
+
+    QElapsedTimer t;
+    t.start();
+    f.Command1_Click();
+    out("fill_ms", msSince(t));
+    out("fill_slots", QString::number(b.visibleSlots()));
+    b.stats("fill");
+    settle();
+
+    if (args.contains(QStringLiteral("--drop"))) {
+        // A hand takes a second or so to drag a thumbnail to its target.
+        QElapsedTimer drag;
+        drag.start();
+        while (drag.elapsed() < 1000) {
+            QCoreApplication::processEvents();
+            QThread::msleep(5);
+        }
+        // Slot 0 onto target 1 in move mode, as the user drops it; then the reload.
+        const QString dropped = f.File1->entry(0);
+        f.DragIndex = 0;
+        f.Label1_DragDrop(1, 0, 0);
+        settle();
+        out("drop_moved", QFile::exists(QDir(f.Dir1->path()).filePath(dropped)) ? "no" : "yes");
+        t.restart();
+        f.mnuRL_Click();
+        out("reload_ms", msSince(t));
+        out("reload_slots", QString::number(b.visibleSlots()));
+        b.stats("reload");
+    }
+    out("peak_kb", double(peakKb()));
+    return 0;
+}
+
+int childGrow(const QStringList& args)
+{
+    Board b(args);
+    Form1& f = *b.form;
+    const int want = option(args, QStringLiteral("entries"), QStringLiteral("300")).toInt();
+    QElapsedTimer t;
+    t.start();
+    f.Command1_Click();
+    int commands = 0;
+    while (f.BoardEnd < want && commands < 1000) {
+        f.mnuDL_Click();
+        ++commands;
+        if (f.BoardEnd >= f.File1->entryCount())
+            break;
+    }
+    out("grow_ms", msSince(t));
+    out("grow_commands", QString::number(commands));
+    out("grow_slots", QString::number(b.visibleSlots()));
+    out("grow_cache_kb", double(f.thumbnails().memoryBytes() / 1024));
+    b.stats("grow");
+    out("peak_kb", double(peakKb()));
+    return 0;
+}
+
+int childViewer(const QStringList& args)
+{
+    Board b(args);
+    Form1& f = *b.form;
+    Module1& m = b.m;
+    const int steps
+        = std::min(option(args, QStringLiteral("steps"), QStringLiteral("12")).toInt(), f.File1->entryCount() - 1);
+    m.ViewerIndex = 0;
+    m.ViewerFile = f.File1->entry(0);
+    m.ViewerMode = 0;
+    f.ShowViewer();
+    auto* v = qobject_cast<Form4*>(f.form4.data());
+    if (!v)
+        return 2;
+    v->resize(1280, 1000);
+    settle();
+    const QSize area = v->Picture1->size();
+    out("viewer_area", QStringLiteral("%1x%2").arg(area.width()).arg(area.height()));
+
+    // The next picture made in the background while this one is on screen.
+    QStringList prepared;
+    for (int i = 0; i < steps; ++i) {
+        const QString next = QDir(m.SourceFolder).filePath(f.File1->entry(m.ViewerIndex + 1));
+        QElapsedTimer wait;
+        wait.start();
+        while (!v->prefetch().isPrepared(next, area) && wait.elapsed() < 20000) {
+            QCoreApplication::processEvents();
+            QThread::msleep(2);
+        }
+        QElapsedTimer t;
+        t.start();
+        v->Toolbar1_ButtonClick(7);
+        QCoreApplication::processEvents(); // the repaint
+        prepared.append(QString::number(msSince(t), 'f', 3));
+    }
+    out("step_prepared_ms", prepared.join(QLatin1Char(',')));
+
+    // The same steps back, with nothing prepared: decoded at display size on the spot.
+    QStringList cold;
+    for (int i = 0; i < steps; ++i) {
+        v->prefetch().keepOnly({}, QSize());
+        QElapsedTimer t;
+        t.start();
+        v->Toolbar1_ButtonClick(5);
+        QCoreApplication::processEvents();
+        cold.append(QString::number(msSince(t), 'f', 3));
+    }
+    out("step_unprepared_ms", cold.join(QLatin1Char(',')));
+
+    // The full-decode path for the same pictures: decoded whole, drawn reduced.
+    QStringList full;
+    QImage screen(area, QImage::Format_ARGB32_Premultiplied);
+    for (int i = 1; i <= steps; ++i) {
+        const QString path = QDir(m.SourceFolder).filePath(f.File1->entry(i));
+        QElapsedTimer t;
+        t.start();
+        QImageReader reader(path);
+        reader.setAutoTransform(true);
+        const QPixmap pixmap = QPixmap::fromImage(reader.read());
+        QPainter p(&screen);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        const QSize fitted = pixmap.size().scaled(area, Qt::KeepAspectRatio);
+        p.drawPixmap(QRect(QPoint(0, 0), fitted), pixmap);
+        p.end();
+        full.append(QString::number(msSince(t), 'f', 3));
+    }
+    out("step_full_ms", full.join(QLatin1Char(',')));
+    v->close();
+    settle();
+    return 0;
+}
+
+int childFull(const QStringList& args)
+{
+    const QStringList files = filesOf(option(args, QStringLiteral("folder")))
+                                  .mid(0, option(args, QStringLiteral("count"), QStringLiteral("30")).toInt());
+    std::vector<QPixmap> held;
+    QElapsedTimer t;
+    t.start();
+    for (const QString& path : files) {
+        QImageReader reader(path);
+        reader.setAutoTransform(true);
+        held.push_back(QPixmap::fromImage(reader.read()));
+        QCoreApplication::processEvents();
+    }
+    out("full_ms", msSince(t));
+    qint64 bytes = 0;
+    for (const QPixmap& p : held)
+        bytes += qint64(p.width()) * p.height() * 4;
+    out("full_held_kb", double(bytes / 1024));
+    out("peak_kb", double(peakKb()));
+    return 0;
+}
+
+int childBare(const QStringList& args)
+{
+    const QStringList files = filesOf(option(args, QStringLiteral("folder")))
+                                  .mid(0, option(args, QStringLiteral("count"), QStringLiteral("30")).toInt());
+    QElapsedTimer t;
+    t.start();
+    const QList<QImage> images = QtConcurrent::blockingMapped(files, [](const QString& path) {
+        QSize natural;
+        return ::Board::decodeThumbnail(path, 128, &natural, nullptr);
+    });
+    out("bare_ms", msSince(t));
+    int ok = 0;
+    for (const QImage& i : images)
+        ok += i.isNull() ? 0 : 1;
+    out("bare_decoded", QString::number(ok));
+    out("bare_threads", QString::number(QThreadPool::globalInstance()->maxThreadCount()));
+    return 0;
+}
+
+}

@@ -1,0 +1,26 @@
+#pragma once
+#include <QStringList>
+
+// Each measurement runs in a process of its own, so that caches, pools and peak memory
+// start from nothing. A child prints "key=value" lines for the parent to collect.
+namespace Bench {
+
+// The program's board on `folder`: built cold (ThumbSize 128, ThumbCount 30), then one
+// thumbnail dropped on a target and the board reloaded.
+int childBoard(const QStringList& args);
+// The board grown by load-anew to 300 entries; reports its peak resident memory.
+int childGrow(const QStringList& args);
+// The viewer at 1280 x 1000 stepping through `folder` with the next picture prepared,
+// beside the same steps decoded whole.
+int childViewer(const QStringList& args);
+// The full-decode path: every file decoded whole and held whole.
+int childFull(const QStringList& args);
+// The bare limit: the same files decoded at reduced size on every core, no window.
+int childBare(const QStringList& args);
+
+// Peak resident memory of this process in kB (VmHWM).
+qint64 peakKb();
+// The value after `--name` in args.
+QString option(const QStringList& args, const QString& name, const QString& fallback = QString());
+
+}

@@ -1,0 +1,285 @@
+// lumo_bench --shoot DIR --work DIR [--runs N] [--vips PATH]
+// Runs every figure in fresh child processes, several times over, and prints each
+// median beside its baselines from the same run.
+#include "bench_children.h"
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTextStream>
+#include <QThread>
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
+
+using namespace Bench;
+
+namespace {
+
+using Values = QMap<QString, QString>;
+
+double median(QList<double> v)
+{
+    if (v.isEmpty())
+        return -1;
+    std::sort(v.begin(), v.end());
+    const qsizetype n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+QList<double> numbers(const QString& csv)
+{
+    QList<double> out;
+    for (const QString& s : csv.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        out.append(s.toDouble());
+    return out;
+}
+
+QString loadAverage()
+{
+    QFile f(QStringLiteral("/proc/loadavg"));
+    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).section(QLatin1Char(' '), 0, 2)
+                                       : QStringLiteral("?");
+}
+
+// A screen of the given size for the offscreen platform.
+QString screenConfig(const QString& work, int w, int h)
+{
+    const QString path = QDir(work).filePath(QStringLiteral("screen-%1x%2.json").arg(w).arg(h));
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(QStringLiteral(R"({"screens":[{"name":"bench","x":0,"y":0,"width":%1,"height":%2,)"
+                               R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})")
+                    .arg(w)
+                    .arg(h)
+                    .toUtf8());
+    return QStringLiteral("offscreen:configfile=") + path;
+}
+
+Values runChild(const QStringList& args, const QString& cache, const QString& platform)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), cache);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+    p.setProcessEnvironment(env);
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.start(QCoreApplication::applicationFilePath(), args);
+    Values v;
+    if (!p.waitForFinished(30 * 60 * 1000) || p.exitCode() != 0) {
+        std::fprintf(stderr, "child %s failed\n", qPrintable(args.join(QLatin1Char(' '))));
+        return v;
+    }
+    for (const QByteArray& line : p.readAllStandardOutput().split('\n')) {
+        const int eq = line.indexOf('=');
+        if (eq > 0)
+            v.insert(QString::fromUtf8(line.left(eq)), QString::fromUtf8(line.mid(eq + 1)));
+    }
+    return v;
+}
+
+// A folder of `count` shoot files as hard links (the bench moves files about).
+QString linkFolder(const QString& dir, const QStringList& shoot, int count)
+{
+    QDir(dir).removeRecursively();
+    QDir().mkpath(dir);
+    for (int i = 0; i < count; ++i) {
+        const QString src = shoot[i % shoot.size()];
+        const QString name = QStringLiteral("P%1.jpg").arg(i + 1, 7, 10, QLatin1Char('0'));
+        const QString dst = QDir(dir).filePath(name);
+        if (::link(QFile::encodeName(src).constData(), QFile::encodeName(dst).constData()) != 0)
+            QFile::copy(src, dst);
+    }
+    return dir;
+}
+
+double vipsThumbnail(const QString& vips, const QStringList& files, const QString& outDir)
+{
+    QDir(outDir).removeRecursively();
+    QDir().mkpath(outDir);
+    QProcess p;
+    QElapsedTimer t;
+    t.start();
+    p.start(vips,
+        QStringList {
+            QStringLiteral("-s"), QStringLiteral("128"), QStringLiteral("-o"), outDir + QStringLiteral("/%s.jpg") }
+            + files);
+    if (!p.waitForFinished(10 * 60 * 1000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        std::fprintf(stderr, "vipsthumbnail failed (%d): %s\n", p.exitCode(), p.readAllStandardError().constData());
+        return -1;
+    }
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+QString ms(double v)
+{
+    return v < 0 ? QStringLiteral("n/a") : QString::number(v, 'f', v < 100 ? 1 : 0) + QStringLiteral(" ms");
+}
+QString mb(double kb)
+{
+    return kb < 0 ? QStringLiteral("n/a") : QString::number(kb / 1024.0, 'f', 0) + QStringLiteral(" MB");
+}
+QString yes(bool b) { return b ? QStringLiteral("yes") : QStringLiteral("NO"); }
+
+int orchestrate(const QStringList& args)
+{
+    // Absolute: vipsthumbnail takes a relative output path as relative to each input.
+    const QString shootDir = QDir(option(args, QStringLiteral("shoot"))).absolutePath();
+    const QString work = QDir(option(args, QStringLiteral("work"))).absolutePath();
+    const int runs = std::max(1, option(args, QStringLiteral("runs"), QStringLiteral("5")).toInt());
+    const QString vips
+        = option(args, QStringLiteral("vips"), QStandardPaths::findExecutable(QStringLiteral("vipsthumbnail")));
+    QStringList shoot;
+    const QDir sd(shootDir);
+    for (const QString& n : sd.entryList({ QStringLiteral("*.jpg") }, QDir::Files, QDir::Name))
+        shoot.append(sd.filePath(n));
+    if (shoot.size() < 40) {
+        std::fprintf(
+            stderr, "the shoot in %s has %d files; 40 or more are needed\n", qPrintable(shootDir), int(shoot.size()));
+        return 1;
+    }
+    QDir().mkpath(work);
+    const QString app = QDir(work).filePath(QStringLiteral("app"));
+    QDir().mkpath(app);
+    const QString normalScreen = screenConfig(work, 1920, 1080);
+    const QString largeScreen = screenConfig(work, 3840, 2160);
+    const QString load0 = loadAverage();
+
+    QMap<QString, QList<double>> r;
+    Values last;
+    for (int run = 0; run < runs; ++run) {
+        std::fprintf(stderr, "run %d of %d (load %s)\n", run + 1, runs, qPrintable(loadAverage()));
+        const QString base = QDir(work).filePath(QStringLiteral("run"));
+        QDir(base).removeRecursively();
+        const QString page = linkFolder(base + QStringLiteral("/page"), shoot, 40);
+        QStringList first30;
+        for (int i = 0; i < 30; ++i)
+            first30.append(QDir(page).filePath(QStringLiteral("P%1.jpg").arg(i + 1, 7, 10, QLatin1Char('0'))));
+        const QString cache = base + QStringLiteral("/cache");
+        const QStringList common { QStringLiteral("--app"), app, QStringLiteral("--dest"),
+            base + QStringLiteral("/dest") };
+
+        Values full = runChild({ QStringLiteral("child-full"), QStringLiteral("--folder"), page }, cache, normalScreen);
+        r[QStringLiteral("full")].append(full.value(QStringLiteral("full_ms"), QStringLiteral("-1")).toDouble());
+        r[QStringLiteral("full_peak")].append(full.value(QStringLiteral("peak_kb"), QStringLiteral("-1")).toDouble());
+        r[QStringLiteral("full_held")].append(
+            full.value(QStringLiteral("full_held_kb"), QStringLiteral("-1")).toDouble());
+
+        r[QStringLiteral("vips")].append(
+            vips.isEmpty() ? -1 : vipsThumbnail(vips, first30, base + QStringLiteral("/vips")));
+
+        Values bare = runChild({ QStringLiteral("child-bare"), QStringLiteral("--folder"), page }, cache, normalScreen);
+        r[QStringLiteral("bare")].append(bare.value(QStringLiteral("bare_ms"), QStringLiteral("-1")).toDouble());
+
+        QDir(cache).removeRecursively();
+        Values board = runChild(
+            QStringList { QStringLiteral("child-board"), QStringLiteral("--folder"), page, QStringLiteral("--drop") }
+                + common,
+            cache, normalScreen);
+        r[QStringLiteral("fill")].append(board.value(QStringLiteral("fill_ms"), QStringLiteral("-1")).toDouble());
+        r[QStringLiteral("reload")].append(board.value(QStringLiteral("reload_ms"), QStringLiteral("-1")).toDouble());
+        r[QStringLiteral("fill_peak")].append(board.value(QStringLiteral("peak_kb"), QStringLiteral("-1")).toDouble());
+
+        // A new run on the same folder: the thumbnails are in the shared cache now.
+        Values again
+            = runChild(QStringList { QStringLiteral("child-board"), QStringLiteral("--folder"), page } + common, cache,
+                normalScreen);
+        r[QStringLiteral("again")].append(again.value(QStringLiteral("fill_ms"), QStringLiteral("-1")).toDouble());
+
+        Values viewer
+            = runChild(QStringList { QStringLiteral("child-viewer"), QStringLiteral("--folder"), page } + common, cache,
+                normalScreen);
+        r[QStringLiteral("step")].append(median(numbers(viewer.value(QStringLiteral("step_prepared_ms")))));
+        r[QStringLiteral("step_cold")].append(median(numbers(viewer.value(QStringLiteral("step_unprepared_ms")))));
+        r[QStringLiteral("step_full")].append(median(numbers(viewer.value(QStringLiteral("step_full_ms")))));
+
+        if (run < std::min(runs, 3)) {
+            const QString grown = linkFolder(base + QStringLiteral("/grow"), shoot, 300);
+            QDir(cache).removeRecursively();
+            Values grow
+                = runChild(QStringList { QStringLiteral("child-grow"), QStringLiteral("--folder"), grown } + common,
+                    cache, largeScreen);
+            r[QStringLiteral("grow_peak")].append(
+                grow.value(QStringLiteral("peak_kb"), QStringLiteral("-1")).toDouble());
+            r[QStringLiteral("grow_ms")].append(grow.value(QStringLiteral("grow_ms"), QStringLiteral("-1")).toDouble());
+            for (auto it = grow.cbegin(); it != grow.cend(); ++it)
+                last.insert(it.key(), it.value());
+        }
+        for (const Values* v : { &board, &again, &viewer, &bare, &full })
+            for (auto it = v->cbegin(); it != v->cend(); ++it)
+                last.insert((v == &again ? QStringLiteral("again_") : QString()) + it.key(), it.value());
+    }
+    const QString load1 = loadAverage();
+
+    auto M = [&](const char* k) { return median(r.value(QString::fromLatin1(k))); };
+    const double fill = M("fill"), full = M("full"), vipsMs = M("vips"), bare = M("bare"), reload = M("reload");
+    const double again = M("again"), step = M("step"), stepCold = M("step_cold"), stepFull = M("step_full");
+    const double growPeak = M("grow_peak"), fullHeld = M("full_held");
+
+    QString text;
+    QTextStream ts(&text);
+    ts << "Figure | Lumo | Baseline (same run) | Ratio | Target | Met\n";
+    ts << "---|---|---|---|---|---\n";
+    ts << "Cold page fill, 30 thumbnails, ThumbSize 128 | " << ms(fill) << " | full decode " << ms(full)
+       << "; vipsthumbnail " << ms(vipsMs) << " | " << QString::number(full / fill, 'f', 1) << "x faster than full; "
+       << QString::number(vipsMs / fill, 'f', 2) << "x vips | >= 5x full and faster than vips | "
+       << yes(full / fill >= 5 && fill < vipsMs) << "\n";
+    ts << "Cold page fill against the bare limit | " << ms(fill) << " | bare limit " << ms(bare) << " | "
+       << QString::number(fill / bare, 'f', 2) << "x | within 1.3x | " << yes(fill <= 1.3 * bare) << "\n";
+    ts << "Reload after one drop, 30 thumbnails | " << ms(reload) << " | full decode " << ms(full) << " | "
+       << QString::number(full / reload, 'f', 0) << "x faster | < 50 ms | " << yes(reload < 50) << "\n";
+    ts << "Board grown to 300 entries, peak resident memory | " << mb(growPeak) << " | full decode holds "
+       << mb(fullHeld) << " for 30, so ~" << QString::number(fullHeld * 10 / 1024.0 / 1024.0, 'f', 1)
+       << " GB for 300 | " << QString::number(fullHeld * 10 / growPeak, 'f', 0) << "x less | < 300 MB | "
+       << yes(growPeak < 300 * 1024) << "\n";
+    ts << "Viewer step, 1280 x 1000, next prepared | " << ms(step) << " | full decode " << ms(stepFull)
+       << "; not prepared " << ms(stepCold) << " | " << QString::number(stepFull / step, 'f', 0)
+       << "x faster | median < 30 ms | " << yes(step < 30) << "\n";
+    ts << "Folder opened again in a new run, 30 in the shared cache | " << ms(again) << " | cold fill " << ms(fill)
+       << " | " << QString::number(fill / again, 'f', 1) << "x faster | < 100 ms | " << yes(again < 100) << "\n";
+    ts << "\n";
+    ts << "Medians of " << runs << " runs (the 300-entry board: " << std::min(runs, 3) << "), "
+       << QThread::idealThreadCount() << " cores, load average " << load0 << " before and " << load1 << " after.\n";
+    ts << "Peak memory of the cold fill child " << mb(M("fill_peak")) << ", of the full-decode child "
+       << mb(M("full_peak")) << "; the 300-entry board took " << ms(M("grow_ms")) << " for "
+       << last.value(QStringLiteral("grow_commands")) << " load-anew commands.\n";
+    ts << "Last run: cold fill " << last.value(QStringLiteral("fill_stats")) << "; reload "
+       << last.value(QStringLiteral("reload_stats")) << "; new run " << last.value(QStringLiteral("again_fill_stats"))
+       << "; 300 entries " << last.value(QStringLiteral("grow_slots")) << " slots shown, "
+       << last.value(QStringLiteral("grow_stats")) << "; viewer area " << last.value(QStringLiteral("viewer_area"))
+       << "; bare limit on " << last.value(QStringLiteral("bare_threads")) << " threads.\n";
+    ts.flush();
+    std::fputs(qPrintable(text), stdout);
+    QFile result(QDir(work).filePath(QStringLiteral("bench-result.md")));
+    if (result.open(QIODevice::WriteOnly))
+        result.write(text.toUtf8());
+    return 0;
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (mode.startsWith(QLatin1String("child-"))) {
+        QApplication a(argc, argv);
+        const QStringList args = a.arguments();
+        if (mode == QLatin1String("child-board"))
+            return childBoard(args);
+        if (mode == QLatin1String("child-grow"))
+            return childGrow(args);
+        if (mode == QLatin1String("child-viewer"))
+            return childViewer(args);
+        if (mode == QLatin1String("child-full"))
+            return childFull(args);
+        if (mode == QLatin1String("child-bare"))
+            return childBare(args);
+        return 2;
+    }
+    QCoreApplication a(argc, argv);
+    return orchestrate(a.arguments());
+}

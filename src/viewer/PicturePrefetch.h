@@ -1,0 +1,52 @@
+#pragma once
+#include "platform/BackgroundJobs.h"
+#include "platform/PictureLoader.h"
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+class PNGLoader;
+
+// The viewer's pictures made ahead of the step that shows them: the next and the
+// previous one, decoded in the background at the size of the picture area. A prepared
+// picture is handed out only while the file is still the one it was made from.
+// Owned and called by the window's thread.
+class PicturePrefetch {
+public:
+    // PNG files are decoded with a loader of its own on `libraryFolder`, so the work
+    // never outlives the loader it uses.
+    explicit PicturePrefetch(const QString& libraryFolder);
+    ~PicturePrefetch(); // drops queued work, waits for running work
+
+    // Starts making the picture of `path` for an area of `area`, unless it is under way.
+    void prepare(const QString& path, QSize area);
+
+    // The prepared picture of `path` for `area`, waiting for it when it is being made;
+    // nothing when it was not asked for or the file has changed since.
+    std::optional<Picture> take(const QString& path, QSize area);
+
+    // Keeps a picture just shown, so that stepping back to it needs no decoding.
+    void keep(const QString& path, QSize area, const Picture& picture);
+
+    // Forgets every prepared picture but those of `paths` for `area`.
+    void keepOnly(const QStringList& paths, QSize area);
+
+    bool isPrepared(const QString& path, QSize area) const; // made and waiting to be taken
+
+    // The work made for one picture: the picture loader at the area's size, or the PNG
+    // loader for names ending in ".png"/".PNG" (with the picture's natural size).
+    static Picture make(const QString& path, QSize area, const PNGLoader* png);
+
+private:
+    QString keyOf(const QString& path, QSize area) const;
+
+    std::unique_ptr<PNGLoader> m_png;
+    BackgroundJobs<Picture> m_jobs;
+    struct Made {
+        QString path;
+        QSize area;
+    };
+    QHash<QString, Made> m_made; // by key
+};
