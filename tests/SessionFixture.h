@@ -7,7 +7,7 @@
 #include "app/Module1.h"
 #include "app/SettingsStore.h"
 #include "board/BoardWidgets.h"
-#include "dialogs/ModalCatcher.h"
+#include "ModalCatcher.h"
 #include "platform/FolderControls.h"
 #include "viewer/Form4.h"
 #include <QAction>

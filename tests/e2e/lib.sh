@@ -75,7 +75,7 @@ write_ini() {
 # start_display: Xvfb picks a free display number and tells it on fd 3.
 start_display() {
     exec 3>"$work/display"
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
     exec 3>&-
     wait_for 20 "Xvfb to start" test -s "$work/display"
