@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A whole sorting session with the real mouse and keyboard under one renaming rule:
-# build the board, drag three thumbnails onto three targets, reload, undo, load
-# anew, send everything reached to the delete folder, undo that once, go back to
+# build the board, drag three thumbnails onto three targets, open and close the
+# one-point viewer, cancel a drag with Escape, reload, undo, load anew, send
+# everything reached to the delete folder, undo that once, go back to
 # the folder screen, open the viewer from the file list and step through it, close
 # it and end the program. Then every file's place, name and content and the
 # rewritten Pirapo.ini are checked.
@@ -102,6 +103,33 @@ for i in 0 1 2; do
 done
 slot_shown 3 || fail "the fourth thumbnail went away with the drops"
 
+# ---- a right press opens the one-point viewer on that picture; a click closes it
+step "one-point viewer"
+xdotool mousemove "$(slot_x 3)" "$(slot_y 3)" mousedown 3
+one_point_open() { [ -n "$(window_named '^ピラポくんViewer（ワンポイントViewer）  IMG_0004\.JPG   \(4/25\)$')" ]; }
+wait_for 30 "the one-point viewer on IMG_0004.JPG" one_point_open
+xdotool mouseup 3
+click_at $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
+viewer_closed() { [ -z "$(window_named '^ピラポくんViewer')" ]; }
+wait_for 30 "one click to close the one-point viewer" viewer_closed
+
+# ---- a drag taken back with Escape over a target moves nothing
+step "drag cancelled over target 9"
+label9_colour() { pixel $(($(label_x 9) - 45)) "$label_y"; } # beside the name
+label9_normal=$(label9_colour)
+xdotool mousemove "$(slot_x 4)" "$(slot_y 4)" mousedown 1
+for i in 1 2 3 4 5 6 7 8; do
+    xdotool mousemove $(($(slot_x 4) + ($(label_x 9) - $(slot_x 4)) * i / 8)) $(($(slot_y 4) + (label_y - $(slot_y 4)) * i / 8))
+    sleep 0.05
+done
+label9_blue() { [ "$(label9_colour)" = "0,0,255" ]; }
+wait_for 30 "target 9 to light up blue" label9_blue
+xdotool key Escape
+xdotool mouseup 1
+label9_back() { [ "$(label9_colour)" = "$label9_normal" ]; }
+wait_for 30 "target 9 to lose its blue" label9_back
+slot_shown 4 || fail "the cancelled thumbnail went away"
+
 # ---- reload closes the gaps
 step "reload"
 popup_menu Down Return # 画像をリロードする
@@ -175,7 +203,6 @@ wait_for 30 "the last button to show IMG_0025.JPG" viewer_shows IMG_0025.JPG 4
 xdotool key shift+space
 wait_for 30 "Shift+Space to step back to IMG_0024.JPG" viewer_shows IMG_0024.JPG 3
 click_at "${buttons[1]}" "$vy" # 終了
-viewer_closed() { [ -z "$(window_named '^ピラポくんViewer')" ]; }
 wait_for 30 "the viewer to close" viewer_closed
 
 # ---- "終了" on the folder screen
