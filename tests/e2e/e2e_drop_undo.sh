@@ -49,7 +49,7 @@ undo_enabled() {
     return 1
 }
 wait_for 30 "the toolbar's undo button to be enabled" undo_enabled
-xdotool mousemove $((X + undo_x)) "$toolbar_row" click 1
+click_at "$undo_x" "$toolbar_row"
 
 restored() { [ -f "$src/IMG_0001.JPG" ] && [ ! -e "$moved" ]; }
 wait_for 30 "IMG_0001.JPG to come back" restored

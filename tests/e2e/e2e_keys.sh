@@ -16,7 +16,7 @@ open_board
 framed_slot() {
     local col
     col=$(columns_where "$thumb_y" 'r >= 245 && g >= 125 && g <= 155 && b <= 20' | head -n1)
-    [ -n "$col" ] && echo $((col / 64))
+    [ -n "$col" ] && echo $(((col - X) / 64))
 }
 frame_at() { [ "$(framed_slot)" = "$1" ]; }
 wait_for 30 "the frame on the first thumbnail" frame_at 0

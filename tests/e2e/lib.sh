@@ -18,9 +18,17 @@ e2e_require Xvfb xdotool import convert sha1sum
 work=$(mktemp -d)
 xvfb_pid=
 app_pid=
+# The server is waited for, so that the next run does not meet it going down.
+stop_xvfb() {
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+        xvfb_pid=
+    fi
+}
 e2e_cleanup() {
     [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    stop_xvfb
     rm -rf "$work"
 }
 trap e2e_cleanup EXIT
@@ -72,7 +80,9 @@ write_ini() {
     } >"$prog/Pirapo.ini"
 }
 
-# start_display: Xvfb picks a free display number and tells it on fd 3.
+# start_display: Xvfb picks a free display number and tells it on fd 3. Without
+# -noreset the server resets whenever its last client leaves, and the program would
+# find it closed if it connected just after an xdotool call had left.
 start_display() {
     exec 3>"$work/display"
     Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
