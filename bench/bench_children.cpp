@@ -12,6 +12,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImageReader>
+#include <QMessageBox>
+#include <QTimer>
 #include <QPainter>
 #include <QPixmap>
 #include <QThread>
@@ -58,9 +60,20 @@ namespace {
     struct Board {
         Module1 m;
         std::unique_ptr<Form1> form;
+        QTimer watchdog;
 
         explicit Board(const QStringList& args)
         {
+            // A message box would wait for a hand that never comes: report it and close it,
+            // so the figure is marked failed instead of the bench hanging.
+            QObject::connect(&watchdog, &QTimer::timeout, [] {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                    std::fprintf(stderr, "bench: unexpected message: %s\n", qPrintable(box->text()));
+                    out("message", box->text());
+                    box->reject();
+                }
+            });
+            watchdog.start(200);
             m.AppPath = option(args, QStringLiteral("app"));
             form = std::make_unique<Form1>(m);
             const QString dest = option(args, QStringLiteral("dest"));

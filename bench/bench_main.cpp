@@ -70,7 +70,9 @@ Values runChild(const QStringList& args, const QString& cache, const QString& pl
     p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     p.start(QCoreApplication::applicationFilePath(), args);
     Values v;
-    if (!p.waitForFinished(30 * 60 * 1000) || p.exitCode() != 0) {
+    if (!p.waitForFinished(10 * 60 * 1000) || p.exitCode() != 0) {
+        p.kill();
+        p.waitForFinished();
         std::fprintf(stderr, "child %s failed\n", qPrintable(args.join(QLatin1Char(' '))));
         return v;
     }
@@ -196,8 +198,9 @@ int orchestrate(const QStringList& args)
             const QString hurried = linkFolder(base + QStringLiteral("/hurried"), shoot, 40);
             const QString hurriedCache = base + QStringLiteral("/hurried-cache");
             Values at = runChild(QStringList { QStringLiteral("child-board"), QStringLiteral("--folder"), hurried,
-                                     QStringLiteral("--drop"), QStringLiteral("--drag-ms"), QStringLiteral("0") }
-                    + common,
+                                     QStringLiteral("--drop"), QStringLiteral("--drag-ms"), QStringLiteral("0"),
+                                     QStringLiteral("--app"), app, QStringLiteral("--dest"),
+                                     base + QStringLiteral("/dest-hurried") },
                 hurriedCache, normalScreen);
             r[QStringLiteral("reload_at_once")].append(
                 at.value(QStringLiteral("reload_ms"), QStringLiteral("-1")).toDouble());
