@@ -1,5 +1,6 @@
 #include "board/BoardWidgets.h"
 #include "app/Form1.h"
+#include "platform/MouseCodes.h"
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QMimeData>
@@ -25,25 +26,6 @@ bool isOurs(const QDropEvent* e)
         && qobject_cast<const ThumbSlot*>(e->source());
 }
 
-}
-
-int vbButton(Qt::MouseButton b)
-{
-    switch (b) {
-    case Qt::LeftButton:
-        return 1;
-    case Qt::RightButton:
-        return 2;
-    case Qt::MiddleButton:
-        return 4;
-    default:
-        return 0;
-    }
-}
-
-int vbShift(Qt::KeyboardModifiers mods)
-{
-    return (mods & Qt::ShiftModifier ? 1 : 0) | (mods & Qt::ControlModifier ? 2 : 0) | (mods & Qt::AltModifier ? 4 : 0);
 }
 
 namespace {

@@ -19,11 +19,6 @@ QMimeData* makeMimeData(int slot);
 bool isOurs(const QDropEvent* e);
 }
 
-// Mouse codes as the handlers take them: buttons 1 left, 2 right, 4 middle;
-// shift state 1 Shift, 2 Ctrl, 4 Alt.
-int vbButton(Qt::MouseButton b);
-int vbShift(Qt::KeyboardModifiers mods);
-
 // The board area (`Picture1`): holds the target labels, the copy-mode label and the slots.
 class BoardArea : public QWidget {
     Q_OBJECT

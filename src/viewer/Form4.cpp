@@ -3,6 +3,7 @@
 #include "app/Module1.h"
 #include "platform/FolderControls.h"
 #include "platform/MessageBox.h"
+#include "platform/MouseCodes.h"
 #include "platform/Numeric.h"
 #include "platform/PictureBox.h"
 #include "platform/PictureLoader.h"
@@ -33,36 +34,6 @@ QString slideIconPath(int number)
     return number == 8 ? QStringLiteral(":/icons/viewer_8_slideshow_running.png")
                        : QStringLiteral(":/icons/viewer_5_slideshow.png");
 }
-
-// Button codes 1 left, 2 right, 4 middle; shift state 1 Shift, 2 Ctrl, 4 Alt.
-int buttonCode(Qt::MouseButton b)
-{
-    switch (b) {
-    case Qt::LeftButton:
-        return 1;
-    case Qt::RightButton:
-        return 2;
-    case Qt::MiddleButton:
-        return 4;
-    default:
-        return 0;
-    }
-}
-
-int shiftState(Qt::KeyboardModifiers mods)
-{
-    int s = 0;
-    if (mods & Qt::ShiftModifier)
-        s |= 1;
-    if (mods & Qt::ControlModifier)
-        s |= 2;
-    if (mods & Qt::AltModifier)
-        s |= 4;
-    if (mods & Qt::MetaModifier)
-        s |= 8; // so that Super+Space, often the input-method switch, is not a step
-    return s;
-}
-
 } // namespace
 
 Form4::Form4(Module1& module, Form1* form1)
@@ -353,7 +324,7 @@ void Form4::Form_KeyDown(int keyCode, int shift)
 void Form4::keyPressEvent(QKeyEvent* e)
 {
     if (e->key() == Qt::Key_Space) {
-        Form_KeyDown(32, shiftState(e->modifiers()));
+        Form_KeyDown(32, vbShift(e->modifiers()));
         e->accept();
         return;
     }
@@ -397,8 +368,8 @@ bool Form4::eventFilter(QObject* watched, QEvent* e)
     if ((watched == Image1 || watched == Picture1)
         && (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick)) {
         auto* me = static_cast<QMouseEvent*>(e);
-        const int button = buttonCode(me->button());
-        const int shift = shiftState(me->modifiers());
+        const int button = vbButton(me->button());
+        const int shift = vbShift(me->modifiers());
         const QPointF p = me->position();
         if (watched == Image1)
             Image1_MouseDown(button, shift, float(p.x()), float(p.y()));
