@@ -66,6 +66,29 @@ void unpackRow(const uint8_t* src, uchar* dst, int width, int bits)
     }
 }
 
+// The picture to decode into directly when the bitmap's layout is ARGB32's own (32-bit,
+// top-down, little-endian): a large PNG is then held once instead of twice. Empty
+// when the layout differs; the general path then converts it.
+QImage directTarget(const uint8_t* h, qint64 dataSize)
+{
+    if constexpr (Q_BYTE_ORDER != Q_LITTLE_ENDIAN)
+        return {};
+    const qint64 headerSize = readU32(h);
+    const qint64 width = readI32(h + 4);
+    const qint64 height = readI32(h + 8);
+    if (headerSize < kHeaderSize || headerSize > MPNG_BITMAPINFO_SIZE || readU16(h + 12) != 1
+        || readU16(h + 14) != 32 || readU32(h + 16) != 0 || width <= 0 || height >= 0)
+        return {};
+    const qint64 rows = -height;
+    if (width > std::numeric_limits<int>::max() / 4 || rows > std::numeric_limits<int>::max()
+        || dataSize != width * 4 * rows)
+        return {};
+    QImage image(int(width), int(rows), QImage::Format_ARGB32);
+    if (image.isNull() || image.bytesPerLine() != width * 4 || image.sizeInBytes() != dataSize)
+        return {};
+    return image;
+}
+
 } // namespace
 
 PNGLoader::PNGLoader(const QString& libraryFolder)
@@ -106,6 +129,13 @@ QImage PNGLoader::LoadPNG(const QString& path) const
 
         if (m_load(localPath.constData(), &handle, info.data(), &dataSize) != 1)
             return {};
+
+        QImage direct = directTarget(info.data(), dataSize);
+        if (!direct.isNull()) {
+            const int32_t result = m_getData(&handle, direct.bits());
+            m_end(&handle);
+            return result == 1 ? PictureFromBitmap(direct) : QImage();
+        }
 
         std::unique_ptr<uint8_t[]> pixels;
         if (dataSize > 0)
