@@ -36,20 +36,19 @@ QByteArray chunk(const char* type, const QByteArray& data)
     return be32(uint32_t(data.size())) + typed + be32(crc ^ 0xFFFFFFFFu);
 }
 
-// An 8-bit RGBA PNG whose IHDR claims `claimed` rows of `width`, with `rows` rows of data.
+// Qt's own PNG of a 16 x 12 picture, its IHDR claiming `width` x `height` (with a right CRC).
 // The IHDR ends at byte 33.
-QByteArray png(uint32_t width, uint32_t claimed, int rows)
+QByteArray png(uint32_t width = 16, uint32_t height = 12)
 {
-    QByteArray raw;
-    for (int y = 0; y < rows; ++y) {
-        raw.append('\0');
-        for (uint32_t x = 0; x < qMin(width, 64u); ++x) {
-            const char rgba[] = { char(x * 17), char(y * 23), char(x + y), char(255 - x) };
-            raw.append(rgba, 4);
-        }
-    }
-    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", be32(width) + be32(claimed) + QByteArray("\x08\x06\0\0\0", 5))
-        + chunk("IDAT", qCompress(raw, 9).mid(4)) + chunk("IEND", {});
+    QImage img(16, 12, QImage::Format_ARGB32);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 16; ++x)
+            img.setPixel(x, y, qRgba(x * 17, y * 23, x + y, 255 - x));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    img.save(&buffer, "PNG");
+    return bytes.left(8) + chunk("IHDR", be32(width) + be32(height) + bytes.mid(24, 5)) + bytes.mid(33);
 }
 
 int distance(QRgb a, QRgb b)
@@ -174,9 +173,9 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("good");
-        const QByteArray good = png(16, 12, 12);
-        const int idat = 33, iendAt = int(good.size()) - 12;
-        const QByteArray head = good.left(idat), tail = good.mid(idat);
+        const QByteArray good = png();
+        const int idat = int(good.indexOf("IDAT")) - 4, iendAt = int(good.size()) - 12;
+        const QByteArray head = good.left(33), tail = good.mid(33);
         QTest::newRow("private chunk") << head + chunk("prVt", QByteArray(5000, 'p')) + tail << true;
         QTest::newRow("data after IEND") << good + QByteArray(10, 'x') << true;
         for (int length : { 20, idat + 20, iendAt })
@@ -186,9 +185,9 @@ private slots:
         QTest::newRow("IDAT data flipped") << flipped << false;
         QTest::newRow("tEXt claims 2 GiB") << head + be32(0x7FFFFFFF) + "tEXt" + tail << false;
         QTest::newRow("length past 2^31") << head + be32(0xFFFFFFF0u) + "prVt" + tail << false;
-        QTest::newRow("too few rows") << png(16, 12, 6) << false;
-        QTest::newRow("100000 x 100000 claimed") << png(100000, 100000, 4) << false;
-        QTest::newRow("2^32-1 x 1 claimed") << png(0xFFFFFFFFu, 1, 1) << false;
+        QTest::newRow("IHDR claims more rows") << png(16, 24) << false;
+        QTest::newRow("100000 x 100000 claimed") << png(100000, 100000) << false;
+        QTest::newRow("2^32-1 x 1 claimed") << png(0xFFFFFFFFu, 1) << false;
         QTest::newRow("a JPEG named .png") << readFile(QStringLiteral(LUMO_TESTDATA "/photos/Canon_40D.jpg")) << false;
     }
     void damagedPng()
@@ -209,7 +208,7 @@ private slots:
         QVERIFY(m_loader->LoadPNG(m_dir.filePath(QStringLiteral("missing.png"))).isNull());
         QVERIFY(m_loader->LoadPNG(m_dir.path()).isNull());
         // A NUL in the name must not open the file named by the part before it.
-        write(png(16, 12, 12), QStringLiteral("a"));
+        write(png(), QStringLiteral("a"));
         QVERIFY(m_loader->LoadPNG(m_dir.filePath(QStringLiteral("a") + QChar(0) + QStringLiteral("b.png"))).isNull());
         const QString original = QStringLiteral(LUMO_TESTDATA "/pngsuite/basn6a08.png");
         const QString japanese = m_dir.filePath(QStringLiteral("写真・テスト.png"));
@@ -231,8 +230,6 @@ private slots:
         // Rows padded to four bytes, the bottom row first.
         QTest::newRow("8 bits") << 3 << 2 << 8 << QList<QRgb> { r, g, b } << QByteArray("\2\1\0\xEE\0\1\2\xEE", 8)
                                 << QList<QRgb> { r, g, b, b, g, r };
-        QTest::newRow("32 bits keep alpha") << 1 << -2 << 32 << QList<QRgb> {} << QByteArray("\x1E\x14\x0A\0\3\2\1\xC8", 8)
-                                            << QList<QRgb> { qRgba(10, 20, 30, 0), qRgba(1, 2, 3, 200) };
         QTest::newRow("index past a short table") << 2 << 1 << 8 << QList<QRgb> { g } << QByteArray("\0\xFF\0\0", 4)
                                                   << QList<QRgb> { g, k };
         QTest::newRow("one byte short") << 3 << 2 << 24 << QList<QRgb> {} << QByteArray(23, 0) << QList<QRgb> {};
