@@ -1,0 +1,91 @@
+// The loader's side of the decoder protocol, against stand-in libraries that count
+// calls and fail on request: no leaked handle, no double release, failures stay failures.
+#include "TestFiles.h"
+#include "imaging/PNGLoader.h"
+#include <QLibrary>
+#include <QTemporaryDir>
+#include <QtTest>
+
+enum FakeMode { Succeed, LoadFails, LoadReturnsTwo, ZeroSize, NegativeSize, GetFails, GetReturnsMinusOne, BadInfo };
+
+class TestPngProtocol : public QObject {
+    Q_OBJECT
+    QLibrary m_fake;
+    void (*m_setMode)(int32_t) = nullptr;
+    int32_t (*m_calls)(int32_t) = nullptr;
+    const char* (*m_lastPath)() = nullptr;
+
+private slots:
+    void initTestCase()
+    {
+        // The file the loader opens, so both share one set of counters.
+        m_fake.setFileName(QStringLiteral(FAKE_MPNG_DIR "/mpng"));
+        QVERIFY2(m_fake.load(), qPrintable(m_fake.errorString()));
+        m_setMode = reinterpret_cast<decltype(m_setMode)>(m_fake.resolve("fakeMpngSetMode"));
+        m_calls = reinterpret_cast<decltype(m_calls)>(m_fake.resolve("fakeMpngCalls"));
+        m_lastPath = reinterpret_cast<decltype(m_lastPath)>(m_fake.resolve("fakeMpngLastPath"));
+        QVERIFY(m_setMode && m_calls && m_lastPath);
+    }
+
+    // Exactly one mEndPNG for every mLoadPNG that returned 1, and none otherwise.
+    void callCounts_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("gets");
+        QTest::addColumn<int>("ends");
+        QTest::newRow("success") << int(Succeed) << 1 << 1;
+        QTest::newRow("mLoadPNG fails") << int(LoadFails) << 0 << 0;
+        QTest::newRow("mLoadPNG returns 2") << int(LoadReturnsTwo) << 0 << 0;
+        QTest::newRow("data size 0") << int(ZeroSize) << 0 << 1;
+        QTest::newRow("data size negative") << int(NegativeSize) << 0 << 1;
+        QTest::newRow("mGetPNGData fails") << int(GetFails) << 1 << 1;
+        QTest::newRow("mGetPNGData returns -1") << int(GetReturnsMinusOne) << 1 << 1;
+        QTest::newRow("unusable bitmap info") << int(BadInfo) << 1 << 1;
+    }
+    void callCounts()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, gets);
+        QFETCH(int, ends);
+        PNGLoader loader(QStringLiteral(FAKE_MPNG_DIR));
+        QVERIFY(loader.isAvailable());
+        m_setMode(mode);
+        const QString path = QStringLiteral("/写真/さくら.png");
+        for (int round = 1; round <= 2; ++round) {
+            const QImage image = loader.LoadPNG(path);
+            QCOMPARE(m_calls(0), round);
+            QCOMPARE(m_calls(1), round * gets);
+            QCOMPARE(m_calls(2), round * ends);
+            QCOMPARE(m_calls(3), 0); // zeroed outputs, the right handle, no double release
+            QCOMPARE(image.isNull(), mode != Succeed);
+            if (!image.isNull()) {
+                QCOMPARE(image.size(), QSize(2, 2));
+                const QRgb expected[] = { qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), 0x80FFFFFF };
+                for (int i = 0; i < 4; ++i)
+                    QCOMPARE(image.pixel(i % 2, i / 2), expected[i]);
+            }
+        }
+        QCOMPARE(QByteArray(m_lastPath()), QFile::encodeName(path));
+    }
+
+    void unavailable_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("no library") << "";
+        QTest::newRow("a text file under the library's name") << "text";
+        QTest::newRow("library without mEndPNG") << FAKE_MPNG_PARTIAL_DIR;
+    }
+    void unavailable()
+    {
+        QFETCH(QString, folder);
+        QTemporaryDir dir;
+        if (folder == QLatin1String("text"))
+            TestFiles::writeFile(dir.filePath(QStringLiteral("libmpng.so")), "not a library");
+        PNGLoader loader(folder.startsWith(u'/') ? folder : dir.filePath(folder));
+        QVERIFY(!loader.isAvailable());
+        QVERIFY(loader.LoadPNG(QStringLiteral(LUMO_TESTDATA "/pngsuite/basn2c08.png")).isNull());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPngProtocol)
+#include "tst_pngprotocol.moc"
