@@ -1,0 +1,197 @@
+// SPDX-License-Identifier: MIT
+// The about box, the usage window and Readme.txt behind it, and the files the program ships.
+
+#include "ModalCatcher.h"
+#include "TestFiles.h"
+#include "about/Form3.h"
+#include "about/ReadmeText.h"
+#include "about/frmAbout.h"
+#include "app/Form1.h"
+#include <QImageReader>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using TestFiles::writeFile;
+
+class TestAbout : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_app; // stands for the program's folder
+    QTemporaryDir m_emptyPath; // PATH with nothing on it: no browser, no system information
+    QByteArray m_path = qgetenv("PATH");
+    Module1 m;
+
+    static frmAbout* aboutOf(Form1& w) { return qobject_cast<frmAbout*>(w.about.data()); }
+    static Form3* form3Of(Form1& w) { return qobject_cast<Form3*>(w.form3.data()); }
+    static QByteArray shipped(const QString& name) { return TestFiles::readFile(LUMO_BIN_DIR "/" + name); }
+
+private slots:
+    void init()
+    {
+        qputenv("PATH", QFile::encodeName(m_emptyPath.path()));
+        QDir(m_app.path()).removeRecursively();
+        QVERIFY(QDir().mkpath(m_app.path()));
+        m = Module1();
+        m.AppPath = m_app.path();
+    }
+    void cleanup() { qputenv("PATH", m_path); }
+
+    // UTF-8 when the bytes are valid UTF-8, else code page 932; CR LF after every line.
+    void readme_data()
+    {
+        QTest::addColumn<QByteArray>("bytes"); // "<folder>": a folder of that name, null: none
+        QTest::addColumn<QString>("expected");
+        const QString usage = "ピラポくんの使い方\r\n";
+        QTest::newRow("utf-8 with byte-order mark") << QByteArray("\xEF\xBB\xBFピラポくんの使い方\n") << usage;
+        QTest::newRow("mixed line ends, no last end") << QByteArray("a\r\nb\n\nc\rd") << "a\r\nb\r\n\r\nc\r\nd\r\n";
+        QTest::newRow("shift-jis") << QByteArray("\x83\x73\x83\x89\x83\x7C\x82\xAD\x82\xF1\x82\xCC\x8E\x67\x82\xA2"
+                                                 "\x95\xFB\r\n")
+                                   << usage;
+        // The second byte of 表 is 0x5C, the backslash: it must not be read as one.
+        QTest::newRow("shift-jis, trail byte 0x5C") << QByteArray("\x95\x5C\x8E\xA6\n") << "表示\r\n";
+        QTest::newRow("shift-jis, windows-only signs") << QByteArray("\x87\x40\x81\x60\r\n") << "\u2460\uFF5E\r\n";
+        QTest::newRow("missing") << QByteArray() << "Readme.txtが見つかりません。";
+        QTest::newRow("a folder of that name") << QByteArray("<folder>") << "Readme.txtが見つかりません。";
+    }
+    void readme()
+    {
+        QFETCH(QByteArray, bytes);
+        const QString path = m_app.filePath("Readme.txt");
+        if (bytes == "<folder>")
+            QVERIFY(QDir().mkdir(path));
+        else if (!bytes.isNull())
+            writeFile(path, bytes);
+        QTEST(ReadmeText::load(m_app.path()), "expected");
+    }
+
+    // Without help/help.htm the usage window shows Readme.txt instead.
+    void help_data()
+    {
+        QTest::addColumn<QString>("helpEntry"); // the folder made, or the page written
+        QTest::addColumn<QString>("shown"); // empty: no usage window
+        QTest::newRow("no help folder") << "" << "使い方\nline 2\n";
+        QTest::newRow("help folder without the page") << "help" << "使い方\nline 2\n";
+        QTest::newRow("page present") << "help/help.htm file" << "";
+        QTest::newRow("a folder named help.htm") << "help/help.htm" << "";
+    }
+    void help()
+    {
+        QFETCH(QString, helpEntry);
+        QFETCH(QString, shown);
+        const QDir app(m_app.path());
+        writeFile(app.filePath("Readme.txt"), "使い方\r\nline 2\r\n");
+        QVERIFY(helpEntry.isEmpty() || app.mkpath("help"));
+        if (helpEntry.endsWith(" file"))
+            writeFile(app.filePath("help/help.htm"), "<html></html>\n");
+        else if (!helpEntry.isEmpty())
+            QVERIFY(app.mkpath(helpEntry));
+        Form1 w(m);
+        w.show();
+        ModalCatcher catcher;
+        w.mnuHelp3->trigger(); // PATH is empty: with the page there, no program opens it, silently
+        QCOMPARE(!w.form3.isNull(), !shown.isEmpty());
+        if (!shown.isEmpty())
+            QCOMPARE(form3Of(w)->Text1->toPlainText(), shown);
+        QVERIFY(catcher.seen.isEmpty());
+    }
+
+    // "実行" is off while either window is open, and back on however it closes; asked
+    // for again, the open window comes back rather than a second one.
+    void startButton_data()
+    {
+        QTest::addColumn<bool>("usage");
+        QTest::addColumn<QString>("how");
+        QTest::newRow("about, OK") << false << "button";
+        QTest::newRow("about, Esc") << false << "esc";
+        QTest::newRow("about, main window closes") << false << "main";
+        QTest::newRow("usage, プログラムへ戻る") << true << "button";
+        QTest::newRow("usage, close box") << true << "close";
+        QTest::newRow("usage, main window closes") << true << "main";
+    }
+    void startButton()
+    {
+        QFETCH(bool, usage);
+        QFETCH(QString, how);
+        Form1 w(m);
+        w.show();
+        QVERIFY(w.Command1->isEnabled());
+        const auto open = [&] { usage ? w.ShowUsageWindow() : w.mnuHelp2->trigger(); };
+        open();
+        QWidget* window = usage ? static_cast<QWidget*>(form3Of(w)) : aboutOf(w);
+        QVERIFY(window && window->isVisible() && !window->isModal());
+        QVERIFY(!w.Command1->isEnabled());
+        window->hide(); // as if minimised out of sight
+        open();
+        QVERIFY(window->isVisible());
+        QCOMPARE(w.findChildren<frmAbout*>().size() + w.findChildren<Form3*>().size(), 1);
+        if (how == "button")
+            (usage ? form3Of(w)->Command1 : aboutOf(w)->cmdOK)->click();
+        else if (how == "close")
+            window->close();
+        else if (how == "esc")
+            QTest::keyClick(window, Qt::Key_Escape);
+        else
+            w.close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(w.about.isNull() && w.form3.isNull());
+        QVERIFY(w.Command1->isEnabled());
+    }
+
+    // A program that is missing or cannot start is reported, never silently ignored.
+    void sysInfo_data()
+    {
+        QTest::addColumn<QByteArray>("script"); // empty: no program on PATH
+        QTest::newRow("none") << QByteArray();
+        QTest::newRow("runs") << QByteArray("#!/bin/sh\necho ran > \"$0.ran\"\n");
+        QTest::newRow("cannot be started") << QByteArray("#!/nonexistent/interpreter\n");
+    }
+    void sysInfo()
+    {
+        QFETCH(QByteArray, script);
+        QTemporaryDir bin;
+        const QString program = bin.filePath("hardinfo");
+        if (!script.isEmpty()) {
+            writeFile(program, script);
+            QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+            qputenv("PATH", QFile::encodeName(bin.path()));
+        }
+        Form1 w(m);
+        w.mnuHelp2_Click();
+        ModalCatcher catcher;
+        aboutOf(w)->cmdSysInfo->click();
+        const bool runs = script.contains("echo");
+        if (runs)
+            QTRY_VERIFY(QFile::exists(program + ".ran"));
+        QCOMPARE(catcher.texts(), runs ? QStringList() : QStringList { "現時点ではｼｽﾃﾑ情報を使用できません" });
+        QVERIFY(aboutOf(w)->isVisible());
+    }
+
+    // The picture shown for one that cannot be read; Readme.txt in UTF-8 with CR LF
+    // throughout; the help page opens offline, linking only within itself.
+    void shippedFiles()
+    {
+        QImageReader error(LUMO_BIN_DIR "/Error.jpg");
+        QCOMPARE(error.format(), QByteArray("jpeg"));
+        QVERIFY(!error.read().isNull());
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        const QByteArray readme = shipped("Readme.txt");
+        QVERIFY(QString(decoder(readme)).contains("ピラポくんLumo") && !decoder.hasError());
+        QVERIFY(readme.endsWith("\r\n") && readme.count('\n') == readme.count("\r\n"));
+        const QString page = decoder(shipped("help/help.htm"));
+        QVERIFY(page.contains("ピラポくんLumo") && !decoder.hasError());
+        static const QRegularExpression ref("(?:href|src)\\s*=\\s*\"([^\"]*)\"", QRegularExpression::CaseInsensitiveOption);
+        for (auto it = ref.globalMatch(page); it.hasNext();) {
+            const QString target = it.next().captured(1);
+            QVERIFY2(target == "#" || page.contains(QString("id=\"%1\"").arg(target.mid(1))), qPrintable(target));
+        }
+        for (const char* outside : { "://", "url(", "@import" })
+            QVERIFY2(!page.contains(outside, Qt::CaseInsensitive), outside);
+    }
+};
+
+QTEST_MAIN(TestAbout)
+#include "test_about.moc"
