@@ -4,7 +4,6 @@
 #include "ModalCatcher.h"
 #include "TestFiles.h"
 #include "about/Form3.h"
-#include "about/ReadmeText.h"
 #include "about/frmAbout.h"
 #include "app/Form1.h"
 #include <QImageReader>
@@ -40,60 +39,43 @@ private slots:
     }
     void cleanup() { qputenv("PATH", m_path); }
 
-    // UTF-8 when the bytes are valid UTF-8, else code page 932; CR LF after every line.
-    void readme_data()
-    {
-        QTest::addColumn<QByteArray>("bytes"); // "<folder>": a folder of that name, null: none
-        QTest::addColumn<QString>("expected");
-        const QString usage = "ピラポくんの使い方\r\n";
-        QTest::newRow("utf-8 with byte-order mark") << QByteArray("\xEF\xBB\xBFピラポくんの使い方\n") << usage;
-        QTest::newRow("mixed line ends, no last end") << QByteArray("a\r\nb\n\nc\rd") << "a\r\nb\r\n\r\nc\r\nd\r\n";
-        QTest::newRow("shift-jis") << QByteArray("\x83\x73\x83\x89\x83\x7C\x82\xAD\x82\xF1\x82\xCC\x8E\x67\x82\xA2"
-                                                 "\x95\xFB\r\n")
-                                   << usage;
-        // The second byte of 表 is 0x5C, the backslash: it must not be read as one.
-        QTest::newRow("shift-jis, trail byte 0x5C") << QByteArray("\x95\x5C\x8E\xA6\n") << "表示\r\n";
-        QTest::newRow("shift-jis, windows-only signs") << QByteArray("\x87\x40\x81\x60\r\n") << "\u2460\uFF5E\r\n";
-        QTest::newRow("missing") << QByteArray() << "Readme.txtが見つかりません。";
-        QTest::newRow("a folder of that name") << QByteArray("<folder>") << "Readme.txtが見つかりません。";
-    }
-    void readme()
-    {
-        QFETCH(QByteArray, bytes);
-        const QString path = m_app.filePath("Readme.txt");
-        if (bytes == "<folder>")
-            QVERIFY(QDir().mkdir(path));
-        else if (!bytes.isNull())
-            writeFile(path, bytes);
-        QTEST(ReadmeText::load(m_app.path()), "expected");
-    }
-
-    // Without help/help.htm the usage window shows Readme.txt instead.
+    // The help command opens help/help.htm when it is there, else the usage window with
+    // Readme.txt: UTF-8 when the bytes are valid UTF-8, else code page 932.
     void help_data()
     {
-        QTest::addColumn<QString>("helpEntry"); // the folder made, or the page written
+        QTest::addColumn<QString>("helpEntry"); // the folder made, or "page": help/help.htm written
+        QTest::addColumn<QByteArray>("readme"); // null: none
         QTest::addColumn<QString>("shown"); // empty: no usage window
-        QTest::newRow("no help folder") << "" << "使い方\nline 2\n";
-        QTest::newRow("help folder without the page") << "help" << "使い方\nline 2\n";
-        QTest::newRow("page present") << "help/help.htm file" << "";
-        QTest::newRow("a folder named help.htm") << "help/help.htm" << "";
+        const QByteArray sjis("\x83\x73\x83\x89\x83\x7C\x82\xAD\x82\xF1\x82\xCC\x8E\x67\x82\xA2\x95\xFB\r\n");
+        const QString usage = "ピラポくんの使い方\n";
+        QTest::newRow("utf-8 with byte-order mark") << "" << QByteArray("\xEF\xBB\xBFピラポくんの使い方") << usage;
+        QTest::newRow("mixed line ends") << "" << QByteArray("a\r\nb\n\nc\rd") << "a\nb\n\nc\nd\n";
+        QTest::newRow("shift-jis") << "" << sjis << usage;
+        // The second byte of 表 is 0x5C, the backslash: it must not be read as one.
+        QTest::newRow("shift-jis, trail byte 0x5C") << "" << QByteArray("\x95\x5C\x8E\xA6\n") << "表示\n";
+        QTest::newRow("shift-jis, windows-only signs") << "" << QByteArray("\x87\x40\x81\x60") << "\u2460\uFF5E\n";
+        QTest::newRow("help folder without the page, no readme") << "help" << QByteArray()
+                                                                 << "Readme.txtが見つかりません。";
+        QTest::newRow("page present") << "page" << sjis << "";
+        QTest::newRow("a folder named help.htm") << "help/help.htm" << sjis << "";
     }
     void help()
     {
         QFETCH(QString, helpEntry);
+        QFETCH(QByteArray, readme);
         QFETCH(QString, shown);
         const QDir app(m_app.path());
-        writeFile(app.filePath("Readme.txt"), "使い方\r\nline 2\r\n");
-        QVERIFY(helpEntry.isEmpty() || app.mkpath("help"));
-        if (helpEntry.endsWith(" file"))
+        if (!readme.isNull())
+            writeFile(app.filePath("Readme.txt"), readme);
+        QVERIFY(helpEntry.isEmpty() || app.mkpath(helpEntry == "page" ? "help" : helpEntry));
+        if (helpEntry == "page")
             writeFile(app.filePath("help/help.htm"), "<html></html>\n");
-        else if (!helpEntry.isEmpty())
-            QVERIFY(app.mkpath(helpEntry));
         Form1 w(m);
         w.show();
         ModalCatcher catcher;
         w.mnuHelp3->trigger(); // PATH is empty: with the page there, no program opens it, silently
         QCOMPARE(!w.form3.isNull(), !shown.isEmpty());
+        QCOMPARE(w.Command1->isEnabled(), shown.isEmpty());
         if (!shown.isEmpty())
             QCOMPARE(form3Of(w)->Text1->toPlainText(), shown);
         QVERIFY(catcher.seen.isEmpty());
