@@ -125,7 +125,8 @@ private slots:
                 existing << "|";
             };
             d.OKButton->click();
-            QCOMPARE(c.texts(), (QStringList { nested + "を作成します。", typed + "/を作成します。", later + "を作成します。" }));
+            QCOMPARE(c.texts(),
+                (QStringList { nested + "を作成します。", typed + "/を作成します。", later + "を作成します。" }));
             QCOMPARE(existing, (QStringList { "|", nested, "|", nested, typed, "|" }));
             QCOMPARE(d.result(), int(QDialog::Accepted));
             QVERIFY(QFileInfo(later).isDir());
