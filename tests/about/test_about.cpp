@@ -1,16 +1,13 @@
 // SPDX-License-Identifier: MIT
-// The about box, the usage window and Readme.txt behind it, and the files the program ships.
+// The about box, and the usage window with Readme.txt behind it.
 
 #include "ModalCatcher.h"
 #include "TestFiles.h"
 #include "about/Form3.h"
 #include "about/frmAbout.h"
 #include "app/Form1.h"
-#include <QImageReader>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -26,7 +23,6 @@ class TestAbout : public QObject {
 
     static frmAbout* aboutOf(Form1& w) { return qobject_cast<frmAbout*>(w.about.data()); }
     static Form3* form3Of(Form1& w) { return qobject_cast<Form3*>(w.form3.data()); }
-    static QByteArray shipped(const QString& name) { return TestFiles::readFile(LUMO_BIN_DIR "/" + name); }
 
 private slots:
     void init()
@@ -150,31 +146,6 @@ private slots:
             QTRY_VERIFY(QFile::exists(program + ".ran"));
         QCOMPARE(catcher.texts(), runs ? QStringList() : QStringList { "現時点ではｼｽﾃﾑ情報を使用できません" });
         QVERIFY(aboutOf(w)->isVisible());
-    }
-
-    // The picture shown for one that cannot be read; Readme.txt in UTF-8 with CR LF
-    // throughout; the help page opens offline, linking only within itself.
-    void shippedFiles()
-    {
-        QImageReader error(LUMO_BIN_DIR "/Error.jpg");
-        QCOMPARE(error.format(), QByteArray("jpeg"));
-        QVERIFY(!error.read().isNull());
-        QStringDecoder decoder(QStringDecoder::Utf8);
-        const QByteArray readme = shipped("Readme.txt");
-        QVERIFY(QString(decoder(readme)).contains("ピラポくんLumo") && !decoder.hasError());
-        QVERIFY(readme.endsWith("\r\n") && readme.count('\n') == readme.count("\r\n"));
-        const QString page = decoder(shipped("help/help.htm"));
-        QVERIFY(page.contains("ピラポくんLumo") && !decoder.hasError());
-        static const QRegularExpression ref(
-            "(?:href|src)\\s*=\\s*\"([^\"]*)\"", QRegularExpression::CaseInsensitiveOption);
-        for (auto it = ref.globalMatch(page); it.hasNext();) {
-            const QString target = it.next().captured(1);
-            QVERIFY2(
-                target.startsWith('#') && (target == "#" || page.contains(QString("id=\"%1\"").arg(target.mid(1)))),
-                qPrintable(target));
-        }
-        for (const char* outside : { "://", "url(", "@import" })
-            QVERIFY2(!page.contains(outside, Qt::CaseInsensitive), outside);
     }
 };
 
