@@ -1,0 +1,153 @@
+// SPDX-License-Identifier: MIT
+// The about box, and the usage window with Readme.txt behind it.
+
+#include "ModalCatcher.h"
+#include "TestFiles.h"
+#include "about/Form3.h"
+#include "about/frmAbout.h"
+#include "app/Form1.h"
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using TestFiles::writeFile;
+
+class TestAbout : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_app; // stands for the program's folder
+    QTemporaryDir m_emptyPath; // PATH with nothing on it: no browser, no system information
+    QByteArray m_path = qgetenv("PATH");
+    Module1 m;
+
+    static frmAbout* aboutOf(Form1& w) { return qobject_cast<frmAbout*>(w.about.data()); }
+    static Form3* form3Of(Form1& w) { return qobject_cast<Form3*>(w.form3.data()); }
+
+private slots:
+    void init()
+    {
+        qputenv("PATH", QFile::encodeName(m_emptyPath.path()));
+        QDir(m_app.path()).removeRecursively();
+        QVERIFY(QDir().mkpath(m_app.path()));
+        m = Module1();
+        m.AppPath = m_app.path();
+    }
+    void cleanup() { qputenv("PATH", m_path); }
+
+    // The help command opens help/help.htm when it is there, else the usage window with
+    // Readme.txt: UTF-8 when the bytes are valid UTF-8, else code page 932.
+    void help_data()
+    {
+        QTest::addColumn<QString>("helpEntry"); // the folder made, or "page": help/help.htm written
+        QTest::addColumn<QByteArray>("readme"); // null: none
+        QTest::addColumn<QString>("shown"); // empty: no usage window
+        const QByteArray sjis("\x83\x73\x83\x89\x83\x7C\x82\xAD\x82\xF1\x82\xCC\x8E\x67\x82\xA2\x95\xFB\r\n");
+        const QString usage = "ピラポくんの使い方\n";
+        QTest::newRow("utf-8 with byte-order mark") << "" << QByteArray("\xEF\xBB\xBFピラポくんの使い方") << usage;
+        QTest::newRow("mixed line ends") << "" << QByteArray("a\r\nb\n\nc\rd") << "a\nb\n\nc\nd\n";
+        QTest::newRow("shift-jis") << "" << sjis << usage;
+        // The second byte of 表 is 0x5C, the backslash: it must not be read as one.
+        QTest::newRow("shift-jis, trail byte 0x5C") << "" << QByteArray("\x95\x5C\x8E\xA6\n") << "表示\n";
+        QTest::newRow("shift-jis, windows-only signs") << "" << QByteArray("\x87\x40\x81\x60") << "\u2460\uFF5E\n";
+        QTest::newRow("help folder without the page, no readme") << "help" << QByteArray()
+                                                                 << "Readme.txtが見つかりません。";
+        QTest::newRow("page present") << "page" << sjis << "";
+        QTest::newRow("a folder named help.htm") << "help/help.htm" << sjis << "";
+    }
+    void help()
+    {
+        QFETCH(QString, helpEntry);
+        QFETCH(QByteArray, readme);
+        QFETCH(QString, shown);
+        const QDir app(m_app.path());
+        if (!readme.isNull())
+            writeFile(app.filePath("Readme.txt"), readme);
+        QVERIFY(helpEntry.isEmpty() || app.mkpath(helpEntry == "page" ? "help" : helpEntry));
+        if (helpEntry == "page")
+            writeFile(app.filePath("help/help.htm"), "<html></html>\n");
+        Form1 w(m);
+        w.show();
+        ModalCatcher catcher;
+        w.mnuHelp3->trigger(); // PATH is empty: with the page there, no program opens it, silently
+        QCOMPARE(!w.form3.isNull(), !shown.isEmpty());
+        QCOMPARE(w.Command1->isEnabled(), shown.isEmpty());
+        if (!shown.isEmpty())
+            QCOMPARE(form3Of(w)->Text1->toPlainText(), shown);
+        QVERIFY(catcher.seen.isEmpty());
+    }
+
+    // "実行" is off while either window is open, and back on however it closes; asked
+    // for again, the open window comes back rather than a second one.
+    void startButton_data()
+    {
+        QTest::addColumn<bool>("usage");
+        QTest::addColumn<QString>("how");
+        QTest::newRow("about, OK") << false << "button";
+        QTest::newRow("about, Esc") << false << "esc";
+        QTest::newRow("about, main window closes") << false << "main";
+        QTest::newRow("usage, プログラムへ戻る") << true << "button";
+        QTest::newRow("usage, close box") << true << "close";
+        QTest::newRow("usage, main window closes") << true << "main";
+    }
+    void startButton()
+    {
+        QFETCH(bool, usage);
+        QFETCH(QString, how);
+        Form1 w(m);
+        w.show();
+        QVERIFY(w.Command1->isEnabled());
+        const auto open = [&] { usage ? w.ShowUsageWindow() : w.mnuHelp2->trigger(); };
+        open();
+        QWidget* window = usage ? static_cast<QWidget*>(form3Of(w)) : aboutOf(w);
+        QVERIFY(window && window->isVisible() && !window->isModal());
+        QVERIFY(!w.Command1->isEnabled());
+        window->hide(); // as if minimised out of sight
+        open();
+        QVERIFY(window->isVisible());
+        QCOMPARE(w.findChildren<frmAbout*>().size() + w.findChildren<Form3*>().size(), 1);
+        if (how == "button")
+            (usage ? form3Of(w)->Command1 : aboutOf(w)->cmdOK)->click();
+        else if (how == "close")
+            window->close();
+        else if (how == "esc")
+            QTest::keyClick(window, Qt::Key_Escape);
+        else
+            w.close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(w.about.isNull() && w.form3.isNull());
+        QVERIFY(w.Command1->isEnabled());
+    }
+
+    // A program that is missing or cannot start is reported, never silently ignored.
+    void sysInfo_data()
+    {
+        QTest::addColumn<QByteArray>("script"); // empty: no program on PATH
+        QTest::newRow("none") << QByteArray();
+        QTest::newRow("runs") << QByteArray("#!/bin/sh\necho ran > \"$0.ran\"\n");
+        QTest::newRow("cannot be started") << QByteArray("#!/nonexistent/interpreter\n");
+    }
+    void sysInfo()
+    {
+        QFETCH(QByteArray, script);
+        QTemporaryDir bin;
+        const QString program = bin.filePath("hardinfo");
+        if (!script.isEmpty()) {
+            writeFile(program, script);
+            QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+            qputenv("PATH", QFile::encodeName(bin.path()));
+        }
+        Form1 w(m);
+        w.mnuHelp2_Click();
+        ModalCatcher catcher;
+        aboutOf(w)->cmdSysInfo->click();
+        const bool runs = script.contains("echo");
+        if (runs)
+            QTRY_VERIFY(QFile::exists(program + ".ran"));
+        QCOMPARE(catcher.texts(), runs ? QStringList() : QStringList { "現時点ではｼｽﾃﾑ情報を使用できません" });
+        QVERIFY(aboutOf(w)->isVisible());
+    }
+};
+
+QTEST_MAIN(TestAbout)
+#include "test_about.moc"

@@ -1,0 +1,200 @@
+// Pirapo.ini on disk and the main window's start-up and shut-down around it.
+#include "ModalCatcher.h"
+#include "TestFiles.h"
+#include "app/Form1.h"
+#include "app/SettingsStore.h"
+#include "platform/FolderControls.h"
+#include "platform/StatusBar.h"
+#include <QAction>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace TestFiles;
+using Status = SettingsStore::ReadStatus;
+
+class TestApp : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_app;
+    QTemporaryDir m_photos;
+    QString m_oldCwd = QDir::currentPath();
+    Module1 m;
+
+    QString ini() const { return SettingsStore::settingsPath(m_app.path()); }
+    QString cwd() const { return QDir::toNativeSeparators(QDir(m_photos.path()).absolutePath()); }
+    static QString lines(const QStringList& l) { return l.join("\r\n") + "\r\n"; }
+    static QStringList defaultLines()
+    {
+        QStringList l;
+        for (int i = 0; i < 22; ++i)
+            l << (i < 12 ? "\"/\"" : "\"\"");
+        return l << "0,0,0" << "0,0,0,0,0,0,0,64,10,1";
+    }
+
+private slots:
+    void initTestCase()
+    {
+        for (const char* n : { "IMG_0001.JPG", "IMG_0002.jpg", "note.txt", "x.png" })
+            touch(m_photos.filePath(n));
+        QVERIFY(QDir(m_photos.path()).mkdir("sub"));
+        touch(m_photos.filePath("sub/inner.jpg"));
+    }
+    void init()
+    {
+        QFile::remove(ini());
+        QDir().rmdir(ini());
+        QDir::setCurrent(m_photos.path());
+        m = Module1();
+        m.AppPath = m_app.path();
+    }
+    void cleanup() { QDir::setCurrent(m_oldCwd); }
+
+    // Doubled quotes, commas and extreme numbers all come back as written.
+    void roundTripThroughDisk()
+    {
+        SettingsStore::setDefaults(m);
+        QCOMPARE(SettingsStore::format(m), lines(defaultLines()));
+        m.SourceFolder = "/写真/2024,夏";
+        m.DestPath[3] = "/a,b \"quoted\" c/";
+        m.DestPath[10] = "\"";
+        m.HeadName[2] = "trip \"2024\",夏";
+        m.HeadName[9] = "  lead";
+        m.Serial = { 41, 999999, -5 };
+        m.WindowTop = -105;
+        m.WindowLeft = 32767;
+        m.NameRule = 2;
+        m.RememberFolder = 1;
+        m.ThumbSize = 512;
+        m.ThumbCount = 30;
+        m.SlideSeconds = 32;
+        QString error;
+        QVERIFY(SettingsStore::write(ini(), m, &error));
+        QCOMPARE(readFile(ini()).count("\r\n"), 24);
+        Module1 back;
+        QCOMPARE(SettingsStore::read(ini(), back), Status::Ok);
+        QCOMPARE(SettingsStore::format(back), SettingsStore::format(m));
+        QCOMPARE(back.HeadName[2], m.HeadName[2]);
+        QCOMPARE(back.Serial, m.Serial);
+    }
+
+    // Hand-edited files and files in the original layout (no doubled quotes) still read.
+    void readsOriginalLayout_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("thumbCount");
+        QTest::addColumn<int>("slideSeconds");
+        QStringList l = defaultLines();
+        l[0] = "\"c:\\photos\"";
+        l[22] = "41,0,0";
+        const QString text = lines(l);
+        QTest::newRow("lf only") << l.join(u'\n') + u'\n' << 10 << 1;
+        QTest::newRow("ninth number is letters") << QString(text).replace(",10,1", ",abc,1") << 0 << 1;
+        // A number that does not fit its field takes the field's default.
+        QTest::newRow("out of range") << QString(text)
+                                             .replace("41,0,0", "41,99999999999,-99999999999")
+                                             .replace(",64,10,1", ",70000,12.5,13.5")
+                                             .replace("0,0,0,0,0,0,0", "40000,-40000,5,5,1,1,0")
+                                      << 12 << 14;
+    }
+    void readsOriginalLayout()
+    {
+        QFETCH(QString, text);
+        QCOMPARE(SettingsStore::parse(text, m), Status::Ok);
+        QCOMPARE(m.SourceFolder, QString("c:\\photos"));
+        QCOMPARE(m.Serial, (std::array<int32_t, 3> { 41, 0, 0 }));
+        QCOMPARE(int(m.WindowWidth), 0);
+        QCOMPARE(int(m.WindowHeight), 0);
+        QTEST(int(m.ThumbCount), "thumbCount");
+        QTEST(int(m.SlideSeconds), "slideSeconds");
+        QCOMPARE(m.DestPath[10], QString("/"));
+        QCOMPARE(int(m.ThumbSize), 64);
+    }
+
+    // What start-up makes of the file it finds: the defaults unless the file is usable,
+    // a warning when it cannot be read, and a short file is deleted and nothing starts.
+    // Closing writes the file again.
+    void startUp_data()
+    {
+        QTest::addColumn<QString>("found"); // empty: none
+        QTest::addColumn<bool>("started");
+        QTest::addColumn<int>("warnings");
+        QTest::newRow("none") << "" << true << 0;
+        QTest::newRow("a folder of that name") << "folder" << true << 0;
+#ifdef Q_OS_LINUX
+        QTest::newRow("cannot be read") << "/proc/self/mem" << true << 1; // fails even for root
+#endif
+        QTest::newRow("23 lines") << "\"/\"\r\n" << false << 0;
+        QTest::newRow("empty") << "\r\n" << false << 0;
+    }
+    void startUp()
+    {
+        QFETCH(QString, found);
+        QFETCH(bool, started);
+        QFETCH(int, warnings);
+        if (found == "folder")
+            QVERIFY(QDir(m_app.path()).mkdir("Pirapo.ini"));
+        else if (found.startsWith("/"))
+            QVERIFY(QFile::link(found, ini()));
+        else if (!found.isEmpty())
+            writeFile(ini(), found.toUtf8().repeated(found.size() > 2 ? 23 : 1));
+        {
+            ModalCatcher catcher;
+            Form1 w(m);
+            QCOMPARE(w.startedUp(), started);
+            QCOMPARE(catcher.seen.size(), warnings);
+            if (!started) {
+                QVERIFY(!QFile::exists(ini()));
+                return;
+            }
+            QCOMPARE(m.SourceFolder, cwd());
+            QCOMPARE(w.StatusBar1->panelText(1), " " + cwd() + " ");
+            QCOMPARE(w.StatusBar1->panelText(3), QString(" 3 File "));
+            QCOMPARE(SettingsStore::format(m).count("\r\n"), 24);
+            QCOMPARE(int(m.ThumbCount), 10);
+            QVERIFY(!w.mnuUnd->isEnabled());
+            if (!found.isEmpty())
+                return;
+            w.show();
+            QVERIFY(w.close());
+        }
+        const QByteArray written = readFile(ini());
+        QCOMPARE(written.count("\r\n"), 24);
+        QVERIFY(written.endsWith(",0,0,0,64,10,1\r\n"));
+    }
+
+    void rememberedFolderReopensOrFallsBack()
+    {
+        Module1 saved;
+        SettingsStore::setDefaults(saved);
+        saved.RememberFolder = 1;
+        QString error;
+        for (const QString& folder : { m_photos.filePath("sub"), m_photos.filePath("gone/away") }) {
+            saved.SourceFolder = QDir::toNativeSeparators(folder);
+            QVERIFY(SettingsStore::write(ini(), saved, &error));
+            Module1 m2;
+            m2.AppPath = m_app.path();
+            Form1 w(m2);
+            QVERIFY(w.startedUp());
+            const bool gone = folder.endsWith("away");
+            QCOMPARE(m2.SourceFolder, gone ? cwd() : saved.SourceFolder);
+            QCOMPARE(w.File1->entries().size(), gone ? 3 : 1);
+        }
+    }
+
+    void unwritableSettingsAreReportedAndTheWindowStillCloses()
+    {
+        // The program folder is a plain file, so nothing can be created in it, even by root.
+        QTemporaryDir tmp;
+        touch(tmp.filePath("notafolder"));
+        m.AppPath = tmp.filePath("notafolder");
+        Form1 w(m);
+        w.show();
+        ModalCatcher catcher;
+        QVERIFY(w.close());
+        QCOMPARE(catcher.seen.size(), 1);
+        QVERIFY(catcher.seen[0].text.contains("Pirapo.ini") && catcher.seen[0].text.contains("保存できませんでした"));
+    }
+};
+
+QTEST_MAIN(TestApp)
+#include "test_app.moc"

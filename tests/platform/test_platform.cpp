@@ -1,0 +1,214 @@
+// The platform layer: numbers read and rounded as the original did, files copied and
+// written without ever losing one, pictures loaded, and the file list.
+#include "../imaging/exifjpeg.h"
+#include "TestFiles.h"
+#include "board/ThumbnailDecoder.h"
+#include "platform/FileOps.h"
+#include "platform/FolderControls.h"
+#include "platform/Numeric.h"
+#include "platform/PictureLoader.h"
+#include "platform/TextFile.h"
+#include "platform/Twips.h"
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <QtTest>
+#if defined(Q_OS_UNIX)
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+using namespace TestFiles;
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+private slots:
+    void numbers_data()
+    {
+        QTest::addColumn<char>("kind"); // r: round half to even, t: twips at 15 a pixel, v: leading number
+        QTest::addColumn<QString>("in");
+        QTest::addColumn<double>("out");
+        QTest::newRow("2.5") << 'r' << "2.5" << 2.0;
+        QTest::newRow("3.5") << 'r' << "3.5" << 4.0;
+        QTest::newRow("-2.5") << 'r' << "-2.5" << -2.0;
+        QTest::newRow("twips, whole") << 't' << "6030" << 402.0;
+        QTest::newRow("twips, half down to even") << 't' << "37.5" << 2.0;
+        QTest::newRow("twips, half up to even") << 't' << "112.5" << 8.0;
+        QTest::newRow("sign and point") << 'v' << " -3.5x" << -3.5;
+        QTest::newRow("point first") << 'v' << ".5" << 0.5;
+        QTest::newRow("exponent") << 'v' << "1e3" << 1000.0;
+        QTest::newRow("e without digits") << 'v' << "12e" << 12.0;
+        QTest::newRow("inner blank ends it") << 'v' << "1 2" << 1.0;
+        QTest::newRow("letters") << 'v' << "abc" << 0.0;
+    }
+    void numbers()
+    {
+        QFETCH(char, kind);
+        QFETCH(QString, in);
+        const double got = kind == 'r' ? Numeric::roundHalfEven(in.toDouble())
+            : kind == 't'              ? double(twipsToPixels(in.toDouble(), 15.0))
+                                       : Numeric::leadingNumber(in);
+        QTEST(got, "out");
+    }
+
+    void ranges()
+    {
+        QCOMPARE(Numeric::toInt16(32767.4).value(), int16_t(32767));
+        QVERIFY(!Numeric::toInt16(32767.5)); // rounds to 32768
+        QVERIFY(!Numeric::toInt16(-32769));
+        QCOMPARE(Numeric::toInt32(2147483647.0).value(), 2147483647);
+        QVERIFY(!Numeric::toInt32(2147483648.0));
+        QVERIFY(!Numeric::toInt32(std::numeric_limits<double>::infinity()));
+        QCOMPARE(Numeric::clampToInt16(99999), int16_t(32767));
+        QCOMPARE(Numeric::clampToInt16(-99999), int16_t(-32768));
+        QCOMPARE(Numeric::clampToInt16(std::nan("")), int16_t(0));
+        QCOMPARE(Numeric::formatSerial(-2147483648LL), QString("-2147483648"));
+    }
+
+    void copyKeepsContentAndTime()
+    {
+        QTemporaryDir dir;
+        QByteArray data(3 * 1024 * 1024 + 17, 'x'); // more than one copy buffer
+        data[12345] = 'y';
+        writeFile(dir.filePath("a.jpg"), data);
+        const QDateTime old = QDateTime::currentDateTime().addDays(-30);
+        {
+            QFile f(dir.filePath("a.jpg"));
+            QVERIFY(f.open(QIODevice::ReadWrite) && f.setFileTime(old, QFileDevice::FileModificationTime));
+        }
+        QVERIFY(FileOps::copyFile(dir.filePath("a.jpg"), dir.filePath("b.jpg")));
+        QCOMPARE(readFile(dir.filePath("b.jpg")), data);
+        QCOMPARE(QFileInfo(dir.filePath("b.jpg")).lastModified().toSecsSinceEpoch(), old.toSecsSinceEpoch());
+    }
+
+    // A failed copy or settings write changes nothing on disk and says why. A file-size
+    // limit makes writes fail part way like a full disk.
+    void failuresLeaveTheDiskAsItWas_data()
+    {
+        QTest::addColumn<QString>("from"); // empty: the settings file is written
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<int>("limit"); // -1: none
+        QTest::newRow("copy: target exists") << "a.jpg" << "b.jpg" << -1;
+        QTest::newRow("copy: source missing") << "missing.jpg" << "out.jpg" << -1;
+        QTest::newRow("copy: target folder missing") << "a.jpg" << "nofolder/out.jpg" << -1;
+        QTest::newRow("copy: source is a folder") << "sub" << "out.jpg" << -1;
+        QTest::newRow("copy: target is a folder") << "a.jpg" << "sub" << -1;
+        QTest::newRow("copy: disk fills part way") << "a.jpg" << "out.jpg" << 1500000;
+        QTest::newRow("settings: nothing fits") << "" << "" << 0;
+        QTest::newRow("settings: part fits") << "" << "" << 100;
+        QTest::newRow("settings: all but one byte fits") << "" << "" << 999;
+    }
+    void failuresLeaveTheDiskAsItWas()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(int, limit);
+#if !defined(Q_OS_UNIX)
+        if (limit >= 0)
+            QSKIP("needs a file-size limit");
+#endif
+        QTemporaryDir dir;
+        writeFile(dir.filePath("a.jpg"), QByteArray(3000000, 'a'));
+        writeFile(dir.filePath("b.jpg"), "precious");
+        QVERIFY(QDir(dir.path()).mkdir("sub"));
+        QString error;
+        QVERIFY(TextFile::write(dir.filePath("Pirapo.ini"), "the settings of last time\r\n", &error));
+        const auto before = snapshot(dir.path());
+#if defined(Q_OS_UNIX)
+        rlimit saved {};
+        QVERIFY(getrlimit(RLIMIT_FSIZE, &saved) == 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        if (limit >= 0)
+            small.rlim_cur = rlim_t(limit);
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+#endif
+        FileOps::Result r;
+        if (from.isEmpty())
+            r.ok = TextFile::write(dir.filePath("Pirapo.ini"), QString(1000, u'x'), &r.error);
+        else
+            r = FileOps::copyFile(dir.filePath(from), dir.filePath(to));
+#if defined(Q_OS_UNIX)
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+#endif
+        QVERIFY(!r.ok);
+        QVERIFY(!r.error.isEmpty());
+        QCOMPARE(snapshot(dir.path()), before);
+    }
+
+    // Each kind of failure is told apart, so that the board and viewer can say which.
+    void pictureFailures_data()
+    {
+        QTest::addColumn<QByteArray>("bytes"); // "<folder>": a folder of that name, null: none
+        QTest::addColumn<int>("failure");
+        QTest::newRow("missing") << QByteArray() << int(PictureFailure::PathNotFound);
+        QTest::newRow("not a picture") << QByteArray("hello") << int(PictureFailure::InvalidPicture);
+        QTest::newRow("empty file") << QByteArray("") << int(PictureFailure::InvalidPicture);
+        QTest::newRow("a folder") << QByteArray("<folder>") << int(PictureFailure::Other);
+    }
+    void pictureFailures()
+    {
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("p.jpg");
+        if (bytes == "<folder>")
+            QVERIFY(QDir().mkdir(path));
+        else if (!bytes.isNull())
+            writeFile(path, bytes);
+        const Picture p = LoadPicture(path, QSize(100, 100));
+        QTEST(int(p.failure), "failure");
+        QVERIFY(p.image.isNull());
+    }
+
+    void turnedPhotoIsScaledBeforeTurning()
+    {
+        // Stored 1600 x 1200 with EXIF orientation 6: shown 1200 x 1600. The reader scales
+        // before it turns, so the size asked of it must be given as stored.
+        QTemporaryDir dir;
+        const QString path = dir.filePath("turned.jpg");
+        writeFile(path, ExifJpeg::withExif(ExifJpeg::encode(ExifJpeg::halves(QSize(1600, 1200))), ExifJpeg::tiff(6, {})));
+        const Picture p = LoadPicture(path, QSize(300, 300));
+        QVERIFY(p.ok());
+        QCOMPARE(p.naturalSize, QSize(1200, 1600));
+        QCOMPARE(p.image.size(), QSize(225, 300));
+        // The stored left half (red) is on top.
+        QVERIFY(p.image.pixelColor(112, 40).red() > 200);
+        QVERIFY(p.image.pixelColor(112, 260).blue() > 200);
+        QCOMPARE(LoadPicture(path, QSize(800, 700)).image.size(), QSize(525, 700));
+    }
+
+    void fiftyMegapixelsDecodeReduced()
+    {
+        // 8660 x 5773 = 50 MP: as 32-bit pixels 200 MB, over Qt's 128 MB allocation limit.
+        // Grey and coarse, so that making it is cheap; the decoder's work is the same.
+        QTemporaryDir dir;
+        const QString path = dir.filePath("50mp.jpg");
+        {
+            QImage big(8660, 5773, QImage::Format_Grayscale8);
+            for (int y = 0; y < big.height(); ++y)
+                memset(big.scanLine(y), (y / 97) % 2 ? 200 : 40, size_t(big.width()));
+            QVERIFY(big.save(path, "JPEG", 30));
+        }
+        QVERIFY(QImageReader(path).read().isNull()); // decoding it whole is refused
+        const Picture viewer = LoadPicture(path, QSize(1280, 960));
+        QVERIFY(viewer.ok());
+        QCOMPARE(viewer.naturalSize, QSize(8660, 5773));
+        QCOMPARE(viewer.image.size(), fitSize(QSize(8660, 5773), QSize(1280, 960)));
+        QCOMPARE(Board::decodeThumbnail(path, 128, nullptr, nullptr).size(), QSize(128, 86));
+    }
+
+    // Pictures by extension in any case, sorted without regard to case; no hidden files
+    // and no folders.
+    void fileList()
+    {
+        QTemporaryDir dir;
+        for (const char* n : { "b.JPG", "a.jpg", "C.png", "d.Gif", "e.bmp", "f.txt", ".hidden.jpg", "g.jpeg", "A.jpg" })
+            touch(dir.filePath(n));
+        QVERIFY(QDir(dir.path()).mkdir("folder.jpg"));
+        QCOMPARE(FileList::listFolder(dir.path(), "*.jpg;*.bmp;*.gif;*.png"),
+                 QStringList({ "A.jpg", "a.jpg", "b.JPG", "C.png", "d.Gif", "e.bmp" }));
+    }
+};
+
+QTEST_MAIN(TestPlatform)
+#include "test_platform.moc"
