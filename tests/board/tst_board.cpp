@@ -1,0 +1,659 @@
+// The sorting board in its window: the page fill and its thumbnails, drops and digit
+// keys that send files, the undo history, and the busy flag that holds input back.
+#include "../SessionFixture.h"
+#include "board/BoardGeometry.h"
+#include "board/ThumbnailCache.h"
+#include "platform/StatusBar.h"
+#include <QMenu>
+#include <QPushButton>
+#include <array>
+#include <functional>
+
+namespace {
+
+QColor colourOf(int i) { return QColor::fromHsv((i * 47) % 360, 255, 230); }
+
+bool near(QColor a, QColor b)
+{
+    return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) < 60;
+}
+
+QString name(int i) { return QStringLiteral("IMG_%1.jpg").arg(i, 4, 10, QLatin1Char('0')); }
+
+QColor slotColour(ThumbSlot* s)
+{
+    const QImage img = s->pixmap().toImage();
+    return img.pixelColor(img.width() / 2, img.height() / 2);
+}
+
+void writePhoto(const QString& path, QSize size, QColor c)
+{
+    QImage img(size, QImage::Format_RGB32);
+    img.fill(c);
+    QVERIFY(img.save(path, "JPEG", 95));
+}
+
+int visibleSlots(const Form1& f)
+{
+    int n = 0;
+    for (ThumbSlot* s : f.Image1)
+        n += s && !s->isHidden() ? 1 : 0;
+    return n;
+}
+
+// The one framed thumbnail on show, -1 when none is; -2 for two frames.
+int framed(const Form1& f)
+{
+    int found = -1;
+    for (ThumbSlot* s : f.Image1)
+        if (s && s->isCurrent() && !s->isHidden())
+            found = found >= 0 ? -2 : s->index();
+    return found;
+}
+
+void key(Form1& f, Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(f.Picture1, k, mods); }
+
+// Records the order in which slots become visible.
+class ShowOrder : public QObject {
+public:
+    QList<int> shown;
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        if (e->type() == QEvent::Show)
+            if (auto* slot = qobject_cast<ThumbSlot*>(o))
+                shown.append(slot->index());
+        return false;
+    }
+};
+
+}
+
+class TestBoard : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void geometryInTwips();
+    void fillInListOrderHoldingCommandsBack_data();
+    void fillInListOrderHoldingCommandsBack();
+    void fileDeletedWhileTheFillRuns();
+    void refillsMakeOnlyWhatChanged();
+    void pageLimits();
+    void returnAndBuildAgain();
+    void send_data();
+    void send();
+    void failedSendKeepsEverything_data();
+    void failedSendKeepsEverything();
+    void keysAndDropsShareOneHistory();
+    void sendAllCoversTheReachedPositions();
+    void frameSkipsWhatWasSent();
+    void keysOnlyOnTheBoard();
+    void realKeysReachTheBoard();
+    void onePointViewer();
+
+private:
+    QTemporaryDir m_cacheHome; // never the user's own shared thumbnails
+    // A session on `count` photos of distinct colours, on the board.
+    std::unique_ptr<SessionFixture> board(int count, QSize size = QSize(320, 240))
+    {
+        auto s = std::make_unique<SessionFixture>();
+        for (int i = 0; i < count; ++i)
+            writePhoto(s->src(name(i)), size, colourOf(i));
+        if (!s->build())
+            return nullptr;
+        return s;
+    }
+};
+
+void TestBoard::initTestCase()
+{
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(m_cacheHome.path()));
+}
+
+void TestBoard::geometryInTwips()
+{
+    SessionFixture s;
+    writePhoto(s.src(QStringLiteral("a_wide.jpg")), QSize(1600, 1200), Qt::red);
+    writePhoto(s.src(QStringLiteral("b_tall.jpg")), QSize(1200, 1600), Qt::red);
+    writePhoto(s.src(QStringLiteral("c_small.jpg")), QSize(40, 30), Qt::red);
+    writePhoto(s.src(QStringLiteral("d_box.jpg")), QSize(64, 64), Qt::red);
+    QVERIFY(s.build());
+    Form1& f = *s.form;
+    const TwipsPerPixel tpp = f.tpp();
+    auto px = [&](const QRectF& r) {
+        return QRect(twipsToPixels(r.x(), tpp.x), twipsToPixels(r.y(), tpp.y), twipsToPixels(r.width(), tpp.x),
+            twipsToPixels(r.height(), tpp.y));
+    };
+    QCOMPARE(f.Picture1->geometry(), px(Board::boardRect(f.innerWidthTwips(), f.innerHeightTwips())));
+    const double w = f.Picture1->width() * tpp.x;
+    const double h = f.Picture1->height() * tpp.y;
+    for (int k = 0; k < 10; ++k) {
+        QCOMPARE(f.Label1[k]->pos(), px(Board::targetLabelRect(k, w, h)).topLeft());
+        QCOMPARE(f.Label1[k]->text(), QStringLiteral("dest%1").arg(k));
+    }
+
+    // Shrunk to the box when larger, centred in it, one column pitch apart.
+    const double pitch = w / Board::boardGrid(w, h, tpp, 64).columns;
+    const struct {
+        QSizeF size;
+        bool stretch;
+        QPointF at;
+    } expected[] = {
+        { { 960, 720 }, true, { 0, 120 } },
+        { { 720, 960 }, true, { pitch + 120, 0 } },
+        { { 600, 450 }, false, { 2 * pitch + 180, 255 } },
+        { { 960, 960 }, false, { 3 * pitch, 0 } },
+    };
+    QCOMPARE(visibleSlots(f), 4);
+    for (int i = 0; i < 4; ++i) {
+        ThumbSlot* slot = s.slot(i);
+        QCOMPARE(slot->sizeTwips(), expected[i].size);
+        QCOMPARE(slot->stretch(), expected[i].stretch);
+        QCOMPARE(slot->posTwips(), expected[i].at);
+        QCOMPARE(slot->size(), px(QRectF(expected[i].at, expected[i].size)).size());
+        QVERIFY(slot->hasPicture());
+        QVERIFY(slot->pixmap().width() <= 64 && slot->pixmap().height() <= 64); // decoded reduced
+    }
+}
+
+void TestBoard::fillInListOrderHoldingCommandsBack_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("build") << "build";
+    QTest::newRow("reload") << "reload";
+    QTest::newRow("load anew") << "anew";
+}
+
+void TestBoard::fillInListOrderHoldingCommandsBack()
+{
+    QFETCH(QString, command);
+    SessionFixture s;
+    for (int i = 0; i < 14; ++i)
+        writePhoto(s.src(name(i)), QSize(320, 240), colourOf(i));
+    QVERIFY(s.open());
+    Form1& f = *s.form;
+    if (command != QLatin1String("build"))
+        f.Command1_Click();
+    const QVector<TargetLabel*> labels = f.Label1;
+    const QString panel2 = f.StatusBar1->panelText(2);
+    const auto before = s.files();
+
+    // The page fill lets pending events run between slots; these arrive then.
+    int tried = 0;
+    QStringList wrong;
+    std::function<void()> tryEverything = [&] {
+        if (f.Image1.size() < 3 || !f.slotAt(2) || !f.slotAt(2)->isVisible()) {
+            QTimer::singleShot(0, tryEverything); // wait for the middle of the fill
+            return;
+        }
+        ++tried;
+        if (s.m.BoardBusy != 1)
+            wrong << QStringLiteral("the flag is not set");
+        if (f.Toolbar1->isEnabled())
+            wrong << QStringLiteral("the toolbar is enabled");
+        const int slotCount = int(f.Image1.size());
+        const int16_t extend = f.ExtendCount;
+        f.mnuRL_Click();
+        f.mnuDL_Click();
+        f.Command1_Click();
+        f.Image1_MouseDown(1, 2, 0, 10, 10); // right press: the one-point viewer
+        f.Picture1_MouseDown(2, 0, 100, 100);
+        s.drop(1, 3);
+        f.mnuViewer_Click();
+        f.mnuOpt2_Click();
+        f.mnuOpt3_Click();
+        f.mnuDel1_Click();
+        f.OpenHelp();
+        for (int button : { 1, 2, 4 })
+            f.Toolbar1_ButtonClick(button);
+        for (Qt::Key k : { Qt::Key_3, Qt::Key_Return, Qt::Key_F5 })
+            key(f, k);
+        key(f, Qt::Key_4, Qt::KeypadModifier);
+        key(f, Qt::Key_N, Qt::ControlModifier);
+        if (f.ExtendCount != extend || f.Image1.size() != slotCount)
+            wrong << QStringLiteral("a refill ran");
+        if (f.Label1 != labels && command != QLatin1String("build"))
+            wrong << QStringLiteral("the board was built again");
+        if (f.form4 || f.dialog1 || f.dialog2 || f.mnuReLoad->isVisible())
+            wrong << QStringLiteral("a window opened");
+        if (f.StatusBar1->panelText(2) != panel2)
+            wrong << QStringLiteral("a press was taken");
+        if (s.files() != before || s.m.Undo.count() != 0)
+            wrong << QStringLiteral("a file moved");
+        if (f.Picture1->isHidden() || !f.isVisible())
+            wrong << QStringLiteral("the board was left");
+    };
+    QTimer::singleShot(0, tryEverything);
+    ShowOrder order;
+    qApp->installEventFilter(&order);
+    if (command == QLatin1String("build"))
+        f.Command1_Click();
+    else
+        command == QLatin1String("reload") ? f.mnuRL_Click() : f.mnuDL_Click();
+    qApp->removeEventFilter(&order);
+
+    QCOMPARE(tried, 1);
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral(", "))));
+    QVERIFY(s.messages().isEmpty());
+    QCOMPARE(s.m.BoardBusy, int16_t(0));
+    QVERIFY(f.Toolbar1->isEnabled());
+    const int expected = command == QLatin1String("anew") ? 14 : 10;
+    QCOMPARE(visibleSlots(f), expected);
+    QList<int> inOrder;
+    for (int i = 0; i < expected; ++i)
+        inOrder.append(i);
+    QCOMPARE(order.shown, inOrder);
+    // Each slot shows its own file, whichever worker made it.
+    for (int i = 0; i < expected; ++i)
+        QVERIFY2(near(slotColour(s.slot(i)), colourOf(i)), qPrintable(QString::number(i)));
+}
+
+void TestBoard::fileDeletedWhileTheFillRuns()
+{
+    // Files vanish while the workers read them: each slot gets its picture or its
+    // placeholder, and the fill ends as usual.
+    SessionFixture s;
+    s.m.ThumbCount = 20;
+    for (int i = 0; i < 20; ++i)
+        writePhoto(s.src(name(i)), QSize(320, 240), colourOf(i));
+    QVERIFY(s.open());
+    Form1& f = *s.form;
+    std::function<void()> removeSome = [&] {
+        if (s.m.BoardBusy != 1) {
+            QTimer::singleShot(0, removeSome);
+            return;
+        }
+        for (int i : { 5, 9, 13, 19 })
+            QFile::remove(s.src(name(i)));
+    };
+    QTimer::singleShot(0, removeSome);
+    f.Command1_Click();
+    QCOMPARE(visibleSlots(f), 20);
+    QCOMPARE(s.m.BoardBusy, int16_t(0));
+    for (int i = 0; i < 20; ++i)
+        if (s.slot(i)->hasPicture())
+            QVERIFY(near(slotColour(s.slot(i)), colourOf(i)));
+    f.mnuRL_Click();
+    QCOMPARE(visibleSlots(f), 16);
+}
+
+void TestBoard::refillsMakeOnlyWhatChanged()
+{
+    auto s = board(14);
+    QVERIFY(s);
+    Form1& f = *s->form;
+    QCOMPARE(f.thumbnails().stats().decoded, 10);
+    f.thumbnails().resetStats();
+    s->drop(0, 3);
+    // File 3 changes: portrait and white now, with a later time.
+    const QString path = s->src(name(3));
+    writePhoto(path, QSize(240, 320), Qt::white);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
+    file.close();
+    f.mnuRL_Click();
+    // Eight were seen before; file 3 is made again, file 10 behind the page or now.
+    const Board::ThumbnailCache::Stats st = f.thumbnails().stats();
+    QCOMPARE(st.memory + st.decoded, 10);
+    QVERIFY2(st.decoded <= 2, qPrintable(QString::number(st.decoded)));
+    for (int i = 0; i < 10; ++i)
+        QVERIFY(near(slotColour(s->slot(i)), i == 2 ? QColor(Qt::white) : colourOf(i + 1)));
+    QCOMPARE(s->slot(2)->sizeTwips(), QSizeF(720, 960));
+
+    // The program started again takes every thumbnail from the shared cache.
+    s->form->close();
+    s->form.reset();
+    QVERIFY(s->build());
+    QCOMPARE(s->form->thumbnails().stats().shared, 10);
+    QCOMPARE(s->form->thumbnails().stats().decoded, 0);
+    for (int i = 0; i < 10; ++i)
+        QVERIFY(near(slotColour(s->slot(i)), i == 2 ? QColor(Qt::white) : colourOf(i + 1)));
+    QCOMPARE(s->slot(2)->sizeTwips(), QSizeF(720, 960));
+}
+
+void TestBoard::pageLimits()
+{
+    auto s = board(30, QSize(40, 30));
+    QVERIFY(s);
+    Form1& f = *s->form;
+    const double w = f.Picture1->width() * f.tpp().x;
+    const double h = f.Picture1->height() * f.tpp().y;
+    QVERIFY2(Board::boardGrid(w, h, f.tpp(), 64).columns * Board::boardGrid(w, h, f.tpp(), 64).rows >= 30,
+        "the offscreen board is too small for this test");
+
+    // Reload lists again and closes the gaps a drop and deleted files left.
+    s->drop(1, 2);
+    QVERIFY(QFile::remove(s->src(name(2))));
+    s->m.ThumbCount = 30; // options changed while the board is shown
+    f.mnuRL_Click();
+    QCOMPARE(f.File1->entryCount(), 28);
+    QCOMPARE(f.File1->entry(1), name(3));
+    QCOMPARE(visibleSlots(f), 28);
+    QCOMPARE(f.StatusBar1->panelText(3), QStringLiteral(" 28 File "));
+
+    // Load anew on a fewer ThumbCount: the slots past the new end of the first page go too.
+    s->m.ThumbCount = 5;
+    f.mnuDL_Click();
+    QCOMPARE(f.BoardEnd, int16_t(15));
+    QCOMPARE(f.Image1.size(), 15);
+    QCOMPARE(visibleSlots(f), 15);
+    f.mnuRL_Click();
+    QCOMPARE(f.ExtendCount, int16_t(0));
+    QCOMPARE(visibleSlots(f), 5);
+
+    // A full board ends the page, whatever ThumbCount says.
+    s->m.ThumbSize = 512;
+    s->m.ThumbCount = 30;
+    f.Toolbar1_ButtonClick(1);
+    f.Command1_Click();
+    const Board::Grid g = Board::boardGrid(w, h, f.tpp(), 512);
+    QCOMPARE(visibleSlots(f), std::min(28, g.columns * g.rows));
+    QCOMPARE(s->m.BoardBusy, int16_t(0));
+    QVERIFY(f.Toolbar1->isEnabled());
+}
+
+void TestBoard::returnAndBuildAgain()
+{
+    auto s = board(12);
+    QVERIFY(s);
+    Form1& f = *s->form;
+    f.mnuDL_Click();
+    QCOMPARE(visibleSlots(f), 12);
+    // A second build on top of the board is refused, even with the button enabled again.
+    const QVector<ThumbSlot*> slotsBefore = f.Image1;
+    f.Command1->setEnabled(true);
+    f.Command1_Click();
+    QCOMPARE(f.Image1, slotsBefore);
+
+    f.Toolbar1_ButtonClick(1);
+    QVERIFY(!f.onBoard());
+    QCOMPARE(f.Image1.size(), 1);
+    s->m.ThumbCount = 5;
+    f.Command1_Click();
+    QCOMPARE(visibleSlots(f), 5);
+    for (int k = 0; k < 10; ++k)
+        QVERIFY(f.Label1[k] && f.Label1[k]->isVisible());
+
+    // On an empty folder slot 0 does not show the last board's picture.
+    f.Toolbar1_ButtonClick(1);
+    QVERIFY(QDir().mkpath(s->root(QStringLiteral("empty"))));
+    f.Dir1->setPath(s->root(QStringLiteral("empty")));
+    f.Command1_Click();
+    QCOMPARE(visibleSlots(f), 0);
+    QCOMPARE(s->m.BoardBusy, int16_t(0));
+    QVERIFY(f.Toolbar1->isEnabled());
+}
+
+void TestBoard::send_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("target");
+    QTest::addColumn<int>("rule");
+    QTest::addColumn<bool>("copy");
+    QTest::addColumn<QString>("newName");
+    QTest::newRow("drop, serial first") << "drop" << 3 << 0 << false << "000041 IMG_0000.jpg";
+    QTest::newRow("drop in copy mode") << "drop" << 5 << 0 << true << "000041 IMG_0000.jpg";
+    QTest::newRow("drop, folder's name") << "drop" << 4 << 1 << false << "dest4000007.jpg";
+    QTest::newRow("key 3") << "key" << 3 << 0 << false << "000041 IMG_0000.jpg";
+    QTest::newRow("key 0, folder's name") << "key" << 0 << 1 << false << "dest0000007.jpg";
+    QTest::newRow("keypad 7, head name") << "keypad" << 7 << 2 << false << "head7000123.jpg";
+}
+
+void TestBoard::send()
+{
+    QFETCH(QString, how);
+    QFETCH(int, target);
+    QFETCH(int, rule);
+    QFETCH(bool, copy);
+    QFETCH(QString, newName);
+    SessionFixture s;
+    s.m.NameRule = int16_t(rule);
+    for (int i = 0; i < 3; ++i)
+        writePhoto(s.src(name(i)), QSize(40, 30), colourOf(i));
+    QVERIFY(s.build());
+    s.m.CopyMode = copy ? 1 : 0;
+    Form1& f = *s.form;
+    QCOMPARE(framed(f), 0);
+    QVERIFY(!f.mnuUnd->isEnabled());
+    const QByteArray bytes = Hostile::read(s.src(name(0)));
+
+    if (how == QLatin1String("drop"))
+        s.drop(0, target);
+    else
+        key(f, Qt::Key(Qt::Key_0 + target), how == QLatin1String("keypad") ? Qt::KeypadModifier : Qt::NoModifier);
+
+    QVERIFY(s.messages().isEmpty());
+    QCOMPARE(Hostile::read(s.dest(target, newName)), bytes);
+    QCOMPARE(QFile::exists(s.src(name(0))), copy);
+    std::array<int32_t, 3> serials { 41, 7, 123 };
+    ++serials[size_t(rule)]; // only the rule's own counter moves
+    QCOMPARE(s.m.Serial, serials);
+    QCOMPARE(s.m.Undo.count(), 1);
+    QCOMPARE(s.m.Undo.newest().To, s.m.DestPath[size_t(target)] + newName);
+    QVERIFY(f.mnuUnd->isEnabled());
+    QVERIFY(f.ToolbarButtons[2]->isEnabled());
+    QCOMPARE(s.m.BoardBusy, int16_t(0));
+    QVERIFY(s.slot(0)->isHidden());
+    QVERIFY(s.slot(1)->isVisible()); // no re-layout until a reload
+    QCOMPARE(f.File1->entry(0), name(0)); // the entry stays until then too
+    QCOMPARE(framed(f), 1); // the frame went on
+    QTRY_COMPARE(f.Label1[target]->backColor(), f.labelBackColor()); // the highlight ends
+}
+
+void TestBoard::failedSendKeepsEverything_data()
+{
+    QTest::addColumn<bool>("byKey");
+    QTest::newRow("drop") << false;
+    QTest::newRow("key") << true;
+}
+
+void TestBoard::failedSendKeepsEverything()
+{
+    QFETCH(bool, byKey);
+    auto s = board(2);
+    QVERIFY(s);
+    Form1& f = *s->form;
+    // A file of the new name is already there: it must not be replaced.
+    QVERIFY(Hostile::write(s->dest(4, QStringLiteral("000041 IMG_0000.jpg")), "keep me"));
+    const auto before = s->files();
+    if (byKey)
+        key(f, Qt::Key_4);
+    else
+        s->drop(0, 4);
+    QCOMPARE(s->messages().size(), 1);
+    QVERIFY(s->messages().constFirst().contains(name(0)));
+    QCOMPARE(s->files(), before);
+    QCOMPARE(s->m.Serial[0], 41);
+    QCOMPARE(s->m.Undo.count(), 0);
+    QVERIFY(!f.mnuUnd->isEnabled());
+    QVERIFY(s->slot(0)->isVisible());
+    if (byKey)
+        QCOMPARE(framed(f), 0);
+    QCOMPARE(f.Label1[4]->backColor(), f.labelBackColor());
+    QCOMPARE(s->m.BoardBusy, int16_t(0));
+}
+
+void TestBoard::keysAndDropsShareOneHistory()
+{
+    auto s = board(4);
+    QVERIFY(s);
+    Form1& f = *s->form;
+    key(f, Qt::Key_Z, Qt::ControlModifier); // nothing to undo: no message
+    key(f, Qt::Key_3);
+    s->drop(1, 3); // the mouse takes the next one
+    QCOMPARE(f.CurrentThumb, 2);
+    key(f, Qt::Key_5);
+    QVERIFY(QFile::exists(s->dest(3, QStringLiteral("000041 IMG_0000.jpg"))));
+    QVERIFY(QFile::exists(s->dest(3, QStringLiteral("000042 IMG_0001.jpg"))));
+    QVERIFY(QFile::exists(s->dest(5, QStringLiteral("000043 IMG_0002.jpg"))));
+    QCOMPARE(s->m.Serial[0], 44);
+    QCOMPARE(s->m.Undo.count(), 3);
+    f.mnuRL_Click(); // the moved files leave the list
+    QCOMPARE(f.File1->entryCount(), 1);
+
+    // Newest first, one step each, through the key, the toolbar and the menu; each reloads.
+    key(f, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(QFile::exists(s->src(name(2))));
+    QCOMPARE(f.File1->entryCount(), 2);
+    QCOMPARE(framed(f), 0);
+    f.Toolbar1_ButtonClick(2);
+    QVERIFY(QFile::exists(s->src(name(1))));
+    QVERIFY(!QFile::exists(s->dest(3, QStringLiteral("000042 IMG_0001.jpg"))));
+    QCOMPARE(s->m.Serial[0], 42);
+    QVERIFY(s->slot(1)->isVisible());
+    f.mnuUnd_Click();
+    QVERIFY(QFile::exists(s->src(name(0))));
+    QCOMPARE(s->m.Serial[0], 41);
+    QCOMPARE(f.File1->entryCount(), 4);
+    QVERIFY(!f.mnuUnd->isEnabled());
+    QVERIFY(!f.ToolbarButtons[2]->isEnabled());
+    QCOMPARE(s->files().size(), 4);
+    QVERIFY(s->messages().isEmpty());
+}
+
+void TestBoard::sendAllCoversTheReachedPositions()
+{
+    auto s = board(12);
+    QVERIFY(s);
+    Form1& f = *s->form;
+    s->drop(2, 1); // already moved: skipped without an entry
+    f.mnuDel1_Click();
+    QVERIFY(s->messages().isEmpty());
+    for (int i = 0; i < 10; ++i) {
+        QVERIFY(!QFile::exists(s->src(name(i))));
+        QCOMPARE(QFile::exists(s->dest(10, name(i))), i != 2);
+        QVERIFY(s->slot(i)->isHidden());
+    }
+    QVERIFY(QFile::exists(s->src(name(10))));
+    QVERIFY(QFile::exists(s->src(name(11))));
+    QCOMPARE(s->m.Undo.count(), 10);
+    QCOMPARE(s->m.BoardBusy, int16_t(0));
+}
+
+void TestBoard::frameSkipsWhatWasSent()
+{
+    auto s = board(6);
+    QVERIFY(s);
+    Form1& f = *s->form;
+    s->drop(1, 2);
+    key(f, Qt::Key_Right);
+    QCOMPARE(framed(f), 2);
+    key(f, Qt::Key_Left);
+    QCOMPARE(framed(f), 0);
+    key(f, Qt::Key_6); // sent from 0: the frame goes past the hidden 1
+    QVERIFY(QFile::exists(s->dest(6, QStringLiteral("000042 IMG_0000.jpg"))));
+    QCOMPARE(framed(f), 2);
+    // A mouse drop of the framed one hands the frame on; the key sends what the frame shows.
+    s->drop(2, 8);
+    QCOMPARE(framed(f), 3);
+    key(f, Qt::Key_8);
+    QVERIFY(QFile::exists(s->dest(8, QStringLiteral("000044 IMG_0003.jpg"))));
+    QCOMPARE(framed(f), 4);
+
+    // The last one sent: the frame falls back to the nearest before it.
+    key(f, Qt::Key_End);
+    key(f, Qt::Key_6);
+    QCOMPARE(framed(f), 4);
+
+    // Nothing left to send: the keys do nothing.
+    for (int i = 0; i < 3; ++i)
+        key(f, Qt::Key_6);
+    QCOMPARE(s->m.Undo.count(), 6);
+    QCOMPARE(framed(f), -1);
+    QVERIFY(s->messages().isEmpty());
+}
+
+void TestBoard::keysOnlyOnTheBoard()
+{
+    auto s = board(4);
+    QVERIFY(s);
+    Form1& f = *s->form;
+    key(f, Qt::Key_1);
+    key(f, Qt::Key_2); // a second send ends the first flash at once
+    QCOMPARE(f.Label1[1]->backColor(), f.labelBackColor());
+    key(f, Qt::Key_7);
+    f.Toolbar1_ButtonClick(1); // the board goes while label 7 flashes
+    QVERIFY(!f.onBoard());
+    QVERIFY(!f.Label1[7]);
+    const auto before = s->files();
+    for (const QKeyCombination k :
+        { QKeyCombination(Qt::Key_2), QKeyCombination(Qt::Key_F5), QKeyCombination(Qt::ControlModifier, Qt::Key_Z),
+            QKeyCombination(Qt::ControlModifier, Qt::Key_N), QKeyCombination(Qt::Key_Return) }) {
+        QTest::keyClick(&f, k.key(), k.keyboardModifiers());
+        if (QWidget* focus = QApplication::focusWidget())
+            QTest::keyClick(focus, k.key(), k.keyboardModifiers());
+    }
+    QCOMPARE(s->files(), before);
+    QCOMPARE(s->m.Undo.count(), 3);
+    QVERIFY(!f.form4);
+    QVERIFY(!f.onBoard());
+    QTest::qWait(400); // the flash ends on a label that is gone
+    f.Command1_Click();
+    for (int k = 0; k < 10; ++k)
+        QCOMPARE(f.Label1[k]->backColor(), f.labelBackColor());
+}
+
+void TestBoard::realKeysReachTheBoard()
+{
+    auto s = board(25);
+    QVERIFY(s);
+    Form1& f = *s->form;
+    f.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.Picture1));
+
+    // Through the window system, as a keyboard delivers them: to the focus widget,
+    // past the shortcut map that knows the pop-up menu's keys.
+    QWindow* window = f.windowHandle();
+    QTest::keyClick(window, Qt::Key_Right);
+    QCOMPARE(framed(f), 1);
+    for (Qt::Key k : { Qt::Key_1, Qt::Key_2, Qt::Key_3 })
+        QTest::keyClick(window, k);
+    QVERIFY(QFile::exists(s->dest(1, QStringLiteral("000041 IMG_0001.jpg"))));
+    QVERIFY(QFile::exists(s->dest(2, QStringLiteral("000042 IMG_0002.jpg"))));
+    QVERIFY(QFile::exists(s->dest(3, QStringLiteral("000043 IMG_0003.jpg"))));
+
+    // A click on the toolbar leaves the keyboard with the board.
+    QWidget* undoButton = f.Toolbar1->widgetForAction(f.ToolbarButtons[2]);
+    QVERIFY(undoButton);
+    QTest::mouseClick(undoButton, Qt::LeftButton);
+    QVERIFY(QFile::exists(s->src(name(3))));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.Picture1));
+    QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(s->m.Undo.count(), 1); // one undo per key, not two
+    QVERIFY(!QFile::exists(s->src(name(1))));
+
+    QTest::keyClick(window, Qt::Key_F5);
+    QCOMPARE(f.File1->entryCount(), 24);
+    QCOMPARE(framed(f), 0);
+    QTest::keyClick(window, Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(f.ExtendCount, int16_t(1));
+    QCOMPARE(f.BoardEnd, int16_t(20));
+    QTest::keyClick(window, Qt::Key_End);
+    QCOMPARE(framed(f), 19);
+}
+
+void TestBoard::onePointViewer()
+{
+    auto s = board(8);
+    QVERIFY(s);
+    Form1& f = *s->form;
+    f.Image1_MouseDown(6, 2, 0, 10, 10); // right press
+    QVERIFY(s->viewer() && s->viewer()->Toolbar1->isHidden());
+    QCOMPARE(s->m.ViewerFile, name(6));
+    s->viewer()->close();
+    // Enter opens it on the framed thumbnail; the keypad's Enter moves the open one on.
+    key(f, Qt::Key_Right);
+    key(f, Qt::Key_Return);
+    Form4* v = s->viewer();
+    QVERIFY(v);
+    QCOMPARE(s->m.ViewerFile, name(1));
+    key(f, Qt::Key_Right);
+    key(f, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(s->viewer(), v);
+    QCOMPARE(s->m.ViewerFile, name(2));
+    QCOMPARE(s->files().size(), 8);
+}
+
+QTEST_MAIN(TestBoard)
+#include "tst_board.moc"
