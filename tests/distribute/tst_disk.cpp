@@ -51,7 +51,6 @@ struct SmallDisk {
         QSKIP("started as root and could not become an ordinary user");                                               \
     prctl(PR_SET_DUMPABLE, 1, 0, 0, 0); // the leak checker cannot work with an undumpable process
 
-bool setMode(const QString& path, QFile::Permissions p) { return QFile::setPermissions(path, p); }
 const QFile::Permissions kReadOnly = QFile::ReadOwner | QFile::ExeOwner;
 const QFile::Permissions kOpen = kReadOnly | QFile::WriteOwner;
 
@@ -173,8 +172,8 @@ private slots:
         SessionFixture s;
         for (int i = 0; i < 3; ++i)
             QVERIFY(Hostile::write(s.src(QStringLiteral("%1.jpg").arg(i)), Hostile::wellFormed(Format::Jpeg, QSize(40, 30), i)));
-        QVERIFY(setMode(s.src("1.jpg"), {}));
-        const auto restore = qScopeGuard([&] { setMode(s.src("1.jpg"), kOpen); });
+        QVERIFY(QFile::setPermissions(s.src("1.jpg"), {}));
+        const auto restore = qScopeGuard([&] { QFile::setPermissions(s.src("1.jpg"), kOpen); });
         QVERIFY(s.build());
         QVERIFY(s.slot(0)->hasPicture() && !s.slot(1)->hasPicture() && s.slot(1)->isVisible());
 
@@ -190,13 +189,14 @@ private slots:
         QCOMPARE(s.messages().size(), 2);
         QVERIFY(s.messages()[1].contains("1.jpg") && !s.messages()[1].contains("0.jpg"));
         QCOMPARE(QDir(s.dest(10)).entryList(QDir::Files), QStringList({ "0.jpg", "2.jpg" }));
-        QVERIFY(setMode(s.src("1.jpg"), kOpen));
+        QVERIFY(QFile::setPermissions(s.src("1.jpg"), kOpen));
         QCOMPARE(Hostile::read(s.src("1.jpg")), Hostile::wellFormed(Format::Jpeg, QSize(40, 30), 1));
     }
 
-    // A read-only source folder: a move is taken back whole, copy mode still works,
-    // and an undo into it is kept until the folder may be written again.
-    void readOnlySourceFolder()
+    // Read-only folders: a move out of one is taken back whole, nothing is sent into
+    // one, send all leaves everything in place, and an undo into one is kept until the
+    // folder may be written again. Copy mode still works.
+    void readOnlyFolders()
     {
         BECOME_ORDINARY_USER();
         SessionFixture s;
@@ -207,27 +207,34 @@ private slots:
         s.drop(0, 1);
         QVERIFY(s.messages().isEmpty());
         const auto moved = s.files();
-        QVERIFY(setMode(s.src(), kReadOnly));
-        const auto restore = qScopeGuard([&] { setMode(s.src(), kOpen); });
+        QVERIFY(QFile::setPermissions(s.src(), kReadOnly) && QFile::setPermissions(s.dest(6), kReadOnly));
+        const auto restore = qScopeGuard([&] {
+            QFile::setPermissions(s.src(), kOpen);
+            QFile::setPermissions(s.dest(6), kOpen);
+        });
 
         s.drop(1, 2);
-        QCOMPARE(s.messages().size(), 1);
-        QVERIFY(s.messages()[0].contains("「b.jpg」を移動できませんでした"));
+        s.drop(1, 6);
         s.form->UndoLast();
-        QCOMPARE(s.messages().size(), 2);
-        QVERIFY(s.messages()[1].contains("「a.jpg」を元に戻せませんでした"));
+        s.form->mnuDel1_Click();
+        const QStringList texts = s.messages();
+        QCOMPARE(texts.size(), 4);
+        QVERIFY(texts[0].contains("「b.jpg」を移動できませんでした"));
+        QVERIFY(texts[1].contains("アクセスが拒否されました"));
+        QVERIFY(texts[2].contains("「a.jpg」を元に戻せませんでした"));
+        QVERIFY(texts[3].contains("b.jpg"));
         QVERIFY(s.form->mnuUnd->isEnabled());
         QCOMPARE(s.files(), moved);
         QCOMPARE(s.m.Serial[0], 42);
 
         s.m.CopyMode = 1;
         s.drop(1, 4);
-        QCOMPARE(s.messages().size(), 2);
+        QCOMPARE(s.messages().size(), 4);
         QCOMPARE(Hostile::read(s.dest(4, "000042 b.jpg")), Hostile::read(s.src("b.jpg")));
         s.form->UndoLast();
-        QVERIFY(setMode(s.src(), kOpen));
+        QVERIFY(QFile::setPermissions(s.src(), kOpen));
         s.form->UndoLast();
-        QCOMPARE(s.messages().size(), 2);
+        QCOMPARE(s.messages().size(), 4);
         QCOMPARE(s.files(), before);
         QCOMPARE(s.m.Serial[0], 41);
     }

@@ -8,14 +8,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <csignal>
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <optional>
-#include <sys/ioctl.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace Distribute;
 using namespace TestFiles;
@@ -80,49 +72,12 @@ FileActions refusingDelete(const QStringList& victims)
     return fs;
 }
 
-// A folder in which nothing can be created or removed while this lives: write
-// permission taken away, or for root, whom permissions do not stop, the immutable flag.
-class LockedFolder {
-public:
-    explicit LockedFolder(const QString& dir) : m_dir(QFile::encodeName(dir))
-    {
-        m_locked = geteuid() == 0 ? immutable(true) : ::chmod(m_dir.constData(), 0555) == 0;
-    }
-    ~LockedFolder()
-    {
-        if (m_locked && !(geteuid() == 0 ? immutable(false) : ::chmod(m_dir.constData(), 0755) == 0))
-            qWarning("could not unlock %s", m_dir.constData());
-    }
-    bool locked() const { return m_locked; }
-
-private:
-    bool immutable(bool on) const
-    {
-        const int fd = ::open(m_dir.constData(), O_RDONLY | O_DIRECTORY);
-        int flags = 0;
-        bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-        ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-        if (fd >= 0)
-            ::close(fd);
-        return ok;
-    }
-    QByteArray m_dir;
-    bool m_locked = false;
-};
-#define LOCK(var, dir)                                                                                                 \
-    std::optional<LockedFolder> var;                                                                                   \
-    if (!(dir).isEmpty() && !var.emplace(dir).locked())                                                                \
-        QSKIP("no way to make a folder read-only here");
-
 // One refused drop of a.jpg on target 1: what a fault may change before it runs.
 struct Case {
     Tree t;
     QString source = t.src("a.jpg"), taken = t.dest[1] + "/000000 a.jpg"; // the name it would get
     int k = 1;
     FileActions fs;
-    QString lock;
-    rlim_t fileSizeLimit = RLIM_INFINITY;
 };
 using Fault = std::function<void(Case&)>;
 
@@ -243,8 +198,6 @@ private slots:
             QDir().mkpath(c.source);
             writeFile(c.source + "/inside.jpg", "inside");
         });
-        row("destination locked", "a.jpg", [](Case& c) { c.lock = c.t.dest[1]; });
-        row("source folder locked", "削除できませんでした", [](Case& c) { c.lock = c.t.source; });
         row("delete refused", "元の場所にあります", [](Case& c) { c.fs = refusingDelete({ c.source }); });
         row("delete refused, copy mode on the delete folder", "元の場所にあります", [](Case& c) {
             c.fs = refusingDelete({ c.source });
@@ -260,11 +213,6 @@ private slots:
                 return FileOps::Result::success();
             };
         });
-        // A file-size limit makes writes fail part way, like a full disk.
-        row("disk full", "a.jpg", [](Case& c) {
-            writeFile(c.source, QByteArray(3 << 20, 'x'));
-            c.fileSizeLimit = 64 * 1024;
-        });
     }
     void refused()
     {
@@ -276,16 +224,7 @@ private slots:
         c.t.put(QStringLiteral("a.jpg"));
         fault(c);
         const Tree::State before = c.t.state();
-        LOCK(lock, c.lock);
-        rlimit old {};
-        QVERIFY(getrlimit(RLIMIT_FSIZE, &old) == 0);
-        rlimit limited { std::min(c.fileSizeLimit, old.rlim_cur), old.rlim_max };
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        QVERIFY(setrlimit(RLIMIT_FSIZE, &limited) == 0);
         const TransferResult r = transferDrop(c.t.m, c.k, c.t.source, QStringLiteral("a.jpg"), c.fs);
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
-        lock.reset();
 
         QVERIFY(!r.ok && !r.duplicateLeft);
         QVERIFY2(r.message.contains(QStringLiteral("a.jpg")) && r.message.contains(mentions), qPrintable(r.message));
@@ -351,7 +290,7 @@ private slots:
     {
         QTest::addColumn<QString>("fault");
         for (const char* f : { "different file at the old place", "same length, other bytes", "folder at the old place",
-                 "source folder is now a file", "locked source", "locked target", "target delete refused",
+                 "source folder is now a file", "target delete refused",
                  "copy mode, target delete refused" })
             QTest::newRow(f) << QString(f);
     }
@@ -365,7 +304,7 @@ private slots:
         t.put(QStringLiteral("a.jpg"));
         const QString from = t.src(QStringLiteral("a.jpg"));
         const QString to = transferDrop(t.m, 2, t.source, QStringLiteral("a.jpg")).destination;
-        QString obstacle = from, lock;
+        QString obstacle = from;
         FileActions fs;
         if (fault.startsWith(QLatin1String("different"))) {
             writeFile(from, "a new picture under the old name");
@@ -380,15 +319,11 @@ private slots:
             QVERIFY(QDir(t.source).removeRecursively());
             writeFile(t.source, "not a folder");
             obstacle = t.source;
-        } else if (fault.startsWith(QLatin1String("locked"))) {
-            lock = fault.endsWith(QLatin1String("source")) ? t.source : t.dest[2];
         } else {
             fs = refusingDelete({ to });
         }
         const Tree::State before = t.state();
-        LOCK(locked, lock);
         const UndoResult r = undoLast(t.m, fs);
-        locked.reset();
         QCOMPARE(r.outcome, Outcome::Kept);
         QVERIFY2(r.message.contains(QStringLiteral("a.jpg")) && r.message.contains(QStringLiteral("履歴に残して")),
             qPrintable(r.message));
@@ -522,7 +457,6 @@ private slots:
         QTest::addColumn<QString>("mentions");
         QTest::addColumn<int>("failures");
         QTest::newRow("delete folder missing") << "missing" << "フォルダが見つかりません" << 25;
-        QTest::newRow("source folder locked") << "locked" << "ほか 5 件" << 25;
         QTest::newRow("delete folder is the source") << "source" << "同じ" << 0;
         QTest::newRow("delete folder unset") << "unset" << "設定されていません" << 0;
     }
@@ -541,11 +475,9 @@ private slots:
         else if (fault == QLatin1String("unset"))
             t.m.DestPath[10].clear();
         const Tree::State before = t.state();
-        LOCK(lock, fault == QLatin1String("locked") ? t.source : QString());
         QList<int> hidden, shown;
         const SendAllResult r = sendAllToDeleteFolder(
             t.m, t.source, names, 25, { [&](int i) { hidden << i; }, [&](int i) { shown << i; }, {} });
-        lock.reset();
         QCOMPARE(r.moved, 0);
         QCOMPARE(int(r.failures.size()), failures);
         QCOMPARE(shown, hidden);
