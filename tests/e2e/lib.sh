@@ -100,7 +100,6 @@ start_program() {
 }
 
 program_running() { [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; }
-
 program_ended() { ! program_running; }
 
 # wait_program_end: waits for the program to end and checks its exit status.
@@ -160,19 +159,17 @@ runs_of() {
         END { if (NR > 0 && prev - start + 1 >= min) print int((start + prev) / 2) }'
 }
 
-# drag <x1> <y1> <x2> <y2>: presses the left button at the first point and releases
-# it at the second, moving in steps so that the drag starts and the targets see it.
+# drag <x1> <y1> <x2> <y2> [hold]: presses the left button at the first point and
+# releases it at the second (unless told to hold it), moving in steps so that the
+# drag starts and the targets see it.
 drag() {
-    local x1=$1 y1=$2 x2=$3 y2=$4 i steps=8
-    xdotool mousemove "$x1" "$y1"
-    xdotool mousedown 1
-    for i in $(seq 1 $steps); do
-        xdotool mousemove $((x1 + (x2 - x1) * i / steps)) $((y1 + (y2 - y1) * i / steps))
+    local x1=$1 y1=$2 x2=$3 y2=$4 i
+    xdotool mousemove "$x1" "$y1" mousedown 1
+    for i in 1 2 3 4 5 6 7 8; do
+        xdotool mousemove $((x1 + (x2 - x1) * i / 8)) $((y1 + (y2 - y1) * i / 8))
         sleep 0.05
     done
-    xdotool mousemove "$x2" "$y2"
-    sleep 0.05
-    xdotool mouseup 1
+    [ "${5-}" = hold ] || xdotool mouseup 1
 }
 
 click_at() { xdotool mousemove "$1" "$2" click "${3:-1}"; }
@@ -189,4 +186,93 @@ make_photos() {
 # manifest <folder...>: "sha1 path" for every file below the folders, sorted by path.
 manifest() {
     find "$@" -type f -print0 | sort -z | xargs -0 -r sha1sum
+}
+
+# start_session <serial line> <numbers line> [head name...]: the program on a display
+# of its own, on the folder screen, with Pirapo.ini naming $src and $dest0 .. $dest10
+# (set by the caller, photos already in $src). Sets menu, the menu bar's height.
+start_session() {
+    local k
+    make_program_folder "$program"
+    for k in 0 1 2 3 4 5 6 7 8 9 10; do mkdir -p "$dest$k"; done
+    write_ini "$src" "$dest" "$@"
+    start_display
+    start_program
+    wait_for 30 "the main window" find_main_window
+    # The client area below the menu bar is 6555 x 3660 twips, 437 x 244 px.
+    geometry
+    menu=$((HEIGHT - 244))
+    [ "$menu" -ge 0 ] || fail "unexpected window height $HEIGHT"
+}
+
+# copy_photos <folder>: the camera photos of the test data as IMG_0001.JPG ...
+copy_photos() {
+    local f n=0
+    mkdir -p "$1"
+    for f in "$testdata"/photos/*.jpg; do
+        n=$((n + 1))
+        cp "$f" "$1/$(printf 'IMG_%04d.JPG' "$n")"
+    done
+    [ "$n" -gt 0 ] || fail "no test photos in $testdata/photos"
+}
+
+# ---- the board: 64-pixel boxes from its top-left, 500 twips below the menu bar,
+# targets 0..9 along the bottom, the toolbar at the top.
+slot_x() { echo $((X + ($1 % columns) * pitch + 32)); }
+slot_y() { echo $((board_top + ($1 / columns) * 64 + 32)); }
+slot_shown() { [ "$(pixel "$(slot_x "$1")" "$(slot_y "$1")")" != "$background" ]; }
+slot_empty() { ! slot_shown "$1"; }
+label_x() { echo $((X + WIDTH * (2 * $1 + 1) / 20)); }
+board_built() { geometry && [ "$WIDTH" -eq 1280 ]; }
+
+# drop_slot <i> <k>: drags thumbnail i onto target k with the real mouse.
+drop_slot() { drag "$(slot_x "$1")" "$(slot_y "$1")" "$(label_x "$2")" "$label_y"; }
+
+# Toolbar icons: the undo arrow is blue like the cancel arrow and shows in colour only
+# once undo is possible; 終了's icon is the only red one.
+blue='r < 120 && g > 70 && g < 170 && b > 170'
+undo_x=
+undo_enabled() {
+    local col
+    for col in $(columns_where "$toolbar_row" "$blue"); do
+        case " $blue_before " in
+        *" $col "*) ;;
+        *) undo_x=$col && return 0 ;;
+        esac
+    done
+    return 1
+}
+click_undo() {
+    wait_for 30 "the toolbar's undo button to be enabled" undo_enabled
+    click_at "$undo_x" "$toolbar_row"
+}
+
+# open_board: presses "実行" and waits for the board (spread over the whole screen,
+# there being no window manager) and its first thumbnail.
+open_board() {
+    click_at $((X + 284)) $((Y + menu + 200))
+    wait_for 30 "the board" board_built
+    board_top=$((Y + menu + 33))
+    columns=$((WIDTH * 15 / 960))
+    pitch=$((WIDTH / columns))
+    label_y=$((Y + menu + ((HEIGHT - menu) * 15 - 500) / 15))
+    toolbar_row=$((Y + menu + 16))
+    background=$(pixel $((X + WIDTH / 2)) $((Y + HEIGHT / 2)))
+    wait_for 30 "the first thumbnail" slot_shown 0
+    blue_before=$(columns_where "$toolbar_row" "$blue" | tr '\n' ' ')
+}
+
+exit_from_toolbar() {
+    local exit_x
+    exit_x=$(columns_where "$toolbar_row" 'r > 170 && g < 90 && b < 90' | head -n1)
+    [ -n "$exit_x" ] || fail "the exit button was not found on the toolbar"
+    click_at $((exit_x + 3)) "$toolbar_row"
+    wait_program_end
+}
+
+# ini_line <n>: line n of the Pirapo.ini written at exit, without its CR.
+ini_line() { sed -n "$1p" "$prog/Pirapo.ini" | tr -d '\r'; }
+expect_serials() {
+    [ "$(wc -l <"$prog/Pirapo.ini")" -eq 24 ] || fail "Pirapo.ini does not have 24 lines"
+    [ "$(ini_line 23)" = "$1" ] || fail "serial line reads '$(ini_line 23)', expected $1"
 }
