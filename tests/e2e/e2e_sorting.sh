@@ -16,7 +16,10 @@ source "$(dirname "$0")/lib.sh"
 # ---- the session's folders: names with blanks and Japanese text on purpose
 src="$work/写真 の元"
 dest="$work/行き先 "
-make_photos "$src" 25
+mkdir -p "$src"
+for n in $(seq 1 25); do
+    convert -seed "$n" -size 80x60 plasma:fractal -quality 80 "$src/$(printf 'IMG_%04d.JPG' "$n")"
+done
 declare -A sha
 while read -r sum path; do sha[$(basename "$path")]=$sum; done < <(manifest "$src")
 
@@ -131,7 +134,7 @@ xdotool mousemove $((X + 260)) $((Y + menu + 32 + 8)) click --repeat 2 --delay 8
 viewer=
 viewer_open() { viewer=$(window_named '^ピラポくんViewer') && [ -n "$viewer" ]; }
 wait_for 30 "the viewer" viewer_open
-viewer_shows() { [ "$(window_title "$viewer")" = "ピラポくんViewer  $1   ($2/4)" ]; }
+viewer_shows() { [ "$(xdotool getwindowname "$viewer")" = "ピラポくんViewer  $1   ($2/4)" ]; }
 wait_for 30 "the viewer on IMG_0022.JPG" viewer_shows IMG_0022.JPG 1
 xdotool windowfocus --sync "$viewer"
 xdotool key space
@@ -141,10 +144,12 @@ wait_for 30 "Space to step to IMG_0023.JPG" viewer_shows IMG_0023.JPG 2
 geometry "$viewer"
 vx=$X vy=$((Y + 12)) vw=$WIDTH
 IFS=, read -r br bg bb <<<"$(pixel $((vx + vw - 4)) "$vy")"
-viewer_buttons() {
-    columns_where "$vy" "r != $br || g != $bg || b != $bb" "$vx" "$vw" | runs_of 5 | tr '\n' ' '
-}
-read -r -a buttons <<<"$(viewer_buttons)"
+# The middle of each run of at least 5 non-background columns, runs at most 5 apart.
+read -r -a buttons <<<"$(columns_where "$vy" "r != $br || g != $bg || b != $bb" "$vx" "$vw" | awk '
+    NR == 1 { start = $1; prev = $1; next }
+    $1 <= prev + 5 { prev = $1; next }
+    { if (prev - start >= 4) print int((start + prev) / 2); start = $1; prev = $1 }
+    END { if (NR > 0 && prev - start >= 4) print int((start + prev) / 2) }' | tr '\n' ' ')"
 [ "${#buttons[@]}" -eq 7 ] || fail "the viewer's toolbar shows ${#buttons[@]} buttons: ${buttons[*]}"
 click_at "${buttons[5]}" "$vy" # 一つ進む
 wait_for 30 "the next button to step to IMG_0024.JPG" viewer_shows IMG_0024.JPG 3
