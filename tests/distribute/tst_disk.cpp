@@ -12,6 +12,11 @@
 
 using Hostile::Format;
 
+// Message box n of those shown so far says every one of the parts.
+#define SAYS(s, n, ...)                                                                                                \
+    for (const char* part : { __VA_ARGS__ })                                                                           \
+        QVERIFY2((s).messages().value(n).contains(QString::fromUtf8(part)), qPrintable((s).messages().value(n)));
+
 namespace {
 
 // A JPEG of `bytes` bytes: a small picture, then noise after its end marker.
@@ -72,9 +77,7 @@ private slots:
         QVERIFY(s.messages().isEmpty());
         s.drop(1, 3);
         QCOMPARE(s.messages().size(), 1);
-        QVERIFY2(s.messages()[0].contains("「b.jpg」を移動できませんでした")
-                && s.messages()[0].contains("ディスクの空き容量が足りません"),
-            qPrintable(s.messages()[0]));
+        SAYS(s, 0, "「b.jpg」を移動できませんでした", "ディスクの空き容量が足りません");
         QCOMPARE(Hostile::read(s.src("b.jpg")), photo(600 * 1024, 2));
         QCOMPARE(QDir(s.dest(3)).entryList(QDir::Files | QDir::Hidden), QStringList { "000041 a.jpg" });
         QCOMPARE(s.m.Serial[0], 42);
@@ -100,9 +103,7 @@ private slots:
         QVERIFY(s.build());
         s.form->mnuDel1_Click();
         QCOMPARE(s.messages().size(), 1);
-        const QString text = s.messages()[0];
-        QVERIFY2(text.contains("p2.jpg") && text.contains("p3.jpg") && text.contains("ディスクの空き容量が足りません"),
-            qPrintable(text));
+        SAYS(s, 0, "p2.jpg", "p3.jpg", "ディスクの空き容量が足りません");
         QCOMPARE(QDir(s.dest(10)).entryList(QDir::Files | QDir::Hidden), QStringList({ "p0.jpg", "p1.jpg" }));
         for (int i = 0; i < 4; ++i) {
             const QString name = QStringLiteral("p%1.jpg").arg(i);
@@ -124,9 +125,7 @@ private slots:
         QVERIFY(Hostile::write(s.src("other.dat"), photo(600 * 1024, 9)));
         s.form->UndoLast();
         QCOMPARE(s.messages().size(), 1);
-        QVERIFY2(s.messages()[0].contains("「a.jpg」を元に戻せませんでした")
-                && s.messages()[0].contains("ディスクの空き容量が足りません"),
-            qPrintable(s.messages()[0]));
+        SAYS(s, 0, "「a.jpg」を元に戻せませんでした", "ディスクの空き容量が足りません");
         QCOMPARE(QDir(s.src()).entryList(QDir::Files | QDir::Hidden), QStringList { "other.dat" });
         QCOMPARE(Hostile::read(s.dest(5, "000041 a.jpg")), photo(600 * 1024, 1));
         QVERIFY(s.form->mnuUnd->isEnabled());
@@ -159,7 +158,7 @@ private slots:
         s.m.Serial = { 1, 2, 3 };
         s.form->close();
         QCOMPARE(s.messages().size(), 1);
-        QVERIFY2(s.messages()[0].contains("保存できませんでした"), qPrintable(s.messages()[0]));
+        SAYS(s, 0, "保存できませんでした");
         QCOMPARE(Hostile::read(ini), old);
         QCOMPARE(QDir(prog).entryList(QDir::Files | QDir::Hidden, QDir::Name), QStringList({ "Pirapo.ini", "filler" }));
     }
@@ -179,15 +178,15 @@ private slots:
 
         s.drop(1, 3);
         QCOMPARE(s.messages().size(), 1);
-        QVERIFY2(s.messages()[0].contains("「1.jpg」") && s.messages()[0].contains("アクセスが拒否されました"),
-            qPrintable(s.messages()[0]));
+        SAYS(s, 0, "「1.jpg」", "アクセスが拒否されました");
         QVERIFY(QDir(s.dest(3)).isEmpty());
         QCOMPARE(s.m.Serial[0], 41);
         QVERIFY(!s.m.Undo.canUndo());
 
         s.form->mnuDel1_Click();
         QCOMPARE(s.messages().size(), 2);
-        QVERIFY(s.messages()[1].contains("1.jpg") && !s.messages()[1].contains("0.jpg"));
+        SAYS(s, 1, "1.jpg");
+        QVERIFY(!s.messages()[1].contains("0.jpg"));
         QCOMPARE(QDir(s.dest(10)).entryList(QDir::Files), QStringList({ "0.jpg", "2.jpg" }));
         QVERIFY(QFile::setPermissions(s.src("1.jpg"), kOpen));
         QCOMPARE(Hostile::read(s.src("1.jpg")), Hostile::wellFormed(Format::Jpeg, QSize(40, 30), 1));
@@ -217,12 +216,11 @@ private slots:
         s.drop(1, 6);
         s.form->UndoLast();
         s.form->mnuDel1_Click();
-        const QStringList texts = s.messages();
-        QCOMPARE(texts.size(), 4);
-        QVERIFY(texts[0].contains("「b.jpg」を移動できませんでした"));
-        QVERIFY(texts[1].contains("アクセスが拒否されました"));
-        QVERIFY(texts[2].contains("「a.jpg」を元に戻せませんでした"));
-        QVERIFY(texts[3].contains("b.jpg"));
+        QCOMPARE(s.messages().size(), 4);
+        SAYS(s, 0, "「b.jpg」を移動できませんでした");
+        SAYS(s, 1, "アクセスが拒否されました");
+        SAYS(s, 2, "「a.jpg」を元に戻せませんでした");
+        SAYS(s, 3, "b.jpg");
         QVERIFY(s.form->mnuUnd->isEnabled());
         QCOMPARE(s.files(), moved);
         QCOMPARE(s.m.Serial[0], 42);

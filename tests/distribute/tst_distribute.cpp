@@ -76,7 +76,6 @@ FileActions refusingDelete(const QStringList& victims)
 struct Case {
     Tree t;
     QString source = t.src("a.jpg"), taken = t.dest[1] + "/000000 a.jpg"; // the name it would get
-    int k = 1;
     FileActions fs;
 };
 using Fault = std::function<void(Case&)>;
@@ -180,7 +179,6 @@ private slots:
             c.t.m.HeadName[1] = "../x";
         });
         row("counter at the top", "通し番号", [](Case& c) { c.t.m.Serial[0] = std::numeric_limits<int32_t>::max(); });
-        row("target 10", "移動先の番号", [](Case& c) { c.k = 10; });
         row("no destination", "移動先フォルダが設定されていません", [](Case& c) { c.t.m.DestPath[1].clear(); });
         row("destination missing", "フォルダが見つかりません", [](Case& c) { c.t.m.DestPath[1] = c.t.root + "/gone/"; });
         row("name is a folder", "000000 a.jpg", [](Case& c) {
@@ -224,7 +222,7 @@ private slots:
         c.t.put(QStringLiteral("a.jpg"));
         fault(c);
         const Tree::State before = c.t.state();
-        const TransferResult r = transferDrop(c.t.m, c.k, c.t.source, QStringLiteral("a.jpg"), c.fs);
+        const TransferResult r = transferDrop(c.t.m, 1, c.t.source, QStringLiteral("a.jpg"), c.fs);
 
         QVERIFY(!r.ok && !r.duplicateLeft);
         QVERIFY2(r.message.contains(QStringLiteral("a.jpg")) && r.message.contains(mentions), qPrintable(r.message));
@@ -377,7 +375,9 @@ private slots:
     }
 
     // Send all takes only the board's part of the list, in copy mode too, passes over
-    // files that drops took already, and records each move as kind 3.
+    // files that drops took already, and records each move as kind 3. A name taken in
+    // the delete folder is never replaced: the file gets the first free "name (n).ext".
+    // Undo brings every file back from where it went.
     void sendAll()
     {
         Tree t;
@@ -386,48 +386,42 @@ private slots:
         QVERIFY(QFile::setPermissions(t.src(names[0]), QFileDevice::ReadOwner));
         QVERIFY(transferDrop(t.m, 1, t.source, names[2]).ok);
         QVERIFY(transferDrop(t.m, 1, t.source, names[5]).ok);
+        const QString taken = t.trash + "/IMG_0001.jpg", taken2 = t.trash + "/IMG_0001 (2).jpg";
+        writeFile(taken, "older one");
+        writeFile(taken2, "older two");
         t.m.CopyMode = 1;
         const auto serial = t.m.Serial;
         QList<int> hidden;
         int events = 0;
         const SendAllResult r = sendAllToDeleteFolder(
             t.m, t.source, names, 10, { [&](int i) { hidden << i; }, [](int) { QFAIL("shown again"); }, [&] { ++events; } });
-        QVERIFY2(r.message.isEmpty() && r.failures.empty() && r.renamed.empty(), qPrintable(r.message));
+        QVERIFY2(r.message.isEmpty() && r.failures.empty(), qPrintable(r.message));
         QCOMPARE(r.moved, 8);
+        QCOMPARE(r.renamed.size(), size_t(1));
+        QCOMPARE(r.renamed[0].storedAs, QStringLiteral("IMG_0001 (3).jpg"));
         QCOMPARE(hidden, (QList<int> { 0, 1, 3, 4, 6, 7, 8, 9 }));
         QCOMPARE(events, 10);
         QCOMPARE(t.m.Serial, serial);
+        auto sentTo = [&](int i) { return t.trash + u'/' + (i == 1 ? QStringLiteral("IMG_0001 (3).jpg") : names[i]); };
         for (int i = 0; i < 25; ++i) {
             QCOMPARE(QFileInfo::exists(t.src(names[i])), i >= 10);
-            QCOMPARE(readFile(t.trash + u'/' + names[i]), i < 10 && i != 2 && i != 5 ? contentOf(names[i]) : QByteArray());
+            if (i < 10 && i != 2 && i != 5)
+                QCOMPARE(readFile(sentTo(i)), contentOf(names[i]));
         }
-        QVERIFY(QFile::permissions(t.trash + u'/' + names[0]) & QFileDevice::WriteOwner);
+        QCOMPARE(readFile(taken), QByteArray("older one"));
+        QCOMPARE(readFile(taken2), QByteArray("older two"));
+        QVERIFY(QFile::permissions(sentTo(0)) & QFileDevice::WriteOwner);
         const int order[] = { 9, 8, 7, 6, 4, 3, 1, 0 }; // newest first, above the two drops
         for (int j = 0; j < 8; ++j)
-            QCOMPARE(t.m.Undo.at(j), (UndoEntry { t.src(names[order[j]]), t.trash + u'/' + names[order[j]], 3 }));
+            QCOMPARE(t.m.Undo.at(j), (UndoEntry { t.src(names[order[j]]), sentTo(order[j]), 3 }));
         QCOMPARE(t.m.Undo.at(8).From, t.src(names[5]));
-    }
 
-    // A name taken in the delete folder is never replaced: the file gets the first
-    // free "name (n).ext", and undo brings it back from there.
-    void sendAllFreeName()
-    {
-        Tree t;
-        const QStringList names = t.put(2);
-        const QString free3 = t.trash + QStringLiteral("/IMG_0000 (3).jpg");
-        writeFile(t.trash + u'/' + names[0], "older one");
-        writeFile(t.trash + QStringLiteral("/IMG_0000 (2).jpg"), "older two");
-        const SendAllResult r = sendAllToDeleteFolder(t.m, t.source, names, 10);
-        QCOMPARE(r.moved, 2);
-        QCOMPARE(r.renamed.size(), size_t(1));
-        QCOMPARE(r.renamed[0].storedAs, QStringLiteral("IMG_0000 (3).jpg"));
-        QCOMPARE(readFile(t.trash + u'/' + names[0]), QByteArray("older one"));
-        QCOMPARE(readFile(t.trash + QStringLiteral("/IMG_0000 (2).jpg")), QByteArray("older two"));
-        QCOMPARE(readFile(free3), contentOf(names[0]));
-        QVERIFY(undoLast(t.m).ok() && undoLast(t.m).ok());
-        QCOMPARE(readFile(t.src(names[0])), contentOf(names[0]));
-        QCOMPARE(readFile(t.trash + u'/' + names[0]), QByteArray("older one"));
-        QVERIFY(!QFileInfo::exists(free3));
+        for (int j = 0; j < 8; ++j)
+            QVERIFY(undoLast(t.m).ok());
+        for (int i : order)
+            QCOMPARE(readFile(t.src(names[i])), contentOf(names[i]));
+        QCOMPARE(QDir(t.trash).entryList(QDir::Files), QStringList({ "IMG_0001 (2).jpg", "IMG_0001.jpg" }));
+        QCOMPARE(t.m.Serial, serial);
     }
 
     // Events run between files, so a drop may take a later file away first.
