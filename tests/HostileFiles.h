@@ -66,7 +66,8 @@ inline QByteArray wellFormed(Format f, QSize size = QSize(40, 30), int seed = 0)
     QImage img(size, QImage::Format_RGB32);
     for (int y = 0; y < size.height(); ++y)
         for (int x = 0; x < size.width(); ++x)
-            img.setPixel(x, y, qRgb((x * 7 + seed * 31) & 0xff, (y * 5 + seed * 17) & 0xff, (x + y + seed * 53) & 0xff));
+            img.setPixel(
+                x, y, qRgb((x * 7 + seed * 31) & 0xff, (y * 5 + seed * 17) & 0xff, (x + y + seed * 53) & 0xff));
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);

@@ -3,11 +3,11 @@
 // decoder and Error.jpg), src/ (the source folder) and dest0/ .. dest10/. Message
 // boxes are answered and recorded by a ModalCatcher.
 #include "HostileFiles.h"
+#include "ModalCatcher.h"
 #include "app/Form1.h"
 #include "app/Module1.h"
 #include "app/SettingsStore.h"
 #include "board/BoardWidgets.h"
-#include "ModalCatcher.h"
 #include "platform/FolderControls.h"
 #include "viewer/Form4.h"
 #include <QAction>

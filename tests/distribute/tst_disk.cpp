@@ -35,7 +35,8 @@ struct SmallDisk {
     bool mounted;
     explicit SmallDisk(const QString& folder)
         : path(QFile::encodeName(folder))
-        , mounted(geteuid() == 0 && ::mount("lumo-test", path.constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=1m") == 0)
+        , mounted(
+              geteuid() == 0 && ::mount("lumo-test", path.constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=1m") == 0)
     {
     }
     ~SmallDisk()
@@ -51,9 +52,9 @@ struct SmallDisk {
 
 #define BECOME_ORDINARY_USER()                                                                                         \
     if (geteuid() == 0                                                                                                 \
-        && (setgroups(0, nullptr) != 0 || setresgid(65534, 65534, 65534) != 0                                         \
-            || setresuid(65534, 65534, 65534) != 0 || geteuid() == 0))                                                 \
-        QSKIP("started as root and could not become an ordinary user");                                               \
+        && (setgroups(0, nullptr) != 0 || setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0   \
+            || geteuid() == 0))                                                                                        \
+        QSKIP("started as root and could not become an ordinary user");                                                \
     prctl(PR_SET_DUMPABLE, 1, 0, 0, 0); // the leak checker cannot work with an undumpable process
 
 const QFile::Permissions kReadOnly = QFile::ReadOwner | QFile::ExeOwner;
@@ -170,7 +171,8 @@ private slots:
         BECOME_ORDINARY_USER();
         SessionFixture s;
         for (int i = 0; i < 3; ++i)
-            QVERIFY(Hostile::write(s.src(QStringLiteral("%1.jpg").arg(i)), Hostile::wellFormed(Format::Jpeg, QSize(40, 30), i)));
+            QVERIFY(Hostile::write(
+                s.src(QStringLiteral("%1.jpg").arg(i)), Hostile::wellFormed(Format::Jpeg, QSize(40, 30), i)));
         QVERIFY(QFile::setPermissions(s.src("1.jpg"), {}));
         const auto restore = qScopeGuard([&] { QFile::setPermissions(s.src("1.jpg"), kOpen); });
         QVERIFY(s.build());

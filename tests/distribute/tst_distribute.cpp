@@ -112,7 +112,9 @@ private slots:
         row("rule 2", 2, 123, "IMG_0002.png", "trip000123.png");
         for (int rule : { 0, 1, 2 })
             row(qPrintable(QStringLiteral("rule %1 wrap").arg(rule)), rule, 999999, "a.jpg",
-                rule == 0 ? "000000 a.jpg" : rule == 1 ? "d3000000.jpg" : "trip000000.jpg");
+                rule == 0       ? "000000 a.jpg"
+                    : rule == 1 ? "d3000000.jpg"
+                                : "trip000000.jpg");
         row("copy mode", 0, 5, "a.jpg", "000005 a.jpg", true, true);
         row("copy mode on the delete folder", 0, 5, "a.jpg", "000005 a.jpg", true, false, "trash/");
         // The delete folder is recognised by its exact text only.
@@ -180,7 +182,8 @@ private slots:
         });
         row("counter at the top", "通し番号", [](Case& c) { c.t.m.Serial[0] = std::numeric_limits<int32_t>::max(); });
         row("no destination", "移動先フォルダが設定されていません", [](Case& c) { c.t.m.DestPath[1].clear(); });
-        row("destination missing", "フォルダが見つかりません", [](Case& c) { c.t.m.DestPath[1] = c.t.root + "/gone/"; });
+        row("destination missing", "フォルダが見つかりません",
+            [](Case& c) { c.t.m.DestPath[1] = c.t.root + "/gone/"; });
         row("name is a folder", "000000 a.jpg", [](Case& c) {
             QDir().mkpath(c.taken);
             writeFile(c.taken + "/inner.jpg", "inner");
@@ -288,8 +291,7 @@ private slots:
     {
         QTest::addColumn<QString>("fault");
         for (const char* f : { "different file at the old place", "same length, other bytes", "folder at the old place",
-                 "source folder is now a file", "target delete refused",
-                 "copy mode, target delete refused" })
+                 "source folder is now a file", "target delete refused", "copy mode, target delete refused" })
             QTest::newRow(f) << QString(f);
     }
     void undoKept()
@@ -393,8 +395,8 @@ private slots:
         const auto serial = t.m.Serial;
         QList<int> hidden;
         int events = 0;
-        const SendAllResult r = sendAllToDeleteFolder(
-            t.m, t.source, names, 10, { [&](int i) { hidden << i; }, [](int) { QFAIL("shown again"); }, [&] { ++events; } });
+        const SendAllResult r = sendAllToDeleteFolder(t.m, t.source, names, 10,
+            { [&](int i) { hidden << i; }, [](int) { QFAIL("shown again"); }, [&] { ++events; } });
         QVERIFY2(r.message.isEmpty() && r.failures.empty(), qPrintable(r.message));
         QCOMPARE(r.moved, 8);
         QCOMPARE(r.renamed.size(), size_t(1));
@@ -450,9 +452,12 @@ private slots:
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("mentions");
         QTest::addColumn<int>("failures");
-        QTest::newRow("delete folder missing") << "missing" << "フォルダが見つかりません" << 25;
-        QTest::newRow("delete folder is the source") << "source" << "同じ" << 0;
-        QTest::newRow("delete folder unset") << "unset" << "設定されていません" << 0;
+        QTest::newRow("delete folder missing") << "missing"
+                                               << "フォルダが見つかりません" << 25;
+        QTest::newRow("delete folder is the source") << "source"
+                                                     << "同じ" << 0;
+        QTest::newRow("delete folder unset") << "unset"
+                                             << "設定されていません" << 0;
     }
     void sendAllRefused()
     {
@@ -501,7 +506,8 @@ private slots:
                                 : FileOps::copyFile(from, to);
         };
         QList<int> shown;
-        const SendAllResult r = sendAllToDeleteFolder(t.m, t.source, names, 10, { {}, [&](int i) { shown << i; }, {} }, fs);
+        const SendAllResult r
+            = sendAllToDeleteFolder(t.m, t.source, names, 10, { {}, [&](int i) { shown << i; }, {} }, fs);
         QCOMPARE(r.moved, 2);
         QCOMPARE(r.failures.size(), size_t(2));
         QCOMPARE(r.failures[0].position, 3);
