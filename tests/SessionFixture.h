@@ -3,17 +3,15 @@
 // decoder and Error.jpg), src/ (the source folder) and dest0/ .. dest10/. Message
 // boxes are answered and recorded by a ModalCatcher.
 #include "HostileFiles.h"
+#include "ModalCatcher.h"
 #include "app/Form1.h"
 #include "app/Module1.h"
 #include "app/SettingsStore.h"
 #include "board/BoardWidgets.h"
-#include "ModalCatcher.h"
 #include "platform/FolderControls.h"
 #include "viewer/Form4.h"
 #include <QAction>
 #include <QDialog>
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -25,9 +23,8 @@ struct SessionFixture {
     std::unique_ptr<Form1> form;
     std::unique_ptr<ModalCatcher> boxes;
 
-    explicit SessionFixture(const QString& tmpParent = QString())
-        : tmp(tmpParent.isEmpty() ? QDir::tempPath() + QStringLiteral("/lumo-XXXXXX")
-                                  : tmpParent + QStringLiteral("/lumo-XXXXXX"))
+    SessionFixture()
+        : tmp(QDir::tempPath() + QStringLiteral("/lumo-XXXXXX"))
     {
         m.AppPath = root(QStringLiteral("prog"));
         QDir().mkpath(m.AppPath);
@@ -46,7 +43,6 @@ struct SessionFixture {
         m.ThumbSize = 64;
         m.ThumbCount = 10;
         m.SlideSeconds = 1;
-        m.NameRule = 0;
         m.Serial = { 41, 7, 123 };
         for (int k = 0; k < 10; ++k)
             m.HeadName[size_t(k)] = QStringLiteral("head%1").arg(k);
@@ -68,14 +64,10 @@ struct SessionFixture {
     }
 
     QString root(const QString& rel = QString()) const { return rel.isEmpty() ? tmp.path() : tmp.filePath(rel); }
-    QString src(const QString& name = QString()) const
-    {
-        return name.isEmpty() ? root(QStringLiteral("src")) : root(QStringLiteral("src/") + name);
-    }
+    QString src(const QString& name = QString()) const { return root(name.isEmpty() ? "src" : "src/" + name); }
     QString dest(int k, const QString& name = QString()) const
     {
-        const QString folder = root(QStringLiteral("dest%1").arg(k));
-        return name.isEmpty() ? folder : folder + QLatin1Char('/') + name;
+        return root(QStringLiteral("dest%1").arg(k) + (name.isEmpty() ? QString() : '/' + name));
     }
 
     // The main window on the folder screen, its file list on src/. The settings above

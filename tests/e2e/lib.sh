@@ -2,33 +2,18 @@
 # own, waits on conditions, and the real mouse and keyboard through xdotool.
 # Source it from a test script that runs with `set -euo pipefail`.
 
-# e2e_require <tool...>: skips the test (exit 77) when a tool is missing.
-e2e_require() {
-    local tool
-    for tool in "$@"; do
-        if ! command -v "$tool" >/dev/null 2>&1; then
-            echo "SKIP: $tool is not installed"
-            exit 77
-        fi
-    done
-}
-
-e2e_require Xvfb xdotool import convert sha1sum
+for tool in Xvfb xdotool import convert sha1sum; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed" && exit 77; }
+done
 
 work=$(mktemp -d)
+prog=$work/prog
 xvfb_pid=
 app_pid=
-# The server is waited for, so that the next run does not meet it going down.
-stop_xvfb() {
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-        xvfb_pid=
-    fi
-}
 e2e_cleanup() {
-    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-    stop_xvfb
+    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
+    # The server is waited for, so that the next run does not meet it going down.
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
     rm -rf "$work"
 }
 trap e2e_cleanup EXIT
@@ -36,9 +21,8 @@ trap e2e_cleanup EXIT
 fail() {
     echo "FAIL: $*"
     # E2E_SHOTS=<folder> keeps a screenshot of the moment a test failed.
-    if [ -n "${E2E_SHOTS:-}" ] && [ -n "${DISPLAY:-}" ]; then
-        mkdir -p "$E2E_SHOTS" && import -window root "$E2E_SHOTS/$(basename "$0" .sh)-$$.png" 2>/dev/null || true
-    fi
+    [ -n "${E2E_SHOTS:-}" ] && [ -n "${DISPLAY:-}" ] && mkdir -p "$E2E_SHOTS" &&
+        import -window root "$E2E_SHOTS/$(basename "$0" .sh)-$$.png" 2>/dev/null
     [ -f "$work/app.log" ] && sed 's/^/  app: /' "$work/app.log"
     exit 1
 }
@@ -56,30 +40,6 @@ wait_for() {
     done
 }
 
-# make_program_folder <program>: a copy of the program with its decoder in $prog.
-prog=$work/prog
-make_program_folder() {
-    mkdir -p "$prog"
-    cp "$1" "$prog/"
-    cp "$(dirname "$1")"/libmpng.so* "$prog/" 2>/dev/null || true
-    cp "$(dirname "$1")"/Error.jpg "$prog/" 2>/dev/null || true
-}
-
-# write_ini <source> <dest prefix> <serial line> <numbers line> [head name...]:
-# Pirapo.ini with DestPath k = <dest prefix>k/ for k = 0..10.
-write_ini() {
-    local source=$1 dest=$2 serials=$3 numbers=$4
-    shift 4
-    local k
-    {
-        printf '"%s"\r\n' "$source"
-        for k in 0 1 2 3 4 5 6 7 8 9 10; do printf '"%s%s/"\r\n' "$dest" "$k"; done
-        for k in 0 1 2 3 4 5 6 7 8 9; do printf '"%s"\r\n' "${1-}"; [ $# -gt 0 ] && shift; done
-        printf '%s\r\n' "$serials"
-        printf '%s\r\n' "$numbers"
-    } >"$prog/Pirapo.ini"
-}
-
 # start_display: Xvfb picks a free display number and tells it on fd 3. Without
 # -noreset the server resets whenever its last client leaves, and the program would
 # find it closed if it connected just after an xdotool call had left.
@@ -94,13 +54,7 @@ start_display() {
     mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 }
 
-start_program() {
-    (cd "$work" && exec "$prog/pirapo-lumo") >"$work/app.log" 2>&1 &
-    app_pid=$!
-}
-
 program_running() { [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; }
-
 program_ended() { ! program_running; }
 
 # wait_program_end: waits for the program to end and checks its exit status.
@@ -113,9 +67,7 @@ wait_program_end() {
 }
 
 # window_named <title pattern>: the first visible window whose title matches, or nothing.
-window_named() {
-    xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1
-}
+window_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1; }
 
 # The number of visible windows of the program, pop-up menus included (they have no title).
 app_windows() { xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | wc -l; }
@@ -129,11 +81,7 @@ find_main_window() {
 }
 
 # geometry [window]: sets X, Y, WIDTH, HEIGHT of the window (the main one by default).
-geometry() {
-    eval "$(xdotool getwindowgeometry --shell "${1:-$window}")"
-}
-
-window_title() { xdotool getwindowname "$1" 2>/dev/null; }
+geometry() { eval "$(xdotool getwindowgeometry --shell "${1:-$window}")"; }
 
 # The colour of one screen pixel as "r,g,b".
 pixel() {
@@ -149,44 +97,116 @@ columns_where() {
         awk -v x0="$x0" "{ r = \$2; g = \$3; b = \$4; if ($2) print \$1 + x0 }"
 }
 
-# runs_of [min] [gap]: groups the sorted column numbers on stdin into runs (columns
-# at most `gap` apart, default 5, belong together) and prints the middle of each run
-# at least `min` columns wide (default 3), left to right.
-runs_of() {
-    awk -v min="${1:-3}" -v gap="${2:-5}" '
-        NR == 1 { start = $1; prev = $1; next }
-        $1 <= prev + gap { prev = $1; next }
-        { if (prev - start + 1 >= min) print int((start + prev) / 2); start = $1; prev = $1 }
-        END { if (NR > 0 && prev - start + 1 >= min) print int((start + prev) / 2) }'
-}
-
-# drag <x1> <y1> <x2> <y2>: presses the left button at the first point and releases
-# it at the second, moving in steps so that the drag starts and the targets see it.
+# drag <x1> <y1> <x2> <y2> [hold]: presses the left button at the first point and
+# releases it at the second (unless told to hold it), moving in steps so that the
+# drag starts and the targets see it.
 drag() {
-    local x1=$1 y1=$2 x2=$3 y2=$4 i steps=8
-    xdotool mousemove "$x1" "$y1"
-    xdotool mousedown 1
-    for i in $(seq 1 $steps); do
-        xdotool mousemove $((x1 + (x2 - x1) * i / steps)) $((y1 + (y2 - y1) * i / steps))
+    local x1=$1 y1=$2 x2=$3 y2=$4 i
+    xdotool mousemove "$x1" "$y1" mousedown 1
+    for i in 1 2 3 4 5 6 7 8; do
+        xdotool mousemove $((x1 + (x2 - x1) * i / 8)) $((y1 + (y2 - y1) * i / 8))
         sleep 0.05
     done
-    xdotool mousemove "$x2" "$y2"
-    sleep 0.05
-    xdotool mouseup 1
+    [ "${5-}" = hold ] || xdotool mouseup 1
 }
 
 click_at() { xdotool mousemove "$1" "$2" click "${3:-1}"; }
 
-# make_photos <folder> <count> [name pattern]: distinct small JPEGs, each different in content.
-make_photos() {
-    local folder=$1 count=$2 pattern=${3:-IMG_%04d.JPG} n
-    mkdir -p "$folder"
-    for n in $(seq 1 "$count"); do
-        convert -seed "$n" -size 80x60 plasma:fractal -quality 80 "$folder/$(printf "$pattern" "$n")"
-    done
+# manifest <folder...>: "sha1 path" for every file below the folders, sorted by path.
+manifest() { find "$@" -type f -print0 | sort -z | xargs -0 -r sha1sum; }
+
+# start_session <serial line> <numbers line> [head name...]: the program on a display
+# of its own, on the folder screen, with Pirapo.ini naming $src and $dest0 .. $dest10
+# (set by the caller, photos already in $src). Sets menu, the menu bar's height.
+start_session() {
+    local serials=$1 numbers=$2 k
+    shift 2
+    mkdir -p "$prog"
+    cp "$program" "$prog/"
+    cp "$(dirname "$program")"/{libmpng.so*,Error.jpg} "$prog/" 2>/dev/null || true # the decoder and its stand-in
+    {
+        printf '"%s"\r\n' "$src"
+        for k in 0 1 2 3 4 5 6 7 8 9 10; do mkdir -p "$dest$k" && printf '"%s%s/"\r\n' "$dest" "$k"; done
+        for k in 0 1 2 3 4 5 6 7 8 9; do printf '"%s"\r\n' "${1-}"; [ $# -gt 0 ] && shift; done
+        printf '%s\r\n' "$serials" "$numbers"
+    } >"$prog/Pirapo.ini"
+    start_display
+    (cd "$work" && exec "$prog/pirapo-lumo") >"$work/app.log" 2>&1 &
+    app_pid=$!
+    wait_for 30 "the main window" find_main_window
+    # The client area below the menu bar is 6555 x 3660 twips, 437 x 244 px.
+    geometry
+    menu=$((HEIGHT - 244))
+    [ "$menu" -ge 0 ] || fail "unexpected window height $HEIGHT"
 }
 
-# manifest <folder...>: "sha1 path" for every file below the folders, sorted by path.
-manifest() {
-    find "$@" -type f -print0 | sort -z | xargs -0 -r sha1sum
+# copy_photos <folder>: the camera photos of the test data as IMG_0001.JPG ...
+copy_photos() {
+    local f n=0
+    mkdir -p "$1"
+    for f in "$testdata"/photos/*.jpg; do
+        n=$((n + 1)) && cp "$f" "$1/$(printf 'IMG_%04d.JPG' "$n")"
+    done
+    [ "$n" -gt 0 ] || fail "no test photos in $testdata/photos"
+}
+
+# ---- the board: 64-pixel boxes from its top-left, 500 twips below the menu bar,
+# targets 0..9 along the bottom, the toolbar at the top.
+slot_x() { echo $((X + ($1 % columns) * pitch + 32)); }
+slot_y() { echo $((board_top + ($1 / columns) * 64 + 32)); }
+slot_shown() { [ "$(pixel "$(slot_x "$1")" "$(slot_y "$1")")" != "$background" ]; }
+slot_empty() { ! slot_shown "$1"; }
+label_x() { echo $((X + WIDTH * (2 * $1 + 1) / 20)); }
+board_built() { geometry && [ "$WIDTH" -eq 1280 ]; }
+
+# drop_slot <i> <k>: drags thumbnail i onto target k with the real mouse.
+drop_slot() { drag "$(slot_x "$1")" "$(slot_y "$1")" "$(label_x "$2")" "$label_y"; }
+
+# Toolbar icons: the undo arrow is blue like the cancel arrow and shows in colour only
+# once undo is possible; 終了's icon is the only red one.
+blue='r < 120 && g > 70 && g < 170 && b > 170'
+undo_x=
+undo_enabled() {
+    local col
+    for col in $(columns_where "$toolbar_row" "$blue"); do
+        case " $blue_before " in
+        *" $col "*) ;;
+        *) undo_x=$col && return 0 ;;
+        esac
+    done
+    return 1
+}
+click_undo() {
+    wait_for 30 "the toolbar's undo button to be enabled" undo_enabled
+    click_at "$undo_x" "$toolbar_row"
+}
+
+# open_board: presses "実行" and waits for the board (spread over the whole screen,
+# there being no window manager) and its first thumbnail.
+open_board() {
+    click_at $((X + 284)) $((Y + menu + 200))
+    wait_for 30 "the board" board_built
+    board_top=$((Y + menu + 33))
+    columns=$((WIDTH * 15 / 960))
+    pitch=$((WIDTH / columns))
+    label_y=$((Y + menu + ((HEIGHT - menu) * 15 - 500) / 15))
+    toolbar_row=$((Y + menu + 16))
+    background=$(pixel $((X + WIDTH / 2)) $((Y + HEIGHT / 2)))
+    wait_for 30 "the first thumbnail" slot_shown 0
+    blue_before=$(columns_where "$toolbar_row" "$blue" | tr '\n' ' ')
+}
+
+exit_from_toolbar() {
+    local exit_x
+    exit_x=$(columns_where "$toolbar_row" 'r > 170 && g < 90 && b < 90' | head -n1)
+    [ -n "$exit_x" ] || fail "the exit button was not found on the toolbar"
+    click_at $((exit_x + 3)) "$toolbar_row"
+    wait_program_end
+}
+
+# ini_line <n>: line n of the Pirapo.ini written at exit, without its CR.
+ini_line() { sed -n "$1p" "$prog/Pirapo.ini" | tr -d '\r'; }
+expect_serials() {
+    [ "$(wc -l <"$prog/Pirapo.ini")" -eq 24 ] || fail "Pirapo.ini does not have 24 lines"
+    [ "$(ini_line 23)" = "$1" ] || fail "serial line reads '$(ini_line 23)', expected $1"
 }

@@ -1,0 +1,529 @@
+// The file work of drops, undo and send all on a throw-away tree. Whatever fails,
+// no file may be lost or replaced, and the history and counters must stay true.
+#include "TestFiles.h"
+#include "app/Module1.h"
+#include "distribute/SendAll.h"
+#include "distribute/Transfer.h"
+#include "distribute/Undo.h"
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Distribute;
+using namespace TestFiles;
+using Outcome = UndoResult::Outcome;
+
+namespace {
+
+// A source folder, destinations d0..d9 and a delete folder, the record pointing at them.
+struct Tree {
+    QTemporaryDir tmp;
+    QString root = tmp.path(), source = root + "/src", trash = root + "/trash";
+    QString dest[10];
+    Module1 m;
+    Tree()
+    {
+        QDir().mkpath(source);
+        QDir().mkpath(trash);
+        for (size_t k = 0; k < 10; ++k) {
+            dest[k] = root + QStringLiteral("/d%1").arg(k);
+            QDir().mkpath(dest[k]);
+            m.DestPath[k] = dest[k] + u'/';
+            m.DestName[k] = QStringLiteral("d%1").arg(k);
+        }
+        m.DestPath[10] = trash + u'/';
+        m.HeadName[3] = QStringLiteral("trip");
+    }
+    QString src(const QString& name) const { return source + u'/' + name; }
+    void put(const QString& name) const { writeFile(src(name), contentOf(name)); }
+    QStringList put(int n) const
+    {
+        QStringList names;
+        for (int i = 0; i < n; ++i)
+            put(names.emplace_back(QStringLiteral("IMG_%1.jpg").arg(i, 4, 10, QLatin1Char('0'))));
+        return names;
+    }
+    // Ten distinct old entries, so that a history put back off by one shows.
+    void fillHistory()
+    {
+        for (int i = 0; i < UndoHistory::Size; ++i) {
+            m.Undo.shiftDown();
+            m.Undo.newest() = { "/old/from" + QString::number(i), "/old/to" + QString::number(i), int16_t(i % 4) };
+        }
+    }
+    // Files, history and counters, to show that a failure changed none of them.
+    struct State {
+        QMap<QString, QByteArray> files;
+        UndoHistory undo;
+        std::array<int32_t, 3> serial;
+        bool operator==(const State& o) const { return files == o.files && undo == o.undo && serial == o.serial; }
+    };
+    State state() const { return { snapshot(root), m.Undo, m.Serial }; }
+};
+
+// Real file actions, except that deleting one of `victims` is refused.
+FileActions refusingDelete(const QStringList& victims)
+{
+    FileActions fs;
+    fs.deleteFile = [victims](const QString& p) {
+        return victims.contains(p) ? FileOps::Result::failure(QStringLiteral("アクセスが拒否されました。"))
+                                   : FileOps::deleteFile(p);
+    };
+    return fs;
+}
+
+// One refused drop of a.jpg on target 1: what a fault may change before it runs.
+struct Case {
+    Tree t;
+    QString source = t.src("a.jpg"), taken = t.dest[1] + "/000000 a.jpg"; // the name it would get
+    FileActions fs;
+};
+using Fault = std::function<void(Case&)>;
+
+}
+Q_DECLARE_METATYPE(Fault)
+
+class TestDistribute : public QObject {
+    Q_OBJECT
+private slots:
+    // Each rule's name and counter on disk, copy or move, and its undo giving both back.
+    void dropAndUndo_data()
+    {
+        QTest::addColumn<int>("rule");
+        QTest::addColumn<int>("counter");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("target"); // how DestPath(3) is written
+        QTest::addColumn<bool>("copyMode");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<bool>("sourceKept");
+        auto row = [](const char* tag, int rule, int counter, const char* file, const char* expected,
+                       bool copyMode = false, bool kept = false, const char* target = "") {
+            QTest::newRow(tag) << rule << counter << QString::fromUtf8(file) << QString(target) << copyMode
+                               << QString::fromUtf8(expected) << kept;
+        };
+        // Rule 0 replaces a seven-character prefix ending in a space, whatever it holds.
+        row("rule 0", 0, 41, "000012 IMG_0001.JPG", "000041 IMG_0001.JPG");
+        row("rule 0, space sixth", 0, 41, "ABCDE FG.jpg", "000041 ABCDE FG.jpg");
+        row("rule 0, japanese prefix", 0, 2, "写真写真写真 旅.jpg", "000002 旅.jpg");
+        row("rule 0, seven digits", 0, 1000000, "a.jpg", "1000000 a.jpg");
+        // Rules 1 and 2 keep the extension from the last dot, case and all.
+        row("rule 1", 1, 7, "photo.2020.JPG", "d3000007.JPG");
+        row("rule 1, no dot", 1, 7, "README", "d3000007");
+        row("rule 2", 2, 123, "IMG_0002.png", "trip000123.png");
+        for (int rule : { 0, 1, 2 })
+            row(qPrintable(QStringLiteral("rule %1 wrap").arg(rule)), rule, 999999, "a.jpg",
+                rule == 0       ? "000000 a.jpg"
+                    : rule == 1 ? "d3000000.jpg"
+                                : "trip000000.jpg");
+        row("copy mode", 0, 5, "a.jpg", "000005 a.jpg", true, true);
+        row("copy mode on the delete folder", 0, 5, "a.jpg", "000005 a.jpg", true, false, "trash/");
+        // The delete folder is recognised by its exact text only.
+        row("copy mode, delete folder spelt otherwise", 0, 5, "a.jpg", "000005 a.jpg", true, true, "trash/./");
+        row("folder without separator", 0, 5, "a.jpg", "000005 a.jpg", false, false, "d3");
+    }
+    void dropAndUndo()
+    {
+        QFETCH(int, rule);
+        QFETCH(int, counter);
+        QFETCH(QString, file);
+        QFETCH(QString, target);
+        QFETCH(bool, copyMode);
+        QFETCH(QString, expected);
+        QFETCH(bool, sourceKept);
+        Tree t;
+        t.m.NameRule = int16_t(rule);
+        t.m.CopyMode = copyMode;
+        t.m.Serial = { 41, 7, 123 };
+        t.m.Serial[size_t(rule)] = counter;
+        if (!target.isEmpty())
+            t.m.DestPath[3] = t.root + u'/' + target;
+        const QString folder = target.startsWith(QLatin1String("trash")) ? t.trash : t.dest[3];
+        t.put(file);
+        t.put(QStringLiteral("other.jpg"));
+        QVERIFY(QFile::setPermissions(t.src(file), QFileDevice::ReadOwner));
+        const QDateTime mtime = QFileInfo(t.src(file)).lastModified();
+
+        const TransferResult r = transferDrop(t.m, 3, t.source, file);
+        QVERIFY2(r.ok, qPrintable(r.message));
+        QCOMPARE(r.newName, expected);
+        QCOMPARE(QFileInfo(r.destination).canonicalFilePath(), QFileInfo(folder + u'/' + expected).canonicalFilePath());
+        QCOMPARE(readFile(folder + u'/' + expected), contentOf(file));
+        QCOMPARE(QFileInfo::exists(t.src(file)), sourceKept);
+        QCOMPARE(readFile(t.src(QStringLiteral("other.jpg"))), contentOf(QStringLiteral("other.jpg")));
+        QCOMPARE(t.m.Undo.count(), 1);
+        QCOMPARE(t.m.Undo.newest(), (UndoEntry { t.src(file), r.destination, int16_t(rule) }));
+        std::array<int32_t, 3> serial { 41, 7, 123 };
+        serial[size_t(rule)] = counter == 999999 ? 1 : counter + 1;
+        QCOMPARE(t.m.Serial, serial);
+
+        const UndoResult u = undoLast(t.m);
+        QVERIFY2(u.ok(), qPrintable(u.message));
+        QVERIFY(!QFileInfo::exists(folder + u'/' + expected));
+        QCOMPARE(readFile(t.src(file)), contentOf(file));
+        if (sourceKept) // not written again
+            QCOMPARE(QFileInfo(t.src(file)).lastModified(), mtime);
+        serial[size_t(rule)] = counter == 999999 ? 0 : counter; // a wrap is not wound back to 999999
+        QCOMPARE(t.m.Serial, serial);
+        QVERIFY(!t.m.Undo.canUndo());
+    }
+
+    // Every refusal and failure leaves the files, the history and the counters as they were.
+    void refused_data()
+    {
+        QTest::addColumn<Fault>("fault");
+        QTest::addColumn<QString>("mentions");
+        auto row = [](const char* name, const char* mentions, Fault fault) {
+            QTest::newRow(name) << fault << QString::fromUtf8(mentions);
+        };
+        row("rule 3", "名前の付け方の設定（3）", [](Case& c) { c.t.m.NameRule = 3; });
+        row("head leaves the folder", "../x", [](Case& c) {
+            c.t.m.NameRule = 2;
+            c.t.m.HeadName[1] = "../x";
+        });
+        row("counter at the top", "通し番号", [](Case& c) { c.t.m.Serial[0] = std::numeric_limits<int32_t>::max(); });
+        row("no destination", "移動先フォルダが設定されていません", [](Case& c) { c.t.m.DestPath[1].clear(); });
+        row("destination missing", "フォルダが見つかりません",
+            [](Case& c) { c.t.m.DestPath[1] = c.t.root + "/gone/"; });
+        row("name is a folder", "000000 a.jpg", [](Case& c) {
+            QDir().mkpath(c.taken);
+            writeFile(c.taken + "/inner.jpg", "inner");
+        });
+        row("name taken, move", "移動できません", [](Case& c) { writeFile(c.taken, "the user's own"); });
+        row("name taken, copy", "コピーできません", [](Case& c) {
+            writeFile(c.taken, "the user's own");
+            c.t.m.CopyMode = 1;
+        });
+        row("source gone", "見つかりません", [](Case& c) { QFile::remove(c.source); });
+        row("source is a folder", "a.jpg", [](Case& c) {
+            QFile::remove(c.source);
+            QDir().mkpath(c.source);
+            writeFile(c.source + "/inside.jpg", "inside");
+        });
+        row("delete refused", "元の場所にあります", [](Case& c) { c.fs = refusingDelete({ c.source }); });
+        row("delete refused, copy mode on the delete folder", "元の場所にあります", [](Case& c) {
+            c.fs = refusingDelete({ c.source });
+            c.t.m.CopyMode = 1;
+            c.t.m.DestPath[1] = c.t.m.DestPath[10];
+        });
+        row("short copy", "大きさ", [](Case& c) {
+            c.fs.copyFile = [](const QString& from, const QString& to) {
+                QFile out(to);
+                const QByteArray all = readFile(from);
+                if (out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+                    out.write(all.left(all.size() / 2)); // and claims success
+                return FileOps::Result::success();
+            };
+        });
+    }
+    void refused()
+    {
+        QFETCH(Fault, fault);
+        QFETCH(QString, mentions);
+        Case c;
+        c.t.m.Serial = { 999999, 7, 5 }; // the wrap belongs to a transfer that did not happen
+        c.t.fillHistory();
+        c.t.put(QStringLiteral("a.jpg"));
+        fault(c);
+        const Tree::State before = c.t.state();
+        const TransferResult r = transferDrop(c.t.m, 1, c.t.source, QStringLiteral("a.jpg"), c.fs);
+
+        QVERIFY(!r.ok && !r.duplicateLeft);
+        QVERIFY2(r.message.contains(QStringLiteral("a.jpg")) && r.message.contains(mentions), qPrintable(r.message));
+        QVERIFY(c.t.state() == before);
+    }
+
+    // The copy stays when neither the source nor the copy can be deleted: it is on
+    // record, so undo can take it away, and its number is used.
+    void deleteAndCleanupRefused()
+    {
+        Tree t;
+        t.fillHistory();
+        const UndoEntry oldNewest = t.m.Undo.newest();
+        t.m.Serial[0] = 9;
+        t.put(QStringLiteral("a.jpg"));
+        const QString s = t.src(QStringLiteral("a.jpg")), d = t.dest[2] + QStringLiteral("/000009 a.jpg");
+        const TransferResult r = transferDrop(t.m, 2, t.source, QStringLiteral("a.jpg"), refusingDelete({ s, d }));
+        QVERIFY(!r.ok && r.duplicateLeft && r.message.contains(QStringLiteral("a.jpg")));
+        QCOMPARE(readFile(s), contentOf(QStringLiteral("a.jpg")));
+        QCOMPARE(readFile(d), contentOf(QStringLiteral("a.jpg")));
+        QCOMPARE(t.m.Undo.newest(), (UndoEntry { s, d, 0 }));
+        QCOMPARE(t.m.Undo.at(1), oldNewest);
+        QCOMPARE(t.m.Serial[0], 10);
+    }
+
+    // Eleven drops from two folders under all rules: ten come back, each to its own
+    // folder (made again), newest first, and the counters are given back.
+    void tenUndos()
+    {
+        Tree t;
+        t.m.Serial = { 5, 100, 999999 };
+        const QString other = t.root + QStringLiteral("/src2");
+        QVERIFY(QDir().mkpath(other));
+        QStringList paths;
+        for (int i = 0; i < 11; ++i) {
+            const QString name = QStringLiteral("IMG_%1.jpg").arg(i), folder = i % 2 ? other : t.source;
+            writeFile(folder + u'/' + name, contentOf(name));
+            t.m.NameRule = int16_t(i % 3);
+            const TransferResult r = transferDrop(t.m, i % 10, folder, name);
+            QVERIFY2(r.ok, qPrintable(r.message));
+            paths << folder + u'/' + name;
+        }
+        QCOMPARE(t.m.Undo.count(), 10);
+        QCOMPARE(t.m.Serial, (std::array<int32_t, 3> { 9, 104, 3 }));
+        QVERIFY(QDir(other).removeRecursively());
+
+        for (int i = 10; i >= 1; --i) {
+            const UndoResult r = undoLast(t.m);
+            QVERIFY2(r.ok(), qPrintable(r.message));
+            QCOMPARE(r.restoredPath, paths.at(i));
+            QCOMPARE(readFile(paths.at(i)), contentOf(QFileInfo(paths.at(i)).fileName()));
+        }
+        QCOMPARE(t.m.Undo, UndoHistory {});
+        QCOMPARE(undoLast(t.m).outcome, Outcome::NothingToUndo);
+        QCOMPARE(t.m.Serial, (std::array<int32_t, 3> { 6, 100, 0 }));
+        QCOMPARE(snapshot(t.dest[0]).keys(), QStringList { "000005 IMG_0.jpg" }); // the eleventh from the end
+        for (size_t k = 1; k < 10; ++k)
+            QVERIFY(QDir(t.dest[k]).isEmpty());
+    }
+
+    // A cause that can go away changes nothing; once it is gone the same undo goes through.
+    void undoKept_data()
+    {
+        QTest::addColumn<QString>("fault");
+        for (const char* f : { "different file at the old place", "same length, other bytes", "folder at the old place",
+                 "source folder is now a file", "target delete refused", "copy mode, target delete refused" })
+            QTest::newRow(f) << QString(f);
+    }
+    void undoKept()
+    {
+        QFETCH(QString, fault);
+        Tree t;
+        const bool copy = fault.startsWith(QLatin1String("copy"));
+        t.m.CopyMode = copy;
+        t.m.Serial = { 5, 50, 500 };
+        t.put(QStringLiteral("a.jpg"));
+        const QString from = t.src(QStringLiteral("a.jpg"));
+        const QString to = transferDrop(t.m, 2, t.source, QStringLiteral("a.jpg")).destination;
+        QString obstacle = from;
+        FileActions fs;
+        if (fault.startsWith(QLatin1String("different"))) {
+            writeFile(from, "a new picture under the old name");
+        } else if (fault.startsWith(QLatin1String("same length"))) {
+            QByteArray bytes = contentOf(QStringLiteral("a.jpg"));
+            bytes[bytes.size() - 1] = '#';
+            writeFile(from, bytes);
+        } else if (fault.startsWith(QLatin1String("folder"))) {
+            QVERIFY(QDir().mkpath(from));
+            writeFile(from + QStringLiteral("/inside.jpg"), "inside");
+        } else if (fault.startsWith(QLatin1String("source folder"))) {
+            QVERIFY(QDir(t.source).removeRecursively());
+            writeFile(t.source, "not a folder");
+            obstacle = t.source;
+        } else {
+            fs = refusingDelete({ to });
+        }
+        const Tree::State before = t.state();
+        const UndoResult r = undoLast(t.m, fs);
+        QCOMPARE(r.outcome, Outcome::Kept);
+        QVERIFY2(r.message.contains(QStringLiteral("a.jpg")) && r.message.contains(QStringLiteral("履歴に残して")),
+            qPrintable(r.message));
+        QVERIFY(t.state() == before);
+
+        if (QFileInfo(obstacle).isDir())
+            QVERIFY(QDir(obstacle).removeRecursively());
+        else if (!copy)
+            QFile::remove(obstacle);
+        const UndoResult again = undoLast(t.m);
+        QVERIFY2(again.ok(), qPrintable(again.message));
+        QCOMPARE(readFile(from), contentOf(QStringLiteral("a.jpg")));
+        QVERIFY(!QFileInfo::exists(to));
+        QCOMPARE(t.m.Serial[0], 5);
+    }
+
+    // An entry whose target is gone, or is the source itself, is dropped: the number
+    // stays used and no file is touched.
+    void undoDropped_data()
+    {
+        QTest::addColumn<bool>("alias");
+        QTest::newRow("target gone") << false;
+        QTest::newRow("one file under two names") << true;
+    }
+    void undoDropped()
+    {
+        QFETCH(bool, alias);
+        Tree t;
+        t.m.Serial[0] = 5;
+        t.put(QStringLiteral("a.jpg"));
+        const QString from = t.src(QStringLiteral("a.jpg"));
+        const QString to = transferDrop(t.m, 2, t.source, QStringLiteral("a.jpg")).destination;
+        const UndoEntry drop = t.m.Undo.newest();
+        t.fillHistory();
+        t.m.Undo.shiftDown();
+        t.m.Undo.newest() = drop;
+        if (alias) {
+            QVERIFY(QFile::rename(to, from));
+            QVERIFY(QFile::link(t.source, t.root + QStringLiteral("/alias")));
+            t.m.Undo.newest().To = t.root + QStringLiteral("/alias/a.jpg");
+        } else {
+            QVERIFY(QFile::remove(to));
+        }
+        Tree::State expected = t.state();
+        expected.undo.shiftUp();
+        const UndoResult r = undoLast(t.m);
+        QCOMPARE(r.outcome, Outcome::EntryDropped);
+        QVERIFY2(r.message.contains(QStringLiteral("履歴から外しました")), qPrintable(r.message));
+        QVERIFY(t.state() == expected);
+        QCOMPARE(t.m.Serial[0], 6);
+    }
+
+    // Send all takes only the board's part of the list, in copy mode too, passes over
+    // files that drops took already, and records each move as kind 3. A name taken in
+    // the delete folder is never replaced: the file gets the first free "name (n).ext".
+    // Undo brings every file back from where it went.
+    void sendAll()
+    {
+        Tree t;
+        t.m.Serial = { 10, 20, 30 };
+        const QStringList names = t.put(25);
+        QVERIFY(QFile::setPermissions(t.src(names[0]), QFileDevice::ReadOwner));
+        QVERIFY(transferDrop(t.m, 1, t.source, names[2]).ok);
+        QVERIFY(transferDrop(t.m, 1, t.source, names[5]).ok);
+        const QString taken = t.trash + "/IMG_0001.jpg", taken2 = t.trash + "/IMG_0001 (2).jpg";
+        writeFile(taken, "older one");
+        writeFile(taken2, "older two");
+        t.m.CopyMode = 1;
+        const auto serial = t.m.Serial;
+        QList<int> hidden;
+        int events = 0;
+        const SendAllResult r = sendAllToDeleteFolder(t.m, t.source, names, 10,
+            { [&](int i) { hidden << i; }, [](int) { QFAIL("shown again"); }, [&] { ++events; } });
+        QVERIFY2(r.message.isEmpty() && r.failures.empty(), qPrintable(r.message));
+        QCOMPARE(r.moved, 8);
+        QCOMPARE(r.renamed.size(), size_t(1));
+        QCOMPARE(r.renamed[0].storedAs, QStringLiteral("IMG_0001 (3).jpg"));
+        QCOMPARE(hidden, (QList<int> { 0, 1, 3, 4, 6, 7, 8, 9 }));
+        QCOMPARE(events, 10);
+        QCOMPARE(t.m.Serial, serial);
+        auto sentTo = [&](int i) { return t.trash + u'/' + (i == 1 ? QStringLiteral("IMG_0001 (3).jpg") : names[i]); };
+        for (int i = 0; i < 25; ++i) {
+            QCOMPARE(QFileInfo::exists(t.src(names[i])), i >= 10);
+            if (i < 10 && i != 2 && i != 5)
+                QCOMPARE(readFile(sentTo(i)), contentOf(names[i]));
+        }
+        QCOMPARE(readFile(taken), QByteArray("older one"));
+        QCOMPARE(readFile(taken2), QByteArray("older two"));
+        QVERIFY(QFile::permissions(sentTo(0)) & QFileDevice::WriteOwner);
+        const int order[] = { 9, 8, 7, 6, 4, 3, 1, 0 }; // newest first, above the two drops
+        for (int j = 0; j < 8; ++j)
+            QCOMPARE(t.m.Undo.at(j), (UndoEntry { t.src(names[order[j]]), sentTo(order[j]), 3 }));
+        QCOMPARE(t.m.Undo.at(8).From, t.src(names[5]));
+
+        for (int j = 0; j < 8; ++j)
+            QVERIFY(undoLast(t.m).ok());
+        for (int i : order)
+            QCOMPARE(readFile(t.src(names[i])), contentOf(names[i]));
+        QCOMPARE(QDir(t.trash).entryList(QDir::Files), QStringList({ "IMG_0001 (2).jpg", "IMG_0001.jpg" }));
+        QCOMPARE(t.m.Serial, serial);
+    }
+
+    // Events run between files, so a drop may take a later file away first.
+    void sendAllWhileADropRuns()
+    {
+        Tree t;
+        const QStringList names = t.put(4);
+        SendAllCallbacks cb;
+        cb.processEvents = [&, step = 0]() mutable {
+            if (step++ == 0)
+                QVERIFY(transferDrop(t.m, 0, t.source, names[2]).ok);
+        };
+        const SendAllResult r = sendAllToDeleteFolder(t.m, t.source, names, 10, cb);
+        QCOMPARE(r.moved, 3);
+        QVERIFY(r.failures.empty());
+        const int order[] = { 3, 1, 2, 0 };
+        for (int j = 0; j < 4; ++j)
+            QCOMPARE(t.m.Undo.at(j).From, t.src(names[order[j]]));
+        QCOMPARE(int(t.m.Undo.at(2).Kind), 0);
+    }
+
+    // Nothing can be sent: every file stays and the history is untouched; a long list
+    // of failures names twenty files and counts the rest.
+    void sendAllRefused_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("mentions");
+        QTest::addColumn<int>("failures");
+        QTest::newRow("delete folder missing") << "missing"
+                                               << "フォルダが見つかりません" << 25;
+        QTest::newRow("delete folder is the source") << "source"
+                                                     << "同じ" << 0;
+        QTest::newRow("delete folder unset") << "unset"
+                                             << "設定されていません" << 0;
+    }
+    void sendAllRefused()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, mentions);
+        QFETCH(int, failures);
+        Tree t;
+        const QStringList names = t.put(25);
+        t.fillHistory();
+        if (fault == QLatin1String("missing"))
+            QVERIFY(QDir(t.trash).removeRecursively());
+        else if (fault == QLatin1String("source"))
+            t.m.DestPath[10] = t.source + u'/';
+        else if (fault == QLatin1String("unset"))
+            t.m.DestPath[10].clear();
+        const Tree::State before = t.state();
+        QList<int> hidden, shown;
+        const SendAllResult r = sendAllToDeleteFolder(
+            t.m, t.source, names, 25, { [&](int i) { hidden << i; }, [&](int i) { shown << i; }, {} });
+        QCOMPARE(r.moved, 0);
+        QCOMPARE(int(r.failures.size()), failures);
+        QCOMPARE(shown, hidden);
+        QVERIFY2(r.message.contains(mentions), qPrintable(r.message));
+        for (int i = 0; i < qMin(failures, 20); ++i)
+            QVERIFY(r.message.contains(names[i]));
+        if (failures > 20)
+            QVERIFY(!r.message.contains(names[20]) && r.message.contains(QStringLiteral("ほか 5 件")));
+        QVERIFY(t.state() == before);
+    }
+
+    // Some files fail: they stay and are listed with their reasons; the others go.
+    void sendAllPartly()
+    {
+        Tree t;
+        const QStringList names = t.put(5);
+        QVERIFY(QFile::remove(t.src(names[1])) && QDir().mkpath(t.src(names[1]))); // not a file: passed over
+        t.fillHistory();
+        UndoHistory expected = t.m.Undo;
+        for (int i : { 0, 2 }) {
+            expected.shiftDown();
+            expected.newest() = { t.src(names[i]), t.trash + u'/' + names[i], 3 };
+        }
+        FileActions fs = refusingDelete({ t.src(names[4]) });
+        fs.copyFile = [busy = t.src(names[3])](const QString& from, const QString& to) {
+            return from == busy ? FileOps::Result::failure(QStringLiteral("ファイルが使用中です。"))
+                                : FileOps::copyFile(from, to);
+        };
+        QList<int> shown;
+        const SendAllResult r
+            = sendAllToDeleteFolder(t.m, t.source, names, 10, { {}, [&](int i) { shown << i; }, {} }, fs);
+        QCOMPARE(r.moved, 2);
+        QCOMPARE(r.failures.size(), size_t(2));
+        QCOMPARE(r.failures[0].position, 3);
+        QCOMPARE(r.failures[1].fileName, names[4]);
+        QCOMPARE(shown, (QList<int> { 3, 4 }));
+        QVERIFY2(r.message.contains(names[3]) && r.message.contains(QStringLiteral("使用中"))
+                && r.message.contains(names[4]) && r.message.contains(QStringLiteral("拒否")),
+            qPrintable(r.message));
+        QVERIFY(t.m.Undo == expected);
+        for (int i : { 3, 4 }) {
+            QCOMPARE(readFile(t.src(names[i])), contentOf(names[i]));
+            QVERIFY(!QFileInfo::exists(t.trash + u'/' + names[i]));
+        }
+        QVERIFY(QFileInfo(t.src(names[1])).isDir());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDistribute)
+#include "tst_distribute.moc"
