@@ -58,6 +58,15 @@ inline QByteArray gif(QSize size, int seed)
     return out.append("\0;", 2);
 }
 
+inline QByteArray encoded(const QImage& img, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    img.save(&buffer, format);
+    return bytes;
+}
+
 // A picture with some structure, so every slot of it differs from its neighbours.
 inline QByteArray wellFormed(Format f, QSize size = QSize(40, 30), int seed = 0)
 {
@@ -68,11 +77,7 @@ inline QByteArray wellFormed(Format f, QSize size = QSize(40, 30), int seed = 0)
         for (int x = 0; x < size.width(); ++x)
             img.setPixel(
                 x, y, qRgb((x * 7 + seed * 31) & 0xff, (y * 5 + seed * 17) & 0xff, (x + y + seed * 53) & 0xff));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    img.save(&buffer, f == Format::Jpeg ? "JPEG" : f == Format::Bmp ? "BMP" : "PNG");
-    return bytes;
+    return encoded(img, f == Format::Jpeg ? "JPEG" : f == Format::Bmp ? "BMP" : "PNG");
 }
 
 inline uint32_t crc32(const QByteArray& data)
