@@ -290,7 +290,10 @@ void Form1::Image1_MouseDown(int index, int button, int, float x, float y)
     ThumbSlot* slot = slotAt(index);
     if (!slot)
         return;
-    slot->beginDrag();
+    // The right button opens the one-point viewer over the board instead: a drag begun
+    // with it would hold the pointer and swallow the click that closes the viewer.
+    if (button != 2)
+        slot->beginDrag();
     StatusBar1->setPanelText(2, QStringLiteral(" ") + File1->entry(index) + QStringLiteral(" "));
     DragOffsetX = x;
     DragOffsetY = y;

@@ -640,6 +640,8 @@ void TestBoard::onePointViewer()
     Form1& f = *s->form;
     f.Image1_MouseDown(6, 2, 0, 10, 10); // right press
     QVERIFY(s->viewer() && s->viewer()->Toolbar1->isHidden());
+    // No drag either: it would hold the pointer and eat the click that closes the viewer.
+    QVERIFY(!f.Image1[6]->dragRequested());
     QCOMPARE(s->m.ViewerFile, name(6));
     s->viewer()->close();
     // Enter opens it on the framed thumbnail; the keypad's Enter moves the open one on.
