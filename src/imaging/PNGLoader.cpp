@@ -11,6 +11,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <optional>
 
 namespace {
 
@@ -66,6 +67,35 @@ void unpackRow(const uint8_t* src, uchar* dst, int width, int bits)
     }
 }
 
+// The BITMAPINFOHEADER fields both paths check; empty unless the header describes an
+// uncompressed single-plane bitmap of a bit depth we unpack.
+struct DibHeader {
+    qint64 headerSize, width, rows, coloursUsed;
+    int bits;
+    bool topDown;
+};
+
+std::optional<DibHeader> readHeader(const uint8_t* h)
+{
+    DibHeader d {};
+    d.headerSize = readU32(h);
+    d.width = readI32(h + 4);
+    const qint64 height = readI32(h + 8);
+    d.bits = readU16(h + 14);
+    d.coloursUsed = readU32(h + 32);
+    if (d.headerSize < kHeaderSize || d.headerSize > MPNG_BITMAPINFO_SIZE)
+        return std::nullopt;
+    if (readU16(h + 12) != 1 || readU32(h + 16) != 0 /* BI_RGB */ || d.width <= 0 || height == 0)
+        return std::nullopt;
+    if (d.bits != 1 && d.bits != 4 && d.bits != 8 && d.bits != 24 && d.bits != 32)
+        return std::nullopt;
+    d.topDown = height < 0;
+    d.rows = d.topDown ? -height : height;
+    if (d.rows > std::numeric_limits<int32_t>::max())
+        return std::nullopt;
+    return d;
+}
+
 // The picture to decode into directly when the bitmap's layout is ARGB32's own (32-bit,
 // top-down, little-endian): a large PNG is then held once instead of twice. Empty
 // when the layout differs; the general path then converts it.
@@ -73,18 +103,12 @@ QImage directTarget(const uint8_t* h, qint64 dataSize)
 {
     if constexpr (Q_BYTE_ORDER != Q_LITTLE_ENDIAN)
         return {};
-    const qint64 headerSize = readU32(h);
-    const qint64 width = readI32(h + 4);
-    const qint64 height = readI32(h + 8);
-    if (headerSize < kHeaderSize || headerSize > MPNG_BITMAPINFO_SIZE || readU16(h + 12) != 1
-        || readU16(h + 14) != 32 || readU32(h + 16) != 0 || width <= 0 || height >= 0)
+    const std::optional<DibHeader> d = readHeader(h);
+    if (!d || d->bits != 32 || !d->topDown || d->width > std::numeric_limits<int>::max() / 4
+        || dataSize != d->width * 4 * d->rows)
         return {};
-    const qint64 rows = -height;
-    if (width > std::numeric_limits<int>::max() / 4 || rows > std::numeric_limits<int>::max()
-        || dataSize != width * 4 * rows)
-        return {};
-    QImage image(int(width), int(rows), QImage::Format_ARGB32);
-    if (image.isNull() || image.bytesPerLine() != width * 4 || image.sizeInBytes() != dataSize)
+    QImage image(int(d->width), int(d->rows), QImage::Format_ARGB32);
+    if (image.isNull() || image.bytesPerLine() != d->width * 4 || image.sizeInBytes() != dataSize)
         return {};
     return image;
 }
@@ -159,25 +183,12 @@ QImage PictureFromDIB(const uint8_t* pixels, qint64 dataSize, const uint8_t* bit
     if (!pixels || !bitmapInfo || dataSize <= 0)
         return {};
     const uint8_t* h = bitmapInfo;
-    const qint64 headerSize = readU32(h);
-    const qint64 width = readI32(h + 4);
-    const qint64 height = readI32(h + 8);
-    const int planes = readU16(h + 12);
-    const int bits = readU16(h + 14);
-    const uint32_t compression = readU32(h + 16);
-    const qint64 coloursUsed = readU32(h + 32);
-
-    if (headerSize < kHeaderSize || headerSize > MPNG_BITMAPINFO_SIZE)
+    const std::optional<DibHeader> d = readHeader(h);
+    if (!d)
         return {};
-    if (planes != 1 || compression != 0 /* BI_RGB */ || width <= 0 || height == 0)
-        return {};
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32)
-        return {};
-
-    const qint64 rows = height < 0 ? -height : height;
-    if (rows > std::numeric_limits<int32_t>::max())
-        return {};
-    const bool topDown = height < 0;
+    const qint64 headerSize = d->headerSize, width = d->width, rows = d->rows, coloursUsed = d->coloursUsed;
+    const int bits = d->bits;
+    const bool topDown = d->topDown;
     const qint64 stride = (width * bits + 31) / 32 * 4;
     // Divide rather than multiply: stride * rows can pass 2^63.
     if (rows > dataSize / stride)
