@@ -66,7 +66,7 @@ QString fromBytes(const QByteArray& bytes)
 bool read(const QString& path, QString* text)
 {
     QFile f(path);
-    if (!FileOps::fileExists(path) || !f.open(QIODevice::ReadOnly))
+    if (!FileOps::openRegularFile(f))
         return false;
     const QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)

@@ -2,6 +2,8 @@
 #include <QDateTime>
 #include <QString>
 
+class QFile;
+
 // File system operations the program needs, each safe against a missing folder,
 // a full disk and an existing name. Failures carry a Japanese reason for messages.
 namespace FileOps {
@@ -25,6 +27,14 @@ bool folderExists(const QString& path);
 bool entryExists(const QString& path); // file or folder
 qint64 fileLength(const QString& path); // -1 when missing
 QDateTime lastModified(const QString& path);
+
+// True when the path, or what its links resolve to, is a regular file: never a FIFO,
+// a device or a socket, whose open or read could block the window for good.
+bool isRegularFile(const QString& path);
+
+// Opens `file` (its name set) read-only, but only a regular file, and without ever
+// blocking in open(): a FIFO or a device is refused like a file that cannot be read.
+bool openRegularFile(QFile& file);
 
 // The counterpart of clearing read-only: gives the owner write permission.
 Result setNormalAttributes(const QString& path);

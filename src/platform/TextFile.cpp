@@ -11,7 +11,7 @@ namespace TextFile {
 bool read(const QString& path, QString* text)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    if (!FileOps::openRegularFile(f))
         return false;
     const QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)

@@ -15,6 +15,7 @@
 #if defined(Q_OS_UNIX)
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #endif
 
 using namespace TestFiles;
@@ -195,6 +196,27 @@ private slots:
         QCOMPARE(viewer.naturalSize, QSize(8660, 5773));
         QCOMPARE(viewer.image.size(), fitSize(QSize(8660, 5773), QSize(1280, 960)));
         QCOMPARE(Board::decodeThumbnail(path, 128, nullptr, nullptr).size(), QSize(128, 86));
+    }
+
+    // A FIFO (or a link to one) is refused at once instead of blocking in open();
+    // a link to a regular file is read like the file.
+    void onlyRegularFilesAreOpened()
+    {
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath("a.png"), plain = dir.filePath("b.txt");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QVERIFY(QFile::link(fifo, dir.filePath("link.png")));
+        touch(plain);
+        QVERIFY(QFile::link(plain, dir.filePath("link.txt")));
+        for (const QString name : { "a.png", "link.png", "missing" }) {
+            QFile f(dir.filePath(name));
+            QVERIFY2(!FileOps::openRegularFile(f) && !FileOps::isRegularFile(f.fileName()), qPrintable(name));
+        }
+        QFile linked(dir.filePath("link.txt"));
+        QVERIFY(FileOps::isRegularFile(linked.fileName()));
+        QVERIFY(FileOps::openRegularFile(linked));
+        QString text;
+        QVERIFY(!TextFile::read(fifo, &text));
     }
 
     // Pictures by extension in any case, sorted without regard to case; no hidden files
