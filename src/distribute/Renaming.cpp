@@ -77,7 +77,7 @@ NewName makeNewName(int rule, int32_t counter, const QString& head, const QStrin
     return r;
 }
 
-NewName newNameFor(const Module1& m, int k, const QString& fileName)
+NewName newNameFor(const Module1& m, int k, const QString& fileName, int32_t counter)
 {
     const int rule = m.NameRule;
     if (rule < 0 || rule > 2)
@@ -86,7 +86,7 @@ NewName newNameFor(const Module1& m, int k, const QString& fileName)
         return refused(rule, QStringLiteral("移動先の番号（%1）が正しくありません。").arg(k));
     const auto i = static_cast<size_t>(k);
     const QString head = rule == 1 ? m.DestName[i] : m.HeadName[i];
-    return makeNewName(rule, m.Serial[static_cast<size_t>(rule)], head, fileName);
+    return makeNewName(rule, counter, head, fileName);
 }
 
 }

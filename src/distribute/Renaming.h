@@ -32,7 +32,8 @@ struct NewName {
 // cannot advance, and any name that would not be a plain name inside the folder.
 NewName makeNewName(int rule, int32_t counter, const QString& head, const QString& fileName);
 
-// The same, taking the rule, its counter and target k's head from the record.
-NewName newNameFor(const Module1& m, int k, const QString& fileName);
+// The same, taking the rule and target k's head from the record; `counter` stands for
+// the rule's counter, which a transfer moves past names already taken.
+NewName newNameFor(const Module1& m, int k, const QString& fileName, int32_t counter);
 
 }

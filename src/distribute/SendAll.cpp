@@ -1,5 +1,6 @@
 #include "distribute/SendAll.h"
 #include "app/Module1.h"
+#include "distribute/Transfer.h"
 #include "platform/FileOps.h"
 #include <QFileInfo>
 #include <algorithm>
@@ -41,14 +42,14 @@ static QString summary(const std::vector<SendAllFailure>& failures)
     return text;
 }
 
-SendAllResult sendAllToDeleteFolder(Module1& m, const QString& sourceFolder, const QStringList& fileNames,
-    int boardEnd, const SendAllCallbacks& cb, const FileActions& fs)
+SendAllResult sendAllToDeleteFolder(Module1& m, const QString& sourceFolder, const QStringList& fileNames, int reached,
+    const SendAllCallbacks& cb, const FileActions& fs)
 {
     SendAllResult result;
     // Read once: a dialog opened while events run changes the next command, not this one.
     const QString deleteFolder = m.DestPath[10];
-    if (deleteFolder.isEmpty()) {
-        result.message = QStringLiteral("削除フォルダが設定されていません。");
+    if (isUnsetFolder(deleteFolder)) {
+        result.message = unsetFolderMessage(10);
         return result;
     }
     const QString canonicalDelete = QFileInfo(deleteFolder).canonicalFilePath();
@@ -57,7 +58,7 @@ SendAllResult sendAllToDeleteFolder(Module1& m, const QString& sourceFolder, con
         return result;
     }
 
-    const int last = std::min<qsizetype>(boardEnd, fileNames.size());
+    const int last = std::min<qsizetype>(reached, fileNames.size());
     for (int i = 0; i < last; ++i) {
         const QString& name = fileNames.at(i);
         const QString source = FileOps::joinPath(sourceFolder, name);

@@ -2,6 +2,8 @@
 #include "app/Module1.h"
 #include "distribute/Renaming.h"
 #include "platform/FileOps.h"
+#include "platform/Numeric.h"
+#include <QDir>
 
 namespace Distribute {
 
@@ -13,8 +15,30 @@ static QString inner(QString reason)
     return reason;
 }
 
-TransferResult transferDrop(Module1& m, int k, const QString& sourceFolder, const QString& fileName,
-    const FileActions& fs)
+bool isUnsetFolder(const QString& path)
+{
+    if (path.trimmed().isEmpty())
+        return true;
+    const QString clean = QDir::cleanPath(QDir::fromNativeSeparators(path));
+    const QString root = QDir::cleanPath(QDir::fromNativeSeparators(FileOps::rootPath()));
+#ifdef Q_OS_WIN
+    return clean.compare(root, Qt::CaseInsensitive) == 0;
+#else
+    return clean == root;
+#endif
+}
+
+QString unsetFolderMessage(int k)
+{
+    const QString which
+        = k == 10 ? QStringLiteral("削除フォルダ") : QStringLiteral("移動先フォルダ") + QChar(0xFF10 + k);
+    return QStringLiteral("%1が設定されていません。"
+                          "メニューの「オプション」→「移動先フォルダ設定」でフォルダを指定して下さい。")
+        .arg(which);
+}
+
+TransferResult transferDrop(
+    Module1& m, int k, const QString& sourceFolder, const QString& fileName, const FileActions& fs)
 {
     TransferResult result;
     const QString source = FileOps::joinPath(sourceFolder, fileName);
@@ -36,24 +60,40 @@ TransferResult transferDrop(Module1& m, int k, const QString& sourceFolder, cons
 
     if (!validTarget)
         return fail(QStringLiteral("移動先の番号（%1）が正しくありません。").arg(k));
-    if (destFolder.isEmpty())
-        return fail(QStringLiteral("移動先フォルダが設定されていません。"));
+    if (isUnsetFolder(destFolder))
+        return fail(unsetFolderMessage(k));
     if (fileName.isEmpty())
         return fail(QStringLiteral("ファイル名がありません。"));
 
-    const NewName n = newNameFor(m, k, fileName);
-    if (!n.ok)
-        return fail(n.error);
-    // The dialog stores paths with a trailing separator; one typed into the settings
-    // file without it still gets the name inside the folder, not glued to it.
-    const QString dest = FileOps::joinPath(destFolder, n.name);
-    result.newName = n.name;
-    result.destination = dest;
-
     if (!FileOps::fileExists(source))
         return fail(QStringLiteral("元のファイルが見つかりません。"));
-    if (FileOps::entryExists(dest))
-        return fail(QStringLiteral("移動先に同じ名前の「%1」が既にあるため、上書きせずに止めました。").arg(n.name));
+
+    // A name already in the folder (a wrapped counter, one edited back, files from an
+    // earlier session) is never replaced: the counter moves on to the next free serial.
+    // The dialog stores paths with a trailing separator; one typed into the settings
+    // file without it still gets the name inside the folder, not glued to it.
+    const auto rule = static_cast<size_t>(m.NameRule >= 0 && m.NameRule <= 2 ? m.NameRule : 0);
+    const int32_t firstCounter = m.Serial[rule];
+    int32_t counter = firstCounter;
+    NewName n;
+    QString dest;
+    for (int tries = 0;; ++tries) {
+        n = newNameFor(m, k, fileName, counter);
+        if (!n.ok)
+            return fail(n.error);
+        dest = FileOps::joinPath(destFolder, n.name);
+        if (!FileOps::entryExists(dest))
+            break;
+        if (tries + 1 == MaxNameTries)
+            return fail(QStringLiteral(
+                "移動先に空いている名前が見つかりませんでした（通し番号 %1 から %2 個がすべて使われています）。"
+                "「移動先フォルダ設定」で通し番号を設定し直してください。")
+                            .arg(Numeric::formatSerial(serialToUse(firstCounter)))
+                            .arg(MaxNameTries));
+        counter = n.serial + 1;
+    }
+    result.newName = n.name;
+    result.destination = dest;
 
     // A failure here shows again in the copy or the delete, which say why.
     fs.setNormalAttributes(source);

@@ -6,6 +6,16 @@ struct Module1;
 
 namespace Distribute {
 
+// A destination that is not set: an empty path, or the root of the file system, which a
+// first start gives every destination. Nothing is ever put there.
+bool isUnsetFolder(const QString& path);
+
+// The reason given when target k (0..9, 10 the delete folder) is not set.
+QString unsetFolderMessage(int k);
+
+// How many serials a transfer tries before it reports that no free name is left.
+constexpr int MaxNameTries = 1000;
+
 struct TransferResult {
     bool ok = false;
     QString message; // Japanese, for the window's message box; empty when ok
@@ -23,9 +33,12 @@ struct TransferResult {
 // the rule's counter. The caller does the window's part around it (busy flag,
 // thumbnail, label colour, pending events, undo commands by m.Undo.canUndo()).
 //
+// An existing entry of the new name is never replaced: the rule's counter moves on past
+// taken names (at most MaxNameTries of them) and the file gets the first free serial.
+//
 // On failure the source stays where it was, a copy already made is removed again,
 // the history is exactly as before, no counter moves, and `message` names the file
-// and the reason. An existing file of the new name is never replaced.
+// and the reason.
 TransferResult transferDrop(Module1& m, int k, const QString& sourceFolder, const QString& fileName,
     const FileActions& fs = FileActions::real());
 

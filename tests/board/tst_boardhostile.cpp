@@ -273,18 +273,20 @@ void TestBoardHostile::changedBetweenListingAndLoading()
 void TestBoardHostile::changedBetweenListingAndDrop_data()
 {
     QTest::addColumn<QString>("change");
-    QTest::addColumn<bool>("moves");
-    QTest::newRow("deleted") << QStringLiteral("deleted") << false;
-    QTest::newRow("replaced by another file") << QStringLiteral("other file") << true;
-    QTest::newRow("made empty") << QStringLiteral("empty") << true;
-    QTest::newRow("new name taken in the destination") << QStringLiteral("taken") << false;
-    QTest::newRow("destination folder gone") << QStringLiteral("no destination") << false;
+    QTest::addColumn<QString>("newName"); // empty: refused
+    QTest::newRow("deleted") << QStringLiteral("deleted") << QString();
+    QTest::newRow("replaced by another file") << QStringLiteral("other file") << QStringLiteral("000042 b.jpg");
+    QTest::newRow("made empty") << QStringLiteral("empty") << QStringLiteral("000042 b.jpg");
+    // Never replaced: the next free serial is taken, without a word.
+    QTest::newRow("new name taken in the destination") << QStringLiteral("taken") << QStringLiteral("000043 b.jpg");
+    QTest::newRow("destination folder gone") << QStringLiteral("no destination") << QString();
 }
 
 void TestBoardHostile::changedBetweenListingAndDrop()
 {
     QFETCH(QString, change);
-    QFETCH(bool, moves);
+    QFETCH(QString, newName);
+    const bool moves = !newName.isEmpty();
     SessionFixture s;
     writeJpegs(s, { "a.jpg", "b.jpg", "c.jpg" });
     QVERIFY(s.build());
@@ -311,9 +313,9 @@ void TestBoardHostile::changedBetweenListingAndDrop()
     if (moves) {
         QVERIFY(s.messages().isEmpty());
         auto expected = before;
-        expected.insert(QStringLiteral("dest3/000042 b.jpg"), expected.take(QStringLiteral("src/b.jpg")));
+        expected.insert(QStringLiteral("dest3/") + newName, expected.take(QStringLiteral("src/b.jpg")));
         QCOMPARE(s.files(), expected);
-        QCOMPARE(s.m.Serial[0], 43);
+        QCOMPARE(s.m.Serial[0], newName.left(6).toInt() + 1);
         QVERIFY(s.slot(1)->isHidden());
         f.UndoLast();
         QCOMPARE(s.files(), before);

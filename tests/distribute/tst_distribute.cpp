@@ -96,11 +96,17 @@ private slots:
         QTest::addColumn<bool>("copyMode");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<bool>("sourceKept");
-        auto row = [](const char* tag, int rule, int counter, const char* file, const char* expected,
-                       bool copyMode = false, bool kept = false, const char* target = "") {
-            QTest::newRow(tag) << rule << counter << QString::fromUtf8(file) << QString(target) << copyMode
-                               << QString::fromUtf8(expected) << kept;
-        };
+        QTest::addColumn<QStringList>("taken"); // names already in the folder
+        QTest::addColumn<int>("used"); // the serial written, when not the counter's own
+        auto row
+            = [](const char* tag, int rule, int counter, const char* file, const char* expected, bool copyMode = false,
+                  bool kept = false, const char* target = "", const QStringList& taken = {}, int used = -1) {
+                  QTest::newRow(tag) << rule << counter << QString::fromUtf8(file) << QString(target) << copyMode
+                                     << QString::fromUtf8(expected) << kept << taken
+                                     << (used >= 0                  ? used
+                                                : counter == 999999 ? 0
+                                                                    : counter);
+              };
         // Rule 0 replaces a seven-character prefix ending in a space, whatever it holds.
         row("rule 0", 0, 41, "000012 IMG_0001.JPG", "000041 IMG_0001.JPG");
         row("rule 0, space sixth", 0, 41, "ABCDE FG.jpg", "000041 ABCDE FG.jpg");
@@ -120,6 +126,12 @@ private slots:
         // The delete folder is recognised by its exact text only.
         row("copy mode, delete folder spelt otherwise", 0, 5, "a.jpg", "000005 a.jpg", true, true, "trash/./");
         row("folder without separator", 0, 5, "a.jpg", "000005 a.jpg", false, false, "d3");
+        // Names already there are passed over silently, across the wrap too; undo gives
+        // back the serial that was used.
+        row("rule 0, names taken", 0, 41, "a.jpg", "000043 a.jpg", false, false, "", { "000041 a.jpg", "000042 a.jpg" },
+            43);
+        row("rule 1, taken up to the wrap", 1, 999998, "a.jpg", "d3000000.jpg", false, false, "", { "d3999998.jpg" },
+            0);
     }
     void dropAndUndo()
     {
@@ -130,6 +142,8 @@ private slots:
         QFETCH(bool, copyMode);
         QFETCH(QString, expected);
         QFETCH(bool, sourceKept);
+        QFETCH(QStringList, taken);
+        QFETCH(int, used);
         Tree t;
         t.m.NameRule = int16_t(rule);
         t.m.CopyMode = copyMode;
@@ -140,6 +154,8 @@ private slots:
         const QString folder = target.startsWith(QLatin1String("trash")) ? t.trash : t.dest[3];
         t.put(file);
         t.put(QStringLiteral("other.jpg"));
+        for (const QString& name : taken)
+            writeFile(folder + u'/' + name, "the user's own");
         QVERIFY(QFile::setPermissions(t.src(file), QFileDevice::ReadOwner));
         const QDateTime mtime = QFileInfo(t.src(file)).lastModified();
 
@@ -153,7 +169,7 @@ private slots:
         QCOMPARE(t.m.Undo.count(), 1);
         QCOMPARE(t.m.Undo.newest(), (UndoEntry { t.src(file), r.destination, int16_t(rule) }));
         std::array<int32_t, 3> serial { 41, 7, 123 };
-        serial[size_t(rule)] = counter == 999999 ? 1 : counter + 1;
+        serial[size_t(rule)] = used + 1;
         QCOMPARE(t.m.Serial, serial);
 
         const UndoResult u = undoLast(t.m);
@@ -162,9 +178,11 @@ private slots:
         QCOMPARE(readFile(t.src(file)), contentOf(file));
         if (sourceKept) // not written again
             QCOMPARE(QFileInfo(t.src(file)).lastModified(), mtime);
-        serial[size_t(rule)] = counter == 999999 ? 0 : counter; // a wrap is not wound back to 999999
+        serial[size_t(rule)] = used; // a wrap is not wound back to 999999
         QCOMPARE(t.m.Serial, serial);
         QVERIFY(!t.m.Undo.canUndo());
+        for (const QString& name : taken)
+            QCOMPARE(readFile(folder + u'/' + name), QByteArray("the user's own"));
     }
 
     // Every refusal and failure leaves the files, the history and the counters as they were.
@@ -181,17 +199,16 @@ private slots:
             c.t.m.HeadName[1] = "../x";
         });
         row("counter at the top", "通し番号", [](Case& c) { c.t.m.Serial[0] = std::numeric_limits<int32_t>::max(); });
-        row("no destination", "移動先フォルダが設定されていません", [](Case& c) { c.t.m.DestPath[1].clear(); });
+        row("no destination", "移動先フォルダ設定", [](Case& c) { c.t.m.DestPath[1].clear(); });
+        row("the root, as on a first start", "移動先フォルダ設定",
+            [](Case& c) { c.t.m.DestPath[1] = FileOps::rootPath(); });
         row("destination missing", "フォルダが見つかりません",
             [](Case& c) { c.t.m.DestPath[1] = c.t.root + "/gone/"; });
-        row("name is a folder", "000000 a.jpg", [](Case& c) {
-            QDir().mkpath(c.taken);
+        row("every name taken", "空いている名前", [](Case& c) {
+            QDir().mkpath(c.taken); // a folder of the name counts as taken too
             writeFile(c.taken + "/inner.jpg", "inner");
-        });
-        row("name taken, move", "移動できません", [](Case& c) { writeFile(c.taken, "the user's own"); });
-        row("name taken, copy", "コピーできません", [](Case& c) {
-            writeFile(c.taken, "the user's own");
-            c.t.m.CopyMode = 1;
+            for (int n = 1; n < MaxNameTries; ++n)
+                writeFile(c.t.dest[1] + QStringLiteral("/%1 a.jpg").arg(n, 6, 10, QLatin1Char('0')), "");
         });
         row("source gone", "見つかりません", [](Case& c) { QFile::remove(c.source); });
         row("source is a folder", "a.jpg", [](Case& c) {
@@ -457,7 +474,9 @@ private slots:
         QTest::newRow("delete folder is the source") << "source"
                                                      << "同じ" << 0;
         QTest::newRow("delete folder unset") << "unset"
-                                             << "設定されていません" << 0;
+                                             << "移動先フォルダ設定" << 0;
+        QTest::newRow("delete folder is the root") << "root"
+                                                   << "移動先フォルダ設定" << 0;
     }
     void sendAllRefused()
     {
@@ -473,6 +492,8 @@ private slots:
             t.m.DestPath[10] = t.source + u'/';
         else if (fault == QLatin1String("unset"))
             t.m.DestPath[10].clear();
+        else if (fault == QLatin1String("root"))
+            t.m.DestPath[10] = FileOps::rootPath();
         const Tree::State before = t.state();
         QList<int> hidden, shown;
         const SendAllResult r = sendAllToDeleteFolder(
