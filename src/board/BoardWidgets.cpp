@@ -79,6 +79,8 @@ TargetLabel::TargetLabel(Form1* form, int index, QWidget* parent)
     , m_index(index)
 {
     setAcceptDrops(true);
+    // A folder name is shown as it is written, never read as markup.
+    setTextFormat(Qt::PlainText);
     setAlignment(Qt::AlignCenter);
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setLineWidth(2);

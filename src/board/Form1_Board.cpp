@@ -4,6 +4,7 @@
 #include "board/BoardWidgets.h"
 #include "board/ThumbnailCache.h"
 #include "board/ThumbnailCacheShared.h"
+#include "distribute/Transfer.h"
 #include "platform/FileOps.h"
 #include "platform/FolderControls.h"
 #include "platform/Numeric.h"
@@ -143,7 +144,9 @@ void Form1::Command1_Click()
         label->setToolTip(kTargetTip);
         const QRectF r = Board::targetLabelRect(k, w, h);
         placeTwips(label, r.x(), r.y(), r.width(), r.height(), m_tpp);
-        label->setText(m.DestName[static_cast<size_t>(k)]);
+        // The root a first start gives every target is no place to sort into.
+        const auto i = static_cast<size_t>(k);
+        label->setText(Distribute::isUnsetFolder(m.DestPath[i]) ? QStringLiteral("未設定") : m.DestName[i]);
         label->setBackColor(back);
         label->show();
     }

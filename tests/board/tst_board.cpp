@@ -3,6 +3,7 @@
 #include "../SessionFixture.h"
 #include "board/BoardGeometry.h"
 #include "board/ThumbnailCache.h"
+#include "platform/FileOps.h"
 #include "platform/StatusBar.h"
 #include <QMenu>
 #include <QPushButton>
@@ -81,8 +82,8 @@ private slots:
     void returnAndBuildAgain();
     void send_data();
     void send();
-    void failedSendKeepsEverything_data();
-    void failedSendKeepsEverything();
+    void unsetTargetRefusesAndKeepsEverything_data();
+    void unsetTargetRefusesAndKeepsEverything();
     void keysAndDropsShareOneHistory();
     void sendAllCoversTheReachedPositions();
     void frameSkipsWhatWasSent();
@@ -440,37 +441,56 @@ void TestBoard::send()
     QTRY_COMPARE(f.Label1[target]->backColor(), f.labelBackColor()); // the highlight ends
 }
 
-void TestBoard::failedSendKeepsEverything_data()
+void TestBoard::unsetTargetRefusesAndKeepsEverything_data()
 {
-    QTest::addColumn<bool>("byKey");
-    QTest::newRow("drop") << false;
-    QTest::newRow("key") << true;
+    QTest::addColumn<QString>("how");
+    QTest::newRow("drop") << "drop";
+    QTest::newRow("key") << "key";
+    QTest::newRow("send all") << "send all";
 }
 
-void TestBoard::failedSendKeepsEverything()
+void TestBoard::unsetTargetRefusesAndKeepsEverything()
 {
-    QFETCH(bool, byKey);
-    auto s = board(2);
-    QVERIFY(s);
-    Form1& f = *s->form;
-    // A file of the new name is already there: it must not be replaced.
-    QVERIFY(Hostile::write(s->dest(4, QStringLiteral("000041 IMG_0000.jpg")), "keep me"));
-    const auto before = s->files();
-    if (byKey)
-        key(f, Qt::Key_4);
+    // A first start: no Pirapo.ini, so every target is the root folder.
+    QFETCH(QString, how);
+    SessionFixture s;
+    for (int i = 0; i < 2; ++i)
+        writePhoto(s.src(name(i)), QSize(40, 30), colourOf(i));
+    const QString markup = s.root(QStringLiteral("<b>x"));
+    QVERIFY(QDir().mkpath(markup));
+    s.form = std::make_unique<Form1>(s.m);
+    QVERIFY(s.form->startedUp() && s.m.DestPath[8] == FileOps::rootPath());
+    s.m.DestPath[4] = markup + u'/';
+    Form1& f = *s.form;
+    f.Dir1->setPath(s.src());
+    f.show();
+    f.Command1_Click();
+    QCOMPARE(f.Label1[8]->text(), QStringLiteral("未設定"));
+    // A folder name is shown as written, not as markup.
+    QCOMPARE(f.Label1[4]->text(), QStringLiteral("<b>x"));
+    QVERIFY(f.Label1[4]->sizeHint().width() >= f.Label1[4]->fontMetrics().horizontalAdvance(f.Label1[4]->text()));
+    const auto before = s.files();
+    const std::array<int32_t, 3> serials = s.m.Serial;
+
+    if (how == QLatin1String("key"))
+        key(f, Qt::Key_8);
+    else if (how == QLatin1String("drop"))
+        s.drop(0, 8);
     else
-        s->drop(0, 4);
-    QCOMPARE(s->messages().size(), 1);
-    QVERIFY(s->messages().constFirst().contains(name(0)));
-    QCOMPARE(s->files(), before);
-    QCOMPARE(s->m.Serial[0], 41);
-    QCOMPARE(s->m.Undo.count(), 0);
+        f.mnuDel1_Click();
+    QCOMPARE(s.messages().size(), 1);
+    QVERIFY2(s.messages().constFirst().contains(QStringLiteral("「移動先フォルダ設定」")),
+        qPrintable(s.messages().constFirst()));
+    QCOMPARE(s.files(), before);
+    QVERIFY(!QFile::exists(FileOps::joinPath(FileOps::rootPath(), QStringLiteral("000000 ") + name(0))));
+    QCOMPARE(s.m.Serial, serials);
+    QCOMPARE(s.m.Undo.count(), 0);
     QVERIFY(!f.mnuUnd->isEnabled());
-    QVERIFY(s->slot(0)->isVisible());
-    if (byKey)
+    QVERIFY(s.slot(0)->isVisible() && s.slot(1)->isVisible());
+    if (how == QLatin1String("key"))
         QCOMPARE(framed(f), 0);
-    QCOMPARE(f.Label1[4]->backColor(), f.labelBackColor());
-    QCOMPARE(s->m.BoardBusy, int16_t(0));
+    QCOMPARE(f.Label1[8]->backColor(), f.labelBackColor());
+    QCOMPARE(s.m.BoardBusy, int16_t(0));
 }
 
 void TestBoard::keysAndDropsShareOneHistory()
