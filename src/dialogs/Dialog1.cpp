@@ -1,6 +1,7 @@
 #include "dialogs/Dialog1.h"
 #include "app/Form1.h"
 #include "dialogs/DialogLogic.h"
+#include "distribute/Transfer.h"
 #include "platform/FileOps.h"
 #include "platform/FolderControls.h"
 #include "platform/MessageBox.h"
@@ -85,6 +86,7 @@ void Dialog1::buildControls()
         Command1[k]->setToolTip(QStringLiteral("現在ファイルシステムで表示されているフォルダを") + caption
             + QStringLiteral("に入力します。"));
         Text1[k] = new QLineEdit(this);
+        Text1[k]->setPlaceholderText(QStringLiteral("未設定"));
         if (deleteFolder) {
             placeTwips(Command1[k], 120, 9120, 1215, 375, m_tpp);
             placeTwips(Text1[k], 1440, 9120, 4455, 375, m_tpp);
@@ -135,8 +137,9 @@ void Dialog1::Form_Load()
     if (!Dir1->setPath(QDir::currentPath()))
         Dir1->setPath(FileOps::rootPath());
 
+    // A folder not set (the root a first start gives) shows as an empty field.
     for (int k = 0; k <= 10; ++k)
-        Text1[k]->setText(m.DestPath[k]);
+        Text1[k]->setText(Distribute::isUnsetFolder(m.DestPath[k]) ? QString() : m.DestPath[k]);
     // A rule out of range in the settings file shows, and stores on OK, as rule 0.
     m_rule = m.NameRule >= 0 && m.NameRule <= 2 ? m.NameRule : 0;
     for (QLineEdit* t : Text2)
@@ -186,9 +189,15 @@ void Dialog1::refuse(QLineEdit* field, const QString& text)
     field->selectAll();
 }
 
-bool Dialog1::preparePaths(std::array<QString, 11>& paths)
+bool Dialog1::checkPaths(std::array<QString, 11>& paths)
 {
     for (int k = 0; k <= 10; ++k) {
+        if (Text1[k]->text().trimmed().isEmpty()) {
+            // Not set, rather than the root an empty path would name.
+            Text1[k]->clear();
+            paths[k].clear();
+            continue;
+        }
         const QString path = DialogLogic::withTrailingSeparator(Text1[k]->text());
         Text1[k]->setText(path);
         const QString problem = DialogLogic::pathProblem(path);
@@ -196,17 +205,25 @@ bool Dialog1::preparePaths(std::array<QString, 11>& paths)
             refuse(Text1[k], problem + QStringLiteral("\n設定は保存されていません。"));
             return false;
         }
-        if (!FileOps::folderExists(path)) {
-            MsgBox(this, path + QStringLiteral("を作成します。"));
-            FileOps::makeSureDirectoryPathExists(path);
-            if (m_form && m_form->Dir1)
-                m_form->Dir1->refresh();
-            if (!FileOps::folderExists(path)) {
-                refuse(Text1[k], QStringLiteral("%1 を作成できませんでした。\n設定は保存されていません。").arg(path));
-                return false;
-            }
-        }
         paths[k] = path;
+    }
+    return true;
+}
+
+bool Dialog1::createMissingFolders(const std::array<QString, 11>& paths)
+{
+    for (int k = 0; k <= 10; ++k) {
+        const QString& path = paths[k];
+        if (path.isEmpty() || FileOps::folderExists(path))
+            continue;
+        MsgBox(this, path + QStringLiteral("を作成します。"));
+        FileOps::makeSureDirectoryPathExists(path);
+        if (m_form && m_form->Dir1)
+            m_form->Dir1->refresh();
+        if (!FileOps::folderExists(path)) {
+            refuse(Text1[k], QStringLiteral("%1 を作成できませんでした。\n設定は保存されていません。").arg(path));
+            return false;
+        }
     }
     return true;
 }
@@ -238,7 +255,7 @@ void Dialog1::OKButton_Click()
         }
     }
     std::array<QString, 11> paths;
-    if (!preparePaths(paths))
+    if (!checkPaths(paths) || !createMissingFolders(paths))
         return;
 
     m.DestPath = paths;

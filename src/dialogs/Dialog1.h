@@ -48,9 +48,12 @@ public:
 
 private:
     void buildControls();
-    // Checks and creates the paths in folder order; false, with the user told which
-    // path and the field focused, when one cannot be used.
-    bool preparePaths(std::array<QString, 11>& paths);
+    // Checks every path in folder order without creating anything; false, with the user
+    // told which path and the field focused, when one cannot be used. An empty field
+    // leaves its folder not set.
+    bool checkPaths(std::array<QString, 11>& paths);
+    // Then creates the missing folders, each announced first.
+    bool createMissingFolders(const std::array<QString, 11>& paths);
     void refuse(QLineEdit* field, const QString& text);
 
     Module1& m;

@@ -48,6 +48,20 @@ QString pathProblem(const QString& path)
         bare.chop(1);
     if (FileOps::entryExists(bare) && !FileOps::folderExists(bare))
         return QStringLiteral("%1 と同じ名前のファイルがあるため、フォルダとして使えません。").arg(path);
+    if (FileOps::entryExists(bare))
+        return QString();
+    // A missing folder is made with its parents inside the nearest folder that exists:
+    // known before anything is made whether that can work.
+    QString up = QFileInfo(bare).absolutePath();
+    while (!FileOps::entryExists(up) && !QDir(up).isRoot())
+        up = QFileInfo(up).absolutePath();
+    const QString shown = QDir::toNativeSeparators(up);
+    if (FileOps::entryExists(up) && !FileOps::folderExists(up))
+        return QStringLiteral("%1 の途中の %2 がファイルのため、フォルダを作成できません。").arg(path, shown);
+    if (!FileOps::folderExists(up))
+        return QStringLiteral("%1 を作成できません（%2 がありません）。").arg(path, shown);
+    if (!QFileInfo(up).isWritable())
+        return QStringLiteral("%1 を作成できません（%2 に書き込む権限がありません）。").arg(path, shown);
     return QString();
 }
 

@@ -8,12 +8,13 @@
 // What the destination and options dialogs decide without a window.
 namespace DialogLogic {
 
-// A destination path as it is stored: ending with the separator. An empty field
-// gives the separator alone, the root.
+// A destination path as it is stored: ending with the separator. (The dialog keeps an
+// empty field empty: the folder is then not set.)
 QString withTrailingSeparator(const QString& text);
 
-// Why a destination path cannot be used as a folder; empty when it can be tested.
-// Checked before anything is created, so a refused path leaves no folder behind.
+// Why a destination path cannot be used as a folder, or a missing one cannot be made
+// (a file on the way, no right to write where it would go); empty when it can.
+// Checked for every path before anything is created, so a refused OK makes no folder.
 QString pathProblem(const QString& path);
 
 // A serial counter field: leading blanks skipped, the longest number at the start read
