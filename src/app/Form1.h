@@ -133,6 +133,9 @@ public:
     void OpenOnePointViewer(int index);
     void UnloadSlots(); // destroys every slot above 0
     ThumbSlot* slotAt(int i) const; // null when slot i is not loaded
+    // List positions 0..n-1 whose thumbnails got a place on the board (shown, or hidden
+    // since by a drop): what send-all may take.
+    int reachedPositions() const;
     QString sourcePath(int i) const; // Dir1's folder joined with list entry i
     QColor labelBackColor() const; // LabelBackColor as a colour
 

@@ -75,6 +75,10 @@ public:
     // No picture: the slot keeps its size and shows an empty frame.
     void showNoPicture();
 
+    // Given a place on the board by the page fill; a slot the full board left out is not.
+    bool isPlaced() const { return m_placed; }
+    void setPlaced(bool on) { m_placed = on; }
+
     // The press handler asks for a drag; it starts once the handler has returned,
     // so everything the drop reads is set before the drag's event loop runs.
     void beginDrag() { m_dragRequested = true; }
@@ -103,6 +107,7 @@ private:
     QPointF m_pos;
     bool m_dragRequested = false;
     bool m_current = false;
+    bool m_placed = false;
 };
 
 // The copy-mode indicator (`Label2`), "コピーモード".

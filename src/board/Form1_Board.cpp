@@ -102,6 +102,15 @@ void Form1::UnloadSlots()
 
 ThumbSlot* Form1::slotAt(int i) const { return i >= 0 && i < Image1.size() ? Image1[i] : nullptr; }
 
+int Form1::reachedPositions() const
+{
+    // The page fill places slots in list order, so the placed ones are a run from 0.
+    int n = 0;
+    while (n < BoardEnd && slotAt(n) && slotAt(n)->isPlaced())
+        ++n;
+    return n;
+}
+
 void Form1::Command1_Click()
 {
     // The build assumes the folder screen; it never runs on top of a board.
@@ -180,6 +189,7 @@ void Form1::FillPage(int limit, bool fromBuild)
     ThumbTwips = Board::thumbTwips(tpp.x, size);
     // Slot 0 shows again only when it gets a file of this page.
     slot0->hide();
+    slot0->setPlaced(false);
 
     LoadSlot = 0;
     QCoreApplication::processEvents();
@@ -209,6 +219,7 @@ void Form1::FillPage(int limit, bool fromBuild)
         if (!at)
             break; // the board is full
         slot->moveTwips(*at);
+        slot->setPlaced(true);
         QCoreApplication::processEvents();
         // The events just run may have refilled nothing (the busy flag), but look again.
         if (ThumbSlot* s = slotAt(i))

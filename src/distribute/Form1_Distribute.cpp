@@ -106,7 +106,9 @@ void Form1::mnuDel1_Click()
     // Copies: a reload run from the pending events may relist the folder meanwhile.
     const QString folder = Dir1->path();
     const QStringList names = File1->entries();
-    const Distribute::SendAllResult result = Distribute::sendAllToDeleteFolder(m, folder, names, BoardEnd, callbacks);
+    // Never a list position the user has not seen: a full board stops short of BoardEnd.
+    const Distribute::SendAllResult result
+        = Distribute::sendAllToDeleteFolder(m, folder, names, reachedPositions(), callbacks);
     ApplyUndoEnabling();
     m_sendingAll = false;
     if (!result.message.isEmpty())

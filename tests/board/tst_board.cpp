@@ -85,6 +85,7 @@ private slots:
     void unsetTargetRefusesAndKeepsEverything_data();
     void unsetTargetRefusesAndKeepsEverything();
     void keysAndDropsShareOneHistory();
+    void sendAllCoversTheReachedPositions_data();
     void sendAllCoversTheReachedPositions();
     void frameSkipsWhatWasSent();
     void keysOnlyOnTheBoard();
@@ -531,23 +532,40 @@ void TestBoard::keysAndDropsShareOneHistory()
     QVERIFY(s->messages().isEmpty());
 }
 
+void TestBoard::sendAllCoversTheReachedPositions_data()
+{
+    QTest::addColumn<int>("thumbSize");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("files");
+    QTest::newRow("the first page") << 64 << 10 << 12;
+    // The board is full before the load count: what got no box was never seen.
+    QTest::newRow("a full board") << 256 << 30 << 30;
+}
+
 void TestBoard::sendAllCoversTheReachedPositions()
 {
-    auto s = board(12);
-    QVERIFY(s);
-    Form1& f = *s->form;
-    s->drop(2, 1); // already moved: skipped without an entry
+    QFETCH(int, thumbSize);
+    QFETCH(int, count);
+    QFETCH(int, files);
+    SessionFixture s;
+    s.m.ThumbSize = int16_t(thumbSize);
+    s.m.ThumbCount = int16_t(count);
+    for (int i = 0; i < files; ++i)
+        writePhoto(s.src(name(i)), QSize(40, 30), colourOf(i));
+    QVERIFY(s.build());
+    Form1& f = *s.form;
+    const int reached = visibleSlots(f);
+    QVERIFY2(reached > 1 && reached <= count && reached < files, qPrintable(QString::number(reached)));
+    s.drop(1, 1); // already moved: skipped without an entry
     f.mnuDel1_Click();
-    QVERIFY(s->messages().isEmpty());
-    for (int i = 0; i < 10; ++i) {
-        QVERIFY(!QFile::exists(s->src(name(i))));
-        QCOMPARE(QFile::exists(s->dest(10, name(i))), i != 2);
-        QVERIFY(s->slot(i)->isHidden());
+    QVERIFY(s.messages().isEmpty());
+    for (int i = 0; i < files; ++i) {
+        QCOMPARE(QFile::exists(s.src(name(i))), i >= reached);
+        QCOMPARE(QFile::exists(s.dest(10, name(i))), i < reached && i != 1);
+        QVERIFY(!s.slot(i) || s.slot(i)->isHidden());
     }
-    QVERIFY(QFile::exists(s->src(name(10))));
-    QVERIFY(QFile::exists(s->src(name(11))));
-    QCOMPARE(s->m.Undo.count(), 10);
-    QCOMPARE(s->m.BoardBusy, int16_t(0));
+    QCOMPARE(s.m.Undo.count(), std::min(10, reached)); // the drop and the rest
+    QCOMPARE(s.m.BoardBusy, int16_t(0));
 }
 
 void TestBoard::frameSkipsWhatWasSent()
