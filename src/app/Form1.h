@@ -162,9 +162,9 @@ public:
     // ---- dialogs/
     void mnuOpt2_Click();
     void mnuOpt3_Click();
-    // Dialog2 without blocking, for the viewer's toolbar; `owner` is the window it stays
-    // above (the main window when null). An open one is brought to the front instead.
-    void ShowOptionsModeless(QWidget* owner = nullptr);
+    // Dialog2 without blocking, for the viewer's toolbar. The main window owns it, so it
+    // outlives the viewer with the user's edits. An open one is brought to the front instead.
+    void ShowOptionsModeless();
 
     // ---- viewer/: shows Form4 (not modal) for the position the opener set
     void ShowViewer();

@@ -12,8 +12,8 @@
 #include <QRadioButton>
 #include <QScreen>
 
-Dialog2::Dialog2(Module1& module, Form1* form, QWidget* parent)
-    : QDialog(parent ? parent : form)
+Dialog2::Dialog2(Module1& module, Form1* form)
+    : QDialog(form)
     , m(module)
     , m_form(form)
     , m_tpp(screenTwipsPerPixel())

@@ -17,8 +17,8 @@ class Form1;
 class Dialog2 : public QDialog {
     Q_OBJECT
 public:
-    // `parent` defaults to the main window; the viewer passes itself.
-    Dialog2(Module1& m, Form1* form, QWidget* parent = nullptr);
+    // Owned by the main window, also when the viewer opens it.
+    Dialog2(Module1& m, Form1* form);
 
     QPushButton* OKButton = nullptr;
     QPushButton* CancelButton = nullptr;

@@ -31,11 +31,11 @@ void Form1::mnuOpt3_Click()
     dlg.exec();
 }
 
-void Form1::ShowOptionsModeless(QWidget* owner)
+void Form1::ShowOptionsModeless()
 {
     if (raiseIfOpen(dialog2))
         return;
-    auto* dlg = new Dialog2(m, this, owner ? owner : this);
+    auto* dlg = new Dialog2(m, this);
     connect(dlg, &QDialog::finished, dlg, &QObject::deleteLater);
     dialog2 = dlg;
     dlg->show();

@@ -264,7 +264,7 @@ void Form4::Toolbar1_ButtonClick(int index)
     switch (index) {
     case 1:
         if (m_form1)
-            m_form1->ShowOptionsModeless(this);
+            m_form1->ShowOptionsModeless();
         return;
     case 2:
         close();

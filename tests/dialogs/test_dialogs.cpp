@@ -9,6 +9,7 @@
 #include "dialogs/Dialog2.h"
 #include "dialogs/DialogLogic.h"
 #include "platform/FolderControls.h"
+#include "viewer/Form4.h"
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -365,16 +366,21 @@ private slots:
         QVERIFY(!m_form->dialog1 && !m_form->dialog2);
     }
 
-    // From the viewer: one modeless dialog, closed with the main window.
+    // From the viewer: one modeless dialog, owned by the main window, so that closing
+    // the viewer keeps it open with the user's edits; it closes with the main window.
     void viewerOpensOptionsWithoutBlocking()
     {
-        QWidget viewer;
-        m_form->ShowOptionsModeless(&viewer);
+        auto* viewer = new Form4(*m, m_form.get());
+        viewer->Toolbar1_ButtonClick(1);
         QPointer<QWidget> first = m_form->dialog2;
         QVERIFY(first && first->isVisible() && !first->isModal());
-        QCOMPARE(first->parentWidget(), &viewer);
-        m_form->ShowOptionsModeless(&viewer);
+        viewer->Toolbar1_ButtonClick(1);
         QCOMPARE(m_form->dialog2.data(), first.data());
+        qobject_cast<Dialog2*>(first.data())->Text1->setText("7");
+        viewer->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(first && first->isVisible());
+        QCOMPARE(qobject_cast<Dialog2*>(first.data())->Text1->text(), QString("7"));
         m_form->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!first);
