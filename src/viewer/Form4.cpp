@@ -153,7 +153,11 @@ void Form4::Form_Load()
     const double bottomTwips = Numeric::roundHalfEven(pixelsToTwips(wa.y() + wa.height(), m_tpp.y));
     const QSize outer(twipsToPixels(rightTwips, m_tpp.x), twipsToPixels(bottomTwips, m_tpp.y));
     m_outerSize = outer;
-    const QSize frame = frameGeometry().size() - size(); // zero until the window is framed
+    // The frame is known only once the window manager has framed the window; until then
+    // the main window's frame is the best guess, and fitFrame() corrects it.
+    QSize frame = frameGeometry().size() - size();
+    if (frame.isNull() && m_form1 && m_form1->isVisible())
+        frame = m_form1->frameGeometry().size() - m_form1->size();
     move(0, 0);
     resize((outer - frame).expandedTo(QSize(1, 1)));
     applyLayout();
@@ -176,18 +180,34 @@ bool Form4::applyLayout()
     return true;
 }
 
+void Form4::fitFrame()
+{
+    // The window manager frames the window some time after it is shown, and tells of it
+    // by moving it; the frame, title and borders included, then gets the size the load
+    // asked for, so that the status bar stays inside the work area.
+    if (!m_outerSize.isValid() || !isVisible())
+        return;
+    const QSize frame = frameGeometry().size() - size();
+    if (frame.isNull())
+        return;
+    const QRect wanted(QPoint(0, 0), m_outerSize);
+    m_outerSize = QSize();
+    if (frameGeometry() != wanted) {
+        move(0, 0);
+        resize((wanted.size() - frame).expandedTo(QSize(1, 1)));
+    }
+}
+
 void Form4::showEvent(QShowEvent* e)
 {
     QWidget::showEvent(e);
-    // The frame is known once the window is shown: the outer size is what the load asked for.
-    if (m_outerSize.isValid()) {
-        const QSize frame = frameGeometry().size() - size();
-        if (!frame.isNull() && frameGeometry().size() != m_outerSize) {
-            move(0, 0);
-            resize((m_outerSize - frame).expandedTo(QSize(1, 1)));
-        }
-        m_outerSize = QSize();
-    }
+    fitFrame();
+}
+
+void Form4::moveEvent(QMoveEvent* e)
+{
+    QWidget::moveEvent(e);
+    fitFrame();
 }
 
 void Form4::Form_Resize()
@@ -203,6 +223,7 @@ void Form4::Form_Resize()
 void Form4::resizeEvent(QResizeEvent* e)
 {
     QWidget::resizeEvent(e);
+    fitFrame();
     Form_Resize();
 }
 

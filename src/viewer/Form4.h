@@ -60,12 +60,14 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void showEvent(QShowEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void buildToolbar();
     void buildStatusBar();
     bool applyLayout(); // false when the client area is too small
+    void fitFrame(); // once framed, the frame gets the outer size the load asked for
     void applyStepperState(); // clock, icon 5/8 and button 1 from the stepper
     void showEntry(); // ViewerFile := entry(ViewerIndex), then display
     void mouseDown(QWidget* control, int button);
@@ -82,7 +84,7 @@ private:
     std::unique_ptr<PicturePrefetch> m_prefetch;
     QSize m_lastDecodeBox;
     QSize m_areaShown; // the picture area's size at the last display
-    QSize m_outerSize; // the size the load gave the frame, until the first show can honour it
+    QSize m_outerSize; // the outer size the load asked for, until the frame is known
     bool m_loaded = false;
     bool m_closed = false;
     unsigned m_displaySerial = 0;

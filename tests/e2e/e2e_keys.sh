@@ -26,8 +26,8 @@ wait_for 30 "the frame on the first thumbnail" frame_at 0
 xdotool mousemove "$(slot_x 1)" "$(slot_y 1)"
 wait_for 30 "the frame to follow the mouse to the second thumbnail" frame_at 1
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
-# Keys go to the window with the input focus; there is no window manager to give it.
-xdotool windowfocus --sync "$window"
+# Keys go to the window with the input focus: the board's, once it is active again.
+xdotool windowactivate --sync "$window"
 
 # send <key> <folder> <new name> <original> <slot framed after>
 send() {

@@ -125,7 +125,7 @@ step "back to the folder screen"
 cancel_x=$(columns_where "$toolbar_row" 'r > 200 && g > 150 && b < 140' | head -n1)
 [ -n "$cancel_x" ] || fail "the cancel button was not found on the toolbar"
 click_at $((cancel_x + 4)) "$toolbar_row"
-folder_screen() { geometry && [ "$WIDTH" -eq 440 ] && [ "$HEIGHT" -eq 290 ]; }
+folder_screen() { geometry && [ "$FW" -eq 440 ] && [ "$FH" -eq 290 ]; }
 wait_for 30 "the folder screen" folder_screen
 
 # ---- the viewer from the file list: IMG_0022 .. IMG_0025 are left

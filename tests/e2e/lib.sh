@@ -1,17 +1,20 @@
 # Helpers for the end-to-end tests: a throw-away program folder, a display of our
-# own, waits on conditions, and the real mouse and keyboard through xdotool.
+# own with a window manager that frames the windows, waits on conditions, and the real
+# mouse and keyboard through xdotool.
 # Source it from a test script that runs with `set -euo pipefail`.
 
-for tool in Xvfb xdotool import convert sha1sum; do
+for tool in Xvfb openbox xprop xwininfo xdotool import convert sha1sum; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed" && exit 77; }
 done
 
 work=$(mktemp -d)
 prog=$work/prog
 xvfb_pid=
+wm_pid=
 app_pid=
 e2e_cleanup() {
     [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
+    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
     # The server is waited for, so that the next run does not meet it going down.
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
     rm -rf "$work"
@@ -42,16 +45,29 @@ wait_for() {
 
 # start_display: Xvfb picks a free display number and tells it on fd 3. Without
 # -noreset the server resets whenever its last client leaves, and the program would
-# find it closed if it connected just after an xdotool call had left.
+# find it closed if it connected just after an xdotool call had left. The screen is
+# $screen (WIDTHxHEIGHT, set it before); openbox frames the windows, as a desktop does,
+# with its settings and cache kept in the throw-away folder.
+screen=${screen:-1280x800}
 start_display() {
     exec 3>"$work/display"
-    Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -noreset -screen 0 "${screen}x24" -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
     exec 3>&-
     wait_for 20 "Xvfb to start" test -s "$work/display"
     export DISPLAY=:$(head -n1 "$work/display")
     export XDG_RUNTIME_DIR=$work/runtime
     mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+    XDG_CONFIG_HOME=$work/wm XDG_CACHE_HOME=$work/wm openbox --sm-disable >"$work/openbox.log" 2>&1 &
+    wm_pid=$!
+    wait_for 20 "the window manager" wm_running
+}
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+
+# work_area: sets WA_X, WA_Y, WA_W, WA_H from what the window manager announces.
+work_area() {
+    read -r WA_X WA_Y WA_W WA_H _ < <(xprop -root _NET_WORKAREA | sed 's/.*= *//; s/,/ /g')
+    [ -n "$WA_H" ]
 }
 
 program_running() { [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; }
@@ -80,8 +96,19 @@ find_main_window() {
     [ -n "$window" ]
 }
 
-# geometry [window]: sets X, Y, WIDTH, HEIGHT of the window (the main one by default).
-geometry() { eval "$(xdotool getwindowgeometry --shell "${1:-$window}")"; }
+# geometry [window]: sets X, Y, WIDTH, HEIGHT of the window's inside (the main one by
+# default), and FX, FY, FW, FH of the whole window with the frame the window manager
+# put around it (_NET_FRAME_EXTENTS: left, right, top, bottom). xwininfo, because
+# xdotool counts the frame's offset twice once a window manager has framed the window.
+geometry() {
+    local w=${1:-$window} left right top bottom
+    eval "$(xwininfo -id "$w" | sed -n 's/^ *Absolute upper-left X: *\(-*[0-9]*\)/X=\1/p
+        s/^ *Absolute upper-left Y: *\(-*[0-9]*\)/Y=\1/p; s/^ *Width: *\([0-9]*\)/WIDTH=\1/p
+        s/^ *Height: *\([0-9]*\)/HEIGHT=\1/p')"
+    read -r left right top bottom < <(xprop -id "$w" _NET_FRAME_EXTENTS | sed -n 's/.*= *//; s/,/ /gp')
+    FX=$((X - ${left:-0})) FY=$((Y - ${top:-0}))
+    FW=$((WIDTH + ${left:-0} + ${right:-0})) FH=$((HEIGHT + ${top:-0} + ${bottom:-0}))
+}
 
 # The colour of one screen pixel as "r,g,b".
 pixel() {
@@ -157,7 +184,7 @@ slot_y() { echo $((board_top + ($1 / columns) * 64 + 32)); }
 slot_shown() { [ "$(pixel "$(slot_x "$1")" "$(slot_y "$1")")" != "$background" ]; }
 slot_empty() { ! slot_shown "$1"; }
 label_x() { echo $((X + WIDTH * (2 * $1 + 1) / 20)); }
-board_built() { geometry && [ "$WIDTH" -eq 1280 ]; }
+board_built() { geometry && [ "$FW" -eq "${screen%x*}" ]; }
 
 # drop_slot <i> <k>: drags thumbnail i onto target k with the real mouse.
 drop_slot() { drag "$(slot_x "$1")" "$(slot_y "$1")" "$(label_x "$2")" "$label_y"; }
@@ -182,7 +209,7 @@ click_undo() {
 }
 
 # open_board: presses "実行" and waits for the board (spread over the whole screen,
-# there being no window manager) and its first thumbnail.
+# there being no panel) and its first thumbnail.
 open_board() {
     click_at $((X + 284)) $((Y + menu + 200))
     wait_for 30 "the board" board_built
