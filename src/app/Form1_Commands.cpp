@@ -4,12 +4,14 @@
 #include "platform/FolderControls.h"
 #include "platform/StatusBar.h"
 #include <QAction>
+#include <QDesktopServices>
 #include <QDir>
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QToolBar>
+#include <QUrl>
 
 void Form1::buildMenus()
 {
@@ -89,18 +91,28 @@ void Form1::OpenHelp()
 #else
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
 #endif
-    if (opener.isEmpty())
-        return; // no associated program: nothing happens
-    QProcess::startDetached(opener, { help }, m.AppPath);
+    if (!opener.isEmpty() && QProcess::startDetached(opener, { help }, m.AppPath))
+        return;
+    // Without the desktop's opener the help still shows: the desktop's own way to open
+    // a page, and failing that the usage window.
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::fromNativeSeparators(help))))
+        ShowUsageWindow();
 }
 
 void Form1::mnuViewer_Click()
 {
     if (m.BoardBusy == 1)
         return;
+    // The list keeps the entries of files sent away until the next reload: the viewer
+    // starts at the first file still there.
+    int first = 0;
+    while (first < File1->entryCount() && !FileOps::fileExists(sourcePath(first)))
+        ++first;
+    if (first == File1->entryCount())
+        first = 0;
     m.ViewerMode = 0;
-    m.ViewerIndex = 0;
-    m.ViewerFile = File1->entry(0);
+    m.ViewerIndex = first;
+    m.ViewerFile = File1->entry(first);
     ShowViewer();
 }
 

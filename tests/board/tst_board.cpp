@@ -692,6 +692,13 @@ void TestBoard::onePointViewer()
     key(f, Qt::Key_Enter, Qt::KeypadModifier);
     QCOMPARE(s->viewer(), v);
     QCOMPARE(s->m.ViewerFile, name(2));
+    // "Viewerを開く" starts at the first file not yet sent away.
+    v->close();
+    s->drop(0, 1);
+    f.mnuViewer_Click();
+    QVERIFY(s->viewer() && s->viewer()->Toolbar1->isVisible());
+    QCOMPARE(s->m.ViewerFile, name(1));
+    QVERIFY(s->messages().isEmpty());
     QCOMPARE(s->files().size(), 8);
 }
 
