@@ -87,6 +87,8 @@ void Form1::buildFolderScreen()
     connect(Drive1, &DriveList::changed, this, &Form1::Drive1_Change);
     connect(Dir1, &DirList::changed, this, &Form1::Dir1_Change);
     connect(File1, &QListWidget::itemClicked, this, [this] { File1_Click(); });
+    // A file chosen with the arrow keys is named as a clicked one is.
+    connect(File1, &FileList::keyboardSelected, this, [this] { File1_Click(); });
     connect(File1, &QListWidget::itemDoubleClicked, this, [this] { File1_DblClick(); });
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);

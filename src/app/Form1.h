@@ -143,7 +143,7 @@ public:
     int32_t CurrentThumb = -1; // list index of the framed thumbnail; -1 none
     void installBoardKeys(); // once the toolbar and the menus exist
     bool Form_KeyDown(QKeyEvent* e); // true when the board took the key
-    void Image1_MouseEnter(int index);
+    void Image1_MouseMove(int index); // the mouse moved over a thumbnail
     void Image1_Hidden(int index); // the current thumbnail was hidden (sent)
     void SetCurrentThumb(int index);
     void ResetCurrentThumb(); // the first shown thumbnail, after the board was filled

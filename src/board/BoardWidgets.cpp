@@ -132,6 +132,7 @@ ThumbSlot::ThumbSlot(Form1* form, int index, QWidget* parent)
     , m_index(index)
 {
     setAcceptDrops(true);
+    setMouseTracking(true);
 }
 
 void ThumbSlot::applyGeometry()
@@ -191,10 +192,13 @@ void ThumbSlot::setCurrent(bool on)
     update();
 }
 
-void ThumbSlot::enterEvent(QEnterEvent* e)
+void ThumbSlot::mouseMoveEvent(QMouseEvent* e)
 {
-    PictureBox::enterEvent(e);
-    m_form->Image1_MouseEnter(m_index);
+    PictureBox::mouseMoveEvent(e);
+    // Motion, not entering: after a reload or a send a slot may come to lie under a
+    // pointer that has not moved, and the frame must stay where the keys left it.
+    if (!isCurrent() && e->buttons() == Qt::NoButton)
+        m_form->Image1_MouseMove(m_index);
 }
 
 void ThumbSlot::hideEvent(QHideEvent* e)

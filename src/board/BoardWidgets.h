@@ -90,7 +90,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* e) override;
-    void enterEvent(QEnterEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
     void hideEvent(QHideEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;

@@ -163,10 +163,9 @@ void Form1::SetCurrentThumb(int index)
 
 void Form1::ResetCurrentThumb() { SetCurrentThumb(BoardKeys::firstShown(shownSlots(Image1))); }
 
-void Form1::Image1_MouseEnter(int index)
+void Form1::Image1_MouseMove(int index)
 {
-    // Slots come and go under a resting mouse while a page fills; the fill's end sets
-    // the frame instead.
+    // While a page fills the fill's end sets the frame instead.
     if (m.BoardBusy == 1)
         return;
     const ThumbSlot* slot = slotAt(index);

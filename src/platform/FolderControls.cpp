@@ -1,14 +1,14 @@
 #include "platform/FolderControls.h"
 #include "platform/FileOps.h"
 #include "platform/MessageBox.h"
+#include <QApplication>
 #include <QCollator>
 #include <QDir>
 #include <QFileInfo>
-#include <QApplication>
 #include <QKeyEvent>
-#include <QStyle>
 #include <QRegularExpression>
 #include <QStorageInfo>
+#include <QStyle>
 #include <algorithm>
 
 // ---- DriveList
@@ -230,6 +230,14 @@ QStringList FileList::listFolder(const QString& folder, const QString& pattern)
         return c != 0 ? c < 0 : a < b;
     });
     return names;
+}
+
+void FileList::keyPressEvent(QKeyEvent* e)
+{
+    const int before = currentRow();
+    QListWidget::keyPressEvent(e);
+    if (currentRow() >= 0 && currentRow() != before)
+        emit keyboardSelected();
 }
 
 void FileList::refresh()

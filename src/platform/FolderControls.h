@@ -77,6 +77,13 @@ public:
     // The listing itself, for logic that needs no widget.
     static QStringList listFolder(const QString& folder, const QString& pattern);
 
+signals:
+    // The user chose another entry with the keyboard; a click is itemClicked.
+    void keyboardSelected();
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+
 private:
     QString m_path;
     QString m_pattern = QStringLiteral("*.*");

@@ -573,6 +573,15 @@ void TestBoard::frameSkipsWhatWasSent()
     auto s = board(6);
     QVERIFY(s);
     Form1& f = *s->form;
+    // A thumbnail that comes to lie under a resting pointer (after a reload or a send)
+    // does not take the frame; the pointer moving over it does.
+    const QPointF at(5, 5);
+    QEnterEvent enter(at, at, s->slot(3)->mapToGlobal(at));
+    QApplication::sendEvent(s->slot(3), &enter);
+    QCOMPARE(framed(f), 0);
+    QTest::mouseMove(s->slot(3), at.toPoint());
+    QCOMPARE(framed(f), 3);
+    key(f, Qt::Key_Home);
     s->drop(1, 2);
     key(f, Qt::Key_Right);
     QCOMPARE(framed(f), 2);
@@ -625,6 +634,9 @@ void TestBoard::keysOnlyOnTheBoard()
     QCOMPARE(s->m.Undo.count(), 3);
     QVERIFY(!f.form4);
     QVERIFY(!f.onBoard());
+    // There the arrow keys choose a file, and panel 2 names it as a click does.
+    QTest::keyClick(f.File1, Qt::Key_Down);
+    QCOMPARE(f.StatusBar1->panelText(2), QStringLiteral(" %1 ").arg(name(3)));
     QTest::qWait(400); // the flash ends on a label that is gone
     f.Command1_Click();
     for (int k = 0; k < 10; ++k)
