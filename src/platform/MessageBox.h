@@ -2,10 +2,11 @@
 #include <QMessageBox>
 #include <QString>
 
-// Message boxes with the program's title unless another is given.
+// Message boxes with the program's title unless another is given, their buttons
+// captioned in Japanese. `defaultButton`, when given, is the one Enter presses.
 // Returns the QMessageBox::StandardButton that closed the box.
-int MsgBox(QWidget* parent, const QString& text,
-           QMessageBox::StandardButtons buttons = QMessageBox::Ok,
-           QMessageBox::Icon icon = QMessageBox::NoIcon, const QString& title = QString());
+int MsgBox(QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+    QMessageBox::Icon icon = QMessageBox::NoIcon, const QString& title = QString(),
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
 QString appTitle(); // "ピラポくんLumo"
