@@ -128,6 +128,8 @@ QString describeSystemError(int err)
 
 Result setNormalAttributes(const QString& path)
 {
+    if (QFileInfo(path).isSymbolicLink())
+        return Result::success();
     QFile f(path);
     if (!f.exists())
         return Result::failure(describeSystemError(ENOENT));

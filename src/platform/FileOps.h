@@ -36,7 +36,8 @@ bool isRegularFile(const QString& path);
 // blocking in open(): a FIFO or a device is refused like a file that cannot be read.
 bool openRegularFile(QFile& file);
 
-// The counterpart of clearing read-only: gives the owner write permission.
+// The counterpart of clearing read-only: gives the owner write permission. A link is
+// left as it is: its own mode means nothing, and its target may lie anywhere.
 Result setNormalAttributes(const QString& path);
 
 // Copies `from` to `to`. Never replaces an existing `to`; the copy is created
