@@ -1,5 +1,5 @@
-// Settings reader: any bytes parse without a fault, and whatever parses writes back
-// to a text that reads to the very same values.
+// Settings reader: any bytes parse without a fault, and whatever parses writes back,
+// on its own and over the bytes it came from, to a text that reads to the very same values.
 #include "app/SettingsStore.h"
 #include <cstdint>
 #include <cstdlib>
@@ -15,15 +15,17 @@ static bool sameValues(const Module1& a, const Module1& b)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     Module1 first;
-    if (SettingsStore::parse(text, first) != SettingsStore::ReadStatus::Ok)
+    if (SettingsStore::parse(bytes, first) != SettingsStore::ReadStatus::Ok)
         return 0;
-    const QString written = SettingsStore::format(first);
-    if (written.count(QStringLiteral("\r\n")) != 24)
-        std::abort();
-    Module1 second;
-    if (SettingsStore::parse(written, second) != SettingsStore::ReadStatus::Ok || !sameValues(first, second))
-        std::abort();
+    for (const QByteArray& previous : { QByteArray(), bytes }) {
+        const QByteArray written = SettingsStore::format(first, previous);
+        if (written.count("\r\n") != 24)
+            std::abort();
+        Module1 second;
+        if (SettingsStore::parse(written, second) != SettingsStore::ReadStatus::Ok || !sameValues(first, second))
+            std::abort();
+    }
     return 0;
 }

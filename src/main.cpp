@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 #include "app/Module1.h"
+#include "app/SettingsStore.h"
 #include <QApplication>
 #include <QIcon>
 
@@ -13,6 +14,7 @@ int main(int argc, char* argv[])
 
     Module1 m;
     m.AppPath = QCoreApplication::applicationDirPath();
+    m.UserFolder = SettingsStore::userFolder();
 
     Form1 form(m);
     if (!form.startedUp())

@@ -126,19 +126,38 @@ void Form1::showFolderScreen(bool on)
 
 void Form1::Form_Load()
 {
-    const QString iniPath = SettingsStore::settingsPath(m.AppPath);
-    switch (SettingsStore::read(iniPath, m)) {
+    const SettingsStore::Location where = SettingsStore::locate(m.AppPath, m.UserFolder);
+    m_settingsFile = where.write;
+    const QString shown = QDir::toNativeSeparators(where.read);
+    // A file that cannot be used is left as it is, and said so once, here.
+    const auto warn = [&](const QString& why) {
+        SettingsStore::setDefaults(m);
+        QString text = why.arg(shown) + QStringLiteral("既定の設定で起動します。");
+        if (where.write == where.read) {
+            m_settingsFile.clear();
+            text += QStringLiteral("\nこのファイルには手を付けず、今回の設定は保存しません。");
+        }
+        MsgBox(nullptr, text, QMessageBox::Ok, QMessageBox::Warning);
+    };
+    switch (SettingsStore::read(where.read, m, &m_settingsRead)) {
     case SettingsStore::ReadStatus::Ok:
         break;
     case SettingsStore::ReadStatus::TooShort:
         // A short file cannot be trusted: it goes, and the next start uses the defaults.
-        QFile::remove(iniPath);
-        m_startedUp = false;
-        return;
-    case SettingsStore::ReadStatus::Unreadable:
+        if (QFile::remove(where.read)) {
+            m_startedUp = false;
+            return;
+        }
+        // One that cannot go (a read-only program folder) must not stop every start.
         SettingsStore::setDefaults(m);
-        MsgBox(nullptr, QStringLiteral("設定ファイル %1 を読み込めませんでした。既定の設定で起動します。").arg(iniPath),
-               QMessageBox::Ok, QMessageBox::Warning);
+        MsgBox(nullptr, QStringLiteral("設定ファイル %1 が壊れています。既定の設定で起動します。").arg(shown),
+            QMessageBox::Ok, QMessageBox::Warning);
+        break;
+    case SettingsStore::ReadStatus::Unreadable:
+        warn(QStringLiteral("設定ファイル %1 を読み込めませんでした。"));
+        break;
+    case SettingsStore::ReadStatus::NotAFile:
+        warn(QStringLiteral("設定ファイル %1 は通常のファイルではないため、読み込みません。"));
         break;
     case SettingsStore::ReadStatus::Missing:
         SettingsStore::setDefaults(m);
@@ -190,12 +209,19 @@ void Form1::Form_QueryUnload()
     m.WindowLeft = Numeric::clampToInt16(pixelsToTwips(outer.left(), m_tpp.x));
     m.WindowTop = Numeric::clampToInt16(pixelsToTwips(outer.top(), m_tpp.y));
 
-    const QString iniPath = SettingsStore::settingsPath(m.AppPath);
+    const QString shown = QDir::toNativeSeparators(m_settingsFile);
     QString error;
-    if (!SettingsStore::write(iniPath, m, &error)) {
-        MsgBox(this, QStringLiteral("設定ファイル %1 を保存できませんでした。\n%2\n今回の設定は保存されずに終了します。")
-                         .arg(QDir::toNativeSeparators(iniPath), error),
-               QMessageBox::Ok, QMessageBox::Warning);
+    if (m_settingsFile.isEmpty()) {
+        // Said at start-up.
+    } else if (FileOps::entryKind(m_settingsFile) == FileOps::EntryKind::Other) {
+        MsgBox(this,
+            QStringLiteral("設定ファイル %1 は通常のファイルではないため、今回の設定は保存しません。").arg(shown),
+            QMessageBox::Ok, QMessageBox::Warning);
+    } else if (!SettingsStore::write(m_settingsFile, m, &error, m_settingsRead)) {
+        MsgBox(this,
+            QStringLiteral("設定ファイル %1 を保存できませんでした。\n%2\n今回の設定は保存されずに終了します。")
+                .arg(shown, error),
+            QMessageBox::Ok, QMessageBox::Warning);
     }
 
     // Dialog1, Dialog2, Form3, Form4, frmAbout, in this order.

@@ -197,6 +197,8 @@ private:
     QWidget* m_client = nullptr;
     bool m_startedUp = true;
     bool m_shutDown = false;
+    QString m_settingsFile; // where the shut-down writes; empty: the file is left alone
+    QByteArray m_settingsRead; // the file as the start-up read it
     bool m_sendingAll = false; // distribute/: a send-all is between two files
     QTimer* m_flashTimer = nullptr; // board/: ends the flash of a target label
     int m_flashTarget = -1;

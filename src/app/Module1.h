@@ -38,4 +38,7 @@ struct Module1 {
 
     // The program's folder: Pirapo.ini, help/, Readme.txt, Error.jpg and the mpng library.
     QString AppPath;
+    // Where Pirapo.ini goes when the program's folder takes no files (an installed
+    // program); empty keeps it beside the program.
+    QString UserFolder;
 };

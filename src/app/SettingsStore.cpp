@@ -3,7 +3,9 @@
 #include "platform/Numeric.h"
 #include "platform/TextFile.h"
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QStringList>
+#include <cerrno>
 #include <cmath>
 #include <optional>
 
@@ -29,113 +31,125 @@ void setDefaults(Module1& m)
 
 namespace {
 
-// Splits into fields: a comma and a line end alike end a field. A quoted field runs to
-// its closing quote ("" inside stands for one quote); whatever follows it up to the
-// next separator is dropped. An unquoted field drops its leading blanks.
-class FieldReader {
-public:
-    explicit FieldReader(const QString& text)
-        : m_text(text)
-    {
-    }
+    constexpr int StringFieldCount = 22; // SourceFolder, DestPath 0..10, HeadName 0..9
 
-    std::optional<QString> next()
-    {
-        const int n = m_text.size();
-        if (m_pos >= n)
-            return std::nullopt;
-        while (m_pos < n && (m_text[m_pos] == u' ' || m_text[m_pos] == u'\t'))
-            ++m_pos;
-        QString value;
-        if (m_pos < n && m_text[m_pos] == u'"') {
-            ++m_pos;
-            while (m_pos < n) {
-                const QChar c = m_text[m_pos];
-                if (c == u'"') {
-                    if (m_pos + 1 < n && m_text[m_pos + 1] == u'"') {
-                        value += u'"';
-                        m_pos += 2;
-                        continue;
+    // Splits into fields: a comma and a line end alike end a field. A quoted field runs to
+    // its closing quote ("" inside stands for one quote); whatever follows it up to the
+    // next separator is dropped. An unquoted field drops its leading blanks. Works on the
+    // bytes, so each field keeps exactly the bytes it had: no separator or quote byte can
+    // be part of a multi-byte character in UTF-8 or Shift-JIS.
+    class FieldReader {
+    public:
+        explicit FieldReader(const QByteArray& bytes)
+            : m_bytes(bytes)
+        {
+#ifndef Q_OS_WIN
+            if (m_bytes.startsWith("\xEF\xBB\xBF"))
+                m_pos = 3; // a UTF-8 byte order mark, as an editor may have left
+#endif
+        }
+
+        std::optional<QByteArray> next()
+        {
+            const qsizetype n = m_bytes.size();
+            if (m_pos >= n)
+                return std::nullopt;
+            while (m_pos < n && (m_bytes[m_pos] == ' ' || m_bytes[m_pos] == '\t'))
+                ++m_pos;
+            QByteArray value;
+            if (m_pos < n && m_bytes[m_pos] == '"') {
+                ++m_pos;
+                while (m_pos < n) {
+                    const char c = m_bytes[m_pos];
+                    if (c == '"') {
+                        if (m_pos + 1 < n && m_bytes[m_pos + 1] == '"') {
+                            value += '"';
+                            m_pos += 2;
+                            continue;
+                        }
+                        ++m_pos;
+                        break;
                     }
+                    if (c == '\r' || c == '\n')
+                        break; // an unclosed quote ends with its line
+                    value += c;
                     ++m_pos;
-                    break;
                 }
-                if (c == u'\r' || c == u'\n')
-                    break; // an unclosed quote ends with its line
-                value += c;
+                while (m_pos < n && !isSeparator(m_bytes[m_pos]))
+                    ++m_pos;
+            } else {
+                while (m_pos < n && !isSeparator(m_bytes[m_pos]))
+                    value += m_bytes[m_pos++];
+            }
+            skipSeparator();
+            return value;
+        }
+
+    private:
+        static bool isSeparator(char c) { return c == ',' || c == '\r' || c == '\n'; }
+        void skipSeparator()
+        {
+            const qsizetype n = m_bytes.size();
+            if (m_pos >= n)
+                return;
+            if (m_bytes[m_pos] == '\r') {
+                ++m_pos;
+                if (m_pos < n && m_bytes[m_pos] == '\n')
+                    ++m_pos;
+            } else {
                 ++m_pos;
             }
-            while (m_pos < n && !isSeparator(m_text[m_pos]))
-                ++m_pos;
-        } else {
-            while (m_pos < n && !isSeparator(m_text[m_pos]))
-                value += m_text[m_pos++];
         }
-        skipSeparator();
-        return value;
-    }
 
-private:
-    static bool isSeparator(QChar c) { return c == u',' || c == u'\r' || c == u'\n'; }
-    void skipSeparator()
+        const QByteArray& m_bytes;
+        qsizetype m_pos = 0;
+    };
+
+    // The first `count` fields, or fewer when the bytes end before.
+    QList<QByteArray> fieldsOf(const QByteArray& bytes, int count)
     {
-        const int n = m_text.size();
-        if (m_pos >= n)
-            return;
-        if (m_text[m_pos] == u'\r') {
-            ++m_pos;
-            if (m_pos < n && m_text[m_pos] == u'\n')
-                ++m_pos;
-        } else {
-            ++m_pos;
+        FieldReader reader(bytes);
+        QList<QByteArray> f;
+        while (f.size() < count) {
+            const auto field = reader.next();
+            if (!field)
+                break;
+            f << *field;
         }
+        return f;
     }
 
-    const QString& m_text;
-    int m_pos = 0;
-};
+    double numberOf(const QByteArray& field) { return Numeric::leadingNumber(TextFile::decode(field)); }
 
-double numberOf(const QString& field) { return Numeric::leadingNumber(field); }
-
-int16_t int16Field(const QString& field, int16_t fallback)
-{
-    const auto v = Numeric::toInt16(numberOf(field));
-    return v ? *v : fallback;
-}
-
-int32_t int32Field(const QString& field, int32_t fallback)
-{
-    const auto v = Numeric::toInt32(numberOf(field));
-    return v ? *v : fallback;
-}
-
-QString quoted(const QString& s)
-{
-    QString q = s;
-    q.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return u'"' + q + u'"';
-}
-
-}
-
-ReadStatus parse(const QString& text, Module1& m)
-{
-    FieldReader reader(text);
-    QStringList f;
-    while (f.size() < FieldCount) {
-        const auto field = reader.next();
-        if (!field)
-            return ReadStatus::TooShort;
-        f << *field;
+    int16_t int16Field(const QByteArray& field, int16_t fallback)
+    {
+        const auto v = Numeric::toInt16(numberOf(field));
+        return v ? *v : fallback;
     }
+
+    int32_t int32Field(const QByteArray& field, int32_t fallback)
+    {
+        const auto v = Numeric::toInt32(numberOf(field));
+        return v ? *v : fallback;
+    }
+
+    QByteArray quoted(QByteArray bytes) { return '"' + bytes.replace("\"", "\"\"") + '"'; }
+
+}
+
+ReadStatus parse(const QByteArray& bytes, Module1& m)
+{
+    const QList<QByteArray> f = fieldsOf(bytes, FieldCount);
+    if (f.size() < FieldCount)
+        return ReadStatus::TooShort;
     Module1 defaults;
     setDefaults(defaults);
     int i = 0;
-    m.SourceFolder = f[i++];
+    m.SourceFolder = TextFile::decode(f[i++]);
     for (QString& p : m.DestPath)
-        p = f[i++];
+        p = TextFile::decode(f[i++]);
     for (QString& h : m.HeadName)
-        h = f[i++];
+        h = TextFile::decode(f[i++]);
     for (int r = 0; r < 3; ++r)
         m.Serial[size_t(r)] = int32Field(f[i++], 0);
     m.WindowWidth = int16Field(f[i++], 0);
@@ -151,43 +165,67 @@ ReadStatus parse(const QString& text, Module1& m)
     return ReadStatus::Ok;
 }
 
-ReadStatus read(const QString& path, Module1& m)
+ReadStatus read(const QString& path, Module1& m, QByteArray* bytes)
 {
-    const QFileInfo fi(path);
-    if (!fi.exists() || !fi.isFile() || fi.fileName().startsWith(u'.'))
+    switch (FileOps::entryKind(path)) {
+    case FileOps::EntryKind::Missing:
         return ReadStatus::Missing;
-    QString text;
-    if (!TextFile::read(path, &text))
+    case FileOps::EntryKind::Other:
+        return ReadStatus::NotAFile;
+    case FileOps::EntryKind::Regular:
+        break;
+    }
+    if (QFileInfo(path).isHidden())
+        return ReadStatus::Missing;
+    QByteArray read;
+    if (!TextFile::read(path, &read))
         return ReadStatus::Unreadable;
-    return parse(text, m);
+    if (bytes)
+        *bytes = read;
+    return parse(read, m);
 }
 
-QString format(const Module1& m)
+QByteArray format(const Module1& m, const QByteArray& previous)
 {
-    const QString crlf = QStringLiteral("\r\n");
-    QString out;
-    out += quoted(m.SourceFolder) + crlf;
+    const QList<QByteArray> before = fieldsOf(previous, StringFieldCount);
+    int i = 0;
+    const auto line = [&](const QString& value) {
+        const QByteArray* old = i < before.size() ? &before[i] : nullptr;
+        ++i;
+        return quoted(old && TextFile::decode(*old) == value ? *old : TextFile::encode(value)) + "\r\n";
+    };
+    QByteArray out = line(m.SourceFolder);
     for (const QString& p : m.DestPath)
-        out += quoted(p) + crlf;
+        out += line(p);
     for (const QString& h : m.HeadName)
-        out += quoted(h) + crlf;
-    out += QStringLiteral("%1,%2,%3").arg(m.Serial[0]).arg(m.Serial[1]).arg(m.Serial[2]) + crlf;
-    out += QStringLiteral("%1,%2,%3,%4,%5,%6,%7,%8,%9,%10")
-               .arg(m.WindowWidth)
-               .arg(m.WindowHeight)
-               .arg(m.WindowTop)
-               .arg(m.WindowLeft)
-               .arg(m.NameRule)
-               .arg(m.RememberFolder)
-               .arg(m.ViewerMode)
-               .arg(m.ThumbSize)
-               .arg(m.ThumbCount)
-               .arg(m.SlideSeconds)
-        + crlf;
-    return out;
+        out += line(h);
+    const QString numbers = QStringLiteral("%1,%2,%3\r\n").arg(m.Serial[0]).arg(m.Serial[1]).arg(m.Serial[2])
+        + QStringLiteral("%1,%2,%3,%4,%5,%6,%7,%8,%9,%10\r\n")
+              .arg(m.WindowWidth)
+              .arg(m.WindowHeight)
+              .arg(m.WindowTop)
+              .arg(m.WindowLeft)
+              .arg(m.NameRule)
+              .arg(m.RememberFolder)
+              .arg(m.ViewerMode)
+              .arg(m.ThumbSize)
+              .arg(m.ThumbCount)
+              .arg(m.SlideSeconds);
+    return out + numbers.toLatin1();
 }
 
-bool write(const QString& path, const Module1& m, QString* error) { return TextFile::write(path, format(m), error); }
+bool write(const QString& path, const Module1& m, QString* error, const QByteArray& previous)
+{
+    // The user's own folder may not exist yet.
+    const QString folder = QFileInfo(path).absolutePath();
+    errno = 0;
+    if (!FileOps::folderExists(folder) && !FileOps::makeSureDirectoryPathExists(folder)) {
+        if (error)
+            *error = FileOps::describeSystemError(errno ? errno : EACCES);
+        return false;
+    }
+    return TextFile::write(path, format(m, previous), error);
+}
 
 QString destNameOf(const QString& path)
 {
@@ -206,5 +244,25 @@ void computeDestNames(Module1& m)
 }
 
 QString settingsPath(const QString& appPath) { return FileOps::joinPath(appPath, QStringLiteral("Pirapo.ini")); }
+
+QString userFolder()
+{
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return config.isEmpty() ? QString() : FileOps::joinPath(config, QStringLiteral("pirapo-lumo"));
+}
+
+Location locate(const QString& appPath, const QString& userFolder)
+{
+    const QString beside = settingsPath(appPath);
+    if (userFolder.isEmpty() || FileOps::folderWritable(appPath))
+        return { beside, beside };
+    const QString own = settingsPath(userFolder);
+    if (FileOps::entryKind(own) != FileOps::EntryKind::Missing)
+        return { own, own };
+    const QFileInfo fi(beside);
+    if (FileOps::entryKind(beside) == FileOps::EntryKind::Regular && fi.isWritable())
+        return { beside, beside };
+    return { beside, own };
+}
 
 }

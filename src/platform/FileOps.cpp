@@ -66,6 +66,27 @@ bool isRegularFile(const QString& path)
 #endif
 }
 
+EntryKind entryKind(const QString& path)
+{
+    if (path.isEmpty())
+        return EntryKind::Missing;
+#ifdef Q_OS_WIN
+    const QFileInfo fi(path);
+    return !fi.exists() ? EntryKind::Missing : fi.isFile() ? EntryKind::Regular : EntryKind::Other;
+#else
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? EntryKind::Missing : EntryKind::Other;
+    return S_ISREG(st.st_mode) ? EntryKind::Regular : EntryKind::Other;
+#endif
+}
+
+bool folderWritable(const QString& path)
+{
+    const QFileInfo fi(path);
+    return fi.isDir() && fi.isWritable();
+}
+
 bool openRegularFile(QFile& file)
 {
 #ifdef Q_OS_WIN

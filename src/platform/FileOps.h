@@ -32,6 +32,13 @@ QDateTime lastModified(const QString& path);
 // a device or a socket, whose open or read could block the window for good.
 bool isRegularFile(const QString& path);
 
+// What a path names once its links are resolved. A link to nothing is Missing.
+enum class EntryKind { Missing, Regular, Other };
+EntryKind entryKind(const QString& path);
+
+// A folder that exists and that this user may create files in.
+bool folderWritable(const QString& path);
+
 // Opens `file` (its name set) read-only, but only a regular file, and without ever
 // blocking in open(): a FIFO or a device is refused like a file that cannot be read.
 bool openRegularFile(QFile& file);

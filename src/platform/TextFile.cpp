@@ -8,30 +8,25 @@
 
 namespace TextFile {
 
-bool read(const QString& path, QString* text)
+bool read(const QString& path, QByteArray* bytes)
 {
     QFile f(path);
     if (!FileOps::openRegularFile(f))
         return false;
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        return false;
-    QStringDecoder decode(QStringConverter::System);
-    *text = decode(bytes);
-    return true;
+    *bytes = f.readAll();
+    return f.error() == QFileDevice::NoError;
 }
 
-bool write(const QString& path, const QString& text, QString* error)
+bool write(const QString& path, const QByteArray& bytes, QString* error)
 {
     QSaveFile f(path);
+    f.setDirectWriteFallback(true);
     errno = 0;
     if (!f.open(QIODevice::WriteOnly)) {
         if (error)
             *error = FileOps::describeSystemError(errno ? errno : EACCES);
         return false;
     }
-    QStringEncoder encode(QStringConverter::System);
-    const QByteArray bytes = encode(text);
     errno = 0;
     // The text sits in QSaveFile's buffer until the commit, and a commit whose flush
     // fails (a full disk) can still put a short file in place of the old one: flush
@@ -42,6 +37,18 @@ bool write(const QString& path, const QString& text, QString* error)
         return false;
     }
     return true;
+}
+
+QString decode(const QByteArray& bytes)
+{
+    QStringDecoder decoder(QStringConverter::System);
+    return decoder(bytes);
+}
+
+QByteArray encode(const QString& text)
+{
+    QStringEncoder encoder(QStringConverter::System);
+    return encoder(text);
 }
 
 }

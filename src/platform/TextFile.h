@@ -1,14 +1,20 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
 
-// Text files in the system's encoding (UTF-8 here, the ANSI code page on Windows).
+// Small text files, read and written whole as bytes in the system's encoding (UTF-8
+// here, the ANSI code page on Windows).
 namespace TextFile {
 
-// False when the file cannot be opened or read.
-bool read(const QString& path, QString* text);
+// False when the file cannot be opened or read; only regular files are opened.
+bool read(const QString& path, QByteArray* bytes);
 
 // Written through a temporary file and renamed into place, so a full disk or a
-// failed write leaves the previous file as it was. `error` gets a Japanese reason.
-bool write(const QString& path, const QString& text, QString* error);
+// failed write leaves the previous file as it was. In a folder that takes no new
+// files, an existing writable file is rewritten in place. `error` gets a Japanese reason.
+bool write(const QString& path, const QByteArray& bytes, QString* error);
+
+QString decode(const QByteArray& bytes); // from the system's encoding
+QByteArray encode(const QString& text); // to the system's encoding
 
 }

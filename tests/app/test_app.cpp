@@ -8,6 +8,8 @@
 #include <QAction>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 using namespace TestFiles;
 using Status = SettingsStore::ReadStatus;
@@ -22,7 +24,7 @@ class TestApp : public QObject {
 
     QString ini() const { return SettingsStore::settingsPath(m_app.path()); }
     QString cwd() const { return QDir::toNativeSeparators(QDir(m_photos.path()).absolutePath()); }
-    static QString lines(const QStringList& l) { return l.join("\r\n") + "\r\n"; }
+    static QByteArray lines(const QStringList& l) { return l.join("\r\n").toUtf8() + "\r\n"; }
     static QStringList defaultLines()
     {
         QStringList l;
@@ -80,17 +82,18 @@ private slots:
     // Hand-edited files and files in the original layout (no doubled quotes) still read.
     void readsOriginalLayout_data()
     {
-        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("text");
         QTest::addColumn<int>("thumbCount");
         QTest::addColumn<int>("slideSeconds");
         QStringList l = defaultLines();
         l[0] = "\"c:\\photos\"";
         l[22] = "41,0,0";
-        const QString text = lines(l);
-        QTest::newRow("lf only") << l.join(u'\n') + u'\n' << 10 << 1;
-        QTest::newRow("ninth number is letters") << QString(text).replace(",10,1", ",abc,1") << 0 << 1;
+        const QByteArray text = lines(l);
+        QTest::newRow("lf only") << l.join(u'\n').toUtf8() + '\n' << 10 << 1;
+        QTest::newRow("byte order mark") << "\xEF\xBB\xBF" + text << 10 << 1;
+        QTest::newRow("ninth number is letters") << QByteArray(text).replace(",10,1", ",abc,1") << 0 << 1;
         // A number that does not fit its field takes the field's default.
-        QTest::newRow("out of range") << QString(text)
+        QTest::newRow("out of range") << QByteArray(text)
                                              .replace("41,0,0", "41,99999999999,-99999999999")
                                              .replace(",64,10,1", ",70000,12.5,13.5")
                                              .replace("0,0,0,0,0,0,0", "40000,-40000,5,5,1,1,0")
@@ -98,7 +101,7 @@ private slots:
     }
     void readsOriginalLayout()
     {
-        QFETCH(QString, text);
+        QFETCH(QByteArray, text);
         QCOMPARE(SettingsStore::parse(text, m), Status::Ok);
         QCOMPARE(m.SourceFolder, QString("c:\\photos"));
         QCOMPARE(m.Serial, (std::array<int32_t, 3> { 41, 0, 0 }));
@@ -111,17 +114,20 @@ private slots:
     }
 
     // What start-up makes of the file it finds: the defaults unless the file is usable,
-    // a warning when it cannot be read, and a short file is deleted and nothing starts.
-    // Closing writes the file again.
+    // and a short file is deleted and nothing starts. One that cannot be read, or is no
+    // regular file (or links to none), is said once and left as it is at exit; without
+    // one, closing writes the file.
     void startUp_data()
     {
-        QTest::addColumn<QString>("found"); // empty: none
+        QTest::addColumn<QString>("found"); // empty: none; "/...": a link to that
         QTest::addColumn<bool>("started");
         QTest::addColumn<int>("warnings");
         QTest::newRow("none") << "" << true << 0;
-        QTest::newRow("a folder of that name") << "folder" << true << 0;
+        QTest::newRow("a folder of that name") << "folder" << true << 1;
 #ifdef Q_OS_LINUX
         QTest::newRow("cannot be read") << "/proc/self/mem" << true << 1; // fails even for root
+        QTest::newRow("link to a FIFO") << "/fifo" << true << 1;
+        QTest::newRow("link to a device") << "/null" << true << 1;
 #endif
         QTest::newRow("23 lines") << "\"/\"\r\n" << false << 0;
         QTest::newRow("empty") << "\r\n" << false << 0;
@@ -131,12 +137,22 @@ private slots:
         QFETCH(QString, found);
         QFETCH(bool, started);
         QFETCH(int, warnings);
+        const QString target = found == "folder" ? ini() : found.startsWith("/proc") ? found : m_app.path() + found;
+        if (found == "/fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+        if (found == "/null" && ::mknod(QFile::encodeName(target).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+            QSKIP("making a device needs root");
         if (found == "folder")
             QVERIFY(QDir(m_app.path()).mkdir("Pirapo.ini"));
         else if (found.startsWith("/"))
-            QVERIFY(QFile::link(found, ini()));
+            QVERIFY(QFile::link(target, ini()));
         else if (!found.isEmpty())
             writeFile(ini(), found.toUtf8().repeated(found.size() > 2 ? 23 : 1));
+        const auto typeOf = [](const QString& path) {
+            struct stat st;
+            return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & S_IFMT) : 0;
+        };
+        const int before = typeOf(target);
         {
             ModalCatcher catcher;
             Form1 w(m);
@@ -149,17 +165,42 @@ private slots:
             QCOMPARE(m.SourceFolder, cwd());
             QCOMPARE(w.StatusBar1->panelText(1), " " + cwd() + " ");
             QCOMPARE(w.StatusBar1->panelText(3), QString(" 3 File "));
-            QCOMPARE(SettingsStore::format(m).count("\r\n"), 24);
             QCOMPARE(int(m.ThumbCount), 10);
             QVERIFY(!w.mnuUnd->isEnabled());
-            if (!found.isEmpty())
-                return;
             w.show();
             QVERIFY(w.close());
+            QCOMPARE(catcher.seen.size(), warnings);
         }
-        const QByteArray written = readFile(ini());
-        QCOMPARE(written.count("\r\n"), 24);
-        QVERIFY(written.endsWith(",0,0,0,64,10,1\r\n"));
+        if (found.isEmpty()) {
+            const QByteArray written = readFile(ini());
+            QCOMPARE(written.count("\r\n"), 24);
+            QVERIFY(written.endsWith(",0,0,0,64,10,1\r\n"));
+        } else {
+            QCOMPARE(typeOf(target), before);
+            QCOMPARE(QFileInfo(ini()).symLinkTarget(), found.startsWith("/") ? target : QString());
+        }
+    }
+
+    // A path the system's encoding cannot show keeps its very bytes while the run leaves
+    // it alone; a value the run changed is written anew.
+    void untouchedValuesKeepTheirBytes()
+    {
+        SettingsStore::setDefaults(m);
+        QList<QByteArray> l = lines(defaultLines()).split('\n');
+        l[3] = "\"/photos/\xff\xfe,x\"\r"; // DestPath 2
+        l[4] = "\"/a\xff/\"\r"; // DestPath 3, changed below
+        l[14] = "\"\x83\x65\x83\x58\"\r"; // HeadName 2, Shift-JIS
+        writeFile(ini(), l.join('\n'));
+        {
+            Form1 w(m);
+            w.show();
+            m.DestPath[3] = "/b/";
+            QVERIFY(w.close());
+        }
+        l[4] = "\"/b/\"\r";
+        const QList<QByteArray> written = readFile(ini()).split('\n');
+        QCOMPARE(written.size(), l.size());
+        QCOMPARE(written.mid(1, 22), l.mid(1, 22));
     }
 
     void rememberedFolderReopensOrFallsBack()

@@ -550,9 +550,9 @@ void TestBoardHostile::closingDuringAPageFill()
     QVERIFY(!f.isVisible());
     QVERIFY(!s.viewer());
     QCOMPARE(s.m.BoardBusy, int16_t(0));
-    QString text;
+    QByteArray text;
     QVERIFY(TextFile::read(SettingsStore::settingsPath(s.m.AppPath), &text));
-    QCOMPARE(text.count(QStringLiteral("\r\n")), 24);
+    QCOMPARE(text.count("\r\n"), 24);
     QCOMPARE(s.files().size(), 8);
     QVERIFY(s.messages().isEmpty());
 }

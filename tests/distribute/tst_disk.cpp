@@ -238,6 +238,55 @@ private slots:
         QCOMPARE(s.files(), before);
         QCOMPARE(s.m.Serial[0], 41);
     }
+
+    // An installed program: its folder takes no files, so the settings go to the user's
+    // own folder, or into the file beside the program when that one may be written; a
+    // short file that cannot be deleted does not stop every start.
+    void settingsOfAnInstalledProgram_data()
+    {
+        QTest::addColumn<QString>("found"); // beside the program, or in the user's folder
+        QTest::addColumn<int>("serial"); // the counter the start read
+        QTest::addColumn<bool>("inPlace"); // written beside the program
+        QTest::addColumn<int>("messages");
+        QTest::newRow("first start") << "beside" << 41 << false << 0;
+        QTest::newRow("then from the user's folder") << "own" << 7 << false << 0;
+        QTest::newRow("writable file beside") << "writable" << 41 << true << 0;
+        QTest::newRow("short file beside") << "short" << 0 << false << 1;
+    }
+    void settingsOfAnInstalledProgram()
+    {
+        QFETCH(QString, found);
+        QFETCH(int, serial);
+        QFETCH(bool, inPlace);
+        QFETCH(int, messages);
+        BECOME_ORDINARY_USER();
+        SessionFixture s;
+        s.m.UserFolder = s.root("config/pirapo-lumo");
+        const QString beside = SettingsStore::settingsPath(s.m.AppPath);
+        const QString own = SettingsStore::settingsPath(s.m.UserFolder);
+        QVERIFY(SettingsStore::write(beside, s.m, nullptr));
+        if (found == "short")
+            QVERIFY(Hostile::write(beside, "\"/\"\r\n"));
+        Module1 mine = s.m;
+        mine.Serial[0] = 7;
+        if (found == "own")
+            QVERIFY(SettingsStore::write(own, mine, nullptr));
+        QVERIFY(QFile::setPermissions(beside, found == "writable" ? kOpen : QFile::ReadOwner));
+        QVERIFY(QFile::setPermissions(s.m.AppPath, kReadOnly));
+        const auto restore = qScopeGuard([&] { QFile::setPermissions(s.m.AppPath, kOpen); });
+        const QByteArray before = Hostile::read(beside);
+
+        s.form = std::make_unique<Form1>(s.m);
+        QVERIFY(s.form->startedUp());
+        QCOMPARE(s.m.Serial[0], serial);
+        s.m.Serial[2] = 1000;
+        s.form->close();
+        QCOMPARE(s.messages().size(), messages);
+        QCOMPARE(Hostile::read(inPlace ? beside : own), SettingsStore::format(s.m));
+        if (!inPlace)
+            QCOMPARE(Hostile::read(beside), before);
+        QCOMPARE(QFileInfo::exists(own), !inPlace);
+    }
 };
 
 QTEST_MAIN(TestDisk)

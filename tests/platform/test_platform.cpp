@@ -125,7 +125,7 @@ private slots:
 #endif
         FileOps::Result r;
         if (from.isEmpty())
-            r.ok = TextFile::write(dir.filePath("Pirapo.ini"), QString(1000, u'x'), &r.error);
+            r.ok = TextFile::write(dir.filePath("Pirapo.ini"), QByteArray(1000, 'x'), &r.error);
         else
             r = FileOps::copyFile(dir.filePath(from), dir.filePath(to));
 #if defined(Q_OS_UNIX)
@@ -215,7 +215,7 @@ private slots:
         QFile linked(dir.filePath("link.txt"));
         QVERIFY(FileOps::isRegularFile(linked.fileName()));
         QVERIFY(FileOps::openRegularFile(linked));
-        QString text;
+        QByteArray text;
         QVERIFY(!TextFile::read(fifo, &text));
     }
 
