@@ -272,25 +272,38 @@ void Dialog1::CancelButton_Click() { reject(); }
 void Dialog1::Command2_Click()
 {
     // The stored delete folder, not an edit of its field that OK has not taken yet.
-    const QString folder = m.DestPath[10];
-    const int answer = MsgBox(this, folder + QStringLiteral("フォルダのファイルをすべてを削除しますか?"),
-        QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::NoIcon, QStringLiteral("ピラポくん"));
+    const DialogLogic::BulkDeleteTarget target = DialogLogic::bulkDeleteTarget(m.DestPath[10]);
+    if (!target.problem.isEmpty()) {
+        MsgBox(this, target.problem, QMessageBox::Ok, QMessageBox::Warning);
+        return;
+    }
+    const bool trash = FileOps::trashAvailable();
+    const QString text = target.folder + QStringLiteral("フォルダのファイルをすべてを削除しますか?\n")
+        + (trash ? QStringLiteral("（ファイルはごみ箱へ移動します。）")
+                 : QStringLiteral("（ごみ箱がないため、ファイルは完全に削除され、元に戻せません。）"));
+    const int answer = MsgBox(this, text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Warning,
+        QStringLiteral("ピラポくん"), QMessageBox::Cancel);
     if (answer != QMessageBox::Ok) {
         MsgBox(this, QStringLiteral("キャンセルされました。"));
         return;
     }
-    const DialogLogic::BulkDeleteResult result
-        = DialogLogic::deleteFolderFiles(DialogLogic::withTrailingSeparator(folder));
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const DialogLogic::BulkDeleteResult result = trash
+        ? DialogLogic::deleteFolderFiles(target.folder, FileOps::moveToTrash)
+        : DialogLogic::deleteFolderFiles(target.folder);
     File1->refresh();
+    QGuiApplication::restoreOverrideCursor();
+    QStringList lines;
     if (!result.remaining.isEmpty()) {
         QStringList shown = result.remaining.mid(0, 10);
         if (result.remaining.size() > shown.size())
             shown << QStringLiteral("…");
-        MsgBox(this,
-            QStringLiteral("%1 のファイルのうち %2 個を削除できませんでした。\n%3")
-                .arg(folder)
-                .arg(result.remaining.size())
-                .arg(shown.join(u'\n')),
-            QMessageBox::Ok, QMessageBox::Warning);
+        lines << QStringLiteral("%1 のファイルのうち %2 個を%3できませんでした。")
+                     .arg(target.folder)
+                     .arg(result.remaining.size())
+                     .arg(trash ? QStringLiteral("ごみ箱へ移動") : QStringLiteral("削除"))
+              << shown;
     }
+    if (!lines.isEmpty())
+        MsgBox(this, lines.join(u'\n'), QMessageBox::Ok, QMessageBox::Warning);
 }

@@ -158,6 +158,39 @@ int optionOfThumbCount(int count)
     return -1;
 }
 
+BulkDeleteTarget bulkDeleteTarget(const QString& stored)
+{
+    BulkDeleteTarget t;
+    if (stored.trimmed().isEmpty()) {
+        t.problem = QStringLiteral("削除フォルダが指定されていないため、一括削除できません。");
+        return t;
+    }
+    if (QDir::isRelativePath(stored)) {
+        t.folder = stored;
+        t.problem = QStringLiteral("削除フォルダ「%1」はフルパスではないため、一括削除できません。\n"
+                                   "%2 から始まるパスを指定して下さい。")
+                        .arg(stored, QDir::toNativeSeparators(FileOps::rootPath()));
+        return t;
+    }
+    const QFileInfo fi(stored);
+    const QString canonical = fi.canonicalFilePath();
+    t.folder
+        = withTrailingSeparator(QDir::toNativeSeparators(canonical.isEmpty() ? QDir::cleanPath(stored) : canonical));
+    if (canonical.isEmpty() || !fi.isDir())
+        t.problem = QStringLiteral("削除フォルダ %1 が見つかりません。").arg(t.folder);
+    else if (QDir(canonical).isRoot())
+        t.problem = QStringLiteral("削除フォルダがルートフォルダ %1 のため、一括削除できません。\n"
+                                   "削除フォルダを指定して下さい。")
+                        .arg(t.folder);
+    return t;
+}
+
+FileOps::Result deleteForGood(const QString& path)
+{
+    FileOps::setNormalAttributes(path);
+    return FileOps::deleteFile(path);
+}
+
 BulkDeleteResult deleteFolderFiles(const QString& folder, const FileRemover& remove)
 {
     BulkDeleteResult result;
@@ -170,7 +203,6 @@ BulkDeleteResult deleteFolderFiles(const QString& folder, const FileRemover& rem
         if (name.startsWith(u'.'))
             continue;
         const QString path = FileOps::joinPath(folder, name);
-        FileOps::setNormalAttributes(path);
         if (remove(path) || !FileOps::entryExists(path))
             ++result.deleted;
         else
@@ -178,5 +210,4 @@ BulkDeleteResult deleteFolderFiles(const QString& folder, const FileRemover& rem
     }
     return result;
 }
-
 }

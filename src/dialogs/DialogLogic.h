@@ -53,14 +53,25 @@ int optionOfThumbSize(int size); // -1 when no entry shows it
 int thumbCountOfOption(int entry);
 int optionOfThumbCount(int count); // -1 when no entry shows it
 
-// Deletes the folder's own plain, non-hidden files (read-only ones too, after their
-// attributes are made normal). Sub-folders and hidden files stay. A file that cannot
-// be removed does not stop the others.
+// The folder the bulk delete empties: the stored delete folder with its links
+// resolved, ending with the separator. `problem` says why it must not be emptied: a
+// relative path (it would depend on the folder the program started in), the root, or
+// no such folder.
+struct BulkDeleteTarget {
+    QString folder;
+    QString problem; // Japanese; empty when the folder may be emptied
+};
+BulkDeleteTarget bulkDeleteTarget(const QString& stored);
+
+// Removes the folder's own plain, non-hidden files through `remove`. Sub-folders and
+// hidden files stay. A file that cannot be removed does not stop the others.
 struct BulkDeleteResult {
     int deleted = 0;
     QStringList remaining; // names still there afterwards
 };
 using FileRemover = std::function<FileOps::Result(const QString& path)>;
-BulkDeleteResult deleteFolderFiles(const QString& folder, const FileRemover& remove = FileOps::deleteFile);
+// Deletes for good, read-only files too, after their attributes are made normal.
+FileOps::Result deleteForGood(const QString& path);
+BulkDeleteResult deleteFolderFiles(const QString& folder, const FileRemover& remove = deleteForGood);
 
 }

@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <cerrno>
 #include <cstring>
 #ifndef Q_OS_WIN
@@ -142,6 +143,8 @@ QString describeSystemError(int err)
         return QStringLiteral("同じ名前のフォルダがあります。");
     case EIO:
         return QStringLiteral("読み書きのエラーが起きました。");
+    case EXDEV:
+        return QStringLiteral("別のドライブへは移動できません。");
     default:
         return QStringLiteral("ファイルの操作に失敗しました（%1）。").arg(QString::fromLocal8Bit(std::strerror(err)));
     }
@@ -243,6 +246,37 @@ Result deleteFile(const QString& path)
         return Result::failure(describeSystemError(ENOENT));
     errno = 0;
     if (!f.remove())
+        return Result::failure(describeSystemError(lastErrno(EACCES)));
+    return Result::success();
+}
+
+bool trashAvailable()
+{
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+    return true;
+#else
+    // The trash in the user's data folder. Qt falls back to it, and when it cannot be
+    // made there, moves the file into files/ of the current folder: it must exist first.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (data.isEmpty() || !QDir().mkpath(data))
+        return false;
+    const QDir trash(QDir(data).filePath(QStringLiteral("Trash")));
+    const auto owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    for (const QString& dir :
+        { trash.path(), trash.filePath(QStringLiteral("files")), trash.filePath(QStringLiteral("info")) })
+        if (!QFileInfo(dir).isDir() && !QDir().mkdir(dir, owner))
+            return false;
+    return true;
+#endif
+}
+
+Result moveToTrash(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        return Result::failure(describeSystemError(ENOENT));
+    errno = 0;
+    QFile f(path);
+    if (!f.moveToTrash())
         return Result::failure(describeSystemError(lastErrno(EACCES)));
     return Result::success();
 }

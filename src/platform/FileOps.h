@@ -54,6 +54,11 @@ Result copyFile(const QString& from, const QString& to);
 
 Result deleteFile(const QString& path);
 
+// True when the desktop has a trash that files can be moved into.
+bool trashAvailable();
+// Moves the file into the desktop's trash; it is never deleted for good.
+Result moveToTrash(const QString& path);
+
 // Creates the folder and every missing parent; true when it exists afterwards.
 bool makeSureDirectoryPathExists(const QString& path);
 

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <functional>
 
@@ -13,6 +14,8 @@ public:
     struct Seen {
         QString text;
         QString title;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QString defaultButton; // its caption
     };
     QList<Seen> seen;
     QList<QMessageBox::StandardButton> answers; // taken in order; Ok once used up
@@ -48,7 +51,8 @@ private:
                 dialog->reject();
             return;
         }
-        seen << Seen { box->text(), box->windowTitle() };
+        seen << Seen { box->text(), box->windowTitle(), box->icon(),
+            box->defaultButton() ? box->defaultButton()->text() : QString() };
         if (onShown)
             onShown(box->text());
         const QMessageBox::StandardButton answer = answers.isEmpty() ? QMessageBox::Ok : answers.takeFirst();

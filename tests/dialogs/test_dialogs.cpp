@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -234,42 +235,74 @@ private slots:
         QTEST(m->HeadName[3], "head3");
     }
 
-    // The stored delete folder's own plain files go, not the one being typed; hidden
-    // files and sub-folders stay.
+    // The stored delete folder's own plain files go to the trash, or for good without
+    // one, not those of the folder being typed; hidden files and sub-folders stay. A
+    // folder that is no full path is refused before anything is asked.
     void bulkDelete_data()
     {
-        QTest::addColumn<bool>("withSeparator"); // false: from a hand-edited settings file
-        QTest::addColumn<bool>("cancel");
-        QTest::newRow("stored by the dialog") << true << false;
-        QTest::newRow("from a hand-edited file") << false << false;
-        QTest::newRow("cancelled") << true << true;
+        QTest::addColumn<QString>("stored"); // "<del>" stands for the delete folder
+        QTest::addColumn<bool>("trash");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("refusal"); // empty: the question is asked
+        const int ok = QMessageBox::Ok, cancel = QMessageBox::Cancel;
+        QTest::newRow("stored by the dialog") << "<del>/" << true << ok << "";
+        QTest::newRow("from a hand-edited file") << "<del>" << true << ok << "";
+        QTest::newRow("no trash") << "<del>/" << false << ok << "";
+        QTest::newRow("cancelled") << "<del>/" << true << cancel << "";
+        // Refused at once: a Cancel keeps older code from emptying anything here.
+        QTest::newRow("parent folder") << ".." << true << cancel << "削除フォルダ「..」はフルパスではない";
+        QTest::newRow("empty") << "" << true << cancel << "削除フォルダが指定されていない";
+        QTest::newRow("root") << "/" << true << cancel << "削除フォルダがルートフォルダ";
     }
     void bulkDelete()
     {
-        QFETCH(bool, withSeparator);
-        QFETCH(bool, cancel);
-        const QString del = m_root + "/trash";
+        QFETCH(QString, stored);
+        QFETCH(bool, trash);
+        QFETCH(int, answer);
+        QFETCH(QString, refusal);
+        const QString del = m_root + "/del";
         QVERIFY(QDir().mkpath(del + "/sub"));
         for (const char* n : { "a.jpg", "ro.jpg", ".hidden", "sub/inner.jpg" })
             touch(del + "/" + n);
         QVERIFY(QFile::setPermissions(del + "/ro.jpg", QFileDevice::ReadOwner));
         touch(m_root + "/d4/keep.jpg");
-        m->DestPath[10] = withSeparator ? del + "/" : del;
+        touch(m_root + "/afile");
+        // ".." from here is the delete folder; the trash is the test's own.
+        const QString oldCwd = QDir::currentPath();
+        const QByteArray oldHome = qgetenv("HOME"), oldData = qgetenv("XDG_DATA_HOME");
+        const auto restore = qScopeGuard([&] {
+            QDir::setCurrent(oldCwd);
+            qputenv("HOME", oldHome);
+            qputenv("XDG_DATA_HOME", oldData);
+        });
+        QVERIFY(QDir::setCurrent(del + "/sub"));
+        qputenv("HOME", QFile::encodeName(m_root));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_root + (trash ? "/data" : "/afile/data")));
+        m->DestPath[10] = QString(stored).replace("<del>", del);
         Dialog1 d(*m, m_form.get());
         d.show();
         d.Text1[10]->setText(m_root + "/d4");
         ModalCatcher c;
-        if (cancel)
-            c.answers = { QMessageBox::Cancel };
+        c.answers = { QMessageBox::StandardButton(answer) };
         d.Command2->click();
-        QStringList expected { m->DestPath[10] + "フォルダのファイルをすべてを削除しますか?" };
-        if (cancel)
-            expected << "キャンセルされました。";
-        QCOMPARE(c.texts(), expected);
-        QCOMPARE(QFile::exists(del + "/a.jpg"), cancel);
-        QCOMPARE(QFile::exists(del + "/ro.jpg"), cancel);
-        QVERIFY(QFile::exists(del + "/.hidden") && QFile::exists(del + "/sub/inner.jpg"));
-        QVERIFY(QFile::exists(m_root + "/d4/keep.jpg"));
+        const bool gone = refusal.isEmpty() && answer == QMessageBox::Ok;
+        if (!refusal.isEmpty()) {
+            QCOMPARE(c.seen.size(), 1);
+            QVERIFY2(c.seen[0].text.startsWith(refusal), qPrintable(c.seen[0].text));
+        } else {
+            QCOMPARE(c.seen.size(), gone ? 1 : 2);
+            QVERIFY(c.seen[0].text.startsWith(del + "/フォルダのファイルをすべてを削除しますか?\n"));
+            QVERIFY(c.seen[0].text.contains(trash ? "ごみ箱へ移動します" : "完全に削除され"));
+            QCOMPARE(c.seen[0].icon, QMessageBox::Warning);
+            QCOMPARE(c.seen[0].defaultButton, QString("キャンセル"));
+            QCOMPARE(c.seen.last().text, gone ? c.seen[0].text : "キャンセルされました。");
+        }
+        QCOMPARE(QFile::exists(del + "/a.jpg"), !gone);
+        QCOMPARE(QFile::exists(del + "/ro.jpg"), !gone);
+        QCOMPARE(QDir(m_root + "/data/Trash/files").entryList(QDir::Files),
+            gone && trash ? QStringList({ "a.jpg", "ro.jpg" }) : QStringList());
+        QVERIFY(QFile::exists(del + "/.hidden") && QFile::exists(m_root + "/d4/keep.jpg"));
+        QCOMPARE(QDir(del + "/sub").entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList { "inner.jpg" });
         QVERIFY(d.isVisible());
     }
 
