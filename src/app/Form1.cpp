@@ -247,6 +247,16 @@ void Form1::Dir1_Change()
     m.SourceFolder = Dir1->path();
     StatusBar1->setPanelText(1, QStringLiteral(" ") + m.SourceFolder + QStringLiteral(" "));
     StatusBar1->setPanelText(3, QStringLiteral(" %1 File ").arg(File1->entryCount()));
+    ShowUnshownCount();
+}
+
+void Form1::ShowUnshownCount()
+{
+    // Files whose names are not UTF-8 cannot be listed at all; the panel says so.
+    const int n = File1->unshownCount();
+    StatusBar1->setPanelText(4, n ? QStringLiteral(" 表示できない名前 %1 ").arg(n) : QString());
+    StatusBar1->panel(4)->setToolTip(
+        n ? QStringLiteral("名前にUTF-8でない文字を含むため、一覧に出せず扱えないファイルの数です。") : QString());
 }
 
 void Form1::File1_Click()

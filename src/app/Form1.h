@@ -110,6 +110,7 @@ public:
     void File1_DblClick();
     void Command2_Click();
     void Timer1_Timer();
+    void ShowUnshownCount(); // status-bar panel 4: files the list cannot show
     // The blink timer's interval; 0 stops it, as an interval of 0 did on the original timer.
     void setBlinkInterval(int ms);
 

@@ -304,6 +304,9 @@ void Dialog1::Command2_Click()
                      .arg(trash ? QStringLiteral("ごみ箱へ移動") : QStringLiteral("削除"))
               << shown;
     }
+    if (result.unnamed > 0)
+        lines << QStringLiteral("名前にUTF-8でない文字を含むファイル %1 個は扱えないため、残っています。")
+                     .arg(result.unnamed);
     if (!lines.isEmpty())
         MsgBox(this, lines.join(u'\n'), QMessageBox::Ok, QMessageBox::Warning);
 }

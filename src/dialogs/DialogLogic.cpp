@@ -208,6 +208,7 @@ BulkDeleteResult deleteFolderFiles(const QString& folder, const FileRemover& rem
         else
             result.remaining << name;
     }
+    result.unnamed = FileOps::unshownNames(folder, { QStringLiteral("*") });
     return result;
 }
 }

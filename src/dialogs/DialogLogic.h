@@ -68,6 +68,7 @@ BulkDeleteTarget bulkDeleteTarget(const QString& stored);
 struct BulkDeleteResult {
     int deleted = 0;
     QStringList remaining; // names still there afterwards
+    int unnamed = 0; // files left because their names cannot be shown (not UTF-8)
 };
 using FileRemover = std::function<FileOps::Result(const QString& path)>;
 // Deletes for good, read-only files too, after their attributes are made normal.

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #ifndef Q_OS_WIN
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -79,6 +80,32 @@ EntryKind entryKind(const QString& path)
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return errno == ENOENT || errno == ENOTDIR ? EntryKind::Missing : EntryKind::Other;
     return S_ISREG(st.st_mode) ? EntryKind::Regular : EntryKind::Other;
+#endif
+}
+
+int unshownNames(const QString& folder, const QStringList& nameFilters)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(folder);
+    Q_UNUSED(nameFilters);
+    return 0; // names are UTF-16 there, and Qt holds every one
+#else
+    const QByteArray base = QFile::encodeName(folder);
+    DIR* dir = ::opendir(base.constData());
+    if (!dir)
+        return 0;
+    int count = 0;
+    while (const dirent* e = ::readdir(dir)) {
+        const QByteArray name(e->d_name);
+        const QString decoded = QFile::decodeName(name);
+        if (name.startsWith('.') || QFile::encodeName(decoded) == name || !QDir::match(nameFilters, decoded))
+            continue;
+        struct stat st;
+        if (::stat((base + '/' + name).constData(), &st) == 0 && S_ISREG(st.st_mode))
+            ++count;
+    }
+    ::closedir(dir);
+    return count;
 #endif
 }
 

@@ -212,11 +212,17 @@ void FileList::setPath(const QString& folder)
     refresh();
 }
 
-QStringList FileList::listFolder(const QString& folder, const QString& pattern)
+static QStringList nameFilters(const QString& pattern)
 {
     QStringList filters;
     for (const QString& p : pattern.split(u';', Qt::SkipEmptyParts))
         filters << p.trimmed();
+    return filters;
+}
+
+QStringList FileList::listFolder(const QString& folder, const QString& pattern)
+{
+    const QStringList filters = nameFilters(pattern);
     QDir dir(folder);
     dir.setNameFilters(filters);
     // Hidden files (a leading dot here) are left out; name filters are case-insensitive.
@@ -243,6 +249,7 @@ void FileList::keyPressEvent(QKeyEvent* e)
 void FileList::refresh()
 {
     m_entries = m_path.isEmpty() ? QStringList() : listFolder(m_path, m_pattern);
+    m_unshown = m_path.isEmpty() ? 0 : FileOps::unshownNames(m_path, nameFilters(m_pattern));
     const QSignalBlocker block(this);
     clear();
     addItems(m_entries);

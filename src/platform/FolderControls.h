@@ -73,6 +73,8 @@ public:
     QString entry(int i) const { return i >= 0 && i < m_entries.size() ? m_entries[i] : QString(); }
     const QStringList& entries() const { return m_entries; }
     int selectedIndex() const { return currentRow(); }
+    // Matching files left out because Qt cannot hold their names (not UTF-8 here).
+    int unshownCount() const { return m_unshown; }
 
     // The listing itself, for logic that needs no widget.
     static QStringList listFolder(const QString& folder, const QString& pattern);
@@ -88,4 +90,5 @@ private:
     QString m_path;
     QString m_pattern = QStringLiteral("*.*");
     QStringList m_entries;
+    int m_unshown = 0;
 };

@@ -8,8 +8,10 @@
 #include <QAction>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 using namespace TestFiles;
 using Status = SettingsStore::ReadStatus;
@@ -40,6 +42,7 @@ private slots:
             touch(m_photos.filePath(n));
         QVERIFY(QDir(m_photos.path()).mkdir("sub"));
         touch(m_photos.filePath("sub/inner.jpg"));
+        ::close(::creat((QFile::encodeName(m_photos.path()) + "/sjis\x83\x65.jpg").constData(), 0644)); // not UTF-8
     }
     void init()
     {
@@ -50,6 +53,7 @@ private slots:
         m.AppPath = m_app.path();
     }
     void cleanup() { QDir::setCurrent(m_oldCwd); }
+    void cleanupTestCase() { ::unlink((QFile::encodeName(m_photos.path()) + "/sjis\x83\x65.jpg").constData()); }
 
     // Doubled quotes, commas and extreme numbers all come back as written.
     void roundTripThroughDisk()
@@ -165,6 +169,7 @@ private slots:
             QCOMPARE(m.SourceFolder, cwd());
             QCOMPARE(w.StatusBar1->panelText(1), " " + cwd() + " ");
             QCOMPARE(w.StatusBar1->panelText(3), QString(" 3 File "));
+            QCOMPARE(w.StatusBar1->panelText(4), QString(" 表示できない名前 1 "));
             QCOMPARE(int(m.ThumbCount), 10);
             QVERIFY(!w.mnuUnd->isEnabled());
             w.show();

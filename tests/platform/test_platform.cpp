@@ -14,8 +14,10 @@
 #include <QtTest>
 #if defined(Q_OS_UNIX)
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 using namespace TestFiles;
@@ -220,12 +222,17 @@ private slots:
     }
 
     // Pictures by extension in any case, sorted without regard to case; no hidden files
-    // and no folders.
+    // and no folders. Names that are not UTF-8 Qt cannot list at all: they are counted.
     void fileList()
     {
         QTemporaryDir dir;
         for (const char* n : { "b.JPG", "a.jpg", "C.png", "d.Gif", "e.bmp", "f.txt", ".hidden.jpg", "g.jpeg", "A.jpg" })
             touch(dir.filePath(n));
+        for (const char* n : { "/x\xff.JPG", "/y\xfe.txt", "/.z\xff.jpg" })
+            ::close(::creat((QFile::encodeName(dir.path()) + n).constData(), 0644));
+        QCOMPARE(FileOps::unshownNames(dir.path(), { "*.jpg", "*.png" }), 1);
+        for (const char* n : { "/x\xff.JPG", "/y\xfe.txt", "/.z\xff.jpg" })
+            ::unlink((QFile::encodeName(dir.path()) + n).constData()); // Qt cannot see them to remove them
         QVERIFY(QDir(dir.path()).mkdir("folder.jpg"));
         QCOMPARE(FileList::listFolder(dir.path(), "*.jpg;*.bmp;*.gif;*.png"),
                  QStringList({ "A.jpg", "a.jpg", "b.JPG", "C.png", "d.Gif", "e.bmp" }));
