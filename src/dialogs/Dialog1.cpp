@@ -273,8 +273,10 @@ void Dialog1::Command2_Click()
 {
     // The stored delete folder, not an edit of its field that OK has not taken yet.
     const DialogLogic::BulkDeleteTarget target = DialogLogic::bulkDeleteTarget(m.DestPath[10]);
-    if (!target.problem.isEmpty()) {
-        MsgBox(this, target.problem, QMessageBox::Ok, QMessageBox::Warning);
+    const QString problem
+        = Distribute::isUnsetFolder(m.DestPath[10]) ? Distribute::unsetFolderMessage(10) : target.problem;
+    if (!problem.isEmpty()) {
+        MsgBox(this, problem, QMessageBox::Ok, QMessageBox::Warning);
         return;
     }
     const bool trash = FileOps::trashAvailable();

@@ -161,10 +161,6 @@ int optionOfThumbCount(int count)
 BulkDeleteTarget bulkDeleteTarget(const QString& stored)
 {
     BulkDeleteTarget t;
-    if (stored.trimmed().isEmpty()) {
-        t.problem = QStringLiteral("削除フォルダが指定されていないため、一括削除できません。");
-        return t;
-    }
     if (QDir::isRelativePath(stored)) {
         t.folder = stored;
         t.problem = QStringLiteral("削除フォルダ「%1」はフルパスではないため、一括削除できません。\n"

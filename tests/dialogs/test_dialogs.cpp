@@ -251,8 +251,9 @@ private slots:
         QTest::newRow("cancelled") << "<del>/" << true << cancel << "";
         // Refused at once: a Cancel keeps older code from emptying anything here.
         QTest::newRow("parent folder") << ".." << true << cancel << "削除フォルダ「..」はフルパスではない";
-        QTest::newRow("empty") << "" << true << cancel << "削除フォルダが指定されていない";
-        QTest::newRow("root") << "/" << true << cancel << "削除フォルダがルートフォルダ";
+        QTest::newRow("empty") << "" << true << cancel << "削除フォルダが設定されていません";
+        QTest::newRow("root") << "/" << true << cancel << "削除フォルダが設定されていません";
+        QTest::newRow("link to the root") << "<del>/sub/root" << true << cancel << "削除フォルダがルートフォルダ";
     }
     void bulkDelete()
     {
@@ -265,6 +266,7 @@ private slots:
         for (const char* n : { "a.jpg", "ro.jpg", ".hidden", "sub/inner.jpg" })
             touch(del + "/" + n);
         QVERIFY(QFile::setPermissions(del + "/ro.jpg", QFileDevice::ReadOwner));
+        QVERIFY(QFile::link("/", del + "/sub/root"));
         touch(m_root + "/d4/keep.jpg");
         touch(m_root + "/afile");
         // ".." from here is the delete folder; the trash is the test's own.
@@ -302,7 +304,8 @@ private slots:
         QCOMPARE(QDir(m_root + "/data/Trash/files").entryList(QDir::Files),
             gone && trash ? QStringList({ "a.jpg", "ro.jpg" }) : QStringList());
         QVERIFY(QFile::exists(del + "/.hidden") && QFile::exists(m_root + "/d4/keep.jpg"));
-        QCOMPARE(QDir(del + "/sub").entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList { "inner.jpg" });
+        QCOMPARE(QDir(del + "/sub").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+            QStringList({ "inner.jpg", "root" }));
         QVERIFY(d.isVisible());
     }
 
