@@ -3,6 +3,7 @@
 # make bench : build and run the benchmark
 # make fuzz  : build the fuzz targets and run each for FUZZ_SECONDS
 # make install PREFIX=/usr/local
+# make deb   : build the Debian package $(BUILD)/pirapo-lumo_<version>_<arch>.deb
 
 PREFIX      ?= /usr/local
 JOBS        ?= 2
@@ -13,7 +14,8 @@ CMAKE_FLAGS ?=
 
 PACKAGES = build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
            libpng-dev zlib1g-dev libx11-dev fonts-ipafont-gothic xvfb xauth xdotool x11-xserver-utils \
-           clang libclang-rt-14-dev imagemagick ccache openbox x11-utils
+           clang libclang-rt-14-dev imagemagick ccache openbox x11-utils \
+           dpkg-dev desktop-file-utils appstream lintian
 
 # Only for make bench: the wallpapers the test shoot is made from and the tools that make
 # it and set the baseline.
@@ -21,7 +23,7 @@ BENCH_PACKAGES = plasma-workspace-wallpapers libvips-tools libjpeg-turbo-progs
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps bench-deps build run test test-plain test-asan bench fuzz install clean
+.PHONY: all deps bench-deps build run test test-plain test-asan bench fuzz install deb clean
 
 all: build
 
@@ -77,6 +79,9 @@ fuzz: deps
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+deb: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) build-bench build-fuzz
