@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# Builds the Debian package from this build and checks its control fields, its files and
+# lintian's verdict; unpacks it into a scratch root and starts the unpacked program there
+# through its menu entry's command, as an ordinary user under Xvfb. The program must find
+# its decoder library, help page and Readme in its own folder and, that folder not being
+# writable, keep its settings in the user's configuration folder without a message.
+# Usage: e2e_deb.sh <cpack> <build folder> <version> <libdir>
+set -euo pipefail
+cpack=$1 build=$2 version=$3 libdir=$4
+for tool in dpkg-deb dpkg-shlibdeps lintian appstreamcli setpriv; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed" && exit 77; }
+done
+# shellcheck source=../e2e/lib.sh
+source "$(dirname "$0")/../e2e/lib.sh"
+chmod 755 "$work" # the ordinary user reads the unpacked tree below it
+app_id=io.github.pirapo_lumo.PirapoLumo
+
+step "building the package"
+"$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$work/pkg" >"$work/cpack.log" 2>&1 ||
+    fail "cpack failed: $(cat "$work/cpack.log")"
+deb=$work/pkg/pirapo-lumo_${version}_$(dpkg --print-architecture).deb
+[ -f "$deb" ] || fail "no $(basename "$deb"), only: $(ls "$work/pkg")"
+
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version $(dpkg-deb -f "$deb" Version)"
+# The font is named by hand; the rest comes from the libraries of the program and of the
+# decoder library.
+depends=$(dpkg-deb -f "$deb" Depends)
+for dep in fonts-ipafont-gothic libqt6widgets6 libpng16-16; do
+    grep -Eq "(^|, )$dep( |,|$)" <<<"$depends" || fail "Depends lacks $dep: $depends"
+done
+
+# No maintainer scripts: with a postrm, dpkg keeps the package registered after a remove.
+scripts=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -Evx '\./(control|md5sums)?' || true)
+[ -z "$scripts" ] || fail "the package has maintainer scripts: $scripts"
+
+# Every file, with its mode and owner; nothing of the build or the tests slips in.
+prog_dir=usr/$libdir/pirapo-lumo
+dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $1, $2, $6 }' | sort -k3 >"$work/files"
+sort -k3 >"$work/expected" <<EOF
+-rwxr-xr-x root/root ./usr/bin/pirapo-lumo
+-rwxr-xr-x root/root ./$prog_dir/pirapo-lumo
+-rw-r--r-- root/root ./$prog_dir/libmpng.so
+-rw-r--r-- root/root ./$prog_dir/Error.jpg
+-rw-r--r-- root/root ./$prog_dir/Readme.txt
+-rw-r--r-- root/root ./$prog_dir/help/help.htm
+-rw-r--r-- root/root ./usr/share/applications/$app_id.desktop
+-rw-r--r-- root/root ./usr/share/metainfo/$app_id.metainfo.xml
+-rw-r--r-- root/root ./usr/share/icons/hicolor/48x48/apps/$app_id.png
+-rw-r--r-- root/root ./usr/share/icons/hicolor/128x128/apps/$app_id.png
+-rw-r--r-- root/root ./usr/share/icons/hicolor/256x256/apps/$app_id.png
+-rw-r--r-- root/root ./usr/share/icons/hicolor/scalable/apps/$app_id.svg
+-rw-r--r-- root/root ./usr/share/man/man1/pirapo-lumo.1.gz
+-rw-r--r-- root/root ./usr/share/doc/pirapo-lumo/changelog.gz
+-rw-r--r-- root/root ./usr/share/doc/pirapo-lumo/copyright
+EOF
+diff -u "$work/expected" "$work/files" >"$work/files.diff" || fail "the package's files differ: $(cat "$work/files.diff")"
+
+step "lintian"
+# Run as root, lintian says so on stderr; its verdict is on stdout.
+lintian --fail-on error --tag-display-limit 0 "$deb" 2>/dev/null >"$work/lintian.log" ||
+    fail "lintian finds errors: $(cat "$work/lintian.log")"
+sed 's/^/  lintian: /' "$work/lintian.log"
+
+root=$work/root
+dpkg -x "$deb" "$root"
+appstreamcli validate-tree --no-net --strict "$root" >"$work/appstream.log" 2>&1 ||
+    fail "the metainfo in the package is not valid: $(cat "$work/appstream.log")"
+prog=$root/$prog_dir
+
+# As root, the program runs as nobody: an ordinary user. Either way it cannot write its folder.
+home=$work/home
+mkdir -p "$home" "$work/bin"
+chmod 555 "$prog"
+trap 'chmod -R u+w "$work"; e2e_cleanup' EXIT
+user=$(id -un) as_user=()
+if [ "$(id -u)" -eq 0 ]; then
+    user=nobody as_user=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups --)
+fi
+# The help page is opened by whatever xdg-open is on PATH: here one that notes what it got.
+cat >"$work/bin/xdg-open" <<'EOF'
+#!/bin/sh
+printf '%s\n' "$@" >"$HOME/opened"
+EOF
+chmod 755 "$work/bin/xdg-open"
+
+step "starting the menu entry's command as $user"
+start_display
+[ "$(id -u)" -ne 0 ] || chown nobody "$home" "$XDG_RUNTIME_DIR"
+command=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/$app_id.desktop")
+# shellcheck disable=SC2086 # the command line of the desktop entry, split as a launcher would
+(cd "$home" && exec env -u XDG_CONFIG_HOME -u XDG_CACHE_HOME HOME="$home" \
+    PATH="$root/usr/bin:$work/bin:$PATH" "${as_user[@]}" $command) >"$work/app.log" 2>&1 &
+app_pid=$!
+wait_for 30 "the main window" find_main_window
+geometry
+menu=$((HEIGHT - 244))
+
+grep -q " $prog/libmpng.so$" "/proc/$app_pid/maps" ||
+    fail "the decoder library was not loaded from $prog: $(grep mpng "/proc/$app_pid/maps" || echo none)"
+
+# help_command: バージョン情報 is the second menu on the menu bar (its text starts after the first
+# wide gap between dark columns); ヘルプ is its last item.
+help_command() {
+    local col last='' second=''
+    for col in $(import -window root -crop "${WIDTH}x$menu+$X+$Y" png:- |
+        convert png:- -colorspace Gray -scale "${WIDTH}x1!" -depth 8 txt:- |
+        sed -n 's/^\([0-9]*\),0: *(\([0-9]*\).*/\1 \2/p' | awk '$2 < 225 { print $1 }'); do
+        [ -n "$last" ] && [ $((col - last)) -gt 10 ] && second=$col && break
+        last=$col
+    done
+    [ -n "$second" ] || fail "the second menu was not found on the menu bar"
+    click_at $((X + second + 20)) $((Y + menu / 2))
+    popup_open() { [ "$(app_windows)" -ge 2 ]; }
+    wait_for 30 "the menu to open" popup_open
+    xdotool key Up Return
+}
+
+step "help page"
+help_command
+opened() { [ -s "$home/opened" ]; }
+wait_for 30 "xdg-open to be started" opened
+[ "$(cat "$home/opened")" = "$prog/help/help.htm" ] || fail "xdg-open was given $(cat "$home/opened")"
+
+step "Readme"
+# Without the help page the same command shows Readme.txt, whose lines fill the text box
+# (the text that replaces a missing file is a single line).
+mv "$prog/help/help.htm" "$work/help.htm"
+help_command
+usage_window() { usage=$(window_named '^ピラポくんの使い方$') && [ -n "$usage" ]; }
+wait_for 30 "the usage window" usage_window
+text_below_first_line() {
+    [ "$(import -window "$usage" -crop 500x300+5+40 +repage -colorspace Gray -format '%[fx:minima < 0.4]' info:)" = 1 ]
+}
+wait_for 30 "the Readme's text below its first line" text_below_first_line
+geometry "$usage"
+click_at $((X + 472)) $((Y + 452)) # プログラムへ戻る
+usage_closed() { [ -z "$(window_named '^ピラポくんの使い方$')" ]; }
+wait_for 30 "the usage window to close" usage_closed
+mv "$work/help.htm" "$prog/help/help.htm"
+
+step "closing"
+geometry
+click_at $((X + 380)) $((Y + menu + 200)) # 終了
+xdotool mousemove 0 $((Y + HEIGHT + 100)) # no tooltip to count as a window
+no_message() { [ "$(app_windows)" -le 1 ] || fail "a message was shown when the program closed"; }
+ended_quietly() { no_message && program_ended; }
+wait_for 30 "the program to end" ended_quietly
+wait_program_end
+
+ini=$home/.config/pirapo-lumo/Pirapo.ini
+[ -f "$ini" ] && [ "$(wc -l <"$ini")" -eq 24 ] || fail "the settings were not written to $ini"
+echo "PASS: $(basename "$deb") builds, passes lintian, and its program runs from $prog_dir as an ordinary user"
