@@ -3,10 +3,13 @@
 // median beside its baselines from the same run.
 #include "bench_children.h"
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
 #include <QMap>
 #include <QProcess>
 #include <QStandardPaths>
@@ -85,18 +88,88 @@ Values runChild(const QStringList& args, const QString& cache, const QString& pl
 }
 
 // A folder of `count` shoot files as hard links (the bench moves files about).
-QString linkFolder(const QString& dir, const QStringList& shoot, int count)
+QString linkFolder(
+    const QString& dir, const QStringList& shoot, int count, const QString& pattern = QStringLiteral("P%1.jpg"))
 {
     QDir(dir).removeRecursively();
     QDir().mkpath(dir);
     for (int i = 0; i < count; ++i) {
         const QString src = shoot[i % shoot.size()];
-        const QString name = QStringLiteral("P%1.jpg").arg(i + 1, 7, 10, QLatin1Char('0'));
+        const QString name = pattern.arg(i + 1, 7, 10, QLatin1Char('0'));
         const QString dst = QDir(dir).filePath(name);
         if (::link(QFile::encodeName(src).constData(), QFile::encodeName(dst).constData()) != 0)
             QFile::copy(src, dst);
     }
     return dir;
+}
+
+// A camera's EXIF block: IFD0 with the orientation, IFD1 with a JPEG thumbnail.
+QByteArray exifSegment(const QByteArray& thumbnail)
+{
+    QByteArray tiff("II*\0", 4);
+    auto put = [&](quint32 v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            tiff.append(char(v >> 8 * i));
+    };
+    auto entry = [&](quint32 tag, quint32 type, quint32 value) {
+        put(tag, 2);
+        put(type, 2);
+        put(1, 4);
+        put(value, 4);
+    };
+    put(8, 4);
+    put(1, 2);
+    entry(0x0112, 3, 1);
+    put(26, 4);
+    put(3, 2);
+    entry(0x0103, 3, 6);
+    entry(0x0201, 4, 26 + 2 + 3 * 12 + 4);
+    entry(0x0202, 4, quint32(thumbnail.size()));
+    put(0, 4);
+    tiff += thumbnail;
+    const int length = int(tiff.size()) + 8;
+    return QByteArray("\xff\xe1", 2) + char(length >> 8) + char(length & 0xff) + QByteArray("Exif\0\0", 6) + tiff;
+}
+
+// The first 40 shoot files as a camera writes them: with a 160-pixel thumbnail of their own
+// in the EXIF block. Made once into `dir`.
+QStringList withThumbnails(const QStringList& shoot, const QString& dir)
+{
+    QDir().mkpath(dir);
+    QStringList out;
+    for (int i = 0; i < 40 && i < shoot.size(); ++i) {
+        const QString path = QDir(dir).filePath(QFileInfo(shoot[i]).fileName());
+        out.append(path);
+        if (QFileInfo::exists(path))
+            continue;
+        QFile in(shoot[i]);
+        if (!in.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray jpeg = in.readAll();
+        QImageReader reader(shoot[i]);
+        reader.setScaledSize(reader.size().scaled(160, 160, Qt::KeepAspectRatio));
+        QByteArray thumb;
+        QBuffer buffer(&thumb);
+        buffer.open(QIODevice::WriteOnly);
+        reader.read().save(&buffer, "JPEG", 80);
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(jpeg.left(2) + exifSegment(thumb) + jpeg.mid(2));
+    }
+    return out;
+}
+
+// A PNG bomb: 16384 x 16384 grey pixels, 1 GiB once decoded to 32 bits, about 250 KB on disk.
+QString pngBomb(const QString& work)
+{
+    const QString path = QDir(work).filePath(QStringLiteral("bomb-16384.png"));
+    if (!QFileInfo::exists(path)) {
+        QImage bomb(16384, 16384, QImage::Format_Grayscale8);
+        bomb.fill(0);
+        bomb.save(path + QStringLiteral(".tmp"), "PNG", 0);
+        QFile::rename(path + QStringLiteral(".tmp"), path);
+    }
+    return path;
 }
 
 double vipsThumbnail(const QString& vips, const QStringList& files, const QString& outDir)
@@ -147,6 +220,14 @@ int orchestrate(const QStringList& args)
     QDir().mkpath(work);
     const QString app = QDir(work).filePath(QStringLiteral("app"));
     QDir().mkpath(app);
+    // The PNG decoder beside the program, as it is installed.
+    const QDir bin(QCoreApplication::applicationDirPath());
+    for (const QString& lib : bin.entryList({ QStringLiteral("libmpng.so*") })) {
+        QFile::remove(QDir(app).filePath(lib));
+        QFile::copy(bin.filePath(lib), QDir(app).filePath(lib));
+    }
+    const QStringList exifShoot = withThumbnails(shoot, QDir(work).filePath(QStringLiteral("exif-shoot")));
+    const QString bomb = pngBomb(work);
     const QString normalScreen = screenConfig(work, 1920, 1080);
     const QString largeScreen = screenConfig(work, 3840, 2160);
     const QString load0 = loadAverage();
@@ -197,10 +278,10 @@ int orchestrate(const QStringList& args)
         {
             const QString hurried = linkFolder(base + QStringLiteral("/hurried"), shoot, 40);
             const QString hurriedCache = base + QStringLiteral("/hurried-cache");
-            Values at = runChild(QStringList { QStringLiteral("child-board"), QStringLiteral("--folder"), hurried,
-                                     QStringLiteral("--drop"), QStringLiteral("--drag-ms"), QStringLiteral("0"),
-                                     QStringLiteral("--app"), app, QStringLiteral("--dest"),
-                                     base + QStringLiteral("/dest-hurried") },
+            Values at = runChild(
+                QStringList { QStringLiteral("child-board"), QStringLiteral("--folder"), hurried,
+                    QStringLiteral("--drop"), QStringLiteral("--drag-ms"), QStringLiteral("0"), QStringLiteral("--app"),
+                    app, QStringLiteral("--dest"), base + QStringLiteral("/dest-hurried") },
                 hurriedCache, normalScreen);
             r[QStringLiteral("reload_at_once")].append(
                 at.value(QStringLiteral("reload_ms"), QStringLiteral("-1")).toDouble());
@@ -212,12 +293,38 @@ int orchestrate(const QStringList& args)
                 normalScreen);
         r[QStringLiteral("again")].append(again.value(QStringLiteral("fill_ms"), QStringLiteral("-1")).toDouble());
 
+        // The same page as cameras write it, with a thumbnail in every file's EXIF block: the
+        // board must still show what each file itself decodes to.
+        {
+            const QString folder = linkFolder(base + QStringLiteral("/exif"), exifShoot, 40);
+            Values exif
+                = runChild(QStringList { QStringLiteral("child-board"), QStringLiteral("--folder"), folder } + common,
+                    base + QStringLiteral("/exif-cache"), normalScreen);
+            r[QStringLiteral("exif_fill")].append(
+                exif.value(QStringLiteral("fill_ms"), QStringLiteral("-1")).toDouble());
+            last.insert(QStringLiteral("exif_fill_stats"), exif.value(QStringLiteral("fill_stats")));
+        }
+
         Values viewer
             = runChild(QStringList { QStringLiteral("child-viewer"), QStringLiteral("--folder"), page } + common, cache,
                 normalScreen);
         r[QStringLiteral("step")].append(median(numbers(viewer.value(QStringLiteral("step_prepared_ms")))));
         r[QStringLiteral("step_cold")].append(median(numbers(viewer.value(QStringLiteral("step_unprepared_ms")))));
         r[QStringLiteral("step_full")].append(median(numbers(viewer.value(QStringLiteral("step_full_ms")))));
+
+        // A page of PNG bombs, once: the peak is a property of the build, not of the machine's load.
+        if (run == 0) {
+            const QString folder = linkFolder(base + QStringLiteral("/bombs"), { bomb }, 30, QStringLiteral("B%1.png"));
+            Values bombs
+                = runChild(QStringList { QStringLiteral("child-board"), QStringLiteral("--folder"), folder } + common,
+                    base + QStringLiteral("/bomb-cache"), normalScreen);
+            r[QStringLiteral("bomb_peak")].append(
+                bombs.value(QStringLiteral("peak_kb"), QStringLiteral("-1")).toDouble());
+            r[QStringLiteral("bomb_fill")].append(
+                bombs.value(QStringLiteral("fill_ms"), QStringLiteral("-1")).toDouble());
+            last.insert(QStringLiteral("bomb_slots"), bombs.value(QStringLiteral("fill_slots")));
+            last.insert(QStringLiteral("bomb_stats"), bombs.value(QStringLiteral("fill_stats")));
+        }
 
         if (run < std::min(runs, 3)) {
             const QString grown = linkFolder(base + QStringLiteral("/grow"), shoot, 300);
@@ -241,6 +348,10 @@ int orchestrate(const QStringList& args)
     const double fill = M("fill"), full = M("full"), vipsMs = M("vips"), bare = M("bare"), reload = M("reload");
     const double again = M("again"), step = M("step"), stepCold = M("step_cold"), stepFull = M("step_full");
     const double growPeak = M("grow_peak"), fullHeld = M("full_held");
+    const double exifFill = M("exif_fill"), bombPeak = M("bomb_peak");
+    // Every thumbnail of the page made from its own file: none taken from the EXIF block.
+    const QString exifStats = last.value(QStringLiteral("exif_fill_stats"));
+    const bool ownPictures = exifStats.contains(QLatin1String("decoded 30"));
 
     QString text;
     QTextStream ts(&text);
@@ -262,6 +373,12 @@ int orchestrate(const QStringList& args)
     ts << "Viewer step, 1280 x 1000, next prepared | " << ms(step) << " | full decode " << ms(stepFull)
        << "; not prepared " << ms(stepCold) << " | " << QString::number(stepFull / step, 'f', 0)
        << "x faster | median < 30 ms | " << yes(step < 30) << "\n";
+    ts << "Cold page fill, 30 camera JPEGs with EXIF thumbnails | " << ms(exifFill) << " | same page without "
+       << ms(fill) << " | " << QString::number(exifFill / fill, 'f', 2) << "x | each file's own picture | "
+       << yes(ownPictures) << "\n";
+    ts << "Page of 30 PNG bombs (16384 x 16384, 1 GiB each decoded whole), peak resident memory | " << mb(bombPeak)
+       << " | whole decode 1024 MB each | " << QString::number(1024.0 * 1024 / bombPeak, 'f', 1)
+       << "x less than one | < 300 MB | " << yes(bombPeak > 0 && bombPeak < 300 * 1024) << "\n";
     ts << "Folder opened again in a new run, 30 in the shared cache | " << ms(again) << " | cold fill " << ms(fill)
        << " | " << QString::number(fill / again, 'f', 1) << "x faster | < 100 ms | " << yes(again < 100) << "\n";
     ts << "\n";
@@ -280,6 +397,8 @@ int orchestrate(const QStringList& args)
        << "; 300 entries " << last.value(QStringLiteral("grow_slots")) << " slots shown, "
        << last.value(QStringLiteral("grow_stats")) << "; viewer area " << last.value(QStringLiteral("viewer_area"))
        << "; bare limit on " << last.value(QStringLiteral("bare_threads")) << " threads.\n";
+    ts << "EXIF page: " << exifStats << "; PNG bombs: " << last.value(QStringLiteral("bomb_slots")) << " slots shown, "
+       << last.value(QStringLiteral("bomb_stats")) << ", " << ms(M("bomb_fill")) << ".\n";
     ts.flush();
     std::fputs(qPrintable(text), stdout);
     QFile result(QDir(work).filePath(QStringLiteral("bench-result.md")));
