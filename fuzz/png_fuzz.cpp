@@ -1,7 +1,11 @@
-// The decoder on arbitrary bytes, and its output through the DIB reader.
+// The decoder on arbitrary bytes, and its output through the DIB reader; then the same
+// bytes read row by row into a smaller size (picked by the last two bytes, which a PNG
+// ignores after its end), which must succeed exactly when the whole read did and give
+// what the whole picture averages to.
 #include "imaging/PNGLoader.h"
 #include "mpng.h"
 #include "mpng_internal.h"
+#include "reduced_reference.h"
 
 #include <zlib.h>
 
@@ -64,18 +68,45 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!handle || dataSize <= 0 || dataSize % 4 != 0)
         abort();
 
-    if (dataSize <= kMaxDecodedBytes) {
-        std::unique_ptr<uint8_t[]> pixels(new uint8_t[size_t(dataSize)]);
-        if (mGetPNGData(&handle, pixels.get()) == 1) {
-            const QImage image = PictureFromDIB(pixels.get(), dataSize, info.data());
-            if (image.isNull() || qint64(image.width()) * image.height() * 4 != dataSize)
-                abort();  // the decoder described something its own reader refuses
-        }
-        if (mGetPNGData(&handle, pixels.get()) == 1)
-            abort();  // once per open
+    if (dataSize > kMaxDecodedBytes) {
+        mEndPNG(&handle);
+        return 0;
     }
+    std::unique_ptr<uint8_t[]> pixels(new uint8_t[size_t(dataSize)]);
+    QImage whole;
+    if (mGetPNGData(&handle, pixels.get()) == 1) {
+        whole = PictureFromDIB(pixels.get(), dataSize, info.data());
+        if (whole.isNull() || qint64(whole.width()) * whole.height() * 4 != dataSize)
+            abort(); // the decoder described something its own reader refuses
+    }
+    if (mGetPNGData(&handle, pixels.get()) == 1 || mGetPNGDataScaled(&handle, 1, 1, pixels.get()) == 1)
+        abort(); // once per open
     mEndPNG(&handle);
     if (handle)
         abort();
+
+    // Width and height as the header gives them (top-down, so the height is negative).
+    const int32_t width = int32_t(info[4] | info[5] << 8 | info[6] << 16 | uint32_t(info[7]) << 24);
+    const int32_t height = -int32_t(info[8] | info[9] << 8 | info[10] << 16 | uint32_t(info[11]) << 24);
+    const int32_t w = 1 + int32_t(int64_t(width - 1) * data[size - 1] / 255);
+    const int32_t h = 1 + int32_t(int64_t(height - 1) * data[size - 2] / 255);
+    if (mpngLoadMemory(data, size, &handle, info.data(), &dataSize) != 1)
+        abort(); // it opened a moment ago
+    if (mGetPNGDataScaled(&handle, 0, h, pixels.get()) == 1
+        || mGetPNGDataScaled(&handle, width + 1, h, pixels.get()) == 1)
+        abort(); // sizes outside the picture are refused
+    const bool reduced = mGetPNGDataScaled(&handle, w, h, pixels.get()) == 1;
+    if (mGetPNGData(&handle, pixels.get()) == 1)
+        abort(); // once per open
+    mEndPNG(&handle);
+    if (reduced != !whole.isNull())
+        abort(); // the rows read one at a time are the rows read at once
+    // Compared exactly where the sums need no shift: at most 66051 input pixels on one output pixel.
+    const int64_t most = ((width + w - 1) / w) * int64_t((height + h - 1) / h);
+    if (reduced && most <= 66051) {
+        const QImage got = QImage(pixels.get(), w, h, w * 4, QImage::Format_ARGB32).copy();
+        if (!sameWithin(got, reducedReference(whole, QSize(w, h)), 0))
+            abort();
+    }
     return 0;
 }

@@ -1,10 +1,12 @@
 // Well-formed PNGs built from the input bytes (size, colour type, bit depth,
 // interlace, palette, tRNS, filters and samples), so that every conversion
 // path is reached with a valid zlib stream. The decoder must accept each one,
-// and its pixels must match Qt's own reader.
+// and its pixels must match Qt's own reader; read row by row into a smaller
+// size, they must average to what the whole picture does.
 #include "imaging/PNGLoader.h"
 #include "mpng.h"
 #include "mpng_internal.h"
+#include "reduced_reference.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -152,6 +154,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QImage ours = PictureFromDIB(pixels.data(), dataSize, info.data());
     if (ours.isNull() || ours.width() != int(width) || ours.height() != int(height))
         fail("the decoded pixels do not make the picture", type, depth, interlace);
+
+    const QSize reducedSize(1 + in.next() % int(width), 1 + in.next() % int(height));
+    if (mpngLoadMemory(png.data(), png.size(), &handle, info.data(), &dataSize) != 1)
+        fail("a valid file was refused at the second open", type, depth, interlace);
+    std::vector<uint8_t> small(size_t(reducedSize.width()) * size_t(reducedSize.height()) * 4);
+    const int32_t readSmall = mGetPNGDataScaled(&handle, reducedSize.width(), reducedSize.height(), small.data());
+    mEndPNG(&handle);
+    if (readSmall != 1)
+        fail("a valid file failed to decode row by row", type, depth, interlace);
+    const QImage got = QImage(
+        small.data(), reducedSize.width(), reducedSize.height(), reducedSize.width() * 4, QImage::Format_ARGB32);
+    if (!sameWithin(got, reducedReference(ours, reducedSize), 0))
+        fail("the picture read row by row is not the average of the whole", type, depth, interlace);
 
     // Qt's reader as the oracle, except where it is known to differ: it drops
     // the tRNS key of 16-bit files, and rounds 16-bit samples its own way.

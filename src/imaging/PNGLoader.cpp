@@ -12,6 +12,7 @@
 #include <limits>
 #include <new>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -25,6 +26,12 @@ uint16_t readU16(const uint8_t* p)
 uint32_t readU32(const uint8_t* p)
 {
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+void writeU32(uint8_t* p, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = uint8_t(v >> (8 * i));
 }
 
 int32_t readI32(const uint8_t* p)
@@ -128,14 +135,48 @@ PNGLoader::PNGLoader(const QString& libraryFolder)
         m_load = load;
         m_getData = getData;
         m_end = end;
+        m_getScaled = reinterpret_cast<GetScaledFn>(m_library->resolve("mGetPNGDataScaled"));
     }
 }
 
 PNGLoader::~PNGLoader() = default;
 
-bool PNGLoader::isAvailable() const
+bool PNGLoader::isAvailable() const { return m_load && m_getData && m_end; }
+
+bool PNGLoader::takes(const QString& path) { return path.endsWith(u".png") || path.endsWith(u".PNG"); }
+
+bool PNGLoader::open(const QString& path, void** handle, uint8_t* info, int32_t* dataSize) const
 {
-    return m_load && m_getData && m_end;
+    if (!isAvailable())
+        return false;
+    const QByteArray localPath = QFile::encodeName(path);
+    // A NUL inside the name would open some other file.
+    if (localPath.isEmpty() || localPath.contains('\0'))
+        return false;
+    return m_load(localPath.constData(), handle, info, dataSize) == 1;
+}
+
+QImage PNGLoader::readWhole(void** handle, const uint8_t* info, int32_t dataSize) const
+{
+    QImage direct = directTarget(info, dataSize);
+    if (!direct.isNull()) {
+        const int32_t result = m_getData(handle, direct.bits());
+        m_end(handle);
+        return result == 1 ? PictureFromBitmap(direct) : QImage();
+    }
+
+    std::unique_ptr<uint8_t[]> pixels;
+    if (dataSize > 0)
+        pixels.reset(new (std::nothrow) uint8_t[size_t(dataSize)]);
+    if (!pixels) {
+        m_end(handle);
+        return {};
+    }
+    const int32_t result = m_getData(handle, pixels.get());
+    m_end(handle);
+    if (result != 1)
+        return {};
+    return PictureFromDIB(pixels.get(), dataSize, info);
 }
 
 QImage PNGLoader::LoadPNG(const QString& path) const
@@ -144,37 +185,57 @@ QImage PNGLoader::LoadPNG(const QString& path) const
         void* handle = nullptr;
         int32_t dataSize = 0;
         std::array<uint8_t, MPNG_BITMAPINFO_SIZE> info {};
-        if (!isAvailable())
+        if (!open(path, &handle, info.data(), &dataSize))
             return {};
-        const QByteArray localPath = QFile::encodeName(path);
-        // A NUL inside the name would open some other file.
-        if (localPath.isEmpty() || localPath.contains('\0'))
-            return {};
-
-        if (m_load(localPath.constData(), &handle, info.data(), &dataSize) != 1)
-            return {};
-
-        QImage direct = directTarget(info.data(), dataSize);
-        if (!direct.isNull()) {
-            const int32_t result = m_getData(&handle, direct.bits());
-            m_end(&handle);
-            return result == 1 ? PictureFromBitmap(direct) : QImage();
-        }
-
-        std::unique_ptr<uint8_t[]> pixels;
-        if (dataSize > 0)
-            pixels.reset(new (std::nothrow) uint8_t[size_t(dataSize)]);
-        if (!pixels) {
-            m_end(&handle);
-            return {};
-        }
-        const int32_t result = m_getData(&handle, pixels.get());
-        m_end(&handle);
-        if (result != 1)
-            return {};
-        return PictureFromDIB(pixels.get(), dataSize, info.data());
+        return readWhole(&handle, info.data(), dataSize);
     } catch (...) {
         return {};
+    }
+}
+
+Picture PNGLoader::LoadReduced(const QString& path, QSize fitInto, qint64 maxPixels) const
+{
+    Picture p;
+    void* handle = nullptr;
+    try {
+        int32_t dataSize = 0;
+        std::array<uint8_t, MPNG_BITMAPINFO_SIZE> info {};
+        if (!open(path, &handle, info.data(), &dataSize))
+            return p;
+        const std::optional<DibHeader> d = readHeader(info.data());
+        if (!d || d->width > std::numeric_limits<int>::max()) {
+            m_end(&handle);
+            return p;
+        }
+        p.naturalSize = QSize(int(d->width), int(d->rows));
+        if (maxPixels > 0 && d->width * d->rows > maxPixels) {
+            m_end(&handle);
+            p.failure = PictureFailure::InvalidPicture;
+            return p;
+        }
+        const QSize target = fitSize(p.naturalSize, fitInto);
+        if (target == p.naturalSize || !m_getScaled || d->bits != 32 || !d->topDown) {
+            p.image = readWhole(&handle, info.data(), dataSize);
+            if (!p.image.isNull() && p.image.size() != target)
+                p.image = p.image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            return p;
+        }
+        // Rows of B, G, R, A, top-down: the layout the whole picture has.
+        std::vector<uint8_t> pixels(size_t(target.width()) * size_t(target.height()) * 4);
+        const int32_t result = m_getScaled(&handle, target.width(), target.height(), pixels.data());
+        m_end(&handle);
+        if (result != 1)
+            return p;
+        std::array<uint8_t, MPNG_BITMAPINFO_SIZE> reduced {};
+        std::memcpy(reduced.data(), info.data(), size_t(kHeaderSize));
+        writeU32(reduced.data() + 4, uint32_t(target.width()));
+        writeU32(reduced.data() + 8, uint32_t(-target.height()));
+        p.image = PictureFromDIB(pixels.data(), qint64(pixels.size()), reduced.data());
+        return p;
+    } catch (...) {
+        if (handle)
+            m_end(&handle);
+        return Picture {};
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PictureLoader.h"
+
 #include <QImage>
 #include <QString>
 
@@ -19,17 +21,36 @@ public:
 
     bool isAvailable() const;
 
+    // Whether `path` is this loader's to read: names ending in exactly ".png" or ".PNG".
+    // Every other name goes to Qt's reader, which goes by the content. The board and the
+    // viewer route by this one test, so that they show the same pictures.
+    static bool takes(const QString& path);
+
     // An empty image on any failure; never throws, never shows anything.
     QImage LoadPNG(const QString& path) const;
+
+    // The picture reduced to fit `fitInto` (never enlarged), read row by row when it is
+    // larger, so that the whole picture is never held; the natural size comes from the
+    // header. A picture of more than `maxPixels` (0: no limit) is refused as invalid
+    // before a row is read. A file that cannot be decoded gives no failure but an empty
+    // image, as LoadPNG does.
+    Picture LoadReduced(const QString& path, QSize fitInto, qint64 maxPixels = 0) const;
 
 private:
     using LoadFn = int32_t (*)(const char*, void**, uint8_t*, int32_t*);
     using GetDataFn = int32_t (*)(void**, uint8_t*);
+    using GetScaledFn = int32_t (*)(void**, int32_t, int32_t, uint8_t*);
     using EndFn = void (*)(void**);
+
+    // Opens `path` through the library; false (and nothing open) when it cannot.
+    bool open(const QString& path, void** handle, uint8_t* info, int32_t* dataSize) const;
+    // The whole picture of an open handle, which it ends.
+    QImage readWhole(void** handle, const uint8_t* info, int32_t dataSize) const;
 
     std::unique_ptr<QLibrary> m_library;
     LoadFn m_load = nullptr;
     GetDataFn m_getData = nullptr;
+    GetScaledFn m_getScaled = nullptr; // optional: without it a reduced picture is read whole
     EndFn m_end = nullptr;
 };
 

@@ -6,6 +6,12 @@
 #include <QFile>
 #include <QMap>
 #include <QtTest>
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace TestFiles {
 
@@ -43,4 +49,39 @@ inline QMap<QString, QByteArray> snapshot(const QString& root)
     return entries;
 }
 
+// A FIFO that cannot hold a test for good: from `graceMs` on, whatever is blocked opening
+// it for reading is let go by a writer that opens and closes it, and rescued() says so,
+// so that the test fails instead of hanging.
+class FifoGuard {
+public:
+    explicit FifoGuard(const QString& path, int graceMs = 2000)
+        : m_path(QFile::encodeName(path))
+        , m_made(::mkfifo(m_path.constData(), 0600) == 0)
+        , m_watch([this, graceMs] {
+            for (int waited = 0; !m_done; waited += 50) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                const int fd = waited < graceMs ? -1 : ::open(m_path.constData(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0) {
+                    m_rescued = true;
+                    ::close(fd);
+                }
+            }
+        })
+    {
+    }
+    ~FifoGuard()
+    {
+        m_done = true;
+        m_watch.join();
+    }
+    bool made() const { return m_made; }
+    bool rescued() const { return m_rescued; }
+
+private:
+    const QByteArray m_path;
+    const bool m_made;
+    std::atomic<bool> m_done { false };
+    std::atomic<bool> m_rescued { false };
+    std::thread m_watch; // last: it starts once everything it reads is made
+};
 }

@@ -1,5 +1,6 @@
 // Pictures from files: the PNG decoder against Qt's own reader and damaged files, the
 // bitmap reader on lying headers, the camera's EXIF thumbnail, and the fuzzers' inputs.
+#include "../../fuzz/reduced_reference.h"
 #include "TestFiles.h"
 #include "exifjpeg.h"
 #include "board/ThumbnailDecoder.h"
@@ -166,6 +167,10 @@ private slots:
         QCOMPARE(got.format(), QImage::Format_ARGB32);
         const QString diff = difference(got, path);
         QVERIFY2(diff.isEmpty(), qPrintable(diff));
+        // Read row by row into half the size, interlaced or not: what the whole averages to.
+        const Picture half = m_loader->LoadReduced(path, (got.size() + QSize(1, 1)) / 2);
+        QCOMPARE(half.naturalSize, got.size());
+        QVERIFY(sameWithin(half.image, reducedReference(got, half.image.size()), 0));
     }
 
     // Damaged files are refused; their twins with chunks a reader may skip are not.
@@ -216,6 +221,13 @@ private slots:
         QImage first = m_loader->LoadPNG(japanese);
         QVERIFY(!first.isNull());
         QCOMPARE(first, m_loader->LoadPNG(original));
+        // A FIFO, or a link to one, is refused at once: opening it to read waits for a writer.
+        TestFiles::FifoGuard fifo(m_dir.filePath(QStringLiteral("fifo.png")));
+        QVERIFY(fifo.made()
+            && QFile::link(m_dir.filePath(QStringLiteral("fifo.png")), m_dir.filePath(QStringLiteral("link.png"))));
+        QVERIFY(m_loader->LoadPNG(m_dir.filePath(QStringLiteral("fifo.png"))).isNull());
+        QVERIFY(m_loader->LoadReduced(m_dir.filePath(QStringLiteral("link.png")), QSize(8, 8)).image.isNull());
+        QVERIFY(!fifo.rescued());
     }
 
     void dib()
