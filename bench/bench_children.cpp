@@ -13,10 +13,10 @@
 #include <QFile>
 #include <QImageReader>
 #include <QMessageBox>
-#include <QTimer>
 #include <QPainter>
 #include <QPixmap>
 #include <QThread>
+#include <QTimer>
 #include <QToolBar>
 #include <QtConcurrent>
 #include <algorithm>
@@ -100,8 +100,8 @@ namespace {
         void stats(const char* prefix)
         {
             const ::Board::ThumbnailCache::Stats s = form->thumbnails().stats();
-            std::printf("%s_stats=memory %d, shared %d, exif %d, decoded %d, unreadable %d\n", prefix, s.memory,
-                s.shared, s.exif, s.decoded, s.unreadable);
+            std::printf("%s_stats=memory %d, shared %d, decoded %d, unreadable %d\n", prefix, s.memory, s.shared,
+                s.decoded, s.unreadable);
             form->thumbnails().resetStats();
         }
     };

@@ -75,9 +75,6 @@ ThumbResult ThumbnailCache::take(const QString& path, int box)
     case ThumbResult::Source::Shared:
         ++m_stats.shared;
         break;
-    case ThumbResult::Source::Exif:
-        ++m_stats.exif;
-        break;
     case ThumbResult::Source::Decoded:
         ++m_stats.decoded;
         break;

@@ -39,7 +39,6 @@ public:
     struct Stats {
         int memory = 0; // found in memory
         int shared = 0; // from the desktop's cache
-        int exif = 0; // a camera's embedded thumbnail
         int decoded = 0; // decoded from the file
         int unreadable = 0;
     };

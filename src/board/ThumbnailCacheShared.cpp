@@ -1,4 +1,5 @@
 #include "board/ThumbnailCacheShared.h"
+#include "platform/FileOps.h"
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
@@ -94,7 +95,11 @@ namespace {
 
     QImage readThumbnail(const QString& path)
     {
-        QImageReader reader(path, "png");
+        // Something else planted under a thumbnail's name (a FIFO) must not hold a worker for good.
+        QFile file(path);
+        if (!FileOps::openRegularFile(file))
+            return {};
+        QImageReader reader(&file, "png");
         // The classes hold at most 1024 pixels a side; anything larger is not a thumbnail.
         const QSize size = reader.size();
         if (!size.isValid() || size.width() > 1024 || size.height() > 1024)

@@ -1,22 +1,15 @@
 #include "board/ThumbnailDecoder.h"
 #include "board/ThumbnailCacheShared.h"
-#include "imaging/ExifThumbnail.h"
 #include "imaging/PNGLoader.h"
+#include "platform/FileOps.h"
 #include "platform/PictureLoader.h"
-#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 
 namespace Board {
 
-bool isPngName(const QString& path) { return path.endsWith(u".png") || path.endsWith(u".PNG"); }
-
 namespace {
-
-    // The platform loader reads JPEG, BMP and GIF only; a PNG behind another name
-    // (".Png", ".jpg") is not one of its pictures.
-    bool platformFormat(const QByteArray& format) { return format == "jpeg" || format == "bmp" || format == "gif"; }
 
     QImage toSize(const QImage& image, QSize size)
     {
@@ -27,40 +20,12 @@ namespace {
     // and at least `shown` large (less a pixel for another program's rounding).
     bool fitsAs(QSize thumb, QSize natural, QSize shown)
     {
-        return thumb.width() + 1 >= shown.width() && thumb.height() + 1 >= shown.height()
-            && ExifThumbnail::usable(thumb, natural, QSize(1, 1));
-    }
-
-    QImage applyOrientation(const QImage& image, QImageIOHandler::Transformations t)
-    {
-        QImage out = image;
-        if (t & QImageIOHandler::TransformationMirror)
-            out = out.mirrored(true, false);
-        if (t & QImageIOHandler::TransformationFlip)
-            out = out.mirrored(false, true);
-        if (t & QImageIOHandler::TransformationRotate90)
-            out = out.transformed(QTransform().rotate(90));
-        return out;
-    }
-
-    // The embedded thumbnail, turned and sized as the photo is shown; null when it
-    // would not do.
-    QImage exifThumbnail(const QByteArray& bytes, QSize stored, QImageIOHandler::Transformations t, QSize shown)
-    {
-        QBuffer buffer;
-        buffer.setData(bytes);
-        buffer.open(QIODevice::ReadOnly);
-        QImageReader reader(&buffer, "jpeg");
-        reader.setAutoTransform(false);
-        const QSize thumb = reader.size();
-        const bool rotated = t & QImageIOHandler::TransformationRotate90;
-        const QSize wanted = rotated ? shown.transposed() : shown;
-        if (!ExifThumbnail::usable(thumb, stored, wanted))
-            return {};
-        QImage image;
-        if (!reader.read(&image) || image.size() != thumb)
-            return {};
-        return toSize(applyOrientation(image, t), shown);
+        if (thumb.isEmpty() || natural.isEmpty() || thumb.width() + 1 < shown.width()
+            || thumb.height() + 1 < shown.height())
+            return false;
+        const double heightFromWidth = double(thumb.width()) * natural.height() / natural.width();
+        const double widthFromHeight = double(thumb.height()) * natural.width() / natural.height();
+        return std::abs(heightFromWidth - thumb.height()) <= 1.0 || std::abs(widthFromHeight - thumb.width()) <= 1.0;
     }
 
 }
@@ -85,10 +50,11 @@ ThumbResult loadThumbnail(ThumbRequest request)
     if (request.fileSize < 0)
         return r;
     QFile file(request.path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Never a FIFO or a device, whose open or read could hold this thread for good.
+    if (!FileOps::openRegularFile(file))
         return r; // gone since it was listed, or not ours to read
 
-    const bool png = isPngName(request.path);
+    const bool png = PNGLoader::takes(request.path);
     const bool shared = !request.sharedRoot.isEmpty() && !SharedThumbnails::isInside(request.sharedRoot, request.path);
     const QByteArray format = png ? QByteArray("png") : QImageReader::imageFormat(&file);
     const SharedThumbnails::Original original = shared
@@ -101,22 +67,17 @@ ThumbResult loadThumbnail(ThumbRequest request)
             SharedThumbnails::storeFailure(request.sharedRoot, original);
         return ThumbResult();
     };
-    if (!png && !platformFormat(format))
+    // Whatever Qt's reader reads, as the viewer shows it.
+    if (!png && format.isEmpty())
         return failed();
 
-    // A camera's own thumbnail sits in the first segments; looked for before the decoder reads on.
-    const QByteArray exif = format == "jpeg" ? ExifThumbnail::fromJpeg(&file) : QByteArray();
-    if (!file.seek(0))
-        return r;
     QImageReader reader(&file, format);
     reader.setAutoTransform(!png);
     const QSize stored = reader.size();
     // The PNG decoder is the judge of PNG files; Qt's header only helps to find a cached thumbnail.
     if (!stored.isValid() && !png)
         return failed();
-    const QImageIOHandler::Transformations transform
-        = png ? QImageIOHandler::TransformationNone : reader.transformation();
-    const bool rotated = transform & QImageIOHandler::TransformationRotate90;
+    const bool rotated = !png && (reader.transformation() & QImageIOHandler::TransformationRotate90);
     const QSize natural = rotated ? stored.transposed() : stored;
     const QSize shown = fitSize(natural, box);
 
@@ -135,17 +96,9 @@ ThumbResult loadThumbnail(ThumbRequest request)
             return r;
     }
 
-    if (!exif.isEmpty()) {
-        QImage thumb = exifThumbnail(exif, stored, transform, shown);
-        if (!thumb.isNull()) {
-            r.image = std::move(thumb);
-            r.natural = natural;
-            r.source = ThumbResult::Source::Exif;
-            return r;
-        }
-    }
-
-    // Decoded at the shared cache's size class, so that what is stored serves any box of the class.
+    // Always the file's own pixels, decoded at reduced size: never a thumbnail a camera or
+    // an editor embedded, which may show another picture than the file does. Decoded at
+    // the shared cache's size class, so that what is stored serves any box of the class.
     const int edge = shared ? SharedThumbnails::sizeClassFor(request.box) : 0;
     const QSize decodeBox = edge > 0 ? QSize(edge, edge) : box;
     QImage image;
@@ -153,11 +106,12 @@ ThumbResult loadThumbnail(ThumbRequest request)
     if (png) {
         if (!canDecode)
             return r;
-        image = request.png->LoadPNG(request.path);
-        if (image.isNull())
+        file.close();
+        const Picture picture = request.png->LoadReduced(request.path, decodeBox);
+        if (picture.image.isNull())
             return failed();
-        size = image.size();
-        image = toSize(image, fitSize(size, decodeBox));
+        image = picture.image;
+        size = picture.naturalSize;
     } else {
         image = readAtSize(reader, stored, rotated, fitSize(natural, decodeBox));
         if (image.isNull())

@@ -9,10 +9,6 @@ class PNGLoader;
 // works on values and files only, so it runs on worker threads.
 namespace Board {
 
-// True when the name ends in exactly ".png" or ".PNG"; other spellings go to the
-// platform loader like any other file.
-bool isPngName(const QString& path);
-
 // One thumbnail to make. Taken by value by the worker: nothing in it belongs to a window.
 struct ThumbRequest {
     QString path;
@@ -24,7 +20,7 @@ struct ThumbRequest {
 };
 
 struct ThumbResult {
-    enum class Source { None, Memory, Shared, Exif, Decoded };
+    enum class Source { None, Memory, Shared, Decoded };
     QImage image; // fits the box; null when the file could not be read
     QSize natural; // the picture's own size as displayed; invalid with a null image
     Source source = Source::None;
@@ -33,16 +29,15 @@ struct ThumbResult {
 // The request with the file's size and time filled in from the file system.
 ThumbRequest describeFile(const QString& path, int box);
 
-// Makes the thumbnail: from the shared cache when it holds a current one, else from a
-// camera's embedded EXIF thumbnail when that is large enough and of the same shape,
-// else by decoding at reduced size. A picture decoded here goes into the shared cache
+// Makes the thumbnail: from the shared cache when it holds a current one, else by
+// decoding the file at reduced size. A picture decoded here goes into the shared cache
 // (at its size class), a file that cannot be decoded into its failure records.
 ThumbResult loadThumbnail(ThumbRequest request);
 
 // The picture of `path` reduced to fit a square of `boxPixels` (never enlarged), and
 // in `natural` the picture's own size in pixels. An empty image means the file could
-// not be read; `natural` is then invalid. JPEG, BMP and GIF content goes through the
-// platform loader, names ending in ".png"/".PNG" through `png` (none: no picture).
+// not be read; `natural` is then invalid. Names ending in ".png"/".PNG" go through `png`
+// (none: no picture), every other through Qt's reader.
 // No cache of any kind. Safe to call from any thread.
 QImage decodeThumbnail(const QString& path, int boxPixels, QSize* natural, const PNGLoader* png);
 
