@@ -1,4 +1,6 @@
 #include "platform/PictureLoader.h"
+#include "platform/FileOps.h"
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <cmath>
@@ -62,7 +64,7 @@ QImage readAtSize(QImageReader& reader, QSize stored, bool rotated90, QSize targ
     return image;
 }
 
-Picture LoadPicture(const QString& path, QSize fitInto)
+Picture LoadPicture(const QString& path, QSize fitInto, qint64 maxPixels)
 {
     Picture p;
     const QFileInfo fi(path);
@@ -70,25 +72,25 @@ Picture LoadPicture(const QString& path, QSize fitInto)
         p.failure = PictureFailure::PathNotFound;
         return p;
     }
-    if (!fi.isFile() || !fi.isReadable()) {
-        p.failure = PictureFailure::Other;
+    // Only a regular file, opened without waiting: a FIFO would hold the window for good.
+    QFile file(path);
+    if (!fi.isFile() || !FileOps::openRegularFile(file)) {
+        p.failure = QFileInfo::exists(path) ? PictureFailure::Other : PictureFailure::PathNotFound;
         return p;
     }
-    QImageReader reader(path);
+    QImageReader reader(&file);
     reader.setAutoTransform(true);
     QSize stored = reader.size(); // before orientation
-    if (!stored.isValid()) {
-        p.failure = reader.error() == QImageReader::FileNotFoundError ? PictureFailure::PathNotFound
-                                                                      : PictureFailure::InvalidPicture;
+    // Refused from the header alone, before a pixel is decoded.
+    if (!stored.isValid() || (maxPixels > 0 && qint64(stored.width()) * stored.height() > maxPixels)) {
+        p.failure = PictureFailure::InvalidPicture;
         return p;
     }
     const bool swapped = reader.transformation() & QImageIOHandler::TransformationRotate90;
     p.naturalSize = swapped ? stored.transposed() : stored;
     const QSize target = fitInto.isValid() ? fitSize(p.naturalSize, fitInto) : QSize();
     p.image = readAtSize(reader, stored, swapped, target);
-    if (p.image.isNull()) {
-        p.failure = reader.error() == QImageReader::FileNotFoundError ? PictureFailure::PathNotFound
-                                                                      : PictureFailure::InvalidPicture;
-    }
+    if (p.image.isNull())
+        p.failure = QFileInfo::exists(path) ? PictureFailure::InvalidPicture : PictureFailure::PathNotFound;
     return p;
 }

@@ -23,8 +23,6 @@
 #include <QToolButton>
 #include <algorithm>
 
-#include "imaging/PNGLoader.h"
-
 using namespace ViewerLogic;
 
 namespace {
@@ -403,11 +401,6 @@ bool Form4::eventFilter(QObject* watched, QEvent* e)
 
 // ---- display
 
-QImage Form4::LoadPNG(const QString& path) const
-{
-    return m_form1->pngLoader().LoadPNG(path);
-}
-
 void Form4::ShowImage()
 {
     const unsigned serial = ++m_displaySerial;
@@ -435,38 +428,32 @@ void Form4::ShowImage()
     const QSize area = Picture1->size();
     m_areaShown = area;
 
-    // Made in the background while the last picture was on screen, when it was.
+    // Made in the background while the last picture was on screen, when it was; else made
+    // here, at the size it will be shown, never whole only to be shrunk.
     std::optional<Picture> prepared = m_prefetch->take(path, area);
+    m_lastDecodeBox = area;
+    Picture pic = prepared ? std::move(*prepared) : PicturePrefetch::make(path, area, &m_form1->pngLoader());
     Picture shown;
-    if (isPngPath(path)) {
-        m_lastDecodeBox = QSize();
-        shown.image = prepared ? prepared->image : LoadPNG(path);
-        shown.naturalSize = shown.image.size();
-        Image1->setPicture(shown.image);
-    } else {
-        // Decoded at the size it will be shown, never whole only to be shrunk.
-        m_lastDecodeBox = area;
-        Picture pic = prepared ? std::move(*prepared) : LoadPicture(path, area);
-        if (pic.ok())
-            shown = pic;
-        switch (pic.failure) {
-        case PictureFailure::None:
-            break;
-        case PictureFailure::InvalidPicture:
-            // The fallback picture, titled and fitted like any other; a missing one leaves the area blank.
-            pic = LoadPicture(joinPath(m.AppPath, QStringLiteral("Error.jpg")), area);
-            break;
-        case PictureFailure::PathNotFound:
-            reportMissing();
-            return;
-        case PictureFailure::Other:
-            return;
-        }
-        if (pic.ok())
-            Image1->setPicture(pic.image, pic.naturalSize);
-        else
-            Image1->clearPicture();
+    if (pic.ok())
+        shown = pic;
+    switch (pic.failure) {
+    case PictureFailure::None:
+        break;
+    case PictureFailure::InvalidPicture:
+        // The fallback picture, titled and fitted like any other; a missing one leaves the area blank.
+        pic = LoadPicture(joinPath(m.AppPath, QStringLiteral("Error.jpg")), area);
+        break;
+    case PictureFailure::PathNotFound:
+        reportMissing();
+        return;
+    case PictureFailure::Other:
+        return;
     }
+    // A PNG the decoder cannot read is no failure: the area stays blank.
+    if (pic.ok() && !pic.image.isNull())
+        Image1->setPicture(pic.image, pic.naturalSize);
+    else
+        Image1->clearPicture();
 
     // Lets waiting input run; a display it starts takes over and this one gives way.
     const QPointer<Form4> self(this);

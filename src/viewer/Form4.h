@@ -73,7 +73,6 @@ private:
     void mouseDown(QWidget* control, int button);
     int entryCount() const;
     QString entryAt(int i) const;
-    QImage LoadPNG(const QString& path) const;
     // After a display: the neighbours are made in the background, the picture shown is kept.
     void prepareNeighbours(const QString& shownPath, QSize area, const Picture& shown);
 

@@ -21,13 +21,9 @@ QString PicturePrefetch::keyOf(const QString& path, QSize area) const
 
 Picture PicturePrefetch::make(const QString& path, QSize area, const PNGLoader* png)
 {
-    if (ViewerLogic::isPngPath(path)) {
-        Picture p;
-        p.image = png ? png->LoadPNG(path) : QImage();
-        p.naturalSize = p.image.size();
-        return p;
-    }
-    return LoadPicture(path, area);
+    if (PNGLoader::takes(path))
+        return png ? png->LoadReduced(path, area, ViewerLogic::kMaxPixels) : Picture();
+    return LoadPicture(path, area, ViewerLogic::kMaxPixels);
 }
 
 void PicturePrefetch::prepare(const QString& path, QSize area)

@@ -35,8 +35,8 @@ public:
 
     bool isPrepared(const QString& path, QSize area) const; // made and waiting to be taken
 
-    // The work made for one picture: the picture loader at the area's size, or the PNG
-    // loader for names ending in ".png"/".PNG" (with the picture's natural size).
+    // One picture made for an area: by the PNG loader for the names it takes, else by the
+    // picture loader, both at the area's size, and refused when larger than the viewer's budget.
     static Picture make(const QString& path, QSize area, const PNGLoader* png);
 
 private:

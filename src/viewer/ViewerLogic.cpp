@@ -14,11 +14,6 @@ QString joinPath(const QString& folder, const QString& file)
     return folder + sep + file;
 }
 
-bool isPngPath(const QString& path)
-{
-    return path.endsWith(QLatin1String(".png")) || path.endsWith(QLatin1String(".PNG"));
-}
-
 QString titleText(int16_t viewerMode, const QString& file, int32_t index, int count)
 {
     const QString head = viewerMode == 1 ? QStringLiteral("ピラポくんViewer（ワンポイントViewer）  ")

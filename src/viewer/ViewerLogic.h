@@ -13,8 +13,10 @@ namespace ViewerLogic {
 // Folder + file name; a folder that already ends with the separator (a root) is joined directly.
 QString joinPath(const QString& folder, const QString& file);
 
-// Only ".png" and ".PNG" go to the PNG decoder; ".Png" and the like go to the picture loader.
-bool isPngPath(const QString& path);
+// The largest picture the viewer decodes, in pixels: 256 MP as cameras count them
+// (16000 x 16000 is within it, 16384 x 16384 beyond). A larger one is refused from its
+// header and shown as an invalid picture, so that a small file cannot ask for gigabytes.
+constexpr qint64 kMaxPixels = 256'000'000;
 
 QString titleText(int16_t viewerMode, const QString& file, int32_t index, int count);
 

@@ -3,6 +3,7 @@
 // arriving while a long handler lets pending events run, and a folder of 2,000 files.
 // Whatever happens, every file must end up in one place, whole.
 #include "../SessionFixture.h"
+#include "TestFiles.h"
 #include "platform/StatusBar.h"
 #include "platform/TextFile.h"
 #include <QFileInfo>
@@ -47,6 +48,8 @@ private slots:
     void oddNames();
     void namesThatAreNotText();
     void linksInTheSourceFolder();
+    void fifoNamedLikeAPicture_data();
+    void fifoNamedLikeAPicture();
     void changedBetweenListingAndLoading();
     void changedBetweenListingAndDrop_data();
     void changedBetweenListingAndDrop();
@@ -229,6 +232,49 @@ void TestBoardHostile::linksInTheSourceFolder()
     for (const char* link : { "c dangling.jpg", "d folder.jpg", "e loop.jpg" })
         QVERIFY(QFileInfo(s.src(QString::fromLatin1(link))).isSymLink());
 #endif
+}
+
+void TestBoardHostile::fifoNamedLikeAPicture_data()
+{
+    QTest::addColumn<QStringList>("pictures");
+    QTest::addColumn<QStringList>("links"); // to the FIFO
+    QTest::newRow("among pictures") << QStringList { "0.jpg", "z.jpg" } << QStringList { "a.png", "b.jpg" };
+    QTest::newRow("the only file") << QStringList() << QStringList { "a.png" };
+}
+
+// A FIFO named like a picture, or a link to one, is a file that cannot be read: the board
+// (its workers and its own thread) and the viewer pass over it and never wait for a writer.
+void TestBoardHostile::fifoNamedLikeAPicture()
+{
+    QFETCH(QStringList, pictures);
+    QFETCH(QStringList, links);
+    SessionFixture s;
+    writeJpegs(s, pictures);
+    TestFiles::FifoGuard fifo(s.src(QStringLiteral("fifo.png")));
+    QVERIFY(fifo.made());
+    for (const QString& name : links)
+        QVERIFY(QFile::link(s.src(QStringLiteral("fifo.png")), s.src(name)));
+    QVERIFY(s.build());
+    Form1& f = *s.form;
+    f.mnuRL_Click();
+    const QStringList entries = f.File1->entries();
+    for (int i = 0; i < entries.size(); ++i)
+        QCOMPARE(s.slot(i)->hasPicture(), pictures.contains(entries[i]));
+
+    // Through every entry in the viewer, then the one-point viewer on the first link.
+    Form4* v = s.openViewer(0);
+    QVERIFY(v);
+    for (int i = 1; i < entries.size(); ++i)
+        v->Form_KeyDown(32, 0);
+    QCOMPARE(s.m.ViewerIndex, entries.size() - 1);
+    f.Image1_MouseDown(int(entries.indexOf(links[0])), 2, 0, 5, 5);
+    QVERIFY(s.viewer());
+    QCOMPARE(s.m.ViewerFile, links[0]);
+    // Closed while the guard can still free anything waiting, which would then be told.
+    f.close();
+    s.form.reset();
+    QVERIFY(!fifo.rescued());
+    QVERIFY(s.messages().isEmpty());
 }
 
 void TestBoardHostile::changedBetweenListingAndLoading()

@@ -406,6 +406,8 @@ private slots:
         QTest::newRow("jpg made empty") << "b.jpg" << "empty" << "fallback";
         QTest::newRow("png made empty") << "b.png" << "empty" << "blank";
         QTest::newRow(".Png made garbage") << "b.Png" << "garbage" << "fallback";
+        // More pixels than the viewer decodes, for a few bytes: refused from the header.
+        QTest::newRow("png made a 16384 x 16384 bomb") << "b.png" << "bomb" << "fallback";
         QTest::newRow("jpg made garbage, no Error.jpg") << "b.jpg" << "garbage, no Error.jpg" << "blank";
     }
     void changedBetweenListingAndShowing()
@@ -440,6 +442,8 @@ private slots:
             QVERIFY(Hostile::write(path, Hostile::wellFormed(Format::Jpeg, QSize(64, 48), 7)));
         else if (change == QLatin1String("empty"))
             QVERIFY(Hostile::write(path, QByteArray()));
+        else if (change == QLatin1String("bomb"))
+            QVERIFY(Hostile::write(path, Hostile::claimingSize(format, QSize(16384, 16384), 7)));
         else if (change.startsWith(QLatin1String("garbage")))
             QVERIFY(Hostile::write(path, QByteArray(2000, 'x')));
         if (change.endsWith(QLatin1String("no Error.jpg")))
