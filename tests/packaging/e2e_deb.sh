@@ -25,7 +25,7 @@ deb=$work/pkg/pirapo-lumo_${version}_$(dpkg --print-architecture).deb
 # The font is named by hand; the rest comes from the libraries of the program and of the
 # decoder library.
 depends=$(dpkg-deb -f "$deb" Depends)
-for dep in fonts-ipafont-gothic libqt6widgets6 libpng16-16; do
+for dep in fonts-ipafont-gothic libqt6widgets6 libpng16-16 qt6-image-formats-plugins; do
     grep -Eq "(^|, )$dep( |,|$)" <<<"$depends" || fail "Depends lacks $dep: $depends"
 done
 
