@@ -1,0 +1,149 @@
+// Pictures of today's cameras: HEIF/HEIC through libheif, the previews RAW files embed
+// through LibRaw, TIFF and WebP through Qt's plugins. The real camera files, and files
+// made here for what they lack: an embedded HEIC thumbnail, turned pictures, a FIFO.
+#include "TestFiles.h"
+#include "imaging/HeifImage.h"
+#include "imaging/RawPreview.h"
+#include <QImageWriter>
+#include <QTemporaryDir>
+#include <QTransform>
+#include <QtTest>
+#include <memory>
+#ifdef LUMO_HAVE_LIBHEIF
+#include <libheif/heif.h>
+#endif
+
+enum class Reader { HeifBoard, HeifViewer, Raw, Qt };
+Q_DECLARE_METATYPE(Reader)
+Q_DECLARE_METATYPE(PictureFailure)
+
+// A 64 x 48 HEIC stored with a quarter turn clockwise: displayed 48 x 64, red above blue.
+// Its embedded thumbnail (24 x 32 as displayed) is green: a thumbnail shows where it came from.
+static void writeTurnedHeic([[maybe_unused]] const QString& path)
+{
+#ifdef LUMO_HAVE_LIBHEIF
+    auto image = [](QRgb left, QRgb right) {
+        heif_image* img = nullptr;
+        heif_image_create(64, 48, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &img);
+        heif_image_add_plane(img, heif_channel_interleaved, 64, 48, 8);
+        int stride = 0;
+        uint8_t* rows = heif_image_get_plane(img, heif_channel_interleaved, &stride);
+        for (int i = 0; i < 64 * 48; ++i) {
+            const QRgb c = i % 64 < 32 ? left : right;
+            uint8_t* p = rows + i / 64 * stride + i % 64 * 3;
+            p[0] = uint8_t(qRed(c)), p[1] = uint8_t(qGreen(c)), p[2] = uint8_t(qBlue(c));
+        }
+        return img;
+    };
+    heif_context* context = heif_context_alloc();
+    heif_encoder* encoder = nullptr;
+    heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder);
+    QVERIFY(encoder);
+    heif_encoder_set_logging_level(encoder, 0);
+    heif_encoding_options* options = heif_encoding_options_alloc();
+    options->image_orientation = heif_orientation_rotate_90_cw;
+    heif_image *primary = image(qRgb(255, 0, 0), qRgb(0, 0, 255)), *green = image(qRgb(0, 255, 0), qRgb(0, 255, 0));
+    heif_image_handle *handle = nullptr, *thumbnail = nullptr;
+    heif_context_encode_image(context, primary, encoder, options, &handle);
+    heif_context_encode_thumbnail(context, green, handle, encoder, options, 32, &thumbnail);
+    QCOMPARE(heif_context_write_to_file(context, QFile::encodeName(path)).code, heif_error_Ok);
+    heif_image_handle_release(handle), heif_image_handle_release(thumbnail);
+    heif_image_release(primary), heif_image_release(green);
+    heif_encoding_options_free(options), heif_encoder_release(encoder), heif_context_free(context);
+#endif
+}
+
+class TestCameraFormats : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString file(const QString& name) const
+    {
+        return QFileInfo::exists(m_dir.filePath(name)) ? m_dir.filePath(name) : LUMO_TESTDATA "/camera/" + name;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        writeTurnedHeic(m_dir.filePath("turned.heic"));
+        QVERIFY(QImageWriter(m_dir.filePath("made.webp")).write(QImage(file("ExifTool.tif")).scaled(640, 480)));
+        // The embedded JPEG's EXIF orientation, which is where a RAF keeps it, says a quarter turn clockwise.
+        QByteArray raf = TestFiles::readFile(file("FujiFilm.raf"));
+        const qsizetype at = raf.indexOf(QByteArray::fromHex("12010300010000000100"));
+        QVERIFY(at > 0);
+        raf[at + 8] = 6;
+        TestFiles::writeFile(m_dir.filePath("turned.raf"), raf);
+    }
+
+    void pictures_data()
+    {
+        QTest::addColumn<Reader>("reader");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QSize>("box"); // invalid: the whole picture
+        QTest::addColumn<QSize>("size"); // of the image; invalid: none
+        QTest::addColumn<QSize>("natural");
+        QTest::addColumn<PictureFailure>("failure");
+        QTest::addColumn<qint64>("maxPixels");
+        QTest::addColumn<QRgb>("top"); // the colour at the top middle; 0: not checked
+        auto row = [](const char* tag, Reader reader, const char* name, QSize box, QSize size, QSize natural,
+                       PictureFailure failure = PictureFailure::None, qint64 maxPixels = 0, QRgb top = 0) {
+            QTest::newRow(tag) << reader << QString(name) << box << size << natural << failure << maxPixels << top;
+        };
+        const auto invalid = PictureFailure::InvalidPicture, other = PictureFailure::Other;
+        const QSize whole, none, box(128, 128), iPhone(2566, 3313), turned(48, 64), raf(160, 120);
+        row("iPhone HEIC, upright portrait", Reader::HeifViewer, "IMG_5195.HEIC", whole, iPhone, iPhone);
+        row("iPhone HEIC without thumbnail", Reader::HeifBoard, "IMG_5195.HEIC", box, QSize(100, 128), iPhone);
+        row("HEIC over the budget", Reader::HeifViewer, "IMG_5195.HEIC", whole, none, none, invalid, 8'000'000);
+        row("small HEIF", Reader::HeifViewer, "samplefilehub.heif", box, QSize(128, 86), QSize(640, 426));
+        row("turned HEIC", Reader::HeifViewer, "turned.heic", whole, turned, turned, {}, 0, qRgb(255, 0, 0));
+        row("HEIC thumbnail large enough", Reader::HeifBoard, "turned.heic", QSize(20, 20), QSize(15, 20), turned, {},
+            1000, qRgb(0, 255, 0));
+        row("HEIC thumbnail too small", Reader::HeifBoard, "turned.heic", QSize(40, 40), QSize(30, 40), turned, {}, 0,
+            qRgb(255, 0, 0));
+        row("HEIC decode over the budget", Reader::HeifBoard, "turned.heic", QSize(40, 40), none, none, invalid, 1000);
+        row("HEIF FIFO", Reader::HeifViewer, "fifo.heic", whole, none, none, other);
+        row("HEIF missing", Reader::HeifBoard, "gone.heic", box, none, none, PictureFailure::PathNotFound);
+        row("RAF preview", Reader::Raw, "FujiFilm.raf", whole, raf, raf);
+        row("RAF preview reduced", Reader::Raw, "FujiFilm.raf", box, QSize(128, 96), raf);
+        row("RAF turned", Reader::Raw, "turned.raf", whole, raf.transposed(), raf.transposed());
+        row("RAF preview over the budget", Reader::Raw, "FujiFilm.raf", whole, none, none, invalid, 1000);
+        row("RW2 preview", Reader::Raw, "Panasonic.rw2", box, QSize(8, 8), QSize(8, 8));
+        for (const char* name : { "Nikon.nef", "CanonRaw.cr2", "CanonRaw.cr3", "DNG.dng", "XMP.xmp" })
+            row(name, Reader::Raw, name, box, none, none, invalid);
+        row("RAW FIFO", Reader::Raw, "fifo.raf", box, none, none, other);
+        row("TIFF", Reader::Qt, "ExifTool.tif", QSize(64, 64), QSize(64, 48), raf);
+        row("WebP", Reader::Qt, "made.webp", box, QSize(128, 96), QSize(640, 480));
+    }
+
+    void pictures()
+    {
+        QFETCH(Reader, reader);
+        QFETCH(QString, name);
+        QFETCH(QSize, box);
+        QFETCH(qint64, maxPixels);
+        if (!(reader == Reader::Raw ? RawPreview::isAvailable() : reader == Reader::Qt || HeifImage::isAvailable()))
+            QSKIP("built without this library");
+        const auto fifo
+            = name.startsWith("fifo") ? std::make_unique<TestFiles::FifoGuard>(m_dir.filePath(name)) : nullptr;
+        const QString path = file(name);
+        const Picture p = reader == Reader::HeifBoard ? HeifImage::thumbnail(path, box, maxPixels)
+            : reader == Reader::HeifViewer            ? HeifImage::decode(path, box, maxPixels)
+            : reader == Reader::Raw                   ? RawPreview::load(path, box, maxPixels)
+                                                      : LoadPicture(path, box, maxPixels);
+        QVERIFY(!fifo || !fifo->rescued());
+        QTEST(p.failure, "failure");
+        QTEST(p.image.isNull() ? QSize() : p.image.size(), "size");
+        QTEST(p.naturalSize, "natural");
+        QFETCH(QRgb, top);
+        const QRgb c = top ? p.image.pixel(p.image.width() / 2, 1) : 0; // lossy: near enough
+        QVERIFY(qAbs(qRed(c) - qRed(top)) + qAbs(qGreen(c) - qGreen(top)) + qAbs(qBlue(c) - qBlue(top)) < 96);
+        if (name == "turned.raf")
+            QCOMPARE(p.image, RawPreview::load(file("FujiFilm.raf")).image.transformed(QTransform().rotate(90)));
+        if (p.ok() && reader != Reader::Qt) // the same size from the header alone
+            QCOMPARE(
+                reader == Reader::Raw ? RawPreview::naturalSize(path) : HeifImage::naturalSize(path), p.naturalSize);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCameraFormats)
+#include "tst_cameraformats.moc"
