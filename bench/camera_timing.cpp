@@ -177,8 +177,8 @@ int main(int argc, char** argv)
         QImageReader probe(path);
         std::printf("%s: the reader %s scaled reads\n", format,
             probe.supportsOption(QImageIOHandler::ScaledSize) ? "does" : "does not do");
-        time(qPrintable(QString("%1 board, scaled read").arg(format)), [&] { return LoadPicture(path, board); });
-        time(qPrintable(QString("%1 viewer, whole").arg(format)), [&] { return LoadPicture(path); });
+        time(qPrintable(QString("%1 board, scaled read").arg(format)), [&] { return loadPicture(path, board); });
+        time(qPrintable(QString("%1 viewer, whole").arg(format)), [&] { return loadPicture(path); });
     }
     return 0;
 }

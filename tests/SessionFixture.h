@@ -8,7 +8,8 @@
 #include "app/Module1.h"
 #include "app/SettingsStore.h"
 #include "board/BoardWidgets.h"
-#include "platform/FolderControls.h"
+#include "platform/DirList.h"
+#include "platform/FileList.h"
 #include "viewer/Form4.h"
 #include <QAction>
 #include <QDialog>
@@ -97,7 +98,7 @@ struct SessionFixture {
     // A mouse press on slot i and its release over target k, through the window's handlers.
     void drop(int i, int k)
     {
-        form->Image1_MouseDown(i, 1, 0, 10, 10);
+        form->Image1_MouseDown(i, Qt::LeftButton, {}, 10, 10);
         form->Label1_DragOver(k, 0);
         form->Label1_DragDrop(k, 100, 100);
         form->Label1_DragOver(k, 1);

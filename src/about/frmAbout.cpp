@@ -1,7 +1,7 @@
 #include "about/frmAbout.h"
 #include "about/AboutInfo.h"
 #include "app/Form1.h"
-#include "platform/MessageBox.h"
+#include "platform/Message.h"
 #include "platform/Twips.h"
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -105,7 +105,7 @@ void frmAbout::StartSysInfo()
     const QString program = AboutInfo::findSysInfoProgram();
     if (!program.isEmpty() && QProcess::startDetached(program, {}))
         return;
-    MsgBox(this, AboutInfo::sysInfoUnavailableText(), QMessageBox::Ok);
+    showMessage(this, AboutInfo::sysInfoUnavailableText(), QMessageBox::Ok);
 }
 
 void frmAbout::Form_QueryUnload() { m_owner.Command1->setEnabled(true); }

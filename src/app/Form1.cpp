@@ -3,9 +3,11 @@
 #include "board/BoardWidgets.h"
 #include "board/ThumbnailCache.h"
 #include "imaging/PNGLoader.h"
+#include "platform/DirList.h"
+#include "platform/DriveList.h"
+#include "platform/FileList.h"
 #include "platform/FileOps.h"
-#include "platform/FolderControls.h"
-#include "platform/MessageBox.h"
+#include "platform/Message.h"
 #include "platform/Numeric.h"
 #include "platform/StatusBar.h"
 #include <QCloseEvent>
@@ -137,7 +139,7 @@ void Form1::Form_Load()
             m_settingsFile.clear();
             text += QStringLiteral("\nこのファイルには手を付けず、今回の設定は保存しません。");
         }
-        MsgBox(nullptr, text, QMessageBox::Ok, QMessageBox::Warning);
+        showMessage(nullptr, text, QMessageBox::Ok, QMessageBox::Warning);
     };
     switch (SettingsStore::read(where.read, m, &m_settingsRead)) {
     case SettingsStore::ReadStatus::Ok:
@@ -150,7 +152,7 @@ void Form1::Form_Load()
         }
         // One that cannot go (a read-only program folder) must not stop every start.
         SettingsStore::setDefaults(m);
-        MsgBox(nullptr, QStringLiteral("設定ファイル %1 が壊れています。既定の設定で起動します。").arg(shown),
+        showMessage(nullptr, QStringLiteral("設定ファイル %1 が壊れています。既定の設定で起動します。").arg(shown),
             QMessageBox::Ok, QMessageBox::Warning);
         break;
     case SettingsStore::ReadStatus::Unreadable:
@@ -214,11 +216,11 @@ void Form1::Form_QueryUnload()
     if (m_settingsFile.isEmpty()) {
         // Said at start-up.
     } else if (FileOps::entryKind(m_settingsFile) == FileOps::EntryKind::Other) {
-        MsgBox(this,
+        showMessage(this,
             QStringLiteral("設定ファイル %1 は通常のファイルではないため、今回の設定は保存しません。").arg(shown),
             QMessageBox::Ok, QMessageBox::Warning);
     } else if (!SettingsStore::write(m_settingsFile, m, &error, m_settingsRead)) {
-        MsgBox(this,
+        showMessage(this,
             QStringLiteral("設定ファイル %1 を保存できませんでした。\n%2\n今回の設定は保存されずに終了します。")
                 .arg(shown, error),
             QMessageBox::Ok, QMessageBox::Warning);

@@ -129,8 +129,8 @@ public:
     void LoadThumbnail();
     void mnuRL_Click();
     void mnuDL_Click();
-    void Image1_MouseDown(int index, int button, int shift, float x, float y);
-    void Picture1_MouseDown(int button, int shift, float x, float y);
+    void Image1_MouseDown(int index, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, float x, float y);
+    void Picture1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, float x, float y);
     void OpenOnePointViewer(int index);
     void UnloadSlots(); // destroys every slot above 0
     ThumbSlot* slotAt(int i) const; // null when slot i is not loaded

@@ -1,7 +1,7 @@
 #include "app/Form1.h"
 #include "board/BoardWidgets.h"
+#include "platform/FileList.h"
 #include "platform/FileOps.h"
-#include "platform/FolderControls.h"
 #include "platform/StatusBar.h"
 #include <QAction>
 #include <QDesktopServices>

@@ -1,6 +1,5 @@
 #include "board/BoardWidgets.h"
 #include "app/Form1.h"
-#include "platform/MouseCodes.h"
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QMimeData>
@@ -57,7 +56,7 @@ BoardArea::BoardArea(Form1* form, QWidget* parent)
 void BoardArea::mousePressEvent(QMouseEvent* e)
 {
     const QPointF t = twipsAt(e->position(), m_form->tpp());
-    m_form->Picture1_MouseDown(vbButton(e->button()), vbShift(e->modifiers()), float(t.x()), float(t.y()));
+    m_form->Picture1_MouseDown(e->button(), e->modifiers(), float(t.x()), float(t.y()));
 }
 
 void BoardArea::dragEnterEvent(QDragEnterEvent* e) { acceptOurs(e); }
@@ -214,7 +213,7 @@ void ThumbSlot::mousePressEvent(QMouseEvent* e)
     m_dragRequested = false;
     const QPointF t = twipsAt(e->position(), m_form->tpp());
     QPointer<ThumbSlot> self(this);
-    m_form->Image1_MouseDown(m_index, vbButton(e->button()), vbShift(e->modifiers()), float(t.x()), float(t.y()));
+    m_form->Image1_MouseDown(m_index, e->button(), e->modifiers(), float(t.x()), float(t.y()));
     if (self && m_dragRequested) {
         m_dragRequested = false;
         startDrag();

@@ -5,8 +5,9 @@
 #include "board/ThumbnailCache.h"
 #include "board/ThumbnailCacheShared.h"
 #include "distribute/Transfer.h"
+#include "platform/DirList.h"
+#include "platform/FileList.h"
 #include "platform/FileOps.h"
-#include "platform/FolderControls.h"
 #include "platform/Numeric.h"
 #include "platform/StatusBar.h"
 #include <QCoreApplication>
@@ -297,7 +298,7 @@ void Form1::mnuDL_Click()
     ResetCurrentThumb();
 }
 
-void Form1::Image1_MouseDown(int index, int button, int, float x, float y)
+void Form1::Image1_MouseDown(int index, Qt::MouseButton button, Qt::KeyboardModifiers, float x, float y)
 {
     if (m.BoardBusy == 1)
         return;
@@ -306,19 +307,19 @@ void Form1::Image1_MouseDown(int index, int button, int, float x, float y)
         return;
     // The right button opens the one-point viewer over the board instead: a drag begun
     // with it would hold the pointer and swallow the click that closes the viewer.
-    if (button != 2)
+    if (button != Qt::RightButton)
         slot->beginDrag();
     StatusBar1->setPanelText(2, QStringLiteral(" ") + File1->entry(index) + QStringLiteral(" "));
     DragOffsetX = x;
     DragOffsetY = y;
     DragIndex = index;
-    if (button == 2)
+    if (button == Qt::RightButton)
         OpenOnePointViewer(index);
 }
 
-void Form1::Picture1_MouseDown(int button, int, float x, float y)
+void Form1::Picture1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, float x, float y)
 {
-    if (m.BoardBusy == 1 || button != 2)
+    if (m.BoardBusy == 1 || button != Qt::RightButton)
         return;
     const QPoint at(twipsToPixels(x, m_tpp.x), twipsToPixels(y, m_tpp.y));
     mnuReLoad->popup(Picture1->mapToGlobal(at));

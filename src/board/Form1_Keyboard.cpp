@@ -2,7 +2,7 @@
 #include "board/BoardGeometry.h"
 #include "board/BoardKeys.h"
 #include "board/BoardWidgets.h"
-#include "platform/FolderControls.h"
+#include "platform/FileList.h"
 #include "platform/StatusBar.h"
 #include <QAction>
 #include <QGuiApplication>

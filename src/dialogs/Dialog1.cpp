@@ -2,9 +2,11 @@
 #include "app/Form1.h"
 #include "dialogs/DialogLogic.h"
 #include "distribute/Transfer.h"
+#include "platform/DirList.h"
+#include "platform/DriveList.h"
+#include "platform/FileList.h"
 #include "platform/FileOps.h"
-#include "platform/FolderControls.h"
-#include "platform/MessageBox.h"
+#include "platform/Message.h"
 #include "platform/Numeric.h"
 #include <QDir>
 #include <QGroupBox>
@@ -184,7 +186,7 @@ void Dialog1::Dir1_Change() { File1->setPath(Dir1->path()); }
 
 void Dialog1::refuse(QLineEdit* field, const QString& text)
 {
-    MsgBox(this, text, QMessageBox::Ok, QMessageBox::Warning);
+    showMessage(this, text, QMessageBox::Ok, QMessageBox::Warning);
     field->setFocus();
     field->selectAll();
 }
@@ -216,7 +218,7 @@ bool Dialog1::createMissingFolders(const std::array<QString, 11>& paths)
         const QString& path = paths[k];
         if (path.isEmpty() || FileOps::folderExists(path))
             continue;
-        MsgBox(this, path + QStringLiteral("を作成します。"));
+        showMessage(this, path + QStringLiteral("を作成します。"));
         FileOps::makeSureDirectoryPathExists(path);
         if (m_form && m_form->Dir1)
             m_form->Dir1->refresh();
@@ -276,17 +278,17 @@ void Dialog1::Command2_Click()
     const QString problem
         = Distribute::isUnsetFolder(m.DestPath[10]) ? Distribute::unsetFolderMessage(10) : target.problem;
     if (!problem.isEmpty()) {
-        MsgBox(this, problem, QMessageBox::Ok, QMessageBox::Warning);
+        showMessage(this, problem, QMessageBox::Ok, QMessageBox::Warning);
         return;
     }
     const bool trash = FileOps::trashAvailable();
     const QString text = target.folder + QStringLiteral("フォルダのファイルをすべてを削除しますか?\n")
         + (trash ? QStringLiteral("（ファイルはごみ箱へ移動します。）")
                  : QStringLiteral("（ごみ箱がないため、ファイルは完全に削除され、元に戻せません。）"));
-    const int answer = MsgBox(this, text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Warning,
+    const int answer = showMessage(this, text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Warning,
         QStringLiteral("ピラポくん"), QMessageBox::Cancel);
     if (answer != QMessageBox::Ok) {
-        MsgBox(this, QStringLiteral("キャンセルされました。"));
+        showMessage(this, QStringLiteral("キャンセルされました。"));
         return;
     }
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -310,5 +312,5 @@ void Dialog1::Command2_Click()
         lines << QStringLiteral("名前にUTF-8でない文字を含むファイル %1 個は扱えないため、残っています。")
                      .arg(result.unnamed);
     if (!lines.isEmpty())
-        MsgBox(this, lines.join(u'\n'), QMessageBox::Ok, QMessageBox::Warning);
+        showMessage(this, lines.join(u'\n'), QMessageBox::Ok, QMessageBox::Warning);
 }

@@ -2,7 +2,7 @@
 #include "app/Form1.h"
 #include "board/BoardWidgets.h"
 #include "dialogs/DialogLogic.h"
-#include "platform/MessageBox.h"
+#include "platform/Message.h"
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -142,7 +142,7 @@ void Dialog2::OKButton_Click()
             why = QStringLiteral("スライドショーの表示時間は１秒から３２秒までで入力して下さい。");
             break;
         }
-        MsgBox(this, why, QMessageBox::Ok, QMessageBox::Warning);
+        showMessage(this, why, QMessageBox::Ok, QMessageBox::Warning);
         Text1->setFocus();
         Text1->selectAll();
         return;

@@ -3,8 +3,9 @@
 #include "distribute/SendAll.h"
 #include "distribute/Transfer.h"
 #include "distribute/Undo.h"
-#include "platform/FolderControls.h"
-#include "platform/MessageBox.h"
+#include "platform/DirList.h"
+#include "platform/FileList.h"
+#include "platform/Message.h"
 #include <QCoreApplication>
 
 // The window's part of the file work: the busy flag, the thumbnails, the label colour,
@@ -30,7 +31,7 @@ void Form1::Label1_DragDrop(int k, float, float)
         // The file stayed where it was, so its thumbnail comes back.
         if (ThumbSlot* slot = slotAt(index))
             slot->show();
-        MsgBox(this, result.message, QMessageBox::Ok, QMessageBox::Warning);
+        showMessage(this, result.message, QMessageBox::Ok, QMessageBox::Warning);
     }
     m.BoardBusy = 0;
 }
@@ -83,7 +84,7 @@ void Form1::UndoLast()
         mnuRL_Click();
     ApplyUndoEnabling();
     if (!result.message.isEmpty())
-        MsgBox(this, result.message, QMessageBox::Ok, QMessageBox::Warning);
+        showMessage(this, result.message, QMessageBox::Ok, QMessageBox::Warning);
 }
 
 void Form1::mnuDel1_Click()
@@ -112,5 +113,5 @@ void Form1::mnuDel1_Click()
     ApplyUndoEnabling();
     m_sendingAll = false;
     if (!result.message.isEmpty())
-        MsgBox(this, result.message, QMessageBox::Ok, QMessageBox::Warning);
+        showMessage(this, result.message, QMessageBox::Ok, QMessageBox::Warning);
 }

@@ -64,7 +64,7 @@ QImage readAtSize(QImageReader& reader, QSize stored, bool rotated90, QSize targ
     return image;
 }
 
-Picture LoadPicture(const QString& path, QSize fitInto, qint64 maxPixels)
+Picture loadPicture(const QString& path, QSize fitInto, qint64 maxPixels)
 {
     Picture p;
     const QFileInfo fi(path);

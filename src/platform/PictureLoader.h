@@ -25,7 +25,7 @@ struct Picture {
 // than that box is decoded at reduced size (JPEG scales inside the decoder), never whole
 // and then shrunk. A picture of more than `maxPixels` (0: no limit) is refused as invalid
 // from its header, before anything is decoded.
-Picture LoadPicture(const QString& path, QSize fitInto = QSize(), qint64 maxPixels = 0);
+Picture loadPicture(const QString& path, QSize fitInto = QSize(), qint64 maxPixels = 0);
 
 // The natural size of `natural` reduced to fit `box`, aspect kept, never enlarged.
 QSize fitSize(QSize natural, QSize box);

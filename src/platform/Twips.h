@@ -3,7 +3,7 @@
 
 class QWidget;
 
-// Twips: 1440 per inch. The original geometry is given in twips; it is computed in
+// Twips: 1440 per inch. Every window's geometry is given in twips; it is computed in
 // twips by plain functions and turned into pixels only at the widget boundary.
 struct TwipsPerPixel {
     double x = 15.0;

@@ -1,9 +1,8 @@
 #include "viewer/Form4.h"
 #include "app/Form1.h"
 #include "app/Module1.h"
-#include "platform/FolderControls.h"
-#include "platform/MessageBox.h"
-#include "platform/MouseCodes.h"
+#include "platform/FileList.h"
+#include "platform/Message.h"
 #include "platform/Numeric.h"
 #include "platform/PictureBox.h"
 #include "platform/PictureLoader.h"
@@ -329,12 +328,15 @@ void Form4::Timer1_Timer()
     }
 }
 
-void Form4::Form_KeyDown(int keyCode, int shift)
+void Form4::Form_KeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
-    if (keyCode != 32 || (shift != 0 && shift != 1))
+    // Shift alone steps back; with Ctrl, Alt or Meta (often an input-method switch) it is no step.
+    const Qt::KeyboardModifiers held
+        = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (key != Qt::Key_Space || (held != Qt::NoModifier && held != Qt::ShiftModifier))
         return;
     const int count = entryCount();
-    const bool show = shift == 0 ? m_step.forward(count) : m_step.back(count);
+    const bool show = held == Qt::NoModifier ? m_step.forward(count) : m_step.back(count);
     applyStepperState();
     if (show)
         showEntry();
@@ -343,17 +345,20 @@ void Form4::Form_KeyDown(int keyCode, int shift)
 void Form4::keyPressEvent(QKeyEvent* e)
 {
     if (e->key() == Qt::Key_Space) {
-        Form_KeyDown(32, vbShift(e->modifiers()));
+        Form_KeyDown(Qt::Key_Space, e->modifiers());
         e->accept();
         return;
     }
     QWidget::keyPressEvent(e);
 }
 
-void Form4::Image1_MouseDown(int button, int, float, float) { mouseDown(Image1, button); }
-void Form4::Picture1_MouseDown(int button, int, float, float) { mouseDown(Picture1, button); }
+void Form4::Image1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, float, float) { mouseDown(Image1, button); }
+void Form4::Picture1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, float, float)
+{
+    mouseDown(Picture1, button);
+}
 
-void Form4::mouseDown(QWidget* control, int button)
+void Form4::mouseDown(QWidget* control, Qt::MouseButton button)
 {
     if (m_closed)
         return;
@@ -370,9 +375,9 @@ void Form4::mouseDown(QWidget* control, int button)
     QCoreApplication::processEvents();
     if (!self)
         return;
-    if (!m_closed && (button == 1 || button == 2)) {
+    if (!m_closed && (button == Qt::LeftButton || button == Qt::RightButton)) {
         const int count = entryCount();
-        const bool show = button == 1 ? m_step.forward(count) : m_step.back(count);
+        const bool show = button == Qt::LeftButton ? m_step.forward(count) : m_step.back(count);
         applyStepperState();
         if (show)
             showEntry();
@@ -387,13 +392,11 @@ bool Form4::eventFilter(QObject* watched, QEvent* e)
     if ((watched == Image1 || watched == Picture1)
         && (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick)) {
         auto* me = static_cast<QMouseEvent*>(e);
-        const int button = vbButton(me->button());
-        const int shift = vbShift(me->modifiers());
         const QPointF p = me->position();
         if (watched == Image1)
-            Image1_MouseDown(button, shift, float(p.x()), float(p.y()));
+            Image1_MouseDown(me->button(), me->modifiers(), float(p.x()), float(p.y()));
         else
-            Picture1_MouseDown(button, shift, float(p.x()), float(p.y()));
+            Picture1_MouseDown(me->button(), me->modifiers(), float(p.x()), float(p.y()));
         return true;
     }
     return QWidget::eventFilter(watched, e);
@@ -420,7 +423,7 @@ void Form4::ShowImage()
     auto reportMissing = [&] {
         m_missingReported = path;
         if (!reportedBefore)
-            MsgBox(this, QStringLiteral("ファイルが見つかりません。"));
+            showMessage(this, QStringLiteral("ファイルが見つかりません。"));
     };
     Image1->hide();
     Picture1->update();
@@ -441,7 +444,7 @@ void Form4::ShowImage()
         break;
     case PictureFailure::InvalidPicture:
         // The fallback picture, titled and fitted like any other; a missing one leaves the area blank.
-        pic = LoadPicture(joinPath(m.AppPath, QStringLiteral("Error.jpg")), area);
+        pic = loadPicture(joinPath(m.AppPath, QStringLiteral("Error.jpg")), area);
         break;
     case PictureFailure::PathNotFound:
         reportMissing();

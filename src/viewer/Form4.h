@@ -38,9 +38,9 @@ public:
     void Form_Load();
     void Form_Resize();
     void Form_QueryUnload();
-    void Form_KeyDown(int keyCode, int shift);
-    void Image1_MouseDown(int button, int shift, float x, float y);
-    void Picture1_MouseDown(int button, int shift, float x, float y);
+    void Form_KeyDown(int key, Qt::KeyboardModifiers modifiers);
+    void Image1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, float x, float y);
+    void Picture1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, float x, float y);
     void Timer1_Timer();
     void Toolbar1_ButtonClick(int index);
     void StopSlideshow();
@@ -70,7 +70,7 @@ private:
     void fitFrame(); // once framed, the frame gets the outer size the load asked for
     void applyStepperState(); // clock, icon 5/8 and button 1 from the stepper
     void showEntry(); // ViewerFile := entry(ViewerIndex), then display
-    void mouseDown(QWidget* control, int button);
+    void mouseDown(QWidget* control, Qt::MouseButton button);
     int entryCount() const;
     QString entryAt(int i) const;
     // After a display: the neighbours are made in the background, the picture shown is kept.

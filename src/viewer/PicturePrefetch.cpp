@@ -23,7 +23,7 @@ Picture PicturePrefetch::make(const QString& path, QSize area, const PNGLoader* 
 {
     if (PNGLoader::takes(path))
         return png ? png->LoadReduced(path, area, ViewerLogic::kMaxPixels) : Picture();
-    return LoadPicture(path, area, ViewerLogic::kMaxPixels);
+    return loadPicture(path, area, ViewerLogic::kMaxPixels);
 }
 
 void PicturePrefetch::prepare(const QString& path, QSize area)

@@ -3,7 +3,7 @@
 #include "TestFiles.h"
 #include "app/Form1.h"
 #include "app/SettingsStore.h"
-#include "platform/FolderControls.h"
+#include "platform/FileList.h"
 #include "platform/StatusBar.h"
 #include <QAction>
 #include <QTemporaryDir>

@@ -197,8 +197,8 @@ void TestBoard::fillInListOrderHoldingCommandsBack()
         f.mnuRL_Click();
         f.mnuDL_Click();
         f.Command1_Click();
-        f.Image1_MouseDown(1, 2, 0, 10, 10); // right press: the one-point viewer
-        f.Picture1_MouseDown(2, 0, 100, 100);
+        f.Image1_MouseDown(1, Qt::RightButton, {}, 10, 10); // right press: the one-point viewer
+        f.Picture1_MouseDown(Qt::RightButton, {}, 100, 100);
         s.drop(1, 3);
         f.mnuViewer_Click();
         f.mnuOpt2_Click();
@@ -688,7 +688,7 @@ void TestBoard::onePointViewer()
     auto s = board(8);
     QVERIFY(s);
     Form1& f = *s->form;
-    f.Image1_MouseDown(6, 2, 0, 10, 10); // right press
+    f.Image1_MouseDown(6, Qt::RightButton, {}, 10, 10); // right press
     QVERIFY(s->viewer() && s->viewer()->Toolbar1->isHidden());
     // No drag either: it would hold the pointer and eat the click that closes the viewer.
     QVERIFY(!f.Image1[6]->dragRequested());

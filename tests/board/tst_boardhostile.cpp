@@ -265,9 +265,9 @@ void TestBoardHostile::fifoNamedLikeAPicture()
     Form4* v = s.openViewer(0);
     QVERIFY(v);
     for (int i = 1; i < entries.size(); ++i)
-        v->Form_KeyDown(32, 0);
+        v->Form_KeyDown(Qt::Key_Space, Qt::NoModifier);
     QCOMPARE(s.m.ViewerIndex, entries.size() - 1);
-    f.Image1_MouseDown(int(entries.indexOf(links[0])), 2, 0, 5, 5);
+    f.Image1_MouseDown(int(entries.indexOf(links[0])), Qt::RightButton, {}, 5, 5);
     QVERIFY(s.viewer());
     QCOMPARE(s.m.ViewerFile, links[0]);
     // Closed while the guard can still free anything waiting, which would then be told.

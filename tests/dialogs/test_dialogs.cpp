@@ -8,7 +8,8 @@
 #include "dialogs/Dialog1.h"
 #include "dialogs/Dialog2.h"
 #include "dialogs/DialogLogic.h"
-#include "platform/FolderControls.h"
+#include "platform/DirList.h"
+#include "platform/FileList.h"
 #include "viewer/Form4.h"
 #include <QCheckBox>
 #include <QLineEdit>

@@ -129,7 +129,7 @@ private slots:
         const Picture p = reader == Reader::HeifBoard ? HeifImage::thumbnail(path, box, maxPixels)
             : reader == Reader::HeifViewer            ? HeifImage::decode(path, box, maxPixels)
             : reader == Reader::Raw                   ? RawPreview::load(path, box, maxPixels)
-                                                      : LoadPicture(path, box, maxPixels);
+                                                      : loadPicture(path, box, maxPixels);
         QVERIFY(!fifo || !fifo->rescued());
         QTEST(p.failure, "failure");
         QTEST(p.image.isNull() ? QSize() : p.image.size(), "size");

@@ -450,7 +450,7 @@ private slots:
             QVERIFY(QFile::remove(QDir(s.m.AppPath).filePath(QStringLiteral("Error.jpg"))));
         const auto before = s.files();
 
-        v->Form_KeyDown(32, 0); // Space
+        v->Form_KeyDown(Qt::Key_Space, Qt::NoModifier); // Space
         QCOMPARE(s.m.ViewerIndex, 1);
         if (expect == QLatin1String("missing")) {
             QCOMPARE(s.messages(), QStringList { kMissing });
@@ -482,7 +482,7 @@ private slots:
 
         // The next step shows the next file as usual, and the files are as they were.
         const int shown = s.messages().size();
-        v->Form_KeyDown(32, 0);
+        v->Form_KeyDown(Qt::Key_Space, Qt::NoModifier);
         QCOMPARE(v->windowTitle(), titleOf(QStringLiteral("c.jpg"), 2, 3));
         QVERIFY(v->Image1->isVisible());
         QCOMPARE(v->Image1->naturalSize(), QSize(40, 30));
@@ -515,9 +515,9 @@ private slots:
         v->resize(v->width() + 10, v->height() + 10);
         QCOMPARE(s.messages().size(), 1);
         // Stepping away and back is a new display of it, and reports it again.
-        v->Form_KeyDown(32, 0);
+        v->Form_KeyDown(Qt::Key_Space, Qt::NoModifier);
         QCOMPARE(v->windowTitle(), titleOf(QStringLiteral("z.jpg"), 1, 2));
-        v->Form_KeyDown(32, 1);
+        v->Form_KeyDown(Qt::Key_Space, Qt::ShiftModifier);
         QCOMPARE(s.messages().size(), 2);
     }
 
@@ -538,12 +538,12 @@ private slots:
         QCOMPARE(s.form->File1->entryCount(), 0);
 
         // Every way of stepping on an empty list: no crash, a position inside the old bounds.
-        for (int shift : { 0, 1, 0, 1 })
-            v->Form_KeyDown(32, shift);
+        for (Qt::KeyboardModifier shift : { Qt::NoModifier, Qt::ShiftModifier, Qt::NoModifier, Qt::ShiftModifier })
+            v->Form_KeyDown(Qt::Key_Space, shift);
         for (int button : { 4, 5, 7, 8, 6, 6 })
             v->Toolbar1_ButtonClick(button);
-        v->Picture1_MouseDown(1, 0, 5, 5);
-        v->Picture1_MouseDown(2, 0, 5, 5);
+        v->Picture1_MouseDown(Qt::LeftButton, {}, 5, 5);
+        v->Picture1_MouseDown(Qt::RightButton, {}, 5, 5);
         s.m.SlideRepeat = 1;
         v->Toolbar1_ButtonClick(6);
         for (int i = 0; i < 3; ++i)

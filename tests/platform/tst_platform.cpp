@@ -1,10 +1,10 @@
-// The platform layer: numbers read and rounded as the original did, files copied and
-// written without ever losing one, pictures loaded, and the file list.
+// The platform layer: numbers read and rounded half to even, files copied and written
+// without ever losing one, pictures loaded, and the file listing.
 #include "../imaging/exifjpeg.h"
 #include "TestFiles.h"
 #include "board/ThumbnailDecoder.h"
+#include "platform/FileListing.h"
 #include "platform/FileOps.h"
-#include "platform/FolderControls.h"
 #include "platform/Numeric.h"
 #include "platform/PictureLoader.h"
 #include "platform/TextFile.h"
@@ -158,7 +158,7 @@ private slots:
             QVERIFY(QDir().mkdir(path));
         else if (!bytes.isNull())
             writeFile(path, bytes);
-        const Picture p = LoadPicture(path, QSize(100, 100));
+        const Picture p = loadPicture(path, QSize(100, 100));
         QTEST(int(p.failure), "failure");
         QVERIFY(p.image.isNull());
     }
@@ -170,14 +170,14 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("turned.jpg");
         writeFile(path, ExifJpeg::withExif(ExifJpeg::encode(ExifJpeg::halves(QSize(1600, 1200))), ExifJpeg::tiff(6, {})));
-        const Picture p = LoadPicture(path, QSize(300, 300));
+        const Picture p = loadPicture(path, QSize(300, 300));
         QVERIFY(p.ok());
         QCOMPARE(p.naturalSize, QSize(1200, 1600));
         QCOMPARE(p.image.size(), QSize(225, 300));
         // The stored left half (red) is on top.
         QVERIFY(p.image.pixelColor(112, 40).red() > 200);
         QVERIFY(p.image.pixelColor(112, 260).blue() > 200);
-        QCOMPARE(LoadPicture(path, QSize(800, 700)).image.size(), QSize(525, 700));
+        QCOMPARE(loadPicture(path, QSize(800, 700)).image.size(), QSize(525, 700));
     }
 
     void fiftyMegapixelsDecodeReduced()
@@ -193,7 +193,7 @@ private slots:
             QVERIFY(big.save(path, "JPEG", 30));
         }
         QVERIFY(QImageReader(path).read().isNull()); // decoding it whole is refused
-        const Picture viewer = LoadPicture(path, QSize(1280, 960));
+        const Picture viewer = loadPicture(path, QSize(1280, 960));
         QVERIFY(viewer.ok());
         QCOMPARE(viewer.naturalSize, QSize(8660, 5773));
         QCOMPARE(viewer.image.size(), fitSize(QSize(8660, 5773), QSize(1280, 960)));
@@ -223,21 +223,21 @@ private slots:
 
     // Pictures by extension in any case, sorted without regard to case; no hidden files
     // and no folders. Names that are not UTF-8 Qt cannot list at all: they are counted.
-    void fileList()
+    void fileListing()
     {
         QTemporaryDir dir;
         for (const char* n : { "b.JPG", "a.jpg", "C.png", "d.Gif", "e.bmp", "f.txt", ".hidden.jpg", "g.jpeg", "A.jpg" })
             touch(dir.filePath(n));
         for (const char* n : { "/x\xff.JPG", "/y\xfe.txt", "/.z\xff.jpg" })
             ::close(::creat((QFile::encodeName(dir.path()) + n).constData(), 0644));
-        QCOMPARE(FileOps::unshownNames(dir.path(), { "*.jpg", "*.png" }), 1);
+        QCOMPARE(countUnlistable(dir.path(), "*.jpg;*.png"), 1);
         for (const char* n : { "/x\xff.JPG", "/y\xfe.txt", "/.z\xff.jpg" })
             ::unlink((QFile::encodeName(dir.path()) + n).constData()); // Qt cannot see them to remove them
         QVERIFY(QDir(dir.path()).mkdir("folder.jpg"));
-        QCOMPARE(FileList::listFolder(dir.path(), "*.jpg;*.bmp;*.gif;*.png"),
-                 QStringList({ "A.jpg", "a.jpg", "b.JPG", "C.png", "d.Gif", "e.bmp" }));
+        QCOMPARE(listFiles(dir.path(), "*.jpg;*.bmp;*.gif;*.png"),
+            QStringList({ "A.jpg", "a.jpg", "b.JPG", "C.png", "d.Gif", "e.bmp" }));
     }
 };
 
 QTEST_MAIN(TestPlatform)
-#include "test_platform.moc"
+#include "tst_platform.moc"

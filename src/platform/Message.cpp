@@ -1,9 +1,9 @@
-#include "platform/MessageBox.h"
+#include "platform/Message.h"
 #include <QPushButton>
 
 QString appTitle() { return QStringLiteral("ピラポくんLumo"); }
 
-int MsgBox(QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons, QMessageBox::Icon icon,
+int showMessage(QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons, QMessageBox::Icon icon,
     const QString& title, QMessageBox::StandardButton defaultButton)
 {
     QMessageBox box(icon, title.isEmpty() ? appTitle() : title, text, buttons, parent);

@@ -1,0 +1,120 @@
+#include "platform/DirList.h"
+#include "platform/DriveList.h"
+#include "platform/FileOps.h"
+#include "platform/Message.h"
+#include <QCollator>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QStyle>
+#include <algorithm>
+
+DirList::DirList(QWidget* parent)
+    : QListWidget(parent)
+{
+    connect(this, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) { openRow(row(item)); });
+}
+
+static QString cleanFolder(const QString& path)
+{
+    QString p = QDir::cleanPath(QDir(path).absolutePath());
+    return QDir::toNativeSeparators(p);
+}
+
+bool DirList::setPath(const QString& path, QString* error)
+{
+    const QString p = cleanFolder(path);
+    const QFileInfo fi(p);
+    if (!fi.exists() || !fi.isDir()) {
+        if (error)
+            *error = QStringLiteral("フォルダ %1 が見つかりません。").arg(p);
+        return false;
+    }
+    if (!fi.isReadable() || !fi.isExecutable()) {
+        if (error)
+            *error = QStringLiteral("フォルダ %1 を開けません。アクセスが拒否されました。").arg(p);
+        return false;
+    }
+    m_path = p;
+    m_lastOnDrive.insert(DriveList::driveOf(p), p);
+    refresh();
+    emit changed();
+    return true;
+}
+
+QString DirList::lastFolderOn(const QString& driveRoot) const { return m_lastOnDrive.value(driveRoot, driveRoot); }
+
+void DirList::refresh()
+{
+    const QSignalBlocker block(this);
+    clear();
+    m_rowPaths.clear();
+    if (m_path.isEmpty())
+        return;
+    // Ancestors from the root down.
+    QStringList chain;
+    QDir d(m_path);
+    for (;;) {
+        chain.prepend(QDir::toNativeSeparators(d.absolutePath()));
+        if (d.isRoot() || !d.cdUp())
+            break;
+    }
+    int depth = 0;
+    for (const QString& a : chain) {
+        const QString name = depth == 0 ? a : QFileInfo(a).fileName();
+        auto* item
+            = new QListWidgetItem(style()->standardIcon(QStyle::SP_DirOpenIcon), QString(depth * 2, u' ') + name, this);
+        item->setToolTip(a);
+        m_rowPaths << a;
+        ++depth;
+    }
+    setCurrentRow(int(m_rowPaths.size()) - 1);
+    QStringList subs = QDir(m_path).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
+    QCollator coll;
+    coll.setCaseSensitivity(Qt::CaseInsensitive);
+    coll.setNumericMode(false);
+    std::sort(subs.begin(), subs.end(), [&](const QString& a, const QString& b) {
+        const int c = coll.compare(a, b);
+        return c != 0 ? c < 0 : a < b;
+    });
+    for (const QString& s : subs) {
+        auto* item
+            = new QListWidgetItem(style()->standardIcon(QStyle::SP_DirClosedIcon), QString(depth * 2, u' ') + s, this);
+        const QString full = FileOps::joinPath(m_path, s);
+        item->setToolTip(full);
+        m_rowPaths << full;
+    }
+}
+
+void DirList::openRow(int row)
+{
+    if (row < 0 || row >= m_rowPaths.size())
+        return;
+    QString error;
+    setPath(m_rowPaths[row], &error);
+}
+
+void DirList::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        openRow(currentRow());
+        return;
+    }
+    QListWidget::keyPressEvent(e);
+}
+
+void followDriveChange(QWidget* parent, DriveList* drives, DirList* dirs)
+{
+    for (;;) {
+        QString error;
+        if (dirs->setPath(dirs->lastFolderOn(drives->drive()), &error))
+            return;
+        const int answer
+            = showMessage(parent, error, QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Information);
+        if (answer != QMessageBox::Retry) {
+            const QSignalBlocker block(drives);
+            drives->setDrive(DriveList::driveOf(dirs->path()));
+            return;
+        }
+    }
+}

@@ -1,0 +1,39 @@
+#pragma once
+#include <QHash>
+#include <QListWidget>
+#include <QString>
+#include <QStringList>
+
+class DriveList;
+
+// The folder list: the ancestors of the current folder from the root down, then its
+// sub-folders (hidden ones left out, sorted by name). Every change of Path raises changed().
+class DirList : public QListWidget {
+    Q_OBJECT
+public:
+    explicit DirList(QWidget* parent = nullptr);
+
+    QString path() const { return m_path; }
+    // False, with the folder left as it was, when `path` cannot be opened.
+    bool setPath(const QString& path, QString* error = nullptr);
+    void refresh(); // re-reads the sub-folders
+
+    // The folder last shown on each drive during this run.
+    QString lastFolderOn(const QString& driveRoot) const;
+
+signals:
+    void changed();
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    void openRow(int row);
+    QString m_path;
+    QStringList m_rowPaths;
+    QHash<QString, QString> m_lastOnDrive;
+};
+
+// Moves the folder list to the drive list's chosen drive. A drive that cannot be
+// opened asks Retry/Cancel; Cancel puts the drive list back on the folder list's drive.
+void followDriveChange(QWidget* parent, DriveList* drives, DirList* dirs);
