@@ -1,8 +1,8 @@
 #include "bench_children.h"
 #include "app/Form1.h"
 #include "board/BoardWidgets.h"
-#include "board/ThumbnailCache.h"
-#include "board/ThumbnailDecoder.h"
+#include "imaging/ThumbnailCache.h"
+#include "imaging/ThumbnailMaker.h"
 #include "platform/DirList.h"
 #include "platform/FileList.h"
 #include "platform/PictureBox.h"
@@ -100,7 +100,7 @@ namespace {
         }
         void stats(const char* prefix)
         {
-            const ::Board::ThumbnailCache::Stats s = form->thumbnails().stats();
+            const ThumbnailCache::Stats s = form->thumbnails().stats();
             std::printf("%s_stats=memory %d, shared %d, decoded %d, unreadable %d\n", prefix, s.memory, s.shared,
                 s.decoded, s.unreadable);
             form->thumbnails().resetStats();
@@ -302,7 +302,7 @@ int childBare(const QStringList& args)
     t.start();
     const QList<QImage> images = QtConcurrent::blockingMapped(files, [](const QString& path) {
         QSize natural;
-        return ::Board::decodeThumbnail(path, 128, &natural, nullptr);
+        return ThumbnailMaker::decodeThumbnail(path, 128, &natural, nullptr);
     });
     out("bare_ms", msSince(t));
     out("bare_cpu_ms", cpuMs() - cpu);

@@ -1,6 +1,6 @@
 // The DIB reader on arbitrary headers and pixel buffers. Input: 40 header
 // bytes, one byte n, n colour entries of 4 bytes, then the pixel data.
-#include "imaging/PNGLoader.h"
+#include "imaging/PngDecoder.h"
 #include "mpng.h"
 
 #include <algorithm>
@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const size_t offset = 41 + tableBytes;
 
     // The pixels stay in the fuzzer's own buffer, so reading past them is caught.
-    const QImage image = PictureFromDIB(data + offset, qint64(size - offset), info.data());
+    const QImage image = imageFromDib(data + offset, qint64(size - offset), info.data());
     if (!image.isNull()) {
         auto le32 = [&](size_t at) {
             return int32_t(uint32_t(data[at]) | (uint32_t(data[at + 1]) << 8) | (uint32_t(data[at + 2]) << 16)

@@ -2,7 +2,7 @@
 // bytes read row by row into a smaller size (picked by the last two bytes, which a PNG
 // ignores after its end), which must succeed exactly when the whole read did and give
 // what the whole picture averages to.
-#include "imaging/PNGLoader.h"
+#include "imaging/PngDecoder.h"
 #include "mpng.h"
 #include "mpng_internal.h"
 #include "reduced_reference.h"
@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::unique_ptr<uint8_t[]> pixels(new uint8_t[size_t(dataSize)]);
     QImage whole;
     if (mGetPNGData(&handle, pixels.get()) == 1) {
-        whole = PictureFromDIB(pixels.get(), dataSize, info.data());
+        whole = imageFromDib(pixels.get(), dataSize, info.data());
         if (whole.isNull() || qint64(whole.width()) * whole.height() * 4 != dataSize)
             abort(); // the decoder described something its own reader refuses
     }

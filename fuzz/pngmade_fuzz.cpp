@@ -3,7 +3,7 @@
 // path is reached with a valid zlib stream. The decoder must accept each one,
 // and its pixels must match Qt's own reader; read row by row into a smaller
 // size, they must average to what the whole picture does.
-#include "imaging/PNGLoader.h"
+#include "imaging/PngDecoder.h"
 #include "mpng.h"
 #include "mpng_internal.h"
 #include "reduced_reference.h"
@@ -151,7 +151,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     mEndPNG(&handle);
     if (read != 1)
         fail("a valid file failed to decode", type, depth, interlace);
-    const QImage ours = PictureFromDIB(pixels.data(), dataSize, info.data());
+    const QImage ours = imageFromDib(pixels.data(), dataSize, info.data());
     if (ours.isNull() || ours.width() != int(width) || ours.height() != int(height))
         fail("the decoded pixels do not make the picture", type, depth, interlace);
 

@@ -1,8 +1,8 @@
 #include "app/Form1.h"
 #include "app/SettingsStore.h"
 #include "board/BoardWidgets.h"
-#include "board/ThumbnailCache.h"
-#include "imaging/PNGLoader.h"
+#include "imaging/PngDecoder.h"
+#include "imaging/ThumbnailCache.h"
 #include "platform/DirList.h"
 #include "platform/DriveList.h"
 #include "platform/FileList.h"
@@ -22,7 +22,7 @@ Form1::Form1(Module1& module, QWidget* parent)
     : QMainWindow(parent)
     , m(module)
     , m_tpp(screenTwipsPerPixel())
-    , m_png(std::make_unique<PNGLoader>(m.AppPath))
+    , m_png(std::make_unique<PngDecoder>(m.AppPath))
 {
     setWindowTitle(appTitle());
     m_client = new QWidget(this);

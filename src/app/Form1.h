@@ -24,10 +24,8 @@ class BoardArea;
 class TargetLabel;
 class ThumbSlot;
 class CopyModeLabel;
-class PNGLoader;
-namespace Board {
+class PngDecoder;
 class ThumbnailCache;
-}
 
 // The main window: the folder-selection screen and the sorting board are two sets of
 // controls on it, only one set visible. Handlers are grouped by the folder that owns
@@ -45,8 +43,8 @@ public:
 
     Module1& module() { return m; }
     const TwipsPerPixel& tpp() const { return m_tpp; }
-    const PNGLoader& pngLoader() const { return *m_png; }
-    Board::ThumbnailCache& thumbnails() const { return *m_thumbs; }
+    const PngDecoder& pngDecoder() const { return *m_png; }
+    ThumbnailCache& thumbnails() const { return *m_thumbs; }
 
     // ---- controls other windows reach, as the original forms did
     DriveList* Drive1 = nullptr;
@@ -193,8 +191,8 @@ private:
 
     Module1& m;
     TwipsPerPixel m_tpp;
-    std::unique_ptr<PNGLoader> m_png; // the mpng library beside the program
-    std::unique_ptr<Board::ThumbnailCache> m_thumbs; // board/; goes before m_png, which its workers use
+    std::unique_ptr<PngDecoder> m_png; // the mpng library beside the program
+    std::unique_ptr<ThumbnailCache> m_thumbs; // goes before m_png, which its workers use
     QWidget* m_client = nullptr;
     bool m_startedUp = true;
     bool m_shutDown = false;

@@ -2,9 +2,9 @@
 #include "app/SettingsStore.h"
 #include "board/BoardGeometry.h"
 #include "board/BoardWidgets.h"
-#include "board/ThumbnailCache.h"
-#include "board/ThumbnailCacheShared.h"
 #include "distribute/Transfer.h"
+#include "imaging/SharedThumbnails.h"
+#include "imaging/ThumbnailCache.h"
 #include "platform/DirList.h"
 #include "platform/FileList.h"
 #include "platform/FileOps.h"
@@ -35,10 +35,10 @@ QColor colorFromDecimal(const QString& text)
 
 void Form1::buildBoardControls()
 {
-    Board::ThumbnailCache::Options thumbs;
+    ThumbnailCache::Options thumbs;
     thumbs.png = m_png.get();
     thumbs.sharedRoot = SharedThumbnails::defaultRoot();
-    m_thumbs = std::make_unique<Board::ThumbnailCache>(thumbs);
+    m_thumbs = std::make_unique<ThumbnailCache>(thumbs);
 
     Picture1 = new BoardArea(this, m_client);
     Picture1->hide();
@@ -246,7 +246,7 @@ void Form1::LoadThumbnail()
     if (!s)
         return;
     s->setStretch(false);
-    const Board::ThumbResult thumb = m_thumbs->take(LoadPath, twipsToPixels(ThumbTwips, m_tpp.x));
+    const ThumbnailMaker::ThumbResult thumb = m_thumbs->take(LoadPath, twipsToPixels(ThumbTwips, m_tpp.x));
     const QImage& image = thumb.image;
     const QSize natural = thumb.natural;
     if (image.isNull()) {

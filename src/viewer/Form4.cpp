@@ -1,6 +1,7 @@
 #include "viewer/Form4.h"
 #include "app/Form1.h"
 #include "app/Module1.h"
+#include "imaging/PictureDecoder.h"
 #include "platform/FileList.h"
 #include "platform/Message.h"
 #include "platform/Numeric.h"
@@ -435,7 +436,8 @@ void Form4::ShowImage()
     // here, at the size it will be shown, never whole only to be shrunk.
     std::optional<Picture> prepared = m_prefetch->take(path, area);
     m_lastDecodeBox = area;
-    Picture pic = prepared ? std::move(*prepared) : PicturePrefetch::make(path, area, &m_form1->pngLoader());
+    Picture pic
+        = prepared ? std::move(*prepared) : PictureDecoder::decode(path, area, &m_form1->pngDecoder(), kMaxPixels);
     Picture shown;
     if (pic.ok())
         shown = pic;

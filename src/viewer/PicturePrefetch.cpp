@@ -1,10 +1,11 @@
 #include "viewer/PicturePrefetch.h"
-#include "imaging/PNGLoader.h"
+#include "imaging/PictureDecoder.h"
+#include "imaging/PngDecoder.h"
 #include "viewer/ViewerLogic.h"
 #include <QFileInfo>
 
 PicturePrefetch::PicturePrefetch(const QString& libraryFolder)
-    : m_png(std::make_unique<PNGLoader>(libraryFolder))
+    : m_png(std::make_unique<PngDecoder>(libraryFolder))
     , m_jobs(1) // one picture at a time; the window's own thread keeps the other core
 {
 }
@@ -19,21 +20,14 @@ QString PicturePrefetch::keyOf(const QString& path, QSize area) const
     return QStringLiteral("%1\n%2\n%3\n%4x%5").arg(path).arg(size).arg(mtime).arg(area.width()).arg(area.height());
 }
 
-Picture PicturePrefetch::make(const QString& path, QSize area, const PNGLoader* png)
-{
-    if (PNGLoader::takes(path))
-        return png ? png->LoadReduced(path, area, ViewerLogic::kMaxPixels) : Picture();
-    return loadPicture(path, area, ViewerLogic::kMaxPixels);
-}
-
 void PicturePrefetch::prepare(const QString& path, QSize area)
 {
     const QString key = keyOf(path, area);
     if (m_jobs.contains(key))
         return;
     m_made.insert(key, { path, area });
-    const PNGLoader* png = m_png.get();
-    m_jobs.start(key, [path, area, png]() { return make(path, area, png); });
+    const PngDecoder* png = m_png.get();
+    m_jobs.start(key, [path, area, png]() { return PictureDecoder::decode(path, area, png, ViewerLogic::kMaxPixels); });
 }
 
 std::optional<Picture> PicturePrefetch::take(const QString& path, QSize area)

@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-class PNGLoader;
+class PngDecoder;
 
 // The viewer's pictures made ahead of the step that shows them: the next and the
 // previous one, decoded in the background at the size of the picture area. A prepared
@@ -15,8 +15,9 @@ class PNGLoader;
 // Owned and called by the window's thread.
 class PicturePrefetch {
 public:
-    // PNG files are decoded with a loader of its own on `libraryFolder`, so the work
-    // never outlives the loader it uses.
+    // PNG files are decoded with a decoder of its own on `libraryFolder`, so the work
+    // never outlives the decoder it uses. Each picture is made at the area's size and
+    // refused when larger than the viewer's budget.
     explicit PicturePrefetch(const QString& libraryFolder);
     ~PicturePrefetch(); // drops queued work, waits for running work
 
@@ -35,14 +36,10 @@ public:
 
     bool isPrepared(const QString& path, QSize area) const; // made and waiting to be taken
 
-    // One picture made for an area: by the PNG loader for the names it takes, else by the
-    // picture loader, both at the area's size, and refused when larger than the viewer's budget.
-    static Picture make(const QString& path, QSize area, const PNGLoader* png);
-
 private:
     QString keyOf(const QString& path, QSize area) const;
 
-    std::unique_ptr<PNGLoader> m_png;
+    std::unique_ptr<PngDecoder> m_png;
     BackgroundJobs<Picture> m_jobs;
     struct Made {
         QString path;

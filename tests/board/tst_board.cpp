@@ -2,7 +2,7 @@
 // keys that send files, the undo history, and the busy flag that holds input back.
 #include "../SessionFixture.h"
 #include "board/BoardGeometry.h"
-#include "board/ThumbnailCache.h"
+#include "imaging/ThumbnailCache.h"
 #include "platform/FileOps.h"
 #include "platform/StatusBar.h"
 #include <QMenu>
@@ -295,7 +295,7 @@ void TestBoard::refillsMakeOnlyWhatChanged()
     file.close();
     f.mnuRL_Click();
     // Eight were seen before; file 3 is made again, file 10 behind the page or now.
-    const Board::ThumbnailCache::Stats st = f.thumbnails().stats();
+    const ThumbnailCache::Stats st = f.thumbnails().stats();
     QCOMPARE(st.memory + st.decoded, 10);
     QVERIFY2(st.decoded <= 2, qPrintable(QString::number(st.decoded)));
     for (int i = 0; i < 10; ++i)

@@ -3,9 +3,9 @@
 // fuzzers' inputs.
 #include "../../fuzz/reduced_reference.h"
 #include "TestFiles.h"
-#include "board/ThumbnailDecoder.h"
 #include "exifjpeg.h"
-#include "imaging/PNGLoader.h"
+#include "imaging/PngDecoder.h"
+#include "imaging/ThumbnailMaker.h"
 #include <QBuffer>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -116,7 +116,7 @@ std::array<uint8_t, 1064> dibInfo(int32_t width, int32_t height, int bits, const
 class TestImaging : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
-    std::unique_ptr<PNGLoader> m_loader;
+    std::unique_ptr<PngDecoder> m_loader;
 
     QString write(const QByteArray& bytes, const QString& name = QStringLiteral("t.png"))
     {
@@ -128,7 +128,7 @@ class TestImaging : public QObject {
 private slots:
     void initTestCase()
     {
-        m_loader = std::make_unique<PNGLoader>(QStringLiteral(LUMO_BIN_DIR));
+        m_loader = std::make_unique<PngDecoder>(QStringLiteral(LUMO_BIN_DIR));
         QVERIFY2(m_loader->isAvailable(), "mpng was not built into " LUMO_BIN_DIR);
     }
 
@@ -144,7 +144,7 @@ private slots:
     void pngSuite()
     {
         QFETCH(QString, path);
-        const QImage got = m_loader->LoadPNG(path);
+        const QImage got = m_loader->decode(path);
         // PngSuite names its broken files x*.png.
         if (QFileInfo(path).fileName().startsWith(u'x') || QImage(path).isNull()) {
             QVERIFY(got.isNull());
@@ -154,7 +154,7 @@ private slots:
         const QString diff = difference(got, path);
         QVERIFY2(diff.isEmpty(), qPrintable(diff));
         // Read row by row into half the size, interlaced or not: what the whole averages to.
-        const Picture half = m_loader->LoadReduced(path, (got.size() + QSize(1, 1)) / 2);
+        const Picture half = m_loader->decodeReduced(path, (got.size() + QSize(1, 1)) / 2);
         QCOMPARE(half.naturalSize, got.size());
         QVERIFY(sameWithin(half.image, reducedReference(got, half.image.size()), 0));
     }
@@ -186,7 +186,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(bool, good);
         const QString path = write(bytes);
-        const QImage got = m_loader->LoadPNG(path);
+        const QImage got = m_loader->decode(path);
         QCOMPARE(!got.isNull(), good);
         if (good) {
             const QString diff = difference(got, path);
@@ -196,23 +196,23 @@ private slots:
 
     void oddPaths()
     {
-        QVERIFY(m_loader->LoadPNG(m_dir.filePath(QStringLiteral("missing.png"))).isNull());
-        QVERIFY(m_loader->LoadPNG(m_dir.path()).isNull());
+        QVERIFY(m_loader->decode(m_dir.filePath(QStringLiteral("missing.png"))).isNull());
+        QVERIFY(m_loader->decode(m_dir.path()).isNull());
         // A NUL in the name must not open the file named by the part before it.
         write(png(), QStringLiteral("a"));
-        QVERIFY(m_loader->LoadPNG(m_dir.filePath(QStringLiteral("a") + QChar(0) + QStringLiteral("b.png"))).isNull());
-        const QString original = QStringLiteral(LUMO_TESTDATA "/pngsuite/basn6a08.png");
+        QVERIFY(m_loader->decode(m_dir.filePath(QStringLiteral("a") + QChar(0) + QStringLiteral("b.png"))).isNull());
+        const QString plain = QStringLiteral(LUMO_TESTDATA "/pngsuite/basn6a08.png");
         const QString japanese = m_dir.filePath(QStringLiteral("写真・テスト.png"));
-        QVERIFY(QFile::copy(original, japanese));
-        QImage first = m_loader->LoadPNG(japanese);
+        QVERIFY(QFile::copy(plain, japanese));
+        QImage first = m_loader->decode(japanese);
         QVERIFY(!first.isNull());
-        QCOMPARE(first, m_loader->LoadPNG(original));
+        QCOMPARE(first, m_loader->decode(plain));
         // A FIFO, or a link to one, is refused at once: opening it to read waits for a writer.
         TestFiles::FifoGuard fifo(m_dir.filePath(QStringLiteral("fifo.png")));
         QVERIFY(fifo.made()
             && QFile::link(m_dir.filePath(QStringLiteral("fifo.png")), m_dir.filePath(QStringLiteral("link.png"))));
-        QVERIFY(m_loader->LoadPNG(m_dir.filePath(QStringLiteral("fifo.png"))).isNull());
-        QVERIFY(m_loader->LoadReduced(m_dir.filePath(QStringLiteral("link.png")), QSize(8, 8)).image.isNull());
+        QVERIFY(m_loader->decode(m_dir.filePath(QStringLiteral("fifo.png"))).isNull());
+        QVERIFY(m_loader->decodeReduced(m_dir.filePath(QStringLiteral("link.png")), QSize(8, 8)).image.isNull());
         QVERIFY(!fifo.rescued());
     }
 
@@ -223,13 +223,13 @@ private slots:
         const QRgb r = 0xFFFF0000, g = 0xFF00FF00, k = 0xFF000000;
         const auto info = dibInfo(3, 2, 8, { r, g });
         const auto* pixels = reinterpret_cast<const uint8_t*>("\2\1\0\xEE\0\1\2\xEE");
-        const QImage image = PictureFromDIB(pixels, 8, info.data());
+        const QImage image = imageFromDib(pixels, 8, info.data());
         const QRgb expected[] = { r, g, k, k, g, r };
         for (int i = 0; i < 6; ++i)
             QCOMPARE(image.pixel(i % 3, i / 3), expected[i]);
         // The last row without its padding is too short.
-        QVERIFY(PictureFromDIB(pixels, 7, info.data()).isNull());
-        QVERIFY(PictureFromDIB(pixels, -8, info.data()).isNull());
+        QVERIFY(imageFromDib(pixels, 7, info.data()).isNull());
+        QVERIFY(imageFromDib(pixels, -8, info.data()).isNull());
     }
 
     // Headers that lie are refused before anything is read or allocated.
@@ -254,10 +254,10 @@ private slots:
         QFETCH(quint32, value);
         auto info = dibInfo(4, 4, 8);
         const std::vector<uint8_t> pixels(16, 0);
-        QVERIFY(!PictureFromDIB(pixels.data(), 16, info.data()).isNull());
+        QVERIFY(!imageFromDib(pixels.data(), 16, info.data()).isNull());
         for (int i = 0; i < 4; ++i)
             info[size_t(offset + i)] = uint8_t(value >> (8 * i));
-        QVERIFY(PictureFromDIB(pixels.data(), 16, info.data()).isNull());
+        QVERIFY(imageFromDib(pixels.data(), 16, info.data()).isNull());
     }
 
     // The board shows what the file itself decodes to, never the thumbnail a camera or an
@@ -287,7 +287,7 @@ private slots:
         QFETCH(QColor, first);
         QFETCH(QColor, last);
         const QString path = write(file, QStringLiteral("%1.jpg").arg(QTest::currentDataTag()));
-        const Board::ThumbResult r = Board::loadThumbnail(Board::describeFile(path, 128));
+        const ThumbnailMaker::ThumbResult r = ThumbnailMaker::make(ThumbnailMaker::describeFile(path, 128));
         QCOMPARE(r.natural.width() * r.natural.height(), 1600 * 1200);
         const QImage& img = r.image;
         for (const auto& [at, want] : { std::pair(QPoint(img.width() / 4, img.height() / 4), first),
@@ -315,7 +315,7 @@ private slots:
     {
         QFETCH(QString, path);
         if (path.contains(QLatin1String("/png/"))) {
-            const QImage got = m_loader->LoadPNG(path);
+            const QImage got = m_loader->decode(path);
             QVERIFY(got.isNull() || (got.width() > 0 && got.height() > 0 && got.format() == QImage::Format_ARGB32));
             return;
         }
@@ -328,7 +328,7 @@ private slots:
         const qsizetype table = qMin<qsizetype>(uchar(bytes[40]) * 4, bytes.size() - 41);
         std::memcpy(info.data() + 40, bytes.constData() + 41, size_t(table));
         const std::vector<uint8_t> pixels(bytes.begin() + 41 + table, bytes.end());
-        const QImage image = PictureFromDIB(pixels.data(), qint64(pixels.size()), info.data());
+        const QImage image = imageFromDib(pixels.data(), qint64(pixels.size()), info.data());
         QVERIFY(image.isNull() || (image.width() > 0 && image.height() > 0));
     }
 };

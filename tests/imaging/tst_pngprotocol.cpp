@@ -1,7 +1,7 @@
 // The loader's side of the decoder protocol, against stand-in libraries that count
 // calls and fail on request: no leaked handle, no double release, failures stay failures.
 #include "TestFiles.h"
-#include "imaging/PNGLoader.h"
+#include "imaging/PngDecoder.h"
 #include <QLibrary>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -47,12 +47,12 @@ private slots:
         QFETCH(int, mode);
         QFETCH(int, gets);
         QFETCH(int, ends);
-        PNGLoader loader(QStringLiteral(FAKE_MPNG_DIR));
+        PngDecoder loader(QStringLiteral(FAKE_MPNG_DIR));
         QVERIFY(loader.isAvailable());
         m_setMode(mode);
         const QString path = QStringLiteral("/写真/さくら.png");
         for (int round = 1; round <= 2; ++round) {
-            const QImage image = loader.LoadPNG(path);
+            const QImage image = loader.decode(path);
             QCOMPARE(m_calls(0), round);
             QCOMPARE(m_calls(1), round * gets);
             QCOMPARE(m_calls(2), round * ends);
@@ -81,9 +81,9 @@ private slots:
         QTemporaryDir dir;
         if (folder == QLatin1String("text"))
             TestFiles::writeFile(dir.filePath(QStringLiteral("libmpng.so")), "not a library");
-        PNGLoader loader(folder.startsWith(u'/') ? folder : dir.filePath(folder));
+        PngDecoder loader(folder.startsWith(u'/') ? folder : dir.filePath(folder));
         QVERIFY(!loader.isAvailable());
-        QVERIFY(loader.LoadPNG(QStringLiteral(LUMO_TESTDATA "/pngsuite/basn2c08.png")).isNull());
+        QVERIFY(loader.decode(QStringLiteral(LUMO_TESTDATA "/pngsuite/basn2c08.png")).isNull());
     }
 };
 

@@ -2,7 +2,7 @@
 // without ever losing one, pictures loaded, and the file listing.
 #include "../imaging/exifjpeg.h"
 #include "TestFiles.h"
-#include "board/ThumbnailDecoder.h"
+#include "imaging/ThumbnailMaker.h"
 #include "platform/FileListing.h"
 #include "platform/FileOps.h"
 #include "platform/Numeric.h"
@@ -197,7 +197,7 @@ private slots:
         QVERIFY(viewer.ok());
         QCOMPARE(viewer.naturalSize, QSize(8660, 5773));
         QCOMPARE(viewer.image.size(), fitSize(QSize(8660, 5773), QSize(1280, 960)));
-        QCOMPARE(Board::decodeThumbnail(path, 128, nullptr, nullptr).size(), QSize(128, 86));
+        QCOMPARE(ThumbnailMaker::decodeThumbnail(path, 128, nullptr, nullptr).size(), QSize(128, 86));
     }
 
     // A FIFO (or a link to one) is refused at once instead of blocking in open();

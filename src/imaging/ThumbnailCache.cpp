@@ -1,13 +1,13 @@
-#include "board/ThumbnailCache.h"
+#include "imaging/ThumbnailCache.h"
 #include <QSet>
 
-namespace Board {
+using ThumbnailMaker::ThumbRequest;
+using ThumbnailMaker::ThumbResult;
 
 namespace {
 
-    // What a held thumbnail costs besides its pixels.
-    constexpr qsizetype kOverhead = 256;
-
+// What a held thumbnail costs besides its pixels.
+constexpr qsizetype kOverhead = 256;
 }
 
 ThumbnailCache::ThumbnailCache(Options options)
@@ -27,7 +27,7 @@ QString ThumbnailCache::keyOf(const ThumbRequest& r)
 
 ThumbRequest ThumbnailCache::requestFor(const QString& path, int box) const
 {
-    ThumbRequest r = describeFile(path, box);
+    ThumbRequest r = ThumbnailMaker::describeFile(path, box);
     r.png = m_options.png;
     r.sharedRoot = m_options.sharedRoot;
     return r;
@@ -51,7 +51,7 @@ void ThumbnailCache::prefetch(const QStringList& paths, int box)
     // Work for another folder or page must not hold up this one.
     m_jobs.cancelQueued([&wanted](const QString& key) { return wanted.contains(key); });
     for (const ThumbRequest& request : std::as_const(requests))
-        m_jobs.start(keyOf(request), [request]() { return loadThumbnail(request); });
+        m_jobs.start(keyOf(request), [request]() { return ThumbnailMaker::make(request); });
 }
 
 ThumbResult ThumbnailCache::take(const QString& path, int box)
@@ -66,7 +66,7 @@ ThumbResult ThumbnailCache::take(const QString& path, int box)
     } else if (std::optional<ThumbResult> done = m_jobs.take(key)) {
         result = std::move(*done);
     } else {
-        result = loadThumbnail(request);
+        result = ThumbnailMaker::make(request);
     }
     switch (result.source) {
     case ThumbResult::Source::Memory:
@@ -106,5 +106,3 @@ void ThumbnailCache::harvest()
 void ThumbnailCache::cancelPending() { m_jobs.cancelQueued(); }
 
 void ThumbnailCache::clearMemory() { m_memory.clear(); }
-
-}

@@ -1,10 +1,10 @@
 // Thumbnails from file to picture: decoding at reduced size, the in-memory cache with
 // its invalidation, and the desktop's shared thumbnail cache on disk.
 #include "../HostileFiles.h"
-#include "board/ThumbnailCache.h"
-#include "board/ThumbnailCacheShared.h"
-#include "board/ThumbnailDecoder.h"
-#include "imaging/PNGLoader.h"
+#include "imaging/PngDecoder.h"
+#include "imaging/SharedThumbnails.h"
+#include "imaging/ThumbnailCache.h"
+#include "imaging/ThumbnailMaker.h"
 #include <QDateTime>
 #include <QFileInfo>
 #include <QImageReader>
@@ -15,7 +15,7 @@
 
 namespace {
 
-using Source = Board::ThumbResult::Source;
+using Source = ThumbnailMaker::ThumbResult::Source;
 
 // A distinct colour per file, so that a thumbnail shown for the wrong file is caught.
 QColor colourOf(int i) { return QColor::fromHsv((i * 37) % 360, 255, 220); }
@@ -83,22 +83,22 @@ private:
         plain(size, c).save(path, "JPEG", 95);
         return path;
     }
-    std::unique_ptr<Board::ThumbnailCache> cache(qsizetype bytes = 64 << 20)
+    std::unique_ptr<ThumbnailCache> cache(qsizetype bytes = 64 << 20)
     {
-        Board::ThumbnailCache::Options o;
+        ThumbnailCache::Options o;
         o.memoryBytes = bytes;
-        return std::make_unique<Board::ThumbnailCache>(o);
+        return std::make_unique<ThumbnailCache>(o);
     }
-    Board::ThumbRequest request(const QString& path, int box = 128) const
+    ThumbnailMaker::ThumbRequest request(const QString& path, int box = 128) const
     {
-        Board::ThumbRequest r = Board::describeFile(path, box);
+        ThumbnailMaker::ThumbRequest r = ThumbnailMaker::describeFile(path, box);
         r.sharedRoot = m_root;
         return r;
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_root; // a shared cache of this test's own
-    const PNGLoader m_png { QStringLiteral(LUMO_BIN_DIR) };
+    const PngDecoder m_png { QStringLiteral(LUMO_BIN_DIR) };
 };
 
 void TestThumbnails::init()
@@ -149,7 +149,7 @@ void TestThumbnails::decode()
     if (!name.isEmpty())
         QVERIFY(Hostile::write(path, content));
     QSize got(-5, -5);
-    const QImage image = Board::decodeThumbnail(path, 64, &got, withPng ? &m_png : nullptr);
+    const QImage image = ThumbnailMaker::decodeThumbnail(path, 64, &got, withPng ? &m_png : nullptr);
     QCOMPARE(got, natural);
     QCOMPARE(image.size(), shown.isValid() ? shown : QSize(0, 0));
 }
@@ -175,7 +175,7 @@ void TestThumbnails::changedFileIsDecodedAgain()
         photo(QFileInfo(path).fileName(), QSize(200, 300), Qt::white);
     setTime(path, QDateTime::currentDateTime());
     c->resetStats();
-    const Board::ThumbResult r = c->take(path, 64);
+    const ThumbnailMaker::ThumbResult r = c->take(path, 64);
     QCOMPARE(c->stats().decoded, 1);
     QVERIFY(near(centre(r.image), rewrite ? QColor(Qt::white) : colourOf(3)));
     QCOMPARE(r.natural, rewrite ? QSize(200, 300) : QSize(320, 240));
@@ -211,7 +211,7 @@ void TestThumbnails::resultsBelongToTheirFiles()
     c->prefetch(files(0, 20), 48);
     // Taken in another order than asked, some before their work has run.
     for (int i : { 19, 0, 7, 3, 18, 1, 2, 4, 5, 6, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17 }) {
-        const Board::ThumbResult r = c->take(file(i), 48);
+        const ThumbnailMaker::ThumbResult r = c->take(file(i), 48);
         QCOMPARE(r.image.size(), QSize(48, 36));
         QVERIFY2(near(centre(r.image), colourOf(i)), qPrintable(QString::number(i)));
     }
@@ -294,7 +294,7 @@ void TestThumbnails::sharedNamesAndPlaces()
 void TestThumbnails::sharedStoredInTheStandardForm()
 {
     const QString path = photo(QStringLiteral("a photo.jpg"), QSize(400, 300), Qt::darkGreen);
-    const Board::ThumbResult r = Board::loadThumbnail(request(path, 64));
+    const ThumbnailMaker::ThumbResult r = ThumbnailMaker::make(request(path, 64));
     QCOMPARE(r.source, Source::Decoded);
     QCOMPARE(r.image.size(), QSize(64, 48));
 
@@ -349,7 +349,7 @@ void TestThumbnails::sharedFoundOnlyForTheSameFile()
 {
     QFETCH(QString, change);
     QFETCH(int, box);
-    SharedThumbnails::Original o = SharedThumbnails::describe(QStringLiteral("/tmp/x.jpg"), 1234, 1700000000500);
+    SharedThumbnails::Source o = SharedThumbnails::describe(QStringLiteral("/tmp/x.jpg"), 1234, 1700000000500);
     QCOMPARE(o.mtime, 1700000000);
     QVERIFY(SharedThumbnails::store(m_root, 256, o, plain(QSize(256, 192), Qt::red), QSize(800, 600)));
     if (change == QLatin1String("mtime"))
@@ -364,38 +364,38 @@ void TestThumbnails::sharedFoundOnlyForTheSameFile()
 void TestThumbnails::sharedWrittenThenRead()
 {
     const QString path = photo(QStringLiteral("b.jpg"), QSize(1600, 1200), Qt::blue);
-    QCOMPARE(Board::loadThumbnail(request(path)).source, Source::Decoded);
-    const Board::ThumbResult again = Board::loadThumbnail(request(path));
+    QCOMPARE(ThumbnailMaker::make(request(path)).source, Source::Decoded);
+    const ThumbnailMaker::ThumbResult again = ThumbnailMaker::make(request(path));
     QCOMPARE(again.source, Source::Shared);
     QCOMPARE(again.natural, QSize(1600, 1200));
     QCOMPARE(again.image.size(), QSize(128, 96));
     QVERIFY(near(centre(again.image), Qt::blue));
-    const Board::ThumbResult small = Board::loadThumbnail(request(path, 64));
+    const ThumbnailMaker::ThumbResult small = ThumbnailMaker::make(request(path, 64));
     QCOMPARE(small.source, Source::Shared);
     QCOMPARE(small.image.size(), QSize(64, 48));
 
     // A PNG through its decoder; a build without the decoder shows none, even when cached.
     const QString png = m_dir->filePath(QStringLiteral("p.png"));
     QVERIFY(plain(QSize(300, 200), Qt::magenta).save(png, "PNG"));
-    Board::ThumbRequest r = request(png);
+    ThumbnailMaker::ThumbRequest r = request(png);
     r.png = &m_png;
-    QCOMPARE(Board::loadThumbnail(r).source, Source::Decoded);
-    QCOMPARE(Board::loadThumbnail(r).source, Source::Shared);
+    QCOMPARE(ThumbnailMaker::make(r).source, Source::Decoded);
+    QCOMPARE(ThumbnailMaker::make(r).source, Source::Shared);
     r.png = nullptr;
-    QVERIFY(Board::loadThumbnail(r).image.isNull());
+    QVERIFY(ThumbnailMaker::make(r).image.isNull());
 }
 
 void TestThumbnails::sharedChangedFileIsMadeAgain()
 {
     const QString path = photo(QStringLiteral("c.jpg"), QSize(800, 600), Qt::red);
     setTime(path, QDateTime::currentDateTime().addSecs(-100));
-    QCOMPARE(Board::loadThumbnail(request(path)).source, Source::Decoded);
+    QCOMPARE(ThumbnailMaker::make(request(path)).source, Source::Decoded);
     photo(QStringLiteral("c.jpg"), QSize(600, 800), Qt::green);
-    const Board::ThumbResult r = Board::loadThumbnail(request(path));
+    const ThumbnailMaker::ThumbResult r = ThumbnailMaker::make(request(path));
     QCOMPARE(r.source, Source::Decoded);
     QCOMPARE(r.natural, QSize(600, 800));
     QVERIFY(near(centre(r.image), Qt::green));
-    QCOMPARE(Board::loadThumbnail(request(path)).source, Source::Shared);
+    QCOMPARE(ThumbnailMaker::make(request(path)).source, Source::Shared);
 }
 
 void TestThumbnails::sharedOtherShapeIsNotUsed()
@@ -405,7 +405,7 @@ void TestThumbnails::sharedOtherShapeIsNotUsed()
     const QFileInfo fi(path);
     const auto o = SharedThumbnails::describe(path, fi.size(), fi.lastModified().toMSecsSinceEpoch());
     QVERIFY(SharedThumbnails::store(m_root, 128, o, plain(QSize(128, 96), Qt::blue), QSize(1600, 900)));
-    const Board::ThumbResult r = Board::loadThumbnail(request(path));
+    const ThumbnailMaker::ThumbResult r = ThumbnailMaker::make(request(path));
     QCOMPARE(r.source, Source::Decoded);
     QCOMPARE(r.image.size(), QSize(128, 72));
 }
@@ -430,7 +430,7 @@ void TestThumbnails::sharedFailureRecorded()
     const QString path = m_dir->filePath(name.isEmpty() ? QStringLiteral("gone.jpg") : name);
     if (!name.isEmpty())
         QVERIFY(Hostile::write(path, content));
-    QVERIFY(Board::loadThumbnail(request(path)).image.isNull());
+    QVERIFY(ThumbnailMaker::make(request(path)).image.isNull());
     QVERIFY(SharedThumbnails::failureDir(m_root).startsWith(m_root + QStringLiteral("/fail/pirapo-lumo-")));
     const QString record = SharedThumbnails::failureDir(m_root) + QLatin1Char('/')
         + SharedThumbnails::fileName(SharedThumbnails::fileUri(path));
@@ -442,7 +442,7 @@ void TestThumbnails::sharedFailureRecorded()
         const QImage failure(record);
         QCOMPARE(failure.text(QStringLiteral("Thumb::URI")).toUtf8(), o.uri);
         QCOMPARE(failure.text(QStringLiteral("Thumb::MTime")).toLongLong(), o.mtime);
-        SharedThumbnails::Original mended = o; // once mended, the file is read again
+        SharedThumbnails::Source mended = o; // once mended, the file is read again
         mended.mtime += 5;
         QVERIFY(!SharedThumbnails::hasFailure(m_root, mended));
     }
@@ -454,7 +454,7 @@ void TestThumbnails::sharedCacheFolderItselfIsLeftAlone()
     const QString inside = m_root + QStringLiteral("/normal/x.jpg");
     plain(QSize(400, 300), Qt::red).save(inside, "JPEG");
     QVERIFY(!SharedThumbnails::isInside(m_root, m_root + QStringLiteral("-other/x.jpg")));
-    QCOMPARE(Board::loadThumbnail(request(inside)).source, Source::Decoded);
+    QCOMPARE(ThumbnailMaker::make(request(inside)).source, Source::Decoded);
     QCOMPARE(QDir(m_root + QStringLiteral("/normal")).entryList(QDir::Files).size(), 1);
 }
 

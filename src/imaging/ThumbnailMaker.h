@@ -3,11 +3,11 @@
 #include <QSize>
 #include <QString>
 
-class PNGLoader;
+class PngDecoder;
 
 // The one place a page fill turns a file into a thumbnail picture. Everything here
 // works on values and files only, so it runs on worker threads.
-namespace Board {
+namespace ThumbnailMaker {
 
 // One thumbnail to make. Taken by value by the worker: nothing in it belongs to a window.
 struct ThumbRequest {
@@ -15,7 +15,7 @@ struct ThumbRequest {
     int box = 0; // edge of the square box, pixels
     qint64 fileSize = -1; // as the file was when asked; -1: it was missing
     qint64 mtimeMs = 0;
-    const PNGLoader* png = nullptr; // must outlive the work; none: PNG names give no picture
+    const PngDecoder* png = nullptr; // must outlive the work; none: PNG names give no picture
     QString sharedRoot; // the desktop's shared thumbnail cache; empty: not used
 };
 
@@ -32,13 +32,13 @@ ThumbRequest describeFile(const QString& path, int box);
 // Makes the thumbnail: from the shared cache when it holds a current one, else by
 // decoding the file at reduced size. A picture decoded here goes into the shared cache
 // (at its size class), a file that cannot be decoded into its failure records.
-ThumbResult loadThumbnail(ThumbRequest request);
+ThumbResult make(ThumbRequest request);
 
 // The picture of `path` reduced to fit a square of `boxPixels` (never enlarged), and
 // in `natural` the picture's own size in pixels. An empty image means the file could
-// not be read; `natural` is then invalid. Names ending in ".png"/".PNG" go through `png`
+// not be read; `natural` is then invalid. Files the PNG library takes go through `png`
 // (none: no picture), every other through Qt's reader.
 // No cache of any kind. Safe to call from any thread.
-QImage decodeThumbnail(const QString& path, int boxPixels, QSize* natural, const PNGLoader* png);
+QImage decodeThumbnail(const QString& path, int boxPixels, QSize* natural, const PngDecoder* png);
 
 }

@@ -11,30 +11,26 @@
 class QLibrary;
 
 // Drives the mpng decoder library, loaded at run time from the program's folder.
-// A missing library or function only costs the PNG pictures.
-class PNGLoader {
+// A missing library or function only costs the PNG pictures. Which files come here
+// is PictureDecoder's one rule.
+class PngDecoder {
 public:
-    explicit PNGLoader(const QString& libraryFolder);
-    ~PNGLoader();
-    PNGLoader(const PNGLoader&) = delete;
-    PNGLoader& operator=(const PNGLoader&) = delete;
+    explicit PngDecoder(const QString& libraryFolder);
+    ~PngDecoder();
+    PngDecoder(const PngDecoder&) = delete;
+    PngDecoder& operator=(const PngDecoder&) = delete;
 
     bool isAvailable() const;
 
-    // Whether `path` is this loader's to read: names ending in exactly ".png" or ".PNG".
-    // Every other name goes to Qt's reader, which goes by the content. The board and the
-    // viewer route by this one test, so that they show the same pictures.
-    static bool takes(const QString& path);
-
     // An empty image on any failure; never throws, never shows anything.
-    QImage LoadPNG(const QString& path) const;
+    QImage decode(const QString& path) const;
 
     // The picture reduced to fit `fitInto` (never enlarged), read row by row when it is
     // larger, so that the whole picture is never held; the natural size comes from the
     // header. A picture of more than `maxPixels` (0: no limit) is refused as invalid
     // before a row is read. A file that cannot be decoded gives no failure but an empty
-    // image, as LoadPNG does.
-    Picture LoadReduced(const QString& path, QSize fitInto, qint64 maxPixels = 0) const;
+    // image, as decode() does.
+    Picture decodeReduced(const QString& path, QSize fitInto, qint64 maxPixels = 0) const;
 
 private:
     using LoadFn = int32_t (*)(const char*, void**, uint8_t*, int32_t*);
@@ -58,10 +54,4 @@ private:
 // 1, 4, 8, 24 or 32 bits padded to 4 bytes, bottom-up unless the height is
 // negative) turned into an image. Anything that does not fit in dataSize bytes
 // gives an empty image. 32-bit pixels keep their fourth byte as straight alpha.
-QImage PictureFromDIB(const uint8_t* pixels, qint64 dataSize, const uint8_t* bitmapInfo);
-
-// The image is already the picture type the controls take.
-inline QImage PictureFromBitmap(QImage bitmap)
-{
-    return bitmap;
-}
+QImage imageFromDib(const uint8_t* pixels, qint64 dataSize, const uint8_t* bitmapInfo);

@@ -1,4 +1,4 @@
-#include "board/ThumbnailCacheShared.h"
+#include "imaging/SharedThumbnails.h"
 #include "platform/FileOps.h"
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -83,14 +83,14 @@ namespace {
         return ok && std::isfinite(d) && qint64(std::floor(d)) == seconds;
     }
 
-    bool matches(const QImage& image, const Original& original)
+    bool matches(const QImage& image, const Source& source)
     {
-        if (image.isNull() || image.text(QStringLiteral("Thumb::URI")).toUtf8() != original.uri)
+        if (image.isNull() || image.text(QStringLiteral("Thumb::URI")).toUtf8() != source.uri)
             return false;
-        if (!sameSeconds(image.text(QStringLiteral("Thumb::MTime")), original.mtime))
+        if (!sameSeconds(image.text(QStringLiteral("Thumb::MTime")), source.mtime))
             return false;
         const QString size = image.text(QStringLiteral("Thumb::Size"));
-        return size.isEmpty() || size.toLongLong() == original.size;
+        return size.isEmpty() || size.toLongLong() == source.size;
     }
 
     QImage readThumbnail(const QString& path)
@@ -202,9 +202,9 @@ QString sizeClassDir(int edge)
     }
 }
 
-Original describe(const QString& path, qint64 size, qint64 mtimeMs, const QByteArray& mimeType)
+Source describe(const QString& path, qint64 size, qint64 mtimeMs, const QByteArray& mimeType)
 {
-    Original o;
+    Source o;
     o.uri = fileUri(path);
     o.mtime = mtimeMs >= 0 ? mtimeMs / 1000 : -((-mtimeMs + 999) / 1000);
     o.size = size;
@@ -220,11 +220,11 @@ bool isInside(const QString& root, const QString& path)
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath()).startsWith(r);
 }
 
-QImage find(const QString& root, const Original& original, int box)
+QImage find(const QString& root, const Source& source, int box)
 {
     if (root.isEmpty())
         return {};
-    const QString name = fileName(original.uri);
+    const QString name = fileName(source.uri);
     for (const int edge : kEdges) {
         if (edge < box)
             continue;
@@ -232,7 +232,7 @@ QImage find(const QString& root, const Original& original, int box)
         if (!QFileInfo::exists(path))
             continue;
         QImage image = readThumbnail(path);
-        if (matches(image, original))
+        if (matches(image, source))
             return image;
     }
     return {};
@@ -259,19 +259,19 @@ QByteArray encodePng(const QImage& image, const QList<QPair<QByteArray, QByteArr
     return png;
 }
 
-bool store(const QString& root, int edge, const Original& original, const QImage& thumb, QSize natural)
+bool store(const QString& root, int edge, const Source& source, const QImage& thumb, QSize natural)
 {
     const QString dirName = sizeClassDir(edge);
     if (root.isEmpty() || dirName.isEmpty() || thumb.isNull())
         return false;
     QList<QPair<QByteArray, QByteArray>> texts {
-        { "Thumb::URI", original.uri },
-        { "Thumb::MTime", QByteArray::number(original.mtime) },
-        { "Thumb::Size", QByteArray::number(original.size) },
+        { "Thumb::URI", source.uri },
+        { "Thumb::MTime", QByteArray::number(source.mtime) },
+        { "Thumb::Size", QByteArray::number(source.size) },
         { "Software", "pirapo-lumo " LUMO_VERSION },
     };
-    if (!original.mimeType.isEmpty())
-        texts.append({ "Thumb::Mimetype", original.mimeType });
+    if (!source.mimeType.isEmpty())
+        texts.append({ "Thumb::Mimetype", source.mimeType });
     if (natural.isValid()) {
         texts.append({ "Thumb::Image::Width", QByteArray::number(natural.width()) });
         texts.append({ "Thumb::Image::Height", QByteArray::number(natural.height()) });
@@ -280,33 +280,33 @@ bool store(const QString& root, int edge, const Original& original, const QImage
     const QString dir = root + QLatin1Char('/') + dirName;
     if (png.isEmpty() || !makePrivateDir(dir))
         return false;
-    return replaceFile(dir + QLatin1Char('/') + fileName(original.uri), png);
+    return replaceFile(dir + QLatin1Char('/') + fileName(source.uri), png);
 }
 
 QString failureDir(const QString& root) { return root + QStringLiteral("/fail/pirapo-lumo-" LUMO_VERSION); }
 
-bool hasFailure(const QString& root, const Original& original)
+bool hasFailure(const QString& root, const Source& source)
 {
     if (root.isEmpty())
         return false;
-    const QString path = failureDir(root) + QLatin1Char('/') + fileName(original.uri);
-    return QFileInfo::exists(path) && matches(readThumbnail(path), original);
+    const QString path = failureDir(root) + QLatin1Char('/') + fileName(source.uri);
+    return QFileInfo::exists(path) && matches(readThumbnail(path), source);
 }
 
-bool storeFailure(const QString& root, const Original& original)
+bool storeFailure(const QString& root, const Source& source)
 {
     if (root.isEmpty())
         return false;
-    // The standard's failure record: a 1 x 1 picture carrying the original's URI and time.
+    // The standard's failure record: a 1 x 1 picture carrying the source file's URI and time.
     QImage dot(1, 1, QImage::Format_ARGB32);
     dot.fill(Qt::transparent);
     const QByteArray png = encodePng(dot,
-        { { "Thumb::URI", original.uri }, { "Thumb::MTime", QByteArray::number(original.mtime) },
+        { { "Thumb::URI", source.uri }, { "Thumb::MTime", QByteArray::number(source.mtime) },
             { "Software", "pirapo-lumo " LUMO_VERSION } });
     const QString dir = failureDir(root);
     if (png.isEmpty() || !makePrivateDir(dir))
         return false;
-    return replaceFile(dir + QLatin1Char('/') + fileName(original.uri), png);
+    return replaceFile(dir + QLatin1Char('/') + fileName(source.uri), png);
 }
 
 }

@@ -6,7 +6,7 @@
 
 // The thumbnail cache desktops share (freedesktop.org): PNG files under
 // $XDG_CACHE_HOME/thumbnails/{normal,large,x-large,xx-large}, named by the MD5 of the
-// original's URI and carrying Thumb::URI and Thumb::MTime, so that a file manager's
+// source file's URI and carrying Thumb::URI and Thumb::MTime, so that a file manager's
 // thumbnails serve the board and the board's serve the next run. Plain file work,
 // safe from any thread.
 namespace SharedThumbnails {
@@ -26,30 +26,30 @@ QString fileName(const QByteArray& uri);
 int sizeClassFor(int box);
 QString sizeClassDir(int edge); // "normal", "large", "x-large", "xx-large"
 
-// The original a thumbnail stands for, as the cache records it.
-struct Original {
+// The source file a thumbnail stands for, as the cache records it.
+struct Source {
     QByteArray uri;
     qint64 mtime = 0; // seconds since the epoch
     qint64 size = -1; // bytes
     QByteArray mimeType; // written only
 };
-Original describe(const QString& path, qint64 size, qint64 mtimeMs, const QByteArray& mimeType = QByteArray());
+Source describe(const QString& path, qint64 size, qint64 mtimeMs, const QByteArray& mimeType = QByteArray());
 
 // The files the cache holds itself are never thumbnailed.
 bool isInside(const QString& root, const QString& path);
 
-// A thumbnail of `original` from the class for `box` or a larger one, checked against
+// A thumbnail of `source` from the class for `box` or a larger one, checked against
 // its URI, modification time and (when recorded) size; null when there is none.
-QImage find(const QString& root, const Original& original, int box);
+QImage find(const QString& root, const Source& source, int box);
 
 // Writes `thumb` into the class of edge `edge`: a temporary file in the same folder,
-// then renamed over the name, mode 0600, folders 0700. `natural` is the original's size.
-bool store(const QString& root, int edge, const Original& original, const QImage& thumb, QSize natural);
+// then renamed over the name, mode 0600, folders 0700. `natural` is the source file's size in pixels.
+bool store(const QString& root, int edge, const Source& source, const QImage& thumb, QSize natural);
 
-// The application's record that the original could not be read (fail/<application>/).
+// The application's record that the source file could not be read (fail/<application>/).
 QString failureDir(const QString& root);
-bool hasFailure(const QString& root, const Original& original);
-bool storeFailure(const QString& root, const Original& original);
+bool hasFailure(const QString& root, const Source& source);
+bool storeFailure(const QString& root, const Source& source);
 
 // PNG bytes of `image` with the given text chunks (tEXt, Latin-1) right after the header.
 QByteArray encodePng(const QImage& image, const QList<QPair<QByteArray, QByteArray>>& texts);

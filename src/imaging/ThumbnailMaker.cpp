@@ -1,13 +1,14 @@
-#include "board/ThumbnailDecoder.h"
-#include "board/ThumbnailCacheShared.h"
-#include "imaging/PNGLoader.h"
+#include "imaging/ThumbnailMaker.h"
+#include "imaging/PictureDecoder.h"
+#include "imaging/PngDecoder.h"
+#include "imaging/SharedThumbnails.h"
 #include "platform/FileOps.h"
 #include "platform/PictureLoader.h"
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 
-namespace Board {
+namespace ThumbnailMaker {
 
 namespace {
 
@@ -43,7 +44,7 @@ ThumbRequest describeFile(const QString& path, int box)
     return r;
 }
 
-ThumbResult loadThumbnail(ThumbRequest request)
+ThumbResult make(ThumbRequest request)
 {
     ThumbResult r;
     const QSize box(std::max(1, request.box), std::max(1, request.box));
@@ -54,17 +55,17 @@ ThumbResult loadThumbnail(ThumbRequest request)
     if (!FileOps::openRegularFile(file))
         return r; // gone since it was listed, or not ours to read
 
-    const bool png = PNGLoader::takes(request.path);
+    const bool png = PictureDecoder::routeOf(request.path) == PictureDecoder::Route::PngLibrary;
     const bool shared = !request.sharedRoot.isEmpty() && !SharedThumbnails::isInside(request.sharedRoot, request.path);
     const QByteArray format = png ? QByteArray("png") : QImageReader::imageFormat(&file);
-    const SharedThumbnails::Original original = shared
+    const SharedThumbnails::Source source = shared
         ? SharedThumbnails::describe(request.path, request.fileSize, request.mtimeMs, "image/" + format)
-        : SharedThumbnails::Original();
+        : SharedThumbnails::Source();
     // A PNG the build cannot decode is no fault of the file.
     const bool canDecode = !png || (request.png && request.png->isAvailable());
     auto failed = [&] {
         if (shared && canDecode)
-            SharedThumbnails::storeFailure(request.sharedRoot, original);
+            SharedThumbnails::storeFailure(request.sharedRoot, source);
         return ThumbResult();
     };
     // Whatever Qt's reader reads, as the viewer shows it.
@@ -84,7 +85,7 @@ ThumbResult loadThumbnail(ThumbRequest request)
     if (shared) {
         // A PNG this build cannot decode shows no picture, whatever another program made of it.
         if (stored.isValid() && canDecode) {
-            const QImage cached = SharedThumbnails::find(request.sharedRoot, original, request.box);
+            const QImage cached = SharedThumbnails::find(request.sharedRoot, source, request.box);
             if (!cached.isNull() && fitsAs(cached.size(), natural, shown)) {
                 r.image = toSize(cached, shown);
                 r.natural = natural;
@@ -92,7 +93,7 @@ ThumbResult loadThumbnail(ThumbRequest request)
                 return r;
             }
         }
-        if (SharedThumbnails::hasFailure(request.sharedRoot, original))
+        if (SharedThumbnails::hasFailure(request.sharedRoot, source))
             return r;
     }
 
@@ -107,7 +108,7 @@ ThumbResult loadThumbnail(ThumbRequest request)
         if (!canDecode)
             return r;
         file.close();
-        const Picture picture = request.png->LoadReduced(request.path, decodeBox);
+        const Picture picture = request.png->decodeReduced(request.path, decodeBox);
         if (picture.image.isNull())
             return failed();
         image = picture.image;
@@ -118,18 +119,18 @@ ThumbResult loadThumbnail(ThumbRequest request)
             return failed();
     }
     if (edge > 0)
-        SharedThumbnails::store(request.sharedRoot, edge, original, image, size);
+        SharedThumbnails::store(request.sharedRoot, edge, source, image, size);
     r.image = toSize(image, fitSize(size, box));
     r.natural = size;
     r.source = ThumbResult::Source::Decoded;
     return r;
 }
 
-QImage decodeThumbnail(const QString& path, int boxPixels, QSize* natural, const PNGLoader* png)
+QImage decodeThumbnail(const QString& path, int boxPixels, QSize* natural, const PngDecoder* png)
 {
     ThumbRequest request = describeFile(path, boxPixels);
     request.png = png;
-    const ThumbResult r = loadThumbnail(std::move(request));
+    const ThumbResult r = make(std::move(request));
     if (natural)
         *natural = r.image.isNull() ? QSize() : r.natural;
     return r.image;

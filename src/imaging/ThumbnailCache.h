@@ -1,5 +1,5 @@
 #pragma once
-#include "board/ThumbnailDecoder.h"
+#include "imaging/ThumbnailMaker.h"
 #include "platform/BackgroundJobs.h"
 #include <QCache>
 #include <QString>
@@ -9,12 +9,10 @@
 // and kept in memory (costed in bytes) under the file's path, size, modification time
 // and the box, so that a refill makes only what it has not seen and a changed file is
 // made again. Owned and called by one thread, the window's.
-namespace Board {
-
 class ThumbnailCache {
 public:
     struct Options {
-        const PNGLoader* png = nullptr; // must outlive the cache
+        const PngDecoder* png = nullptr; // must outlive the cache
         QString sharedRoot; // the desktop's thumbnail cache; empty: none
         qsizetype memoryBytes = 96 * 1024 * 1024;
         int threads = 0; // 0: one per core
@@ -28,7 +26,7 @@ public:
 
     // The thumbnail of `path` at `box`: from memory, from its finished or running work,
     // or made here and now.
-    ThumbResult take(const QString& path, int box);
+    ThumbnailMaker::ThumbResult take(const QString& path, int box);
 
     // Drops the work no thread has started (a page fill that ended early).
     void cancelPending();
@@ -52,15 +50,14 @@ private:
         QImage image;
         QSize natural;
     };
-    static QString keyOf(const ThumbRequest& r);
-    ThumbRequest requestFor(const QString& path, int box) const;
-    void keep(const QString& key, const ThumbResult& result, const ThumbRequest* request);
+    static QString keyOf(const ThumbnailMaker::ThumbRequest& r);
+    ThumbnailMaker::ThumbRequest requestFor(const QString& path, int box) const;
+    void keep(
+        const QString& key, const ThumbnailMaker::ThumbResult& result, const ThumbnailMaker::ThumbRequest* request);
     void harvest();
 
     Options m_options;
     QCache<QString, Held> m_memory;
-    BackgroundJobs<ThumbResult> m_jobs;
+    BackgroundJobs<ThumbnailMaker::ThumbResult> m_jobs;
     Stats m_stats;
 };
-
-}

@@ -1,4 +1,4 @@
-#include "imaging/PNGLoader.h"
+#include "imaging/PngDecoder.h"
 
 #include "imaging/mpng/mpng.h"
 
@@ -122,7 +122,7 @@ QImage directTarget(const uint8_t* h, qint64 dataSize)
 
 } // namespace
 
-PNGLoader::PNGLoader(const QString& libraryFolder)
+PngDecoder::PngDecoder(const QString& libraryFolder)
     // An absolute path, so that only this folder is searched, never the system's.
     : m_library(std::make_unique<QLibrary>(QDir(libraryFolder).absoluteFilePath(QStringLiteral("mpng"))))
 {
@@ -139,13 +139,11 @@ PNGLoader::PNGLoader(const QString& libraryFolder)
     }
 }
 
-PNGLoader::~PNGLoader() = default;
+PngDecoder::~PngDecoder() = default;
 
-bool PNGLoader::isAvailable() const { return m_load && m_getData && m_end; }
+bool PngDecoder::isAvailable() const { return m_load && m_getData && m_end; }
 
-bool PNGLoader::takes(const QString& path) { return path.endsWith(u".png") || path.endsWith(u".PNG"); }
-
-bool PNGLoader::open(const QString& path, void** handle, uint8_t* info, int32_t* dataSize) const
+bool PngDecoder::open(const QString& path, void** handle, uint8_t* info, int32_t* dataSize) const
 {
     if (!isAvailable())
         return false;
@@ -156,13 +154,13 @@ bool PNGLoader::open(const QString& path, void** handle, uint8_t* info, int32_t*
     return m_load(localPath.constData(), handle, info, dataSize) == 1;
 }
 
-QImage PNGLoader::readWhole(void** handle, const uint8_t* info, int32_t dataSize) const
+QImage PngDecoder::readWhole(void** handle, const uint8_t* info, int32_t dataSize) const
 {
     QImage direct = directTarget(info, dataSize);
     if (!direct.isNull()) {
         const int32_t result = m_getData(handle, direct.bits());
         m_end(handle);
-        return result == 1 ? PictureFromBitmap(direct) : QImage();
+        return result == 1 ? direct : QImage();
     }
 
     std::unique_ptr<uint8_t[]> pixels;
@@ -176,10 +174,10 @@ QImage PNGLoader::readWhole(void** handle, const uint8_t* info, int32_t dataSize
     m_end(handle);
     if (result != 1)
         return {};
-    return PictureFromDIB(pixels.get(), dataSize, info);
+    return imageFromDib(pixels.get(), dataSize, info);
 }
 
-QImage PNGLoader::LoadPNG(const QString& path) const
+QImage PngDecoder::decode(const QString& path) const
 {
     try {
         void* handle = nullptr;
@@ -193,7 +191,7 @@ QImage PNGLoader::LoadPNG(const QString& path) const
     }
 }
 
-Picture PNGLoader::LoadReduced(const QString& path, QSize fitInto, qint64 maxPixels) const
+Picture PngDecoder::decodeReduced(const QString& path, QSize fitInto, qint64 maxPixels) const
 {
     Picture p;
     void* handle = nullptr;
@@ -230,7 +228,7 @@ Picture PNGLoader::LoadReduced(const QString& path, QSize fitInto, qint64 maxPix
         std::memcpy(reduced.data(), info.data(), size_t(kHeaderSize));
         writeU32(reduced.data() + 4, uint32_t(target.width()));
         writeU32(reduced.data() + 8, uint32_t(-target.height()));
-        p.image = PictureFromDIB(pixels.data(), qint64(pixels.size()), reduced.data());
+        p.image = imageFromDib(pixels.data(), qint64(pixels.size()), reduced.data());
         return p;
     } catch (...) {
         if (handle)
@@ -239,7 +237,7 @@ Picture PNGLoader::LoadReduced(const QString& path, QSize fitInto, qint64 maxPix
     }
 }
 
-QImage PictureFromDIB(const uint8_t* pixels, qint64 dataSize, const uint8_t* bitmapInfo)
+QImage imageFromDib(const uint8_t* pixels, qint64 dataSize, const uint8_t* bitmapInfo)
 {
     if (!pixels || !bitmapInfo || dataSize <= 0)
         return {};
@@ -281,5 +279,5 @@ QImage PictureFromDIB(const uint8_t* pixels, qint64 dataSize, const uint8_t* bit
         const uint8_t* src = pixels + stride * (topDown ? y : rows - 1 - y);
         unpackRow(src, image.scanLine(int(y)), int(width), bits);
     }
-    return PictureFromBitmap(image);
+    return image;
 }
