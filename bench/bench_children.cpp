@@ -59,7 +59,8 @@ namespace {
 
     // A main window as the user has it after start-up, on `folder`.
     struct Board {
-        Module1 m;
+        Settings settings;
+        Session session { QString() };
         std::unique_ptr<Form1> form;
         QTimer watchdog;
 
@@ -75,17 +76,17 @@ namespace {
                 }
             });
             watchdog.start(200);
-            m.AppPath = option(args, QStringLiteral("app"));
-            form = std::make_unique<Form1>(m);
+            session = Session(option(args, QStringLiteral("app")));
+            form = std::make_unique<Form1>(settings, session);
             const QString dest = option(args, QStringLiteral("dest"));
             for (int k = 0; k <= 10; ++k) {
                 const QString d = QDir(dest).filePath(QString::number(k));
                 QDir().mkpath(d);
-                m.DestPath[size_t(k)] = d + QLatin1Char('/');
+                settings.destPaths[size_t(k)] = d + QLatin1Char('/');
             }
-            m.ThumbSize = 128;
-            m.ThumbCount = 30;
-            m.CopyMode = 0;
+            settings.thumbSize = 128;
+            settings.thumbCount = 30;
+            session.copyMode = false;
             form->show();
             settle();
             form->Dir1->setPath(option(args, QStringLiteral("folder")));
@@ -194,12 +195,13 @@ int childViewer(const QStringList& args)
 {
     Board b(args);
     Form1& f = *b.form;
-    Module1& m = b.m;
+    Settings& settings = b.settings;
+    Session& session = b.session;
     const int steps
         = std::min(option(args, QStringLiteral("steps"), QStringLiteral("12")).toInt(), f.File1->entryCount() - 1);
-    m.ViewerIndex = 0;
-    m.ViewerFile = f.File1->entry(0);
-    m.ViewerMode = 0;
+    session.viewerIndex = 0;
+    session.viewerFile = f.File1->entry(0);
+    settings.viewerMode = 0;
     f.ShowViewer();
     auto* v = qobject_cast<Form4*>(f.form4.data());
     if (!v)
@@ -212,7 +214,7 @@ int childViewer(const QStringList& args)
     // The next picture made in the background while this one is on screen.
     QStringList prepared;
     for (int i = 0; i < steps; ++i) {
-        const QString next = QDir(m.SourceFolder).filePath(f.File1->entry(m.ViewerIndex + 1));
+        const QString next = QDir(settings.sourceFolder).filePath(f.File1->entry(session.viewerIndex + 1));
         QElapsedTimer wait;
         wait.start();
         while (!v->prefetch().isPrepared(next, area) && wait.elapsed() < 20000) {
@@ -243,7 +245,7 @@ int childViewer(const QStringList& args)
     QStringList full;
     QImage screen(area, QImage::Format_ARGB32_Premultiplied);
     for (int i = 1; i <= steps; ++i) {
-        const QString path = QDir(m.SourceFolder).filePath(f.File1->entry(i));
+        const QString path = QDir(settings.sourceFolder).filePath(f.File1->entry(i));
         QElapsedTimer t;
         t.start();
         QImageReader reader(path);

@@ -1,6 +1,7 @@
 #include "app/Form1.h"
-#include "app/Module1.h"
-#include "app/SettingsStore.h"
+#include "session/Session.h"
+#include "session/Settings.h"
+#include "session/SettingsFile.h"
 #include <QApplication>
 #include <QIcon>
 
@@ -12,11 +13,10 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.pirapo_lumo.PirapoLumo"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
 
-    Module1 m;
-    m.AppPath = QCoreApplication::applicationDirPath();
-    m.UserFolder = SettingsStore::userFolder();
+    Settings settings;
+    Session session(QCoreApplication::applicationDirPath(), SettingsFile::userFolder());
 
-    Form1 form(m);
+    Form1 form(settings, session);
     if (!form.startedUp())
         return 0; // a short settings file was deleted; no window this run
     form.show();

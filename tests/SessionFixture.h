@@ -5,11 +5,10 @@
 #include "HostileFiles.h"
 #include "ModalCatcher.h"
 #include "app/Form1.h"
-#include "app/Module1.h"
-#include "app/SettingsStore.h"
 #include "board/BoardWidgets.h"
 #include "platform/DirList.h"
 #include "platform/FileList.h"
+#include "session/SettingsFile.h"
 #include "viewer/Form4.h"
 #include <QAction>
 #include <QDialog>
@@ -20,33 +19,33 @@
 
 struct SessionFixture {
     QTemporaryDir tmp;
-    Module1 m;
+    Settings settings;
+    Session session { tmp.filePath(QStringLiteral("prog")) };
     std::unique_ptr<Form1> form;
     std::unique_ptr<ModalCatcher> boxes;
 
     SessionFixture()
         : tmp(QDir::tempPath() + QStringLiteral("/lumo-XXXXXX"))
     {
-        m.AppPath = root(QStringLiteral("prog"));
-        QDir().mkpath(m.AppPath);
+        QDir().mkpath(session.programFolder());
         const QDir bin(QStringLiteral(LUMO_BIN_DIR));
         for (const QString& lib : bin.entryList({ QStringLiteral("libmpng.so*"), QStringLiteral("mpng.dll") }))
-            QFile::copy(bin.filePath(lib), QDir(m.AppPath).filePath(lib));
-        Hostile::write(QDir(m.AppPath).filePath(QStringLiteral("Error.jpg")),
+            QFile::copy(bin.filePath(lib), QDir(session.programFolder()).filePath(lib));
+        Hostile::write(QDir(session.programFolder()).filePath(QStringLiteral("Error.jpg")),
             Hostile::wellFormed(Hostile::Format::Jpeg, QSize(44, 33), 99));
         QDir().mkpath(src());
         for (int k = 0; k <= 10; ++k) {
-            m.DestPath[size_t(k)] = dest(k) + QLatin1Char('/');
+            settings.destPaths[size_t(k)] = dest(k) + QLatin1Char('/');
             QDir().mkpath(dest(k));
         }
-        m.SourceFolder = src();
-        m.RememberFolder = 1;
-        m.ThumbSize = 64;
-        m.ThumbCount = 10;
-        m.SlideSeconds = 1;
-        m.Serial = { 41, 7, 123 };
+        settings.sourceFolder = src();
+        settings.rememberFolder = 1;
+        settings.thumbSize = 64;
+        settings.thumbCount = 10;
+        settings.slideSeconds = 1;
+        settings.serials = { 41, 7, 123 };
         for (int k = 0; k < 10; ++k)
-            m.HeadName[size_t(k)] = QStringLiteral("head%1").arg(k);
+            settings.headNames[size_t(k)] = QStringLiteral("head%1").arg(k);
         boxes = std::make_unique<ModalCatcher>();
         // Any other modal window (a dialog) is turned away, so no test can hang on one.
         boxes->onModal = [](QWidget* w) {
@@ -76,11 +75,11 @@ struct SessionFixture {
     // destination would be the root folder.
     bool open()
     {
-        if (!SettingsStore::write(SettingsStore::settingsPath(m.AppPath), m, nullptr))
+        if (!SettingsFile::write(SettingsFile::path(session.programFolder()), settings, nullptr))
             return false;
-        const QString wantedDest = m.DestPath[0];
-        form = std::make_unique<Form1>(m);
-        if (!form->startedUp() || m.DestPath[0] != wantedDest || m.SourceFolder != form->Dir1->path())
+        const QString wantedDest = settings.destPaths[0];
+        form = std::make_unique<Form1>(settings, session);
+        if (!form->startedUp() || settings.destPaths[0] != wantedDest || settings.sourceFolder != form->Dir1->path())
             return false;
         form->show();
         return QTest::qWaitForWindowExposed(form.get());
@@ -92,7 +91,7 @@ struct SessionFixture {
         if (!form && !open())
             return false;
         form->Command1_Click();
-        return form->onBoard() && m.BoardBusy == 0;
+        return form->onBoard() && !session.isBusy();
     }
 
     // A mouse press on slot i and its release over target k, through the window's handlers.
@@ -119,9 +118,9 @@ struct SessionFixture {
     Form4* viewer() const { return qobject_cast<Form4*>(form->form4.data()); }
     Form4* openViewer(int index)
     {
-        m.ViewerIndex = index;
-        m.ViewerFile = form->File1->entry(index);
-        m.ViewerMode = 0;
+        session.viewerIndex = index;
+        session.viewerFile = form->File1->entry(index);
+        settings.viewerMode = 0;
         form->ShowViewer();
         return viewer();
     }

@@ -2,6 +2,7 @@
 #include "about/ReadmeText.h"
 #include "app/Form1.h"
 #include "platform/Twips.h"
+#include "session/Session.h"
 #include <QCloseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -33,7 +34,7 @@ Form3::Form3(Form1& owner)
 void Form3::Form_Load()
 {
     m_owner.Command1->setEnabled(false);
-    Text1->setPlainText(ReadmeText::load(m_owner.module().AppPath));
+    Text1->setPlainText(ReadmeText::load(m_owner.session().programFolder()));
 }
 
 void Form3::Command1_Click() { close(); }

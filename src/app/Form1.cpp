@@ -1,5 +1,4 @@
 #include "app/Form1.h"
-#include "app/SettingsStore.h"
 #include "board/BoardWidgets.h"
 #include "imaging/PngDecoder.h"
 #include "imaging/ThumbnailCache.h"
@@ -10,6 +9,8 @@
 #include "platform/Message.h"
 #include "platform/Numeric.h"
 #include "platform/StatusBar.h"
+#include "session/Session.h"
+#include "session/SettingsFile.h"
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -18,11 +19,12 @@
 #include <QPushButton>
 #include <QToolBar>
 
-Form1::Form1(Module1& module, QWidget* parent)
+Form1::Form1(Settings& settings, Session& session, QWidget* parent)
     : QMainWindow(parent)
-    , m(module)
+    , m_settings(settings)
+    , m_session(session)
     , m_tpp(screenTwipsPerPixel())
-    , m_png(std::make_unique<PngDecoder>(m.AppPath))
+    , m_png(std::make_unique<PngDecoder>(m_session.programFolder()))
 {
     setWindowTitle(appTitle());
     m_client = new QWidget(this);
@@ -128,12 +130,12 @@ void Form1::showFolderScreen(bool on)
 
 void Form1::Form_Load()
 {
-    const SettingsStore::Location where = SettingsStore::locate(m.AppPath, m.UserFolder);
+    const SettingsFile::Location where = SettingsFile::locate(m_session.programFolder(), m_session.userFolder());
     m_settingsFile = where.write;
     const QString shown = QDir::toNativeSeparators(where.read);
     // A file that cannot be used is left as it is, and said so once, here.
     const auto warn = [&](const QString& why) {
-        SettingsStore::setDefaults(m);
+        m_settings = SettingsFile::defaults();
         QString text = why.arg(shown) + QStringLiteral("既定の設定で起動します。");
         if (where.write == where.read) {
             m_settingsFile.clear();
@@ -141,40 +143,40 @@ void Form1::Form_Load()
         }
         showMessage(nullptr, text, QMessageBox::Ok, QMessageBox::Warning);
     };
-    switch (SettingsStore::read(where.read, m, &m_settingsRead)) {
-    case SettingsStore::ReadStatus::Ok:
+    switch (SettingsFile::read(where.read, m_settings, &m_settingsRead)) {
+    case SettingsFile::ReadStatus::Ok:
         break;
-    case SettingsStore::ReadStatus::TooShort:
+    case SettingsFile::ReadStatus::TooShort:
         // A short file cannot be trusted: it goes, and the next start uses the defaults.
         if (QFile::remove(where.read)) {
             m_startedUp = false;
             return;
         }
         // One that cannot go (a read-only program folder) must not stop every start.
-        SettingsStore::setDefaults(m);
+        m_settings = SettingsFile::defaults();
         showMessage(nullptr, QStringLiteral("設定ファイル %1 が壊れています。既定の設定で起動します。").arg(shown),
             QMessageBox::Ok, QMessageBox::Warning);
         break;
-    case SettingsStore::ReadStatus::Unreadable:
+    case SettingsFile::ReadStatus::Unreadable:
         warn(QStringLiteral("設定ファイル %1 を読み込めませんでした。"));
         break;
-    case SettingsStore::ReadStatus::NotAFile:
+    case SettingsFile::ReadStatus::NotAFile:
         warn(QStringLiteral("設定ファイル %1 は通常のファイルではないため、読み込みません。"));
         break;
-    case SettingsStore::ReadStatus::Missing:
-        SettingsStore::setDefaults(m);
+    case SettingsFile::ReadStatus::Missing:
+        m_settings = SettingsFile::defaults();
         break;
     }
 
-    BoardEnd = m.ThumbCount;
+    BoardEnd = m_settings.thumbCount;
 
     {
         const QSignalBlocker block(Drive1);
         Drive1->setDrive(DriveList::driveOf(QDir::currentPath()));
     }
     bool opened = false;
-    if (m.RememberFolder == 1) {
-        const QString remembered = m.SourceFolder;
+    if (m_settings.rememberFolder == 1) {
+        const QString remembered = m_settings.sourceFolder;
         Drive1->setDrive(DriveList::driveOf(remembered));
         // A remembered folder that is gone falls back to the current folder.
         opened = Dir1->setPath(remembered);
@@ -185,12 +187,12 @@ void Form1::Form_Load()
         const QSignalBlocker block(Drive1);
         Drive1->setDrive(DriveList::driveOf(Dir1->path()));
     }
-    m.SourceFolder = Dir1->path();
+    m_settings.sourceFolder = Dir1->path();
 
     StatusBar1->setPanelText(1, QStringLiteral(" ") + Dir1->path() + QStringLiteral(" "));
     StatusBar1->setPanelText(3, QStringLiteral(" %1 File ").arg(File1->entryCount()));
 
-    SettingsStore::computeDestNames(m);
+    m_settings.updateDestNames();
 
     const QColor back = palette().color(QPalette::Window);
     LabelBackColor = QString::number(back.red() | (back.green() << 8) | (back.blue() << 16));
@@ -206,10 +208,10 @@ void Form1::Form_QueryUnload()
     m_shutDown = true;
 
     const QRect outer = frameGeometry();
-    m.WindowWidth = Numeric::clampToInt16(pixelsToTwips(outer.width(), m_tpp.x));
-    m.WindowHeight = Numeric::clampToInt16(pixelsToTwips(outer.height(), m_tpp.y));
-    m.WindowLeft = Numeric::clampToInt16(pixelsToTwips(outer.left(), m_tpp.x));
-    m.WindowTop = Numeric::clampToInt16(pixelsToTwips(outer.top(), m_tpp.y));
+    m_settings.windowWidth = Numeric::clampToInt16(pixelsToTwips(outer.width(), m_tpp.x));
+    m_settings.windowHeight = Numeric::clampToInt16(pixelsToTwips(outer.height(), m_tpp.y));
+    m_settings.windowLeft = Numeric::clampToInt16(pixelsToTwips(outer.left(), m_tpp.x));
+    m_settings.windowTop = Numeric::clampToInt16(pixelsToTwips(outer.top(), m_tpp.y));
 
     const QString shown = QDir::toNativeSeparators(m_settingsFile);
     QString error;
@@ -219,7 +221,7 @@ void Form1::Form_QueryUnload()
         showMessage(this,
             QStringLiteral("設定ファイル %1 は通常のファイルではないため、今回の設定は保存しません。").arg(shown),
             QMessageBox::Ok, QMessageBox::Warning);
-    } else if (!SettingsStore::write(m_settingsFile, m, &error, m_settingsRead)) {
+    } else if (!SettingsFile::write(m_settingsFile, m_settings, &error, m_settingsRead)) {
         showMessage(this,
             QStringLiteral("設定ファイル %1 を保存できませんでした。\n%2\n今回の設定は保存されずに終了します。")
                 .arg(shown, error),
@@ -246,8 +248,8 @@ void Form1::Drive1_Change()
 void Form1::Dir1_Change()
 {
     File1->setPath(Dir1->path());
-    m.SourceFolder = Dir1->path();
-    StatusBar1->setPanelText(1, QStringLiteral(" ") + m.SourceFolder + QStringLiteral(" "));
+    m_settings.sourceFolder = Dir1->path();
+    StatusBar1->setPanelText(1, QStringLiteral(" ") + m_settings.sourceFolder + QStringLiteral(" "));
     StatusBar1->setPanelText(3, QStringLiteral(" %1 File ").arg(File1->entryCount()));
     ShowUnshownCount();
 }
@@ -268,9 +270,9 @@ void Form1::File1_Click()
 
 void Form1::File1_DblClick()
 {
-    m.ViewerFile = File1->entry(File1->selectedIndex());
-    m.ViewerIndex = File1->selectedIndex();
-    m.ViewerMode = 0;
+    m_session.viewerFile = File1->entry(File1->selectedIndex());
+    m_session.viewerIndex = File1->selectedIndex();
+    m_settings.viewerMode = 0;
     ShowViewer();
 }
 

@@ -1,6 +1,8 @@
 #pragma once
-#include "app/Module1.h"
+#include "distribute/UndoHistory.h"
 #include "platform/Twips.h"
+#include "session/Session.h"
+#include "session/Settings.h"
 #include <QColor>
 #include <QMainWindow>
 #include <QPointer>
@@ -34,14 +36,16 @@ class ThumbnailCache;
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit Form1(Module1& m, QWidget* parent = nullptr);
+    Form1(Settings& settings, Session& session, QWidget* parent = nullptr);
     ~Form1() override;
 
     // False when the start-up found a short settings file: it has been deleted and
     // the program must end without showing a window.
     bool startedUp() const { return m_startedUp; }
 
-    Module1& module() { return m; }
+    Settings& settings() { return m_settings; }
+    Session& session() { return m_session; }
+    UndoHistory& history() { return m_history; }
     const TwipsPerPixel& tpp() const { return m_tpp; }
     const PngDecoder& pngDecoder() const { return *m_png; }
     ThumbnailCache& thumbnails() const { return *m_thumbs; }
@@ -189,7 +193,9 @@ private:
     void layoutChrome();
     void showFolderScreen(bool on);
 
-    Module1& m;
+    Settings& m_settings;
+    Session& m_session;
+    UndoHistory m_history; // the last ten transfers, newest first
     TwipsPerPixel m_tpp;
     std::unique_ptr<PngDecoder> m_png; // the mpng library beside the program
     std::unique_ptr<ThumbnailCache> m_thumbs; // goes before m_png, which its workers use

@@ -67,14 +67,14 @@ void Form1::buildToolbar()
 
 void Form1::ApplyUndoEnabling()
 {
-    const bool on = m.Undo.canUndo();
+    const bool on = m_history.canUndo();
     mnuUnd->setEnabled(on);
     ToolbarButtons[2]->setEnabled(on);
 }
 
 void Form1::mnuHelp3_Click()
 {
-    const QString help = QDir(m.AppPath).filePath(QStringLiteral("help/help.htm"));
+    const QString help = QDir(m_session.programFolder()).filePath(QStringLiteral("help/help.htm"));
     if (FileOps::entryExists(help))
         OpenHelp();
     else
@@ -83,15 +83,16 @@ void Form1::mnuHelp3_Click()
 
 void Form1::OpenHelp()
 {
-    if (m.BoardBusy == 1)
+    if (m_session.isBusy())
         return;
-    const QString help = QDir::toNativeSeparators(QDir(m.AppPath).filePath(QStringLiteral("help/help.htm")));
+    const QString help
+        = QDir::toNativeSeparators(QDir(m_session.programFolder()).filePath(QStringLiteral("help/help.htm")));
 #ifdef Q_OS_WIN
     const QString opener = QStringLiteral("explorer.exe");
 #else
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
 #endif
-    if (!opener.isEmpty() && QProcess::startDetached(opener, { help }, m.AppPath))
+    if (!opener.isEmpty() && QProcess::startDetached(opener, { help }, m_session.programFolder()))
         return;
     // Without the desktop's opener the help still shows: the desktop's own way to open
     // a page, and failing that the usage window.
@@ -101,7 +102,7 @@ void Form1::OpenHelp()
 
 void Form1::mnuViewer_Click()
 {
-    if (m.BoardBusy == 1)
+    if (m_session.isBusy())
         return;
     // The list keeps the entries of files sent away until the next reload: the viewer
     // starts at the first file still there.
@@ -110,9 +111,9 @@ void Form1::mnuViewer_Click()
         ++first;
     if (first == File1->entryCount())
         first = 0;
-    m.ViewerMode = 0;
-    m.ViewerIndex = first;
-    m.ViewerFile = File1->entry(first);
+    m_settings.viewerMode = 0;
+    m_session.viewerIndex = first;
+    m_session.viewerFile = File1->entry(first);
     ShowViewer();
 }
 
@@ -120,7 +121,7 @@ void Form1::mnuUnd_Click() { UndoLast(); }
 
 void Form1::Toolbar1_ButtonClick(int index)
 {
-    if (m.BoardBusy == 1)
+    if (m_session.isBusy())
         return;
     switch (index) {
     case 1:
@@ -158,6 +159,6 @@ void Form1::ReturnToFolderScreen()
     UnloadSlots();
     placeCopyModeLabel(false);
     ExtendCount = 0;
-    BoardEnd = m.ThumbCount;
+    BoardEnd = m_settings.thumbCount;
     File1->refresh();
 }

@@ -1,5 +1,4 @@
 #include "app/Form1.h"
-#include "app/SettingsStore.h"
 #include "board/BoardGeometry.h"
 #include "board/BoardWidgets.h"
 #include "distribute/Transfer.h"
@@ -10,6 +9,8 @@
 #include "platform/FileOps.h"
 #include "platform/Numeric.h"
 #include "platform/StatusBar.h"
+#include "session/Session.h"
+#include "session/Settings.h"
 #include <QCoreApplication>
 #include <QFont>
 #include <QLayout>
@@ -115,57 +116,59 @@ int Form1::reachedPositions() const
 void Form1::Command1_Click()
 {
     // The build assumes the folder screen; it never runs on top of a board.
-    if (onBoard() || m.BoardBusy == 1)
+    if (onBoard() || m_session.isBusy())
         return;
-    m.BoardBusy = 1;
-    BoardEnd = m.ThumbCount;
+    {
+        const Session::BusyGuard busy(m_session);
+        BoardEnd = m_settings.thumbCount;
 
-    showFolderScreen(false);
-    Picture1->show();
-    Toolbar1->show();
-    Toolbar1->setEnabled(false);
+        showFolderScreen(false);
+        Picture1->show();
+        Toolbar1->show();
+        Toolbar1->setEnabled(false);
 
-    // The whole work area, without switching to the maximised state.
-    const QRect wa = workArea();
-    const double widthTwips = Numeric::roundHalfEven(pixelsToTwips(wa.x() + wa.width(), m_tpp.x));
-    const double heightTwips = Numeric::roundHalfEven(pixelsToTwips(wa.y() + wa.height(), m_tpp.y));
-    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
-    const QSize frameExtra = frameGeometry().size() - geometry().size();
-    move(0, 0);
-    resize(twipsToPixels(widthTwips, m_tpp.x) - frameExtra.width(),
-        twipsToPixels(heightTwips, m_tpp.y) - frameExtra.height());
-    layoutClientNow();
+        // The whole work area, without switching to the maximised state.
+        const QRect wa = workArea();
+        const double widthTwips = Numeric::roundHalfEven(pixelsToTwips(wa.x() + wa.width(), m_tpp.x));
+        const double heightTwips = Numeric::roundHalfEven(pixelsToTwips(wa.y() + wa.height(), m_tpp.y));
+        setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+        const QSize frameExtra = frameGeometry().size() - geometry().size();
+        move(0, 0);
+        resize(twipsToPixels(widthTwips, m_tpp.x) - frameExtra.width(),
+            twipsToPixels(heightTwips, m_tpp.y) - frameExtra.height());
+        layoutClientNow();
 
-    const QRectF board = Board::boardRect(innerWidthTwips(), innerHeightTwips());
-    placeTwips(Picture1, board.x(), board.y(), board.width(), board.height(), m_tpp);
-    placeCopyModeLabel(true);
+        const QRectF board = Board::boardRect(innerWidthTwips(), innerHeightTwips());
+        placeTwips(Picture1, board.x(), board.y(), board.width(), board.height(), m_tpp);
+        placeCopyModeLabel(true);
 
-    SettingsStore::computeDestNames(m);
+        m_settings.updateDestNames();
 
-    const double w = pixelsToTwips(Picture1->width(), m_tpp.x);
-    const double h = pixelsToTwips(Picture1->height(), m_tpp.y);
-    const QColor back = labelBackColor();
-    for (int k = 0; k < 10; ++k) {
-        if (k > 0) {
-            delete Label1[k];
-            Label1[k] = new TargetLabel(this, k, Picture1);
+        const double w = pixelsToTwips(Picture1->width(), m_tpp.x);
+        const double h = pixelsToTwips(Picture1->height(), m_tpp.y);
+        const QColor back = labelBackColor();
+        for (int k = 0; k < 10; ++k) {
+            if (k > 0) {
+                delete Label1[k];
+                Label1[k] = new TargetLabel(this, k, Picture1);
+            }
+            TargetLabel* label = Label1[k];
+            label->setToolTip(kTargetTip);
+            const QRectF r = Board::targetLabelRect(k, w, h);
+            placeTwips(label, r.x(), r.y(), r.width(), r.height(), m_tpp);
+            // The root a first start gives every target is no place to sort into.
+            const auto i = static_cast<size_t>(k);
+            label->setText(Distribute::isUnsetFolder(m_settings.destPaths[i]) ? QStringLiteral("未設定")
+                                                                              : m_settings.destNames[i]);
+            label->setBackColor(back);
+            label->show();
         }
-        TargetLabel* label = Label1[k];
-        label->setToolTip(kTargetTip);
-        const QRectF r = Board::targetLabelRect(k, w, h);
-        placeTwips(label, r.x(), r.y(), r.width(), r.height(), m_tpp);
-        // The root a first start gives every target is no place to sort into.
-        const auto i = static_cast<size_t>(k);
-        label->setText(Distribute::isUnsetFolder(m.DestPath[i]) ? QStringLiteral("未設定") : m.DestName[i]);
-        label->setBackColor(back);
-        label->show();
+
+        LoadPath = sourcePath(0);
+        FillPage(m_settings.thumbCount, true);
+
+        Toolbar1->setEnabled(true);
     }
-
-    LoadPath = sourcePath(0);
-    FillPage(m.ThumbCount, true);
-
-    Toolbar1->setEnabled(true);
-    m.BoardBusy = 0;
     ResetCurrentThumb();
     Picture1->setFocus(Qt::OtherFocusReason);
 }
@@ -181,7 +184,7 @@ void Form1::layoutClientNow()
 void Form1::FillPage(int limit, bool fromBuild)
 {
     const TwipsPerPixel& tpp = m_tpp;
-    const int size = Board::effectiveThumbSize(m.ThumbSize);
+    const int size = Board::effectiveThumbSize(m_settings.thumbSize);
     const double boardW = pixelsToTwips(Picture1->width(), tpp.x);
     const double boardH = pixelsToTwips(Picture1->height(), tpp.y);
 
@@ -263,44 +266,46 @@ void Form1::LoadThumbnail()
 
 void Form1::mnuRL_Click()
 {
-    if (m.BoardBusy == 1)
+    if (m_session.isBusy())
         return;
-    m.BoardBusy = 1;
-    Toolbar1->setEnabled(false);
-    UnloadSlots();
-    ExtendCount = 0;
-    BoardEnd = m.ThumbCount;
-    File1->refresh();
-    LoadPath = sourcePath(0);
-    FillPage(m.ThumbCount, false);
-    Toolbar1->setEnabled(true);
-    StatusBar1->setPanelText(3, QStringLiteral(" %1 File ").arg(File1->entryCount()));
-    m.BoardBusy = 0;
+    {
+        const Session::BusyGuard busy(m_session);
+        Toolbar1->setEnabled(false);
+        UnloadSlots();
+        ExtendCount = 0;
+        BoardEnd = m_settings.thumbCount;
+        File1->refresh();
+        LoadPath = sourcePath(0);
+        FillPage(m_settings.thumbCount, false);
+        Toolbar1->setEnabled(true);
+        StatusBar1->setPanelText(3, QStringLiteral(" %1 File ").arg(File1->entryCount()));
+    }
     ResetCurrentThumb();
 }
 
 void Form1::mnuDL_Click()
 {
-    if (m.BoardBusy == 1)
+    if (m_session.isBusy())
         return;
-    m.BoardBusy = 1;
-    ExtendCount = Board::nextExtendCount(ExtendCount);
-    // Bounded by the list as it was before this command relists it.
-    BoardEnd = Board::loadAnewEnd(ExtendCount, m.ThumbCount, File1->entryCount());
-    Toolbar1->setEnabled(false);
-    UnloadSlots();
-    File1->refresh();
-    LoadPath = sourcePath(0);
-    FillPage(BoardEnd, false);
-    StatusBar1->setPanelText(3, QStringLiteral(" %1 File ").arg(File1->entryCount()));
-    Toolbar1->setEnabled(true);
-    m.BoardBusy = 0;
+    {
+        const Session::BusyGuard busy(m_session);
+        ExtendCount = Board::nextExtendCount(ExtendCount);
+        // Bounded by the list as it was before this command relists it.
+        BoardEnd = Board::loadAnewEnd(ExtendCount, m_settings.thumbCount, File1->entryCount());
+        Toolbar1->setEnabled(false);
+        UnloadSlots();
+        File1->refresh();
+        LoadPath = sourcePath(0);
+        FillPage(BoardEnd, false);
+        StatusBar1->setPanelText(3, QStringLiteral(" %1 File ").arg(File1->entryCount()));
+        Toolbar1->setEnabled(true);
+    }
     ResetCurrentThumb();
 }
 
 void Form1::Image1_MouseDown(int index, Qt::MouseButton button, Qt::KeyboardModifiers, float x, float y)
 {
-    if (m.BoardBusy == 1)
+    if (m_session.isBusy())
         return;
     ThumbSlot* slot = slotAt(index);
     if (!slot)
@@ -319,7 +324,7 @@ void Form1::Image1_MouseDown(int index, Qt::MouseButton button, Qt::KeyboardModi
 
 void Form1::Picture1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, float x, float y)
 {
-    if (m.BoardBusy == 1 || button != Qt::RightButton)
+    if (m_session.isBusy() || button != Qt::RightButton)
         return;
     const QPoint at(twipsToPixels(x, m_tpp.x), twipsToPixels(y, m_tpp.y));
     mnuReLoad->popup(Picture1->mapToGlobal(at));
@@ -327,9 +332,9 @@ void Form1::Picture1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, fl
 
 void Form1::OpenOnePointViewer(int index)
 {
-    m.ViewerFile = File1->entry(index);
-    m.ViewerIndex = index;
-    m.ViewerMode = 1;
+    m_session.viewerFile = File1->entry(index);
+    m_session.viewerIndex = index;
+    m_settings.viewerMode = 1;
     // Without its toolbar and with the click-to-close tooltips; an open viewer switches
     // to this picture.
     ShowOnePointViewer();

@@ -110,7 +110,7 @@ bool Form1::Form_KeyDown(QKeyEvent* e)
     if (action.command == BoardKeys::Command::None)
         return false;
     // Taken and dropped, as a click is while the board is busy.
-    if (m.BoardBusy == 1)
+    if (m_session.isBusy())
         return true;
 
     using C = BoardKeys::Command;
@@ -166,7 +166,7 @@ void Form1::ResetCurrentThumb() { SetCurrentThumb(BoardKeys::firstShown(shownSlo
 void Form1::Image1_MouseMove(int index)
 {
     // While a page fills the fill's end sets the frame instead.
-    if (m.BoardBusy == 1)
+    if (m_session.isBusy())
         return;
     const ThumbSlot* slot = slotAt(index);
     if (slot && !slot->isHidden())
@@ -186,7 +186,7 @@ void Form1::Image1_Hidden(int index)
 
 void Form1::SendCurrentThumb(int k)
 {
-    if (m.BoardBusy == 1)
+    if (m_session.isBusy())
         return;
     const int index = CurrentThumb;
     const ThumbSlot* slot = slotAt(index);

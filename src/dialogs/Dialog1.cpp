@@ -19,9 +19,9 @@
 // "０".."９": the captions and tooltips number the folders with full-width digits.
 static QString fullWidthDigit(int k) { return QString(QChar(0xFF10 + k)); }
 
-Dialog1::Dialog1(Module1& module, Form1* form, QWidget* parent)
+Dialog1::Dialog1(Settings& settings, Form1* form, QWidget* parent)
     : QDialog(parent ? parent : form)
-    , m(module)
+    , m_settings(settings)
     , m_form(form)
     , m_tpp(screenTwipsPerPixel())
 {
@@ -141,9 +141,9 @@ void Dialog1::Form_Load()
 
     // A folder not set (the root a first start gives) shows as an empty field.
     for (int k = 0; k <= 10; ++k)
-        Text1[k]->setText(Distribute::isUnsetFolder(m.DestPath[k]) ? QString() : m.DestPath[k]);
+        Text1[k]->setText(Distribute::isUnsetFolder(m_settings.destPaths[k]) ? QString() : m_settings.destPaths[k]);
     // A rule out of range in the settings file shows, and stores on OK, as rule 0.
-    m_rule = m.NameRule >= 0 && m.NameRule <= 2 ? m.NameRule : 0;
+    m_rule = m_settings.nameRule >= 0 && m_settings.nameRule <= 2 ? m_settings.nameRule : 0;
     for (QLineEdit* t : Text2)
         t->setEnabled(m_rule == 2);
     ShowNameOptions();
@@ -160,7 +160,7 @@ void Dialog1::Option1_Click(int index)
 void Dialog1::ShowNameOptions()
 {
     for (int r = 0; r < 3; ++r) {
-        Text3[r]->setText(Numeric::formatSerial(m.Serial[r]));
+        Text3[r]->setText(Numeric::formatSerial(m_settings.serials[r]));
         Text3[r]->setEnabled(false);
     }
     Option1[m_rule]->setChecked(true);
@@ -168,9 +168,9 @@ void Dialog1::ShowNameOptions()
         if (m_rule == 0)
             Text2[k]->clear();
         else if (m_rule == 1)
-            Text2[k]->setText(m.DestName[k]);
-        else if (!m.HeadName[k].isEmpty())
-            Text2[k]->setText(m.HeadName[k]);
+            Text2[k]->setText(m_settings.destNames[k]);
+        else if (!m_settings.headNames[k].isEmpty())
+            Text2[k]->setText(m_settings.headNames[k]);
         // Rule 2 leaves a field without a head name as it is: folder names shown under
         // rule 1 carry over and become the head names on OK.
     }
@@ -235,7 +235,7 @@ void Dialog1::OKButton_Click()
     // Everything is checked first and stored only when all of it can be used.
     std::array<int32_t, 3> serials {};
     for (int r = 0; r < 3; ++r) {
-        const DialogLogic::SerialValue v = DialogLogic::parseSerial(Text3[r]->text(), m.Serial[r]);
+        const DialogLogic::SerialValue v = DialogLogic::parseSerial(Text3[r]->text(), m_settings.serials[r]);
         if (!v.ok()) {
             const QString why = v.problem == DialogLogic::SerialProblem::Negative
                 ? QStringLiteral("通し番号にマイナスの数は使えません。")
@@ -260,12 +260,12 @@ void Dialog1::OKButton_Click()
     if (!checkPaths(paths) || !createMissingFolders(paths))
         return;
 
-    m.DestPath = paths;
-    m.NameRule = static_cast<int16_t>(m_rule);
+    m_settings.destPaths = paths;
+    m_settings.nameRule = static_cast<int16_t>(m_rule);
     if (m_rule == 2)
         for (int k = 0; k < 10; ++k)
-            m.HeadName[k] = Text2[k]->text();
-    m.Serial = serials;
+            m_settings.headNames[k] = Text2[k]->text();
+    m_settings.serials = serials;
     accept();
 }
 
@@ -274,9 +274,9 @@ void Dialog1::CancelButton_Click() { reject(); }
 void Dialog1::Command2_Click()
 {
     // The stored delete folder, not an edit of its field that OK has not taken yet.
-    const DialogLogic::BulkDeleteTarget target = DialogLogic::bulkDeleteTarget(m.DestPath[10]);
+    const DialogLogic::BulkDeleteTarget target = DialogLogic::bulkDeleteTarget(m_settings.destPaths[10]);
     const QString problem
-        = Distribute::isUnsetFolder(m.DestPath[10]) ? Distribute::unsetFolderMessage(10) : target.problem;
+        = Distribute::isUnsetFolder(m_settings.destPaths[10]) ? Distribute::unsetFolderMessage(10) : target.problem;
     if (!problem.isEmpty()) {
         showMessage(this, problem, QMessageBox::Ok, QMessageBox::Warning);
         return;

@@ -1,6 +1,6 @@
 #pragma once
-#include "app/Module1.h"
 #include "platform/Twips.h"
+#include "session/Settings.h"
 #include <QDialog>
 #include <array>
 
@@ -18,7 +18,7 @@ class Form1;
 class Dialog1 : public QDialog {
     Q_OBJECT
 public:
-    Dialog1(Module1& m, Form1* form, QWidget* parent = nullptr);
+    Dialog1(Settings& settings, Form1* form, QWidget* parent = nullptr);
 
     DriveList* Drive1 = nullptr;
     DirList* Dir1 = nullptr;
@@ -33,7 +33,7 @@ public:
     std::array<QLineEdit*, 11> Text1 {}; // paths; 10 the delete folder
     std::array<QLineEdit*, 10> Text2 {}; // head names
 
-    // The rule the option buttons show; NameRule takes it only on OK.
+    // The rule the option buttons show; the settings take it only on OK.
     int chosenRule() const { return m_rule; }
 
     void Form_Load();
@@ -56,7 +56,7 @@ private:
     bool createMissingFolders(const std::array<QString, 11>& paths);
     void refuse(QLineEdit* field, const QString& text);
 
-    Module1& m;
+    Settings& m_settings;
     Form1* m_form;
     TwipsPerPixel m_tpp;
     int m_rule = 0;

@@ -12,9 +12,10 @@
 #include <QRadioButton>
 #include <QScreen>
 
-Dialog2::Dialog2(Module1& module, Form1* form)
+Dialog2::Dialog2(Settings& settings, Session& session, Form1* form)
     : QDialog(form)
-    , m(module)
+    , m_settings(settings)
+    , m_session(session)
     , m_form(form)
     , m_tpp(screenTwipsPerPixel())
 {
@@ -102,27 +103,27 @@ void Dialog2::buildControls()
 
 void Dialog2::Form_Load()
 {
-    Text1->setText(QString::number(m.SlideSeconds));
-    const int size = DialogLogic::optionOfThumbSize(m.ThumbSize);
+    Text1->setText(QString::number(m_settings.slideSeconds));
+    const int size = DialogLogic::optionOfThumbSize(m_settings.thumbSize);
     if (size >= 0)
         Option1[size]->setChecked(true);
-    const int count = DialogLogic::optionOfThumbCount(m.ThumbCount);
+    const int count = DialogLogic::optionOfThumbCount(m_settings.thumbCount);
     if (count >= 0)
         Option2[count]->setChecked(true);
-    Check1->setChecked(m.RememberFolder == 1);
-    Check2->setChecked(m.SlideRepeat == 1);
-    Check3->setChecked(m.CopyMode == 1);
+    Check1->setChecked(m_settings.rememberFolder == 1);
+    Check2->setChecked(m_session.slideRepeat);
+    Check3->setChecked(m_session.copyMode);
 }
 
-void Dialog2::Check1_Click() { m.RememberFolder = Check1->isChecked() ? 1 : 0; }
+void Dialog2::Check1_Click() { m_settings.rememberFolder = Check1->isChecked() ? 1 : 0; }
 
-void Dialog2::Check2_Click() { m.SlideRepeat = Check2->isChecked() ? 1 : 0; }
+void Dialog2::Check2_Click() { m_session.slideRepeat = Check2->isChecked(); }
 
 void Dialog2::Check3_Click()
 {
-    m.CopyMode = Check3->isChecked() ? 1 : 0;
+    m_session.copyMode = Check3->isChecked();
     if (m_form)
-        m_form->setBlinkInterval(m.CopyMode == 1 ? 500 : 0);
+        m_form->setBlinkInterval(m_session.copyMode ? 500 : 0);
 }
 
 void Dialog2::OKButton_Click()
@@ -150,13 +151,13 @@ void Dialog2::OKButton_Click()
 
     for (int i = 0; i < int(Option1.size()); ++i)
         if (Option1[i]->isChecked())
-            m.ThumbSize = static_cast<int16_t>(DialogLogic::thumbSizeOfOption(i));
+            m_settings.thumbSize = static_cast<int16_t>(DialogLogic::thumbSizeOfOption(i));
     for (int i = 0; i < int(Option2.size()); ++i)
         if (Option2[i]->isChecked())
-            m.ThumbCount = static_cast<int16_t>(DialogLogic::thumbCountOfOption(i));
-    m.SlideSeconds = interval.seconds;
+            m_settings.thumbCount = static_cast<int16_t>(DialogLogic::thumbCountOfOption(i));
+    m_settings.slideSeconds = interval.seconds;
     if (m_form && m_form->Label2)
-        m_form->Label2->setVisible(m.CopyMode == 1);
+        m_form->Label2->setVisible(m_session.copyMode);
     accept();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-#include "app/Module1.h"
 #include "platform/Twips.h"
+#include "session/Session.h"
+#include "session/Settings.h"
 #include <QDialog>
 #include <array>
 
@@ -18,7 +19,7 @@ class Dialog2 : public QDialog {
     Q_OBJECT
 public:
     // Owned by the main window, also when the viewer opens it.
-    Dialog2(Module1& m, Form1* form);
+    Dialog2(Settings& settings, Session& session, Form1* form);
 
     QPushButton* OKButton = nullptr;
     QPushButton* CancelButton = nullptr;
@@ -45,7 +46,8 @@ public:
 private:
     void buildControls();
 
-    Module1& m;
+    Settings& m_settings;
+    Session& m_session;
     Form1* m_form;
     TwipsPerPixel m_tpp;
 };

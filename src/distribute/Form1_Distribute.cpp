@@ -6,6 +6,7 @@
 #include "platform/DirList.h"
 #include "platform/FileList.h"
 #include "platform/Message.h"
+#include "session/Session.h"
 #include <QCoreApplication>
 
 // The window's part of the file work: the busy flag, the thumbnails, the label colour,
@@ -14,26 +15,28 @@
 
 void Form1::Label1_DragDrop(int k, float, float)
 {
-    if (m.BoardBusy == 1)
+    if (m_session.isBusy())
         return;
-    m.BoardBusy = 1;
-    if (k >= 0 && k < Label1.size() && Label1[k])
-        Label1[k]->setBackColor(labelBackColor());
-    const int index = DragIndex;
-    if (ThumbSlot* slot = slotAt(index))
-        slot->hide();
-
-    const Distribute::TransferResult result = Distribute::transferDrop(m, k, Dir1->path(), File1->entry(index));
-
-    QCoreApplication::processEvents();
-    ApplyUndoEnabling();
-    if (!result.ok) {
-        // The file stayed where it was, so its thumbnail comes back.
+    {
+        const Session::BusyGuard busy(m_session);
+        if (k >= 0 && k < Label1.size() && Label1[k])
+            Label1[k]->setBackColor(labelBackColor());
+        const int index = DragIndex;
         if (ThumbSlot* slot = slotAt(index))
-            slot->show();
-        showMessage(this, result.message, QMessageBox::Ok, QMessageBox::Warning);
+            slot->hide();
+
+        const Distribute::TransferResult result
+            = Distribute::transferDrop(m_settings, m_session, m_history, k, Dir1->path(), File1->entry(index));
+
+        QCoreApplication::processEvents();
+        ApplyUndoEnabling();
+        if (!result.ok) {
+            // The file stayed where it was, so its thumbnail comes back.
+            if (ThumbSlot* slot = slotAt(index))
+                slot->show();
+            showMessage(this, result.message, QMessageBox::Ok, QMessageBox::Warning);
+        }
     }
-    m.BoardBusy = 0;
 }
 
 void Form1::Label1_DragOver(int k, int state)
@@ -77,7 +80,7 @@ void Form1::Label2_DragDrop(float x, float y)
 
 void Form1::UndoLast()
 {
-    const Distribute::UndoResult result = Distribute::undoLast(m);
+    const Distribute::UndoResult result = Distribute::undoLast(m_settings, m_history);
     using Outcome = Distribute::UndoResult::Outcome;
     // The history changed: the board shows the folder as it now is.
     if (result.outcome == Outcome::Restored || result.outcome == Outcome::EntryDropped)
@@ -91,7 +94,7 @@ void Form1::mnuDel1_Click()
 {
     // The command leaves the busy flag alone, so drops may run between two files; a
     // second send-all started in that moment is dropped instead.
-    if (m.BoardBusy == 1 || m_sendingAll)
+    if (m_session.isBusy() || m_sendingAll)
         return;
     m_sendingAll = true;
     Distribute::SendAllCallbacks callbacks;
@@ -109,7 +112,7 @@ void Form1::mnuDel1_Click()
     const QStringList names = File1->entries();
     // Never a list position the user has not seen: a full board stops short of BoardEnd.
     const Distribute::SendAllResult result
-        = Distribute::sendAllToDeleteFolder(m, folder, names, reachedPositions(), callbacks);
+        = Distribute::sendAllToDeleteFolder(m_settings, m_history, folder, names, reachedPositions(), callbacks);
     ApplyUndoEnabling();
     m_sendingAll = false;
     if (!result.message.isEmpty())

@@ -1,6 +1,6 @@
 #include "distribute/Renaming.h"
-#include "app/Module1.h"
 #include "platform/Numeric.h"
+#include "session/Settings.h"
 #include <QDir>
 #include <limits>
 
@@ -77,15 +77,15 @@ NewName makeNewName(int rule, int32_t counter, const QString& head, const QStrin
     return r;
 }
 
-NewName newNameFor(const Module1& m, int k, const QString& fileName, int32_t counter)
+NewName newNameFor(const Settings& settings, int k, const QString& fileName, int32_t counter)
 {
-    const int rule = m.NameRule;
+    const int rule = settings.nameRule;
     if (rule < 0 || rule > 2)
         return makeNewName(rule, 0, QString(), fileName); // refused with the rule's message
     if (k < 0 || k > 9)
         return refused(rule, QStringLiteral("移動先の番号（%1）が正しくありません。").arg(k));
     const auto i = static_cast<size_t>(k);
-    const QString head = rule == 1 ? m.DestName[i] : m.HeadName[i];
+    const QString head = rule == 1 ? settings.destNames[i] : settings.headNames[i];
     return makeNewName(rule, counter, head, fileName);
 }
 

@@ -2,7 +2,7 @@
 #include <QString>
 #include <cstdint>
 
-struct Module1;
+struct Settings;
 
 namespace Distribute {
 
@@ -34,6 +34,5 @@ NewName makeNewName(int rule, int32_t counter, const QString& head, const QStrin
 
 // The same, taking the rule and target k's head from the record; `counter` stands for
 // the rule's counter, which a transfer moves past names already taken.
-NewName newNameFor(const Module1& m, int k, const QString& fileName, int32_t counter);
-
+NewName newNameFor(const Settings& settings, int k, const QString& fileName, int32_t counter);
 }

@@ -1,7 +1,8 @@
 #include "distribute/SendAll.h"
-#include "app/Module1.h"
 #include "distribute/Transfer.h"
+#include "distribute/UndoHistory.h"
 #include "platform/FileOps.h"
+#include "session/Settings.h"
 #include <QFileInfo>
 #include <algorithm>
 
@@ -42,12 +43,12 @@ static QString summary(const std::vector<SendAllFailure>& failures)
     return text;
 }
 
-SendAllResult sendAllToDeleteFolder(Module1& m, const QString& sourceFolder, const QStringList& fileNames, int reached,
-    const SendAllCallbacks& cb, const FileActions& fs)
+SendAllResult sendAllToDeleteFolder(Settings& settings, UndoHistory& history, const QString& sourceFolder,
+    const QStringList& fileNames, int reached, const SendAllCallbacks& cb, const FileActions& fs)
 {
     SendAllResult result;
     // Read once: a dialog opened while events run changes the next command, not this one.
-    const QString deleteFolder = m.DestPath[10];
+    const QString deleteFolder = settings.destPaths[10];
     if (isUnsetFolder(deleteFolder)) {
         result.message = unsetFolderMessage(10);
         return result;
@@ -70,7 +71,7 @@ SendAllResult sendAllToDeleteFolder(Module1& m, const QString& sourceFolder, con
 
         fs.setNormalAttributes(source);
         if (!name.isEmpty() && FileOps::fileExists(source)) {
-            const UndoEntry dropped = m.Undo.shiftDown();
+            const UndoEntry dropped = history.shiftDown();
             if (cb.hideThumbnail)
                 cb.hideThumbnail(i);
             fs.setNormalAttributes(source);
@@ -103,12 +104,12 @@ SendAllResult sendAllToDeleteFolder(Module1& m, const QString& sourceFolder, con
             }
 
             if (record) {
-                UndoEntry& entry = m.Undo.newest();
+                UndoEntry& entry = history.newest();
                 entry.From = source;
                 entry.To = dest;
                 entry.Kind = 3;
             } else {
-                m.Undo.shiftUp(dropped);
+                history.shiftUp(dropped);
             }
         }
         if (cb.processEvents)

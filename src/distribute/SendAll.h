@@ -5,7 +5,8 @@
 #include <functional>
 #include <vector>
 
-struct Module1;
+class UndoHistory;
+struct Settings;
 
 namespace Distribute {
 
@@ -37,15 +38,16 @@ struct SendAllResult {
 // The file work of "send all to the delete folder": every position 0..reached-1 of
 // `fileNames` (the file list's entries; `reached` the positions the board gave a
 // thumbnail's place) whose file is still in `sourceFolder` is
-// copied to DestPath(10) and deleted from the source, copy mode or not, each with
+// copied to the delete folder and deleted from the source, copy mode or not, each with
 // a kind-3 history entry. The caller checks the busy flag before and applies
-// m.Undo.canUndo() after.
+// history.canUndo() after.
 //
 // A name already taken in the delete folder is never replaced: the file gets the
 // first free name "name (2).ext", "name (3).ext", ... and the history records it.
 // A file that cannot be moved stays where it was and leaves no history entry.
-SendAllResult sendAllToDeleteFolder(Module1& m, const QString& sourceFolder, const QStringList& fileNames, int reached,
-    const SendAllCallbacks& callbacks = {}, const FileActions& fs = FileActions::real());
+SendAllResult sendAllToDeleteFolder(Settings& settings, UndoHistory& history, const QString& sourceFolder,
+    const QStringList& fileNames, int reached, const SendAllCallbacks& callbacks = {},
+    const FileActions& fs = FileActions::real());
 
 // `fileName` if nothing of that name is in `folder`, else the first free
 // "stem (n).ext"; empty when none up to the limit is free.

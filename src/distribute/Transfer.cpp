@@ -1,8 +1,10 @@
 #include "distribute/Transfer.h"
-#include "app/Module1.h"
 #include "distribute/Renaming.h"
+#include "distribute/UndoHistory.h"
 #include "platform/FileOps.h"
 #include "platform/Numeric.h"
+#include "session/Session.h"
+#include "session/Settings.h"
 #include <QDir>
 
 namespace Distribute {
@@ -37,19 +39,19 @@ QString unsetFolderMessage(int k)
         .arg(which);
 }
 
-TransferResult transferDrop(
-    Module1& m, int k, const QString& sourceFolder, const QString& fileName, const FileActions& fs)
+TransferResult transferDrop(Settings& settings, Session& session, UndoHistory& history, int k,
+    const QString& sourceFolder, const QString& fileName, const FileActions& fs)
 {
     TransferResult result;
     const QString source = FileOps::joinPath(sourceFolder, fileName);
     const bool validTarget = k >= 0 && k <= 9;
-    const QString destFolder = validTarget ? m.DestPath[static_cast<size_t>(k)] : QString();
+    const QString destFolder = validTarget ? settings.destPaths[static_cast<size_t>(k)] : QString();
     // Exact text comparison: a copy-mode drop on the delete folder's path still moves.
-    const bool deleteSource = m.CopyMode == 0 || (m.CopyMode == 1 && destFolder == m.DestPath[10]);
+    const bool deleteSource = !session.copyMode || destFolder == settings.destPaths[10];
 
-    const UndoEntry dropped = m.Undo.shiftDown();
+    const UndoEntry dropped = history.shiftDown();
     auto fail = [&](const QString& reason) {
-        m.Undo.shiftUp(dropped);
+        history.shiftUp(dropped);
         result.ok = false;
         result.message = (deleteSource ? QStringLiteral("「%1」を移動できませんでした。\n")
                                        : QStringLiteral("「%1」をコピーできませんでした。\n"))
@@ -72,13 +74,13 @@ TransferResult transferDrop(
     // earlier session) is never replaced: the counter moves on to the next free serial.
     // The dialog stores paths with a trailing separator; one typed into the settings
     // file without it still gets the name inside the folder, not glued to it.
-    const auto rule = static_cast<size_t>(m.NameRule >= 0 && m.NameRule <= 2 ? m.NameRule : 0);
-    const int32_t firstCounter = m.Serial[rule];
+    const auto rule = static_cast<size_t>(settings.nameRule >= 0 && settings.nameRule <= 2 ? settings.nameRule : 0);
+    const int32_t firstCounter = settings.serials[rule];
     int32_t counter = firstCounter;
     NewName n;
     QString dest;
     for (int tries = 0;; ++tries) {
-        n = newNameFor(m, k, fileName, counter);
+        n = newNameFor(settings, k, fileName, counter);
         if (!n.ok)
             return fail(n.error);
         dest = FileOps::joinPath(destFolder, n.name);
@@ -123,11 +125,11 @@ TransferResult transferDrop(
         }
     }
 
-    UndoEntry& entry = m.Undo.newest();
+    UndoEntry& entry = history.newest();
     entry.From = source;
     entry.To = dest;
     entry.Kind = n.rule;
-    m.Serial[static_cast<size_t>(n.rule)] = n.serial + 1;
+    settings.serials[static_cast<size_t>(n.rule)] = n.serial + 1;
     result.ok = !result.duplicateLeft;
     return result;
 }

@@ -2,7 +2,9 @@
 #include "distribute/FileActions.h"
 #include <QString>
 
-struct Module1;
+class Session;
+class UndoHistory;
+struct Settings;
 
 namespace Distribute {
 
@@ -28,10 +30,10 @@ struct TransferResult {
 };
 
 // The file work of a drop of `fileName` from `sourceFolder` on target k (0..9):
-// shifts the undo history, names the file by m.NameRule, copies it to DestPath(k),
+// shifts the undo history, names the file by the renaming rule, copies it to destination k,
 // deletes the source unless copy mode keeps it, writes history entry 0 and advances
 // the rule's counter. The caller does the window's part around it (busy flag,
-// thumbnail, label colour, pending events, undo commands by m.Undo.canUndo()).
+// thumbnail, label colour, pending events, undo commands by history.canUndo()).
 //
 // An existing entry of the new name is never replaced: the rule's counter moves on past
 // taken names (at most MaxNameTries of them) and the file gets the first free serial.
@@ -39,7 +41,6 @@ struct TransferResult {
 // On failure the source stays where it was, a copy already made is removed again,
 // the history is exactly as before, no counter moves, and `message` names the file
 // and the reason.
-TransferResult transferDrop(Module1& m, int k, const QString& sourceFolder, const QString& fileName,
-    const FileActions& fs = FileActions::real());
-
+TransferResult transferDrop(Settings& settings, Session& session, UndoHistory& history, int k,
+    const QString& sourceFolder, const QString& fileName, const FileActions& fs = FileActions::real());
 }

@@ -1,6 +1,7 @@
 #include "distribute/Undo.h"
-#include "app/Module1.h"
+#include "distribute/UndoHistory.h"
 #include "platform/FileOps.h"
+#include "session/Settings.h"
 #include <QFile>
 #include <QFileInfo>
 #include <limits>
@@ -37,13 +38,13 @@ static QString inner(QString reason)
     return reason;
 }
 
-UndoResult undoLast(Module1& m, const FileActions& fs)
+UndoResult undoLast(Settings& settings, UndoHistory& history, const FileActions& fs)
 {
     UndoResult result;
-    if (!m.Undo.canUndo())
+    if (!history.canUndo())
         return result;
 
-    const UndoEntry e = m.Undo.newest();
+    const UndoEntry e = history.newest();
     const QString name = QFileInfo(e.From).fileName();
     result.restoredPath = e.From;
 
@@ -56,18 +57,18 @@ UndoResult undoLast(Module1& m, const FileActions& fs)
     };
     // The counter stays: the number was used for a file that is no longer ours to take back.
     auto drop = [&](const QString& reason) {
-        m.Undo.shiftUp();
+        history.shiftUp();
         result.outcome = UndoResult::Outcome::EntryDropped;
         result.message = head + reason + QStringLiteral("\nこの操作は履歴から外しました。");
         return result;
     };
     auto done = [&] {
         if (e.Kind >= 0 && e.Kind <= 2) {
-            int32_t& counter = m.Serial[static_cast<size_t>(e.Kind)];
+            int32_t& counter = settings.serials[static_cast<size_t>(e.Kind)];
             if (counter > std::numeric_limits<int32_t>::min())
                 --counter;
         }
-        m.Undo.shiftUp();
+        history.shiftUp();
         result.outcome = UndoResult::Outcome::Restored;
         result.message.clear();
         return result;

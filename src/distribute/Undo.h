@@ -2,7 +2,8 @@
 #include "distribute/FileActions.h"
 #include <QString>
 
-struct Module1;
+class UndoHistory;
+struct Settings;
 
 namespace Distribute {
 
@@ -21,11 +22,10 @@ struct UndoResult {
 
 // The file work of the undo command for the newest history entry: puts the file at
 // To back at From, removes To, gives the counter of kinds 0..2 back and shifts the
-// history up. The caller reloads the board and applies m.Undo.canUndo().
+// history up. The caller reloads the board and applies history.canUndo().
 //
 // A different file standing at From is never replaced; when From already holds the
 // same bytes (a copy-mode transfer) only To is removed. To is removed only after the
 // copy back is in place. A missing source folder is created again.
-UndoResult undoLast(Module1& m, const FileActions& fs = FileActions::real());
-
+UndoResult undoLast(Settings& settings, UndoHistory& history, const FileActions& fs = FileActions::real());
 }

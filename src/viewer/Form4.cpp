@@ -1,6 +1,5 @@
 #include "viewer/Form4.h"
 #include "app/Form1.h"
-#include "app/Module1.h"
 #include "imaging/PictureDecoder.h"
 #include "platform/FileList.h"
 #include "platform/Message.h"
@@ -8,6 +7,8 @@
 #include "platform/PictureBox.h"
 #include "platform/PictureLoader.h"
 #include "platform/StatusBar.h"
+#include "session/Session.h"
+#include "session/Settings.h"
 #include "viewer/PicturePrefetch.h"
 #include <QAction>
 #include <QCloseEvent>
@@ -34,15 +35,16 @@ QString slideIconPath(int number)
 }
 } // namespace
 
-Form4::Form4(Module1& module, Form1* form1)
+Form4::Form4(Settings& settings, Session& session, Form1* form1)
     : QWidget(form1,
-              Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                  | Qt::WindowCloseButtonHint)
-    , m(module)
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowCloseButtonHint)
+    , m_settings(settings)
+    , m_session(session)
     , m_form1(form1)
     , m_tpp(form1 ? form1->tpp() : screenTwipsPerPixel())
-    , m_step(module)
-    , m_prefetch(std::make_unique<PicturePrefetch>(module.AppPath))
+    , m_step(settings, session)
+    , m_prefetch(std::make_unique<PicturePrefetch>(session.programFolder()))
 {
     // Each open request for a closed viewer builds it anew.
     setAttribute(Qt::WA_DeleteOnClose);
@@ -232,8 +234,8 @@ void Form4::Form_QueryUnload()
     m_closed = true;
     Timer1->stop();
     m_prefetch->keepOnly({}, QSize());
-    m.ViewerMode = 0;
-    // SlideRunning is left as it is: the next viewer's first slideshow click only resets it.
+    m_settings.viewerMode = 0;
+    // slideRunning is left as it is: the next viewer's first slideshow click only resets it.
     if (m_form1)
         m_form1->OnViewerClosed();
 }
@@ -252,7 +254,7 @@ QString Form4::entryAt(int i) const { return m_form1 && m_form1->File1 ? m_form1
 
 void Form4::showEntry()
 {
-    m.ViewerFile = entryAt(m.ViewerIndex);
+    m_session.viewerFile = entryAt(m_session.viewerIndex);
     ShowImage();
 }
 
@@ -364,9 +366,9 @@ void Form4::mouseDown(QWidget* control, Qt::MouseButton button)
     if (m_closed)
         return;
     control->setCursor(Qt::WaitCursor);
-    if (m.ViewerMode == 1) {
+    if (m_settings.viewerMode == 1) {
         // Any button closes the one-point viewer.
-        m.ViewerMode = 0;
+        m_settings.viewerMode = 0;
         setOnePointLook(false);
         close();
         control->unsetCursor();
@@ -411,14 +413,14 @@ void Form4::ShowImage()
     const int count = entryCount();
 
     StatusBar1->setPanelText(6, QString());
-    const bool notFirst = m.ViewerIndex != 0;
+    const bool notFirst = m_session.viewerIndex != 0;
     ToolbarButtons[4]->setEnabled(notFirst);
     ToolbarButtons[5]->setEnabled(notFirst);
-    const bool atLast = m.ViewerIndex == count - 1 || count == 0;
+    const bool atLast = m_session.viewerIndex == count - 1 || count == 0;
     for (int i : { 6, 7, 8 })
         ToolbarButtons[i]->setEnabled(!atLast);
 
-    const QString path = joinPath(m.SourceFolder, m.ViewerFile);
+    const QString path = joinPath(m_settings.sourceFolder, m_session.viewerFile);
     const bool reportedBefore = path == m_missingReported;
     m_missingReported.clear();
     auto reportMissing = [&] {
@@ -446,7 +448,7 @@ void Form4::ShowImage()
         break;
     case PictureFailure::InvalidPicture:
         // The fallback picture, titled and fitted like any other; a missing one leaves the area blank.
-        pic = loadPicture(joinPath(m.AppPath, QStringLiteral("Error.jpg")), area);
+        pic = loadPicture(joinPath(m_session.programFolder(), QStringLiteral("Error.jpg")), area);
         break;
     case PictureFailure::PathNotFound:
         reportMissing();
@@ -466,9 +468,9 @@ void Form4::ShowImage()
     if (!self || m_closed || serial != m_displaySerial)
         return;
 
-    setWindowTitle(titleText(m.ViewerMode, m.ViewerFile, m.ViewerIndex, entryCount()));
-    StatusBar1->setPanelText(1, QLatin1Char(' ') + m.SourceFolder + QLatin1Char(' '));
-    StatusBar1->setPanelText(2, QLatin1Char(' ') + m.ViewerFile + QLatin1Char(' '));
+    setWindowTitle(titleText(m_settings.viewerMode, m_session.viewerFile, m_session.viewerIndex, entryCount()));
+    StatusBar1->setPanelText(1, QLatin1Char(' ') + m_settings.sourceFolder + QLatin1Char(' '));
+    StatusBar1->setPanelText(2, QLatin1Char(' ') + m_session.viewerFile + QLatin1Char(' '));
     const QSize natural = Image1->hasPicture() ? Image1->naturalSize() : QSize(0, 0);
     StatusBar1->setPanelText(3, naturalSizeText(natural));
 
@@ -500,12 +502,12 @@ void Form4::prepareNeighbours(const QString& shownPath, QSize area, const Pictur
     QStringList around;
     auto add = [&](int i) {
         if (i >= 0 && i < count)
-            around.append(joinPath(m.SourceFolder, entryAt(i)));
+            around.append(joinPath(m_settings.sourceFolder, entryAt(i)));
     };
-    add(m.ViewerIndex + 1);
-    if (m.ViewerIndex == count - 1 && m.SlideRepeat != 0)
+    add(m_session.viewerIndex + 1);
+    if (m_session.viewerIndex == count - 1 && m_session.slideRepeat)
         add(0); // a repeating slideshow wraps round
-    add(m.ViewerIndex - 1);
+    add(m_session.viewerIndex - 1);
     m_prefetch->keepOnly(around + QStringList { shownPath }, area);
     // The picture on screen is the one a step back shows.
     if (shown.ok() && !shown.image.isNull())

@@ -15,14 +15,15 @@ class QAction;
 class QTimer;
 class QToolBar;
 class StatusBar;
-struct Module1;
+class Session;
+struct Settings;
 
 // The viewer: one picture of the source folder at a time, reduced to fit and centred,
 // with stepping, a slideshow, and the one-point mode the board opens.
 class Form4 : public QWidget {
     Q_OBJECT
 public:
-    Form4(Module1& m, Form1* form1);
+    Form4(Settings& settings, Session& session, Form1* form1);
     ~Form4() override;
 
     static QString normalTip(); // the picture area's tooltip of the full viewer
@@ -69,14 +70,15 @@ private:
     bool applyLayout(); // false when the client area is too small
     void fitFrame(); // once framed, the frame gets the outer size the load asked for
     void applyStepperState(); // clock, icon 5/8 and button 1 from the stepper
-    void showEntry(); // ViewerFile := entry(ViewerIndex), then display
+    void showEntry(); // viewerFile := entry(viewerIndex), then display
     void mouseDown(QWidget* control, Qt::MouseButton button);
     int entryCount() const;
     QString entryAt(int i) const;
     // After a display: the neighbours are made in the background, the picture shown is kept.
     void prepareNeighbours(const QString& shownPath, QSize area, const Picture& shown);
 
-    Module1& m;
+    Settings& m_settings;
+    Session& m_session;
     Form1* m_form1;
     TwipsPerPixel m_tpp;
     ViewerStepper m_step;

@@ -1,6 +1,7 @@
 #include "viewer/ViewerLogic.h"
-#include "app/Module1.h"
 #include "platform/Numeric.h"
+#include "session/Session.h"
+#include "session/Settings.h"
 #include <QDir>
 #include <algorithm>
 
@@ -81,14 +82,14 @@ void ViewerStepper::stopSlideshow()
     m_interval = 0;
     m_slideIcon = 5;
     m_optionsEnabled = true;
-    m.SlideRunning = 0;
+    m_session.slideRunning = false;
 }
 
 bool ViewerStepper::stepForward(int count)
 {
-    ++m.ViewerIndex;
-    if (m.ViewerIndex > count - 1) {
-        m.ViewerIndex = lastIndex(count);
+    ++m_session.viewerIndex;
+    if (m_session.viewerIndex > count - 1) {
+        m_session.viewerIndex = lastIndex(count);
         return false;
     }
     return true;
@@ -96,9 +97,9 @@ bool ViewerStepper::stepForward(int count)
 
 bool ViewerStepper::stepBack()
 {
-    --m.ViewerIndex;
-    if (m.ViewerIndex < 0) {
-        m.ViewerIndex = 0;
+    --m_session.viewerIndex;
+    if (m_session.viewerIndex < 0) {
+        m_session.viewerIndex = 0;
         return false;
     }
     return true;
@@ -107,8 +108,8 @@ bool ViewerStepper::stepBack()
 bool ViewerStepper::first(int)
 {
     stopSlideshow();
-    const bool show = m.ViewerIndex > 0;
-    m.ViewerIndex = 0;
+    const bool show = m_session.viewerIndex > 0;
+    m_session.viewerIndex = 0;
     return show;
 }
 
@@ -127,27 +128,27 @@ bool ViewerStepper::next(int count)
 bool ViewerStepper::last(int count)
 {
     stopSlideshow();
-    const bool show = m.ViewerIndex < count - 1;
-    m.ViewerIndex = lastIndex(count);
+    const bool show = m_session.viewerIndex < count - 1;
+    m_session.viewerIndex = lastIndex(count);
     return show;
 }
 
 void ViewerStepper::slideButton(int count)
 {
-    if (m.SlideRunning != 0) {
+    if (m_session.slideRunning) {
         stopSlideshow();
         return;
     }
-    if (m.ViewerIndex > count - 1) {
-        m.ViewerIndex = lastIndex(count);
+    if (m_session.viewerIndex > count - 1) {
+        m_session.viewerIndex = lastIndex(count);
         stopSlideshow();
         return;
     }
     // Nothing is shown now; the first step comes one interval later.
-    m_interval = ViewerLogic::slideIntervalMs(m.SlideSeconds);
+    m_interval = ViewerLogic::slideIntervalMs(m_settings.slideSeconds);
     m_slideIcon = 8;
     m_optionsEnabled = false;
-    m.SlideRunning = 1;
+    m_session.slideRunning = true;
 }
 
 bool ViewerStepper::forward(int count)
@@ -166,13 +167,13 @@ ViewerStepper::Tick ViewerStepper::tick(int count)
 {
     if (m_interval == 0)
         return Tick::Nothing;
-    ++m.ViewerIndex;
-    if (m.ViewerIndex > count - 1) {
-        if (m.SlideRepeat == 0) {
-            m.ViewerIndex = lastIndex(count);
+    ++m_session.viewerIndex;
+    if (m_session.viewerIndex > count - 1) {
+        if (!m_session.slideRepeat) {
+            m_session.viewerIndex = lastIndex(count);
             return Tick::Stop;
         }
-        m.ViewerIndex = 0;
+        m_session.viewerIndex = 0;
     }
     return Tick::Show;
 }

@@ -5,7 +5,8 @@
 #include <QString>
 #include <cstdint>
 
-struct Module1;
+class Session;
+struct Settings;
 
 // The viewer's arithmetic and texts, free of any window.
 namespace ViewerLogic {
@@ -44,16 +45,17 @@ int slideIntervalMs(int seconds);
 } // namespace ViewerLogic
 
 // The viewer's position and slideshow clock as a state machine. Each input moves
-// ViewerIndex and reports whether the entry now at ViewerIndex must be displayed;
-// the caller sets ViewerFile and displays. `count` is read afresh by the caller at every call.
+// viewerIndex and reports whether the entry now at viewerIndex must be displayed;
+// the caller sets viewerFile and displays. `count` is read afresh by the caller at every call.
 class ViewerStepper {
 public:
-    explicit ViewerStepper(Module1& m)
-        : m(m)
+    ViewerStepper(Settings& settings, Session& session)
+        : m_settings(settings)
+        , m_session(session)
     {
     }
 
-    // The window's side of the slideshow: a new viewer starts stopped whatever SlideRunning says.
+    // The window's side of the slideshow: a new viewer starts stopped whatever slideRunning says.
     int interval() const { return m_interval; } // ms; 0 = clock stopped
     int slideIcon() const { return m_slideIcon; } // 5, or 8 while a slideshow runs
     bool optionsEnabled() const { return m_optionsEnabled; }
@@ -65,11 +67,11 @@ public:
     bool previous(int count);
     bool next(int count);
     bool last(int count);
-    // Toolbar button 6: starts when SlideRunning is 0, otherwise only stops.
+    // Toolbar button 6: starts when slideRunning is off, otherwise only stops.
     void slideButton(int count);
 
     // Space and a left click (forward), Shift+Space and a right click (back): they pause
-    // the clock but leave SlideRunning and the toolbar alone.
+    // the clock but leave slideRunning and the toolbar alone.
     bool forward(int count);
     bool back(int count);
 
@@ -85,7 +87,8 @@ private:
     bool stepForward(int count);
     bool stepBack();
 
-    Module1& m;
+    Settings& m_settings;
+    Session& m_session;
     int m_interval = 0;
     int m_slideIcon = 5;
     bool m_optionsEnabled = true;

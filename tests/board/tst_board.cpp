@@ -188,7 +188,7 @@ void TestBoard::fillInListOrderHoldingCommandsBack()
             return;
         }
         ++tried;
-        if (s.m.BoardBusy != 1)
+        if (!s.session.isBusy())
             wrong << QStringLiteral("the flag is not set");
         if (f.Toolbar1->isEnabled())
             wrong << QStringLiteral("the toolbar is enabled");
@@ -219,7 +219,7 @@ void TestBoard::fillInListOrderHoldingCommandsBack()
             wrong << QStringLiteral("a window opened");
         if (f.StatusBar1->panelText(2) != panel2)
             wrong << QStringLiteral("a press was taken");
-        if (s.files() != before || s.m.Undo.count() != 0)
+        if (s.files() != before || s.form->history().count() != 0)
             wrong << QStringLiteral("a file moved");
         if (f.Picture1->isHidden() || !f.isVisible())
             wrong << QStringLiteral("the board was left");
@@ -236,7 +236,7 @@ void TestBoard::fillInListOrderHoldingCommandsBack()
     QCOMPARE(tried, 1);
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral(", "))));
     QVERIFY(s.messages().isEmpty());
-    QCOMPARE(s.m.BoardBusy, int16_t(0));
+    QVERIFY(!s.session.isBusy());
     QVERIFY(f.Toolbar1->isEnabled());
     const int expected = command == QLatin1String("anew") ? 14 : 10;
     QCOMPARE(visibleSlots(f), expected);
@@ -254,13 +254,13 @@ void TestBoard::fileDeletedWhileTheFillRuns()
     // Files vanish while the workers read them: each slot gets its picture or its
     // placeholder, and the fill ends as usual.
     SessionFixture s;
-    s.m.ThumbCount = 20;
+    s.settings.thumbCount = 20;
     for (int i = 0; i < 20; ++i)
         writePhoto(s.src(name(i)), QSize(320, 240), colourOf(i));
     QVERIFY(s.open());
     Form1& f = *s.form;
     std::function<void()> removeSome = [&] {
-        if (s.m.BoardBusy != 1) {
+        if (!s.session.isBusy()) {
             QTimer::singleShot(0, removeSome);
             return;
         }
@@ -270,7 +270,7 @@ void TestBoard::fileDeletedWhileTheFillRuns()
     QTimer::singleShot(0, removeSome);
     f.Command1_Click();
     QCOMPARE(visibleSlots(f), 20);
-    QCOMPARE(s.m.BoardBusy, int16_t(0));
+    QVERIFY(!s.session.isBusy());
     for (int i = 0; i < 20; ++i)
         if (s.slot(i)->hasPicture())
             QVERIFY(near(slotColour(s.slot(i)), colourOf(i)));
@@ -326,7 +326,7 @@ void TestBoard::pageLimits()
     // Reload lists again and closes the gaps a drop and deleted files left.
     s->drop(1, 2);
     QVERIFY(QFile::remove(s->src(name(2))));
-    s->m.ThumbCount = 30; // options changed while the board is shown
+    s->settings.thumbCount = 30; // options changed while the board is shown
     f.mnuRL_Click();
     QCOMPARE(f.File1->entryCount(), 28);
     QCOMPARE(f.File1->entry(1), name(3));
@@ -334,7 +334,7 @@ void TestBoard::pageLimits()
     QCOMPARE(f.StatusBar1->panelText(3), QStringLiteral(" 28 File "));
 
     // Load anew on a fewer ThumbCount: the slots past the new end of the first page go too.
-    s->m.ThumbCount = 5;
+    s->settings.thumbCount = 5;
     f.mnuDL_Click();
     QCOMPARE(f.BoardEnd, int16_t(15));
     QCOMPARE(f.Image1.size(), 15);
@@ -344,13 +344,13 @@ void TestBoard::pageLimits()
     QCOMPARE(visibleSlots(f), 5);
 
     // A full board ends the page, whatever ThumbCount says.
-    s->m.ThumbSize = 512;
-    s->m.ThumbCount = 30;
+    s->settings.thumbSize = 512;
+    s->settings.thumbCount = 30;
     f.Toolbar1_ButtonClick(1);
     f.Command1_Click();
     const Board::Grid g = Board::boardGrid(w, h, f.tpp(), 512);
     QCOMPARE(visibleSlots(f), std::min(28, g.columns * g.rows));
-    QCOMPARE(s->m.BoardBusy, int16_t(0));
+    QVERIFY(!s->session.isBusy());
     QVERIFY(f.Toolbar1->isEnabled());
 }
 
@@ -370,7 +370,7 @@ void TestBoard::returnAndBuildAgain()
     f.Toolbar1_ButtonClick(1);
     QVERIFY(!f.onBoard());
     QCOMPARE(f.Image1.size(), 1);
-    s->m.ThumbCount = 5;
+    s->settings.thumbCount = 5;
     f.Command1_Click();
     QCOMPARE(visibleSlots(f), 5);
     for (int k = 0; k < 10; ++k)
@@ -382,7 +382,7 @@ void TestBoard::returnAndBuildAgain()
     f.Dir1->setPath(s->root(QStringLiteral("empty")));
     f.Command1_Click();
     QCOMPARE(visibleSlots(f), 0);
-    QCOMPARE(s->m.BoardBusy, int16_t(0));
+    QVERIFY(!s->session.isBusy());
     QVERIFY(f.Toolbar1->isEnabled());
 }
 
@@ -409,11 +409,11 @@ void TestBoard::send()
     QFETCH(bool, copy);
     QFETCH(QString, newName);
     SessionFixture s;
-    s.m.NameRule = int16_t(rule);
+    s.settings.nameRule = int16_t(rule);
     for (int i = 0; i < 3; ++i)
         writePhoto(s.src(name(i)), QSize(40, 30), colourOf(i));
     QVERIFY(s.build());
-    s.m.CopyMode = copy ? 1 : 0;
+    s.session.copyMode = copy ? 1 : 0;
     Form1& f = *s.form;
     QCOMPARE(framed(f), 0);
     QVERIFY(!f.mnuUnd->isEnabled());
@@ -429,12 +429,12 @@ void TestBoard::send()
     QCOMPARE(QFile::exists(s.src(name(0))), copy);
     std::array<int32_t, 3> serials { 41, 7, 123 };
     ++serials[size_t(rule)]; // only the rule's own counter moves
-    QCOMPARE(s.m.Serial, serials);
-    QCOMPARE(s.m.Undo.count(), 1);
-    QCOMPARE(s.m.Undo.newest().To, s.m.DestPath[size_t(target)] + newName);
+    QCOMPARE(s.settings.serials, serials);
+    QCOMPARE(s.form->history().count(), 1);
+    QCOMPARE(s.form->history().newest().To, s.settings.destPaths[size_t(target)] + newName);
     QVERIFY(f.mnuUnd->isEnabled());
     QVERIFY(f.ToolbarButtons[2]->isEnabled());
-    QCOMPARE(s.m.BoardBusy, int16_t(0));
+    QVERIFY(!s.session.isBusy());
     QVERIFY(s.slot(0)->isHidden());
     QVERIFY(s.slot(1)->isVisible()); // no re-layout until a reload
     QCOMPARE(f.File1->entry(0), name(0)); // the entry stays until then too
@@ -459,9 +459,9 @@ void TestBoard::unsetTargetRefusesAndKeepsEverything()
         writePhoto(s.src(name(i)), QSize(40, 30), colourOf(i));
     const QString markup = s.root(QStringLiteral("<b>x"));
     QVERIFY(QDir().mkpath(markup));
-    s.form = std::make_unique<Form1>(s.m);
-    QVERIFY(s.form->startedUp() && s.m.DestPath[8] == FileOps::rootPath());
-    s.m.DestPath[4] = markup + u'/';
+    s.form = std::make_unique<Form1>(s.settings, s.session);
+    QVERIFY(s.form->startedUp() && s.settings.destPaths[8] == FileOps::rootPath());
+    s.settings.destPaths[4] = markup + u'/';
     Form1& f = *s.form;
     f.Dir1->setPath(s.src());
     f.show();
@@ -471,7 +471,7 @@ void TestBoard::unsetTargetRefusesAndKeepsEverything()
     QCOMPARE(f.Label1[4]->text(), QStringLiteral("<b>x"));
     QVERIFY(f.Label1[4]->sizeHint().width() >= f.Label1[4]->fontMetrics().horizontalAdvance(f.Label1[4]->text()));
     const auto before = s.files();
-    const std::array<int32_t, 3> serials = s.m.Serial;
+    const std::array<int32_t, 3> serials = s.settings.serials;
 
     if (how == QLatin1String("key"))
         key(f, Qt::Key_8);
@@ -484,14 +484,14 @@ void TestBoard::unsetTargetRefusesAndKeepsEverything()
         qPrintable(s.messages().constFirst()));
     QCOMPARE(s.files(), before);
     QVERIFY(!QFile::exists(FileOps::joinPath(FileOps::rootPath(), QStringLiteral("000000 ") + name(0))));
-    QCOMPARE(s.m.Serial, serials);
-    QCOMPARE(s.m.Undo.count(), 0);
+    QCOMPARE(s.settings.serials, serials);
+    QCOMPARE(s.form->history().count(), 0);
     QVERIFY(!f.mnuUnd->isEnabled());
     QVERIFY(s.slot(0)->isVisible() && s.slot(1)->isVisible());
     if (how == QLatin1String("key"))
         QCOMPARE(framed(f), 0);
     QCOMPARE(f.Label1[8]->backColor(), f.labelBackColor());
-    QCOMPARE(s.m.BoardBusy, int16_t(0));
+    QVERIFY(!s.session.isBusy());
 }
 
 void TestBoard::keysAndDropsShareOneHistory()
@@ -507,8 +507,8 @@ void TestBoard::keysAndDropsShareOneHistory()
     QVERIFY(QFile::exists(s->dest(3, QStringLiteral("000041 IMG_0000.jpg"))));
     QVERIFY(QFile::exists(s->dest(3, QStringLiteral("000042 IMG_0001.jpg"))));
     QVERIFY(QFile::exists(s->dest(5, QStringLiteral("000043 IMG_0002.jpg"))));
-    QCOMPARE(s->m.Serial[0], 44);
-    QCOMPARE(s->m.Undo.count(), 3);
+    QCOMPARE(s->settings.serials[0], 44);
+    QCOMPARE(s->form->history().count(), 3);
     f.mnuRL_Click(); // the moved files leave the list
     QCOMPARE(f.File1->entryCount(), 1);
 
@@ -520,11 +520,11 @@ void TestBoard::keysAndDropsShareOneHistory()
     f.Toolbar1_ButtonClick(2);
     QVERIFY(QFile::exists(s->src(name(1))));
     QVERIFY(!QFile::exists(s->dest(3, QStringLiteral("000042 IMG_0001.jpg"))));
-    QCOMPARE(s->m.Serial[0], 42);
+    QCOMPARE(s->settings.serials[0], 42);
     QVERIFY(s->slot(1)->isVisible());
     f.mnuUnd_Click();
     QVERIFY(QFile::exists(s->src(name(0))));
-    QCOMPARE(s->m.Serial[0], 41);
+    QCOMPARE(s->settings.serials[0], 41);
     QCOMPARE(f.File1->entryCount(), 4);
     QVERIFY(!f.mnuUnd->isEnabled());
     QVERIFY(!f.ToolbarButtons[2]->isEnabled());
@@ -548,8 +548,8 @@ void TestBoard::sendAllCoversTheReachedPositions()
     QFETCH(int, count);
     QFETCH(int, files);
     SessionFixture s;
-    s.m.ThumbSize = int16_t(thumbSize);
-    s.m.ThumbCount = int16_t(count);
+    s.settings.thumbSize = int16_t(thumbSize);
+    s.settings.thumbCount = int16_t(count);
     for (int i = 0; i < files; ++i)
         writePhoto(s.src(name(i)), QSize(40, 30), colourOf(i));
     QVERIFY(s.build());
@@ -564,8 +564,8 @@ void TestBoard::sendAllCoversTheReachedPositions()
         QCOMPARE(QFile::exists(s.dest(10, name(i))), i < reached && i != 1);
         QVERIFY(!s.slot(i) || s.slot(i)->isHidden());
     }
-    QCOMPARE(s.m.Undo.count(), std::min(10, reached)); // the drop and the rest
-    QCOMPARE(s.m.BoardBusy, int16_t(0));
+    QCOMPARE(s.form->history().count(), std::min(10, reached)); // the drop and the rest
+    QVERIFY(!s.session.isBusy());
 }
 
 void TestBoard::frameSkipsWhatWasSent()
@@ -605,7 +605,7 @@ void TestBoard::frameSkipsWhatWasSent()
     // Nothing left to send: the keys do nothing.
     for (int i = 0; i < 3; ++i)
         key(f, Qt::Key_6);
-    QCOMPARE(s->m.Undo.count(), 6);
+    QCOMPARE(s->form->history().count(), 6);
     QCOMPARE(framed(f), -1);
     QVERIFY(s->messages().isEmpty());
 }
@@ -631,7 +631,7 @@ void TestBoard::keysOnlyOnTheBoard()
             QTest::keyClick(focus, k.key(), k.keyboardModifiers());
     }
     QCOMPARE(s->files(), before);
-    QCOMPARE(s->m.Undo.count(), 3);
+    QCOMPARE(s->form->history().count(), 3);
     QVERIFY(!f.form4);
     QVERIFY(!f.onBoard());
     // There the arrow keys choose a file, and panel 2 names it as a click does.
@@ -670,7 +670,7 @@ void TestBoard::realKeysReachTheBoard()
     QVERIFY(QFile::exists(s->src(name(3))));
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.Picture1));
     QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(s->m.Undo.count(), 1); // one undo per key, not two
+    QCOMPARE(s->form->history().count(), 1); // one undo per key, not two
     QVERIFY(!QFile::exists(s->src(name(1))));
 
     QTest::keyClick(window, Qt::Key_F5);
@@ -692,24 +692,24 @@ void TestBoard::onePointViewer()
     QVERIFY(s->viewer() && s->viewer()->Toolbar1->isHidden());
     // No drag either: it would hold the pointer and eat the click that closes the viewer.
     QVERIFY(!f.Image1[6]->dragRequested());
-    QCOMPARE(s->m.ViewerFile, name(6));
+    QCOMPARE(s->session.viewerFile, name(6));
     s->viewer()->close();
     // Enter opens it on the framed thumbnail; the keypad's Enter moves the open one on.
     key(f, Qt::Key_Right);
     key(f, Qt::Key_Return);
     Form4* v = s->viewer();
     QVERIFY(v);
-    QCOMPARE(s->m.ViewerFile, name(1));
+    QCOMPARE(s->session.viewerFile, name(1));
     key(f, Qt::Key_Right);
     key(f, Qt::Key_Enter, Qt::KeypadModifier);
     QCOMPARE(s->viewer(), v);
-    QCOMPARE(s->m.ViewerFile, name(2));
+    QCOMPARE(s->session.viewerFile, name(2));
     // "Viewerを開く" starts at the first file not yet sent away.
     v->close();
     s->drop(0, 1);
     f.mnuViewer_Click();
     QVERIFY(s->viewer() && s->viewer()->Toolbar1->isVisible());
-    QCOMPARE(s->m.ViewerFile, name(1));
+    QCOMPARE(s->session.viewerFile, name(1));
     QVERIFY(s->messages().isEmpty());
     QCOMPARE(s->files().size(), 8);
 }

@@ -110,7 +110,7 @@ void TestBoardHostile::badPictureAmongGoodOnes()
         QVERIFY(b->sizeTwips().width() <= f.ThumbTwips && b->sizeTwips().height() <= f.ThumbTwips);
         if (bytes.isEmpty())
             QVERIFY(!b->hasPicture());
-        QCOMPARE(s.m.BoardBusy, int16_t(0));
+        QVERIFY(!s.session.isBusy());
         QVERIFY(f.Toolbar1->isEnabled());
         (f.*refill)();
     }
@@ -266,10 +266,10 @@ void TestBoardHostile::fifoNamedLikeAPicture()
     QVERIFY(v);
     for (int i = 1; i < entries.size(); ++i)
         v->Form_KeyDown(Qt::Key_Space, Qt::NoModifier);
-    QCOMPARE(s.m.ViewerIndex, entries.size() - 1);
+    QCOMPARE(s.session.viewerIndex, entries.size() - 1);
     f.Image1_MouseDown(int(entries.indexOf(links[0])), Qt::RightButton, {}, 5, 5);
     QVERIFY(s.viewer());
-    QCOMPARE(s.m.ViewerFile, links[0]);
+    QCOMPARE(s.session.viewerFile, links[0]);
     // Closed while the guard can still free anything waiting, which would then be told.
     f.close();
     s.form.reset();
@@ -301,7 +301,7 @@ void TestBoardHostile::changedBetweenListingAndLoading()
     // Each gone or changed file leaves a placeholder, never another file's picture.
     f.Command1_Click();
     QVERIFY(f.onBoard());
-    QCOMPARE(s.m.BoardBusy, int16_t(0));
+    QVERIFY(!s.session.isBusy());
     QVERIFY(s.slot(0)->hasPicture());
     for (int i : { 1, 2, 4, 5, 6 }) {
         QVERIFY2(!s.slot(i)->hasPicture(), qPrintable(f.File1->entry(i)));
@@ -353,16 +353,16 @@ void TestBoardHostile::changedBetweenListingAndDrop()
     if (change == QLatin1String("no destination"))
         QVERIFY(QDir(s.dest(3)).removeRecursively());
     const auto before = s.files();
-    const UndoHistory history = s.m.Undo;
+    const UndoHistory history = s.form->history();
 
     s.drop(1, 3);
-    QCOMPARE(s.m.BoardBusy, int16_t(0));
+    QVERIFY(!s.session.isBusy());
     if (moves) {
         QVERIFY(s.messages().isEmpty());
         auto expected = before;
         expected.insert(QStringLiteral("dest3/") + newName, expected.take(QStringLiteral("src/b.jpg")));
         QCOMPARE(s.files(), expected);
-        QCOMPARE(s.m.Serial[0], newName.left(6).toInt() + 1);
+        QCOMPARE(s.settings.serials[0], newName.left(6).toInt() + 1);
         QVERIFY(s.slot(1)->isHidden());
         f.UndoLast();
         QCOMPARE(s.files(), before);
@@ -371,12 +371,12 @@ void TestBoardHostile::changedBetweenListingAndDrop()
         QCOMPARE(s.messages().size(), 1);
         QVERIFY2(s.messages().first().contains(QStringLiteral("b.jpg")), qPrintable(s.messages().first()));
         QCOMPARE(s.files(), before);
-        QCOMPARE(s.m.Serial[0], 42);
-        QVERIFY(s.m.Undo == history);
+        QCOMPARE(s.settings.serials[0], 42);
+        QVERIFY(s.form->history() == history);
         QVERIFY(s.slot(1)->isVisible());
         f.UndoLast(); // undo still takes back the drop before
         QVERIFY(QFile::exists(s.src(QStringLiteral("a.jpg"))));
-        QCOMPARE(s.m.Serial[0], 41);
+        QCOMPARE(s.settings.serials[0], 41);
     }
 }
 
@@ -396,20 +396,20 @@ void TestBoardHostile::settingsOutOfRange()
     QFETCH(int, thumbSize);
     QFETCH(int, thumbCount);
     SessionFixture s;
-    s.m.ThumbSize = int16_t(thumbSize);
-    s.m.ThumbCount = int16_t(thumbCount);
+    s.settings.thumbSize = int16_t(thumbSize);
+    s.settings.thumbCount = int16_t(thumbCount);
     QStringList names;
     for (int i = 0; i < 25; ++i)
         names << QStringLiteral("p%1.jpg").arg(i, 2, 10, QLatin1Char('0'));
     writeJpegs(s, names);
     const auto before = s.files();
     QVERIFY(s.build());
-    QCOMPARE(s.m.ThumbSize, int16_t(thumbSize)); // kept as read
+    QCOMPARE(s.settings.thumbSize, int16_t(thumbSize)); // kept as read
     Form1& f = *s.form;
     f.mnuDL_Click();
     f.mnuDL_Click();
     f.mnuRL_Click();
-    QCOMPARE(s.m.BoardBusy, int16_t(0));
+    QVERIFY(!s.session.isBusy());
     QVERIFY(f.Toolbar1->isEnabled());
     if (s.slot(0) && s.slot(0)->isVisible()) {
         s.drop(0, 1);
@@ -436,7 +436,7 @@ void TestBoardHostile::namesTooLongForTheNewName()
     QCOMPARE(s.messages().size(), 1);
     QVERIFY2(s.messages().at(0).contains(QStringLiteral("ファイル名が長すぎます")), qPrintable(s.messages().at(0)));
     QCOMPARE(s.files(), before);
-    QCOMPARE(s.m.Serial[0], 41);
+    QCOMPARE(s.settings.serials[0], 41);
     QVERIFY(s.slot(0)->isVisible());
     // Under its own name it still fits the delete folder.
     s.form->mnuDel1_Click();
@@ -468,7 +468,7 @@ void TestBoardHostile::sourceFolderRemovedUnderTheBoard()
     f.Toolbar1_ButtonClick(1);
     f.Command1_Click();
     QVERIFY(f.onBoard());
-    QCOMPARE(s.m.BoardBusy, int16_t(0));
+    QVERIFY(!s.session.isBusy());
     QCOMPARE(s.messages().size(), 1);
     // Nothing lost: a.jpg is back, b.jpg and c.jpg are where the folder went.
     QVERIFY(QDir().rename(away + QStringLiteral("/b.jpg"), s.src(QStringLiteral("b.jpg"))));
@@ -488,14 +488,14 @@ void TestBoardHostile::undoDuringAPageFill()
     QVERIFY(s.build());
     Form1& f = *s.form;
     s.drop(0, 1);
-    int16_t busySeen = 0;
+    bool busySeen = false;
     afterEventPasses(4, [&] {
-        busySeen = s.m.BoardBusy;
+        busySeen = s.session.isBusy();
         f.mnuUnd_Click();
     });
     f.mnuRL_Click();
-    QCOMPARE(busySeen, int16_t(1)); // it came in while the page was filling
-    QCOMPARE(s.m.BoardBusy, int16_t(0));
+    QVERIFY(busySeen); // it came in while the page was filling
+    QVERIFY(!s.session.isBusy());
     QVERIFY(QFile::exists(s.src(QStringLiteral("p00.jpg"))));
     QCOMPARE(s.files().size(), 30);
     QVERIFY(!f.mnuUnd->isEnabled());
@@ -517,15 +517,15 @@ void TestBoardHostile::undoDuringADrop()
     // The drop lets events run once it has moved the file: the menu's undo, not held back,
     // takes it straight back; a second drop arriving then is held back.
     afterEventPasses(0, [&] {
-        QCOMPARE(s.m.BoardBusy, int16_t(1));
+        QVERIFY(s.session.isBusy());
         f.mnuUnd_Click();
         s.drop(1, 6);
     });
     s.drop(0, 3);
-    QCOMPARE(s.m.BoardBusy, int16_t(0));
+    QVERIFY(!s.session.isBusy());
     QVERIFY(s.messages().isEmpty());
     QCOMPARE(s.files(), before);
-    QCOMPARE(s.m.Serial[0], 41);
+    QCOMPARE(s.settings.serials[0], 41);
     QVERIFY(!f.mnuUnd->isEnabled());
 }
 
@@ -572,7 +572,7 @@ void TestBoardHostile::dropsAndReloadDuringSendAll()
                                                                : QStringLiteral("dest10/") + it.key().mid(4),
             it.value());
     QCOMPARE(s.files(), expected);
-    QCOMPARE(s.m.BoardBusy, int16_t(0));
+    QVERIFY(!s.session.isBusy());
 
     // Ten undos bring back the last ten transfers, whatever their order was.
     for (int i = 0; i < 10; ++i)
@@ -595,9 +595,9 @@ void TestBoardHostile::closingDuringAPageFill()
     f.Command1_Click();
     QVERIFY(!f.isVisible());
     QVERIFY(!s.viewer());
-    QCOMPARE(s.m.BoardBusy, int16_t(0));
+    QVERIFY(!s.session.isBusy());
     QByteArray text;
-    QVERIFY(TextFile::read(SettingsStore::settingsPath(s.m.AppPath), &text));
+    QVERIFY(TextFile::read(SettingsFile::path(s.session.programFolder()), &text));
     QCOMPARE(text.count("\r\n"), 24);
     QCOMPARE(s.files().size(), 8);
     QVERIFY(s.messages().isEmpty());
@@ -610,8 +610,8 @@ void TestBoardHostile::twoThousandFilesGrownWithLoadAnew()
     constexpr int files = 2000;
     SessionFixture s;
     // Each refill decodes only what fits on the board: 128-pixel boxes keep that page small.
-    s.m.ThumbSize = 128;
-    s.m.ThumbCount = 30;
+    s.settings.thumbSize = 128;
+    s.settings.thumbCount = 30;
     for (int i = 1; i <= files; ++i)
         QVERIFY(Hostile::write(s.src(QStringLiteral("IMG_%1.JPG").arg(i, 4, 10, QLatin1Char('0'))),
             Hostile::wellFormed(Format::Jpeg, QSize(12, 9), i)));
@@ -627,7 +627,7 @@ void TestBoardHostile::twoThousandFilesGrownWithLoadAnew()
         f.mnuDL_Click();
         QCOMPARE(f.ExtendCount, int16_t(loads));
         QCOMPARE(int(f.BoardEnd), std::min(loads * 10 + 30, countBefore));
-        QCOMPARE(s.m.BoardBusy, int16_t(0));
+        QVERIFY(!s.session.isBusy());
         if (loads % 25 == 0) { // every 25th refill, drop one of the thumbnails on the board
             const int slot = (loads / 25) * 3;
             QVERIFY(s.slot(slot) && s.slot(slot)->isVisible());

@@ -81,10 +81,10 @@ private slots:
         SAYS(s, 0, "「b.jpg」を移動できませんでした", "ディスクの空き容量が足りません");
         QCOMPARE(Hostile::read(s.src("b.jpg")), photo(600 * 1024, 2));
         QCOMPARE(QDir(s.dest(3)).entryList(QDir::Files | QDir::Hidden), QStringList { "000041 a.jpg" });
-        QCOMPARE(s.m.Serial[0], 42);
-        QCOMPARE(s.m.Undo.count(), 1);
+        QCOMPARE(s.settings.serials[0], 42);
+        QCOMPARE(s.form->history().count(), 1);
         QVERIFY(s.slot(1)->isVisible());
-        QCOMPARE(s.m.BoardBusy, int16_t(0));
+        QVERIFY(!s.session.isBusy());
 
         s.form->UndoLast();
         QCOMPARE(Hostile::read(s.src("a.jpg")), photo(600 * 1024, 1));
@@ -112,7 +112,7 @@ private slots:
         }
         QVERIFY(s.slot(2)->isVisible());
         QVERIFY(s.slot(0)->isHidden());
-        QCOMPARE(s.m.Undo.count(), 2);
+        QCOMPARE(s.form->history().count(), 2);
     }
 
     // Undo into a source folder that filled up meanwhile: kept, to try again.
@@ -130,14 +130,14 @@ private slots:
         QCOMPARE(QDir(s.src()).entryList(QDir::Files | QDir::Hidden), QStringList { "other.dat" });
         QCOMPARE(Hostile::read(s.dest(5, "000041 a.jpg")), photo(600 * 1024, 1));
         QVERIFY(s.form->mnuUnd->isEnabled());
-        QCOMPARE(s.m.Serial[0], 42);
+        QCOMPARE(s.settings.serials[0], 42);
 
         QVERIFY(QFile::remove(s.src("other.dat")));
         s.form->UndoLast();
         QCOMPARE(s.messages().size(), 1);
         QCOMPARE(Hostile::read(s.src("a.jpg")), photo(600 * 1024, 1));
         QVERIFY(QDir(s.dest(5)).isEmpty());
-        QCOMPARE(s.m.Serial[0], 41);
+        QCOMPARE(s.settings.serials[0], 41);
     }
 
     // The settings cannot be saved on a full disk: the last good ones survive whole.
@@ -147,16 +147,16 @@ private slots:
         const QString prog = s.root("full prog");
         QVERIFY(QDir().mkpath(prog));
         MOUNT_SMALL_DISK(prog);
-        s.m.AppPath = prog;
+        s.session = Session(prog);
         QVERIFY(s.open());
-        const QString ini = SettingsStore::settingsPath(prog);
+        const QString ini = SettingsFile::path(prog);
         const QByteArray old = Hostile::read(ini);
         QVERIFY(!old.isEmpty());
         QFile filler(QDir(prog).filePath("filler"));
         QVERIFY(filler.open(QIODevice::WriteOnly));
         while (filler.write(QByteArray(4096, 'x')) == 4096 && filler.flush()) { }
         filler.close();
-        s.m.Serial = { 1, 2, 3 };
+        s.settings.serials = { 1, 2, 3 };
         s.form->close();
         QCOMPARE(s.messages().size(), 1);
         SAYS(s, 0, "保存できませんでした");
@@ -182,8 +182,8 @@ private slots:
         QCOMPARE(s.messages().size(), 1);
         SAYS(s, 0, "「1.jpg」", "アクセスが拒否されました");
         QVERIFY(QDir(s.dest(3)).isEmpty());
-        QCOMPARE(s.m.Serial[0], 41);
-        QVERIFY(!s.m.Undo.canUndo());
+        QCOMPARE(s.settings.serials[0], 41);
+        QVERIFY(!s.form->history().canUndo());
 
         s.form->mnuDel1_Click();
         QCOMPARE(s.messages().size(), 2);
@@ -225,9 +225,9 @@ private slots:
         SAYS(s, 3, "b.jpg");
         QVERIFY(s.form->mnuUnd->isEnabled());
         QCOMPARE(s.files(), moved);
-        QCOMPARE(s.m.Serial[0], 42);
+        QCOMPARE(s.settings.serials[0], 42);
 
-        s.m.CopyMode = 1;
+        s.session.copyMode = true;
         s.drop(1, 4);
         QCOMPARE(s.messages().size(), 4);
         QCOMPARE(Hostile::read(s.dest(4, "000042 b.jpg")), Hostile::read(s.src("b.jpg")));
@@ -236,7 +236,7 @@ private slots:
         s.form->UndoLast();
         QCOMPARE(s.messages().size(), 4);
         QCOMPARE(s.files(), before);
-        QCOMPARE(s.m.Serial[0], 41);
+        QCOMPARE(s.settings.serials[0], 41);
     }
 
     // An installed program: its folder takes no files, so the settings go to the user's
@@ -261,28 +261,28 @@ private slots:
         QFETCH(int, messages);
         BECOME_ORDINARY_USER();
         SessionFixture s;
-        s.m.UserFolder = s.root("config/pirapo-lumo");
-        const QString beside = SettingsStore::settingsPath(s.m.AppPath);
-        const QString own = SettingsStore::settingsPath(s.m.UserFolder);
-        QVERIFY(SettingsStore::write(beside, s.m, nullptr));
+        s.session = Session(s.session.programFolder(), s.root("config/pirapo-lumo"));
+        const QString beside = SettingsFile::path(s.session.programFolder());
+        const QString own = SettingsFile::path(s.session.userFolder());
+        QVERIFY(SettingsFile::write(beside, s.settings, nullptr));
         if (found == "short")
             QVERIFY(Hostile::write(beside, "\"/\"\r\n"));
-        Module1 mine = s.m;
-        mine.Serial[0] = 7;
+        Settings mine = s.settings;
+        mine.serials[0] = 7;
         if (found == "own")
-            QVERIFY(SettingsStore::write(own, mine, nullptr));
+            QVERIFY(SettingsFile::write(own, mine, nullptr));
         QVERIFY(QFile::setPermissions(beside, found == "writable" ? kOpen : QFile::ReadOwner));
-        QVERIFY(QFile::setPermissions(s.m.AppPath, kReadOnly));
-        const auto restore = qScopeGuard([&] { QFile::setPermissions(s.m.AppPath, kOpen); });
+        QVERIFY(QFile::setPermissions(s.session.programFolder(), kReadOnly));
+        const auto restore = qScopeGuard([&] { QFile::setPermissions(s.session.programFolder(), kOpen); });
         const QByteArray before = Hostile::read(beside);
 
-        s.form = std::make_unique<Form1>(s.m);
+        s.form = std::make_unique<Form1>(s.settings, s.session);
         QVERIFY(s.form->startedUp());
-        QCOMPARE(s.m.Serial[0], serial);
-        s.m.Serial[2] = 1000;
+        QCOMPARE(s.settings.serials[0], serial);
+        s.settings.serials[2] = 1000;
         s.form->close();
         QCOMPARE(s.messages().size(), messages);
-        QCOMPARE(Hostile::read(inPlace ? beside : own), SettingsStore::format(s.m));
+        QCOMPARE(Hostile::read(inPlace ? beside : own), SettingsFile::format(s.settings));
         if (!inPlace)
             QCOMPARE(Hostile::read(beside), before);
         QCOMPARE(QFileInfo::exists(own), !inPlace);

@@ -1,10 +1,12 @@
 // The file work of drops, undo and send all on a throw-away tree. Whatever fails,
 // no file may be lost or replaced, and the history and counters must stay true.
 #include "TestFiles.h"
-#include "app/Module1.h"
 #include "distribute/SendAll.h"
 #include "distribute/Transfer.h"
 #include "distribute/Undo.h"
+#include "distribute/UndoHistory.h"
+#include "session/Session.h"
+#include "session/Settings.h"
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -20,7 +22,9 @@ struct Tree {
     QTemporaryDir tmp;
     QString root = tmp.path(), source = root + "/src", trash = root + "/trash";
     QString dest[10];
-    Module1 m;
+    Settings settings;
+    Session session { QString() };
+    UndoHistory history;
     Tree()
     {
         QDir().mkpath(source);
@@ -28,11 +32,11 @@ struct Tree {
         for (size_t k = 0; k < 10; ++k) {
             dest[k] = root + QStringLiteral("/d%1").arg(k);
             QDir().mkpath(dest[k]);
-            m.DestPath[k] = dest[k] + u'/';
-            m.DestName[k] = QStringLiteral("d%1").arg(k);
+            settings.destPaths[k] = dest[k] + u'/';
+            settings.destNames[k] = QStringLiteral("d%1").arg(k);
         }
-        m.DestPath[10] = trash + u'/';
-        m.HeadName[3] = QStringLiteral("trip");
+        settings.destPaths[10] = trash + u'/';
+        settings.headNames[3] = QStringLiteral("trip");
     }
     QString src(const QString& name) const { return source + u'/' + name; }
     void put(const QString& name) const { writeFile(src(name), contentOf(name)); }
@@ -47,8 +51,8 @@ struct Tree {
     void fillHistory()
     {
         for (int i = 0; i < UndoHistory::Size; ++i) {
-            m.Undo.shiftDown();
-            m.Undo.newest() = { "/old/from" + QString::number(i), "/old/to" + QString::number(i), int16_t(i % 4) };
+            history.shiftDown();
+            history.newest() = { "/old/from" + QString::number(i), "/old/to" + QString::number(i), int16_t(i % 4) };
         }
     }
     // Files, history and counters, to show that a failure changed none of them.
@@ -58,7 +62,7 @@ struct Tree {
         std::array<int32_t, 3> serial;
         bool operator==(const State& o) const { return files == o.files && undo == o.undo && serial == o.serial; }
     };
-    State state() const { return { snapshot(root), m.Undo, m.Serial }; }
+    State state() const { return { snapshot(root), history, settings.serials }; }
 };
 
 // Real file actions, except that deleting one of `victims` is refused.
@@ -145,12 +149,12 @@ private slots:
         QFETCH(QStringList, taken);
         QFETCH(int, used);
         Tree t;
-        t.m.NameRule = int16_t(rule);
-        t.m.CopyMode = copyMode;
-        t.m.Serial = { 41, 7, 123 };
-        t.m.Serial[size_t(rule)] = counter;
+        t.settings.nameRule = int16_t(rule);
+        t.session.copyMode = copyMode;
+        t.settings.serials = { 41, 7, 123 };
+        t.settings.serials[size_t(rule)] = counter;
         if (!target.isEmpty())
-            t.m.DestPath[3] = t.root + u'/' + target;
+            t.settings.destPaths[3] = t.root + u'/' + target;
         const QString folder = target.startsWith(QLatin1String("trash")) ? t.trash : t.dest[3];
         t.put(file);
         t.put(QStringLiteral("other.jpg"));
@@ -159,28 +163,28 @@ private slots:
         QVERIFY(QFile::setPermissions(t.src(file), QFileDevice::ReadOwner));
         const QDateTime mtime = QFileInfo(t.src(file)).lastModified();
 
-        const TransferResult r = transferDrop(t.m, 3, t.source, file);
+        const TransferResult r = transferDrop(t.settings, t.session, t.history, 3, t.source, file);
         QVERIFY2(r.ok, qPrintable(r.message));
         QCOMPARE(r.newName, expected);
         QCOMPARE(QFileInfo(r.destination).canonicalFilePath(), QFileInfo(folder + u'/' + expected).canonicalFilePath());
         QCOMPARE(readFile(folder + u'/' + expected), contentOf(file));
         QCOMPARE(QFileInfo::exists(t.src(file)), sourceKept);
         QCOMPARE(readFile(t.src(QStringLiteral("other.jpg"))), contentOf(QStringLiteral("other.jpg")));
-        QCOMPARE(t.m.Undo.count(), 1);
-        QCOMPARE(t.m.Undo.newest(), (UndoEntry { t.src(file), r.destination, int16_t(rule) }));
+        QCOMPARE(t.history.count(), 1);
+        QCOMPARE(t.history.newest(), (UndoEntry { t.src(file), r.destination, int16_t(rule) }));
         std::array<int32_t, 3> serial { 41, 7, 123 };
         serial[size_t(rule)] = used + 1;
-        QCOMPARE(t.m.Serial, serial);
+        QCOMPARE(t.settings.serials, serial);
 
-        const UndoResult u = undoLast(t.m);
+        const UndoResult u = undoLast(t.settings, t.history);
         QVERIFY2(u.ok(), qPrintable(u.message));
         QVERIFY(!QFileInfo::exists(folder + u'/' + expected));
         QCOMPARE(readFile(t.src(file)), contentOf(file));
         if (sourceKept) // not written again
             QCOMPARE(QFileInfo(t.src(file)).lastModified(), mtime);
         serial[size_t(rule)] = used; // a wrap is not wound back to 999999
-        QCOMPARE(t.m.Serial, serial);
-        QVERIFY(!t.m.Undo.canUndo());
+        QCOMPARE(t.settings.serials, serial);
+        QVERIFY(!t.history.canUndo());
         for (const QString& name : taken)
             QCOMPARE(readFile(folder + u'/' + name), QByteArray("the user's own"));
     }
@@ -193,17 +197,18 @@ private slots:
         auto row = [](const char* name, const char* mentions, Fault fault) {
             QTest::newRow(name) << fault << QString::fromUtf8(mentions);
         };
-        row("rule 3", "名前の付け方の設定（3）", [](Case& c) { c.t.m.NameRule = 3; });
+        row("rule 3", "名前の付け方の設定（3）", [](Case& c) { c.t.settings.nameRule = 3; });
         row("head leaves the folder", "../x", [](Case& c) {
-            c.t.m.NameRule = 2;
-            c.t.m.HeadName[1] = "../x";
+            c.t.settings.nameRule = 2;
+            c.t.settings.headNames[1] = "../x";
         });
-        row("counter at the top", "通し番号", [](Case& c) { c.t.m.Serial[0] = std::numeric_limits<int32_t>::max(); });
-        row("no destination", "移動先フォルダ設定", [](Case& c) { c.t.m.DestPath[1].clear(); });
+        row("counter at the top", "通し番号",
+            [](Case& c) { c.t.settings.serials[0] = std::numeric_limits<int32_t>::max(); });
+        row("no destination", "移動先フォルダ設定", [](Case& c) { c.t.settings.destPaths[1].clear(); });
         row("the root, as on a first start", "移動先フォルダ設定",
-            [](Case& c) { c.t.m.DestPath[1] = FileOps::rootPath(); });
+            [](Case& c) { c.t.settings.destPaths[1] = FileOps::rootPath(); });
         row("destination missing", "フォルダが見つかりません",
-            [](Case& c) { c.t.m.DestPath[1] = c.t.root + "/gone/"; });
+            [](Case& c) { c.t.settings.destPaths[1] = c.t.root + "/gone/"; });
         row("every name taken", "空いている名前", [](Case& c) {
             QDir().mkpath(c.taken); // a folder of the name counts as taken too
             writeFile(c.taken + "/inner.jpg", "inner");
@@ -219,8 +224,8 @@ private slots:
         row("delete refused", "元の場所にあります", [](Case& c) { c.fs = refusingDelete({ c.source }); });
         row("delete refused, copy mode on the delete folder", "元の場所にあります", [](Case& c) {
             c.fs = refusingDelete({ c.source });
-            c.t.m.CopyMode = 1;
-            c.t.m.DestPath[1] = c.t.m.DestPath[10];
+            c.t.session.copyMode = true;
+            c.t.settings.destPaths[1] = c.t.settings.destPaths[10];
         });
         row("short copy", "大きさ", [](Case& c) {
             c.fs.copyFile = [](const QString& from, const QString& to) {
@@ -237,12 +242,13 @@ private slots:
         QFETCH(Fault, fault);
         QFETCH(QString, mentions);
         Case c;
-        c.t.m.Serial = { 999999, 7, 5 }; // the wrap belongs to a transfer that did not happen
+        c.t.settings.serials = { 999999, 7, 5 }; // the wrap belongs to a transfer that did not happen
         c.t.fillHistory();
         c.t.put(QStringLiteral("a.jpg"));
         fault(c);
         const Tree::State before = c.t.state();
-        const TransferResult r = transferDrop(c.t.m, 1, c.t.source, QStringLiteral("a.jpg"), c.fs);
+        const TransferResult r
+            = transferDrop(c.t.settings, c.t.session, c.t.history, 1, c.t.source, QStringLiteral("a.jpg"), c.fs);
 
         QVERIFY(!r.ok && !r.duplicateLeft);
         QVERIFY2(r.message.contains(QStringLiteral("a.jpg")) && r.message.contains(mentions), qPrintable(r.message));
@@ -255,17 +261,18 @@ private slots:
     {
         Tree t;
         t.fillHistory();
-        const UndoEntry oldNewest = t.m.Undo.newest();
-        t.m.Serial[0] = 9;
+        const UndoEntry oldNewest = t.history.newest();
+        t.settings.serials[0] = 9;
         t.put(QStringLiteral("a.jpg"));
         const QString s = t.src(QStringLiteral("a.jpg")), d = t.dest[2] + QStringLiteral("/000009 a.jpg");
-        const TransferResult r = transferDrop(t.m, 2, t.source, QStringLiteral("a.jpg"), refusingDelete({ s, d }));
+        const TransferResult r = transferDrop(
+            t.settings, t.session, t.history, 2, t.source, QStringLiteral("a.jpg"), refusingDelete({ s, d }));
         QVERIFY(!r.ok && r.duplicateLeft && r.message.contains(QStringLiteral("a.jpg")));
         QCOMPARE(readFile(s), contentOf(QStringLiteral("a.jpg")));
         QCOMPARE(readFile(d), contentOf(QStringLiteral("a.jpg")));
-        QCOMPARE(t.m.Undo.newest(), (UndoEntry { s, d, 0 }));
-        QCOMPARE(t.m.Undo.at(1), oldNewest);
-        QCOMPARE(t.m.Serial[0], 10);
+        QCOMPARE(t.history.newest(), (UndoEntry { s, d, 0 }));
+        QCOMPARE(t.history.at(1), oldNewest);
+        QCOMPARE(t.settings.serials[0], 10);
     }
 
     // Eleven drops from two folders under all rules: ten come back, each to its own
@@ -273,31 +280,31 @@ private slots:
     void tenUndos()
     {
         Tree t;
-        t.m.Serial = { 5, 100, 999999 };
+        t.settings.serials = { 5, 100, 999999 };
         const QString other = t.root + QStringLiteral("/src2");
         QVERIFY(QDir().mkpath(other));
         QStringList paths;
         for (int i = 0; i < 11; ++i) {
             const QString name = QStringLiteral("IMG_%1.jpg").arg(i), folder = i % 2 ? other : t.source;
             writeFile(folder + u'/' + name, contentOf(name));
-            t.m.NameRule = int16_t(i % 3);
-            const TransferResult r = transferDrop(t.m, i % 10, folder, name);
+            t.settings.nameRule = int16_t(i % 3);
+            const TransferResult r = transferDrop(t.settings, t.session, t.history, i % 10, folder, name);
             QVERIFY2(r.ok, qPrintable(r.message));
             paths << folder + u'/' + name;
         }
-        QCOMPARE(t.m.Undo.count(), 10);
-        QCOMPARE(t.m.Serial, (std::array<int32_t, 3> { 9, 104, 3 }));
+        QCOMPARE(t.history.count(), 10);
+        QCOMPARE(t.settings.serials, (std::array<int32_t, 3> { 9, 104, 3 }));
         QVERIFY(QDir(other).removeRecursively());
 
         for (int i = 10; i >= 1; --i) {
-            const UndoResult r = undoLast(t.m);
+            const UndoResult r = undoLast(t.settings, t.history);
             QVERIFY2(r.ok(), qPrintable(r.message));
             QCOMPARE(r.restoredPath, paths.at(i));
             QCOMPARE(readFile(paths.at(i)), contentOf(QFileInfo(paths.at(i)).fileName()));
         }
-        QCOMPARE(t.m.Undo, UndoHistory {});
-        QCOMPARE(undoLast(t.m).outcome, Outcome::NothingToUndo);
-        QCOMPARE(t.m.Serial, (std::array<int32_t, 3> { 6, 100, 0 }));
+        QCOMPARE(t.history, UndoHistory {});
+        QCOMPARE(undoLast(t.settings, t.history).outcome, Outcome::NothingToUndo);
+        QCOMPARE(t.settings.serials, (std::array<int32_t, 3> { 6, 100, 0 }));
         QCOMPARE(snapshot(t.dest[0]).keys(), QStringList { "000005 IMG_0.jpg" }); // the eleventh from the end
         for (size_t k = 1; k < 10; ++k)
             QVERIFY(QDir(t.dest[k]).isEmpty());
@@ -316,11 +323,12 @@ private slots:
         QFETCH(QString, fault);
         Tree t;
         const bool copy = fault.startsWith(QLatin1String("copy"));
-        t.m.CopyMode = copy;
-        t.m.Serial = { 5, 50, 500 };
+        t.session.copyMode = copy;
+        t.settings.serials = { 5, 50, 500 };
         t.put(QStringLiteral("a.jpg"));
         const QString from = t.src(QStringLiteral("a.jpg"));
-        const QString to = transferDrop(t.m, 2, t.source, QStringLiteral("a.jpg")).destination;
+        const QString to
+            = transferDrop(t.settings, t.session, t.history, 2, t.source, QStringLiteral("a.jpg")).destination;
         QString obstacle = from;
         FileActions fs;
         if (fault.startsWith(QLatin1String("different"))) {
@@ -340,7 +348,7 @@ private slots:
             fs = refusingDelete({ to });
         }
         const Tree::State before = t.state();
-        const UndoResult r = undoLast(t.m, fs);
+        const UndoResult r = undoLast(t.settings, t.history, fs);
         QCOMPARE(r.outcome, Outcome::Kept);
         QVERIFY2(r.message.contains(QStringLiteral("a.jpg")) && r.message.contains(QStringLiteral("履歴に残して")),
             qPrintable(r.message));
@@ -350,11 +358,11 @@ private slots:
             QVERIFY(QDir(obstacle).removeRecursively());
         else if (!copy)
             QFile::remove(obstacle);
-        const UndoResult again = undoLast(t.m);
+        const UndoResult again = undoLast(t.settings, t.history);
         QVERIFY2(again.ok(), qPrintable(again.message));
         QCOMPARE(readFile(from), contentOf(QStringLiteral("a.jpg")));
         QVERIFY(!QFileInfo::exists(to));
-        QCOMPARE(t.m.Serial[0], 5);
+        QCOMPARE(t.settings.serials[0], 5);
     }
 
     // An entry whose target is gone, or is the source itself, is dropped: the number
@@ -369,28 +377,29 @@ private slots:
     {
         QFETCH(bool, alias);
         Tree t;
-        t.m.Serial[0] = 5;
+        t.settings.serials[0] = 5;
         t.put(QStringLiteral("a.jpg"));
         const QString from = t.src(QStringLiteral("a.jpg"));
-        const QString to = transferDrop(t.m, 2, t.source, QStringLiteral("a.jpg")).destination;
-        const UndoEntry drop = t.m.Undo.newest();
+        const QString to
+            = transferDrop(t.settings, t.session, t.history, 2, t.source, QStringLiteral("a.jpg")).destination;
+        const UndoEntry drop = t.history.newest();
         t.fillHistory();
-        t.m.Undo.shiftDown();
-        t.m.Undo.newest() = drop;
+        t.history.shiftDown();
+        t.history.newest() = drop;
         if (alias) {
             QVERIFY(QFile::rename(to, from));
             QVERIFY(QFile::link(t.source, t.root + QStringLiteral("/alias")));
-            t.m.Undo.newest().To = t.root + QStringLiteral("/alias/a.jpg");
+            t.history.newest().To = t.root + QStringLiteral("/alias/a.jpg");
         } else {
             QVERIFY(QFile::remove(to));
         }
         Tree::State expected = t.state();
         expected.undo.shiftUp();
-        const UndoResult r = undoLast(t.m);
+        const UndoResult r = undoLast(t.settings, t.history);
         QCOMPARE(r.outcome, Outcome::EntryDropped);
         QVERIFY2(r.message.contains(QStringLiteral("履歴から外しました")), qPrintable(r.message));
         QVERIFY(t.state() == expected);
-        QCOMPARE(t.m.Serial[0], 6);
+        QCOMPARE(t.settings.serials[0], 6);
     }
 
     // Send all takes only the board's part of the list, in copy mode too, passes over
@@ -400,19 +409,19 @@ private slots:
     void sendAll()
     {
         Tree t;
-        t.m.Serial = { 10, 20, 30 };
+        t.settings.serials = { 10, 20, 30 };
         const QStringList names = t.put(25);
         QVERIFY(QFile::setPermissions(t.src(names[0]), QFileDevice::ReadOwner));
-        QVERIFY(transferDrop(t.m, 1, t.source, names[2]).ok);
-        QVERIFY(transferDrop(t.m, 1, t.source, names[5]).ok);
+        QVERIFY(transferDrop(t.settings, t.session, t.history, 1, t.source, names[2]).ok);
+        QVERIFY(transferDrop(t.settings, t.session, t.history, 1, t.source, names[5]).ok);
         const QString taken = t.trash + "/IMG_0001.jpg", taken2 = t.trash + "/IMG_0001 (2).jpg";
         writeFile(taken, "older one");
         writeFile(taken2, "older two");
-        t.m.CopyMode = 1;
-        const auto serial = t.m.Serial;
+        t.session.copyMode = true;
+        const auto serial = t.settings.serials;
         QList<int> hidden;
         int events = 0;
-        const SendAllResult r = sendAllToDeleteFolder(t.m, t.source, names, 10,
+        const SendAllResult r = sendAllToDeleteFolder(t.settings, t.history, t.source, names, 10,
             { [&](int i) { hidden << i; }, [](int) { QFAIL("shown again"); }, [&] { ++events; } });
         QVERIFY2(r.message.isEmpty() && r.failures.empty(), qPrintable(r.message));
         QCOMPARE(r.moved, 8);
@@ -420,7 +429,7 @@ private slots:
         QCOMPARE(r.renamed[0].storedAs, QStringLiteral("IMG_0001 (3).jpg"));
         QCOMPARE(hidden, (QList<int> { 0, 1, 3, 4, 6, 7, 8, 9 }));
         QCOMPARE(events, 10);
-        QCOMPARE(t.m.Serial, serial);
+        QCOMPARE(t.settings.serials, serial);
         auto sentTo = [&](int i) { return t.trash + u'/' + (i == 1 ? QStringLiteral("IMG_0001 (3).jpg") : names[i]); };
         for (int i = 0; i < 25; ++i) {
             QCOMPARE(QFileInfo::exists(t.src(names[i])), i >= 10);
@@ -432,15 +441,15 @@ private slots:
         QVERIFY(QFile::permissions(sentTo(0)) & QFileDevice::WriteOwner);
         const int order[] = { 9, 8, 7, 6, 4, 3, 1, 0 }; // newest first, above the two drops
         for (int j = 0; j < 8; ++j)
-            QCOMPARE(t.m.Undo.at(j), (UndoEntry { t.src(names[order[j]]), sentTo(order[j]), 3 }));
-        QCOMPARE(t.m.Undo.at(8).From, t.src(names[5]));
+            QCOMPARE(t.history.at(j), (UndoEntry { t.src(names[order[j]]), sentTo(order[j]), 3 }));
+        QCOMPARE(t.history.at(8).From, t.src(names[5]));
 
         for (int j = 0; j < 8; ++j)
-            QVERIFY(undoLast(t.m).ok());
+            QVERIFY(undoLast(t.settings, t.history).ok());
         for (int i : order)
             QCOMPARE(readFile(t.src(names[i])), contentOf(names[i]));
         QCOMPARE(QDir(t.trash).entryList(QDir::Files), QStringList({ "IMG_0001 (2).jpg", "IMG_0001.jpg" }));
-        QCOMPARE(t.m.Serial, serial);
+        QCOMPARE(t.settings.serials, serial);
     }
 
     // Events run between files, so a drop may take a later file away first.
@@ -451,15 +460,15 @@ private slots:
         SendAllCallbacks cb;
         cb.processEvents = [&, step = 0]() mutable {
             if (step++ == 0)
-                QVERIFY(transferDrop(t.m, 0, t.source, names[2]).ok);
+                QVERIFY(transferDrop(t.settings, t.session, t.history, 0, t.source, names[2]).ok);
         };
-        const SendAllResult r = sendAllToDeleteFolder(t.m, t.source, names, 10, cb);
+        const SendAllResult r = sendAllToDeleteFolder(t.settings, t.history, t.source, names, 10, cb);
         QCOMPARE(r.moved, 3);
         QVERIFY(r.failures.empty());
         const int order[] = { 3, 1, 2, 0 };
         for (int j = 0; j < 4; ++j)
-            QCOMPARE(t.m.Undo.at(j).From, t.src(names[order[j]]));
-        QCOMPARE(int(t.m.Undo.at(2).Kind), 0);
+            QCOMPARE(t.history.at(j).From, t.src(names[order[j]]));
+        QCOMPARE(int(t.history.at(2).Kind), 0);
     }
 
     // Nothing can be sent: every file stays and the history is untouched; a long list
@@ -489,15 +498,15 @@ private slots:
         if (fault == QLatin1String("missing"))
             QVERIFY(QDir(t.trash).removeRecursively());
         else if (fault == QLatin1String("source"))
-            t.m.DestPath[10] = t.source + u'/';
+            t.settings.destPaths[10] = t.source + u'/';
         else if (fault == QLatin1String("unset"))
-            t.m.DestPath[10].clear();
+            t.settings.destPaths[10].clear();
         else if (fault == QLatin1String("root"))
-            t.m.DestPath[10] = FileOps::rootPath();
+            t.settings.destPaths[10] = FileOps::rootPath();
         const Tree::State before = t.state();
         QList<int> hidden, shown;
-        const SendAllResult r = sendAllToDeleteFolder(
-            t.m, t.source, names, 25, { [&](int i) { hidden << i; }, [&](int i) { shown << i; }, {} });
+        const SendAllResult r = sendAllToDeleteFolder(t.settings, t.history, t.source, names, 25,
+            { [&](int i) { hidden << i; }, [&](int i) { shown << i; }, {} });
         QCOMPARE(r.moved, 0);
         QCOMPARE(int(r.failures.size()), failures);
         QCOMPARE(shown, hidden);
@@ -516,7 +525,7 @@ private slots:
         const QStringList names = t.put(5);
         QVERIFY(QFile::remove(t.src(names[1])) && QDir().mkpath(t.src(names[1]))); // not a file: passed over
         t.fillHistory();
-        UndoHistory expected = t.m.Undo;
+        UndoHistory expected = t.history;
         for (int i : { 0, 2 }) {
             expected.shiftDown();
             expected.newest() = { t.src(names[i]), t.trash + u'/' + names[i], 3 };
@@ -527,8 +536,8 @@ private slots:
                                 : FileOps::copyFile(from, to);
         };
         QList<int> shown;
-        const SendAllResult r
-            = sendAllToDeleteFolder(t.m, t.source, names, 10, { {}, [&](int i) { shown << i; }, {} }, fs);
+        const SendAllResult r = sendAllToDeleteFolder(
+            t.settings, t.history, t.source, names, 10, { {}, [&](int i) { shown << i; }, {} }, fs);
         QCOMPARE(r.moved, 2);
         QCOMPARE(r.failures.size(), size_t(2));
         QCOMPARE(r.failures[0].position, 3);
@@ -537,7 +546,7 @@ private slots:
         QVERIFY2(r.message.contains(names[3]) && r.message.contains(QStringLiteral("使用中"))
                 && r.message.contains(names[4]) && r.message.contains(QStringLiteral("拒否")),
             qPrintable(r.message));
-        QVERIFY(t.m.Undo == expected);
+        QVERIFY(t.history == expected);
         for (int i : { 3, 4 }) {
             QCOMPARE(readFile(t.src(names[i])), contentOf(names[i]));
             QVERIFY(!QFileInfo::exists(t.trash + u'/' + names[i]));

@@ -80,9 +80,9 @@ struct ViewerSession : SessionFixture {
     }
     Form4* show(int index, int16_t mode = 0)
     {
-        m.ViewerIndex = index;
-        m.ViewerFile = form->File1->entry(index);
-        m.ViewerMode = mode;
+        session.viewerIndex = index;
+        session.viewerFile = form->File1->entry(index);
+        settings.viewerMode = mode;
         if (mode == 1)
             form->ShowOnePointViewer();
         else
@@ -91,7 +91,7 @@ struct ViewerSession : SessionFixture {
             v->StatusBar1->setPanelText(6, kMark);
         return viewer();
     }
-    QString path(int i) const { return ViewerLogic::joinPath(m.SourceFolder, form->File1->entry(i)); }
+    QString path(int i) const { return ViewerLogic::joinPath(settings.sourceFolder, form->File1->entry(i)); }
 };
 
 } // namespace
@@ -138,7 +138,7 @@ private slots:
         QCOMPARE(panel(v, 6), reduced ? QStringLiteral(" 縮小表示中 ") : QString());
         QCOMPARE(panel(v, 3), QStringLiteral(" %1X%2 Pixel ").arg(natural.width()).arg(natural.height()));
         const QFileInfo info(s.src(QStringLiteral("pic.jpg")));
-        QCOMPARE(panel(v, 1), " " + s.m.SourceFolder + " ");
+        QCOMPARE(panel(v, 1), " " + s.settings.sourceFolder + " ");
         QCOMPARE(panel(v, 2), QStringLiteral(" pic.jpg "));
         QCOMPARE(panel(v, 4), QStringLiteral(" %1KB ").arg((info.size() + 1023) / 1024));
         QCOMPARE(panel(v, 5), ViewerLogic::modifiedText(info.lastModified()));
@@ -177,10 +177,10 @@ private slots:
         QVERIFY(v);
         QCOMPARE(v->windowTitle(), titleOf(start));
         send(v, input);
-        QCOMPARE(s.m.ViewerIndex, index);
+        QCOMPARE(s.session.viewerIndex, index);
         QCOMPARE(panel(v, 6) == kMark, !displays);
         QCOMPARE(v->windowTitle(), titleOf(index));
-        QCOMPARE(s.m.ViewerFile, QStringLiteral("p%1.jpg").arg(index));
+        QCOMPARE(s.session.viewerFile, QStringLiteral("p%1.jpg").arg(index));
         QVERIFY(v->Image1->cursor().shape() != Qt::WaitCursor);
         // Back buttons (first, previous) and forward ones (show, next, last) follow the position.
         for (int b : { 4, 5 })
@@ -207,29 +207,29 @@ private slots:
         QFETCH(bool, repeat);
         ViewerSession s;
         QVERIFY(s.openOnFour());
-        s.m.SlideSeconds = int16_t(seconds);
-        s.m.SlideRepeat = !repeat;
+        s.settings.slideSeconds = int16_t(seconds);
+        s.session.slideRepeat = !repeat;
         Form4* v = s.show(2);
         QVERIFY(v);
         v->Toolbar1_ButtonClick(6);
         QVERIFY(v->Timer1->isActive());
         QCOMPARE(v->Timer1->interval(), ms);
-        QCOMPARE(s.m.ViewerIndex, 2);
+        QCOMPARE(s.session.viewerIndex, 2);
         QCOMPARE(panel(v, 6), kMark); // starting shows nothing at once
         QCOMPARE(v->slideIcon(), 8);
         QVERIFY(!v->ToolbarButtons[1]->isEnabled()); // no options while it runs
-        s.m.SlideSeconds = 7; // read when a show starts only
-        s.m.SlideRepeat = repeat; // read at every tick
+        s.settings.slideSeconds = 7; // read when a show starts only
+        s.session.slideRepeat = repeat; // read at every tick
         v->Timer1_Timer();
-        QCOMPARE(s.m.ViewerIndex, 3);
+        QCOMPARE(s.session.viewerIndex, 3);
         QCOMPARE(v->windowTitle(), titleOf(3));
         QCOMPARE(v->Timer1->interval(), ms);
         v->StatusBar1->setPanelText(6, kMark);
         v->Timer1_Timer();
-        QCOMPARE(s.m.ViewerIndex, repeat ? 0 : 3);
+        QCOMPARE(s.session.viewerIndex, repeat ? 0 : 3);
         QCOMPARE(panel(v, 6) == kMark, !repeat);
         QCOMPARE(v->Timer1->isActive(), repeat);
-        QCOMPARE(s.m.SlideRunning, int16_t(repeat));
+        QCOMPARE(s.session.slideRunning, int16_t(repeat));
         QCOMPARE(v->slideIcon(), repeat ? 8 : 5);
         QCOMPARE(v->ToolbarButtons[1]->isEnabled(), !repeat);
     }
@@ -259,17 +259,17 @@ private slots:
         QVERIFY(v);
         v->Toolbar1_ButtonClick(6);
         send(v, input);
-        QCOMPARE(s.m.ViewerIndex, index);
+        QCOMPARE(s.session.viewerIndex, index);
         QCOMPARE(v->windowTitle(), titleOf(index));
         QVERIFY(!v->Timer1->isActive());
-        QCOMPARE(s.m.SlideRunning, int16_t(!stops));
+        QCOMPARE(s.session.slideRunning, int16_t(!stops));
         QCOMPARE(v->slideIcon(), stops ? 5 : 8);
         QCOMPARE(v->ToolbarButtons[1]->isEnabled(), stops);
         v->Timer1_Timer(); // a tick already queued does nothing
-        QCOMPARE(s.m.ViewerIndex, index);
+        QCOMPARE(s.session.viewerIndex, index);
         if (!stops) { // the button ends a paused show
             v->ToolbarButtons[6]->trigger();
-            QCOMPARE(s.m.SlideRunning, int16_t(0));
+            QCOMPARE(s.session.slideRunning, int16_t(0));
             QCOMPARE(v->slideIcon(), 5);
             QVERIFY(v->ToolbarButtons[1]->isEnabled());
             QVERIFY(!v->Timer1->isActive());
@@ -277,7 +277,7 @@ private slots:
         if (index < 3) {
             v->ToolbarButtons[6]->trigger();
             QVERIFY(v->Timer1->isActive());
-            QCOMPARE(s.m.SlideRunning, int16_t(1));
+            QCOMPARE(s.session.slideRunning, int16_t(1));
             QCOMPARE(v->slideIcon(), 8);
         }
     }
@@ -304,7 +304,7 @@ private slots:
         QVERIFY(!s.form->form4);
         QVERIFY(s.form->Command1->isEnabled());
         QCOMPARE(s.form->Command1->isHidden(), onBoard);
-        QCOMPARE(s.m.SlideRunning, int16_t(1));
+        QCOMPARE(s.session.slideRunning, int16_t(1));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!old);
 
@@ -315,10 +315,10 @@ private slots:
         QCOMPARE(v->slideIcon(), 5);
         QVERIFY(v->ToolbarButtons[1]->isEnabled());
         v->Toolbar1_ButtonClick(6);
-        QCOMPARE(s.m.SlideRunning, int16_t(0));
+        QCOMPARE(s.session.slideRunning, int16_t(0));
         QVERIFY(!v->Timer1->isActive());
         v->Toolbar1_ButtonClick(6);
-        QCOMPARE(s.m.SlideRunning, int16_t(1));
+        QCOMPARE(s.session.slideRunning, int16_t(1));
         QVERIFY(v->Timer1->isActive());
     }
 
@@ -342,7 +342,7 @@ private slots:
         QVERIFY(v->Toolbar1->isHidden());
         QCOMPARE(v->windowTitle(), titleOf(1, true));
         QTest::keyClick(v, Qt::Key_Space);
-        QCOMPARE(s.m.ViewerIndex, 2);
+        QCOMPARE(s.session.viewerIndex, 2);
         QCOMPARE(v->windowTitle(), titleOf(2, true));
         QCOMPARE(s.show(3, 1), v); // another picture in the same window
         QCOMPARE(v->windowTitle(), titleOf(3, true));
@@ -354,8 +354,8 @@ private slots:
             QTest::mouseClick(v->Image1, button);
         else
             QTest::mouseClick(v->Picture1, button, {}, QPoint(2, 2));
-        QCOMPARE(s.m.ViewerMode, int16_t(0));
-        QCOMPARE(s.m.ViewerIndex, 3);
+        QCOMPARE(s.settings.viewerMode, int16_t(0));
+        QCOMPARE(s.session.viewerIndex, 3);
         QVERIFY(!s.form->form4);
         QVERIFY(guard && !guard->isVisible());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -380,12 +380,12 @@ private slots:
         QCOMPARE(v->windowTitle(), titleOf(2));
         QTest::mouseClick(v->Image1, Qt::LeftButton); // steps, no longer closes
         QVERIFY(s.form->form4);
-        QCOMPARE(s.m.ViewerIndex, 3);
+        QCOMPARE(s.session.viewerIndex, 3);
         // A request to an open full viewer only brings it forward; the next step counts from there.
         QCOMPARE(s.show(1), v);
         QCOMPARE(v->windowTitle(), titleOf(3));
         QTest::keyClick(v, Qt::Key_Space);
-        QCOMPARE(s.m.ViewerIndex, 2);
+        QCOMPARE(s.session.viewerIndex, 2);
         QCOMPARE(v->windowTitle(), titleOf(2));
     }
 
@@ -447,11 +447,11 @@ private slots:
         else if (change.startsWith(QLatin1String("garbage")))
             QVERIFY(Hostile::write(path, QByteArray(2000, 'x')));
         if (change.endsWith(QLatin1String("no Error.jpg")))
-            QVERIFY(QFile::remove(QDir(s.m.AppPath).filePath(QStringLiteral("Error.jpg"))));
+            QVERIFY(QFile::remove(QDir(s.session.programFolder()).filePath(QStringLiteral("Error.jpg"))));
         const auto before = s.files();
 
         v->Form_KeyDown(Qt::Key_Space, Qt::NoModifier); // Space
-        QCOMPARE(s.m.ViewerIndex, 1);
+        QCOMPARE(s.session.viewerIndex, 1);
         if (expect == QLatin1String("missing")) {
             QCOMPARE(s.messages(), QStringList { kMissing });
             QCOMPARE(s.boxes->seen.first().title, QStringLiteral("ピラポくんLumo"));
@@ -544,12 +544,12 @@ private slots:
             v->Toolbar1_ButtonClick(button);
         v->Picture1_MouseDown(Qt::LeftButton, {}, 5, 5);
         v->Picture1_MouseDown(Qt::RightButton, {}, 5, 5);
-        s.m.SlideRepeat = 1;
+        s.session.slideRepeat = true;
         v->Toolbar1_ButtonClick(6);
         for (int i = 0; i < 3; ++i)
             v->Timer1_Timer();
         v->ShowImage();
-        QVERIFY(s.m.ViewerIndex >= 0 && s.m.ViewerIndex <= 2);
+        QVERIFY(s.session.viewerIndex >= 0 && s.session.viewerIndex <= 2);
         QCOMPARE(s.files().keys(), QStringList({ "dest10/a.jpg", "dest10/b.png", "dest10/c.gif" }));
         v->Toolbar1_ButtonClick(2);
         QVERIFY(!s.viewer());
@@ -576,11 +576,11 @@ private slots:
 
         Form4* v = s.openViewer(0);
         QVERIFY(v);
-        s.m.SlideRepeat = 1;
+        s.session.slideRepeat = true;
         v->Toolbar1_ButtonClick(6);
         for (int i = 0; i < 2 * count; ++i) { // twice round, tick by tick
             v->Timer1_Timer();
-            QCOMPARE(s.m.ViewerIndex, (i + 1) % count);
+            QCOMPARE(s.session.viewerIndex, (i + 1) % count);
         }
         // Only the file that is gone was reported, once per round.
         QCOMPARE(s.messages(), QStringList(2, kMissing));
@@ -631,7 +631,7 @@ private slots:
             onScreen = QSize(267, 200);
         }
         v->Toolbar1_ButtonClick(button);
-        QCOMPARE(s.m.ViewerIndex, shown);
+        QCOMPARE(s.session.viewerIndex, shown);
         if (change == QLatin1String("deleted")) {
             QCOMPARE(s.messages(), QStringList { kMissing });
             QVERIFY(!v->Image1->isVisible());
@@ -673,7 +673,7 @@ private slots:
                 QCOMPARE(v->lastDecodeBox(), QSize(1280, 960)); // the loader was asked for the area only
                 QTRY_VERIFY_WITH_TIMEOUT(v->prefetch().isPrepared(s.path(1), QSize(1280, 960)), 30000);
                 v->Toolbar1_ButtonClick(7);
-                QCOMPARE(s.m.ViewerIndex, 1);
+                QCOMPARE(s.session.viewerIndex, 1);
             }
         }
     }

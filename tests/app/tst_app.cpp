@@ -1,10 +1,10 @@
-// Pirapo.ini on disk and the main window's start-up and shut-down around it.
+// The main window's start-up and shut-down around Pirapo.ini.
 #include "ModalCatcher.h"
 #include "TestFiles.h"
 #include "app/Form1.h"
-#include "app/SettingsStore.h"
 #include "platform/FileList.h"
 #include "platform/StatusBar.h"
+#include "session/SettingsFile.h"
 #include <QAction>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -14,17 +14,16 @@
 #include <unistd.h>
 
 using namespace TestFiles;
-using Status = SettingsStore::ReadStatus;
-
 class TestApp : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_app;
     QTemporaryDir m_photos;
     QString m_oldCwd = QDir::currentPath();
-    Module1 m;
+    Settings settings;
+    Session session { m_app.path() };
 
-    QString ini() const { return SettingsStore::settingsPath(m_app.path()); }
+    QString ini() const { return SettingsFile::path(m_app.path()); }
     QString cwd() const { return QDir::toNativeSeparators(QDir(m_photos.path()).absolutePath()); }
     static QByteArray lines(const QStringList& l) { return l.join("\r\n").toUtf8() + "\r\n"; }
     static QStringList defaultLines()
@@ -49,73 +48,11 @@ private slots:
         QFile::remove(ini());
         QDir().rmdir(ini());
         QDir::setCurrent(m_photos.path());
-        m = Module1();
-        m.AppPath = m_app.path();
+        settings = Settings();
+        session = Session(m_app.path());
     }
     void cleanup() { QDir::setCurrent(m_oldCwd); }
     void cleanupTestCase() { ::unlink((QFile::encodeName(m_photos.path()) + "/sjis\x83\x65.jpg").constData()); }
-
-    // Doubled quotes, commas and extreme numbers all come back as written.
-    void roundTripThroughDisk()
-    {
-        SettingsStore::setDefaults(m);
-        QCOMPARE(SettingsStore::format(m), lines(defaultLines()));
-        m.SourceFolder = "/写真/2024,夏";
-        m.DestPath[3] = "/a,b \"quoted\" c/";
-        m.DestPath[10] = "\"";
-        m.HeadName[2] = "trip \"2024\",夏";
-        m.HeadName[9] = "  lead";
-        m.Serial = { 41, 999999, -5 };
-        m.WindowTop = -105;
-        m.WindowLeft = 32767;
-        m.NameRule = 2;
-        m.RememberFolder = 1;
-        m.ThumbSize = 512;
-        m.ThumbCount = 30;
-        m.SlideSeconds = 32;
-        QString error;
-        QVERIFY(SettingsStore::write(ini(), m, &error));
-        QCOMPARE(readFile(ini()).count("\r\n"), 24);
-        Module1 back;
-        QCOMPARE(SettingsStore::read(ini(), back), Status::Ok);
-        QCOMPARE(SettingsStore::format(back), SettingsStore::format(m));
-        QCOMPARE(back.HeadName[2], m.HeadName[2]);
-        QCOMPARE(back.Serial, m.Serial);
-    }
-
-    // Hand-edited files and files in the original layout (no doubled quotes) still read.
-    void readsOriginalLayout_data()
-    {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<int>("thumbCount");
-        QTest::addColumn<int>("slideSeconds");
-        QStringList l = defaultLines();
-        l[0] = "\"c:\\photos\"";
-        l[22] = "41,0,0";
-        const QByteArray text = lines(l);
-        QTest::newRow("lf only") << l.join(u'\n').toUtf8() + '\n' << 10 << 1;
-        QTest::newRow("byte order mark") << "\xEF\xBB\xBF" + text << 10 << 1;
-        QTest::newRow("ninth number is letters") << QByteArray(text).replace(",10,1", ",abc,1") << 0 << 1;
-        // A number that does not fit its field takes the field's default.
-        QTest::newRow("out of range") << QByteArray(text)
-                                             .replace("41,0,0", "41,99999999999,-99999999999")
-                                             .replace(",64,10,1", ",70000,12.5,13.5")
-                                             .replace("0,0,0,0,0,0,0", "40000,-40000,5,5,1,1,0")
-                                      << 12 << 14;
-    }
-    void readsOriginalLayout()
-    {
-        QFETCH(QByteArray, text);
-        QCOMPARE(SettingsStore::parse(text, m), Status::Ok);
-        QCOMPARE(m.SourceFolder, QString("c:\\photos"));
-        QCOMPARE(m.Serial, (std::array<int32_t, 3> { 41, 0, 0 }));
-        QCOMPARE(int(m.WindowWidth), 0);
-        QCOMPARE(int(m.WindowHeight), 0);
-        QTEST(int(m.ThumbCount), "thumbCount");
-        QTEST(int(m.SlideSeconds), "slideSeconds");
-        QCOMPARE(m.DestPath[10], QString("/"));
-        QCOMPARE(int(m.ThumbSize), 64);
-    }
 
     // What start-up makes of the file it finds: the defaults unless the file is usable,
     // and a short file is deleted and nothing starts. One that cannot be read, or is no
@@ -159,18 +96,18 @@ private slots:
         const int before = typeOf(target);
         {
             ModalCatcher catcher;
-            Form1 w(m);
+            Form1 w(settings, session);
             QCOMPARE(w.startedUp(), started);
             QCOMPARE(catcher.seen.size(), warnings);
             if (!started) {
                 QVERIFY(!QFile::exists(ini()));
                 return;
             }
-            QCOMPARE(m.SourceFolder, cwd());
+            QCOMPARE(settings.sourceFolder, cwd());
             QCOMPARE(w.StatusBar1->panelText(1), " " + cwd() + " ");
             QCOMPARE(w.StatusBar1->panelText(3), QString(" 3 File "));
             QCOMPARE(w.StatusBar1->panelText(4), QString(" 表示できない名前 1 "));
-            QCOMPARE(int(m.ThumbCount), 10);
+            QCOMPARE(int(settings.thumbCount), 10);
             QVERIFY(!w.mnuUnd->isEnabled());
             w.show();
             QVERIFY(w.close());
@@ -190,16 +127,15 @@ private slots:
     // it alone; a value the run changed is written anew.
     void untouchedValuesKeepTheirBytes()
     {
-        SettingsStore::setDefaults(m);
         QList<QByteArray> l = lines(defaultLines()).split('\n');
         l[3] = "\"/photos/\xff\xfe,x\"\r"; // DestPath 2
         l[4] = "\"/a\xff/\"\r"; // DestPath 3, changed below
         l[14] = "\"\x83\x65\x83\x58\"\r"; // HeadName 2, Shift-JIS
         writeFile(ini(), l.join('\n'));
         {
-            Form1 w(m);
+            Form1 w(settings, session);
             w.show();
-            m.DestPath[3] = "/b/";
+            settings.destPaths[3] = "/b/";
             QVERIFY(w.close());
         }
         l[4] = "\"/b/\"\r";
@@ -210,19 +146,17 @@ private slots:
 
     void rememberedFolderReopensOrFallsBack()
     {
-        Module1 saved;
-        SettingsStore::setDefaults(saved);
-        saved.RememberFolder = 1;
+        Settings saved = SettingsFile::defaults();
+        saved.rememberFolder = 1;
         QString error;
         for (const QString& folder : { m_photos.filePath("sub"), m_photos.filePath("gone/away") }) {
-            saved.SourceFolder = QDir::toNativeSeparators(folder);
-            QVERIFY(SettingsStore::write(ini(), saved, &error));
-            Module1 m2;
-            m2.AppPath = m_app.path();
-            Form1 w(m2);
+            saved.sourceFolder = QDir::toNativeSeparators(folder);
+            QVERIFY(SettingsFile::write(ini(), saved, &error));
+            Settings read;
+            Form1 w(read, session);
             QVERIFY(w.startedUp());
             const bool gone = folder.endsWith("away");
-            QCOMPARE(m2.SourceFolder, gone ? cwd() : saved.SourceFolder);
+            QCOMPARE(read.sourceFolder, gone ? cwd() : saved.sourceFolder);
             QCOMPARE(w.File1->entries().size(), gone ? 3 : 1);
         }
     }
@@ -232,8 +166,8 @@ private slots:
         // The program folder is a plain file, so nothing can be created in it, even by root.
         QTemporaryDir tmp;
         touch(tmp.filePath("notafolder"));
-        m.AppPath = tmp.filePath("notafolder");
-        Form1 w(m);
+        session = Session(tmp.filePath("notafolder"));
+        Form1 w(settings, session);
         w.show();
         ModalCatcher catcher;
         QVERIFY(w.close());
@@ -243,4 +177,4 @@ private slots:
 };
 
 QTEST_MAIN(TestApp)
-#include "test_app.moc"
+#include "tst_app.moc"

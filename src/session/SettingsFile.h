@@ -1,9 +1,9 @@
 #pragma once
-#include "app/Module1.h"
+#include "session/Settings.h"
 #include <QString>
 
 // Pirapo.ini: 24 CR LF lines of quoted strings and plain numbers, 35 fields in all.
-namespace SettingsStore {
+namespace SettingsFile {
 
 constexpr int FieldCount = 35;
 
@@ -16,30 +16,26 @@ enum class ReadStatus {
 };
 
 // The values a run starts with when there is no file.
-void setDefaults(Module1& m);
+Settings defaults();
 
-// Parses the bytes of a settings file into `m`. A field that is not a number reads as 0;
+// Parses the bytes of a settings file into `s`. A field that is not a number reads as 0;
 // a number that does not fit its field takes that field's default.
-ReadStatus parse(const QByteArray& bytes, Module1& m);
+ReadStatus parse(const QByteArray& bytes, Settings& s);
 
 // `bytes` receives the file as it was read, for format() at the end of the run.
-ReadStatus read(const QString& path, Module1& m, QByteArray* bytes = nullptr);
+ReadStatus read(const QString& path, Settings& s, QByteArray* bytes = nullptr);
 
 // The exact 24 lines, CR LF after every line, in the system's encoding. A double quote
 // inside a string is written doubled, so any value round-trips while files without
 // quotes read as before. A string still equal to what `previous` (the file as read)
 // gave keeps its bytes from there, even bytes the system's encoding cannot show.
-QByteArray format(const Module1& m, const QByteArray& previous = QByteArray());
+QByteArray format(const Settings& s, const QByteArray& previous = QByteArray());
 
 // Makes the file's folder first when it is missing.
-bool write(const QString& path, const Module1& m, QString* error, const QByteArray& previous = QByteArray());
+bool write(const QString& path, const Settings& s, QString* error, const QByteArray& previous = QByteArray());
 
-// The display name of a destination: one trailing separator dropped, then the text
-// after the last separator ("/photos/cats/" and "/photos/cats" give "cats").
-QString destNameOf(const QString& path);
-void computeDestNames(Module1& m);
-
-QString settingsPath(const QString& appPath);
+// Pirapo.ini in `folder`.
+QString path(const QString& folder);
 
 // The user's own folder for the settings of an installed program, whose folder takes
 // no files: $XDG_CONFIG_HOME/pirapo-lumo here.
@@ -53,6 +49,6 @@ struct Location {
     QString read;
     QString write;
 };
-Location locate(const QString& appPath, const QString& userFolder);
+Location locate(const QString& programFolder, const QString& userFolder);
 
 }

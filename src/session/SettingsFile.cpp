@@ -1,4 +1,4 @@
-#include "app/SettingsStore.h"
+#include "session/SettingsFile.h"
 #include "platform/FileOps.h"
 #include "platform/Numeric.h"
 #include "platform/TextFile.h"
@@ -9,29 +9,24 @@
 #include <cmath>
 #include <optional>
 
-namespace SettingsStore {
+namespace SettingsFile {
 
-void setDefaults(Module1& m)
+Settings defaults()
 {
+    Settings s;
     const QString root = FileOps::rootPath();
-    m.SourceFolder = root;
-    for (QString& p : m.DestPath)
+    s.sourceFolder = root;
+    for (QString& p : s.destPaths)
         p = root;
-    for (QString& h : m.HeadName)
-        h.clear();
-    m.Serial = { 0, 0, 0 };
-    m.WindowWidth = m.WindowHeight = m.WindowTop = m.WindowLeft = 0;
-    m.NameRule = 0;
-    m.RememberFolder = 0;
-    m.ViewerMode = 0;
-    m.ThumbSize = 64;
-    m.ThumbCount = 10;
-    m.SlideSeconds = 1;
+    s.thumbSize = 64;
+    s.thumbCount = 10;
+    s.slideSeconds = 1;
+    return s;
 }
 
 namespace {
 
-    constexpr int StringFieldCount = 22; // SourceFolder, DestPath 0..10, HeadName 0..9
+    constexpr int StringFieldCount = 22; // the source folder, 11 destinations, 10 head names
 
     // Splits into fields: a comma and a line end alike end a field. A quoted field runs to
     // its closing quote ("" inside stands for one quote); whatever follows it up to the
@@ -137,35 +132,34 @@ namespace {
 
 }
 
-ReadStatus parse(const QByteArray& bytes, Module1& m)
+ReadStatus parse(const QByteArray& bytes, Settings& s)
 {
     const QList<QByteArray> f = fieldsOf(bytes, FieldCount);
     if (f.size() < FieldCount)
         return ReadStatus::TooShort;
-    Module1 defaults;
-    setDefaults(defaults);
+    const Settings d = defaults();
     int i = 0;
-    m.SourceFolder = TextFile::decode(f[i++]);
-    for (QString& p : m.DestPath)
+    s.sourceFolder = TextFile::decode(f[i++]);
+    for (QString& p : s.destPaths)
         p = TextFile::decode(f[i++]);
-    for (QString& h : m.HeadName)
+    for (QString& h : s.headNames)
         h = TextFile::decode(f[i++]);
     for (int r = 0; r < 3; ++r)
-        m.Serial[size_t(r)] = int32Field(f[i++], 0);
-    m.WindowWidth = int16Field(f[i++], 0);
-    m.WindowHeight = int16Field(f[i++], 0);
-    m.WindowTop = int16Field(f[i++], 0);
-    m.WindowLeft = int16Field(f[i++], 0);
-    m.NameRule = int16Field(f[i++], defaults.NameRule);
-    m.RememberFolder = int16Field(f[i++], defaults.RememberFolder);
-    m.ViewerMode = int16Field(f[i++], defaults.ViewerMode);
-    m.ThumbSize = int16Field(f[i++], defaults.ThumbSize);
-    m.ThumbCount = int16Field(f[i++], defaults.ThumbCount);
-    m.SlideSeconds = int16Field(f[i++], defaults.SlideSeconds);
+        s.serials[size_t(r)] = int32Field(f[i++], 0);
+    s.windowWidth = int16Field(f[i++], 0);
+    s.windowHeight = int16Field(f[i++], 0);
+    s.windowTop = int16Field(f[i++], 0);
+    s.windowLeft = int16Field(f[i++], 0);
+    s.nameRule = int16Field(f[i++], d.nameRule);
+    s.rememberFolder = int16Field(f[i++], d.rememberFolder);
+    s.viewerMode = int16Field(f[i++], d.viewerMode);
+    s.thumbSize = int16Field(f[i++], d.thumbSize);
+    s.thumbCount = int16Field(f[i++], d.thumbCount);
+    s.slideSeconds = int16Field(f[i++], d.slideSeconds);
     return ReadStatus::Ok;
 }
 
-ReadStatus read(const QString& path, Module1& m, QByteArray* bytes)
+ReadStatus read(const QString& path, Settings& s, QByteArray* bytes)
 {
     switch (FileOps::entryKind(path)) {
     case FileOps::EntryKind::Missing:
@@ -182,10 +176,10 @@ ReadStatus read(const QString& path, Module1& m, QByteArray* bytes)
         return ReadStatus::Unreadable;
     if (bytes)
         *bytes = read;
-    return parse(read, m);
+    return parse(read, s);
 }
 
-QByteArray format(const Module1& m, const QByteArray& previous)
+QByteArray format(const Settings& s, const QByteArray& previous)
 {
     const QList<QByteArray> before = fieldsOf(previous, StringFieldCount);
     int i = 0;
@@ -194,27 +188,27 @@ QByteArray format(const Module1& m, const QByteArray& previous)
         ++i;
         return quoted(old && TextFile::decode(*old) == value ? *old : TextFile::encode(value)) + "\r\n";
     };
-    QByteArray out = line(m.SourceFolder);
-    for (const QString& p : m.DestPath)
+    QByteArray out = line(s.sourceFolder);
+    for (const QString& p : s.destPaths)
         out += line(p);
-    for (const QString& h : m.HeadName)
+    for (const QString& h : s.headNames)
         out += line(h);
-    const QString numbers = QStringLiteral("%1,%2,%3\r\n").arg(m.Serial[0]).arg(m.Serial[1]).arg(m.Serial[2])
+    const QString numbers = QStringLiteral("%1,%2,%3\r\n").arg(s.serials[0]).arg(s.serials[1]).arg(s.serials[2])
         + QStringLiteral("%1,%2,%3,%4,%5,%6,%7,%8,%9,%10\r\n")
-              .arg(m.WindowWidth)
-              .arg(m.WindowHeight)
-              .arg(m.WindowTop)
-              .arg(m.WindowLeft)
-              .arg(m.NameRule)
-              .arg(m.RememberFolder)
-              .arg(m.ViewerMode)
-              .arg(m.ThumbSize)
-              .arg(m.ThumbCount)
-              .arg(m.SlideSeconds);
+              .arg(s.windowWidth)
+              .arg(s.windowHeight)
+              .arg(s.windowTop)
+              .arg(s.windowLeft)
+              .arg(s.nameRule)
+              .arg(s.rememberFolder)
+              .arg(s.viewerMode)
+              .arg(s.thumbSize)
+              .arg(s.thumbCount)
+              .arg(s.slideSeconds);
     return out + numbers.toLatin1();
 }
 
-bool write(const QString& path, const Module1& m, QString* error, const QByteArray& previous)
+bool write(const QString& path, const Settings& s, QString* error, const QByteArray& previous)
 {
     // The user's own folder may not exist yet.
     const QString folder = QFileInfo(path).absolutePath();
@@ -224,26 +218,10 @@ bool write(const QString& path, const Module1& m, QString* error, const QByteArr
             *error = FileOps::describeSystemError(errno ? errno : EACCES);
         return false;
     }
-    return TextFile::write(path, format(m, previous), error);
+    return TextFile::write(path, format(s, previous), error);
 }
 
-QString destNameOf(const QString& path)
-{
-    QString p = path;
-    const QString sep = FileOps::separator();
-    if (p.endsWith(sep))
-        p.chop(1);
-    const int at = p.lastIndexOf(sep);
-    return at < 0 ? p : p.mid(at + 1);
-}
-
-void computeDestNames(Module1& m)
-{
-    for (size_t k = 0; k < m.DestPath.size(); ++k)
-        m.DestName[k] = destNameOf(m.DestPath[k]);
-}
-
-QString settingsPath(const QString& appPath) { return FileOps::joinPath(appPath, QStringLiteral("Pirapo.ini")); }
+QString path(const QString& folder) { return FileOps::joinPath(folder, QStringLiteral("Pirapo.ini")); }
 
 QString userFolder()
 {
@@ -251,12 +229,12 @@ QString userFolder()
     return config.isEmpty() ? QString() : FileOps::joinPath(config, QStringLiteral("pirapo-lumo"));
 }
 
-Location locate(const QString& appPath, const QString& userFolder)
+Location locate(const QString& programFolder, const QString& userFolder)
 {
-    const QString beside = settingsPath(appPath);
-    if (userFolder.isEmpty() || FileOps::folderWritable(appPath))
+    const QString beside = path(programFolder);
+    if (userFolder.isEmpty() || FileOps::folderWritable(programFolder))
         return { beside, beside };
-    const QString own = settingsPath(userFolder);
+    const QString own = path(userFolder);
     if (FileOps::entryKind(own) != FileOps::EntryKind::Missing)
         return { own, own };
     const QFileInfo fi(beside);

@@ -19,7 +19,8 @@ class TestAbout : public QObject {
     QTemporaryDir m_app; // stands for the program's folder
     QTemporaryDir m_emptyPath; // PATH with nothing on it: no browser, no system information
     QByteArray m_path = qgetenv("PATH");
-    Module1 m;
+    Settings settings;
+    Session session { m_app.path() };
 
     static frmAbout* aboutOf(Form1& w) { return qobject_cast<frmAbout*>(w.about.data()); }
     static Form3* form3Of(Form1& w) { return qobject_cast<Form3*>(w.form3.data()); }
@@ -30,8 +31,8 @@ private slots:
         qputenv("PATH", QFile::encodeName(m_emptyPath.path()));
         QDir(m_app.path()).removeRecursively();
         QVERIFY(QDir().mkpath(m_app.path()));
-        m = Module1();
-        m.AppPath = m_app.path();
+        settings = Settings();
+        session = Session(m_app.path());
     }
     void cleanup() { qputenv("PATH", m_path); }
 
@@ -67,7 +68,7 @@ private slots:
         QVERIFY(helpEntry.isEmpty() || app.mkpath(helpEntry == "page" ? "help" : helpEntry));
         if (helpEntry == "page")
             writeFile(app.filePath("help/help.htm"), "<html></html>\n");
-        Form1 w(m);
+        Form1 w(settings, session);
         w.show();
         ModalCatcher catcher;
         w.mnuHelp3->trigger();
@@ -95,7 +96,7 @@ private slots:
     {
         QFETCH(bool, usage);
         QFETCH(QString, how);
-        Form1 w(m);
+        Form1 w(settings, session);
         w.show();
         QVERIFY(w.Command1->isEnabled());
         const auto open = [&] { usage ? w.ShowUsageWindow() : w.mnuHelp2->trigger(); };
@@ -138,7 +139,7 @@ private slots:
             QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
             qputenv("PATH", QFile::encodeName(bin.path()));
         }
-        Form1 w(m);
+        Form1 w(settings, session);
         w.mnuHelp2_Click();
         ModalCatcher catcher;
         aboutOf(w)->cmdSysInfo->click();
@@ -151,4 +152,4 @@ private slots:
 };
 
 QTEST_MAIN(TestAbout)
-#include "test_about.moc"
+#include "tst_about.moc"

@@ -3,7 +3,6 @@
 #include "ModalCatcher.h"
 #include "TestFiles.h"
 #include "app/Form1.h"
-#include "app/SettingsStore.h"
 #include "board/BoardWidgets.h"
 #include "dialogs/Dialog1.h"
 #include "dialogs/Dialog2.h"
@@ -31,7 +30,8 @@ class TestDialogs : public QObject {
 
     QTemporaryDir m_app;
     std::unique_ptr<QTemporaryDir> m_tmp;
-    std::unique_ptr<Module1> m;
+    Settings settings;
+    Session session { m_app.path() };
     std::unique_ptr<Form1> m_form;
     QString m_root; // the test's own folder tree
 
@@ -41,20 +41,19 @@ private slots:
         QFile::remove(m_app.filePath("Pirapo.ini"));
         m_tmp = std::make_unique<QTemporaryDir>();
         m_root = m_tmp->path();
-        m = std::make_unique<Module1>();
-        m->AppPath = m_app.path();
-        m_form = std::make_unique<Form1>(*m); // no settings file: the defaults
+        settings = Settings();
+        session = Session(m_app.path());
+        m_form = std::make_unique<Form1>(settings, session); // no settings file: the defaults
         // Eleven existing folders, so that OK creates only what a test types.
         for (size_t k = 0; k <= 10; ++k) {
-            m->DestPath[k] = m_root + QString("/d%1/").arg(k);
-            QVERIFY(QDir().mkpath(m->DestPath[k]));
+            settings.destPaths[k] = m_root + QString("/d%1/").arg(k);
+            QVERIFY(QDir().mkpath(settings.destPaths[k]));
         }
-        SettingsStore::computeDestNames(*m);
+        settings.updateDestNames();
     }
     void cleanup()
     {
         m_form.reset();
-        m.reset();
         m_tmp.reset();
     }
 
@@ -110,9 +109,9 @@ private slots:
     {
         QVERIFY(m_form->Dir1->setPath(m_root));
         const QString nested = m_root + "/new/a/b/", typed = m_root + "/Sort/Cats", later = m_root + "/other/";
-        m->DestPath[6] = FileOps::rootPath(); // what a first start gives: not set
+        settings.destPaths[6] = FileOps::rootPath(); // what a first start gives: not set
         {
-            Dialog1 d(*m, m_form.get());
+            Dialog1 d(settings, m_form.get());
             QVERIFY(d.Text1[6]->text().isEmpty());
             QVERIFY((d.geometry().center() - m_form->screen()->geometry().center()).manhattanLength() <= 1);
             d.show();
@@ -135,11 +134,11 @@ private slots:
             QCOMPARE(existing, (QStringList { "|", nested, "|", nested, typed, "|" }));
             QCOMPARE(d.result(), int(QDialog::Accepted));
             QVERIFY(QFileInfo(later).isDir());
-            QCOMPARE(m->DestPath[2], nested);
-            QCOMPARE(m->DestPath[3], typed + "/");
+            QCOMPARE(settings.destPaths[2], nested);
+            QCOMPARE(settings.destPaths[3], typed + "/");
             // An emptied field leaves its folder not set, not the root.
-            QVERIFY(m->DestPath[5].isEmpty() && m->DestPath[6].isEmpty());
-            QCOMPARE(m->Serial[0], 12);
+            QVERIFY(settings.destPaths[5].isEmpty() && settings.destPaths[6].isEmpty());
+            QCOMPARE(settings.serials[0], 12);
             // The main window's folder list was told to read again.
             bool shown = false;
             for (int i = 0; i < m_form->Dir1->count(); ++i)
@@ -173,8 +172,8 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, refusal);
         touch(m_root + "/afile");
-        const auto before = m->DestPath;
-        Dialog1 d(*m, m_form.get());
+        const auto before = settings.destPaths;
+        Dialog1 d(settings, m_form.get());
         d.show();
         d.Option1[2]->click();
         d.Text1[0]->setText(m_root + "/fine"); // would be created, but only once all is well
@@ -190,10 +189,10 @@ private slots:
         QCOMPARE(c.seen.size(), 1);
         QVERIFY2(c.seen.last().text.contains(refusal), qPrintable(c.seen.last().text));
         QVERIFY(d.isVisible());
-        QCOMPARE(m->DestPath, before);
-        QCOMPARE(int(m->NameRule), 0);
-        QCOMPARE(m->HeadName[0], QString());
-        QCOMPARE(m->Serial, (std::array<int32_t, 3> {}));
+        QCOMPARE(settings.destPaths, before);
+        QCOMPARE(int(settings.nameRule), 0);
+        QCOMPARE(settings.headNames[0], QString());
+        QCOMPARE(settings.serials, (std::array<int32_t, 3> {}));
         QVERIFY(!QFileInfo::exists("relative"));
         QVERIFY(!QFileInfo::exists(m_root + "/fine"));
     }
@@ -219,9 +218,9 @@ private slots:
         QFETCH(int, startRule);
         QFETCH(QList<int>, clicks);
         QFETCH(bool, ok);
-        m->NameRule = int16_t(startRule);
-        m->HeadName[0] = "old";
-        Dialog1 d(*m, m_form.get());
+        settings.nameRule = int16_t(startRule);
+        settings.headNames[0] = "old";
+        Dialog1 d(settings, m_form.get());
         d.show();
         if (startRule == 2)
             d.Text2[0]->setText("new");
@@ -231,9 +230,9 @@ private slots:
         ModalCatcher c;
         (ok ? d.OKButton : d.CancelButton)->click();
         QVERIFY(c.seen.isEmpty());
-        QTEST(int(m->NameRule), "rule");
-        QTEST(m->HeadName[0], "head0");
-        QTEST(m->HeadName[3], "head3");
+        QTEST(int(settings.nameRule), "rule");
+        QTEST(settings.headNames[0], "head0");
+        QTEST(settings.headNames[3], "head3");
     }
 
     // The stored delete folder's own plain files go to the trash, or for good without
@@ -281,8 +280,8 @@ private slots:
         QVERIFY(QDir::setCurrent(del + "/sub"));
         qputenv("HOME", QFile::encodeName(m_root));
         qputenv("XDG_DATA_HOME", QFile::encodeName(m_root + (trash ? "/data" : "/afile/data")));
-        m->DestPath[10] = QString(stored).replace("<del>", del);
-        Dialog1 d(*m, m_form.get());
+        settings.destPaths[10] = QString(stored).replace("<del>", del);
+        Dialog1 d(settings, m_form.get());
         d.show();
         d.Text1[10]->setText(m_root + "/d4");
         ModalCatcher c;
@@ -340,7 +339,7 @@ private slots:
         QFETCH(QString, interval);
         QFETCH(bool, cancel);
         QFETCH(int, seconds);
-        Dialog2 d(*m, m_form.get());
+        Dialog2 d(settings, session, m_form.get());
         d.show();
         QTest::mouseClick(d.Option1[3], Qt::LeftButton);
         QTest::mouseClick(d.Option2[5], Qt::LeftButton);
@@ -352,9 +351,9 @@ private slots:
         QVERIFY(seconds || c.seen[0].text.contains("スライドショーの表示時間"));
         QCOMPARE(d.isVisible(), !seconds);
         const bool stored = seconds && !cancel;
-        QCOMPARE(int(m->ThumbSize), stored ? 256 : 64);
-        QCOMPARE(int(m->ThumbCount), stored ? 30 : 10);
-        QCOMPARE(int(m->SlideSeconds), stored ? seconds : 1);
+        QCOMPARE(int(settings.thumbSize), stored ? 256 : 64);
+        QCOMPARE(int(settings.thumbCount), stored ? 30 : 10);
+        QCOMPARE(int(settings.slideSeconds), stored ? seconds : 1);
     }
 
     // The check boxes take effect at once, and Cancel keeps that; copy mode blinks its
@@ -364,14 +363,14 @@ private slots:
         m_form->show();
         QWidget* label = m_form->Label2;
         const auto toggleAll = [&](bool ok) {
-            Dialog2 d(*m, m_form.get());
+            Dialog2 d(settings, session, m_form.get());
             d.show();
             for (QCheckBox* box : { d.Check1, d.Check2, d.Check3 })
                 box->click();
             (ok ? d.OKButton : d.CancelButton)->click();
         };
         toggleAll(false);
-        QCOMPARE(m->RememberFolder + m->SlideRepeat + m->CopyMode, 3);
+        QCOMPARE(settings.rememberFolder + session.slideRepeat + session.copyMode, 3);
         QVERIFY(m_form->Timer1->isActive());
         const bool shown = label->isVisible();
         m_form->Timer1_Timer();
@@ -379,7 +378,7 @@ private slots:
         m_form->Timer1_Timer();
         QCOMPARE(label->isVisible(), shown);
         toggleAll(true);
-        QCOMPARE(m->RememberFolder + m->SlideRepeat + m->CopyMode, 0);
+        QCOMPARE(settings.rememberFolder + session.slideRepeat + session.copyMode, 0);
         QVERIFY(!m_form->Timer1->isActive() && !label->isVisible());
     }
 
@@ -392,11 +391,12 @@ private slots:
             QVERIFY(w->isModal());
             qobject_cast<QDialog*>(w)->reject();
         };
-        m->BoardBusy = 1;
-        m_form->mnuOpt2_Click();
-        m_form->mnuOpt3_Click();
-        QVERIFY(opened.isEmpty());
-        m->BoardBusy = 0;
+        {
+            const Session::BusyGuard busy(session);
+            m_form->mnuOpt2_Click();
+            m_form->mnuOpt3_Click();
+            QVERIFY(opened.isEmpty());
+        }
         m_form->mnuOpt2_Click();
         m_form->mnuOpt3_Click();
         QCOMPARE(opened, (QStringList { "Dialog2", "Dialog1" }));
@@ -407,7 +407,7 @@ private slots:
     // the viewer keeps it open with the user's edits; it closes with the main window.
     void viewerOpensOptionsWithoutBlocking()
     {
-        auto* viewer = new Form4(*m, m_form.get());
+        auto* viewer = new Form4(settings, session, m_form.get());
         viewer->Toolbar1_ButtonClick(1);
         QPointer<QWidget> first = m_form->dialog2;
         QVERIFY(first && first->isVisible() && !first->isModal());
@@ -425,4 +425,4 @@ private slots:
 };
 
 QTEST_MAIN(TestDialogs)
-#include "test_dialogs.moc"
+#include "tst_dialogs.moc"
