@@ -6,6 +6,7 @@
 #include "platform/DirList.h"
 #include "platform/FileList.h"
 #include "platform/PictureBox.h"
+#include "sorting/Sorter.h"
 #include "viewer/Form4.h"
 #include "viewer/PicturePrefetch.h"
 #include <QApplication>
@@ -61,6 +62,7 @@ namespace {
     struct Board {
         Settings settings;
         Session session { QString() };
+        Sorter sorter { settings, session };
         std::unique_ptr<Form1> form;
         QTimer watchdog;
 
@@ -77,7 +79,7 @@ namespace {
             });
             watchdog.start(200);
             session = Session(option(args, QStringLiteral("app")));
-            form = std::make_unique<Form1>(settings, session);
+            form = std::make_unique<Form1>(settings, session, sorter);
             const QString dest = option(args, QStringLiteral("dest"));
             for (int k = 0; k <= 10; ++k) {
                 const QString d = QDir(dest).filePath(QString::number(k));

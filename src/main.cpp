@@ -2,6 +2,7 @@
 #include "session/Session.h"
 #include "session/Settings.h"
 #include "session/SettingsFile.h"
+#include "sorting/Sorter.h"
 #include <QApplication>
 #include <QIcon>
 
@@ -15,8 +16,9 @@ int main(int argc, char* argv[])
 
     Settings settings;
     Session session(QCoreApplication::applicationDirPath(), SettingsFile::userFolder());
+    Sorter sorter(settings, session);
 
-    Form1 form(settings, session);
+    Form1 form(settings, session, sorter);
     if (!form.startedUp())
         return 0; // a short settings file was deleted; no window this run
     form.show();

@@ -9,6 +9,7 @@
 #include "platform/DirList.h"
 #include "platform/FileList.h"
 #include "session/SettingsFile.h"
+#include "sorting/Sorter.h"
 #include "viewer/Form4.h"
 #include <QAction>
 #include <QDialog>
@@ -21,6 +22,7 @@ struct SessionFixture {
     QTemporaryDir tmp;
     Settings settings;
     Session session { tmp.filePath(QStringLiteral("prog")) };
+    Sorter sorter { settings, session };
     std::unique_ptr<Form1> form;
     std::unique_ptr<ModalCatcher> boxes;
 
@@ -78,7 +80,7 @@ struct SessionFixture {
         if (!SettingsFile::write(SettingsFile::path(session.programFolder()), settings, nullptr))
             return false;
         const QString wantedDest = settings.destPaths[0];
-        form = std::make_unique<Form1>(settings, session);
+        form = std::make_unique<Form1>(settings, session, sorter);
         if (!form->startedUp() || settings.destPaths[0] != wantedDest || settings.sourceFolder != form->Dir1->path())
             return false;
         form->show();

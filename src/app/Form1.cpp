@@ -19,10 +19,11 @@
 #include <QPushButton>
 #include <QToolBar>
 
-Form1::Form1(Settings& settings, Session& session, QWidget* parent)
+Form1::Form1(Settings& settings, Session& session, Sorter& sorter, QWidget* parent)
     : QMainWindow(parent)
     , m_settings(settings)
     , m_session(session)
+    , m_sorter(sorter)
     , m_tpp(screenTwipsPerPixel())
     , m_png(std::make_unique<PngDecoder>(m_session.programFolder()))
 {
@@ -35,6 +36,7 @@ Form1::Form1(Settings& settings, Session& session, QWidget* parent)
     buildToolbar();
     buildMenus();
     installBoardKeys();
+    wireSorter();
 
     Timer1 = new QTimer(this);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);

@@ -1,5 +1,4 @@
 #pragma once
-#include "distribute/UndoHistory.h"
 #include "platform/Twips.h"
 #include "session/Session.h"
 #include "session/Settings.h"
@@ -27,16 +26,17 @@ class TargetLabel;
 class ThumbSlot;
 class CopyModeLabel;
 class PngDecoder;
+class Sorter;
 class ThumbnailCache;
 
 // The main window: the folder-selection screen and the sorting board are two sets of
 // controls on it, only one set visible. Handlers are grouped by the folder that owns
-// them: app/ (start-up, folder screen, commands), board/, distribute/, dialogs/,
+// them: app/ (start-up, folder screen, commands), board/, dialogs/,
 // viewer/ and about/ each implement theirs in a Form1_*.cpp of their own.
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
-    Form1(Settings& settings, Session& session, QWidget* parent = nullptr);
+    Form1(Settings& settings, Session& session, Sorter& sorter, QWidget* parent = nullptr);
     ~Form1() override;
 
     // False when the start-up found a short settings file: it has been deleted and
@@ -45,7 +45,6 @@ public:
 
     Settings& settings() { return m_settings; }
     Session& session() { return m_session; }
-    UndoHistory& history() { return m_history; }
     const TwipsPerPixel& tpp() const { return m_tpp; }
     const PngDecoder& pngDecoder() const { return *m_png; }
     ThumbnailCache& thumbnails() const { return *m_thumbs; }
@@ -153,7 +152,7 @@ public:
     void SendCurrentThumb(int k);
     void FlashTarget(int k);
 
-    // ---- distribute/
+    // ---- board/: drops and the commands that move files (Form1_Drops.cpp)
     void Label1_DragDrop(int k, float x, float y);
     void Label1_DragOver(int k, int state);
     void Picture1_DragDrop(float x, float y);
@@ -187,6 +186,7 @@ private:
     void buildMenus();
     void buildToolbar();
     void buildBoardControls(); // board/
+    void wireSorter(); // board/
     ThumbSlot* createSlot(int i);
     void placeCopyModeLabel(bool onTheBoard);
     void layoutClientNow();
@@ -195,7 +195,7 @@ private:
 
     Settings& m_settings;
     Session& m_session;
-    UndoHistory m_history; // the last ten transfers, newest first
+    Sorter& m_sorter;
     TwipsPerPixel m_tpp;
     std::unique_ptr<PngDecoder> m_png; // the mpng library beside the program
     std::unique_ptr<ThumbnailCache> m_thumbs; // goes before m_png, which its workers use
@@ -204,7 +204,6 @@ private:
     bool m_shutDown = false;
     QString m_settingsFile; // where the shut-down writes; empty: the file is left alone
     QByteArray m_settingsRead; // the file as the start-up read it
-    bool m_sendingAll = false; // distribute/: a send-all is between two files
     QTimer* m_flashTimer = nullptr; // board/: ends the flash of a target label
     int m_flashTarget = -1;
 };

@@ -3,6 +3,7 @@
 #include "platform/FileList.h"
 #include "platform/FileOps.h"
 #include "platform/StatusBar.h"
+#include "sorting/Sorter.h"
 #include <QAction>
 #include <QDesktopServices>
 #include <QDir>
@@ -67,7 +68,7 @@ void Form1::buildToolbar()
 
 void Form1::ApplyUndoEnabling()
 {
-    const bool on = m_history.canUndo();
+    const bool on = m_sorter.canUndo();
     mnuUnd->setEnabled(on);
     ToolbarButtons[2]->setEnabled(on);
 }

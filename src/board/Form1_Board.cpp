@@ -1,7 +1,6 @@
 #include "app/Form1.h"
 #include "board/BoardGeometry.h"
 #include "board/BoardWidgets.h"
-#include "distribute/Transfer.h"
 #include "imaging/SharedThumbnails.h"
 #include "imaging/ThumbnailCache.h"
 #include "platform/DirList.h"
@@ -158,8 +157,8 @@ void Form1::Command1_Click()
             placeTwips(label, r.x(), r.y(), r.width(), r.height(), m_tpp);
             // The root a first start gives every target is no place to sort into.
             const auto i = static_cast<size_t>(k);
-            label->setText(Distribute::isUnsetFolder(m_settings.destPaths[i]) ? QStringLiteral("未設定")
-                                                                              : m_settings.destNames[i]);
+            label->setText(
+                Settings::isUnsetFolder(m_settings.destPaths[i]) ? QStringLiteral("未設定") : m_settings.destNames[i]);
             label->setBackColor(back);
             label->show();
         }

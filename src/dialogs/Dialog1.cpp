@@ -1,7 +1,6 @@
 #include "dialogs/Dialog1.h"
 #include "app/Form1.h"
 #include "dialogs/DialogLogic.h"
-#include "distribute/Transfer.h"
 #include "platform/DirList.h"
 #include "platform/DriveList.h"
 #include "platform/FileList.h"
@@ -141,7 +140,7 @@ void Dialog1::Form_Load()
 
     // A folder not set (the root a first start gives) shows as an empty field.
     for (int k = 0; k <= 10; ++k)
-        Text1[k]->setText(Distribute::isUnsetFolder(m_settings.destPaths[k]) ? QString() : m_settings.destPaths[k]);
+        Text1[k]->setText(Settings::isUnsetFolder(m_settings.destPaths[k]) ? QString() : m_settings.destPaths[k]);
     // A rule out of range in the settings file shows, and stores on OK, as rule 0.
     m_rule = m_settings.nameRule >= 0 && m_settings.nameRule <= 2 ? m_settings.nameRule : 0;
     for (QLineEdit* t : Text2)
@@ -276,7 +275,7 @@ void Dialog1::Command2_Click()
     // The stored delete folder, not an edit of its field that OK has not taken yet.
     const DialogLogic::BulkDeleteTarget target = DialogLogic::bulkDeleteTarget(m_settings.destPaths[10]);
     const QString problem
-        = Distribute::isUnsetFolder(m_settings.destPaths[10]) ? Distribute::unsetFolderMessage(10) : target.problem;
+        = Settings::isUnsetFolder(m_settings.destPaths[10]) ? Settings::unsetFolderMessage(10) : target.problem;
     if (!problem.isEmpty()) {
         showMessage(this, problem, QMessageBox::Ok, QMessageBox::Warning);
         return;

@@ -1,5 +1,6 @@
 #include "session/Settings.h"
 #include "platform/FileOps.h"
+#include <QDir>
 
 void Settings::updateDestNames()
 {
@@ -15,4 +16,26 @@ QString Settings::destNameOf(const QString& path)
         p.chop(1);
     const int at = p.lastIndexOf(sep);
     return at < 0 ? p : p.mid(at + 1);
+}
+
+bool Settings::isUnsetFolder(const QString& path)
+{
+    if (path.trimmed().isEmpty())
+        return true;
+    const QString clean = QDir::cleanPath(QDir::fromNativeSeparators(path));
+    const QString root = QDir::cleanPath(QDir::fromNativeSeparators(FileOps::rootPath()));
+#ifdef Q_OS_WIN
+    return clean.compare(root, Qt::CaseInsensitive) == 0;
+#else
+    return clean == root;
+#endif
+}
+
+QString Settings::unsetFolderMessage(int k)
+{
+    const QString which
+        = k == 10 ? QStringLiteral("削除フォルダ") : QStringLiteral("移動先フォルダ") + QChar(0xFF10 + k);
+    return QStringLiteral("%1が設定されていません。"
+                          "メニューの「オプション」→「移動先フォルダ設定」でフォルダを指定して下さい。")
+        .arg(which);
 }

@@ -29,4 +29,10 @@ struct Settings {
     // One trailing separator dropped, then the text after the last separator
     // ("/photos/cats/" and "/photos/cats" give "cats").
     static QString destNameOf(const QString& path);
+
+    // A destination that is not set: an empty path, or the root of the file system,
+    // which a first start gives every destination. Nothing is ever put there.
+    static bool isUnsetFolder(const QString& path);
+    // The reason given when destination k (0..9, 10 the delete folder) is not set.
+    static QString unsetFolderMessage(int k);
 };

@@ -6,6 +6,7 @@
 #include "about/Form3.h"
 #include "about/frmAbout.h"
 #include "app/Form1.h"
+#include "sorting/Sorter.h"
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -21,6 +22,7 @@ class TestAbout : public QObject {
     QByteArray m_path = qgetenv("PATH");
     Settings settings;
     Session session { m_app.path() };
+    Sorter sorter { settings, session };
 
     static frmAbout* aboutOf(Form1& w) { return qobject_cast<frmAbout*>(w.about.data()); }
     static Form3* form3Of(Form1& w) { return qobject_cast<Form3*>(w.form3.data()); }
@@ -68,7 +70,7 @@ private slots:
         QVERIFY(helpEntry.isEmpty() || app.mkpath(helpEntry == "page" ? "help" : helpEntry));
         if (helpEntry == "page")
             writeFile(app.filePath("help/help.htm"), "<html></html>\n");
-        Form1 w(settings, session);
+        Form1 w(settings, session, sorter);
         w.show();
         ModalCatcher catcher;
         w.mnuHelp3->trigger();
@@ -96,7 +98,7 @@ private slots:
     {
         QFETCH(bool, usage);
         QFETCH(QString, how);
-        Form1 w(settings, session);
+        Form1 w(settings, session, sorter);
         w.show();
         QVERIFY(w.Command1->isEnabled());
         const auto open = [&] { usage ? w.ShowUsageWindow() : w.mnuHelp2->trigger(); };
@@ -139,7 +141,7 @@ private slots:
             QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
             qputenv("PATH", QFile::encodeName(bin.path()));
         }
-        Form1 w(settings, session);
+        Form1 w(settings, session, sorter);
         w.mnuHelp2_Click();
         ModalCatcher catcher;
         aboutOf(w)->cmdSysInfo->click();

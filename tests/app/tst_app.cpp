@@ -5,6 +5,7 @@
 #include "platform/FileList.h"
 #include "platform/StatusBar.h"
 #include "session/SettingsFile.h"
+#include "sorting/Sorter.h"
 #include <QAction>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -22,6 +23,7 @@ class TestApp : public QObject {
     QString m_oldCwd = QDir::currentPath();
     Settings settings;
     Session session { m_app.path() };
+    Sorter sorter { settings, session };
 
     QString ini() const { return SettingsFile::path(m_app.path()); }
     QString cwd() const { return QDir::toNativeSeparators(QDir(m_photos.path()).absolutePath()); }
@@ -96,7 +98,7 @@ private slots:
         const int before = typeOf(target);
         {
             ModalCatcher catcher;
-            Form1 w(settings, session);
+            Form1 w(settings, session, sorter);
             QCOMPARE(w.startedUp(), started);
             QCOMPARE(catcher.seen.size(), warnings);
             if (!started) {
@@ -133,7 +135,7 @@ private slots:
         l[14] = "\"\x83\x65\x83\x58\"\r"; // HeadName 2, Shift-JIS
         writeFile(ini(), l.join('\n'));
         {
-            Form1 w(settings, session);
+            Form1 w(settings, session, sorter);
             w.show();
             settings.destPaths[3] = "/b/";
             QVERIFY(w.close());
@@ -153,7 +155,8 @@ private slots:
             saved.sourceFolder = QDir::toNativeSeparators(folder);
             QVERIFY(SettingsFile::write(ini(), saved, &error));
             Settings read;
-            Form1 w(read, session);
+            Sorter readSorter(read, session);
+            Form1 w(read, session, readSorter);
             QVERIFY(w.startedUp());
             const bool gone = folder.endsWith("away");
             QCOMPARE(read.sourceFolder, gone ? cwd() : saved.sourceFolder);
@@ -167,7 +170,7 @@ private slots:
         QTemporaryDir tmp;
         touch(tmp.filePath("notafolder"));
         session = Session(tmp.filePath("notafolder"));
-        Form1 w(settings, session);
+        Form1 w(settings, session, sorter);
         w.show();
         ModalCatcher catcher;
         QVERIFY(w.close());

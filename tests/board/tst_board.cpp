@@ -219,7 +219,7 @@ void TestBoard::fillInListOrderHoldingCommandsBack()
             wrong << QStringLiteral("a window opened");
         if (f.StatusBar1->panelText(2) != panel2)
             wrong << QStringLiteral("a press was taken");
-        if (s.files() != before || s.form->history().count() != 0)
+        if (s.files() != before || s.sorter.history().count() != 0)
             wrong << QStringLiteral("a file moved");
         if (f.Picture1->isHidden() || !f.isVisible())
             wrong << QStringLiteral("the board was left");
@@ -430,8 +430,8 @@ void TestBoard::send()
     std::array<int32_t, 3> serials { 41, 7, 123 };
     ++serials[size_t(rule)]; // only the rule's own counter moves
     QCOMPARE(s.settings.serials, serials);
-    QCOMPARE(s.form->history().count(), 1);
-    QCOMPARE(s.form->history().newest().To, s.settings.destPaths[size_t(target)] + newName);
+    QCOMPARE(s.sorter.history().count(), 1);
+    QCOMPARE(s.sorter.history().newest().to, s.settings.destPaths[size_t(target)] + newName);
     QVERIFY(f.mnuUnd->isEnabled());
     QVERIFY(f.ToolbarButtons[2]->isEnabled());
     QVERIFY(!s.session.isBusy());
@@ -459,7 +459,7 @@ void TestBoard::unsetTargetRefusesAndKeepsEverything()
         writePhoto(s.src(name(i)), QSize(40, 30), colourOf(i));
     const QString markup = s.root(QStringLiteral("<b>x"));
     QVERIFY(QDir().mkpath(markup));
-    s.form = std::make_unique<Form1>(s.settings, s.session);
+    s.form = std::make_unique<Form1>(s.settings, s.session, s.sorter);
     QVERIFY(s.form->startedUp() && s.settings.destPaths[8] == FileOps::rootPath());
     s.settings.destPaths[4] = markup + u'/';
     Form1& f = *s.form;
@@ -485,7 +485,7 @@ void TestBoard::unsetTargetRefusesAndKeepsEverything()
     QCOMPARE(s.files(), before);
     QVERIFY(!QFile::exists(FileOps::joinPath(FileOps::rootPath(), QStringLiteral("000000 ") + name(0))));
     QCOMPARE(s.settings.serials, serials);
-    QCOMPARE(s.form->history().count(), 0);
+    QCOMPARE(s.sorter.history().count(), 0);
     QVERIFY(!f.mnuUnd->isEnabled());
     QVERIFY(s.slot(0)->isVisible() && s.slot(1)->isVisible());
     if (how == QLatin1String("key"))
@@ -508,7 +508,7 @@ void TestBoard::keysAndDropsShareOneHistory()
     QVERIFY(QFile::exists(s->dest(3, QStringLiteral("000042 IMG_0001.jpg"))));
     QVERIFY(QFile::exists(s->dest(5, QStringLiteral("000043 IMG_0002.jpg"))));
     QCOMPARE(s->settings.serials[0], 44);
-    QCOMPARE(s->form->history().count(), 3);
+    QCOMPARE(s->sorter.history().count(), 3);
     f.mnuRL_Click(); // the moved files leave the list
     QCOMPARE(f.File1->entryCount(), 1);
 
@@ -564,7 +564,7 @@ void TestBoard::sendAllCoversTheReachedPositions()
         QCOMPARE(QFile::exists(s.dest(10, name(i))), i < reached && i != 1);
         QVERIFY(!s.slot(i) || s.slot(i)->isHidden());
     }
-    QCOMPARE(s.form->history().count(), std::min(10, reached)); // the drop and the rest
+    QCOMPARE(s.sorter.history().count(), std::min(10, reached)); // the drop and the rest
     QVERIFY(!s.session.isBusy());
 }
 
@@ -605,7 +605,7 @@ void TestBoard::frameSkipsWhatWasSent()
     // Nothing left to send: the keys do nothing.
     for (int i = 0; i < 3; ++i)
         key(f, Qt::Key_6);
-    QCOMPARE(s->form->history().count(), 6);
+    QCOMPARE(s->sorter.history().count(), 6);
     QCOMPARE(framed(f), -1);
     QVERIFY(s->messages().isEmpty());
 }
@@ -631,7 +631,7 @@ void TestBoard::keysOnlyOnTheBoard()
             QTest::keyClick(focus, k.key(), k.keyboardModifiers());
     }
     QCOMPARE(s->files(), before);
-    QCOMPARE(s->form->history().count(), 3);
+    QCOMPARE(s->sorter.history().count(), 3);
     QVERIFY(!f.form4);
     QVERIFY(!f.onBoard());
     // There the arrow keys choose a file, and panel 2 names it as a click does.
@@ -670,7 +670,7 @@ void TestBoard::realKeysReachTheBoard()
     QVERIFY(QFile::exists(s->src(name(3))));
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.Picture1));
     QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(s->form->history().count(), 1); // one undo per key, not two
+    QCOMPARE(s->sorter.history().count(), 1); // one undo per key, not two
     QVERIFY(!QFile::exists(s->src(name(1))));
 
     QTest::keyClick(window, Qt::Key_F5);

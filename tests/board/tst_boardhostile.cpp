@@ -353,7 +353,7 @@ void TestBoardHostile::changedBetweenListingAndDrop()
     if (change == QLatin1String("no destination"))
         QVERIFY(QDir(s.dest(3)).removeRecursively());
     const auto before = s.files();
-    const UndoHistory history = s.form->history();
+    const UndoHistory history = s.sorter.history();
 
     s.drop(1, 3);
     QVERIFY(!s.session.isBusy());
@@ -372,7 +372,7 @@ void TestBoardHostile::changedBetweenListingAndDrop()
         QVERIFY2(s.messages().first().contains(QStringLiteral("b.jpg")), qPrintable(s.messages().first()));
         QCOMPARE(s.files(), before);
         QCOMPARE(s.settings.serials[0], 42);
-        QVERIFY(s.form->history() == history);
+        QVERIFY(s.sorter.history() == history);
         QVERIFY(s.slot(1)->isVisible());
         f.UndoLast(); // undo still takes back the drop before
         QVERIFY(QFile::exists(s.src(QStringLiteral("a.jpg"))));

@@ -9,6 +9,7 @@
 #include "dialogs/DialogLogic.h"
 #include "platform/DirList.h"
 #include "platform/FileList.h"
+#include "sorting/Sorter.h"
 #include "viewer/Form4.h"
 #include <QCheckBox>
 #include <QLineEdit>
@@ -32,6 +33,7 @@ class TestDialogs : public QObject {
     std::unique_ptr<QTemporaryDir> m_tmp;
     Settings settings;
     Session session { m_app.path() };
+    Sorter sorter { settings, session };
     std::unique_ptr<Form1> m_form;
     QString m_root; // the test's own folder tree
 
@@ -43,7 +45,7 @@ private slots:
         m_root = m_tmp->path();
         settings = Settings();
         session = Session(m_app.path());
-        m_form = std::make_unique<Form1>(settings, session); // no settings file: the defaults
+        m_form = std::make_unique<Form1>(settings, session, sorter); // no settings file: the defaults
         // Eleven existing folders, so that OK creates only what a test types.
         for (size_t k = 0; k <= 10; ++k) {
             settings.destPaths[k] = m_root + QString("/d%1/").arg(k);

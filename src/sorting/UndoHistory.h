@@ -6,19 +6,18 @@
 // One transfer that can be put back. Kind 0..2: the renaming rule whose counter it
 // advanced; kind 3: sent to the delete folder under its own name.
 struct UndoEntry {
-    QString From;
-    QString To;
-    int16_t Kind = 0;
-    bool isEmpty() const { return From.isEmpty(); }
+    QString from;
+    QString to;
+    int16_t kind = 0;
+    bool isEmpty() const { return from.isEmpty(); }
     friend bool operator==(const UndoEntry& a, const UndoEntry& b)
     {
-        return a.From == b.From && a.To == b.To && a.Kind == b.Kind;
+        return a.from == b.from && a.to == b.to && a.kind == b.kind;
     }
     friend bool operator!=(const UndoEntry& a, const UndoEntry& b) { return !(a == b); }
 };
 
-// Ten entries, index 0 the newest. The arrays UndoFrom/UndoTo/UndoKind of the
-// original design are the three fields of each entry.
+// Ten entries, index 0 the newest.
 class UndoHistory {
 public:
     static constexpr int Size = 10;

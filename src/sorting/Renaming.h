@@ -4,10 +4,14 @@
 
 struct Settings;
 
-namespace Distribute {
+// The new names of transferred files, and free names for files sent to the delete folder.
+namespace Renaming {
 
 // A counter at this value is reset to 0 before use, so it is never written.
 constexpr int32_t SerialWrapValue = 999999;
+
+// How many serials a transfer tries before it reports that no free name is left.
+constexpr int MaxNameTries = 1000;
 
 // The serial a transfer writes for `counter`: 999999 becomes 0, anything else stays.
 int32_t serialToUse(int32_t counter);
@@ -28,11 +32,16 @@ struct NewName {
 };
 
 // The new name under `rule` (0..2) with the rule's counter and, for rules 1 and 2,
-// the head (DestName(k) or HeadName(k)). Refuses an unknown rule, a counter that
+// the head (the name of destination k, or head name k). Refuses an unknown rule, a counter that
 // cannot advance, and any name that would not be a plain name inside the folder.
 NewName makeNewName(int rule, int32_t counter, const QString& head, const QString& fileName);
 
-// The same, taking the rule and target k's head from the record; `counter` stands for
+// The same, taking the rule and target k's head from the settings; `counter` stands for
 // the rule's counter, which a transfer moves past names already taken.
 NewName newNameFor(const Settings& settings, int k, const QString& fileName, int32_t counter);
+
+// `fileName` if nothing of that name is in `folder`, else the first free
+// "stem (n).ext"; empty when none up to the limit is free.
+QString freeName(const QString& folder, const QString& fileName);
+
 }

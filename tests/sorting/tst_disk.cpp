@@ -82,7 +82,7 @@ private slots:
         QCOMPARE(Hostile::read(s.src("b.jpg")), photo(600 * 1024, 2));
         QCOMPARE(QDir(s.dest(3)).entryList(QDir::Files | QDir::Hidden), QStringList { "000041 a.jpg" });
         QCOMPARE(s.settings.serials[0], 42);
-        QCOMPARE(s.form->history().count(), 1);
+        QCOMPARE(s.sorter.history().count(), 1);
         QVERIFY(s.slot(1)->isVisible());
         QVERIFY(!s.session.isBusy());
 
@@ -112,7 +112,7 @@ private slots:
         }
         QVERIFY(s.slot(2)->isVisible());
         QVERIFY(s.slot(0)->isHidden());
-        QCOMPARE(s.form->history().count(), 2);
+        QCOMPARE(s.sorter.history().count(), 2);
     }
 
     // Undo into a source folder that filled up meanwhile: kept, to try again.
@@ -183,7 +183,7 @@ private slots:
         SAYS(s, 0, "「1.jpg」", "アクセスが拒否されました");
         QVERIFY(QDir(s.dest(3)).isEmpty());
         QCOMPARE(s.settings.serials[0], 41);
-        QVERIFY(!s.form->history().canUndo());
+        QVERIFY(!s.sorter.history().canUndo());
 
         s.form->mnuDel1_Click();
         QCOMPARE(s.messages().size(), 2);
@@ -276,7 +276,7 @@ private slots:
         const auto restore = qScopeGuard([&] { QFile::setPermissions(s.session.programFolder(), kOpen); });
         const QByteArray before = Hostile::read(beside);
 
-        s.form = std::make_unique<Form1>(s.settings, s.session);
+        s.form = std::make_unique<Form1>(s.settings, s.session, s.sorter);
         QVERIFY(s.form->startedUp());
         QCOMPARE(s.settings.serials[0], serial);
         s.settings.serials[2] = 1000;

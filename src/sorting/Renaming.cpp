@@ -1,10 +1,11 @@
-#include "distribute/Renaming.h"
+#include "sorting/Renaming.h"
+#include "platform/FileOps.h"
 #include "platform/Numeric.h"
 #include "session/Settings.h"
 #include <QDir>
 #include <limits>
 
-namespace Distribute {
+namespace Renaming {
 
 int32_t serialToUse(int32_t counter) { return counter == SerialWrapValue ? 0 : counter; }
 
@@ -87,6 +88,21 @@ NewName newNameFor(const Settings& settings, int k, const QString& fileName, int
     const auto i = static_cast<size_t>(k);
     const QString head = rule == 1 ? settings.destNames[i] : settings.headNames[i];
     return makeNewName(rule, counter, head, fileName);
+}
+
+QString freeName(const QString& folder, const QString& fileName)
+{
+    if (!FileOps::entryExists(FileOps::joinPath(folder, fileName)))
+        return fileName;
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    const QString stem = dot < 0 ? fileName : fileName.left(dot);
+    const QString ext = dot < 0 ? QString() : fileName.mid(dot);
+    for (int n = 2; n <= 9999; ++n) {
+        const QString candidate = QStringLiteral("%1 (%2)%3").arg(stem).arg(n).arg(ext);
+        if (!FileOps::entryExists(FileOps::joinPath(folder, candidate)))
+            return candidate;
+    }
+    return QString();
 }
 
 }

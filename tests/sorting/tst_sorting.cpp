@@ -1,30 +1,33 @@
-// The file work of drops, undo and send all on a throw-away tree. Whatever fails,
-// no file may be lost or replaced, and the history and counters must stay true.
+// Drops, undo and send all on a throw-away tree, and the order of what the sorter tells
+// the windows. Whatever fails, no file may be lost or replaced, and the history and
+// counters must stay true.
 #include "TestFiles.h"
-#include "distribute/SendAll.h"
-#include "distribute/Transfer.h"
-#include "distribute/Undo.h"
-#include "distribute/UndoHistory.h"
 #include "session/Session.h"
 #include "session/Settings.h"
+#include "sorting/Renaming.h"
+#include "sorting/Sorter.h"
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
-using namespace Distribute;
 using namespace TestFiles;
 using Outcome = UndoResult::Outcome;
 
 namespace {
 
-// A source folder, destinations d0..d9 and a delete folder, the record pointing at them.
+// A source folder, destinations d0..d9 and a delete folder, the settings pointing at them.
 struct Tree {
     QTemporaryDir tmp;
     QString root = tmp.path(), source = root + "/src", trash = root + "/trash";
     QString dest[10];
     Settings settings;
     Session session { QString() };
-    UndoHistory history;
+    FileActions fs; // the real ones until a test makes one step fail
+    Sorter sorter { settings, session,
+        { [this](const QString& p) { return fs.setNormalAttributes(p); },
+            [this](const QString& from, const QString& to) { return fs.copyFile(from, to); },
+            [this](const QString& p) { return fs.deleteFile(p); },
+            [this](const QString& p) { return fs.makeFolder(p); } } };
     Tree()
     {
         QDir().mkpath(source);
@@ -51,9 +54,14 @@ struct Tree {
     void fillHistory()
     {
         for (int i = 0; i < UndoHistory::Size; ++i) {
-            history.shiftDown();
-            history.newest() = { "/old/from" + QString::number(i), "/old/to" + QString::number(i), int16_t(i % 4) };
+            sorter.history().shiftDown();
+            sorter.history().newest()
+                = { "/old/from" + QString::number(i), "/old/to" + QString::number(i), int16_t(i % 4) };
         }
+    }
+    TransferResult drop(int k, const QString& name, const QString& folder = QString())
+    {
+        return sorter.transfer(k, 0, folder.isEmpty() ? source : folder, name);
     }
     // Files, history and counters, to show that a failure changed none of them.
     struct State {
@@ -62,7 +70,46 @@ struct Tree {
         std::array<int32_t, 3> serial;
         bool operator==(const State& o) const { return files == o.files && undo == o.undo && serial == o.serial; }
     };
-    State state() const { return { snapshot(root), history, settings.serials }; }
+    State state() const { return { snapshot(root), sorter.history(), settings.serials }; }
+};
+
+// What the sorter says, in order, each marked when it came while busy; "events" is one
+// pass of pending events.
+struct Recorder {
+    QObject context;
+    QStringList log;
+    explicit Recorder(Tree& t)
+    {
+        const auto add = [this, &t](const QString& what) { log << what + (t.session.isBusy() ? " busy" : ""); };
+        QObject::connect(
+            &t.sorter, &Sorter::moving, &context, [add](int i) { add(QStringLiteral("moving %1").arg(i)); });
+        QObject::connect(
+            &t.sorter, &Sorter::stayed, &context, [add](int i) { add(QStringLiteral("stayed %1").arg(i)); });
+        QObject::connect(&t.sorter, &Sorter::historyChanged, &context,
+            [add](bool on) { add(on ? QStringLiteral("history on") : QStringLiteral("history off")); });
+        QObject::connect(&t.sorter, &Sorter::undone, &context, [add] { add(QStringLiteral("undone")); });
+        QObject::connect(&t.sorter, &Sorter::failed, &context, [add] { add(QStringLiteral("failed")); });
+        pass(add);
+    }
+    // Each pass of pending events runs the call the pass before posted, and posts the next.
+    template <typename Add> void pass(Add add)
+    {
+        QMetaObject::invokeMethod(
+            &context,
+            [this, add] {
+                add(QStringLiteral("events"));
+                pass(add);
+            },
+            Qt::QueuedConnection);
+    }
+    QList<int> positions(const QString& signal) const
+    {
+        QList<int> found;
+        for (const QString& line : log)
+            if (line.startsWith(signal + u' '))
+                found << line.section(u' ', 1, 1).toInt();
+        return found;
+    }
 };
 
 // Real file actions, except that deleting one of `victims` is refused.
@@ -80,23 +127,22 @@ FileActions refusingDelete(const QStringList& victims)
 struct Case {
     Tree t;
     QString source = t.src("a.jpg"), taken = t.dest[1] + "/000000 a.jpg"; // the name it would get
-    FileActions fs;
 };
 using Fault = std::function<void(Case&)>;
 
 }
 Q_DECLARE_METATYPE(Fault)
 
-class TestDistribute : public QObject {
+class TestSorting : public QObject {
     Q_OBJECT
 private slots:
     // Each rule's name and counter on disk, copy or move, and its undo giving both back.
-    void dropAndUndo_data()
+    void transferAndUndo_data()
     {
         QTest::addColumn<int>("rule");
         QTest::addColumn<int>("counter");
         QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("target"); // how DestPath(3) is written
+        QTest::addColumn<QString>("target"); // how destination 3 is written
         QTest::addColumn<bool>("copyMode");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<bool>("sourceKept");
@@ -137,7 +183,7 @@ private slots:
         row("rule 1, taken up to the wrap", 1, 999998, "a.jpg", "d3000000.jpg", false, false, "", { "d3999998.jpg" },
             0);
     }
-    void dropAndUndo()
+    void transferAndUndo()
     {
         QFETCH(int, rule);
         QFETCH(int, counter);
@@ -163,20 +209,20 @@ private slots:
         QVERIFY(QFile::setPermissions(t.src(file), QFileDevice::ReadOwner));
         const QDateTime mtime = QFileInfo(t.src(file)).lastModified();
 
-        const TransferResult r = transferDrop(t.settings, t.session, t.history, 3, t.source, file);
+        const TransferResult r = t.drop(3, file);
         QVERIFY2(r.ok, qPrintable(r.message));
         QCOMPARE(r.newName, expected);
         QCOMPARE(QFileInfo(r.destination).canonicalFilePath(), QFileInfo(folder + u'/' + expected).canonicalFilePath());
         QCOMPARE(readFile(folder + u'/' + expected), contentOf(file));
         QCOMPARE(QFileInfo::exists(t.src(file)), sourceKept);
         QCOMPARE(readFile(t.src(QStringLiteral("other.jpg"))), contentOf(QStringLiteral("other.jpg")));
-        QCOMPARE(t.history.count(), 1);
-        QCOMPARE(t.history.newest(), (UndoEntry { t.src(file), r.destination, int16_t(rule) }));
+        QCOMPARE(t.sorter.history().count(), 1);
+        QCOMPARE(t.sorter.history().newest(), (UndoEntry { t.src(file), r.destination, int16_t(rule) }));
         std::array<int32_t, 3> serial { 41, 7, 123 };
         serial[size_t(rule)] = used + 1;
         QCOMPARE(t.settings.serials, serial);
 
-        const UndoResult u = undoLast(t.settings, t.history);
+        const UndoResult u = t.sorter.undoLast();
         QVERIFY2(u.ok(), qPrintable(u.message));
         QVERIFY(!QFileInfo::exists(folder + u'/' + expected));
         QCOMPARE(readFile(t.src(file)), contentOf(file));
@@ -184,7 +230,7 @@ private slots:
             QCOMPARE(QFileInfo(t.src(file)).lastModified(), mtime);
         serial[size_t(rule)] = used; // a wrap is not wound back to 999999
         QCOMPARE(t.settings.serials, serial);
-        QVERIFY(!t.history.canUndo());
+        QVERIFY(!t.sorter.canUndo());
         for (const QString& name : taken)
             QCOMPARE(readFile(folder + u'/' + name), QByteArray("the user's own"));
     }
@@ -212,7 +258,7 @@ private slots:
         row("every name taken", "空いている名前", [](Case& c) {
             QDir().mkpath(c.taken); // a folder of the name counts as taken too
             writeFile(c.taken + "/inner.jpg", "inner");
-            for (int n = 1; n < MaxNameTries; ++n)
+            for (int n = 1; n < Renaming::MaxNameTries; ++n)
                 writeFile(c.t.dest[1] + QStringLiteral("/%1 a.jpg").arg(n, 6, 10, QLatin1Char('0')), "");
         });
         row("source gone", "見つかりません", [](Case& c) { QFile::remove(c.source); });
@@ -221,14 +267,14 @@ private slots:
             QDir().mkpath(c.source);
             writeFile(c.source + "/inside.jpg", "inside");
         });
-        row("delete refused", "元の場所にあります", [](Case& c) { c.fs = refusingDelete({ c.source }); });
+        row("delete refused", "元の場所にあります", [](Case& c) { c.t.fs = refusingDelete({ c.source }); });
         row("delete refused, copy mode on the delete folder", "元の場所にあります", [](Case& c) {
-            c.fs = refusingDelete({ c.source });
+            c.t.fs = refusingDelete({ c.source });
             c.t.session.copyMode = true;
             c.t.settings.destPaths[1] = c.t.settings.destPaths[10];
         });
         row("short copy", "大きさ", [](Case& c) {
-            c.fs.copyFile = [](const QString& from, const QString& to) {
+            c.t.fs.copyFile = [](const QString& from, const QString& to) {
                 QFile out(to);
                 const QByteArray all = readFile(from);
                 if (out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
@@ -247,8 +293,7 @@ private slots:
         c.t.put(QStringLiteral("a.jpg"));
         fault(c);
         const Tree::State before = c.t.state();
-        const TransferResult r
-            = transferDrop(c.t.settings, c.t.session, c.t.history, 1, c.t.source, QStringLiteral("a.jpg"), c.fs);
+        const TransferResult r = c.t.drop(1, QStringLiteral("a.jpg"));
 
         QVERIFY(!r.ok && !r.duplicateLeft);
         QVERIFY2(r.message.contains(QStringLiteral("a.jpg")) && r.message.contains(mentions), qPrintable(r.message));
@@ -261,17 +306,17 @@ private slots:
     {
         Tree t;
         t.fillHistory();
-        const UndoEntry oldNewest = t.history.newest();
+        const UndoEntry oldNewest = t.sorter.history().newest();
         t.settings.serials[0] = 9;
         t.put(QStringLiteral("a.jpg"));
         const QString s = t.src(QStringLiteral("a.jpg")), d = t.dest[2] + QStringLiteral("/000009 a.jpg");
-        const TransferResult r = transferDrop(
-            t.settings, t.session, t.history, 2, t.source, QStringLiteral("a.jpg"), refusingDelete({ s, d }));
+        t.fs = refusingDelete({ s, d });
+        const TransferResult r = t.drop(2, QStringLiteral("a.jpg"));
         QVERIFY(!r.ok && r.duplicateLeft && r.message.contains(QStringLiteral("a.jpg")));
         QCOMPARE(readFile(s), contentOf(QStringLiteral("a.jpg")));
         QCOMPARE(readFile(d), contentOf(QStringLiteral("a.jpg")));
-        QCOMPARE(t.history.newest(), (UndoEntry { s, d, 0 }));
-        QCOMPARE(t.history.at(1), oldNewest);
+        QCOMPARE(t.sorter.history().newest(), (UndoEntry { s, d, 0 }));
+        QCOMPARE(t.sorter.history().at(1), oldNewest);
         QCOMPARE(t.settings.serials[0], 10);
     }
 
@@ -288,22 +333,22 @@ private slots:
             const QString name = QStringLiteral("IMG_%1.jpg").arg(i), folder = i % 2 ? other : t.source;
             writeFile(folder + u'/' + name, contentOf(name));
             t.settings.nameRule = int16_t(i % 3);
-            const TransferResult r = transferDrop(t.settings, t.session, t.history, i % 10, folder, name);
+            const TransferResult r = t.drop(i % 10, name, folder);
             QVERIFY2(r.ok, qPrintable(r.message));
             paths << folder + u'/' + name;
         }
-        QCOMPARE(t.history.count(), 10);
+        QCOMPARE(t.sorter.history().count(), 10);
         QCOMPARE(t.settings.serials, (std::array<int32_t, 3> { 9, 104, 3 }));
         QVERIFY(QDir(other).removeRecursively());
 
         for (int i = 10; i >= 1; --i) {
-            const UndoResult r = undoLast(t.settings, t.history);
+            const UndoResult r = t.sorter.undoLast();
             QVERIFY2(r.ok(), qPrintable(r.message));
             QCOMPARE(r.restoredPath, paths.at(i));
             QCOMPARE(readFile(paths.at(i)), contentOf(QFileInfo(paths.at(i)).fileName()));
         }
-        QCOMPARE(t.history, UndoHistory {});
-        QCOMPARE(undoLast(t.settings, t.history).outcome, Outcome::NothingToUndo);
+        QCOMPARE(t.sorter.history(), UndoHistory {});
+        QCOMPARE(t.sorter.undoLast().outcome, Outcome::NothingToUndo);
         QCOMPARE(t.settings.serials, (std::array<int32_t, 3> { 6, 100, 0 }));
         QCOMPARE(snapshot(t.dest[0]).keys(), QStringList { "000005 IMG_0.jpg" }); // the eleventh from the end
         for (size_t k = 1; k < 10; ++k)
@@ -327,10 +372,8 @@ private slots:
         t.settings.serials = { 5, 50, 500 };
         t.put(QStringLiteral("a.jpg"));
         const QString from = t.src(QStringLiteral("a.jpg"));
-        const QString to
-            = transferDrop(t.settings, t.session, t.history, 2, t.source, QStringLiteral("a.jpg")).destination;
+        const QString to = t.drop(2, QStringLiteral("a.jpg")).destination;
         QString obstacle = from;
-        FileActions fs;
         if (fault.startsWith(QLatin1String("different"))) {
             writeFile(from, "a new picture under the old name");
         } else if (fault.startsWith(QLatin1String("same length"))) {
@@ -345,10 +388,10 @@ private slots:
             writeFile(t.source, "not a folder");
             obstacle = t.source;
         } else {
-            fs = refusingDelete({ to });
+            t.fs = refusingDelete({ to });
         }
         const Tree::State before = t.state();
-        const UndoResult r = undoLast(t.settings, t.history, fs);
+        const UndoResult r = t.sorter.undoLast();
         QCOMPARE(r.outcome, Outcome::Kept);
         QVERIFY2(r.message.contains(QStringLiteral("a.jpg")) && r.message.contains(QStringLiteral("履歴に残して")),
             qPrintable(r.message));
@@ -358,7 +401,8 @@ private slots:
             QVERIFY(QDir(obstacle).removeRecursively());
         else if (!copy)
             QFile::remove(obstacle);
-        const UndoResult again = undoLast(t.settings, t.history);
+        t.fs = FileActions();
+        const UndoResult again = t.sorter.undoLast();
         QVERIFY2(again.ok(), qPrintable(again.message));
         QCOMPARE(readFile(from), contentOf(QStringLiteral("a.jpg")));
         QVERIFY(!QFileInfo::exists(to));
@@ -380,22 +424,21 @@ private slots:
         t.settings.serials[0] = 5;
         t.put(QStringLiteral("a.jpg"));
         const QString from = t.src(QStringLiteral("a.jpg"));
-        const QString to
-            = transferDrop(t.settings, t.session, t.history, 2, t.source, QStringLiteral("a.jpg")).destination;
-        const UndoEntry drop = t.history.newest();
+        const QString to = t.drop(2, QStringLiteral("a.jpg")).destination;
+        const UndoEntry drop = t.sorter.history().newest();
         t.fillHistory();
-        t.history.shiftDown();
-        t.history.newest() = drop;
+        t.sorter.history().shiftDown();
+        t.sorter.history().newest() = drop;
         if (alias) {
             QVERIFY(QFile::rename(to, from));
             QVERIFY(QFile::link(t.source, t.root + QStringLiteral("/alias")));
-            t.history.newest().To = t.root + QStringLiteral("/alias/a.jpg");
+            t.sorter.history().newest().to = t.root + QStringLiteral("/alias/a.jpg");
         } else {
             QVERIFY(QFile::remove(to));
         }
         Tree::State expected = t.state();
         expected.undo.shiftUp();
-        const UndoResult r = undoLast(t.settings, t.history);
+        const UndoResult r = t.sorter.undoLast();
         QCOMPARE(r.outcome, Outcome::EntryDropped);
         QVERIFY2(r.message.contains(QStringLiteral("履歴から外しました")), qPrintable(r.message));
         QVERIFY(t.state() == expected);
@@ -412,23 +455,23 @@ private slots:
         t.settings.serials = { 10, 20, 30 };
         const QStringList names = t.put(25);
         QVERIFY(QFile::setPermissions(t.src(names[0]), QFileDevice::ReadOwner));
-        QVERIFY(transferDrop(t.settings, t.session, t.history, 1, t.source, names[2]).ok);
-        QVERIFY(transferDrop(t.settings, t.session, t.history, 1, t.source, names[5]).ok);
+        QVERIFY(t.drop(1, names[2]).ok);
+        QVERIFY(t.drop(1, names[5]).ok);
         const QString taken = t.trash + "/IMG_0001.jpg", taken2 = t.trash + "/IMG_0001 (2).jpg";
         writeFile(taken, "older one");
         writeFile(taken2, "older two");
         t.session.copyMode = true;
         const auto serial = t.settings.serials;
-        QList<int> hidden;
-        int events = 0;
-        const SendAllResult r = sendAllToDeleteFolder(t.settings, t.history, t.source, names, 10,
-            { [&](int i) { hidden << i; }, [](int) { QFAIL("shown again"); }, [&] { ++events; } });
+        Recorder said(t);
+        const SendAllResult r = t.sorter.sendAll(t.source, names, { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9 });
         QVERIFY2(r.message.isEmpty() && r.failures.empty(), qPrintable(r.message));
         QCOMPARE(r.moved, 8);
         QCOMPARE(r.renamed.size(), size_t(1));
         QCOMPARE(r.renamed[0].storedAs, QStringLiteral("IMG_0001 (3).jpg"));
-        QCOMPARE(hidden, (QList<int> { 0, 1, 3, 4, 6, 7, 8, 9 }));
-        QCOMPARE(events, 10);
+        QCOMPARE(said.positions("moving"), (QList<int> { 0, 1, 3, 4, 6, 7, 8, 9 }));
+        QVERIFY(said.positions("stayed").isEmpty());
+        QCOMPARE(said.log.count("events"), 10); // once for each position, the ones passed over too
+        QCOMPARE(said.log.mid(said.log.size() - 2), QStringList({ "events", "history on" }));
         QCOMPARE(t.settings.serials, serial);
         auto sentTo = [&](int i) { return t.trash + u'/' + (i == 1 ? QStringLiteral("IMG_0001 (3).jpg") : names[i]); };
         for (int i = 0; i < 25; ++i) {
@@ -441,34 +484,72 @@ private slots:
         QVERIFY(QFile::permissions(sentTo(0)) & QFileDevice::WriteOwner);
         const int order[] = { 9, 8, 7, 6, 4, 3, 1, 0 }; // newest first, above the two drops
         for (int j = 0; j < 8; ++j)
-            QCOMPARE(t.history.at(j), (UndoEntry { t.src(names[order[j]]), sentTo(order[j]), 3 }));
-        QCOMPARE(t.history.at(8).From, t.src(names[5]));
+            QCOMPARE(t.sorter.history().at(j), (UndoEntry { t.src(names[order[j]]), sentTo(order[j]), 3 }));
+        QCOMPARE(t.sorter.history().at(8).from, t.src(names[5]));
 
         for (int j = 0; j < 8; ++j)
-            QVERIFY(undoLast(t.settings, t.history).ok());
+            QVERIFY(t.sorter.undoLast().ok());
         for (int i : order)
             QCOMPARE(readFile(t.src(names[i])), contentOf(names[i]));
         QCOMPARE(QDir(t.trash).entryList(QDir::Files), QStringList({ "IMG_0001 (2).jpg", "IMG_0001.jpg" }));
         QCOMPARE(t.settings.serials, serial);
     }
 
-    // Events run between files, so a drop may take a later file away first.
-    void sendAllWhileADropRuns()
+    // What the windows are told, in order, and where pending events run: a transfer is
+    // busy throughout and says that a file stayed before the warning; an undo is not held
+    // back by a transfer's busy state; send all is never busy, so a drop may take a later
+    // file away between two files, while a second send all is dropped.
+    void sequence_data()
     {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QStringList>("log");
+        QTest::newRow("turned away while busy") << "busy" << QStringList();
+        QTest::newRow("refused") << "refused"
+                                 << QStringList { "moving 0 busy", "events busy", "history off busy", "stayed 0 busy",
+                                        "failed busy" };
+        QTest::newRow("undo while a transfer is busy")
+            << "undo"
+            << QStringList { "moving 0 busy", "events busy", "undone busy", "history off busy", "history off busy" };
+        QTest::newRow("a drop and a second send all between two files")
+            << "send all"
+            << QStringList { "moving 0", "events", "moving 2 busy", "events busy", "history on busy", "moving 1",
+                   "events", "events", "moving 3", "events", "history on" };
+    }
+    void sequence()
+    {
+        QFETCH(QString, what);
+        QFETCH(QStringList, log);
         Tree t;
         const QStringList names = t.put(4);
-        SendAllCallbacks cb;
-        cb.processEvents = [&, step = 0]() mutable {
-            if (step++ == 0)
-                QVERIFY(transferDrop(t.settings, t.session, t.history, 0, t.source, names[2]).ok);
-        };
-        const SendAllResult r = sendAllToDeleteFolder(t.settings, t.history, t.source, names, 10, cb);
-        QCOMPARE(r.moved, 3);
-        QVERIFY(r.failures.empty());
-        const int order[] = { 3, 1, 2, 0 };
-        for (int j = 0; j < 4; ++j)
-            QCOMPARE(t.history.at(j).From, t.src(names[order[j]]));
-        QCOMPARE(int(t.history.at(2).Kind), 0);
+        const QMap<QString, QByteArray> before = snapshot(t.root);
+        if (what == "refused")
+            t.fs = refusingDelete({ t.src(names[0]) });
+        Recorder said(t);
+        // Runs in the first pass of pending events.
+        QMetaObject::invokeMethod(
+            &said.context,
+            [&] {
+                if (what == "undo")
+                    QCOMPARE(t.sorter.undoLast().outcome, Outcome::Restored);
+                if (what == "send all") {
+                    QCOMPARE(t.sorter.sendAll(t.source, names, { 0 }).moved, 0);
+                    QVERIFY(t.sorter.isSendingAll());
+                    QVERIFY(t.sorter.transfer(0, 2, t.source, names[2]).ok);
+                }
+            },
+            Qt::QueuedConnection);
+        if (what == "send all") {
+            QCOMPARE(t.sorter.sendAll(t.source, names, { 0, 1, 2, 3 }).moved, 3);
+            QCOMPARE(int(t.sorter.history().at(2).kind), 0);
+        } else {
+            const std::optional<Session::BusyGuard> busy
+                = what == "busy" ? std::make_optional<Session::BusyGuard>(t.session) : std::nullopt;
+            QCOMPARE(t.drop(1, names[0]).ok, what == "undo");
+        }
+        QCOMPARE(said.log, log);
+        QVERIFY(!t.session.isBusy() && !t.sorter.isSendingAll());
+        if (what != "send all")
+            QCOMPARE(snapshot(t.root), before);
     }
 
     // Nothing can be sent: every file stays and the history is untouched; a long list
@@ -504,12 +585,15 @@ private slots:
         else if (fault == QLatin1String("root"))
             t.settings.destPaths[10] = FileOps::rootPath();
         const Tree::State before = t.state();
-        QList<int> hidden, shown;
-        const SendAllResult r = sendAllToDeleteFolder(t.settings, t.history, t.source, names, 25,
-            { [&](int i) { hidden << i; }, [&](int i) { shown << i; }, {} });
+        Recorder said(t);
+        QList<int> all;
+        for (int i = 0; i < 25; ++i)
+            all << i;
+        const SendAllResult r = t.sorter.sendAll(t.source, names, all);
         QCOMPARE(r.moved, 0);
         QCOMPARE(int(r.failures.size()), failures);
-        QCOMPARE(shown, hidden);
+        QCOMPARE(said.positions("stayed"), said.positions("moving"));
+        QCOMPARE(said.log.count("failed"), 1);
         QVERIFY2(r.message.contains(mentions), qPrintable(r.message));
         for (int i = 0; i < qMin(failures, 20); ++i)
             QVERIFY(r.message.contains(names[i]));
@@ -525,28 +609,27 @@ private slots:
         const QStringList names = t.put(5);
         QVERIFY(QFile::remove(t.src(names[1])) && QDir().mkpath(t.src(names[1]))); // not a file: passed over
         t.fillHistory();
-        UndoHistory expected = t.history;
+        UndoHistory expected = t.sorter.history();
         for (int i : { 0, 2 }) {
             expected.shiftDown();
             expected.newest() = { t.src(names[i]), t.trash + u'/' + names[i], 3 };
         }
-        FileActions fs = refusingDelete({ t.src(names[4]) });
-        fs.copyFile = [busy = t.src(names[3])](const QString& from, const QString& to) {
+        t.fs = refusingDelete({ t.src(names[4]) });
+        t.fs.copyFile = [busy = t.src(names[3])](const QString& from, const QString& to) {
             return from == busy ? FileOps::Result::failure(QStringLiteral("ファイルが使用中です。"))
                                 : FileOps::copyFile(from, to);
         };
-        QList<int> shown;
-        const SendAllResult r = sendAllToDeleteFolder(
-            t.settings, t.history, t.source, names, 10, { {}, [&](int i) { shown << i; }, {} }, fs);
+        Recorder said(t);
+        const SendAllResult r = t.sorter.sendAll(t.source, names, { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9 });
         QCOMPARE(r.moved, 2);
         QCOMPARE(r.failures.size(), size_t(2));
         QCOMPARE(r.failures[0].position, 3);
         QCOMPARE(r.failures[1].fileName, names[4]);
-        QCOMPARE(shown, (QList<int> { 3, 4 }));
+        QCOMPARE(said.positions("stayed"), (QList<int> { 3, 4 }));
         QVERIFY2(r.message.contains(names[3]) && r.message.contains(QStringLiteral("使用中"))
                 && r.message.contains(names[4]) && r.message.contains(QStringLiteral("拒否")),
             qPrintable(r.message));
-        QVERIFY(t.history == expected);
+        QVERIFY(t.sorter.history() == expected);
         for (int i : { 3, 4 }) {
             QCOMPARE(readFile(t.src(names[i])), contentOf(names[i]));
             QVERIFY(!QFileInfo::exists(t.trash + u'/' + names[i]));
@@ -555,5 +638,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDistribute)
-#include "tst_distribute.moc"
+QTEST_GUILESS_MAIN(TestSorting)
+#include "tst_sorting.moc"

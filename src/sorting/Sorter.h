@@ -1,0 +1,112 @@
+#pragma once
+#include "sorting/FileActions.h"
+#include "sorting/UndoHistory.h"
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+class Session;
+struct Settings;
+
+struct TransferResult {
+    bool ok = false;
+    QString message; // Japanese, for the window's message box; empty when ok or turned away
+    QString newName; // the file's name in the destination folder
+    QString destination; // the full path the copy was made to
+    bool sourceDeleted = false;
+    // A move whose source could not be deleted and whose copy could not be taken
+    // back either: both files remain, and the copy is recorded so undo can remove it.
+    bool duplicateLeft = false;
+};
+
+struct UndoResult {
+    enum class Outcome {
+        Restored, // the file is back where it came from, the entry is gone, the counter given back
+        NothingToUndo, // the history was empty
+        EntryDropped, // the file it went to no longer exists; the entry is removed, counters kept
+        Kept, // a cause that can go away (a different file in the way, no access): nothing changed
+    };
+    Outcome outcome = Outcome::NothingToUndo;
+    QString message; // Japanese, for the window's message box; empty unless dropped or kept
+    QString restoredPath; // where the undone entry's file came from
+    bool ok() const { return outcome == Outcome::Restored; }
+};
+
+struct SendAllFailure {
+    int position = 0;
+    QString fileName;
+    QString reason; // Japanese
+};
+
+struct SendAllRename {
+    int position = 0;
+    QString fileName;
+    QString storedAs; // the free name it got in the delete folder
+};
+
+struct SendAllResult {
+    int moved = 0;
+    std::vector<SendAllFailure> failures; // files that are still in the source folder
+    std::vector<SendAllRename> renamed;
+    QString message; // one Japanese message for the window; empty when nothing failed
+};
+
+// Moves the user's files: a drop or digit key onto a target, the undo of the last ten
+// transfers, and send all to the delete folder. It owns the history and tells the
+// windows through its signals what they must show; pending events run where the
+// windows expect them to. No byte of a file is ever lost or replaced: whatever fails,
+// the files, the history and the counters stay as they were, and `failed` says why.
+class Sorter : public QObject {
+    Q_OBJECT
+public:
+    Sorter(Settings& settings, Session& session, FileActions actions = {}, QObject* parent = nullptr);
+
+    const UndoHistory& history() const { return m_history; }
+    UndoHistory& history() { return m_history; } // for a history set up by hand
+    bool canUndo() const { return m_history.canUndo(); }
+    bool isSendingAll() const { return m_sendingAll; }
+
+    // The file `name` of `folder`, shown at list position `position`, onto target
+    // 0..9: named by the renaming rule, copied there, the source deleted unless copy
+    // mode keeps it (a copy-mode drop onto the delete folder's very path still moves),
+    // recorded as history entry 0, the rule's counter moved on past the names taken.
+    // Turned away while busy (nothing happens, no signal). Otherwise, busy throughout:
+    // moving, the file work, pending events once, historyChanged, and on failure
+    // stayed then failed.
+    TransferResult transfer(int target, int position, const QString& folder, const QString& name);
+
+    // Puts the file of the newest history entry back where it came from; a different
+    // file standing there is never replaced, and a missing source folder is made again.
+    // Not held back while busy. undone (the entry restored or dropped), historyChanged,
+    // then failed when there is something to say.
+    UndoResult undoLast();
+
+    // Every position of `positions` whose file of `names` is still in `folder` goes to
+    // the delete folder under its own name, or the first free "name (n).ext" there,
+    // copy mode or not, each recorded as kind 3. Never busy, so transfers may run
+    // between two files; turned away while busy or while one runs. Per position:
+    // moving (and stayed when the file stays), then pending events; at the end
+    // historyChanged, and one failed for every file that stayed. Taken by value: the
+    // events may relist the folder meanwhile.
+    SendAllResult sendAll(QString folder, QStringList names, QList<int> positions);
+
+signals:
+    void moving(int position); // its thumbnail goes
+    void stayed(int position); // the file is still in the source folder: its thumbnail comes back
+    void historyChanged(bool canUndo);
+    void undone(); // the board shows the folder as it now is
+    void failed(const QString& message); // one warning, shown before a transfer's busy state ends
+
+private:
+    TransferResult transferFiles(int target, const QString& folder, const QString& name);
+    UndoResult undoFiles();
+    SendAllResult sendAllFiles(const QString& folder, const QStringList& names, const QList<int>& positions);
+
+    Settings& m_settings;
+    Session& m_session;
+    const FileActions m_actions;
+    UndoHistory m_history;
+    bool m_sendingAll = false;
+};
