@@ -62,6 +62,7 @@ namespace {
     struct Board {
         Settings settings;
         Session session { QString() };
+        PictureFolder folder;
         Sorter sorter { settings, session };
         std::unique_ptr<Form1> form;
         QTimer watchdog;
@@ -79,7 +80,7 @@ namespace {
             });
             watchdog.start(200);
             session = Session(option(args, QStringLiteral("app")));
-            form = std::make_unique<Form1>(settings, session, sorter);
+            form = std::make_unique<Form1>(settings, session, folder, sorter);
             const QString dest = option(args, QStringLiteral("dest"));
             for (int k = 0; k <= 10; ++k) {
                 const QString d = QDir(dest).filePath(QString::number(k));
@@ -154,7 +155,7 @@ int childBoard(const QStringList& args)
             QThread::msleep(5);
         }
         // Slot 0 onto target 1 in move mode, as the user drops it; then the reload.
-        const QString dropped = f.File1->entry(0);
+        const QString dropped = f.folder().name(0);
         f.DragIndex = 0;
         f.Label1_DragDrop(1, 0, 0);
         settle();
@@ -181,7 +182,7 @@ int childGrow(const QStringList& args)
     while (f.BoardEnd < want && commands < 1000) {
         f.mnuDL_Click();
         ++commands;
-        if (f.BoardEnd >= f.File1->entryCount())
+        if (f.BoardEnd >= f.folder().count())
             break;
     }
     out("grow_ms", msSince(t));
@@ -200,9 +201,9 @@ int childViewer(const QStringList& args)
     Settings& settings = b.settings;
     Session& session = b.session;
     const int steps
-        = std::min(option(args, QStringLiteral("steps"), QStringLiteral("12")).toInt(), f.File1->entryCount() - 1);
+        = std::min(option(args, QStringLiteral("steps"), QStringLiteral("12")).toInt(), f.folder().count() - 1);
     session.viewerIndex = 0;
-    session.viewerFile = f.File1->entry(0);
+    session.viewerFile = f.folder().name(0);
     settings.viewerMode = 0;
     f.ShowViewer();
     auto* v = qobject_cast<Form4*>(f.form4.data());
@@ -216,7 +217,7 @@ int childViewer(const QStringList& args)
     // The next picture made in the background while this one is on screen.
     QStringList prepared;
     for (int i = 0; i < steps; ++i) {
-        const QString next = QDir(settings.sourceFolder).filePath(f.File1->entry(session.viewerIndex + 1));
+        const QString next = QDir(settings.sourceFolder).filePath(f.folder().name(session.viewerIndex + 1));
         QElapsedTimer wait;
         wait.start();
         while (!v->prefetch().isPrepared(next, area) && wait.elapsed() < 20000) {
@@ -247,7 +248,7 @@ int childViewer(const QStringList& args)
     QStringList full;
     QImage screen(area, QImage::Format_ARGB32_Premultiplied);
     for (int i = 1; i <= steps; ++i) {
-        const QString path = QDir(settings.sourceFolder).filePath(f.File1->entry(i));
+        const QString path = QDir(settings.sourceFolder).filePath(f.folder().name(i));
         QElapsedTimer t;
         t.start();
         QImageReader reader(path);

@@ -1,4 +1,5 @@
 #include "app/Form1.h"
+#include "session/PictureFolder.h"
 #include "session/Session.h"
 #include "session/Settings.h"
 #include "session/SettingsFile.h"
@@ -16,9 +17,10 @@ int main(int argc, char* argv[])
 
     Settings settings;
     Session session(QCoreApplication::applicationDirPath(), SettingsFile::userFolder());
+    PictureFolder folder;
     Sorter sorter(settings, session);
 
-    Form1 form(settings, session, sorter);
+    Form1 form(settings, session, folder, sorter);
     if (!form.startedUp())
         return 0; // a short settings file was deleted; no window this run
     form.show();

@@ -22,6 +22,7 @@ struct SessionFixture {
     QTemporaryDir tmp;
     Settings settings;
     Session session { tmp.filePath(QStringLiteral("prog")) };
+    PictureFolder folder;
     Sorter sorter { settings, session };
     std::unique_ptr<Form1> form;
     std::unique_ptr<ModalCatcher> boxes;
@@ -80,7 +81,7 @@ struct SessionFixture {
         if (!SettingsFile::write(SettingsFile::path(session.programFolder()), settings, nullptr))
             return false;
         const QString wantedDest = settings.destPaths[0];
-        form = std::make_unique<Form1>(settings, session, sorter);
+        form = std::make_unique<Form1>(settings, session, folder, sorter);
         if (!form->startedUp() || settings.destPaths[0] != wantedDest || settings.sourceFolder != form->Dir1->path())
             return false;
         form->show();
@@ -121,7 +122,7 @@ struct SessionFixture {
     Form4* openViewer(int index)
     {
         session.viewerIndex = index;
-        session.viewerFile = form->File1->entry(index);
+        session.viewerFile = folder.name(index);
         settings.viewerMode = 0;
         form->ShowViewer();
         return viewer();

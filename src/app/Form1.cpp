@@ -19,10 +19,11 @@
 #include <QPushButton>
 #include <QToolBar>
 
-Form1::Form1(Settings& settings, Session& session, Sorter& sorter, QWidget* parent)
+Form1::Form1(Settings& settings, Session& session, PictureFolder& folder, Sorter& sorter, QWidget* parent)
     : QMainWindow(parent)
     , m_settings(settings)
     , m_session(session)
+    , m_folder(folder)
     , m_sorter(sorter)
     , m_tpp(screenTwipsPerPixel())
     , m_png(std::make_unique<PngDecoder>(m_session.programFolder()))
@@ -38,9 +39,6 @@ Form1::Form1(Settings& settings, Session& session, Sorter& sorter, QWidget* pare
     installBoardKeys();
     wireSorter();
 
-    Timer1 = new QTimer(this);
-    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
-
     // Client area 6555 x 3660 twips.
     m_client->setMinimumSize(1, 1);
     resize(twipsToPixels(6555, m_tpp.x), twipsToPixels(3660, m_tpp.y) + menuBar()->sizeHint().height());
@@ -55,7 +53,6 @@ void Form1::buildFolderScreen()
     Drive1 = new DriveList(m_client);
     Dir1 = new DirList(m_client);
     File1 = new FileList(m_client);
-    File1->setPattern(QStringLiteral("*.jpg;*.bmp;*.gif;*.png"));
     Command1 = new QPushButton(QStringLiteral("実行"), m_client);
     Command2 = new QPushButton(QStringLiteral("終了"), m_client);
 
@@ -92,6 +89,7 @@ void Form1::buildFolderScreen()
 
     connect(Drive1, &DriveList::changed, this, &Form1::Drive1_Change);
     connect(Dir1, &DirList::changed, this, &Form1::Dir1_Change);
+    connect(&m_folder, &PictureFolder::relisted, File1, [this] { File1->showEntries(m_folder.names()); });
     connect(File1, &QListWidget::itemClicked, this, [this] { File1_Click(); });
     // A file chosen with the arrow keys is named as a clicked one is.
     connect(File1, &FileList::keyboardSelected, this, [this] { File1_Click(); });
@@ -192,7 +190,7 @@ void Form1::Form_Load()
     m_settings.sourceFolder = Dir1->path();
 
     StatusBar1->setPanelText(1, QStringLiteral(" ") + Dir1->path() + QStringLiteral(" "));
-    StatusBar1->setPanelText(3, QStringLiteral(" %1 File ").arg(File1->entryCount()));
+    StatusBar1->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));
 
     m_settings.updateDestNames();
 
@@ -249,17 +247,17 @@ void Form1::Drive1_Change()
 
 void Form1::Dir1_Change()
 {
-    File1->setPath(Dir1->path());
+    m_folder.setPath(Dir1->path());
     m_settings.sourceFolder = Dir1->path();
     StatusBar1->setPanelText(1, QStringLiteral(" ") + m_settings.sourceFolder + QStringLiteral(" "));
-    StatusBar1->setPanelText(3, QStringLiteral(" %1 File ").arg(File1->entryCount()));
+    StatusBar1->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));
     ShowUnshownCount();
 }
 
 void Form1::ShowUnshownCount()
 {
     // Files whose names are not UTF-8 cannot be listed at all; the panel says so.
-    const int n = File1->unshownCount();
+    const int n = m_folder.unlistedCount();
     StatusBar1->setPanelText(4, n ? QStringLiteral(" 表示できない名前 %1 ").arg(n) : QString());
     StatusBar1->panel(4)->setToolTip(
         n ? QStringLiteral("名前にUTF-8でない文字を含むため、一覧に出せず扱えないファイルの数です。") : QString());
@@ -267,32 +265,15 @@ void Form1::ShowUnshownCount()
 
 void Form1::File1_Click()
 {
-    StatusBar1->setPanelText(2, QStringLiteral(" ") + File1->entry(File1->selectedIndex()) + QStringLiteral(" "));
+    StatusBar1->setPanelText(2, QStringLiteral(" ") + m_folder.name(File1->selectedIndex()) + QStringLiteral(" "));
 }
 
 void Form1::File1_DblClick()
 {
-    m_session.viewerFile = File1->entry(File1->selectedIndex());
+    m_session.viewerFile = m_folder.name(File1->selectedIndex());
     m_session.viewerIndex = File1->selectedIndex();
     m_settings.viewerMode = 0;
     ShowViewer();
 }
 
 void Form1::Command2_Click() { close(); }
-
-void Form1::Timer1_Timer()
-{
-    Label2->setVisible(!Label2->isVisible());
-    if (!Timer1->isActive())
-        Label2->hide();
-}
-
-void Form1::setBlinkInterval(int ms)
-{
-    if (ms <= 0) {
-        Timer1->stop();
-        Timer1->setInterval(0);
-    } else {
-        Timer1->start(ms);
-    }
-}

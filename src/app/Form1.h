@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/Twips.h"
+#include "session/PictureFolder.h"
 #include "session/Session.h"
 #include "session/Settings.h"
 #include <QColor>
@@ -29,14 +30,22 @@ class PngDecoder;
 class Sorter;
 class ThumbnailCache;
 
-// The main window: the folder-selection screen and the sorting board are two sets of
-// controls on it, only one set visible. Handlers are grouped by the folder that owns
-// them: app/ (start-up, folder screen, commands), board/, dialogs/,
-// viewer/ and about/ each implement theirs in a Form1_*.cpp of their own.
+// The main window: the folder screen and the sorting board are two sets of controls on
+// it, only one set shown. Its parts are grouped by the folder whose Form1_*.cpp files
+// implement them, each group ready to leave this class on its own:
+//   app/                    the window itself, start-up and shut-down, the folder screen,
+//                           the menus and the toolbar (Form1.cpp, Form1_Commands.cpp)
+//   board/                  the sorting board: thumbnails, targets, the copy-mode label,
+//                           the keyboard and the drops (Form1_Board/_Keyboard/_Drops.cpp)
+//   viewer/ dialogs/ about/ opening the other windows (Form1_Viewer/_Dialogs/_About.cpp)
+// The settings, the run's state, the picture folder and the sorter are the program's;
+// the window is given them.
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
-    Form1(Settings& settings, Session& session, Sorter& sorter, QWidget* parent = nullptr);
+    // ==== app/: the window
+
+    Form1(Settings& settings, Session& session, PictureFolder& folder, Sorter& sorter, QWidget* parent = nullptr);
     ~Form1() override;
 
     // False when the start-up found a short settings file: it has been deleted and
@@ -45,40 +54,70 @@ public:
 
     Settings& settings() { return m_settings; }
     Session& session() { return m_session; }
+    PictureFolder& folder() { return m_folder; }
+    Sorter& sorter() { return m_sorter; }
     const TwipsPerPixel& tpp() const { return m_tpp; }
     const PngDecoder& pngDecoder() const { return *m_png; }
     ThumbnailCache& thumbnails() const { return *m_thumbs; }
+    QWidget* client() const { return m_client; }
 
-    // ---- controls other windows reach, as the original forms did
+    // The client area's inner size in twips.
+    double innerWidthTwips() const;
+    double innerHeightTwips() const;
+    bool onBoard() const; // the sorting board is the screen shown
+
+    void Form_Load();
+    void Form_QueryUnload();
+
+    // ==== app/: the folder screen
+
     DriveList* Drive1 = nullptr;
     DirList* Dir1 = nullptr;
-    FileList* File1 = nullptr;
+    FileList* File1 = nullptr; // shows the picture folder's entries
     QPushButton* Command1 = nullptr; // "実行"
     QPushButton* Command2 = nullptr; // "終了"
     StatusBar* StatusBar1 = nullptr;
-    CopyModeLabel* Label2 = nullptr; // "コピーモード"
-    QTimer* Timer1 = nullptr; // copy-mode blink
+
+    void Drive1_Change();
+    void Dir1_Change();
+    void File1_Click();
+    void File1_DblClick();
+    void Command2_Click();
+    void ShowUnshownCount(); // status-bar panel 4: files the list cannot show
+
+    // ==== app/: the menus, the toolbar and the commands they give
+
     QToolBar* Toolbar1 = nullptr;
     QVector<QAction*> ToolbarButtons; // index 1..4 used; 0 unused, 3 the separator
-    BoardArea* Picture1 = nullptr;
-    QVector<TargetLabel*> Label1; // 0..9, element 0 always exists
-    QVector<ThumbSlot*> Image1; // element 0 always exists
-    QWidget* client() const { return m_client; }
-
     QMenu* mnuOpt1 = nullptr;
     QAction* mnuOpt2 = nullptr;
     QAction* mnuOpt3 = nullptr;
     QMenu* mnuHelp1 = nullptr;
     QAction* mnuHelp2 = nullptr;
     QAction* mnuHelp3 = nullptr;
-    QMenu* mnuReLoad = nullptr;
+    QMenu* mnuReLoad = nullptr; // the board's pop-up menu
     QAction* mnuRL = nullptr;
     QAction* mnuDL = nullptr;
     QAction* mnuUnd = nullptr;
     QAction* mnuViewer = nullptr;
     QAction* mnuDel1 = nullptr;
 
-    // ---- board members
+    void mnuHelp3_Click();
+    void OpenHelp();
+    void mnuViewer_Click();
+    void mnuUnd_Click();
+    void Toolbar1_ButtonClick(int index);
+    void ReturnToFolderScreen(); // toolbar button 1
+    void ApplyUndoEnabling(); // the enabling rule of the undo commands
+
+    // ==== board/: the board (Form1_Board.cpp)
+
+    BoardArea* Picture1 = nullptr;
+    QVector<TargetLabel*> Label1; // 0..9, element 0 always exists
+    QVector<ThumbSlot*> Image1; // element 0 always exists
+    CopyModeLabel* Label2 = nullptr; // "コピーモード"
+    QTimer* Timer1 = nullptr; // copy-mode blink
+
     int16_t LoadSlot = 0;
     QString LoadPath;
     int32_t ThumbTwips = 0;
@@ -89,42 +128,6 @@ public:
     float DragOffsetY = 0;
     QString LabelBackColor;
 
-    // ---- other windows (created on demand, gone when closed)
-    // Held untyped so this header needs none of theirs; qobject_cast where needed.
-    QPointer<QWidget> dialog1;
-    QPointer<QWidget> dialog2;
-    QPointer<QWidget> form3;
-    QPointer<QWidget> form4;
-    QPointer<QWidget> about;
-
-    // The client area's inner size in twips.
-    double innerWidthTwips() const;
-    double innerHeightTwips() const;
-    bool onBoard() const; // the sorting board is the screen shown
-
-    // ---- app/: start-up, shut-down, folder screen
-    void Form_Load();
-    void Form_QueryUnload();
-    void Drive1_Change();
-    void Dir1_Change();
-    void File1_Click();
-    void File1_DblClick();
-    void Command2_Click();
-    void Timer1_Timer();
-    void ShowUnshownCount(); // status-bar panel 4: files the list cannot show
-    // The blink timer's interval; 0 stops it, as an interval of 0 did on the original timer.
-    void setBlinkInterval(int ms);
-
-    // ---- app/: main commands
-    void mnuHelp3_Click();
-    void OpenHelp();
-    void mnuViewer_Click();
-    void mnuUnd_Click();
-    void Toolbar1_ButtonClick(int index);
-    void ReturnToFolderScreen(); // toolbar button 1
-    void ApplyUndoEnabling(); // the enabling rule of the undo commands
-
-    // ---- board/
     void Command1_Click(); // builds the board
     void FillPage(int limit, bool fromBuild);
     void LoadThumbnail();
@@ -138,10 +141,13 @@ public:
     // List positions 0..n-1 whose thumbnails got a place on the board (shown, or hidden
     // since by a drop): what send-all may take.
     int reachedPositions() const;
-    QString sourcePath(int i) const; // Dir1's folder joined with list entry i
     QColor labelBackColor() const; // LabelBackColor as a colour
+    void Timer1_Timer();
+    // The blink timer's interval; 0 stops it (a timer of interval 0 would fire without pause).
+    void setBlinkInterval(int ms);
 
-    // ---- board/: the keyboard (Form1_Keyboard.cpp)
+    // ==== board/: the keyboard (Form1_Keyboard.cpp)
+
     int32_t CurrentThumb = -1; // list index of the framed thumbnail; -1 none
     void installBoardKeys(); // once the toolbar and the menus exist
     bool Form_KeyDown(QKeyEvent* e); // true when the board took the key
@@ -152,7 +158,8 @@ public:
     void SendCurrentThumb(int k);
     void FlashTarget(int k);
 
-    // ---- board/: drops and the commands that move files (Form1_Drops.cpp)
+    // ==== board/: drops and the commands that move files (Form1_Drops.cpp)
+
     void Label1_DragDrop(int k, float x, float y);
     void Label1_DragOver(int k, int state);
     void Picture1_DragDrop(float x, float y);
@@ -161,40 +168,48 @@ public:
     void UndoLast();
     void mnuDel1_Click();
 
-    // ---- dialogs/
+    // ==== viewer/, dialogs/, about/: the other windows (created on demand, gone when closed)
+
+    // Held untyped so this header needs none of theirs; qobject_cast where needed.
+    QPointer<QWidget> dialog1;
+    QPointer<QWidget> dialog2;
+    QPointer<QWidget> form3;
+    QPointer<QWidget> form4;
+    QPointer<QWidget> about;
+
+    // dialogs/ (Form1_Dialogs.cpp)
     void mnuOpt2_Click();
     void mnuOpt3_Click();
     // Dialog2 without blocking, for the viewer's toolbar. The main window owns it, so it
     // outlives the viewer with the user's edits. An open one is brought to the front instead.
     void ShowOptionsModeless();
 
-    // ---- viewer/: shows Form4 (not modal) for the position the opener set
+    // viewer/ (Form1_Viewer.cpp): shows Form4 (not modal) for the position the opener set
     void ShowViewer();
     void ShowOnePointViewer(); // the same window without its toolbar; a click closes it
     void OnViewerClosed(); // called by the viewer's close handling
 
-    // ---- about/
+    // about/ (Form1_About.cpp)
     void mnuHelp2_Click();
     void ShowUsageWindow();
 
 protected:
+    // app/
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 
 private:
+    // ==== app/
+
     void buildFolderScreen();
     void buildMenus();
     void buildToolbar();
-    void buildBoardControls(); // board/
-    void wireSorter(); // board/
-    ThumbSlot* createSlot(int i);
-    void placeCopyModeLabel(bool onTheBoard);
-    void layoutClientNow();
     void layoutChrome();
     void showFolderScreen(bool on);
 
     Settings& m_settings;
     Session& m_session;
+    PictureFolder& m_folder;
     Sorter& m_sorter;
     TwipsPerPixel m_tpp;
     std::unique_ptr<PngDecoder> m_png; // the mpng library beside the program
@@ -204,6 +219,15 @@ private:
     bool m_shutDown = false;
     QString m_settingsFile; // where the shut-down writes; empty: the file is left alone
     QByteArray m_settingsRead; // the file as the start-up read it
-    QTimer* m_flashTimer = nullptr; // board/: ends the flash of a target label
+
+    // ==== board/
+
+    void buildBoardControls();
+    void wireSorter();
+    ThumbSlot* createSlot(int i);
+    void placeCopyModeLabel(bool onTheBoard);
+    void layoutClientNow();
+
+    QTimer* m_flashTimer = nullptr; // ends the flash of a target label
     int m_flashTarget = -1;
 };

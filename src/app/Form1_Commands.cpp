@@ -1,6 +1,5 @@
 #include "app/Form1.h"
 #include "board/BoardWidgets.h"
-#include "platform/FileList.h"
 #include "platform/FileOps.h"
 #include "platform/StatusBar.h"
 #include "sorting/Sorter.h"
@@ -108,13 +107,13 @@ void Form1::mnuViewer_Click()
     // The list keeps the entries of files sent away until the next reload: the viewer
     // starts at the first file still there.
     int first = 0;
-    while (first < File1->entryCount() && !FileOps::fileExists(sourcePath(first)))
+    while (first < m_folder.count() && !FileOps::fileExists(m_folder.filePath(first)))
         ++first;
-    if (first == File1->entryCount())
+    if (first == m_folder.count())
         first = 0;
     m_settings.viewerMode = 0;
     m_session.viewerIndex = first;
-    m_session.viewerFile = File1->entry(first);
+    m_session.viewerFile = m_folder.name(first);
     ShowViewer();
 }
 
@@ -161,5 +160,5 @@ void Form1::ReturnToFolderScreen()
     placeCopyModeLabel(false);
     ExtendCount = 0;
     BoardEnd = m_settings.thumbCount;
-    File1->refresh();
+    m_folder.refresh();
 }

@@ -3,9 +3,6 @@
 #include "board/BoardWidgets.h"
 #include "imaging/SharedThumbnails.h"
 #include "imaging/ThumbnailCache.h"
-#include "platform/DirList.h"
-#include "platform/FileList.h"
-#include "platform/FileOps.h"
 #include "platform/Numeric.h"
 #include "platform/StatusBar.h"
 #include "session/Session.h"
@@ -57,11 +54,29 @@ void Form1::buildBoardControls()
     Label2->setStyleSheet(QStringLiteral("color: rgb(255,0,0);"));
     placeCopyModeLabel(false);
     Label2->hide();
+
+    Timer1 = new QTimer(this);
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+}
+
+void Form1::Timer1_Timer()
+{
+    Label2->setVisible(!Label2->isVisible());
+    if (!Timer1->isActive())
+        Label2->hide();
+}
+
+void Form1::setBlinkInterval(int ms)
+{
+    if (ms <= 0) {
+        Timer1->stop();
+        Timer1->setInterval(0);
+    } else {
+        Timer1->start(ms);
+    }
 }
 
 QColor Form1::labelBackColor() const { return colorFromDecimal(LabelBackColor); }
-
-QString Form1::sourcePath(int i) const { return FileOps::joinPath(Dir1->path(), File1->entry(i)); }
 
 void Form1::placeCopyModeLabel(bool onTheBoard)
 {
@@ -163,7 +178,7 @@ void Form1::Command1_Click()
             label->show();
         }
 
-        LoadPath = sourcePath(0);
+        LoadPath = m_folder.filePath(0);
         FillPage(m_settings.thumbCount, true);
 
         Toolbar1->setEnabled(true);
@@ -203,18 +218,18 @@ void Form1::FillPage(int limit, bool fromBuild)
     Board::PageCursor cursor(grid);
     // Every picture the page can show is asked for before the first slot is placed, so
     // the workers stay ahead of the slots.
-    const int planned = std::min({ limit, File1->entryCount(), grid.columns * grid.rows });
+    const int planned = std::min({ limit, m_folder.count(), grid.columns * grid.rows });
     QStringList paths;
     for (int i = 0; i < planned; ++i)
-        paths.append(sourcePath(i));
+        paths.append(m_folder.filePath(i));
     const int box = twipsToPixels(ThumbTwips, tpp.x);
     m_thumbs->prefetch(paths, box);
 
     for (int i = 0; i < limit; ++i) {
         ThumbSlot* slot = i == 0 ? Image1[0] : createSlot(i);
-        if (i >= File1->entryCount())
+        if (i >= m_folder.count())
             break;
-        LoadPath = sourcePath(i);
+        LoadPath = m_folder.filePath(i);
         LoadSlot = static_cast<int16_t>(i);
         slot->hide();
         LoadThumbnail();
@@ -232,8 +247,8 @@ void Form1::FillPage(int limit, bool fromBuild)
     // next reload (after drops) and load anew show: made while the user sorts.
     m_thumbs->cancelPending();
     QStringList next;
-    for (int i = planned; i < std::min(File1->entryCount(), planned + kLookAhead); ++i)
-        next.append(sourcePath(i));
+    for (int i = planned; i < std::min(m_folder.count(), planned + kLookAhead); ++i)
+        next.append(m_folder.filePath(i));
     m_thumbs->prefetch(next, box);
     // The drop targets stay reachable over a last row that reaches into their band.
     for (TargetLabel* label : Label1)
@@ -273,11 +288,11 @@ void Form1::mnuRL_Click()
         UnloadSlots();
         ExtendCount = 0;
         BoardEnd = m_settings.thumbCount;
-        File1->refresh();
-        LoadPath = sourcePath(0);
+        m_folder.refresh();
+        LoadPath = m_folder.filePath(0);
         FillPage(m_settings.thumbCount, false);
         Toolbar1->setEnabled(true);
-        StatusBar1->setPanelText(3, QStringLiteral(" %1 File ").arg(File1->entryCount()));
+        StatusBar1->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));
     }
     ResetCurrentThumb();
 }
@@ -290,13 +305,13 @@ void Form1::mnuDL_Click()
         const Session::BusyGuard busy(m_session);
         ExtendCount = Board::nextExtendCount(ExtendCount);
         // Bounded by the list as it was before this command relists it.
-        BoardEnd = Board::loadAnewEnd(ExtendCount, m_settings.thumbCount, File1->entryCount());
+        BoardEnd = Board::loadAnewEnd(ExtendCount, m_settings.thumbCount, m_folder.count());
         Toolbar1->setEnabled(false);
         UnloadSlots();
-        File1->refresh();
-        LoadPath = sourcePath(0);
+        m_folder.refresh();
+        LoadPath = m_folder.filePath(0);
         FillPage(BoardEnd, false);
-        StatusBar1->setPanelText(3, QStringLiteral(" %1 File ").arg(File1->entryCount()));
+        StatusBar1->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));
         Toolbar1->setEnabled(true);
     }
     ResetCurrentThumb();
@@ -313,7 +328,7 @@ void Form1::Image1_MouseDown(int index, Qt::MouseButton button, Qt::KeyboardModi
     // with it would hold the pointer and swallow the click that closes the viewer.
     if (button != Qt::RightButton)
         slot->beginDrag();
-    StatusBar1->setPanelText(2, QStringLiteral(" ") + File1->entry(index) + QStringLiteral(" "));
+    StatusBar1->setPanelText(2, QStringLiteral(" ") + m_folder.name(index) + QStringLiteral(" "));
     DragOffsetX = x;
     DragOffsetY = y;
     DragIndex = index;
@@ -331,7 +346,7 @@ void Form1::Picture1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, fl
 
 void Form1::OpenOnePointViewer(int index)
 {
-    m_session.viewerFile = File1->entry(index);
+    m_session.viewerFile = m_folder.name(index);
     m_session.viewerIndex = index;
     m_settings.viewerMode = 1;
     // Without its toolbar and with the click-to-close tooltips; an open viewer switches

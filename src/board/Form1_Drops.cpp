@@ -1,7 +1,5 @@
 #include "app/Form1.h"
 #include "board/BoardWidgets.h"
-#include "platform/DirList.h"
-#include "platform/FileList.h"
 #include "platform/Message.h"
 #include "session/Session.h"
 #include "sorting/Sorter.h"
@@ -34,7 +32,7 @@ void Form1::Label1_DragDrop(int k, float, float)
         return;
     if (k >= 0 && k < Label1.size() && Label1[k])
         Label1[k]->setBackColor(labelBackColor());
-    m_sorter.transfer(k, DragIndex, Dir1->path(), File1->entry(DragIndex));
+    m_sorter.transfer(k, DragIndex, m_folder.path(), m_folder.name(DragIndex));
 }
 
 void Form1::Label1_DragOver(int k, int state)
@@ -84,5 +82,5 @@ void Form1::mnuDel1_Click()
     QList<int> positions;
     for (int i = 0; i < reachedPositions(); ++i)
         positions.append(i);
-    m_sorter.sendAll(Dir1->path(), File1->entries(), positions);
+    m_sorter.sendAll(m_folder.path(), m_folder.names(), positions);
 }

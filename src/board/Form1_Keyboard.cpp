@@ -2,7 +2,6 @@
 #include "board/BoardGeometry.h"
 #include "board/BoardKeys.h"
 #include "board/BoardWidgets.h"
-#include "platform/FileList.h"
 #include "platform/StatusBar.h"
 #include <QAction>
 #include <QGuiApplication>
@@ -132,7 +131,7 @@ bool Form1::Form_KeyDown(QKeyEvent* e)
         const ThumbSlot* slot = slotAt(CurrentThumb);
         if (!slot || slot->isHidden())
             break;
-        StatusBar1->setPanelText(2, QStringLiteral(" ") + File1->entry(CurrentThumb) + QStringLiteral(" "));
+        StatusBar1->setPanelText(2, QStringLiteral(" ") + m_folder.name(CurrentThumb) + QStringLiteral(" "));
         DragIndex = CurrentThumb;
         OpenOnePointViewer(CurrentThumb);
         break;

@@ -4,6 +4,7 @@
 #include "platform/DirList.h"
 #include "platform/DriveList.h"
 #include "platform/FileList.h"
+#include "platform/FileListing.h"
 #include "platform/FileOps.h"
 #include "platform/Message.h"
 #include "platform/Numeric.h"
@@ -36,7 +37,6 @@ void Dialog1::buildControls()
     Drive1 = new DriveList(this);
     Dir1 = new DirList(this);
     File1 = new FileList(this);
-    File1->setPattern(QStringLiteral("*"));
     placeTwips(Drive1, 120, 120, 2175, 300, m_tpp);
     placeTwips(Dir1, 120, 480, 2175, 1350, m_tpp);
     placeTwips(File1, 2400, 120, 2055, 1530, m_tpp);
@@ -181,7 +181,9 @@ void Dialog1::Command1_Click(int index) { Text1[index]->setText(Dir1->path()); }
 void Dialog1::Drive1_Change()
 { followDriveChange(this, Drive1, Dir1); }
 
-void Dialog1::Dir1_Change() { File1->setPath(Dir1->path()); }
+void Dialog1::Dir1_Change() { showFolderFiles(); }
+
+void Dialog1::showFolderFiles() { File1->showEntries(listFiles(Dir1->path(), QStringLiteral("*"))); }
 
 void Dialog1::refuse(QLineEdit* field, const QString& text)
 {
@@ -294,7 +296,7 @@ void Dialog1::Command2_Click()
     const DialogLogic::BulkDeleteResult result = trash
         ? DialogLogic::deleteFolderFiles(target.folder, FileOps::moveToTrash)
         : DialogLogic::deleteFolderFiles(target.folder);
-    File1->refresh();
+    showFolderFiles();
     QGuiApplication::restoreOverrideCursor();
     QStringList lines;
     if (!result.remaining.isEmpty()) {

@@ -22,7 +22,7 @@ public:
 
     DriveList* Drive1 = nullptr;
     DirList* Dir1 = nullptr;
-    FileList* File1 = nullptr; // every file of the folder shown in Dir1
+    FileList* File1 = nullptr; // every file of the folder Dir1 shows
     QPushButton* OKButton = nullptr;
     QPushButton* CancelButton = nullptr;
     QPushButton* Command2 = nullptr; // "一括削除"
@@ -48,6 +48,7 @@ public:
 
 private:
     void buildControls();
+    void showFolderFiles(); // every file of the folder Dir1 shows
     // Checks every path in folder order without creating anything; false, with the user
     // told which path and the field focused, when one cannot be used. An empty field
     // leaves its folder not set.

@@ -1,5 +1,4 @@
 #include "platform/FileList.h"
-#include "platform/FileListing.h"
 #include <QKeyEvent>
 
 FileList::FileList(QWidget* parent)
@@ -7,10 +6,11 @@ FileList::FileList(QWidget* parent)
 {
 }
 
-void FileList::setPath(const QString& folder)
+void FileList::showEntries(const QStringList& entries)
 {
-    m_path = folder;
-    refresh();
+    const QSignalBlocker block(this);
+    clear();
+    addItems(entries);
 }
 
 void FileList::keyPressEvent(QKeyEvent* e)
@@ -19,13 +19,4 @@ void FileList::keyPressEvent(QKeyEvent* e)
     QListWidget::keyPressEvent(e);
     if (currentRow() >= 0 && currentRow() != before)
         emit keyboardSelected();
-}
-
-void FileList::refresh()
-{
-    m_entries = m_path.isEmpty() ? QStringList() : listFiles(m_path, m_pattern);
-    m_unshown = m_path.isEmpty() ? 0 : countUnlistable(m_path, m_pattern);
-    const QSignalBlocker block(this);
-    clear();
-    addItems(m_entries);
 }

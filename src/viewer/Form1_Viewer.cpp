@@ -16,7 +16,7 @@ void Form1::ShowViewer()
         open->activateWindow();
         return;
     }
-    auto* viewer = new Form4(m_settings, m_session, this);
+    auto* viewer = new Form4(m_settings, m_session, m_folder, *m_png, this);
     form4 = viewer;
     const QPointer<Form4> guard(viewer);
     viewer->Form_Load();
@@ -35,7 +35,7 @@ void Form1::ShowOnePointViewer()
         open->activateWindow();
         return;
     }
-    auto* viewer = new Form4(m_settings, m_session, this);
+    auto* viewer = new Form4(m_settings, m_session, m_folder, *m_png, this);
     form4 = viewer;
     viewer->setOnePointLook(true);
     const QPointer<Form4> guard(viewer);

@@ -1,12 +1,12 @@
 #include "viewer/Form4.h"
 #include "app/Form1.h"
 #include "imaging/PictureDecoder.h"
-#include "platform/FileList.h"
 #include "platform/Message.h"
 #include "platform/Numeric.h"
 #include "platform/PictureBox.h"
 #include "platform/PictureLoader.h"
 #include "platform/StatusBar.h"
+#include "session/PictureFolder.h"
 #include "session/Session.h"
 #include "session/Settings.h"
 #include "viewer/PicturePrefetch.h"
@@ -35,12 +35,14 @@ QString slideIconPath(int number)
 }
 } // namespace
 
-Form4::Form4(Settings& settings, Session& session, Form1* form1)
+Form4::Form4(Settings& settings, Session& session, const PictureFolder& folder, const PngDecoder& png, Form1* form1)
     : QWidget(form1,
         Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowCloseButtonHint)
     , m_settings(settings)
     , m_session(session)
+    , m_folder(folder)
+    , m_png(png)
     , m_form1(form1)
     , m_tpp(form1 ? form1->tpp() : screenTwipsPerPixel())
     , m_step(settings, session)
@@ -248,9 +250,9 @@ void Form4::closeEvent(QCloseEvent* e)
 
 // ---- stepping and the slideshow
 
-int Form4::entryCount() const { return m_form1 && m_form1->File1 ? m_form1->File1->entryCount() : 0; }
+int Form4::entryCount() const { return m_folder.count(); }
 
-QString Form4::entryAt(int i) const { return m_form1 && m_form1->File1 ? m_form1->File1->entry(i) : QString(); }
+QString Form4::entryAt(int i) const { return m_folder.name(i); }
 
 void Form4::showEntry()
 {
@@ -420,7 +422,7 @@ void Form4::ShowImage()
     for (int i : { 6, 7, 8 })
         ToolbarButtons[i]->setEnabled(!atLast);
 
-    const QString path = joinPath(m_settings.sourceFolder, m_session.viewerFile);
+    const QString path = joinPath(m_folder.path(), m_session.viewerFile);
     const bool reportedBefore = path == m_missingReported;
     m_missingReported.clear();
     auto reportMissing = [&] {
@@ -438,8 +440,7 @@ void Form4::ShowImage()
     // here, at the size it will be shown, never whole only to be shrunk.
     std::optional<Picture> prepared = m_prefetch->take(path, area);
     m_lastDecodeBox = area;
-    Picture pic
-        = prepared ? std::move(*prepared) : PictureDecoder::decode(path, area, &m_form1->pngDecoder(), kMaxPixels);
+    Picture pic = prepared ? std::move(*prepared) : PictureDecoder::decode(path, area, &m_png, kMaxPixels);
     Picture shown;
     if (pic.ok())
         shown = pic;
@@ -469,7 +470,7 @@ void Form4::ShowImage()
         return;
 
     setWindowTitle(titleText(m_settings.viewerMode, m_session.viewerFile, m_session.viewerIndex, entryCount()));
-    StatusBar1->setPanelText(1, QLatin1Char(' ') + m_settings.sourceFolder + QLatin1Char(' '));
+    StatusBar1->setPanelText(1, QLatin1Char(' ') + m_folder.path() + QLatin1Char(' '));
     StatusBar1->setPanelText(2, QLatin1Char(' ') + m_session.viewerFile + QLatin1Char(' '));
     const QSize natural = Image1->hasPicture() ? Image1->naturalSize() : QSize(0, 0);
     StatusBar1->setPanelText(3, naturalSizeText(natural));
@@ -502,7 +503,7 @@ void Form4::prepareNeighbours(const QString& shownPath, QSize area, const Pictur
     QStringList around;
     auto add = [&](int i) {
         if (i >= 0 && i < count)
-            around.append(joinPath(m_settings.sourceFolder, entryAt(i)));
+            around.append(joinPath(m_folder.path(), entryAt(i)));
     };
     add(m_session.viewerIndex + 1);
     if (m_session.viewerIndex == count - 1 && m_session.slideRepeat)

@@ -15,6 +15,8 @@ class QAction;
 class QTimer;
 class QToolBar;
 class StatusBar;
+class PictureFolder;
+class PngDecoder;
 class Session;
 struct Settings;
 
@@ -23,7 +25,7 @@ struct Settings;
 class Form4 : public QWidget {
     Q_OBJECT
 public:
-    Form4(Settings& settings, Session& session, Form1* form1);
+    Form4(Settings& settings, Session& session, const PictureFolder& folder, const PngDecoder& png, Form1* form1);
     ~Form4() override;
 
     static QString normalTip(); // the picture area's tooltip of the full viewer
@@ -79,6 +81,8 @@ private:
 
     Settings& m_settings;
     Session& m_session;
+    const PictureFolder& m_folder;
+    const PngDecoder& m_png;
     Form1* m_form1;
     TwipsPerPixel m_tpp;
     ViewerStepper m_step;

@@ -22,6 +22,7 @@ class TestAbout : public QObject {
     QByteArray m_path = qgetenv("PATH");
     Settings settings;
     Session session { m_app.path() };
+    PictureFolder folder;
     Sorter sorter { settings, session };
 
     static frmAbout* aboutOf(Form1& w) { return qobject_cast<frmAbout*>(w.about.data()); }
@@ -70,7 +71,7 @@ private slots:
         QVERIFY(helpEntry.isEmpty() || app.mkpath(helpEntry == "page" ? "help" : helpEntry));
         if (helpEntry == "page")
             writeFile(app.filePath("help/help.htm"), "<html></html>\n");
-        Form1 w(settings, session, sorter);
+        Form1 w(settings, session, folder, sorter);
         w.show();
         ModalCatcher catcher;
         w.mnuHelp3->trigger();
@@ -98,7 +99,7 @@ private slots:
     {
         QFETCH(bool, usage);
         QFETCH(QString, how);
-        Form1 w(settings, session, sorter);
+        Form1 w(settings, session, folder, sorter);
         w.show();
         QVERIFY(w.Command1->isEnabled());
         const auto open = [&] { usage ? w.ShowUsageWindow() : w.mnuHelp2->trigger(); };
@@ -141,7 +142,7 @@ private slots:
             QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
             qputenv("PATH", QFile::encodeName(bin.path()));
         }
-        Form1 w(settings, session, sorter);
+        Form1 w(settings, session, folder, sorter);
         w.mnuHelp2_Click();
         ModalCatcher catcher;
         aboutOf(w)->cmdSysInfo->click();

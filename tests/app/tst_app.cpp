@@ -23,6 +23,7 @@ class TestApp : public QObject {
     QString m_oldCwd = QDir::currentPath();
     Settings settings;
     Session session { m_app.path() };
+    PictureFolder folder;
     Sorter sorter { settings, session };
 
     QString ini() const { return SettingsFile::path(m_app.path()); }
@@ -98,7 +99,7 @@ private slots:
         const int before = typeOf(target);
         {
             ModalCatcher catcher;
-            Form1 w(settings, session, sorter);
+            Form1 w(settings, session, folder, sorter);
             QCOMPARE(w.startedUp(), started);
             QCOMPARE(catcher.seen.size(), warnings);
             if (!started) {
@@ -135,7 +136,7 @@ private slots:
         l[14] = "\"\x83\x65\x83\x58\"\r"; // HeadName 2, Shift-JIS
         writeFile(ini(), l.join('\n'));
         {
-            Form1 w(settings, session, sorter);
+            Form1 w(settings, session, folder, sorter);
             w.show();
             settings.destPaths[3] = "/b/";
             QVERIFY(w.close());
@@ -151,16 +152,16 @@ private slots:
         Settings saved = SettingsFile::defaults();
         saved.rememberFolder = 1;
         QString error;
-        for (const QString& folder : { m_photos.filePath("sub"), m_photos.filePath("gone/away") }) {
-            saved.sourceFolder = QDir::toNativeSeparators(folder);
+        for (const QString& remembered : { m_photos.filePath("sub"), m_photos.filePath("gone/away") }) {
+            saved.sourceFolder = QDir::toNativeSeparators(remembered);
             QVERIFY(SettingsFile::write(ini(), saved, &error));
             Settings read;
             Sorter readSorter(read, session);
-            Form1 w(read, session, readSorter);
+            Form1 w(read, session, folder, readSorter);
             QVERIFY(w.startedUp());
-            const bool gone = folder.endsWith("away");
+            const bool gone = remembered.endsWith("away");
             QCOMPARE(read.sourceFolder, gone ? cwd() : saved.sourceFolder);
-            QCOMPARE(w.File1->entries().size(), gone ? 3 : 1);
+            QCOMPARE(w.folder().names().size(), gone ? 3 : 1);
         }
     }
 
@@ -170,7 +171,7 @@ private slots:
         QTemporaryDir tmp;
         touch(tmp.filePath("notafolder"));
         session = Session(tmp.filePath("notafolder"));
-        Form1 w(settings, session, sorter);
+        Form1 w(settings, session, folder, sorter);
         w.show();
         ModalCatcher catcher;
         QVERIFY(w.close());

@@ -328,8 +328,8 @@ void TestBoard::pageLimits()
     QVERIFY(QFile::remove(s->src(name(2))));
     s->settings.thumbCount = 30; // options changed while the board is shown
     f.mnuRL_Click();
-    QCOMPARE(f.File1->entryCount(), 28);
-    QCOMPARE(f.File1->entry(1), name(3));
+    QCOMPARE(f.folder().count(), 28);
+    QCOMPARE(f.folder().name(1), name(3));
     QCOMPARE(visibleSlots(f), 28);
     QCOMPARE(f.StatusBar1->panelText(3), QStringLiteral(" 28 File "));
 
@@ -437,7 +437,7 @@ void TestBoard::send()
     QVERIFY(!s.session.isBusy());
     QVERIFY(s.slot(0)->isHidden());
     QVERIFY(s.slot(1)->isVisible()); // no re-layout until a reload
-    QCOMPARE(f.File1->entry(0), name(0)); // the entry stays until then too
+    QCOMPARE(f.folder().name(0), name(0)); // the entry stays until then too
     QCOMPARE(framed(f), 1); // the frame went on
     QTRY_COMPARE(f.Label1[target]->backColor(), f.labelBackColor()); // the highlight ends
 }
@@ -459,7 +459,7 @@ void TestBoard::unsetTargetRefusesAndKeepsEverything()
         writePhoto(s.src(name(i)), QSize(40, 30), colourOf(i));
     const QString markup = s.root(QStringLiteral("<b>x"));
     QVERIFY(QDir().mkpath(markup));
-    s.form = std::make_unique<Form1>(s.settings, s.session, s.sorter);
+    s.form = std::make_unique<Form1>(s.settings, s.session, s.folder, s.sorter);
     QVERIFY(s.form->startedUp() && s.settings.destPaths[8] == FileOps::rootPath());
     s.settings.destPaths[4] = markup + u'/';
     Form1& f = *s.form;
@@ -510,12 +510,12 @@ void TestBoard::keysAndDropsShareOneHistory()
     QCOMPARE(s->settings.serials[0], 44);
     QCOMPARE(s->sorter.history().count(), 3);
     f.mnuRL_Click(); // the moved files leave the list
-    QCOMPARE(f.File1->entryCount(), 1);
+    QCOMPARE(f.folder().count(), 1);
 
     // Newest first, one step each, through the key, the toolbar and the menu; each reloads.
     key(f, Qt::Key_Z, Qt::ControlModifier);
     QVERIFY(QFile::exists(s->src(name(2))));
-    QCOMPARE(f.File1->entryCount(), 2);
+    QCOMPARE(f.folder().count(), 2);
     QCOMPARE(framed(f), 0);
     f.Toolbar1_ButtonClick(2);
     QVERIFY(QFile::exists(s->src(name(1))));
@@ -525,7 +525,7 @@ void TestBoard::keysAndDropsShareOneHistory()
     f.mnuUnd_Click();
     QVERIFY(QFile::exists(s->src(name(0))));
     QCOMPARE(s->settings.serials[0], 41);
-    QCOMPARE(f.File1->entryCount(), 4);
+    QCOMPARE(f.folder().count(), 4);
     QVERIFY(!f.mnuUnd->isEnabled());
     QVERIFY(!f.ToolbarButtons[2]->isEnabled());
     QCOMPARE(s->files().size(), 4);
@@ -674,7 +674,7 @@ void TestBoard::realKeysReachTheBoard()
     QVERIFY(!QFile::exists(s->src(name(1))));
 
     QTest::keyClick(window, Qt::Key_F5);
-    QCOMPARE(f.File1->entryCount(), 24);
+    QCOMPARE(f.folder().count(), 24);
     QCOMPARE(framed(f), 0);
     QTest::keyClick(window, Qt::Key_N, Qt::ControlModifier);
     QCOMPARE(f.ExtendCount, int16_t(1));

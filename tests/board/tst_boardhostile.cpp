@@ -98,10 +98,10 @@ void TestBoardHostile::badPictureAmongGoodOnes()
 
     QVERIFY(s.build());
     Form1& f = *s.form;
-    QCOMPARE(f.File1->entryCount(), 4);
+    QCOMPARE(f.folder().count(), 4);
     for (auto refill : { &Form1::mnuRL_Click, &Form1::mnuDL_Click, &Form1::mnuRL_Click }) {
         for (int i : { 0, 2, 3 }) {
-            QVERIFY2(s.slot(i)->hasPicture(), qPrintable(f.File1->entry(i)));
+            QVERIFY2(s.slot(i)->hasPicture(), qPrintable(f.folder().name(i)));
             QCOMPARE(s.slot(i)->sizeTwips(), QSizeF(600, 450));
         }
         // The bad one keeps a place to grab it by, never larger than the box whatever it claims.
@@ -146,7 +146,7 @@ void TestBoardHostile::oddNames()
     QStringList sorted = visible;
     std::sort(sorted.begin(), sorted.end(),
         [](const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive) < 0; });
-    QCOMPARE(f.File1->entries(), sorted);
+    QCOMPARE(f.folder().names(), sorted);
 
     // Every listed file onto target i, whole under its new name; the hidden ones stay.
     for (int i = 0; i < sorted.size(); ++i) {
@@ -184,7 +184,7 @@ void TestBoardHostile::namesThatAreNotText()
     writeJpegs(s, { QStringLiteral("plain.jpg") });
     QVERIFY(s.build());
     Form1& f = *s.form;
-    QCOMPARE(f.File1->entries(), QStringList { QStringLiteral("plain.jpg") });
+    QCOMPARE(f.folder().names(), QStringList { QStringLiteral("plain.jpg") });
     s.drop(0, 3);
     f.mnuRL_Click();
     f.mnuDL_Click();
@@ -216,7 +216,7 @@ void TestBoardHostile::linksInTheSourceFolder()
     QVERIFY(s.build());
     Form1& f = *s.form;
     // Only what leads to a file is listed.
-    QCOMPARE(f.File1->entries(), QStringList({ "a link.jpg", "b plain.jpg" }));
+    QCOMPARE(f.folder().names(), QStringList({ "a link.jpg", "b plain.jpg" }));
     QVERIFY(s.slot(0)->hasPicture());
 
     // The file it leads to stays where it is, as it was, and the links that lead nowhere stay too.
@@ -257,7 +257,7 @@ void TestBoardHostile::fifoNamedLikeAPicture()
     QVERIFY(s.build());
     Form1& f = *s.form;
     f.mnuRL_Click();
-    const QStringList entries = f.File1->entries();
+    const QStringList entries = f.folder().names();
     for (int i = 0; i < entries.size(); ++i)
         QCOMPARE(s.slot(i)->hasPicture(), pictures.contains(entries[i]));
 
@@ -285,7 +285,7 @@ void TestBoardHostile::changedBetweenListingAndLoading()
     QVERIFY(Hostile::write(s.src(QStringLiteral("g.png")), Hostile::wellFormed(Format::Png, QSize(40, 30), 7)));
     QVERIFY(s.open()); // listed now
     Form1& f = *s.form;
-    QCOMPARE(f.File1->entryCount(), 7);
+    QCOMPARE(f.folder().count(), 7);
 
     QVERIFY(QFile::remove(s.src(QStringLiteral("b.jpg"))));
     QVERIFY(QFile::remove(s.src(QStringLiteral("c.jpg"))));
@@ -304,7 +304,7 @@ void TestBoardHostile::changedBetweenListingAndLoading()
     QVERIFY(!s.session.isBusy());
     QVERIFY(s.slot(0)->hasPicture());
     for (int i : { 1, 2, 4, 5, 6 }) {
-        QVERIFY2(!s.slot(i)->hasPicture(), qPrintable(f.File1->entry(i)));
+        QVERIFY2(!s.slot(i)->hasPicture(), qPrintable(f.folder().name(i)));
         QVERIFY(s.slot(i)->isVisible());
     }
     // The file that took d.jpg's place is what the slot shows.
@@ -312,7 +312,7 @@ void TestBoardHostile::changedBetweenListingAndLoading()
 
     // A reload lists what is there now: the folders and the deleted files are gone.
     f.mnuRL_Click();
-    QCOMPARE(f.File1->entries(), QStringList({ "a.jpg", "d.jpg", "e.jpg" }));
+    QCOMPARE(f.folder().names(), QStringList({ "a.jpg", "d.jpg", "e.jpg" }));
     QVERIFY(s.messages().isEmpty());
     QCOMPARE(s.files(), before);
 }
@@ -431,7 +431,7 @@ void TestBoardHostile::namesTooLongForTheNewName()
     writeJpegs(s, { longName });
     const auto before = s.files();
     QVERIFY(s.build());
-    QCOMPARE(s.form->File1->entries(), QStringList { longName });
+    QCOMPARE(s.form->folder().names(), QStringList { longName });
     s.drop(0, 2);
     QCOMPARE(s.messages().size(), 1);
     QVERIFY2(s.messages().at(0).contains(QStringLiteral("ファイル名が長すぎます")), qPrintable(s.messages().at(0)));
@@ -460,7 +460,7 @@ void TestBoardHostile::sourceFolderRemovedUnderTheBoard()
     QVERIFY(s.messages().at(0).contains(QStringLiteral("b.jpg")));
     f.mnuDel1_Click();
     f.mnuRL_Click();
-    QCOMPARE(f.File1->entryCount(), 0);
+    QCOMPARE(f.folder().count(), 0);
     f.mnuDL_Click();
     // Undo puts the file back where it came from, making the folder again.
     f.UndoLast();
@@ -501,7 +501,7 @@ void TestBoardHostile::undoDuringAPageFill()
     QVERIFY(!f.mnuUnd->isEnabled());
     QVERIFY(f.Toolbar1->isEnabled());
     f.mnuRL_Click();
-    QCOMPARE(f.File1->entry(0), QStringLiteral("p00.jpg"));
+    QCOMPARE(f.folder().name(0), QStringLiteral("p00.jpg"));
     for (int i = 0; i < 10; ++i)
         QVERIFY(s.slot(i) && s.slot(i)->isVisible());
     QVERIFY(s.messages().isEmpty());
@@ -578,7 +578,7 @@ void TestBoardHostile::dropsAndReloadDuringSendAll()
     for (int i = 0; i < 10; ++i)
         f.UndoLast();
     QCOMPARE(s.messages().size(), 1);
-    QCOMPARE(f.File1->entryCount(), 10);
+    QCOMPARE(f.folder().count(), 10);
     QCOMPARE(s.files(), before);
 }
 
@@ -622,8 +622,8 @@ void TestBoardHostile::twoThousandFilesGrownWithLoadAnew()
 
     QMap<QString, QString> movedTo; // original name -> where it must end up
     int drops = 0;
-    for (int loads = 1; f.BoardEnd < f.File1->entryCount(); ++loads) {
-        const int countBefore = f.File1->entryCount();
+    for (int loads = 1; f.BoardEnd < f.folder().count(); ++loads) {
+        const int countBefore = f.folder().count();
         f.mnuDL_Click();
         QCOMPARE(f.ExtendCount, int16_t(loads));
         QCOMPARE(int(f.BoardEnd), std::min(loads * 10 + 30, countBefore));
@@ -631,7 +631,7 @@ void TestBoardHostile::twoThousandFilesGrownWithLoadAnew()
         if (loads % 25 == 0) { // every 25th refill, drop one of the thumbnails on the board
             const int slot = (loads / 25) * 3;
             QVERIFY(s.slot(slot) && s.slot(slot)->isVisible());
-            const QString name = f.File1->entry(slot);
+            const QString name = f.folder().name(slot);
             s.drop(slot, drops % 10);
             movedTo.insert(name,
                 QStringLiteral("dest%1/%2 %3").arg(drops % 10).arg(41 + drops, 6, 10, QLatin1Char('0')).arg(name));
@@ -645,7 +645,7 @@ void TestBoardHostile::twoThousandFilesGrownWithLoadAnew()
 
     // What the board placed goes to the delete folder under its own name; the list
     // positions it had no room for were never seen, and stay.
-    const QStringList listed = f.File1->entries();
+    const QStringList listed = f.folder().names();
     int placed = 0;
     for (ThumbSlot* slot : f.Image1)
         placed += slot && slot->isVisible() ? 1 : 0;
@@ -664,9 +664,9 @@ void TestBoardHostile::twoThousandFilesGrownWithLoadAnew()
     for (int i = 0; i < 10; ++i)
         f.UndoLast();
     QVERIFY(s.messages().isEmpty());
-    QCOMPARE(f.File1->entryCount(), files - drops - placed + 10);
+    QCOMPARE(f.folder().count(), files - drops - placed + 10);
     const auto back = Hostile::snapshot(s.src());
-    for (const QString& name : f.File1->entries())
+    for (const QString& name : f.folder().names())
         QCOMPARE(back.value(name), before.value(QStringLiteral("src/") + name));
 }
 

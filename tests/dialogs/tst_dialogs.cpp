@@ -33,6 +33,7 @@ class TestDialogs : public QObject {
     std::unique_ptr<QTemporaryDir> m_tmp;
     Settings settings;
     Session session { m_app.path() };
+    PictureFolder folder;
     Sorter sorter { settings, session };
     std::unique_ptr<Form1> m_form;
     QString m_root; // the test's own folder tree
@@ -45,7 +46,7 @@ private slots:
         m_root = m_tmp->path();
         settings = Settings();
         session = Session(m_app.path());
-        m_form = std::make_unique<Form1>(settings, session, sorter); // no settings file: the defaults
+        m_form = std::make_unique<Form1>(settings, session, folder, sorter); // no settings file: the defaults
         // Eleven existing folders, so that OK creates only what a test types.
         for (size_t k = 0; k <= 10; ++k) {
             settings.destPaths[k] = m_root + QString("/d%1/").arg(k);
@@ -409,7 +410,7 @@ private slots:
     // the viewer keeps it open with the user's edits; it closes with the main window.
     void viewerOpensOptionsWithoutBlocking()
     {
-        auto* viewer = new Form4(settings, session, m_form.get());
+        auto* viewer = new Form4(settings, session, folder, m_form->pngDecoder(), m_form.get());
         viewer->Toolbar1_ButtonClick(1);
         QPointer<QWidget> first = m_form->dialog2;
         QVERIFY(first && first->isVisible() && !first->isModal());

@@ -276,7 +276,7 @@ private slots:
         const auto restore = qScopeGuard([&] { QFile::setPermissions(s.session.programFolder(), kOpen); });
         const QByteArray before = Hostile::read(beside);
 
-        s.form = std::make_unique<Form1>(s.settings, s.session, s.sorter);
+        s.form = std::make_unique<Form1>(s.settings, s.session, s.folder, s.sorter);
         QVERIFY(s.form->startedUp());
         QCOMPARE(s.settings.serials[0], serial);
         s.settings.serials[2] = 1000;

@@ -81,7 +81,7 @@ struct ViewerSession : SessionFixture {
     Form4* show(int index, int16_t mode = 0)
     {
         session.viewerIndex = index;
-        session.viewerFile = form->File1->entry(index);
+        session.viewerFile = folder.name(index);
         settings.viewerMode = mode;
         if (mode == 1)
             form->ShowOnePointViewer();
@@ -91,7 +91,7 @@ struct ViewerSession : SessionFixture {
             v->StatusBar1->setPanelText(6, kMark);
         return viewer();
     }
-    QString path(int i) const { return ViewerLogic::joinPath(settings.sourceFolder, form->File1->entry(i)); }
+    QString path(int i) const { return folder.filePath(i); }
 };
 
 } // namespace
@@ -535,7 +535,7 @@ private slots:
         // Everything goes to the delete folder and the board is reloaded: the list is empty.
         s.form->mnuDel1_Click();
         s.form->mnuRL_Click();
-        QCOMPARE(s.form->File1->entryCount(), 0);
+        QCOMPARE(s.form->folder().count(), 0);
 
         // Every way of stepping on an empty list: no crash, a position inside the old bounds.
         for (Qt::KeyboardModifier shift : { Qt::NoModifier, Qt::ShiftModifier, Qt::NoModifier, Qt::ShiftModifier })
@@ -569,7 +569,7 @@ private slots:
         }
         QVERIFY(Hostile::write(s.src(QStringLiteral("99 gone.jpg")), Hostile::wellFormed(Format::Jpeg)));
         QVERIFY(s.open());
-        const int count = s.form->File1->entryCount();
+        const int count = s.form->folder().count();
         QCOMPARE(count, 14);
         QVERIFY(QFile::remove(s.src(QStringLiteral("99 gone.jpg"))));
         const auto before = s.files();
@@ -637,7 +637,7 @@ private slots:
             QVERIFY(!v->Image1->isVisible());
             return;
         }
-        QCOMPARE(v->windowTitle(), titleOf(s.form->File1->entry(shown), shown, 5));
+        QCOMPARE(v->windowTitle(), titleOf(s.form->folder().name(shown), shown, 5));
         QCOMPARE(panel(v, 3), QStringLiteral(" %1X%2 Pixel ").arg(natural.width()).arg(natural.height()));
         QVERIFY(v->Image1->isVisible());
         QCOMPARE(v->Image1->size(), onScreen);
