@@ -29,11 +29,12 @@ public:
         Session& m_session;
     };
 
-    bool copyMode = false; // transfers copy and keep the source, but into the delete folder
+    bool copyMode = false; // transfers keep the source, except those into the delete folder
     bool slideRepeat = false; // read at every slideshow tick
     bool slideRunning = false; // a viewer closed during a slideshow leaves it on
 
-    // The viewer's position: the file shown and its place in the source folder's list.
+    // The viewer's position: the file it shows and that file's place in the source
+    // folder's list. Set by whoever opens the viewer, moved by the viewer's steps.
     QString viewerFile;
     int32_t viewerIndex = 0;
 
