@@ -131,9 +131,9 @@ private slots:
     void untouchedValuesKeepTheirBytes()
     {
         QList<QByteArray> l = lines(defaultLines()).split('\n');
-        l[3] = "\"/photos/\xff\xfe,x\"\r"; // DestPath 2
-        l[4] = "\"/a\xff/\"\r"; // DestPath 3, changed below
-        l[14] = "\"\x83\x65\x83\x58\"\r"; // HeadName 2, Shift-JIS
+        l[3] = "\"/photos/\xff\xfe,x\"\r"; // destination 2
+        l[4] = "\"/a\xff/\"\r"; // destination 3, changed below
+        l[14] = "\"\x83\x65\x83\x58\"\r"; // head name 2, Shift-JIS
         writeFile(ini(), l.join('\n'));
         {
             Form1 w(settings, session, folder, sorter);
