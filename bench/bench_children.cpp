@@ -1,4 +1,5 @@
 #include "bench_children.h"
+#include "app/FolderPage.h"
 #include "app/Form1.h"
 #include "board/BoardWidgets.h"
 #include "imaging/ThumbnailCache.h"
@@ -92,7 +93,7 @@ namespace {
             session.copyMode = false;
             form->show();
             settle();
-            form->Dir1->setPath(option(args, QStringLiteral("folder")));
+            form->folderPage().folders()->setPath(option(args, QStringLiteral("folder")));
             settle();
         }
         int visibleSlots() const
@@ -159,7 +160,7 @@ int childBoard(const QStringList& args)
         f.DragIndex = 0;
         f.Label1_DragDrop(1, 0, 0);
         settle();
-        out("drop_moved", QFile::exists(QDir(f.Dir1->path()).filePath(dropped)) ? "no" : "yes");
+        out("drop_moved", QFile::exists(QDir(f.folderPage().folders()->path()).filePath(dropped)) ? "no" : "yes");
         t.restart();
         f.mnuRL_Click();
         out("reload_ms", msSince(t));

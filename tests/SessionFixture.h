@@ -4,6 +4,7 @@
 // boxes are answered and recorded by a ModalCatcher.
 #include "HostileFiles.h"
 #include "ModalCatcher.h"
+#include "app/FolderPage.h"
 #include "app/Form1.h"
 #include "board/BoardWidgets.h"
 #include "platform/DirList.h"
@@ -82,7 +83,8 @@ struct SessionFixture {
             return false;
         const QString wantedDest = settings.destPaths[0];
         form = std::make_unique<Form1>(settings, session, folder, sorter);
-        if (!form->startedUp() || settings.destPaths[0] != wantedDest || settings.sourceFolder != form->Dir1->path())
+        if (!form->startedUp() || settings.destPaths[0] != wantedDest
+            || settings.sourceFolder != form->folderPage().folders()->path())
             return false;
         form->show();
         return QTest::qWaitForWindowExposed(form.get());

@@ -1,5 +1,6 @@
 #include "about/Form3.h"
 #include "about/ReadmeText.h"
+#include "app/FolderPage.h"
 #include "app/Form1.h"
 #include "platform/Twips.h"
 #include "session/Session.h"
@@ -33,13 +34,13 @@ Form3::Form3(Form1& owner)
 
 void Form3::Form_Load()
 {
-    m_owner.Command1->setEnabled(false);
+    m_owner.folderPage().startButton()->setEnabled(false);
     Text1->setPlainText(ReadmeText::load(m_owner.session().programFolder()));
 }
 
 void Form3::Command1_Click() { close(); }
 
-void Form3::Form_QueryUnload() { m_owner.Command1->setEnabled(true); }
+void Form3::Form_QueryUnload() { m_owner.folderPage().startButton()->setEnabled(true); }
 
 void Form3::closeEvent(QCloseEvent* e)
 {

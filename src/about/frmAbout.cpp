@@ -1,5 +1,6 @@
 #include "about/frmAbout.h"
 #include "about/AboutInfo.h"
+#include "app/FolderPage.h"
 #include "app/Form1.h"
 #include "platform/Message.h"
 #include "platform/Twips.h"
@@ -84,7 +85,7 @@ void frmAbout::Form_Load()
     setWindowTitle(appTitle() + QStringLiteral("のﾊﾞｰｼﾞｮﾝ情報"));
     lblVersion->setText(AboutInfo::versionText(AboutInfo::programVersion()));
     lblTitle->setText(appTitle());
-    m_owner.Command1->setEnabled(false);
+    m_owner.folderPage().startButton()->setEnabled(false);
     setLinkLook(linkColor());
 }
 
@@ -108,7 +109,7 @@ void frmAbout::StartSysInfo()
     showMessage(this, AboutInfo::sysInfoUnavailableText(), QMessageBox::Ok);
 }
 
-void frmAbout::Form_QueryUnload() { m_owner.Command1->setEnabled(true); }
+void frmAbout::Form_QueryUnload() { m_owner.folderPage().startButton()->setEnabled(true); }
 
 void frmAbout::reject() { close(); }
 

@@ -1,16 +1,16 @@
 #include "app/Form1.h"
+#include "app/FolderPage.h"
 #include "board/BoardWidgets.h"
 #include "imaging/PngDecoder.h"
 #include "imaging/ThumbnailCache.h"
 #include "platform/DirList.h"
-#include "platform/DriveList.h"
-#include "platform/FileList.h"
 #include "platform/FileOps.h"
 #include "platform/Message.h"
 #include "platform/Numeric.h"
 #include "platform/StatusBar.h"
 #include "session/Session.h"
 #include "session/SettingsFile.h"
+#include "sorting/Sorter.h"
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -43,38 +43,17 @@ Form1::Form1(Settings& settings, Session& session, PictureFolder& folder, Sorter
     m_client->setMinimumSize(1, 1);
     resize(twipsToPixels(6555, m_tpp.x), twipsToPixels(3660, m_tpp.y) + menuBar()->sizeHint().height());
 
-    Form_Load();
+    startUp();
 }
 
 Form1::~Form1() = default;
 
 void Form1::buildFolderScreen()
 {
-    Drive1 = new DriveList(m_client);
-    Dir1 = new DirList(m_client);
-    File1 = new FileList(m_client);
-    Command1 = new QPushButton(QStringLiteral("実行"), m_client);
-    Command2 = new QPushButton(QStringLiteral("終了"), m_client);
-
-    placeTwips(Drive1, 120, 480, 3255, 300, m_tpp);
-    placeTwips(Dir1, 120, 840, 3255, 1560, m_tpp);
-    placeTwips(File1, 3480, 480, 2895, 1890, m_tpp);
-    placeTwips(Command1, 3600, 2760, 1335, 495, m_tpp);
-    placeTwips(Command2, 5040, 2760, 1335, 495, m_tpp);
-
-    Drive1->setToolTip(QStringLiteral("ドライブを変更します。"));
-    Dir1->setToolTip(QStringLiteral("フォルダを変更します。"));
-    File1->setToolTip(QStringLiteral("ダブルクリックでViewerを起動します。"));
-    Command1->setToolTip(QStringLiteral("ピラポ画面を起動します。"));
-    Command2->setToolTip(QStringLiteral("プログラムを終了します。"));
-
-    setTabOrder(Drive1, Dir1);
-    setTabOrder(Dir1, File1);
-    setTabOrder(File1, Command1);
-    setTabOrder(Command1, Command2);
+    m_folderPage = new FolderPage(m_folder, m_client);
 
     using K = StatusBar::Kind;
-    StatusBar1 = new StatusBar(
+    m_statusBar = new StatusBar(
         {
             { K::Text, QString(), QStringLiteral("選択されているフォルダ。"), 60, true },
             { K::Text, QStringLiteral("（無題）"), QStringLiteral("選択されているファイルネーム。"), 60, true },
@@ -87,15 +66,18 @@ void Form1::buildFolderScreen()
         },
         m_client);
 
-    connect(Drive1, &DriveList::changed, this, &Form1::Drive1_Change);
-    connect(Dir1, &DirList::changed, this, &Form1::Dir1_Change);
-    connect(&m_folder, &PictureFolder::relisted, File1, [this] { File1->showEntries(m_folder.names()); });
-    connect(File1, &QListWidget::itemClicked, this, [this] { File1_Click(); });
-    // A file chosen with the arrow keys is named as a clicked one is.
-    connect(File1, &FileList::keyboardSelected, this, [this] { File1_Click(); });
-    connect(File1, &QListWidget::itemDoubleClicked, this, [this] { File1_DblClick(); });
-    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(m_folderPage, &FolderPage::folderChanged, this, &Form1::showFolder);
+    connect(m_folderPage, &FolderPage::fileSelected, this, [this](const QString& name) {
+        m_statusBar->setPanelText(2, QStringLiteral(" ") + name + QStringLiteral(" "));
+    });
+    connect(m_folderPage, &FolderPage::fileActivated, this, [this](int index) {
+        m_session.viewerFile = m_folder.name(index);
+        m_session.viewerIndex = index;
+        m_settings.viewerMode = 0;
+        ShowViewer();
+    });
+    connect(m_folderPage, &FolderPage::startRequested, this, &Form1::Command1_Click);
+    connect(m_folderPage, &FolderPage::quitRequested, this, &QWidget::close);
 }
 
 double Form1::innerWidthTwips() const { return pixelsToTwips(m_client->width(), m_tpp.x); }
@@ -106,11 +88,11 @@ void Form1::layoutChrome()
 {
     // The status bar lies along the client area's bottom edge; the toolbar fills the
     // strip of 500 twips above the board.
-    const int sbHeight = std::max(twipsToPixels(250, m_tpp.y), StatusBar1->sizeHint().height());
-    StatusBar1->setGeometry(0, m_client->height() - sbHeight, m_client->width(), sbHeight);
-    StatusBar1->raise();
-    if (Toolbar1)
-        Toolbar1->setGeometry(0, 0, m_client->width(), twipsToPixels(500, m_tpp.y));
+    const int sbHeight = std::max(twipsToPixels(250, m_tpp.y), m_statusBar->sizeHint().height());
+    m_statusBar->setGeometry(0, m_client->height() - sbHeight, m_client->width(), sbHeight);
+    m_statusBar->raise();
+    if (m_toolbar)
+        m_toolbar->setGeometry(0, 0, m_client->width(), twipsToPixels(500, m_tpp.y));
 }
 
 void Form1::resizeEvent(QResizeEvent* e)
@@ -119,16 +101,11 @@ void Form1::resizeEvent(QResizeEvent* e)
     layoutChrome();
 }
 
-void Form1::showFolderScreen(bool on)
-{
-    for (QWidget* w : { static_cast<QWidget*>(Drive1), static_cast<QWidget*>(Dir1), static_cast<QWidget*>(File1),
-             static_cast<QWidget*>(Command1), static_cast<QWidget*>(Command2) })
-        w->setVisible(on);
-}
+void Form1::showFolderScreen(bool on) { m_folderPage->setVisible(on); }
 
 // ---- start-up and shut-down
 
-void Form1::Form_Load()
+void Form1::startUp()
 {
     const SettingsFile::Location where = SettingsFile::locate(m_session.programFolder(), m_session.userFolder());
     m_settingsFile = where.write;
@@ -170,38 +147,22 @@ void Form1::Form_Load()
 
     BoardEnd = m_settings.thumbCount;
 
-    {
-        const QSignalBlocker block(Drive1);
-        Drive1->setDrive(DriveList::driveOf(QDir::currentPath()));
-    }
-    bool opened = false;
-    if (m_settings.rememberFolder == 1) {
-        const QString remembered = m_settings.sourceFolder;
-        Drive1->setDrive(DriveList::driveOf(remembered));
-        // A remembered folder that is gone falls back to the current folder.
-        opened = Dir1->setPath(remembered);
-    }
-    if (!opened) {
-        if (!Dir1->setPath(QDir::currentPath()))
-            Dir1->setPath(FileOps::rootPath());
-        const QSignalBlocker block(Drive1);
-        Drive1->setDrive(DriveList::driveOf(Dir1->path()));
-    }
-    m_settings.sourceFolder = Dir1->path();
+    m_folderPage->openAtStart(m_settings.rememberFolder == 1, m_settings.sourceFolder);
+    m_settings.sourceFolder = m_folderPage->folders()->path();
 
-    StatusBar1->setPanelText(1, QStringLiteral(" ") + Dir1->path() + QStringLiteral(" "));
-    StatusBar1->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));
+    m_statusBar->setPanelText(1, QStringLiteral(" ") + m_settings.sourceFolder + QStringLiteral(" "));
+    m_statusBar->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));
 
     m_settings.updateDestNames();
 
     const QColor back = palette().color(QPalette::Window);
     LabelBackColor = QString::number(back.red() | (back.green() << 8) | (back.blue() << 16));
 
-    ApplyUndoEnabling();
+    setUndoEnabled(m_sorter.canUndo());
     layoutChrome();
 }
 
-void Form1::Form_QueryUnload()
+void Form1::shutDown()
 {
     if (m_shutDown)
         return;
@@ -236,44 +197,20 @@ void Form1::Form_QueryUnload()
 
 void Form1::closeEvent(QCloseEvent* e)
 {
-    Form_QueryUnload();
+    shutDown();
     e->accept();
 }
 
 // ---- folder screen
 
-void Form1::Drive1_Change()
-{ followDriveChange(this, Drive1, Dir1); }
-
-void Form1::Dir1_Change()
+void Form1::showFolder()
 {
-    m_folder.setPath(Dir1->path());
-    m_settings.sourceFolder = Dir1->path();
-    StatusBar1->setPanelText(1, QStringLiteral(" ") + m_settings.sourceFolder + QStringLiteral(" "));
-    StatusBar1->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));
-    ShowUnshownCount();
-}
-
-void Form1::ShowUnshownCount()
-{
-    // Files whose names are not UTF-8 cannot be listed at all; the panel says so.
+    m_settings.sourceFolder = m_folder.path();
+    m_statusBar->setPanelText(1, QStringLiteral(" ") + m_settings.sourceFolder + QStringLiteral(" "));
+    m_statusBar->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));
+    // Files whose names are not UTF-8 cannot be listed at all; panel 4 says so.
     const int n = m_folder.unlistedCount();
-    StatusBar1->setPanelText(4, n ? QStringLiteral(" 表示できない名前 %1 ").arg(n) : QString());
-    StatusBar1->panel(4)->setToolTip(
+    m_statusBar->setPanelText(4, n ? QStringLiteral(" 表示できない名前 %1 ").arg(n) : QString());
+    m_statusBar->panel(4)->setToolTip(
         n ? QStringLiteral("名前にUTF-8でない文字を含むため、一覧に出せず扱えないファイルの数です。") : QString());
 }
-
-void Form1::File1_Click()
-{
-    StatusBar1->setPanelText(2, QStringLiteral(" ") + m_folder.name(File1->selectedIndex()) + QStringLiteral(" "));
-}
-
-void Form1::File1_DblClick()
-{
-    m_session.viewerFile = m_folder.name(File1->selectedIndex());
-    m_session.viewerIndex = File1->selectedIndex();
-    m_settings.viewerMode = 0;
-    ShowViewer();
-}
-
-void Form1::Command2_Click() { close(); }

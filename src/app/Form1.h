@@ -16,11 +16,8 @@ class QAction;
 class QKeyEvent;
 class QLabel;
 class QMenu;
-class QPushButton;
 class QToolBar;
-class DriveList;
-class DirList;
-class FileList;
+class FolderPage;
 class StatusBar;
 class BoardArea;
 class TargetLabel;
@@ -30,11 +27,11 @@ class PngDecoder;
 class Sorter;
 class ThumbnailCache;
 
-// The main window: the folder screen and the sorting board are two sets of controls on
-// it, only one set shown. Its parts are grouped by the folder whose Form1_*.cpp files
+// The main window: the folder screen and the sorting board share its client area, only
+// one of them shown. Its parts are grouped by the folder whose Form1_*.cpp files
 // implement them, each group ready to leave this class on its own:
-//   app/                    the window itself, start-up and shut-down, the folder screen,
-//                           the menus and the toolbar (Form1.cpp, Form1_Commands.cpp)
+//   app/                    the window itself, start-up and shut-down, the folder screen
+//                           (FolderPage), the menus and the toolbar (Form1.cpp, Form1_Commands.cpp)
 //   board/                  the sorting board: thumbnails, targets, the copy-mode label,
 //                           the keyboard and the drops (Form1_Board/_Keyboard/_Drops.cpp)
 //   viewer/ dialogs/ about/ opening the other windows (Form1_Viewer/_Dialogs/_About.cpp)
@@ -66,49 +63,38 @@ public:
     double innerHeightTwips() const;
     bool onBoard() const; // the sorting board is the screen shown
 
-    void Form_Load();
-    void Form_QueryUnload();
-
-    // ==== app/: the folder screen
-
-    DriveList* Drive1 = nullptr;
-    DirList* Dir1 = nullptr;
-    FileList* File1 = nullptr; // shows the picture folder's entries
-    QPushButton* Command1 = nullptr; // "実行"
-    QPushButton* Command2 = nullptr; // "終了"
-    StatusBar* StatusBar1 = nullptr;
-
-    void Drive1_Change();
-    void Dir1_Change();
-    void File1_Click();
-    void File1_DblClick();
-    void Command2_Click();
-    void ShowUnshownCount(); // status-bar panel 4: files the list cannot show
+    FolderPage& folderPage() const { return *m_folderPage; }
+    StatusBar& statusBar() const { return *m_statusBar; }
+    QToolBar* toolbar() const { return m_toolbar; } // over the board
+    QMenu* boardMenu() const { return m_boardMenu; } // the board's pop-up menu
 
     // ==== app/: the menus, the toolbar and the commands they give
 
-    QToolBar* Toolbar1 = nullptr;
-    QVector<QAction*> ToolbarButtons; // index 1..4 used; 0 unused, 3 the separator
-    QMenu* mnuOpt1 = nullptr;
-    QAction* mnuOpt2 = nullptr;
-    QAction* mnuOpt3 = nullptr;
-    QMenu* mnuHelp1 = nullptr;
-    QAction* mnuHelp2 = nullptr;
-    QAction* mnuHelp3 = nullptr;
-    QMenu* mnuReLoad = nullptr; // the board's pop-up menu
-    QAction* mnuRL = nullptr;
-    QAction* mnuDL = nullptr;
-    QAction* mnuUnd = nullptr;
-    QAction* mnuViewer = nullptr;
-    QAction* mnuDel1 = nullptr;
+    // On the menu bar.
+    QAction* optionsAction = nullptr;
+    QAction* destinationsAction = nullptr;
+    QAction* aboutAction = nullptr;
+    QAction* helpAction = nullptr;
+    // On the board's pop-up menu.
+    QAction* reloadAction = nullptr;
+    QAction* loadAnewAction = nullptr;
+    QAction* undoAction = nullptr;
+    QAction* viewerAction = nullptr;
+    QAction* sendAllAction = nullptr;
+    // On the toolbar.
+    QAction* backAction = nullptr;
+    QAction* toolbarUndoAction = nullptr;
+    QAction* quitAction = nullptr;
 
-    void mnuHelp3_Click();
-    void OpenHelp();
-    void mnuViewer_Click();
-    void mnuUnd_Click();
-    void Toolbar1_ButtonClick(int index);
-    void ReturnToFolderScreen(); // toolbar button 1
-    void ApplyUndoEnabling(); // the enabling rule of the undo commands
+    void showHelp(); // the help page, or the usage window when there is none
+    void openHelpPage();
+    void openViewerFromMenu();
+    void undoLastTransfer();
+    // The toolbar's commands, each held back while the board is busy.
+    void backFromToolbar();
+    void undoFromToolbar();
+    void quitFromToolbar();
+    void returnToFolderScreen();
 
     // ==== board/: the board (Form1_Board.cpp)
 
@@ -201,11 +187,15 @@ protected:
 private:
     // ==== app/
 
+    void startUp();
+    void shutDown();
     void buildFolderScreen();
     void buildMenus();
     void buildToolbar();
     void layoutChrome();
     void showFolderScreen(bool on);
+    void showFolder(); // the status bar on the folder the page chose
+    void setUndoEnabled(bool on);
 
     Settings& m_settings;
     Session& m_session;
@@ -215,6 +205,12 @@ private:
     std::unique_ptr<PngDecoder> m_png; // the mpng library beside the program
     std::unique_ptr<ThumbnailCache> m_thumbs; // goes before m_png, which its workers use
     QWidget* m_client = nullptr;
+    FolderPage* m_folderPage = nullptr;
+    StatusBar* m_statusBar = nullptr;
+    QToolBar* m_toolbar = nullptr;
+    QMenu* m_optionsMenu = nullptr;
+    QMenu* m_helpMenu = nullptr;
+    QMenu* m_boardMenu = nullptr;
     bool m_startedUp = true;
     bool m_shutDown = false;
     QString m_settingsFile; // where the shut-down writes; empty: the file is left alone

@@ -6,82 +6,102 @@
 #include <QAction>
 #include <QDesktopServices>
 #include <QDir>
+#include <QKeySequence>
 #include <QMenuBar>
 #include <QProcess>
-#include <QPushButton>
 #include <QStandardPaths>
 #include <QToolBar>
 #include <QUrl>
+#include <utility>
 
 void Form1::buildMenus()
 {
-    mnuOpt1 = menuBar()->addMenu(QStringLiteral("オプション"));
-    mnuOpt2 = mnuOpt1->addAction(QStringLiteral("オプション"));
-    mnuOpt3 = mnuOpt1->addAction(QStringLiteral("移動先フォルダ設定"));
-    mnuHelp1 = menuBar()->addMenu(QStringLiteral("バージョン情報"));
-    mnuHelp2 = mnuHelp1->addAction(QStringLiteral("バージョン情報"));
-    mnuHelp1->addSeparator(); // mnuSep4
-    mnuHelp3 = mnuHelp1->addAction(QStringLiteral("ヘルプ"));
+    m_optionsMenu = menuBar()->addMenu(QStringLiteral("オプション"));
+    optionsAction = m_optionsMenu->addAction(QStringLiteral("オプション"));
+    destinationsAction = m_optionsMenu->addAction(QStringLiteral("移動先フォルダ設定"));
+    m_helpMenu = menuBar()->addMenu(QStringLiteral("バージョン情報"));
+    aboutAction = m_helpMenu->addAction(QStringLiteral("バージョン情報"));
+    m_helpMenu->addSeparator();
+    helpAction = m_helpMenu->addAction(QStringLiteral("ヘルプ"));
 
     // Not on the menu bar: the board's pop-up menu.
-    mnuReLoad = new QMenu(QStringLiteral("リロード"), this);
-    mnuRL = mnuReLoad->addAction(QStringLiteral("画像をリロードする"));
-    mnuReLoad->addSeparator(); // mnuSpe1
-    mnuDL = mnuReLoad->addAction(QStringLiteral("新たにロードする"));
-    mnuReLoad->addSeparator(); // mnuSep5
-    mnuUnd = mnuReLoad->addAction(QStringLiteral("アンドゥ"));
-    mnuReLoad->addSeparator(); // mnuSep3
-    mnuViewer = mnuReLoad->addAction(QStringLiteral("Viewerを開く"));
-    mnuReLoad->addSeparator(); // mnuSep2
-    mnuDel1 = mnuReLoad->addAction(QStringLiteral("すべて削除フォルダへ"));
+    m_boardMenu = new QMenu(QStringLiteral("リロード"), this);
+    reloadAction = m_boardMenu->addAction(QStringLiteral("画像をリロードする"));
+    m_boardMenu->addSeparator();
+    loadAnewAction = m_boardMenu->addAction(QStringLiteral("新たにロードする"));
+    m_boardMenu->addSeparator();
+    undoAction = m_boardMenu->addAction(QStringLiteral("アンドゥ"));
+    m_boardMenu->addSeparator();
+    viewerAction = m_boardMenu->addAction(QStringLiteral("Viewerを開く"));
+    m_boardMenu->addSeparator();
+    sendAllAction = m_boardMenu->addAction(QStringLiteral("すべて削除フォルダへ"));
 
-    connect(mnuOpt2, &QAction::triggered, this, &Form1::mnuOpt2_Click);
-    connect(mnuOpt3, &QAction::triggered, this, &Form1::mnuOpt3_Click);
-    connect(mnuHelp2, &QAction::triggered, this, &Form1::mnuHelp2_Click);
-    connect(mnuHelp3, &QAction::triggered, this, &Form1::mnuHelp3_Click);
-    connect(mnuRL, &QAction::triggered, this, &Form1::mnuRL_Click);
-    connect(mnuDL, &QAction::triggered, this, &Form1::mnuDL_Click);
-    connect(mnuUnd, &QAction::triggered, this, &Form1::mnuUnd_Click);
-    connect(mnuViewer, &QAction::triggered, this, &Form1::mnuViewer_Click);
-    connect(mnuDel1, &QAction::triggered, this, &Form1::mnuDel1_Click);
+    // Shown beside the pop-up items only. The board's key handler runs these commands
+    // with its own guards; an action that lives in a pop-up menu alone never fires its
+    // shortcut, and the widget context keeps it that way should it be added elsewhere.
+    const std::pair<QAction*, QKeySequence> keys[] = {
+        { reloadAction, QKeySequence(Qt::Key_F5) },
+        { loadAnewAction, QKeySequence(Qt::CTRL | Qt::Key_N) },
+        { undoAction, QKeySequence(Qt::CTRL | Qt::Key_Z) },
+    };
+    for (const auto& [action, sequence] : keys) {
+        action->setShortcutContext(Qt::WidgetShortcut);
+        action->setShortcut(sequence);
+    }
+
+    connect(optionsAction, &QAction::triggered, this, &Form1::mnuOpt2_Click);
+    connect(destinationsAction, &QAction::triggered, this, &Form1::mnuOpt3_Click);
+    connect(aboutAction, &QAction::triggered, this, &Form1::mnuHelp2_Click);
+    connect(helpAction, &QAction::triggered, this, &Form1::showHelp);
+    connect(reloadAction, &QAction::triggered, this, &Form1::mnuRL_Click);
+    connect(loadAnewAction, &QAction::triggered, this, &Form1::mnuDL_Click);
+    connect(undoAction, &QAction::triggered, this, &Form1::undoLastTransfer);
+    connect(viewerAction, &QAction::triggered, this, &Form1::openViewerFromMenu);
+    connect(sendAllAction, &QAction::triggered, this, &Form1::mnuDel1_Click);
 }
 
 void Form1::buildToolbar()
 {
-    Toolbar1 = new QToolBar(m_client);
-    Toolbar1->setIconSize(QSize(24, 22));
-    Toolbar1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    Toolbar1->setMovable(false);
-    ToolbarButtons.resize(5);
-    ToolbarButtons[1] = Toolbar1->addAction(QIcon(QStringLiteral(":/icons/main_cancel.png")), QStringLiteral("キャンセル"));
-    ToolbarButtons[1]->setToolTip(QStringLiteral("フォルダ選択画面へ戻ります。"));
-    ToolbarButtons[2] = Toolbar1->addAction(QIcon(QStringLiteral(":/icons/main_undo.png")), QStringLiteral("アンドゥ"));
-    ToolbarButtons[2]->setToolTip(QStringLiteral("１０回までアンドゥできます。"));
-    ToolbarButtons[3] = Toolbar1->addSeparator();
-    ToolbarButtons[4] = Toolbar1->addAction(QIcon(QStringLiteral(":/icons/main_exit.png")), QStringLiteral("終了"));
-    ToolbarButtons[4]->setToolTip(QStringLiteral("プログラムを終了します。"));
-    for (int i : { 1, 2, 4 })
-        connect(ToolbarButtons[i], &QAction::triggered, this, [this, i] { Toolbar1_ButtonClick(i); });
-    Toolbar1->hide();
+    m_toolbar = new QToolBar(m_client);
+    m_toolbar->setIconSize(QSize(24, 22));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_toolbar->setMovable(false);
+    backAction = m_toolbar->addAction(QIcon(QStringLiteral(":/icons/main_cancel.png")), QStringLiteral("キャンセル"));
+    backAction->setToolTip(QStringLiteral("フォルダ選択画面へ戻ります。"));
+    toolbarUndoAction
+        = m_toolbar->addAction(QIcon(QStringLiteral(":/icons/main_undo.png")), QStringLiteral("アンドゥ"));
+    toolbarUndoAction->setToolTip(QStringLiteral("１０回までアンドゥできます。"));
+    m_toolbar->addSeparator();
+    quitAction = m_toolbar->addAction(QIcon(QStringLiteral(":/icons/main_exit.png")), QStringLiteral("終了"));
+    quitAction->setToolTip(QStringLiteral("プログラムを終了します。"));
+    connect(backAction, &QAction::triggered, this, &Form1::backFromToolbar);
+    connect(toolbarUndoAction, &QAction::triggered, this, &Form1::undoFromToolbar);
+    connect(quitAction, &QAction::triggered, this, &Form1::quitFromToolbar);
+
+    // On the board the board area is the one control that takes the keyboard; a toolbar
+    // button holding the focus would take Enter for a click of its own.
+    m_toolbar->setFocusPolicy(Qt::NoFocus);
+    for (QWidget* w : m_toolbar->findChildren<QWidget*>())
+        w->setFocusPolicy(Qt::NoFocus);
+    m_toolbar->hide();
 }
 
-void Form1::ApplyUndoEnabling()
+void Form1::setUndoEnabled(bool on)
 {
-    const bool on = m_sorter.canUndo();
-    mnuUnd->setEnabled(on);
-    ToolbarButtons[2]->setEnabled(on);
+    undoAction->setEnabled(on);
+    toolbarUndoAction->setEnabled(on);
 }
 
-void Form1::mnuHelp3_Click()
+void Form1::showHelp()
 {
     const QString help = QDir(m_session.programFolder()).filePath(QStringLiteral("help/help.htm"));
     if (FileOps::entryExists(help))
-        OpenHelp();
+        openHelpPage();
     else
         ShowUsageWindow();
 }
 
-void Form1::OpenHelp()
+void Form1::openHelpPage()
 {
     if (m_session.isBusy())
         return;
@@ -100,7 +120,7 @@ void Form1::OpenHelp()
         ShowUsageWindow();
 }
 
-void Form1::mnuViewer_Click()
+void Form1::openViewerFromMenu()
 {
     if (m_session.isBusy())
         return;
@@ -117,31 +137,30 @@ void Form1::mnuViewer_Click()
     ShowViewer();
 }
 
-void Form1::mnuUnd_Click() { UndoLast(); }
+void Form1::undoLastTransfer() { m_sorter.undoLast(); }
 
-void Form1::Toolbar1_ButtonClick(int index)
+void Form1::backFromToolbar()
 {
-    if (m_session.isBusy())
-        return;
-    switch (index) {
-    case 1:
-        ReturnToFolderScreen();
-        break;
-    case 2:
-        UndoLast();
-        break;
-    case 4:
-        close();
-        break;
-    default:
-        break;
-    }
+    if (!m_session.isBusy())
+        returnToFolderScreen();
 }
 
-void Form1::ReturnToFolderScreen()
+void Form1::undoFromToolbar()
+{
+    if (!m_session.isBusy())
+        undoLastTransfer();
+}
+
+void Form1::quitFromToolbar()
+{
+    if (!m_session.isBusy())
+        close();
+}
+
+void Form1::returnToFolderScreen()
 {
     Picture1->hide();
-    Toolbar1->hide();
+    m_toolbar->hide();
     showFolderScreen(true);
 
     // Outer geometry: left 105, top 105, 6600 x 4350 twips.

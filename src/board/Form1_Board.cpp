@@ -138,8 +138,8 @@ void Form1::Command1_Click()
 
         showFolderScreen(false);
         Picture1->show();
-        Toolbar1->show();
-        Toolbar1->setEnabled(false);
+        m_toolbar->show();
+        m_toolbar->setEnabled(false);
 
         // The whole work area, without switching to the maximised state.
         const QRect wa = workArea();
@@ -181,7 +181,7 @@ void Form1::Command1_Click()
         LoadPath = m_folder.filePath(0);
         FillPage(m_settings.thumbCount, true);
 
-        Toolbar1->setEnabled(true);
+        m_toolbar->setEnabled(true);
     }
     ResetCurrentThumb();
     Picture1->setFocus(Qt::OtherFocusReason);
@@ -284,15 +284,15 @@ void Form1::mnuRL_Click()
         return;
     {
         const Session::BusyGuard busy(m_session);
-        Toolbar1->setEnabled(false);
+        m_toolbar->setEnabled(false);
         UnloadSlots();
         ExtendCount = 0;
         BoardEnd = m_settings.thumbCount;
         m_folder.refresh();
         LoadPath = m_folder.filePath(0);
         FillPage(m_settings.thumbCount, false);
-        Toolbar1->setEnabled(true);
-        StatusBar1->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));
+        m_toolbar->setEnabled(true);
+        m_statusBar->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));
     }
     ResetCurrentThumb();
 }
@@ -306,13 +306,13 @@ void Form1::mnuDL_Click()
         ExtendCount = Board::nextExtendCount(ExtendCount);
         // Bounded by the list as it was before this command relists it.
         BoardEnd = Board::loadAnewEnd(ExtendCount, m_settings.thumbCount, m_folder.count());
-        Toolbar1->setEnabled(false);
+        m_toolbar->setEnabled(false);
         UnloadSlots();
         m_folder.refresh();
         LoadPath = m_folder.filePath(0);
         FillPage(BoardEnd, false);
-        StatusBar1->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));
-        Toolbar1->setEnabled(true);
+        m_statusBar->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));
+        m_toolbar->setEnabled(true);
     }
     ResetCurrentThumb();
 }
@@ -328,7 +328,7 @@ void Form1::Image1_MouseDown(int index, Qt::MouseButton button, Qt::KeyboardModi
     // with it would hold the pointer and swallow the click that closes the viewer.
     if (button != Qt::RightButton)
         slot->beginDrag();
-    StatusBar1->setPanelText(2, QStringLiteral(" ") + m_folder.name(index) + QStringLiteral(" "));
+    m_statusBar->setPanelText(2, QStringLiteral(" ") + m_folder.name(index) + QStringLiteral(" "));
     DragOffsetX = x;
     DragOffsetY = y;
     DragIndex = index;
@@ -341,7 +341,7 @@ void Form1::Picture1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, fl
     if (m_session.isBusy() || button != Qt::RightButton)
         return;
     const QPoint at(twipsToPixels(x, m_tpp.x), twipsToPixels(y, m_tpp.y));
-    mnuReLoad->popup(Picture1->mapToGlobal(at));
+    m_boardMenu->popup(Picture1->mapToGlobal(at));
 }
 
 void Form1::OpenOnePointViewer(int index)

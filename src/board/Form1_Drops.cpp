@@ -19,7 +19,7 @@ void Form1::wireSorter()
         if (ThumbSlot* slot = slotAt(i))
             slot->show();
     });
-    connect(&m_sorter, &Sorter::historyChanged, this, &Form1::ApplyUndoEnabling);
+    connect(&m_sorter, &Sorter::historyChanged, this, &Form1::setUndoEnabled);
     // The history changed: the board shows the folder as it now is.
     connect(&m_sorter, &Sorter::undone, this, &Form1::mnuRL_Click);
     connect(&m_sorter, &Sorter::failed, this,

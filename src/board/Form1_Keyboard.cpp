@@ -6,8 +6,6 @@
 #include <QAction>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QKeySequence>
-#include <QToolBar>
 #include <utility>
 
 // The board from the keyboard: the framed current thumbnail, the digit keys that send
@@ -71,25 +69,8 @@ void Form1::installBoardKeys()
 {
     installEventFilter(new BoardKeyFilter(this));
 
-    // On the board the board area is the one control that takes the keyboard; a toolbar
-    // button holding the focus would take Enter for a click of its own.
+    // On the board the board area is the one control that takes the keyboard.
     Picture1->setFocusPolicy(Qt::StrongFocus);
-    Toolbar1->setFocusPolicy(Qt::NoFocus);
-    for (QWidget* w : Toolbar1->findChildren<QWidget*>())
-        w->setFocusPolicy(Qt::NoFocus);
-
-    // Shown beside the pop-up items only. The key handler runs the commands with the
-    // board's guards; an action that lives in a pop-up menu alone never fires its
-    // shortcut, and the widget context keeps it that way should it be added elsewhere.
-    const std::pair<QAction*, QKeySequence> keys[] = {
-        { mnuRL, QKeySequence(Qt::Key_F5) },
-        { mnuDL, QKeySequence(Qt::CTRL | Qt::Key_N) },
-        { mnuUnd, QKeySequence(Qt::CTRL | Qt::Key_Z) },
-    };
-    for (const auto& [action, sequence] : keys) {
-        action->setShortcutContext(Qt::WidgetShortcut);
-        action->setShortcut(sequence);
-    }
 
     m_flashTimer = new QTimer(this);
     m_flashTimer->setSingleShot(true);
@@ -131,14 +112,14 @@ bool Form1::Form_KeyDown(QKeyEvent* e)
         const ThumbSlot* slot = slotAt(CurrentThumb);
         if (!slot || slot->isHidden())
             break;
-        StatusBar1->setPanelText(2, QStringLiteral(" ") + m_folder.name(CurrentThumb) + QStringLiteral(" "));
+        m_statusBar->setPanelText(2, QStringLiteral(" ") + m_folder.name(CurrentThumb) + QStringLiteral(" "));
         DragIndex = CurrentThumb;
         OpenOnePointViewer(CurrentThumb);
         break;
     }
     case C::Undo:
-        if (mnuUnd->isEnabled())
-            mnuUnd_Click();
+        if (undoAction->isEnabled())
+            undoLastTransfer();
         break;
     case C::Reload:
         mnuRL_Click();

@@ -1,4 +1,5 @@
 #include "dialogs/Dialog1.h"
+#include "app/FolderPage.h"
 #include "app/Form1.h"
 #include "dialogs/DialogLogic.h"
 #include "platform/DirList.h"
@@ -221,8 +222,8 @@ bool Dialog1::createMissingFolders(const std::array<QString, 11>& paths)
             continue;
         showMessage(this, path + QStringLiteral("を作成します。"));
         FileOps::makeSureDirectoryPathExists(path);
-        if (m_form && m_form->Dir1)
-            m_form->Dir1->refresh();
+        if (m_form)
+            m_form->folderPage().refreshFolders();
         if (!FileOps::folderExists(path)) {
             refuse(Text1[k], QStringLiteral("%1 を作成できませんでした。\n設定は保存されていません。").arg(path));
             return false;

@@ -1,3 +1,4 @@
+#include "app/FolderPage.h"
 #include "app/Form1.h"
 #include "viewer/Form4.h"
 #include <QPushButton>
@@ -47,7 +48,5 @@ void Form1::ShowOnePointViewer()
 void Form1::OnViewerClosed()
 {
     form4 = nullptr;
-    Command1->setEnabled(true);
-    if (!onBoard())
-        Command1->show();
+    m_folderPage->startButton()->setEnabled(true);
 }

@@ -5,6 +5,7 @@
 #include "TestFiles.h"
 #include "about/Form3.h"
 #include "about/frmAbout.h"
+#include "app/FolderPage.h"
 #include "app/Form1.h"
 #include "sorting/Sorter.h"
 #include <QPlainTextEdit>
@@ -74,9 +75,9 @@ private slots:
         Form1 w(settings, session, folder, sorter);
         w.show();
         ModalCatcher catcher;
-        w.mnuHelp3->trigger();
+        w.helpAction->trigger();
         QCOMPARE(!w.form3.isNull(), !shown.isEmpty());
-        QCOMPARE(w.Command1->isEnabled(), shown.isEmpty());
+        QCOMPARE(w.folderPage().startButton()->isEnabled(), shown.isEmpty());
         if (!shown.isEmpty())
             QCOMPARE(form3Of(w)->Text1->toPlainText(), shown);
         QVERIFY(catcher.seen.isEmpty());
@@ -101,12 +102,12 @@ private slots:
         QFETCH(QString, how);
         Form1 w(settings, session, folder, sorter);
         w.show();
-        QVERIFY(w.Command1->isEnabled());
-        const auto open = [&] { usage ? w.ShowUsageWindow() : w.mnuHelp2->trigger(); };
+        QVERIFY(w.folderPage().startButton()->isEnabled());
+        const auto open = [&] { usage ? w.ShowUsageWindow() : w.aboutAction->trigger(); };
         open();
         QWidget* window = usage ? static_cast<QWidget*>(form3Of(w)) : aboutOf(w);
         QVERIFY(window && window->isVisible() && !window->isModal());
-        QVERIFY(!w.Command1->isEnabled());
+        QVERIFY(!w.folderPage().startButton()->isEnabled());
         window->hide(); // as if minimised out of sight
         open();
         QVERIFY(window->isVisible());
@@ -121,7 +122,7 @@ private slots:
             w.close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(w.about.isNull() && w.form3.isNull());
-        QVERIFY(w.Command1->isEnabled());
+        QVERIFY(w.folderPage().startButton()->isEnabled());
     }
 
     // A program that is missing or cannot start is reported, never silently ignored.

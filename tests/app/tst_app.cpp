@@ -107,11 +107,11 @@ private slots:
                 return;
             }
             QCOMPARE(settings.sourceFolder, cwd());
-            QCOMPARE(w.StatusBar1->panelText(1), " " + cwd() + " ");
-            QCOMPARE(w.StatusBar1->panelText(3), QString(" 3 File "));
-            QCOMPARE(w.StatusBar1->panelText(4), QString(" 表示できない名前 1 "));
+            QCOMPARE(w.statusBar().panelText(1), " " + cwd() + " ");
+            QCOMPARE(w.statusBar().panelText(3), QString(" 3 File "));
+            QCOMPARE(w.statusBar().panelText(4), QString(" 表示できない名前 1 "));
             QCOMPARE(int(settings.thumbCount), 10);
-            QVERIFY(!w.mnuUnd->isEnabled());
+            QVERIFY(!w.undoAction->isEnabled());
             w.show();
             QVERIFY(w.close());
             QCOMPARE(catcher.seen.size(), warnings);

@@ -176,7 +176,7 @@ void TestBoard::fillInListOrderHoldingCommandsBack()
     if (command != QLatin1String("build"))
         f.Command1_Click();
     const QVector<TargetLabel*> labels = f.Label1;
-    const QString panel2 = f.StatusBar1->panelText(2);
+    const QString panel2 = f.statusBar().panelText(2);
     const auto before = s.files();
 
     // The page fill lets pending events run between slots; these arrive then.
@@ -190,7 +190,7 @@ void TestBoard::fillInListOrderHoldingCommandsBack()
         ++tried;
         if (!s.session.isBusy())
             wrong << QStringLiteral("the flag is not set");
-        if (f.Toolbar1->isEnabled())
+        if (f.toolbar()->isEnabled())
             wrong << QStringLiteral("the toolbar is enabled");
         const int slotCount = int(f.Image1.size());
         const int16_t extend = f.ExtendCount;
@@ -200,13 +200,14 @@ void TestBoard::fillInListOrderHoldingCommandsBack()
         f.Image1_MouseDown(1, Qt::RightButton, {}, 10, 10); // right press: the one-point viewer
         f.Picture1_MouseDown(Qt::RightButton, {}, 100, 100);
         s.drop(1, 3);
-        f.mnuViewer_Click();
+        f.openViewerFromMenu();
         f.mnuOpt2_Click();
         f.mnuOpt3_Click();
         f.mnuDel1_Click();
-        f.OpenHelp();
-        for (int button : { 1, 2, 4 })
-            f.Toolbar1_ButtonClick(button);
+        f.openHelpPage();
+        f.backFromToolbar();
+        f.undoFromToolbar();
+        f.quitFromToolbar();
         for (Qt::Key k : { Qt::Key_3, Qt::Key_Return, Qt::Key_F5 })
             key(f, k);
         key(f, Qt::Key_4, Qt::KeypadModifier);
@@ -215,9 +216,9 @@ void TestBoard::fillInListOrderHoldingCommandsBack()
             wrong << QStringLiteral("a refill ran");
         if (f.Label1 != labels && command != QLatin1String("build"))
             wrong << QStringLiteral("the board was built again");
-        if (f.form4 || f.dialog1 || f.dialog2 || f.mnuReLoad->isVisible())
+        if (f.form4 || f.dialog1 || f.dialog2 || f.boardMenu()->isVisible())
             wrong << QStringLiteral("a window opened");
-        if (f.StatusBar1->panelText(2) != panel2)
+        if (f.statusBar().panelText(2) != panel2)
             wrong << QStringLiteral("a press was taken");
         if (s.files() != before || s.sorter.history().count() != 0)
             wrong << QStringLiteral("a file moved");
@@ -237,7 +238,7 @@ void TestBoard::fillInListOrderHoldingCommandsBack()
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral(", "))));
     QVERIFY(s.messages().isEmpty());
     QVERIFY(!s.session.isBusy());
-    QVERIFY(f.Toolbar1->isEnabled());
+    QVERIFY(f.toolbar()->isEnabled());
     const int expected = command == QLatin1String("anew") ? 14 : 10;
     QCOMPARE(visibleSlots(f), expected);
     QList<int> inOrder;
@@ -331,7 +332,7 @@ void TestBoard::pageLimits()
     QCOMPARE(f.folder().count(), 28);
     QCOMPARE(f.folder().name(1), name(3));
     QCOMPARE(visibleSlots(f), 28);
-    QCOMPARE(f.StatusBar1->panelText(3), QStringLiteral(" 28 File "));
+    QCOMPARE(f.statusBar().panelText(3), QStringLiteral(" 28 File "));
 
     // Load anew on a fewer ThumbCount: the slots past the new end of the first page go too.
     s->settings.thumbCount = 5;
@@ -346,12 +347,12 @@ void TestBoard::pageLimits()
     // A full board ends the page, whatever ThumbCount says.
     s->settings.thumbSize = 512;
     s->settings.thumbCount = 30;
-    f.Toolbar1_ButtonClick(1);
+    f.backFromToolbar();
     f.Command1_Click();
     const Board::Grid g = Board::boardGrid(w, h, f.tpp(), 512);
     QCOMPARE(visibleSlots(f), std::min(28, g.columns * g.rows));
     QVERIFY(!s->session.isBusy());
-    QVERIFY(f.Toolbar1->isEnabled());
+    QVERIFY(f.toolbar()->isEnabled());
 }
 
 void TestBoard::returnAndBuildAgain()
@@ -363,11 +364,11 @@ void TestBoard::returnAndBuildAgain()
     QCOMPARE(visibleSlots(f), 12);
     // A second build on top of the board is refused, even with the button enabled again.
     const QVector<ThumbSlot*> slotsBefore = f.Image1;
-    f.Command1->setEnabled(true);
+    f.folderPage().startButton()->setEnabled(true);
     f.Command1_Click();
     QCOMPARE(f.Image1, slotsBefore);
 
-    f.Toolbar1_ButtonClick(1);
+    f.backFromToolbar();
     QVERIFY(!f.onBoard());
     QCOMPARE(f.Image1.size(), 1);
     s->settings.thumbCount = 5;
@@ -377,13 +378,13 @@ void TestBoard::returnAndBuildAgain()
         QVERIFY(f.Label1[k] && f.Label1[k]->isVisible());
 
     // On an empty folder slot 0 does not show the last board's picture.
-    f.Toolbar1_ButtonClick(1);
+    f.backFromToolbar();
     QVERIFY(QDir().mkpath(s->root(QStringLiteral("empty"))));
-    f.Dir1->setPath(s->root(QStringLiteral("empty")));
+    f.folderPage().folders()->setPath(s->root(QStringLiteral("empty")));
     f.Command1_Click();
     QCOMPARE(visibleSlots(f), 0);
     QVERIFY(!s->session.isBusy());
-    QVERIFY(f.Toolbar1->isEnabled());
+    QVERIFY(f.toolbar()->isEnabled());
 }
 
 void TestBoard::send_data()
@@ -416,7 +417,7 @@ void TestBoard::send()
     s.session.copyMode = copy ? 1 : 0;
     Form1& f = *s.form;
     QCOMPARE(framed(f), 0);
-    QVERIFY(!f.mnuUnd->isEnabled());
+    QVERIFY(!f.undoAction->isEnabled());
     const QByteArray bytes = Hostile::read(s.src(name(0)));
 
     if (how == QLatin1String("drop"))
@@ -432,8 +433,8 @@ void TestBoard::send()
     QCOMPARE(s.settings.serials, serials);
     QCOMPARE(s.sorter.history().count(), 1);
     QCOMPARE(s.sorter.history().newest().to, s.settings.destPaths[size_t(target)] + newName);
-    QVERIFY(f.mnuUnd->isEnabled());
-    QVERIFY(f.ToolbarButtons[2]->isEnabled());
+    QVERIFY(f.undoAction->isEnabled());
+    QVERIFY(f.toolbarUndoAction->isEnabled());
     QVERIFY(!s.session.isBusy());
     QVERIFY(s.slot(0)->isHidden());
     QVERIFY(s.slot(1)->isVisible()); // no re-layout until a reload
@@ -463,7 +464,7 @@ void TestBoard::unsetTargetRefusesAndKeepsEverything()
     QVERIFY(s.form->startedUp() && s.settings.destPaths[8] == FileOps::rootPath());
     s.settings.destPaths[4] = markup + u'/';
     Form1& f = *s.form;
-    f.Dir1->setPath(s.src());
+    f.folderPage().folders()->setPath(s.src());
     f.show();
     f.Command1_Click();
     QCOMPARE(f.Label1[8]->text(), QStringLiteral("未設定"));
@@ -486,7 +487,7 @@ void TestBoard::unsetTargetRefusesAndKeepsEverything()
     QVERIFY(!QFile::exists(FileOps::joinPath(FileOps::rootPath(), QStringLiteral("000000 ") + name(0))));
     QCOMPARE(s.settings.serials, serials);
     QCOMPARE(s.sorter.history().count(), 0);
-    QVERIFY(!f.mnuUnd->isEnabled());
+    QVERIFY(!f.undoAction->isEnabled());
     QVERIFY(s.slot(0)->isVisible() && s.slot(1)->isVisible());
     if (how == QLatin1String("key"))
         QCOMPARE(framed(f), 0);
@@ -517,17 +518,17 @@ void TestBoard::keysAndDropsShareOneHistory()
     QVERIFY(QFile::exists(s->src(name(2))));
     QCOMPARE(f.folder().count(), 2);
     QCOMPARE(framed(f), 0);
-    f.Toolbar1_ButtonClick(2);
+    f.undoFromToolbar();
     QVERIFY(QFile::exists(s->src(name(1))));
     QVERIFY(!QFile::exists(s->dest(3, QStringLiteral("000042 IMG_0001.jpg"))));
     QCOMPARE(s->settings.serials[0], 42);
     QVERIFY(s->slot(1)->isVisible());
-    f.mnuUnd_Click();
+    f.undoLastTransfer();
     QVERIFY(QFile::exists(s->src(name(0))));
     QCOMPARE(s->settings.serials[0], 41);
     QCOMPARE(f.folder().count(), 4);
-    QVERIFY(!f.mnuUnd->isEnabled());
-    QVERIFY(!f.ToolbarButtons[2]->isEnabled());
+    QVERIFY(!f.undoAction->isEnabled());
+    QVERIFY(!f.toolbarUndoAction->isEnabled());
     QCOMPARE(s->files().size(), 4);
     QVERIFY(s->messages().isEmpty());
 }
@@ -619,7 +620,7 @@ void TestBoard::keysOnlyOnTheBoard()
     key(f, Qt::Key_2); // a second send ends the first flash at once
     QCOMPARE(f.Label1[1]->backColor(), f.labelBackColor());
     key(f, Qt::Key_7);
-    f.Toolbar1_ButtonClick(1); // the board goes while label 7 flashes
+    f.backFromToolbar(); // the board goes while label 7 flashes
     QVERIFY(!f.onBoard());
     QVERIFY(!f.Label1[7]);
     const auto before = s->files();
@@ -635,8 +636,8 @@ void TestBoard::keysOnlyOnTheBoard()
     QVERIFY(!f.form4);
     QVERIFY(!f.onBoard());
     // There the arrow keys choose a file, and panel 2 names it as a click does.
-    QTest::keyClick(f.File1, Qt::Key_Down);
-    QCOMPARE(f.StatusBar1->panelText(2), QStringLiteral(" %1 ").arg(name(3)));
+    QTest::keyClick(f.folderPage().files(), Qt::Key_Down);
+    QCOMPARE(f.statusBar().panelText(2), QStringLiteral(" %1 ").arg(name(3)));
     QTest::qWait(400); // the flash ends on a label that is gone
     f.Command1_Click();
     for (int k = 0; k < 10; ++k)
@@ -664,7 +665,7 @@ void TestBoard::realKeysReachTheBoard()
     QVERIFY(QFile::exists(s->dest(3, QStringLiteral("000043 IMG_0003.jpg"))));
 
     // A click on the toolbar leaves the keyboard with the board.
-    QWidget* undoButton = f.Toolbar1->widgetForAction(f.ToolbarButtons[2]);
+    QWidget* undoButton = f.toolbar()->widgetForAction(f.toolbarUndoAction);
     QVERIFY(undoButton);
     QTest::mouseClick(undoButton, Qt::LeftButton);
     QVERIFY(QFile::exists(s->src(name(3))));
@@ -707,7 +708,7 @@ void TestBoard::onePointViewer()
     // "Viewerを開く" starts at the first file not yet sent away.
     v->close();
     s->drop(0, 1);
-    f.mnuViewer_Click();
+    f.openViewerFromMenu();
     QVERIFY(s->viewer() && s->viewer()->Toolbar1->isVisible());
     QCOMPARE(s->session.viewerFile, name(1));
     QVERIFY(s->messages().isEmpty());

@@ -111,7 +111,7 @@ void TestBoardHostile::badPictureAmongGoodOnes()
         if (bytes.isEmpty())
             QVERIFY(!b->hasPicture());
         QVERIFY(!s.session.isBusy());
-        QVERIFY(f.Toolbar1->isEnabled());
+        QVERIFY(f.toolbar()->isEnabled());
         (f.*refill)();
     }
 
@@ -120,7 +120,7 @@ void TestBoardHostile::badPictureAmongGoodOnes()
     auto after = before;
     after.insert(QStringLiteral("dest4/000041 ") + bad, after.take(QStringLiteral("src/") + bad));
     QCOMPARE(s.files(), after);
-    f.Toolbar1_ButtonClick(2); // undo
+    f.undoFromToolbar(); // undo
     QCOMPARE(s.files(), before);
     QVERIFY(s.messages().isEmpty());
 }
@@ -410,13 +410,13 @@ void TestBoardHostile::settingsOutOfRange()
     f.mnuDL_Click();
     f.mnuRL_Click();
     QVERIFY(!s.session.isBusy());
-    QVERIFY(f.Toolbar1->isEnabled());
+    QVERIFY(f.toolbar()->isEnabled());
     if (s.slot(0) && s.slot(0)->isVisible()) {
         s.drop(0, 1);
         QVERIFY(QFile::exists(s.dest(1, QStringLiteral("000041 p00.jpg"))));
         f.UndoLast();
     }
-    f.Toolbar1_ButtonClick(1); // back to the folder screen
+    f.backFromToolbar(); // back to the folder screen
     QVERIFY(!f.onBoard());
     QVERIFY(s.messages().isEmpty());
     QCOMPARE(s.files(), before);
@@ -465,7 +465,7 @@ void TestBoardHostile::sourceFolderRemovedUnderTheBoard()
     // Undo puts the file back where it came from, making the folder again.
     f.UndoLast();
     QVERIFY(QFile::exists(s.src(QStringLiteral("a.jpg"))));
-    f.Toolbar1_ButtonClick(1);
+    f.backFromToolbar();
     f.Command1_Click();
     QVERIFY(f.onBoard());
     QVERIFY(!s.session.isBusy());
@@ -491,15 +491,15 @@ void TestBoardHostile::undoDuringAPageFill()
     bool busySeen = false;
     afterEventPasses(4, [&] {
         busySeen = s.session.isBusy();
-        f.mnuUnd_Click();
+        f.undoLastTransfer();
     });
     f.mnuRL_Click();
     QVERIFY(busySeen); // it came in while the page was filling
     QVERIFY(!s.session.isBusy());
     QVERIFY(QFile::exists(s.src(QStringLiteral("p00.jpg"))));
     QCOMPARE(s.files().size(), 30);
-    QVERIFY(!f.mnuUnd->isEnabled());
-    QVERIFY(f.Toolbar1->isEnabled());
+    QVERIFY(!f.undoAction->isEnabled());
+    QVERIFY(f.toolbar()->isEnabled());
     f.mnuRL_Click();
     QCOMPARE(f.folder().name(0), QStringLiteral("p00.jpg"));
     for (int i = 0; i < 10; ++i)
@@ -518,7 +518,7 @@ void TestBoardHostile::undoDuringADrop()
     // takes it straight back; a second drop arriving then is held back.
     afterEventPasses(0, [&] {
         QVERIFY(s.session.isBusy());
-        f.mnuUnd_Click();
+        f.undoLastTransfer();
         s.drop(1, 6);
     });
     s.drop(0, 3);
@@ -526,7 +526,7 @@ void TestBoardHostile::undoDuringADrop()
     QVERIFY(s.messages().isEmpty());
     QCOMPARE(s.files(), before);
     QCOMPARE(s.settings.serials[0], 41);
-    QVERIFY(!f.mnuUnd->isEnabled());
+    QVERIFY(!f.undoAction->isEnabled());
 }
 
 void TestBoardHostile::dropsAndReloadDuringSendAll()
@@ -639,7 +639,7 @@ void TestBoardHostile::twoThousandFilesGrownWithLoadAnew()
         }
     }
     QVERIFY(drops >= 5);
-    QCOMPARE(f.StatusBar1->panelText(3), QStringLiteral(" %1 File ").arg(files - drops));
+    QCOMPARE(f.statusBar().panelText(3), QStringLiteral(" %1 File ").arg(files - drops));
     f.mnuDL_Click(); // at the end of the list a further load anew stays at the end
     QCOMPARE(int(f.BoardEnd), files - drops);
 

@@ -2,6 +2,7 @@
 // makes and the files the bulk delete removes.
 #include "ModalCatcher.h"
 #include "TestFiles.h"
+#include "app/FolderPage.h"
 #include "app/Form1.h"
 #include "board/BoardWidgets.h"
 #include "dialogs/Dialog1.h"
@@ -110,7 +111,7 @@ private slots:
     // only after its announcement.
     void okCreatesMissingFolders()
     {
-        QVERIFY(m_form->Dir1->setPath(m_root));
+        QVERIFY(m_form->folderPage().folders()->setPath(m_root));
         const QString nested = m_root + "/new/a/b/", typed = m_root + "/Sort/Cats", later = m_root + "/other/";
         settings.destPaths[6] = FileOps::rootPath(); // what a first start gives: not set
         {
@@ -144,8 +145,8 @@ private slots:
             QCOMPARE(settings.serials[0], 12);
             // The main window's folder list was told to read again.
             bool shown = false;
-            for (int i = 0; i < m_form->Dir1->count(); ++i)
-                shown = shown || m_form->Dir1->item(i)->toolTip() == m_root + "/Sort";
+            for (int i = 0; i < m_form->folderPage().folders()->count(); ++i)
+                shown = shown || m_form->folderPage().folders()->item(i)->toolTip() == m_root + "/Sort";
             QVERIFY(shown);
         }
     }

@@ -129,7 +129,7 @@ private slots:
         SAYS(s, 0, "「a.jpg」を元に戻せませんでした", "ディスクの空き容量が足りません");
         QCOMPARE(QDir(s.src()).entryList(QDir::Files | QDir::Hidden), QStringList { "other.dat" });
         QCOMPARE(Hostile::read(s.dest(5, "000041 a.jpg")), photo(600 * 1024, 1));
-        QVERIFY(s.form->mnuUnd->isEnabled());
+        QVERIFY(s.form->undoAction->isEnabled());
         QCOMPARE(s.settings.serials[0], 42);
 
         QVERIFY(QFile::remove(s.src("other.dat")));
@@ -223,7 +223,7 @@ private slots:
         SAYS(s, 1, "アクセスが拒否されました");
         SAYS(s, 2, "「a.jpg」を元に戻せませんでした");
         SAYS(s, 3, "b.jpg");
-        QVERIFY(s.form->mnuUnd->isEnabled());
+        QVERIFY(s.form->undoAction->isEnabled());
         QCOMPARE(s.files(), moved);
         QCOMPARE(s.settings.serials[0], 42);
 

@@ -298,12 +298,12 @@ private slots:
         Form4* v = s.show(0);
         QVERIFY(v);
         v->Toolbar1_ButtonClick(6);
-        s.form->Command1->setEnabled(false); // as the about box leaves it
+        s.form->folderPage().startButton()->setEnabled(false); // as the about box leaves it
         QPointer<Form4> old(v);
         v->ToolbarButtons[2]->trigger(); // "終了"
         QVERIFY(!s.form->form4);
-        QVERIFY(s.form->Command1->isEnabled());
-        QCOMPARE(s.form->Command1->isHidden(), onBoard);
+        QVERIFY(s.form->folderPage().startButton()->isEnabled());
+        QCOMPARE(s.form->folderPage().startButton()->isVisible(), !onBoard);
         QCOMPARE(s.session.slideRunning, int16_t(1));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!old);
