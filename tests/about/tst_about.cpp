@@ -40,12 +40,11 @@ private slots:
     }
     void cleanup() { qputenv("PATH", m_path); }
 
-    // The help command opens help/help.htm when it is there, else the usage window with
-    // Readme.txt: UTF-8 when the bytes are valid UTF-8, else code page 932. With nothing
-    // on PATH no program can open the page, so the usage window stands in for it.
+    // Without a help page the help command shows Readme.txt in the usage window: UTF-8
+    // when the bytes are valid UTF-8, else code page 932.
     void help_data()
     {
-        QTest::addColumn<QString>("helpEntry"); // the folder made, or "page": help/help.htm written
+        QTest::addColumn<QString>("helpEntry"); // the folder made
         QTest::addColumn<QByteArray>("readme"); // null: none
         QTest::addColumn<QString>("shown"); // empty: no usage window
         const QByteArray sjis("\x83\x73\x83\x89\x83\x7C\x82\xAD\x82\xF1\x82\xCC\x8E\x67\x82\xA2\x95\xFB\r\n");
@@ -58,8 +57,6 @@ private slots:
         QTest::newRow("shift-jis, windows-only signs") << "" << QByteArray("\x87\x40\x81\x60") << "\u2460\uFF5E\n";
         QTest::newRow("help folder without the page, no readme")
             << "help" << QByteArray() << "Readme.txtが見つかりません。";
-        QTest::newRow("page present, nothing to open it") << "page" << sjis << usage;
-        QTest::newRow("a folder named help.htm") << "help/help.htm" << sjis << usage;
     }
     void help()
     {
@@ -69,9 +66,7 @@ private slots:
         const QDir app(m_app.path());
         if (!readme.isNull())
             writeFile(app.filePath("Readme.txt"), readme);
-        QVERIFY(helpEntry.isEmpty() || app.mkpath(helpEntry == "page" ? "help" : helpEntry));
-        if (helpEntry == "page")
-            writeFile(app.filePath("help/help.htm"), "<html></html>\n");
+        QVERIFY(helpEntry.isEmpty() || app.mkpath(helpEntry));
         Form1 w(settings, session, folder, sorter);
         w.show();
         ModalCatcher catcher;
@@ -81,48 +76,6 @@ private slots:
         if (!shown.isEmpty())
             QCOMPARE(form3Of(w)->Text1->toPlainText(), shown);
         QVERIFY(catcher.seen.isEmpty());
-    }
-
-    // "実行" is off while either window is open, and back on however it closes; asked
-    // for again, the open window comes back rather than a second one.
-    void startButton_data()
-    {
-        QTest::addColumn<bool>("usage");
-        QTest::addColumn<QString>("how");
-        QTest::newRow("about, OK") << false << "button";
-        QTest::newRow("about, Esc") << false << "esc";
-        QTest::newRow("about, main window closes") << false << "main";
-        QTest::newRow("usage, プログラムへ戻る") << true << "button";
-        QTest::newRow("usage, close box") << true << "close";
-        QTest::newRow("usage, main window closes") << true << "main";
-    }
-    void startButton()
-    {
-        QFETCH(bool, usage);
-        QFETCH(QString, how);
-        Form1 w(settings, session, folder, sorter);
-        w.show();
-        QVERIFY(w.folderPage().startButton()->isEnabled());
-        const auto open = [&] { usage ? w.ShowUsageWindow() : w.aboutAction->trigger(); };
-        open();
-        QWidget* window = usage ? static_cast<QWidget*>(form3Of(w)) : aboutOf(w);
-        QVERIFY(window && window->isVisible() && !window->isModal());
-        QVERIFY(!w.folderPage().startButton()->isEnabled());
-        window->hide(); // as if minimised out of sight
-        open();
-        QVERIFY(window->isVisible());
-        QCOMPARE(w.findChildren<frmAbout*>().size() + w.findChildren<Form3*>().size(), 1);
-        if (how == "button")
-            (usage ? form3Of(w)->Command1 : aboutOf(w)->cmdOK)->click();
-        else if (how == "close")
-            window->close();
-        else if (how == "esc")
-            QTest::keyClick(window, Qt::Key_Escape);
-        else
-            w.close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(w.about.isNull() && w.form3.isNull());
-        QVERIFY(w.folderPage().startButton()->isEnabled());
     }
 
     // A program that is missing or cannot start is reported, never silently ignored.

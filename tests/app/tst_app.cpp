@@ -1,26 +1,58 @@
-// The main window's start-up and shut-down around Pirapo.ini.
-#include "ModalCatcher.h"
+// The main window: its start-up and shut-down around Pirapo.ini, the two screens, the
+// commands of its menus, toolbar and buttons, and the windows they open.
+#include "../SessionFixture.h"
 #include "TestFiles.h"
-#include "app/Form1.h"
 #include "platform/FileList.h"
 #include "platform/StatusBar.h"
-#include "session/SettingsFile.h"
-#include "sorting/Sorter.h"
-#include <QAction>
-#include <QTemporaryDir>
-#include <QtTest>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
 using namespace TestFiles;
+
+namespace {
+
+// The top-level windows shown besides the main window (menus aside).
+QWidgetList otherWindowsOf(const QWidget& main)
+{
+    QWidgetList shown;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != &main && w->isVisible() && !qobject_cast<QMenu*>(w))
+            shown << w;
+    return shown;
+}
+
+QPushButton* button(const QWidget* window, const QString& text)
+{
+    for (QPushButton* b : window->findChildren<QPushButton*>())
+        if (b->text() == text)
+            return b;
+    return nullptr;
+}
+
+// Photos a.jpg, b.jpg, ... in the fixture's source folder.
+void writePhotos(const SessionFixture& s, int count)
+{
+    for (int i = 0; i < count; ++i)
+        QVERIFY(Hostile::write(
+            s.src(QString(QChar('a' + i)) + ".jpg"), Hostile::wellFormed(Hostile::Format::Jpeg, QSize(40, 30), i)));
+}
+
+}
+
 class TestApp : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_app;
     QTemporaryDir m_photos;
+    QTemporaryDir m_bin; // PATH: no desktop opener unless a test puts one here
     QString m_oldCwd = QDir::currentPath();
+    QByteArray m_path = qgetenv("PATH");
     Settings settings;
     Session session { m_app.path() };
     PictureFolder folder;
@@ -48,39 +80,49 @@ private slots:
     }
     void init()
     {
-        QFile::remove(ini());
-        QDir().rmdir(ini());
+        QDir(m_app.path()).removeRecursively();
+        QVERIFY(QDir().mkpath(m_app.path()));
         QDir::setCurrent(m_photos.path());
         settings = Settings();
         session = Session(m_app.path());
+        QFile::remove(m_bin.filePath("xdg-open"));
+        qputenv("PATH", QFile::encodeName(m_bin.path()));
     }
-    void cleanup() { QDir::setCurrent(m_oldCwd); }
+    void cleanup()
+    {
+        QDir::setCurrent(m_oldCwd);
+        qputenv("PATH", m_path);
+    }
     void cleanupTestCase() { ::unlink((QFile::encodeName(m_photos.path()) + "/sjis\x83\x65.jpg").constData()); }
 
     // What start-up makes of the file it finds: the defaults unless the file is usable,
     // and a short file is deleted and nothing starts. One that cannot be read, or is no
     // regular file (or links to none), is said once and left as it is at exit; without
-    // one, closing writes the file.
+    // one, closing writes the file. A remembered folder is opened again while it is there.
     void startUp_data()
     {
         QTest::addColumn<QString>("found"); // empty: none; "/...": a link to that
         QTest::addColumn<bool>("started");
         QTest::addColumn<int>("warnings");
-        QTest::newRow("none") << "" << true << 0;
-        QTest::newRow("a folder of that name") << "folder" << true << 1;
+        QTest::addColumn<QString>("remembered"); // a file remembering this folder of m_photos
+        QTest::newRow("none") << "" << true << 0 << "";
+        QTest::newRow("a folder of that name") << "folder" << true << 1 << "";
 #ifdef Q_OS_LINUX
-        QTest::newRow("cannot be read") << "/proc/self/mem" << true << 1; // fails even for root
-        QTest::newRow("link to a FIFO") << "/fifo" << true << 1;
-        QTest::newRow("link to a device") << "/null" << true << 1;
+        QTest::newRow("cannot be read") << "/proc/self/mem" << true << 1 << ""; // fails even for root
+        QTest::newRow("link to a FIFO") << "/fifo" << true << 1 << "";
+        QTest::newRow("link to a device") << "/null" << true << 1 << "";
 #endif
-        QTest::newRow("23 lines") << "\"/\"\r\n" << false << 0;
-        QTest::newRow("empty") << "\r\n" << false << 0;
+        QTest::newRow("23 lines") << "\"/\"\r\n" << false << 0 << "";
+        QTest::newRow("empty") << "\r\n" << false << 0 << "";
+        QTest::newRow("remembered folder") << "" << true << 0 << "sub";
+        QTest::newRow("remembered folder gone") << "" << true << 0 << "gone/away";
     }
     void startUp()
     {
         QFETCH(QString, found);
         QFETCH(bool, started);
         QFETCH(int, warnings);
+        QFETCH(QString, remembered);
         const QString target = found == "folder" ? ini() : found.startsWith("/proc") ? found : m_app.path() + found;
         if (found == "/fifo")
             QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
@@ -92,6 +134,13 @@ private slots:
             QVERIFY(QFile::link(target, ini()));
         else if (!found.isEmpty())
             writeFile(ini(), found.toUtf8().repeated(found.size() > 2 ? 23 : 1));
+        const bool opensSub = remembered == "sub";
+        if (!remembered.isEmpty()) {
+            Settings saved = SettingsFile::defaults();
+            saved.rememberFolder = 1;
+            saved.sourceFolder = QDir::toNativeSeparators(m_photos.filePath(remembered));
+            QVERIFY(SettingsFile::write(ini(), saved, nullptr));
+        }
         const auto typeOf = [](const QString& path) {
             struct stat st;
             return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & S_IFMT) : 0;
@@ -106,12 +155,14 @@ private slots:
                 QVERIFY(!QFile::exists(ini()));
                 return;
             }
-            QCOMPARE(settings.sourceFolder, cwd());
-            QCOMPARE(w.statusBar().panelText(1), " " + cwd() + " ");
-            QCOMPARE(w.statusBar().panelText(3), QString(" 3 File "));
-            QCOMPARE(w.statusBar().panelText(4), QString(" 表示できない名前 1 "));
+            const QString opened = opensSub ? QDir::toNativeSeparators(m_photos.filePath("sub")) : cwd();
+            QCOMPARE(settings.sourceFolder, opened);
+            QCOMPARE(w.statusBar().panelText(1), " " + opened + " ");
+            QCOMPARE(w.statusBar().panelText(3), QString(opensSub ? " 1 File " : " 3 File "));
+            QCOMPARE(w.statusBar().panelText(4), QString(opensSub ? "" : " 表示できない名前 1 "));
+            QCOMPARE(w.folderPage().files()->count(), opensSub ? 1 : 3);
             QCOMPARE(int(settings.thumbCount), 10);
-            QVERIFY(!w.undoAction->isEnabled());
+            QVERIFY(!w.undoAction->isEnabled() && !w.toolbarUndoAction->isEnabled());
             w.show();
             QVERIFY(w.close());
             QCOMPARE(catcher.seen.size(), warnings);
@@ -119,11 +170,203 @@ private slots:
         if (found.isEmpty()) {
             const QByteArray written = readFile(ini());
             QCOMPARE(written.count("\r\n"), 24);
-            QVERIFY(written.endsWith(",0,0,0,64,10,1\r\n"));
+            QVERIFY(written.endsWith(remembered.isEmpty() ? ",0,0,0,64,10,1\r\n" : ",0,1,0,64,10,1\r\n"));
         } else {
             QCOMPARE(typeOf(target), before);
             QCOMPARE(QFileInfo(ini()).symLinkTarget(), found.startsWith("/") ? target : QString());
         }
+    }
+
+    // The two screens. 実行 turns the window into the board over the whole work area, its
+    // toolbar on and the keyboard with the board, and is refused on top of a board;
+    // キャンセル brings the folder screen back at its place, listed anew. The status bar
+    // names the folder, the file chosen and the files a refill found.
+    void screens()
+    {
+        SessionFixture s;
+        writePhotos(s, 3);
+        QVERIFY(QDir().mkpath(s.root("empty")));
+        QVERIFY(s.open());
+        Form1& w = *s.form;
+        FolderPage& page = w.folderPage();
+        QTest::keyClick(page.files(), Qt::Key_Down);
+        QTest::keyClick(page.files(), Qt::Key_Down);
+        QCOMPARE(w.statusBar().panelText(2), QString(" b.jpg "));
+        QVERIFY(page.folders()->setPath(s.root("empty")));
+        QCOMPARE(w.statusBar().panelText(1), " " + s.root("empty") + " ");
+        QCOMPARE(w.statusBar().panelText(3), QString(" 0 File "));
+        QCOMPARE(s.settings.sourceFolder, s.root("empty"));
+        QVERIFY(page.folders()->setPath(s.src()));
+        QVERIFY(w.toolbar()->isHidden());
+
+        page.startButton()->click();
+        QVERIFY(w.onBoard() && page.isHidden() && w.toolbar()->isVisible() && w.toolbar()->isEnabled());
+        const QRect area = workArea();
+        QCOMPARE(w.frameGeometry(), QRect(0, 0, area.right() + 1, area.bottom() + 1));
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QWidget* board = QApplication::focusWidget();
+        QVERIFY(board && !page.isAncestorOf(board) && !w.toolbar()->isAncestorOf(board));
+        w.move(30, 20);
+        page.startButton()->click();
+        QCOMPARE(w.pos(), QPoint(30, 20));
+
+        // A click on the toolbar leaves the keyboard with the board.
+        QVERIFY(s.sorter.transfer(3, 0, s.folder.path(), "a.jpg").ok);
+        QTest::mouseClick(w.toolbar()->widgetForAction(w.toolbarUndoAction), Qt::LeftButton);
+        QVERIFY(QFile::exists(s.src("a.jpg")));
+        QCOMPARE(QApplication::focusWidget(), board);
+        QVERIFY(QFile::remove(s.src("c.jpg")));
+        w.reloadAction->trigger();
+        QCOMPARE(w.statusBar().panelText(3), QString(" 2 File "));
+        writePhotos(s, 4);
+        w.loadAnewAction->trigger();
+        QCOMPARE(w.statusBar().panelText(3), QString(" 4 File "));
+        QVERIFY(QFile::remove(s.src("d.jpg")));
+
+        w.backAction->trigger();
+        QVERIFY(!w.onBoard() && page.isVisible() && w.toolbar()->isHidden());
+        const TwipsPerPixel tpp = w.tpp();
+        QCOMPARE(w.frameGeometry(),
+            QRect(twipsToPixels(105, tpp.x), twipsToPixels(105, tpp.y), twipsToPixels(6600, tpp.x),
+                twipsToPixels(4350, tpp.y)));
+        QCOMPARE(page.files()->count(), 3);
+        page.startButton()->click();
+        w.quitAction->trigger();
+        QVERIFY(!w.isVisible());
+        QVERIFY(s.messages().isEmpty());
+    }
+
+    // While a page fills, every command of the window waits: none opens a window or the
+    // help page, leaves the board, closes the program or moves a file.
+    void commandsWaitForTheBoard_data()
+    {
+        QTest::addColumn<QString>("fill");
+        QTest::newRow("build") << "build";
+        QTest::newRow("reload") << "reload";
+        QTest::newRow("load anew") << "anew";
+    }
+    void commandsWaitForTheBoard()
+    {
+        QFETCH(QString, fill);
+        SessionFixture s;
+        writePhotos(s, 14);
+        // Nothing on PATH can open the page: let through, the usage window would show.
+        QVERIFY(QDir().mkpath(s.root("prog/help")));
+        writeFile(s.root("prog/help/help.htm"), "<html></html>\n");
+        QVERIFY(s.open());
+        Form1& w = *s.form;
+        if (fill != "build")
+            w.folderPage().startButton()->click();
+        QVERIFY(s.sorter.transfer(3, 0, s.folder.path(), "a.jpg").ok);
+        const auto before = s.files();
+        QStringList wrong;
+        s.boxes->onModal = [&](QWidget* dialog) {
+            wrong << dialog->windowTitle();
+            dialog->close();
+        };
+        int tried = 0;
+        std::function<void()> tryEverything = [&] {
+            if (!s.session.isBusy()) {
+                QTimer::singleShot(0, tryEverything);
+                return;
+            }
+            ++tried;
+            if (w.toolbar()->isEnabled())
+                wrong << "the toolbar is on";
+            for (QAction* a : { w.optionsAction, w.destinationsAction, w.helpAction, w.viewerAction, w.sendAllAction,
+                     w.backAction, w.toolbarUndoAction, w.quitAction })
+                a->trigger();
+            w.folderPage().startButton()->click();
+            for (QWidget* shown : otherWindowsOf(w))
+                wrong << shown->windowTitle();
+            if (!w.onBoard() || !w.isVisible())
+                wrong << "the board was left";
+            if (s.files() != before || s.sorter.history().count() != 1)
+                wrong << "a file moved";
+        };
+        QTimer::singleShot(0, tryEverything);
+        if (fill == "build")
+            w.folderPage().startButton()->click();
+        else
+            (fill == "reload" ? w.reloadAction : w.loadAnewAction)->trigger();
+        QCOMPARE(tried, 1);
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(", ")));
+        QVERIFY(w.toolbar()->isEnabled() && !s.session.isBusy());
+        QVERIFY(s.messages().isEmpty());
+    }
+
+    // The help command opens help/help.htm with the desktop's opener, else Readme.txt in
+    // the usage window, never a message. 実行 is held back while the usage window or the
+    // about box is open and given back however it closes, and when a viewer closes; asked
+    // for again, the open window comes forward rather than a second one.
+    void otherWindows_data()
+    {
+        QTest::addColumn<QString>("page"); // what help/help.htm is; "about": the about box instead
+        QTest::addColumn<bool>("opener"); // an xdg-open on PATH
+        QTest::addColumn<QString>("how"); // a button of the window, or how else it goes
+        QTest::newRow("about, OK") << "about" << true << "OK";
+        QTest::newRow("about, Esc") << "about" << true << "Esc";
+        QTest::newRow("about, 終了") << "about" << true << "終了";
+        QTest::newRow("about, a viewer closes") << "about" << true << "viewer";
+        QTest::newRow("no page: usage, プログラムへ戻る") << "" << true << "プログラムへ戻る";
+        QTest::newRow("a page, opened") << "file" << true << "";
+        QTest::newRow("a page, nothing to open it: usage, close box") << "file" << false << "close";
+        QTest::newRow("a folder of that name: usage, 終了") << "folder" << false << "終了";
+    }
+    void otherWindows()
+    {
+        QFETCH(QString, page);
+        QFETCH(bool, opener);
+        QFETCH(QString, how);
+        SessionFixture s;
+        writePhotos(s, 2);
+        const QDir prog(s.session.programFolder());
+        writeFile(prog.filePath("Readme.txt"), "使い方\n");
+        QVERIFY(page.isEmpty() || page == "about" || prog.mkpath(page == "folder" ? "help/help.htm" : "help"));
+        if (page == "file")
+            writeFile(prog.filePath("help/help.htm"), "<html></html>\n");
+        if (opener) {
+            writeFile(m_bin.filePath("xdg-open"), "#!/bin/sh\necho \"$1\" > \"$0.page\"\n");
+            QVERIFY(QFile::setPermissions(m_bin.filePath("xdg-open"), QFile::ReadOwner | QFile::ExeOwner));
+        }
+        QVERIFY(s.open());
+        Form1& w = *s.form;
+        QPushButton* start = w.folderPage().startButton();
+        const auto open = [&] { (page == "about" ? w.aboutAction : w.helpAction)->trigger(); };
+        open();
+        if (how.isEmpty()) {
+            QTRY_COMPARE(readFile(m_bin.filePath("xdg-open.page")), prog.filePath("help/help.htm").toUtf8() + "\n");
+            QVERIFY(otherWindowsOf(w).isEmpty() && start->isEnabled());
+            return;
+        }
+        const QPointer<QWidget> window = otherWindowsOf(w).value(0);
+        QVERIFY(window && !window->isModal());
+        QVERIFY(!start->isEnabled());
+        if (page != "about")
+            QCOMPARE(window->findChild<QPlainTextEdit*>()->toPlainText(), QString("使い方\n"));
+        window->hide(); // as if minimised out of sight
+        open();
+        QCOMPARE(otherWindowsOf(w), QWidgetList { window });
+        if (how == "viewer") {
+            FileList* files = w.folderPage().files();
+            files->setCurrentRow(1);
+            emit files->itemDoubleClicked(files->item(1));
+            QVERIFY(s.viewer() && s.viewer()->windowTitle().contains("b.jpg"));
+            s.viewer()->close();
+        } else if (how == "Esc") {
+            QTest::keyClick(window, Qt::Key_Escape);
+        } else if (how == "close") {
+            window->close();
+        } else {
+            QPushButton* b = button(how == "終了" ? &w : window.data(), how);
+            QVERIFY(b);
+            b->click();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(window.isNull(), how != "viewer");
+        QVERIFY(start->isEnabled());
+        QVERIFY(s.messages().isEmpty());
     }
 
     // A path the system's encoding cannot show keeps its very bytes while the run leaves
@@ -145,24 +388,6 @@ private slots:
         const QList<QByteArray> written = readFile(ini()).split('\n');
         QCOMPARE(written.size(), l.size());
         QCOMPARE(written.mid(1, 22), l.mid(1, 22));
-    }
-
-    void rememberedFolderReopensOrFallsBack()
-    {
-        Settings saved = SettingsFile::defaults();
-        saved.rememberFolder = 1;
-        QString error;
-        for (const QString& remembered : { m_photos.filePath("sub"), m_photos.filePath("gone/away") }) {
-            saved.sourceFolder = QDir::toNativeSeparators(remembered);
-            QVERIFY(SettingsFile::write(ini(), saved, &error));
-            Settings read;
-            Sorter readSorter(read, session);
-            Form1 w(read, session, folder, readSorter);
-            QVERIFY(w.startedUp());
-            const bool gone = remembered.endsWith("away");
-            QCOMPARE(read.sourceFolder, gone ? cwd() : saved.sourceFolder);
-            QCOMPARE(w.folder().names().size(), gone ? 3 : 1);
-        }
     }
 
     void unwritableSettingsAreReportedAndTheWindowStillCloses()
