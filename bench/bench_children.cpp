@@ -8,7 +8,7 @@
 #include "platform/FileList.h"
 #include "platform/PictureBox.h"
 #include "sorting/Sorter.h"
-#include "viewer/Form4.h"
+#include "viewer/ViewerWindow.h"
 #include "viewer/PicturePrefetch.h"
 #include <QApplication>
 #include <QDir>
@@ -200,25 +200,21 @@ int childViewer(const QStringList& args)
     Board b(args);
     Form1& f = *b.form;
     Settings& settings = b.settings;
-    Session& session = b.session;
     const int steps
         = std::min(option(args, QStringLiteral("steps"), QStringLiteral("12")).toInt(), f.folder().count() - 1);
-    session.viewerIndex = 0;
-    session.viewerFile = f.folder().name(0);
-    settings.viewerMode = 0;
-    f.ShowViewer();
-    auto* v = qobject_cast<Form4*>(f.form4.data());
+    f.openViewer(0, ViewerWindow::Mode::Full);
+    ViewerWindow* v = f.viewer();
     if (!v)
         return 2;
     v->resize(1280, 1000);
     settle();
-    const QSize area = v->Picture1->size();
+    const QSize area = v->pictureView->size();
     out("viewer_area", QStringLiteral("%1x%2").arg(area.width()).arg(area.height()));
 
     // The next picture made in the background while this one is on screen.
     QStringList prepared;
     for (int i = 0; i < steps; ++i) {
-        const QString next = QDir(settings.sourceFolder).filePath(f.folder().name(session.viewerIndex + 1));
+        const QString next = QDir(settings.sourceFolder).filePath(f.folder().name(v->position() + 1));
         QElapsedTimer wait;
         wait.start();
         while (!v->prefetch().isPrepared(next, area) && wait.elapsed() < 20000) {
@@ -227,7 +223,7 @@ int childViewer(const QStringList& args)
         }
         QElapsedTimer t;
         t.start();
-        v->Toolbar1_ButtonClick(7);
+        v->command(ViewerWindow::Command::Next);
         QCoreApplication::processEvents(); // the repaint
         prepared.append(QString::number(msSince(t), 'f', 3));
     }
@@ -239,7 +235,7 @@ int childViewer(const QStringList& args)
         v->prefetch().keepOnly({}, QSize());
         QElapsedTimer t;
         t.start();
-        v->Toolbar1_ButtonClick(5);
+        v->command(ViewerWindow::Command::Previous);
         QCoreApplication::processEvents();
         cold.append(QString::number(msSince(t), 'f', 3));
     }

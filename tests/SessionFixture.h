@@ -11,7 +11,7 @@
 #include "platform/FileList.h"
 #include "session/SettingsFile.h"
 #include "sorting/Sorter.h"
-#include "viewer/Form4.h"
+#include "viewer/ViewerWindow.h"
 #include <QAction>
 #include <QDialog>
 #include <QTemporaryDir>
@@ -120,13 +120,10 @@ struct SessionFixture {
     ThumbSlot* slot(int i) const { return form->slotAt(i); }
     QStringList messages() const { return boxes->texts(); }
 
-    Form4* viewer() const { return qobject_cast<Form4*>(form->form4.data()); }
-    Form4* openViewer(int index)
+    ViewerWindow* viewer() const { return form->viewer(); }
+    ViewerWindow* openViewer(int index)
     {
-        session.viewerIndex = index;
-        session.viewerFile = folder.name(index);
-        settings.viewerMode = 0;
-        form->ShowViewer();
+        form->openViewer(index, ViewerWindow::Mode::Full);
         return viewer();
     }
 };

@@ -70,12 +70,8 @@ void Form1::buildFolderScreen()
     connect(m_folderPage, &FolderPage::fileSelected, this, [this](const QString& name) {
         m_statusBar->setPanelText(2, QStringLiteral(" ") + name + QStringLiteral(" "));
     });
-    connect(m_folderPage, &FolderPage::fileActivated, this, [this](int index) {
-        m_session.viewerFile = m_folder.name(index);
-        m_session.viewerIndex = index;
-        m_settings.viewerMode = 0;
-        ShowViewer();
-    });
+    connect(m_folderPage, &FolderPage::fileActivated, this,
+        [this](int index) { openViewer(index, ViewerWindow::Mode::Full); });
     connect(m_folderPage, &FolderPage::startRequested, this, &Form1::Command1_Click);
     connect(m_folderPage, &FolderPage::quitRequested, this, &QWidget::close);
 }
@@ -189,10 +185,7 @@ void Form1::shutDown()
             QMessageBox::Ok, QMessageBox::Warning);
     }
 
-    // Dialog1, Dialog2, Form3, Form4, frmAbout, in this order.
-    for (const QPointer<QWidget>& w : { dialog1, dialog2, form3, form4, about })
-        if (w)
-            w->close();
+    closeOtherWindows();
 }
 
 void Form1::closeEvent(QCloseEvent* e)

@@ -3,6 +3,7 @@
 #include "session/PictureFolder.h"
 #include "session/Session.h"
 #include "session/Settings.h"
+#include "viewer/ViewerWindow.h"
 #include <QColor>
 #include <QMainWindow>
 #include <QPointer>
@@ -26,6 +27,10 @@ class CopyModeLabel;
 class PngDecoder;
 class Sorter;
 class ThumbnailCache;
+class AboutDialog;
+class DestinationsDialog;
+class OptionsDialog;
+class UsageWindow;
 
 // The main window: the folder screen and the sorting board share its client area, only
 // one of them shown. Its parts are grouped by the folder whose Form1_*.cpp files
@@ -34,7 +39,8 @@ class ThumbnailCache;
 //                           (FolderPage), the menus and the toolbar (Form1.cpp, Form1_Commands.cpp)
 //   board/                  the sorting board: thumbnails, targets, the copy-mode label,
 //                           the keyboard and the drops (Form1_Board/_Keyboard/_Drops.cpp)
-//   viewer/ dialogs/ about/ opening the other windows (Form1_Viewer/_Dialogs/_About.cpp)
+//   the other windows       opening the viewer, the dialogs and the about and usage
+//                           windows, and their signals (Form1_Windows.cpp)
 // The settings, the run's state, the picture folder and the sorter are the program's;
 // the window is given them.
 class Form1 : public QMainWindow {
@@ -154,30 +160,19 @@ public:
     void UndoLast();
     void mnuDel1_Click();
 
-    // ==== viewer/, dialogs/, about/: the other windows (created on demand, gone when closed)
+    // ==== the other windows (Form1_Windows.cpp): made on request, gone when closed
 
-    // Held untyped so this header needs none of theirs; qobject_cast where needed.
-    QPointer<QWidget> dialog1;
-    QPointer<QWidget> dialog2;
-    QPointer<QWidget> form3;
-    QPointer<QWidget> form4;
-    QPointer<QWidget> about;
-
-    // dialogs/ (Form1_Dialogs.cpp)
-    void mnuOpt2_Click();
-    void mnuOpt3_Click();
-    // Dialog2 without blocking, for the viewer's toolbar. The main window owns it, so it
-    // outlives the viewer with the user's edits. An open one is brought to the front instead.
-    void ShowOptionsModeless();
-
-    // viewer/ (Form1_Viewer.cpp): shows Form4 (not modal) for the position the opener set
-    void ShowViewer();
-    void ShowOnePointViewer(); // the same window without its toolbar; a click closes it
-    void OnViewerClosed(); // called by the viewer's close handling
-
-    // about/ (Form1_About.cpp)
-    void mnuHelp2_Click();
-    void ShowUsageWindow();
+    // Modal; held back while the board is busy. An open one is brought forward instead.
+    void openOptions();
+    void openDestinations();
+    // The options dialog without blocking, for the viewer's toolbar. The main window owns it,
+    // so it outlives the viewer with the user's edits. An open one is brought forward instead.
+    void openOptionsModeless();
+    // The viewer at entry `index` of the picture folder; an open one is reused.
+    void openViewer(int index, ViewerWindow::Mode mode);
+    ViewerWindow* viewer() const { return m_viewer; }
+    void openAbout();
+    void openUsage();
 
 protected:
     // app/
@@ -226,4 +221,18 @@ private:
 
     QTimer* m_flashTimer = nullptr; // ends the flash of a target label
     int m_flashTarget = -1;
+
+    // ==== the other windows
+
+    // The destinations dialog, the options dialog, the usage window, the viewer and the
+    // about box, in this order.
+    void closeOtherWindows();
+    void wireOptions(OptionsDialog* dialog);
+    void viewerClosed();
+
+    QPointer<DestinationsDialog> m_destinations;
+    QPointer<OptionsDialog> m_options;
+    QPointer<UsageWindow> m_usage;
+    QPointer<ViewerWindow> m_viewer;
+    QPointer<AboutDialog> m_about;
 };

@@ -49,9 +49,9 @@ void Form1::buildMenus()
         action->setShortcut(sequence);
     }
 
-    connect(optionsAction, &QAction::triggered, this, &Form1::mnuOpt2_Click);
-    connect(destinationsAction, &QAction::triggered, this, &Form1::mnuOpt3_Click);
-    connect(aboutAction, &QAction::triggered, this, &Form1::mnuHelp2_Click);
+    connect(optionsAction, &QAction::triggered, this, &Form1::openOptions);
+    connect(destinationsAction, &QAction::triggered, this, &Form1::openDestinations);
+    connect(aboutAction, &QAction::triggered, this, &Form1::openAbout);
     connect(helpAction, &QAction::triggered, this, &Form1::showHelp);
     connect(reloadAction, &QAction::triggered, this, &Form1::mnuRL_Click);
     connect(loadAnewAction, &QAction::triggered, this, &Form1::mnuDL_Click);
@@ -98,7 +98,7 @@ void Form1::showHelp()
     if (FileOps::entryExists(help))
         openHelpPage();
     else
-        ShowUsageWindow();
+        openUsage();
 }
 
 void Form1::openHelpPage()
@@ -117,7 +117,7 @@ void Form1::openHelpPage()
     // Without the desktop's opener the help still shows: the desktop's own way to open
     // a page, and failing that the usage window.
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::fromNativeSeparators(help))))
-        ShowUsageWindow();
+        openUsage();
 }
 
 void Form1::openViewerFromMenu()
@@ -131,10 +131,7 @@ void Form1::openViewerFromMenu()
         ++first;
     if (first == m_folder.count())
         first = 0;
-    m_settings.viewerMode = 0;
-    m_session.viewerIndex = first;
-    m_session.viewerFile = m_folder.name(first);
-    ShowViewer();
+    openViewer(first, ViewerWindow::Mode::Full);
 }
 
 void Form1::undoLastTransfer() { m_sorter.undoLast(); }

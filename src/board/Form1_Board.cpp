@@ -346,10 +346,7 @@ void Form1::Picture1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, fl
 
 void Form1::OpenOnePointViewer(int index)
 {
-    m_session.viewerFile = m_folder.name(index);
-    m_session.viewerIndex = index;
-    m_settings.viewerMode = 1;
     // Without its toolbar and with the click-to-close tooltips; an open viewer switches
     // to this picture.
-    ShowOnePointViewer();
+    openViewer(index, ViewerWindow::Mode::OnePoint);
 }

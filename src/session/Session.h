@@ -1,6 +1,5 @@
 #pragma once
 #include <QString>
-#include <cstdint>
 
 // What a run keeps and never saves: where the program lives, the busy state of the
 // board, the switches the options dialog sets for this run, and the slideshow's state
@@ -32,11 +31,6 @@ public:
     bool copyMode = false; // transfers keep the source, except those into the delete folder
     bool slideRepeat = false; // read at every slideshow tick
     bool slideRunning = false; // a viewer closed during a slideshow leaves it on
-
-    // The viewer's position: the file it shows and that file's place in the source
-    // folder's list. Set by whoever opens the viewer, moved by the viewer's steps.
-    QString viewerFile;
-    int32_t viewerIndex = 0;
 
 private:
     QString m_programFolder;

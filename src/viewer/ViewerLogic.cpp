@@ -1,19 +1,8 @@
 #include "viewer/ViewerLogic.h"
 #include "platform/Numeric.h"
-#include "session/Session.h"
-#include "session/Settings.h"
-#include <QDir>
 #include <algorithm>
 
 namespace ViewerLogic {
-
-QString joinPath(const QString& folder, const QString& file)
-{
-    const QChar sep = QDir::separator();
-    if (folder.endsWith(sep))
-        return folder + file;
-    return folder + sep + file;
-}
 
 QString titleText(int16_t viewerMode, const QString& file, int32_t index, int count)
 {
@@ -76,104 +65,3 @@ QRect toPixels(const Fit& fit)
 int slideIntervalMs(int seconds) { return std::clamp(seconds, 1, 32) * 1000; }
 
 } // namespace ViewerLogic
-
-void ViewerStepper::stopSlideshow()
-{
-    m_interval = 0;
-    m_slideIcon = 5;
-    m_optionsEnabled = true;
-    m_session.slideRunning = false;
-}
-
-bool ViewerStepper::stepForward(int count)
-{
-    ++m_session.viewerIndex;
-    if (m_session.viewerIndex > count - 1) {
-        m_session.viewerIndex = lastIndex(count);
-        return false;
-    }
-    return true;
-}
-
-bool ViewerStepper::stepBack()
-{
-    --m_session.viewerIndex;
-    if (m_session.viewerIndex < 0) {
-        m_session.viewerIndex = 0;
-        return false;
-    }
-    return true;
-}
-
-bool ViewerStepper::first(int)
-{
-    stopSlideshow();
-    const bool show = m_session.viewerIndex > 0;
-    m_session.viewerIndex = 0;
-    return show;
-}
-
-bool ViewerStepper::previous(int)
-{
-    stopSlideshow();
-    return stepBack();
-}
-
-bool ViewerStepper::next(int count)
-{
-    stopSlideshow();
-    return stepForward(count);
-}
-
-bool ViewerStepper::last(int count)
-{
-    stopSlideshow();
-    const bool show = m_session.viewerIndex < count - 1;
-    m_session.viewerIndex = lastIndex(count);
-    return show;
-}
-
-void ViewerStepper::slideButton(int count)
-{
-    if (m_session.slideRunning) {
-        stopSlideshow();
-        return;
-    }
-    if (m_session.viewerIndex > count - 1) {
-        m_session.viewerIndex = lastIndex(count);
-        stopSlideshow();
-        return;
-    }
-    // Nothing is shown now; the first step comes one interval later.
-    m_interval = ViewerLogic::slideIntervalMs(m_settings.slideSeconds);
-    m_slideIcon = 8;
-    m_optionsEnabled = false;
-    m_session.slideRunning = true;
-}
-
-bool ViewerStepper::forward(int count)
-{
-    m_interval = 0;
-    return stepForward(count);
-}
-
-bool ViewerStepper::back(int)
-{
-    m_interval = 0;
-    return stepBack();
-}
-
-ViewerStepper::Tick ViewerStepper::tick(int count)
-{
-    if (m_interval == 0)
-        return Tick::Nothing;
-    ++m_session.viewerIndex;
-    if (m_session.viewerIndex > count - 1) {
-        if (!m_session.slideRepeat) {
-            m_session.viewerIndex = lastIndex(count);
-            return Tick::Stop;
-        }
-        m_session.viewerIndex = 0;
-    }
-    return Tick::Show;
-}

@@ -5,14 +5,8 @@
 #include <QString>
 #include <cstdint>
 
-class Session;
-struct Settings;
-
 // The viewer's arithmetic and texts, free of any window.
 namespace ViewerLogic {
-
-// Folder + file name; a folder that already ends with the separator (a root) is joined directly.
-QString joinPath(const QString& folder, const QString& file);
 
 // The largest picture the viewer decodes, in pixels: 256 MP as cameras count them
 // (16000 x 16000 is within it, 16384 x 16384 beyond). A larger one is refused from its
@@ -43,53 +37,3 @@ QRect toPixels(const Fit& fit); // halves to even
 int slideIntervalMs(int seconds);
 
 } // namespace ViewerLogic
-
-// The viewer's position and slideshow clock as a state machine. Each input moves
-// viewerIndex and reports whether the entry now at viewerIndex must be displayed;
-// the caller sets viewerFile and displays. `count` is read afresh by the caller at every call.
-class ViewerStepper {
-public:
-    ViewerStepper(Settings& settings, Session& session)
-        : m_settings(settings)
-        , m_session(session)
-    {
-    }
-
-    // The window's side of the slideshow: a new viewer starts stopped whatever slideRunning says.
-    int interval() const { return m_interval; } // ms; 0 = clock stopped
-    int slideIcon() const { return m_slideIcon; } // 5, or 8 while a slideshow runs
-    bool optionsEnabled() const { return m_optionsEnabled; }
-
-    void stopSlideshow();
-
-    // Toolbar buttons 4, 5, 7 and 8: they stop the slideshow first.
-    bool first(int count);
-    bool previous(int count);
-    bool next(int count);
-    bool last(int count);
-    // Toolbar button 6: starts when slideRunning is off, otherwise only stops.
-    void slideButton(int count);
-
-    // Space and a left click (forward), Shift+Space and a right click (back): they pause
-    // the clock but leave slideRunning and the toolbar alone.
-    bool forward(int count);
-    bool back(int count);
-
-    enum class Tick {
-        Nothing, // the clock is stopped
-        Stop, // past the end without repeat: the caller lets events run, then stopSlideshow()
-        Show,
-    };
-    Tick tick(int count);
-
-private:
-    static int32_t lastIndex(int count) { return count > 0 ? count - 1 : 0; }
-    bool stepForward(int count);
-    bool stepBack();
-
-    Settings& m_settings;
-    Session& m_session;
-    int m_interval = 0;
-    int m_slideIcon = 5;
-    bool m_optionsEnabled = true;
-};

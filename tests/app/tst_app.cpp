@@ -2,8 +2,13 @@
 // commands of its menus, toolbar and buttons, and the windows they open.
 #include "../SessionFixture.h"
 #include "TestFiles.h"
+#include "dialogs/DestinationsDialog.h"
+#include "dialogs/OptionsDialog.h"
+#include "platform/DirList.h"
 #include "platform/FileList.h"
 #include "platform/StatusBar.h"
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -367,6 +372,74 @@ private slots:
         QCOMPARE(window.isNull(), how != "viewer");
         QVERIFY(start->isEnabled());
         QVERIFY(s.messages().isEmpty());
+    }
+
+    // From the menu both dialogs are modal and wait for the board; from the viewer the
+    // options dialog is modeless, one at a time, and the main window's: it outlives the
+    // viewer and closes with the main window. Copy mode blinks the label, OK shows it as
+    // copy mode is, and a folder the destinations dialog makes shows in the folder list.
+    void dialogs()
+    {
+        Form1 w(settings, session, folder, sorter);
+        w.show();
+        ModalCatcher catcher;
+        QStringList opened;
+        catcher.onModal = [&](QWidget* d) {
+            opened << d->metaObject()->className();
+            QVERIFY(d->isModal());
+            if (auto* options = qobject_cast<OptionsDialog*>(d)) {
+                options->copyModeBox->click();
+                QVERIFY(w.Timer1->isActive());
+                w.Label2->setVisible(false);
+                options->okButton->click();
+            } else if (auto* destinations = qobject_cast<DestinationsDialog*>(d)) {
+                destinations->pathFields[0]->setText(m_photos.filePath("made/"));
+                QTimer::singleShot(0, destinations->okButton, &QPushButton::click); // the announcement is caught
+            }
+        };
+        {
+            const Session::BusyGuard busy(session);
+            w.optionsAction->trigger();
+            w.destinationsAction->trigger();
+        }
+        QVERIFY(opened.isEmpty());
+        w.optionsAction->trigger();
+        w.destinationsAction->trigger();
+        QCOMPARE(opened, (QStringList { "OptionsDialog", "DestinationsDialog" }));
+        QVERIFY(w.Label2->isVisible());
+        QCOMPARE(catcher.texts(), QStringList { m_photos.filePath("made/") + "を作成します。" });
+        QVERIFY(!w.folderPage().folders()->findItems("made", Qt::MatchEndsWith).isEmpty());
+        QDir(m_photos.filePath("made")).removeRecursively();
+
+        w.openViewer(0, ViewerWindow::Mode::Full);
+        w.viewer()->optionsAction->trigger();
+        QPointer<OptionsDialog> modeless = w.findChild<OptionsDialog*>();
+        QVERIFY(modeless && modeless->isVisible() && !modeless->isModal());
+        w.viewer()->optionsAction->trigger();
+        QCOMPARE(w.findChildren<OptionsDialog*>().size(), 1);
+        modeless->copyModeBox->click(); // off: no more blinking
+        QVERIFY(!w.Timer1->isActive());
+        modeless->intervalField->setText("7");
+        w.viewer()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(modeless && modeless->isVisible() && modeless->intervalField->text() == "7");
+        w.close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!modeless);
+    }
+
+    // The settings are written before the other windows close: a one-point viewer open at
+    // the end is in the file, and the file is already written when the viewer closes.
+    void viewerOpenAtTheEnd()
+    {
+        Form1 w(settings, session, folder, sorter);
+        w.show();
+        w.openViewer(1, ViewerWindow::Mode::OnePoint);
+        QByteArray written;
+        connect(w.viewer(), &ViewerWindow::closed, [&] { written = readFile(ini()); });
+        QVERIFY(w.close());
+        QVERIFY(written.endsWith(",0,1,64,10,1\r\n"));
+        QCOMPARE(settings.viewerMode, int16_t(0));
     }
 
     // A path the system's encoding cannot show keeps its very bytes while the run leaves

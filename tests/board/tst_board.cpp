@@ -201,8 +201,8 @@ void TestBoard::fillInListOrderHoldingCommandsBack()
         f.Picture1_MouseDown(Qt::RightButton, {}, 100, 100);
         s.drop(1, 3);
         f.openViewerFromMenu();
-        f.mnuOpt2_Click();
-        f.mnuOpt3_Click();
+        f.openOptions();
+        f.openDestinations();
         f.mnuDel1_Click();
         f.openHelpPage();
         f.backFromToolbar();
@@ -216,7 +216,7 @@ void TestBoard::fillInListOrderHoldingCommandsBack()
             wrong << QStringLiteral("a refill ran");
         if (f.Label1 != labels && command != QLatin1String("build"))
             wrong << QStringLiteral("the board was built again");
-        if (f.form4 || f.dialog1 || f.dialog2 || f.boardMenu()->isVisible())
+        if (f.viewer() || f.findChild<QDialog*>() || f.boardMenu()->isVisible())
             wrong << QStringLiteral("a window opened");
         if (f.statusBar().panelText(2) != panel2)
             wrong << QStringLiteral("a press was taken");
@@ -633,7 +633,7 @@ void TestBoard::keysOnlyOnTheBoard()
     }
     QCOMPARE(s->files(), before);
     QCOMPARE(s->sorter.history().count(), 3);
-    QVERIFY(!f.form4);
+    QVERIFY(!f.viewer());
     QVERIFY(!f.onBoard());
     // There the arrow keys choose a file, and panel 2 names it as a click does.
     QTest::keyClick(f.folderPage().files(), Qt::Key_Down);
@@ -690,27 +690,27 @@ void TestBoard::onePointViewer()
     QVERIFY(s);
     Form1& f = *s->form;
     f.Image1_MouseDown(6, Qt::RightButton, {}, 10, 10); // right press
-    QVERIFY(s->viewer() && s->viewer()->Toolbar1->isHidden());
+    QVERIFY(s->viewer() && s->viewer()->isOnePoint());
     // No drag either: it would hold the pointer and eat the click that closes the viewer.
     QVERIFY(!f.Image1[6]->dragRequested());
-    QCOMPARE(s->session.viewerFile, name(6));
+    QCOMPARE(s->viewer()->fileName(), name(6));
     s->viewer()->close();
     // Enter opens it on the framed thumbnail; the keypad's Enter moves the open one on.
     key(f, Qt::Key_Right);
     key(f, Qt::Key_Return);
-    Form4* v = s->viewer();
+    ViewerWindow* v = s->viewer();
     QVERIFY(v);
-    QCOMPARE(s->session.viewerFile, name(1));
+    QCOMPARE(v->fileName(), name(1));
     key(f, Qt::Key_Right);
     key(f, Qt::Key_Enter, Qt::KeypadModifier);
     QCOMPARE(s->viewer(), v);
-    QCOMPARE(s->session.viewerFile, name(2));
+    QCOMPARE(v->fileName(), name(2));
     // "Viewerを開く" starts at the first file not yet sent away.
     v->close();
     s->drop(0, 1);
     f.openViewerFromMenu();
-    QVERIFY(s->viewer() && s->viewer()->Toolbar1->isVisible());
-    QCOMPARE(s->session.viewerFile, name(1));
+    QVERIFY(s->viewer() && !s->viewer()->isOnePoint());
+    QCOMPARE(s->viewer()->fileName(), name(1));
     QVERIFY(s->messages().isEmpty());
     QCOMPARE(s->files().size(), 8);
 }

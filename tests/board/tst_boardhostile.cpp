@@ -262,14 +262,14 @@ void TestBoardHostile::fifoNamedLikeAPicture()
         QCOMPARE(s.slot(i)->hasPicture(), pictures.contains(entries[i]));
 
     // Through every entry in the viewer, then the one-point viewer on the first link.
-    Form4* v = s.openViewer(0);
+    ViewerWindow* v = s.openViewer(0);
     QVERIFY(v);
     for (int i = 1; i < entries.size(); ++i)
-        v->Form_KeyDown(Qt::Key_Space, Qt::NoModifier);
-    QCOMPARE(s.session.viewerIndex, entries.size() - 1);
+        QTest::keyClick(v, Qt::Key_Space);
+    QCOMPARE(v->position(), entries.size() - 1);
     f.Image1_MouseDown(int(entries.indexOf(links[0])), Qt::RightButton, {}, 5, 5);
     QVERIFY(s.viewer());
-    QCOMPARE(s.session.viewerFile, links[0]);
+    QCOMPARE(s.viewer()->fileName(), links[0]);
     // Closed while the guard can still free anything waiting, which would then be told.
     f.close();
     s.form.reset();

@@ -1,6 +1,4 @@
-#include "dialogs/Dialog1.h"
-#include "app/FolderPage.h"
-#include "app/Form1.h"
+#include "dialogs/DestinationsDialog.h"
 #include "dialogs/DialogLogic.h"
 #include "platform/DirList.h"
 #include "platform/DriveList.h"
@@ -20,62 +18,61 @@
 // "０".."９": the captions and tooltips number the folders with full-width digits.
 static QString fullWidthDigit(int k) { return QString(QChar(0xFF10 + k)); }
 
-Dialog1::Dialog1(Settings& settings, Form1* form, QWidget* parent)
-    : QDialog(parent ? parent : form)
+DestinationsDialog::DestinationsDialog(Settings& settings, QWidget* parent)
+    : QDialog(parent)
     , m_settings(settings)
-    , m_form(form)
     , m_tpp(screenTwipsPerPixel())
 {
     setWindowTitle(QStringLiteral("移動先フォルダのパス設定"));
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(twipsToPixels(6030, m_tpp.x), twipsToPixels(9705, m_tpp.y));
     buildControls();
-    Form_Load();
+    load();
 }
 
-void Dialog1::buildControls()
+void DestinationsDialog::buildControls()
 {
-    Drive1 = new DriveList(this);
-    Dir1 = new DirList(this);
-    File1 = new FileList(this);
-    placeTwips(Drive1, 120, 120, 2175, 300, m_tpp);
-    placeTwips(Dir1, 120, 480, 2175, 1350, m_tpp);
-    placeTwips(File1, 2400, 120, 2055, 1530, m_tpp);
-    Drive1->setToolTip(QStringLiteral("ドライブの変更をします。"));
-    Dir1->setToolTip(QStringLiteral("フォルダの変更をします。"));
-    File1->setToolTip(QStringLiteral("ファイルの確認が出来ます。"));
+    drives = new DriveList(this);
+    folders = new DirList(this);
+    files = new FileList(this);
+    placeTwips(drives, 120, 120, 2175, 300, m_tpp);
+    placeTwips(folders, 120, 480, 2175, 1350, m_tpp);
+    placeTwips(files, 2400, 120, 2055, 1530, m_tpp);
+    drives->setToolTip(QStringLiteral("ドライブの変更をします。"));
+    folders->setToolTip(QStringLiteral("フォルダの変更をします。"));
+    files->setToolTip(QStringLiteral("ファイルの確認が出来ます。"));
 
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    CancelButton = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    Command2 = new QPushButton(QStringLiteral("一括削除"), this);
-    placeTwips(OKButton, 4680, 120, 1215, 375, m_tpp);
-    placeTwips(CancelButton, 4680, 600, 1215, 375, m_tpp);
-    placeTwips(Command2, 4680, 1320, 1215, 375, m_tpp);
-    OKButton->setToolTip(QStringLiteral("設定の変更を確定します。"));
-    CancelButton->setToolTip(QStringLiteral("設定を変更せずにキャンセルします。"));
-    Command2->setToolTip(
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    cancelButton = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    emptyDeleteFolderButton = new QPushButton(QStringLiteral("一括削除"), this);
+    placeTwips(okButton, 4680, 120, 1215, 375, m_tpp);
+    placeTwips(cancelButton, 4680, 600, 1215, 375, m_tpp);
+    placeTwips(emptyDeleteFolderButton, 4680, 1320, 1215, 375, m_tpp);
+    okButton->setToolTip(QStringLiteral("設定の変更を確定します。"));
+    cancelButton->setToolTip(QStringLiteral("設定を変更せずにキャンセルします。"));
+    emptyDeleteFolderButton->setToolTip(
         QStringLiteral("削除フォルダと同じパスを指定したフォルダの中に有るファイルをすべて削除できます。"));
-    OKButton->setDefault(true);
-    Command2->setAutoDefault(false);
+    okButton->setDefault(true);
+    emptyDeleteFolderButton->setAutoDefault(false);
 
-    Frame1 = new QGroupBox(QStringLiteral("ファイルネームオプション"), this);
-    placeTwips(Frame1, 120, 1920, 5775, 1095, m_tpp);
+    namingGroup = new QGroupBox(QStringLiteral("ファイルネームオプション"), this);
+    placeTwips(namingGroup, 120, 1920, 5775, 1095, m_tpp);
     const char* ruleCaptions[3] = { "先頭に６桁の通し番号をつける", "ヘッドネームをフォルダ名と同じにする",
         "オリジナルのヘッドネームをつける" };
     const char* ruleTips[3] = { "オリジナルファイルネームの先頭に６桁の通し番号をつけます。",
         "ヘッドネームがフォルダ名と同じになり続いて６桁の通し番号がつきます。",
         "オリジナルのヘッドネームを付けられます。" };
     for (int r = 0; r < 3; ++r) {
-        Option1[r] = new QRadioButton(QString::fromUtf8(ruleCaptions[r]), Frame1);
-        Option1[r]->setToolTip(QString::fromUtf8(ruleTips[r]));
-        placeTwips(Option1[r], 120, 240 + 240 * r, 3255, 255, m_tpp);
-        Text3[r] = new QLineEdit(Frame1);
-        Text3[r]->setToolTip(QStringLiteral("６桁までの通し番号を修正できます。"));
-        placeTwips(Text3[r], 4560, 240 + 240 * r, 975, 270, m_tpp);
+        ruleButtons[r] = new QRadioButton(QString::fromUtf8(ruleCaptions[r]), namingGroup);
+        ruleButtons[r]->setToolTip(QString::fromUtf8(ruleTips[r]));
+        placeTwips(ruleButtons[r], 120, 240 + 240 * r, 3255, 255, m_tpp);
+        serialFields[r] = new QLineEdit(namingGroup);
+        serialFields[r]->setToolTip(QStringLiteral("６桁までの通し番号を修正できます。"));
+        placeTwips(serialFields[r], 4560, 240 + 240 * r, 975, 270, m_tpp);
         // Only a change of rule counts: a click on the rule already on would refill the fields.
-        connect(Option1[r], &QRadioButton::clicked, this, [this, r] {
+        connect(ruleButtons[r], &QRadioButton::clicked, this, [this, r] {
             if (r != m_rule)
-                Option1_Click(r);
+                chooseRule(r);
         });
     }
 
@@ -83,49 +80,49 @@ void Dialog1::buildControls()
         const bool deleteFolder = k == 10;
         const QString caption
             = deleteFolder ? QStringLiteral("削除フォルダ") : QStringLiteral("フォルダ") + fullWidthDigit(k);
-        Command1[k] = new QPushButton(caption, this);
-        Command1[k]->setAutoDefault(false);
-        Command1[k]->setToolTip(QStringLiteral("現在ファイルシステムで表示されているフォルダを") + caption
+        pickFolderButtons[k] = new QPushButton(caption, this);
+        pickFolderButtons[k]->setAutoDefault(false);
+        pickFolderButtons[k]->setToolTip(QStringLiteral("現在ファイルシステムで表示されているフォルダを") + caption
             + QStringLiteral("に入力します。"));
-        Text1[k] = new QLineEdit(this);
-        Text1[k]->setPlaceholderText(QStringLiteral("未設定"));
+        pathFields[k] = new QLineEdit(this);
+        pathFields[k]->setPlaceholderText(QStringLiteral("未設定"));
         if (deleteFolder) {
-            placeTwips(Command1[k], 120, 9120, 1215, 375, m_tpp);
-            placeTwips(Text1[k], 1440, 9120, 4455, 375, m_tpp);
-            Text1[k]->setToolTip(QStringLiteral("ここで指定したフォルダは一括でファイルの削除が出来ます。"));
+            placeTwips(pickFolderButtons[k], 120, 9120, 1215, 375, m_tpp);
+            placeTwips(pathFields[k], 1440, 9120, 4455, 375, m_tpp);
+            pathFields[k]->setToolTip(QStringLiteral("ここで指定したフォルダは一括でファイルの削除が出来ます。"));
         } else {
-            placeTwips(Command1[k], 120, 3120 + 600 * k, 1215, 495, m_tpp);
-            placeTwips(Text1[k], 1440, 3120 + 600 * k, 4455, 270, m_tpp);
-            Text1[k]->setToolTip(QStringLiteral("フォルダ") + fullWidthDigit(k) + QStringLiteral("のフルパスです。"));
-            Text2[k] = new QLineEdit(this);
-            placeTwips(Text2[k], 1440, 3360 + 600 * k, 4455, 270, m_tpp);
-            Text2[k]->setToolTip(QStringLiteral("移動するファイルのヘッドネームを表示または指定できます。"));
+            placeTwips(pickFolderButtons[k], 120, 3120 + 600 * k, 1215, 495, m_tpp);
+            placeTwips(pathFields[k], 1440, 3120 + 600 * k, 4455, 270, m_tpp);
+            pathFields[k]->setToolTip(QStringLiteral("フォルダ") + fullWidthDigit(k) + QStringLiteral("のフルパスです。"));
+            headNameFields[k] = new QLineEdit(this);
+            placeTwips(headNameFields[k], 1440, 3360 + 600 * k, 4455, 270, m_tpp);
+            headNameFields[k]->setToolTip(QStringLiteral("移動するファイルのヘッドネームを表示または指定できます。"));
         }
-        connect(Command1[k], &QPushButton::clicked, this, [this, k] { Command1_Click(k); });
+        connect(pickFolderButtons[k], &QPushButton::clicked, this, [this, k] { pickFolder(k); });
     }
 
     // Lists, buttons, the rules, then each folder row from the top.
-    QList<QWidget*> order = { Drive1, Dir1, File1, OKButton, CancelButton, Command2 };
+    QList<QWidget*> order = { drives, folders, files, okButton, cancelButton, emptyDeleteFolderButton };
     for (int r = 0; r < 3; ++r)
-        order << Option1[r] << Text3[r];
+        order << ruleButtons[r] << serialFields[r];
     for (int k = 0; k <= 10; ++k) {
-        order << Command1[k] << Text1[k];
+        order << pickFolderButtons[k] << pathFields[k];
         if (k < 10)
-            order << Text2[k];
+            order << headNameFields[k];
     }
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
-    connect(Drive1, &DriveList::changed, this, &Dialog1::Drive1_Change);
-    connect(Dir1, &DirList::changed, this, &Dialog1::Dir1_Change);
-    connect(OKButton, &QPushButton::clicked, this, &Dialog1::OKButton_Click);
-    connect(CancelButton, &QPushButton::clicked, this, &Dialog1::CancelButton_Click);
-    connect(Command2, &QPushButton::clicked, this, &Dialog1::Command2_Click);
+    connect(drives, &DriveList::changed, this, [this] { followDriveChange(this, drives, folders); });
+    connect(folders, &DirList::changed, this, &DestinationsDialog::showFolderFiles);
+    connect(okButton, &QPushButton::clicked, this, &DestinationsDialog::store);
+    connect(cancelButton, &QPushButton::clicked, this, &DestinationsDialog::reject);
+    connect(emptyDeleteFolderButton, &QPushButton::clicked, this, &DestinationsDialog::emptyDeleteFolder);
 }
 
-void Dialog1::Form_Load()
+void DestinationsDialog::load()
 {
-    const QScreen* screen = m_form && m_form->screen() ? m_form->screen() : QGuiApplication::primaryScreen();
+    const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
     if (screen) {
         QRect r(QPoint(0, 0), size());
         r.moveCenter(screen->geometry().center());
@@ -133,80 +130,75 @@ void Dialog1::Form_Load()
     }
 
     {
-        const QSignalBlocker block(Drive1);
-        Drive1->setDrive(DriveList::driveOf(QDir::currentPath()));
+        const QSignalBlocker block(drives);
+        drives->setDrive(DriveList::driveOf(QDir::currentPath()));
     }
-    if (!Dir1->setPath(QDir::currentPath()))
-        Dir1->setPath(FileOps::rootPath());
+    if (!folders->setPath(QDir::currentPath()))
+        folders->setPath(FileOps::rootPath());
 
     // A folder not set (the root a first start gives) shows as an empty field.
     for (int k = 0; k <= 10; ++k)
-        Text1[k]->setText(Settings::isUnsetFolder(m_settings.destPaths[k]) ? QString() : m_settings.destPaths[k]);
+        pathFields[k]->setText(Settings::isUnsetFolder(m_settings.destPaths[k]) ? QString() : m_settings.destPaths[k]);
     // A rule out of range in the settings file shows, and stores on OK, as rule 0.
     m_rule = m_settings.nameRule >= 0 && m_settings.nameRule <= 2 ? m_settings.nameRule : 0;
-    for (QLineEdit* t : Text2)
+    for (QLineEdit* t : headNameFields)
         t->setEnabled(m_rule == 2);
-    ShowNameOptions();
+    showNaming();
 }
 
-void Dialog1::Option1_Click(int index)
+void DestinationsDialog::chooseRule(int rule)
 {
-    m_rule = index;
-    for (QLineEdit* t : Text2)
-        t->setEnabled(index == 2);
-    ShowNameOptions();
+    m_rule = rule;
+    for (QLineEdit* t : headNameFields)
+        t->setEnabled(rule == 2);
+    showNaming();
 }
 
-void Dialog1::ShowNameOptions()
+void DestinationsDialog::showNaming()
 {
     for (int r = 0; r < 3; ++r) {
-        Text3[r]->setText(Numeric::formatSerial(m_settings.serials[r]));
-        Text3[r]->setEnabled(false);
+        serialFields[r]->setText(Numeric::formatSerial(m_settings.serials[r]));
+        serialFields[r]->setEnabled(false);
     }
-    Option1[m_rule]->setChecked(true);
+    ruleButtons[m_rule]->setChecked(true);
     for (int k = 0; k < 10; ++k) {
         if (m_rule == 0)
-            Text2[k]->clear();
+            headNameFields[k]->clear();
         else if (m_rule == 1)
-            Text2[k]->setText(m_settings.destNames[k]);
+            headNameFields[k]->setText(m_settings.destNames[k]);
         else if (!m_settings.headNames[k].isEmpty())
-            Text2[k]->setText(m_settings.headNames[k]);
+            headNameFields[k]->setText(m_settings.headNames[k]);
         // Rule 2 leaves a field without a head name as it is: folder names shown under
         // rule 1 carry over and become the head names on OK.
     }
-    Text3[m_rule]->setEnabled(true);
+    serialFields[m_rule]->setEnabled(true);
 }
 
-void Dialog1::Command1_Click(int index) { Text1[index]->setText(Dir1->path()); }
+void DestinationsDialog::pickFolder(int k) { pathFields[k]->setText(folders->path()); }
 
-void Dialog1::Drive1_Change()
-{ followDriveChange(this, Drive1, Dir1); }
+void DestinationsDialog::showFolderFiles() { files->showEntries(listFiles(folders->path(), QStringLiteral("*"))); }
 
-void Dialog1::Dir1_Change() { showFolderFiles(); }
-
-void Dialog1::showFolderFiles() { File1->showEntries(listFiles(Dir1->path(), QStringLiteral("*"))); }
-
-void Dialog1::refuse(QLineEdit* field, const QString& text)
+void DestinationsDialog::refuse(QLineEdit* field, const QString& text)
 {
     showMessage(this, text, QMessageBox::Ok, QMessageBox::Warning);
     field->setFocus();
     field->selectAll();
 }
 
-bool Dialog1::checkPaths(std::array<QString, 11>& paths)
+bool DestinationsDialog::checkPaths(std::array<QString, 11>& paths)
 {
     for (int k = 0; k <= 10; ++k) {
-        if (Text1[k]->text().trimmed().isEmpty()) {
+        if (pathFields[k]->text().trimmed().isEmpty()) {
             // Not set, rather than the root an empty path would name.
-            Text1[k]->clear();
+            pathFields[k]->clear();
             paths[k].clear();
             continue;
         }
-        const QString path = DialogLogic::withTrailingSeparator(Text1[k]->text());
-        Text1[k]->setText(path);
+        const QString path = DialogLogic::withTrailingSeparator(pathFields[k]->text());
+        pathFields[k]->setText(path);
         const QString problem = DialogLogic::pathProblem(path);
         if (!problem.isEmpty()) {
-            refuse(Text1[k], problem + QStringLiteral("\n設定は保存されていません。"));
+            refuse(pathFields[k], problem + QStringLiteral("\n設定は保存されていません。"));
             return false;
         }
         paths[k] = path;
@@ -214,7 +206,7 @@ bool Dialog1::checkPaths(std::array<QString, 11>& paths)
     return true;
 }
 
-bool Dialog1::createMissingFolders(const std::array<QString, 11>& paths)
+bool DestinationsDialog::createMissingFolders(const std::array<QString, 11>& paths)
 {
     for (int k = 0; k <= 10; ++k) {
         const QString& path = paths[k];
@@ -222,38 +214,37 @@ bool Dialog1::createMissingFolders(const std::array<QString, 11>& paths)
             continue;
         showMessage(this, path + QStringLiteral("を作成します。"));
         FileOps::makeSureDirectoryPathExists(path);
-        if (m_form)
-            m_form->folderPage().refreshFolders();
+        emit folderCreated();
         if (!FileOps::folderExists(path)) {
-            refuse(Text1[k], QStringLiteral("%1 を作成できませんでした。\n設定は保存されていません。").arg(path));
+            refuse(pathFields[k], QStringLiteral("%1 を作成できませんでした。\n設定は保存されていません。").arg(path));
             return false;
         }
     }
     return true;
 }
 
-void Dialog1::OKButton_Click()
+void DestinationsDialog::store()
 {
     // Everything is checked first and stored only when all of it can be used.
     std::array<int32_t, 3> serials {};
     for (int r = 0; r < 3; ++r) {
-        const DialogLogic::SerialValue v = DialogLogic::parseSerial(Text3[r]->text(), m_settings.serials[r]);
+        const DialogLogic::SerialValue v = DialogLogic::parseSerial(serialFields[r]->text(), m_settings.serials[r]);
         if (!v.ok()) {
             const QString why = v.problem == DialogLogic::SerialProblem::Negative
                 ? QStringLiteral("通し番号にマイナスの数は使えません。")
                 : QStringLiteral("通し番号が大きすぎます。");
-            refuse(Text3[r], why + QStringLiteral("\n0 から 2147483647 までの数を入力して下さい。"));
+            refuse(serialFields[r], why + QStringLiteral("\n0 から 2147483647 までの数を入力して下さい。"));
             return;
         }
         serials[r] = v.value;
     }
     if (m_rule == 2) {
         for (int k = 0; k < 10; ++k) {
-            const QString problem = DialogLogic::headNameProblem(Text2[k]->text());
+            const QString problem = DialogLogic::headNameProblem(headNameFields[k]->text());
             if (!problem.isEmpty()) {
-                refuse(Text2[k],
+                refuse(headNameFields[k],
                     QStringLiteral("フォルダ%1のヘッドネーム「%2」は使えません。\n%3")
-                        .arg(fullWidthDigit(k), Text2[k]->text(), problem));
+                        .arg(fullWidthDigit(k), headNameFields[k]->text(), problem));
                 return;
             }
         }
@@ -266,14 +257,12 @@ void Dialog1::OKButton_Click()
     m_settings.nameRule = static_cast<int16_t>(m_rule);
     if (m_rule == 2)
         for (int k = 0; k < 10; ++k)
-            m_settings.headNames[k] = Text2[k]->text();
+            m_settings.headNames[k] = headNameFields[k]->text();
     m_settings.serials = serials;
     accept();
 }
 
-void Dialog1::CancelButton_Click() { reject(); }
-
-void Dialog1::Command2_Click()
+void DestinationsDialog::emptyDeleteFolder()
 {
     // The stored delete folder, not an edit of its field that OK has not taken yet.
     const DialogLogic::BulkDeleteTarget target = DialogLogic::bulkDeleteTarget(m_settings.destPaths[10]);

@@ -1,0 +1,46 @@
+#pragma once
+#include <QColor>
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+// The about box: title, version, description, a link to the homepage, OK and the
+// system-information button. Not modal; it deletes itself when closed.
+class AboutDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit AboutDialog(QWidget* parent);
+
+    static QColor linkColor() { return QColor(0, 0, 255); }
+    static QColor linkHoverColor() { return QColor(128, 0, 128); }
+
+    QLabel* iconLabel = nullptr;
+    QLabel* titleLabel = nullptr;
+    QLabel* versionLabel = nullptr;
+    QLabel* descriptionLabel = nullptr;
+    QLabel* homepageLink = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* sysInfoButton = nullptr;
+
+    // Starts the system's information program, or says there is none.
+    void startSysInfo();
+
+    // Esc closes the box like its close button.
+    void reject() override;
+
+signals:
+    void closed(); // however it closes
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void load();
+    void showLinkAtRest() { setLinkLook(linkColor()); }
+    void showLinkHovered() { setLinkLook(linkHoverColor()); }
+    void openHomepage();
+    void setLinkLook(const QColor& color);
+};

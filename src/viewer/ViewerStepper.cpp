@@ -1,0 +1,105 @@
+#include "viewer/ViewerStepper.h"
+#include "session/Session.h"
+#include "session/Settings.h"
+#include "viewer/ViewerLogic.h"
+
+void ViewerStepper::stopSlideshow()
+{
+    m_interval = 0;
+    m_slideIcon = 5;
+    m_optionsEnabled = true;
+    m_session.slideRunning = false;
+}
+
+bool ViewerStepper::stepForward(int count)
+{
+    ++m_index;
+    if (m_index > count - 1) {
+        m_index = lastIndex(count);
+        return false;
+    }
+    return true;
+}
+
+bool ViewerStepper::stepBack()
+{
+    --m_index;
+    if (m_index < 0) {
+        m_index = 0;
+        return false;
+    }
+    return true;
+}
+
+bool ViewerStepper::first(int)
+{
+    stopSlideshow();
+    const bool show = m_index > 0;
+    m_index = 0;
+    return show;
+}
+
+bool ViewerStepper::previous(int)
+{
+    stopSlideshow();
+    return stepBack();
+}
+
+bool ViewerStepper::next(int count)
+{
+    stopSlideshow();
+    return stepForward(count);
+}
+
+bool ViewerStepper::last(int count)
+{
+    stopSlideshow();
+    const bool show = m_index < count - 1;
+    m_index = lastIndex(count);
+    return show;
+}
+
+void ViewerStepper::slideButton(int count)
+{
+    if (m_session.slideRunning) {
+        stopSlideshow();
+        return;
+    }
+    if (m_index > count - 1) {
+        m_index = lastIndex(count);
+        stopSlideshow();
+        return;
+    }
+    // Nothing is shown now; the first step comes one interval later.
+    m_interval = ViewerLogic::slideIntervalMs(m_settings.slideSeconds);
+    m_slideIcon = 8;
+    m_optionsEnabled = false;
+    m_session.slideRunning = true;
+}
+
+bool ViewerStepper::forward(int count)
+{
+    m_interval = 0;
+    return stepForward(count);
+}
+
+bool ViewerStepper::back(int)
+{
+    m_interval = 0;
+    return stepBack();
+}
+
+ViewerStepper::Tick ViewerStepper::tick(int count)
+{
+    if (m_interval == 0)
+        return Tick::Nothing;
+    ++m_index;
+    if (m_index > count - 1) {
+        if (!m_session.slideRepeat) {
+            m_index = lastIndex(count);
+            return Tick::Stop;
+        }
+        m_index = 0;
+    }
+    return Tick::Show;
+}

@@ -1,0 +1,59 @@
+#pragma once
+#include <cstdint>
+
+class Session;
+struct Settings;
+
+// The viewer's position in the picture folder and its slideshow clock, as a state
+// machine. Each input moves the position and reports whether the entry now there must be
+// displayed. `count` is the folder's entry count, read afresh by the caller at every call.
+class ViewerStepper {
+public:
+    ViewerStepper(Settings& settings, Session& session)
+        : m_settings(settings)
+        , m_session(session)
+    {
+    }
+
+    int32_t index() const { return m_index; }
+    void setIndex(int32_t index) { m_index = index; }
+
+    // The window's side of the slideshow: a new viewer starts stopped whatever slideRunning says.
+    int interval() const { return m_interval; } // ms; 0 = clock stopped
+    int slideIcon() const { return m_slideIcon; } // 5, or 8 while a slideshow runs
+    bool optionsEnabled() const { return m_optionsEnabled; }
+
+    void stopSlideshow();
+
+    // First, previous, next and last: they stop the slideshow first.
+    bool first(int count);
+    bool previous(int count);
+    bool next(int count);
+    bool last(int count);
+    // The slideshow button: starts when slideRunning is off, otherwise only stops.
+    void slideButton(int count);
+
+    // Space and a left click (forward), Shift+Space and a right click (back): they pause
+    // the clock but leave slideRunning and the toolbar alone.
+    bool forward(int count);
+    bool back(int count);
+
+    enum class Tick {
+        Nothing, // the clock is stopped
+        Stop, // past the end without repeat: the caller lets events run, then stopSlideshow()
+        Show,
+    };
+    Tick tick(int count);
+
+private:
+    static int32_t lastIndex(int count) { return count > 0 ? count - 1 : 0; }
+    bool stepForward(int count);
+    bool stepBack();
+
+    Settings& m_settings;
+    Session& m_session;
+    int32_t m_index = 0;
+    int m_interval = 0;
+    int m_slideIcon = 5;
+    bool m_optionsEnabled = true;
+};

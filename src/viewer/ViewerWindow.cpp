@@ -1,0 +1,487 @@
+#include "viewer/ViewerWindow.h"
+#include "imaging/PictureDecoder.h"
+#include "platform/FileOps.h"
+#include "platform/Message.h"
+#include "platform/Numeric.h"
+#include "platform/PictureBox.h"
+#include "platform/PictureLoader.h"
+#include "platform/StatusBar.h"
+#include "session/PictureFolder.h"
+#include "session/Session.h"
+#include "session/Settings.h"
+#include "viewer/PicturePrefetch.h"
+#include "viewer/PictureView.h"
+#include "viewer/ViewerLogic.h"
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QTimer>
+#include <QToolBar>
+#include <algorithm>
+
+using namespace ViewerLogic;
+using FileOps::joinPath;
+
+namespace {
+
+QString slideIconPath(int number)
+{
+    return number == 8 ? QStringLiteral(":/icons/viewer_8_slideshow_running.png")
+                       : QStringLiteral(":/icons/viewer_5_slideshow.png");
+}
+} // namespace
+
+ViewerWindow::ViewerWindow(
+    Settings& settings, Session& session, const PictureFolder& folder, const PngDecoder& png, QWidget* owner)
+    : QWidget(owner,
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowCloseButtonHint)
+    , m_settings(settings)
+    , m_session(session)
+    , m_folder(folder)
+    , m_png(png)
+    , m_tpp(screenTwipsPerPixel())
+    , m_step(settings, session)
+    , m_prefetch(std::make_unique<PicturePrefetch>(session.programFolder()))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("ピラポくんViewer"));
+    // The window itself takes the keys; no control inside takes the focus, so it sees every key.
+    setFocusPolicy(Qt::StrongFocus);
+
+    buildToolbar();
+    pictureView = new PictureView(this);
+    connect(pictureView, &PictureView::pressed, this, &ViewerWindow::pictureClicked);
+    setOnePointLook(false);
+    buildStatusBar();
+
+    slideClock = new QTimer(this);
+    connect(slideClock, &QTimer::timeout, this, &ViewerWindow::tick);
+}
+
+ViewerWindow::~ViewerWindow() = default;
+
+QString ViewerWindow::normalTip() { return QStringLiteral("マウスのクリックで画像を進めたり戻したり出来ます。"); }
+QString ViewerWindow::onePointTip() { return QStringLiteral("画像をクリックするとViewerを終了します。"); }
+
+void ViewerWindow::buildToolbar()
+{
+    toolbar = new QToolBar(this);
+    toolbar->setIconSize(QSize(24, 22));
+    toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    toolbar->setMovable(false);
+    toolbar->setFocusPolicy(Qt::NoFocus);
+    // Flat and tight, so the buttons fit the strip above the picture area.
+    toolbar->setStyleSheet(QStringLiteral("QToolBar { border: 0; padding: 0; spacing: 1px; }"
+                                          "QToolButton { padding: 0; margin: 0; }"));
+    struct Button {
+        QAction** action;
+        Command command;
+        const char* icon;
+        const char* tip;
+    };
+    const Button buttons[] = {
+        { &optionsAction, Command::Options, "viewer_1_options", "オプション" },
+        { &closeAction, Command::Close, "viewer_2_close", "終了" },
+        { &firstAction, Command::First, "viewer_3_first", "先頭に戻す" },
+        { &previousAction, Command::Previous, "viewer_4_prev", "一つ戻す" },
+        { &slideshowAction, Command::Slideshow, "viewer_5_slideshow", "順次表示" },
+        { &nextAction, Command::Next, "viewer_6_next", "一つ進む" },
+        { &lastAction, Command::Last, "viewer_7_last", "最後に進む" },
+    };
+    for (const Button& b : buttons) {
+        if (b.command == Command::First)
+            toolbar->addSeparator();
+        const QString tip = QString::fromUtf8(b.tip);
+        QAction* a = toolbar->addAction(QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(b.icon))), tip);
+        a->setToolTip(tip);
+        const Command c = b.command;
+        connect(a, &QAction::triggered, this, [this, c] { command(c); });
+        if (QWidget* w = toolbar->widgetForAction(a))
+            w->setFocusPolicy(Qt::NoFocus);
+        *b.action = a;
+    }
+}
+
+void ViewerWindow::buildStatusBar()
+{
+    using K = StatusBar::Kind;
+    statusBar = new StatusBar(
+        {
+            { K::Text, QString(), QStringLiteral("パス表示"), 80, true },
+            { K::Text, QString(), QStringLiteral("ファイルネーム"), 80, true },
+            { K::Text, QString(), QStringLiteral("画像サイズ"), 90, false },
+            { K::Text, QString(), QStringLiteral("ファイルサイズ"), 50, false },
+            { K::Text, QString(), QStringLiteral("更新年月日"), 120, false },
+            { K::Text, QString(), QStringLiteral("縮小表示する時「縮小表示中」と表示されます。"), 60, false },
+            { K::Text, QString(), QString(), 10, false },
+            { K::Caps, QString(), QStringLiteral("ＣａｐｓＬｏｃｋキーの状態"), 36, false },
+            { K::Num, QString(), QStringLiteral("ＮｕｍＬｏｃｋキーの状態"), 36, false },
+            { K::Date, QString(), QStringLiteral("現在の日付"), 70, false },
+            { K::Time, QString(), QStringLiteral("現在の時間"), 40, false },
+        },
+        this);
+    statusBar->setFocusPolicy(Qt::NoFocus);
+}
+
+void ViewerWindow::setOnePointLook(bool on)
+{
+    m_onePointLook = on;
+    toolbar->setHidden(on);
+    pictureView->setTips(on ? onePointTip() : normalTip());
+}
+
+// ---- opening, layout, closing
+
+void ViewerWindow::open(int index, Mode mode)
+{
+    m_step.setIndex(index);
+    m_file = m_folder.name(index);
+    m_settings.viewerMode = mode == Mode::OnePoint ? 1 : 0;
+    if (!m_loaded) {
+        if (mode == Mode::OnePoint)
+            setOnePointLook(true);
+        const QPointer<ViewerWindow> self(this);
+        load();
+        // A close during the display's events leaves it closed.
+        if (self && !m_closed)
+            show();
+        return;
+    }
+    if (mode == Mode::OnePoint) {
+        // The pressed picture, in the open window; a running slideshow would step it away.
+        stopSlideshow();
+        setOnePointLook(true);
+        display();
+    } else if (m_onePointLook) {
+        // The full viewer gets its toolbar back, and its title must say so.
+        setOnePointLook(false);
+        display();
+    }
+    raise();
+    activateWindow();
+}
+
+void ViewerWindow::load()
+{
+    // Left 0, top 0, and the outer size reaching the work area's right and bottom edges.
+    const QRect wa = workArea();
+    const double rightTwips = Numeric::roundHalfEven(pixelsToTwips(wa.x() + wa.width(), m_tpp.x));
+    const double bottomTwips = Numeric::roundHalfEven(pixelsToTwips(wa.y() + wa.height(), m_tpp.y));
+    const QSize outer(twipsToPixels(rightTwips, m_tpp.x), twipsToPixels(bottomTwips, m_tpp.y));
+    m_outerSize = outer;
+    // The frame is known only once the window manager has framed the window; until then
+    // the owner's frame is the best guess, and fitFrame() corrects it.
+    QSize frame = frameGeometry().size() - size();
+    const QWidget* owner = parentWidget();
+    if (frame.isNull() && owner && owner->isVisible())
+        frame = owner->frameGeometry().size() - owner->size();
+    move(0, 0);
+    resize((outer - frame).expandedTo(QSize(1, 1)));
+    applyLayout();
+    m_loaded = true;
+    setFocus();
+    display();
+}
+
+bool ViewerWindow::applyLayout()
+{
+    const double clientW = pixelsToTwips(width(), m_tpp.x);
+    const double pictureH = pixelsToTwips(height(), m_tpp.y) - 600;
+    if (pictureH < 0)
+        return false;
+    toolbar->setGeometry(0, 0, width(), twipsToPixels(380, m_tpp.y));
+    placeTwips(pictureView, 0, 380, clientW, pictureH, m_tpp);
+    const int sbHeight = std::max(twipsToPixels(220, m_tpp.y), statusBar->sizeHint().height());
+    statusBar->setGeometry(0, height() - sbHeight, width(), sbHeight);
+    statusBar->raise();
+    return true;
+}
+
+void ViewerWindow::fitFrame()
+{
+    // The window manager frames the window some time after it is shown, and tells of it
+    // by moving it; the frame, title and borders included, then gets the size the load
+    // asked for, so that the status bar stays inside the work area.
+    if (!m_outerSize.isValid() || !isVisible())
+        return;
+    const QSize frame = frameGeometry().size() - size();
+    if (frame.isNull())
+        return;
+    const QRect wanted(QPoint(0, 0), m_outerSize);
+    m_outerSize = QSize();
+    if (frameGeometry() != wanted) {
+        move(0, 0);
+        resize((wanted.size() - frame).expandedTo(QSize(1, 1)));
+    }
+}
+
+void ViewerWindow::showEvent(QShowEvent* e)
+{
+    QWidget::showEvent(e);
+    fitFrame();
+}
+
+void ViewerWindow::moveEvent(QMoveEvent* e)
+{
+    QWidget::moveEvent(e);
+    fitFrame();
+}
+
+void ViewerWindow::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    fitFrame();
+    if (!m_loaded || m_closed || !applyLayout())
+        return;
+    // Showing the window delivers a resize of the size the load already displayed for.
+    if (pictureView->size() == m_areaShown)
+        return;
+    display();
+}
+
+void ViewerWindow::closeEvent(QCloseEvent* e)
+{
+    e->accept();
+    if (m_closed)
+        return;
+    m_closed = true;
+    slideClock->stop();
+    m_prefetch->keepOnly({}, QSize());
+    m_settings.viewerMode = 0;
+    // slideRunning is left as it is: the next viewer's first slideshow click only resets it.
+    emit closed();
+}
+
+// ---- stepping and the slideshow
+
+void ViewerWindow::showCurrent()
+{
+    m_file = m_folder.name(m_step.index());
+    display();
+}
+
+void ViewerWindow::applyStepper()
+{
+    // Interval 0 stops the clock: a QTimer with interval 0 would fire continuously.
+    const int ms = m_step.interval();
+    if (ms == 0) {
+        slideClock->stop();
+        slideClock->setInterval(0);
+    } else if (!slideClock->isActive() || slideClock->interval() != ms) {
+        slideClock->start(ms);
+    }
+    slideshowAction->setIcon(QIcon(slideIconPath(m_step.slideIcon())));
+    optionsAction->setEnabled(m_step.optionsEnabled());
+}
+
+void ViewerWindow::stopSlideshow()
+{
+    m_step.stopSlideshow();
+    applyStepper();
+}
+
+void ViewerWindow::command(Command c)
+{
+    const int count = m_folder.count();
+    bool show = false;
+    switch (c) {
+    case Command::Options:
+        emit optionsRequested();
+        return;
+    case Command::Close:
+        close();
+        return;
+    case Command::First:
+        show = m_step.first(count);
+        break;
+    case Command::Previous:
+        show = m_step.previous(count);
+        break;
+    case Command::Slideshow:
+        m_step.slideButton(count);
+        break;
+    case Command::Next:
+        show = m_step.next(count);
+        break;
+    case Command::Last:
+        show = m_step.last(count);
+        break;
+    }
+    applyStepper();
+    if (show)
+        showCurrent();
+}
+
+void ViewerWindow::tick()
+{
+    switch (m_step.tick(m_folder.count())) {
+    case ViewerStepper::Tick::Nothing:
+        return;
+    case ViewerStepper::Tick::Stop: {
+        const QPointer<ViewerWindow> self(this);
+        QCoreApplication::processEvents();
+        if (self && !m_closed)
+            stopSlideshow(); // the last picture stays on screen
+        return;
+    }
+    case ViewerStepper::Tick::Show:
+        showCurrent();
+        return;
+    }
+}
+
+void ViewerWindow::step(bool forward)
+{
+    const int count = m_folder.count();
+    const bool show = forward ? m_step.forward(count) : m_step.back(count);
+    applyStepper();
+    if (show)
+        showCurrent();
+}
+
+void ViewerWindow::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() != Qt::Key_Space) {
+        QWidget::keyPressEvent(e);
+        return;
+    }
+    e->accept();
+    // Shift alone steps back; with Ctrl, Alt or Meta (often an input-method switch) it is no step.
+    const Qt::KeyboardModifiers held
+        = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (held == Qt::NoModifier || held == Qt::ShiftModifier)
+        step(held == Qt::NoModifier);
+}
+
+void ViewerWindow::pictureClicked(QWidget* control, Qt::MouseButton button)
+{
+    if (m_closed)
+        return;
+    control->setCursor(Qt::WaitCursor);
+    if (m_settings.viewerMode == 1) {
+        // Any button closes the one-point viewer.
+        m_settings.viewerMode = 0;
+        setOnePointLook(false);
+        close();
+        control->unsetCursor();
+        return;
+    }
+    const QPointer<ViewerWindow> self(this);
+    QCoreApplication::processEvents();
+    if (!self)
+        return;
+    if (!m_closed && (button == Qt::LeftButton || button == Qt::RightButton))
+        step(button == Qt::LeftButton);
+    if (self)
+        control->unsetCursor();
+}
+
+// ---- display
+
+void ViewerWindow::display()
+{
+    const unsigned serial = ++m_displaySerial;
+    const int count = m_folder.count();
+    const int32_t index = m_step.index();
+    PictureBox* const picture = pictureView->picture();
+
+    statusBar->setPanelText(6, QString());
+    const bool notFirst = index != 0;
+    firstAction->setEnabled(notFirst);
+    previousAction->setEnabled(notFirst);
+    const bool atLast = index == count - 1 || count == 0;
+    for (QAction* a : { slideshowAction, nextAction, lastAction })
+        a->setEnabled(!atLast);
+
+    const QString path = joinPath(m_folder.path(), m_file);
+    const bool reportedBefore = path == m_missingReported;
+    m_missingReported.clear();
+    auto reportMissing = [&] {
+        m_missingReported = path;
+        if (!reportedBefore)
+            showMessage(this, QStringLiteral("ファイルが見つかりません。"));
+    };
+    pictureView->clear();
+    const QSize area = pictureView->size();
+    m_areaShown = area;
+
+    // Made in the background while the last picture was on screen, when it was; else made
+    // here, at the size it will be shown, never whole only to be shrunk.
+    std::optional<Picture> prepared = m_prefetch->take(path, area);
+    m_lastDecodeBox = area;
+    Picture pic = prepared ? std::move(*prepared) : PictureDecoder::decode(path, area, &m_png, kMaxPixels);
+    Picture shown;
+    if (pic.ok())
+        shown = pic;
+    switch (pic.failure) {
+    case PictureFailure::None:
+        break;
+    case PictureFailure::InvalidPicture:
+        // The fallback picture, titled and fitted like any other; a missing one leaves the area blank.
+        pic = loadPicture(joinPath(m_session.programFolder(), QStringLiteral("Error.jpg")), area);
+        break;
+    case PictureFailure::PathNotFound:
+        reportMissing();
+        return;
+    case PictureFailure::Other:
+        return;
+    }
+    // A PNG the decoder cannot read is no failure: the area stays blank.
+    if (pic.ok() && !pic.image.isNull())
+        picture->setPicture(pic.image, pic.naturalSize);
+    else
+        picture->clearPicture();
+
+    // Lets waiting input run; a display it starts takes over and this one gives way.
+    const QPointer<ViewerWindow> self(this);
+    QCoreApplication::processEvents();
+    if (!self || m_closed || serial != m_displaySerial)
+        return;
+
+    setWindowTitle(titleText(m_settings.viewerMode, m_file, m_step.index(), m_folder.count()));
+    statusBar->setPanelText(1, QLatin1Char(' ') + m_folder.path() + QLatin1Char(' '));
+    statusBar->setPanelText(2, QLatin1Char(' ') + m_file + QLatin1Char(' '));
+    const QSize natural = picture->hasPicture() ? picture->naturalSize() : QSize(0, 0);
+    statusBar->setPanelText(3, naturalSizeText(natural));
+
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        // A PNG that vanished: the decoder says nothing, but the file's length cannot be read.
+        reportMissing();
+        return;
+    }
+    if (!info.isFile())
+        return;
+    statusBar->setPanelText(4, sizeText(info.size()));
+    statusBar->setPanelText(5, modifiedText(info.lastModified()));
+
+    if (pictureView->fit(natural))
+        statusBar->setPanelText(6, QStringLiteral(" 縮小表示中 "));
+    prepareNeighbours(path, area, shown);
+}
+
+void ViewerWindow::prepareNeighbours(const QString& shownPath, QSize area, const Picture& shown)
+{
+    const int count = m_folder.count();
+    const int32_t index = m_step.index();
+    QStringList around;
+    auto add = [&](int i) {
+        if (i >= 0 && i < count)
+            around.append(m_folder.filePath(i));
+    };
+    add(index + 1);
+    if (index == count - 1 && m_session.slideRepeat)
+        add(0); // a repeating slideshow wraps round
+    add(index - 1);
+    m_prefetch->keepOnly(around + QStringList { shownPath }, area);
+    // The picture on screen is the one a step back shows.
+    if (shown.ok() && !shown.image.isNull())
+        m_prefetch->keep(shownPath, area, shown);
+    for (const QString& path : std::as_const(around))
+        m_prefetch->prepare(path, area);
+}

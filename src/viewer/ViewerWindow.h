@@ -1,0 +1,112 @@
+#pragma once
+#include "platform/Twips.h"
+#include "viewer/ViewerStepper.h"
+#include <QSize>
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+class PicturePrefetch;
+class PictureView;
+struct Picture;
+class QAction;
+class QTimer;
+class QToolBar;
+class StatusBar;
+class PictureFolder;
+class PngDecoder;
+class Session;
+struct Settings;
+
+// The viewer: one picture of the source folder at a time, reduced to fit and centred,
+// with stepping, a slideshow, and the one-point mode the board opens. It deletes itself
+// when closed; each open request for a closed viewer makes a new one.
+class ViewerWindow : public QWidget {
+    Q_OBJECT
+public:
+    enum class Mode { Full, OnePoint };
+    enum class Command { Options, Close, First, Previous, Slideshow, Next, Last };
+
+    ViewerWindow(Settings& settings, Session& session, const PictureFolder& folder, const PngDecoder& png,
+        QWidget* owner);
+    ~ViewerWindow() override;
+
+    static QString normalTip(); // the picture area's tooltip of the full viewer
+    static QString onePointTip();
+
+    // Entry `index` of the folder becomes the position. The first request lays the window
+    // out, displays and shows it. An open full viewer asked for the full mode only comes
+    // forward (its next step counts from the new position); asked for the one-point mode,
+    // it stops its slideshow and displays the entry without its toolbar.
+    void open(int index, Mode mode);
+    // A toolbar button's action, also when the button is disabled.
+    void command(Command c);
+    void tick(); // one slideshow tick
+    void stopSlideshow();
+
+    int position() const { return m_step.index(); }
+    QString fileName() const { return m_file; } // the entry at the position when it was taken
+    bool isOnePoint() const { return m_onePointLook; }
+    int slideIcon() const { return m_step.slideIcon(); } // 5 or 8
+    // The box the last photo was asked to fit into when decoded (invalid when decoded whole).
+    QSize lastDecodeBox() const { return m_lastDecodeBox; }
+    // The pictures made ahead of the next step.
+    PicturePrefetch& prefetch() const { return *m_prefetch; }
+
+    QToolBar* toolbar = nullptr;
+    QAction* optionsAction = nullptr;
+    QAction* closeAction = nullptr;
+    QAction* firstAction = nullptr;
+    QAction* previousAction = nullptr;
+    QAction* slideshowAction = nullptr;
+    QAction* nextAction = nullptr;
+    QAction* lastAction = nullptr;
+    PictureView* pictureView = nullptr;
+    StatusBar* statusBar = nullptr;
+    QTimer* slideClock = nullptr; // stopped = interval 0
+
+signals:
+    void optionsRequested(); // the options button
+    void closed(); // however it closes; the viewer mode is 0 again by then
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+
+private:
+    void buildToolbar();
+    void buildStatusBar();
+    void setOnePointLook(bool on); // toolbar and picture tooltips
+    void load(); // work-area geometry, layout, first display
+    bool applyLayout(); // false when the client area is too small
+    void fitFrame(); // once framed, the frame gets the outer size the load asked for
+    void applyStepper(); // clock, slideshow icon and options button from the stepper
+    void step(bool forward); // Space, Shift+Space and the clicks
+    void showCurrent(); // the entry at the position, displayed
+    void display();
+    void pictureClicked(QWidget* control, Qt::MouseButton button);
+    // After a display: the neighbours are made in the background, the picture shown is kept.
+    void prepareNeighbours(const QString& shownPath, QSize area, const Picture& shown);
+
+    Settings& m_settings;
+    Session& m_session;
+    const PictureFolder& m_folder;
+    const PngDecoder& m_png;
+    TwipsPerPixel m_tpp;
+    ViewerStepper m_step;
+    QString m_file;
+    std::unique_ptr<PicturePrefetch> m_prefetch;
+    QSize m_lastDecodeBox;
+    QSize m_areaShown; // the picture area's size at the last display
+    QSize m_outerSize; // the outer size the load asked for, until the frame is known
+    bool m_onePointLook = false;
+    bool m_loaded = false;
+    bool m_closed = false;
+    unsigned m_displaySerial = 0;
+    // The file the last display reported missing. Displaying it again with nothing else
+    // shown in between (the window fitted to its frame, a resize) does not ask again.
+    QString m_missingReported;
+};
