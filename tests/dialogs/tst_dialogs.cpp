@@ -21,69 +21,82 @@ enum Field { Serial, Interval, Head };
 class TestDialogs : public QObject {
     Q_OBJECT
 private slots:
-    // Each field as OK reads it: the value taken, or minus the problem found.
-    void fields_data()
-    {
-        QTest::addColumn<int>("field");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("current"); // the counter the serial field showed
-        QTest::addColumn<int>("expected");
-        const auto row = [](const char* name, int field, const QString& text, int expected, int current = 0) {
-            QTest::newRow(name) << field << text << current << expected;
-        };
-        row("serial: trailing letters", Serial, "12a", 12);
-        row("serial: leading blanks", Serial, "   000041", 41);
-        row("serial: largest", Serial, "2147483647", 2147483647);
-        // A negative counter from the settings file, shown unchanged, must not block OK.
-        row("serial: negative shown unchanged", Serial, "-000005", -5, -5);
-        row("serial: negative edited", Serial, "-000006", -int(SerialProblem::Negative), -5);
-        row("serial: twenty digits", Serial, "99999999999999999999", -int(SerialProblem::TooLarge));
-        row("interval: 3.5 to even", Interval, "3.5", 4);
-        row("interval: full-width", Interval, "１２", 12);
-        row("interval: 32.5 rounds to 32", Interval, "32.5", 32);
-        row("interval: blank", Interval, "   ", -int(IntervalProblem::Empty));
-        row("interval: number then letters", Interval, "3s", -int(IntervalProblem::NotANumber));
-        row("interval: rounds to zero", Interval, "0.4", -int(IntervalProblem::NotPositive));
-        row("interval: 33.5 rounds to 34", Interval, "33.5", -int(IntervalProblem::TooLong));
-        row("interval: beyond 16 bits", Interval, "40000", -int(IntervalProblem::TooLong));
-        row("head: dots inside", Head, "a..b", 0);
-        row("head: dot", Head, ".", -1);
-        row("head: hidden", Head, ".trip", -1);
-        row("head: too long", Head, QString(240, u'a'), -1);
-    }
+    // Each field as OK reads it: the value taken, or minus the problem found. A negative
+    // counter from the settings file, shown unchanged, must not block OK.
     void fields()
+    {
+        const struct {
+            Field field;
+            const char* text;
+            int expected;
+            int current = 0; // the counter the serial field showed
+        } rows[] = { { Serial, "12a", 12 }, { Serial, "   000041", 41 }, { Serial, "2147483647", 2147483647 },
+            { Serial, "-000005", -5, -5 }, { Serial, "-000006", -int(SerialProblem::Negative), -5 },
+            { Serial, "99999999999999999999", -int(SerialProblem::TooLarge) }, { Interval, "3.5", 4 },
+            { Interval, "１２", 12 }, { Interval, "32.5", 32 }, { Interval, "   ", -int(IntervalProblem::Empty) },
+            { Interval, "3s", -int(IntervalProblem::NotANumber) },
+            { Interval, "0.4", -int(IntervalProblem::NotPositive) },
+            { Interval, "33.5", -int(IntervalProblem::TooLong) }, { Interval, "40000", -int(IntervalProblem::TooLong) },
+            { Head, "a..b", 0 }, { Head, ".", -1 }, { Head, ".trip", -1 } };
+        for (const auto& r : rows) {
+            const QString text = QString::fromUtf8(r.text);
+            const SerialValue serial = parseSerial(text, r.current);
+            const IntervalValue interval = parseInterval(text);
+            const int got = r.field == Serial ? (serial.ok() ? serial.value : -int(serial.problem))
+                : r.field == Interval         ? (interval.ok() ? int(interval.seconds) : -int(interval.problem))
+                                              : (headNameProblem(text).isEmpty() ? 0 : -1);
+            QVERIFY2(got == r.expected, r.text);
+        }
+        QVERIFY(!headNameProblem(QString(240, u'a')).isEmpty()); // too long
+    }
+
+    // OK checks every value first: one that cannot be used keeps the dialog open and stores
+    // and creates nothing. Else each missing folder is announced once, in folder order, made
+    // with its parents only after its announcement, and signalled once made.
+    void store_data()
+    {
+        QTest::addColumn<int>("field"); // -1: the path of folder 4
+        QTest::addColumn<QString>("text"); // a path under the test's folder unless relative
+        QTest::addColumn<QString>("refusal"); // empty: stored
+        const auto row = [](const char* name, int field, const char* text, const char* refusal) {
+            QTest::newRow(name) << field << QString(text) << QString(refusal);
+        };
+        row("all usable", Head, "four", "");
+        row("a file of that name", -1, "/afile", "/afile/");
+        row("under a file", -1, "/afile/sub", "/afile/sub/");
+        row("relative path", -1, "relative/dir", "relative/dir/");
+        row("head name", Head, "a/b", "フォルダ４のヘッドネーム");
+        row("negative serial", Serial, "-5", "マイナス");
+        row("serial beyond 32 bits", Serial, "2147483648", "大きすぎます");
+    }
+    void store()
     {
         QFETCH(int, field);
         QFETCH(QString, text);
-        QFETCH(int, current);
-        if (field == Serial) {
-            const SerialValue v = parseSerial(text, current);
-            QTEST(v.ok() ? v.value : -int(v.problem), "expected");
-        } else if (field == Interval) {
-            const IntervalValue v = parseInterval(text);
-            QTEST(v.ok() ? int(v.seconds) : -int(v.problem), "expected");
-        } else {
-            QTEST(headNameProblem(text).isEmpty() ? 0 : -1, "expected");
-        }
-    }
-
-    // Each missing folder is announced once, in folder order, made with its parents only
-    // after its announcement, and signalled once made.
-    void okCreatesMissingFolders()
-    {
+        QFETCH(QString, refusal);
         Fixture s;
+        touch(s.root("afile"));
         const QString nested = s.root("new/a/b/"), typed = s.root("Sort/Cats"), later = s.root("other/");
         s.settings.destPaths[6] = FileOps::rootPath(); // what a first start gives: not set
+        const Settings before = s.settings;
         DestinationsDialog d(s.settings, &s.host);
         QSignalSpy created(&d, &DestinationsDialog::folderCreated);
         QVERIFY(d.pathFields[6]->text().isEmpty());
         QVERIFY((d.geometry().center() - s.host.screen()->geometry().center()).manhattanLength() <= 1);
         d.show();
+        d.ruleButtons[2]->click();
+        d.headNameFields[0]->setText("new");
         d.pathFields[7]->setText(later);
         d.pathFields[3]->setText(typed);
         d.pathFields[2]->setText(nested);
         d.pathFields[5]->clear();
         d.serialFields[0]->setText("12a");
+        if (field == Head)
+            d.headNameFields[4]->setText(text);
+        else if (field == Serial)
+            d.serialFields[2]->setText(text);
+        else
+            d.pathFields[4]->setText(text.startsWith('/') ? s.root() + text : text);
         QStringList seen; // at each announcement: the folders already there, the signals so far
         s.boxes.onShown = [&](const QString&) {
             for (const QString& p : { nested, typed, later })
@@ -92,6 +105,16 @@ private slots:
             seen << QString::number(created.count());
         };
         d.okButton->click();
+        if (!refusal.isEmpty()) {
+            QCOMPARE(s.messages().size(), 1);
+            QVERIFY2(s.messages()[0].contains(refusal), qPrintable(s.messages()[0]));
+            QVERIFY(d.isVisible() && created.isEmpty() && s.settings.nameRule == before.nameRule);
+            QVERIFY(s.settings.destPaths == before.destPaths && s.settings.headNames == before.headNames);
+            QCOMPARE(s.settings.serials, before.serials);
+            for (const char* made : { "relative", "new", "Sort", "other" })
+                QVERIFY(!QFileInfo::exists(made) && !QFileInfo::exists(s.root(made)));
+            return;
+        }
         QCOMPARE(s.messages(),
             (QStringList { nested + "を作成します。", typed + "/を作成します。", later + "を作成します。" }));
         QCOMPARE(seen, (QStringList { "0", nested, "1", nested, typed, "2" }));
@@ -103,53 +126,7 @@ private slots:
         // An emptied field leaves its folder not set, not the root.
         QVERIFY(s.settings.destPaths[5].isEmpty() && s.settings.destPaths[6].isEmpty());
         QCOMPARE(s.settings.serials[0], 12);
-    }
-
-    // One unusable value keeps the dialog open and stores and creates nothing at all.
-    void refusalStoresNothing_data()
-    {
-        QTest::addColumn<int>("field"); // -1: the path of folder 4
-        QTest::addColumn<QString>("text"); // a path under the test's folder unless relative
-        QTest::addColumn<QString>("refusal");
-        const auto row = [](const char* name, int field, const char* text, const char* refusal) {
-            QTest::newRow(name) << field << QString(text) << QString(refusal);
-        };
-        row("a file of that name", -1, "/afile", "/afile/");
-        row("under a file", -1, "/afile/sub", "/afile/sub/");
-        row("relative path", -1, "relative/dir", "relative/dir/");
-        row("head name", Head, "a/b", "フォルダ４のヘッドネーム");
-        row("negative serial", Serial, "-5", "マイナス");
-        row("serial beyond 32 bits", Serial, "2147483648", "大きすぎます");
-    }
-    void refusalStoresNothing()
-    {
-        QFETCH(int, field);
-        QFETCH(QString, text);
-        QFETCH(QString, refusal);
-        Fixture s;
-        touch(s.root("afile"));
-        const Settings before = s.settings;
-        DestinationsDialog d(s.settings, &s.host);
-        QSignalSpy created(&d, &DestinationsDialog::folderCreated);
-        d.show();
-        d.ruleButtons[2]->click();
-        d.pathFields[0]->setText(s.root("fine")); // would be created, but only once all is well
-        d.headNameFields[0]->setText("new");
-        if (field == Head)
-            d.headNameFields[4]->setText(text);
-        else if (field == Serial)
-            d.serialFields[2]->setText(text);
-        else
-            d.pathFields[4]->setText(text.startsWith('/') ? s.root() + text : text);
-        d.okButton->click();
-        QCOMPARE(s.messages().size(), 1);
-        QVERIFY2(s.messages()[0].contains(refusal), qPrintable(s.messages()[0]));
-        QVERIFY(d.isVisible());
-        QCOMPARE(s.settings.destPaths, before.destPaths);
-        QCOMPARE(s.settings.nameRule, before.nameRule);
-        QCOMPARE(s.settings.headNames, before.headNames);
-        QCOMPARE(s.settings.serials, before.serials);
-        QVERIFY(!QFileInfo::exists("relative") && !QFileInfo::exists(s.root("fine")) && created.isEmpty());
+        QCOMPARE(s.settings.headNames[4], QString("four"));
     }
 
     // Rule 1 then 2 carries the folder names over, rule 0 then 2 leaves them empty, a
@@ -162,16 +139,15 @@ private slots:
         QTest::addColumn<int>("rule");
         QTest::addColumn<QString>("head0");
         QTest::addColumn<QString>("head3");
-        QTest::newRow("rule 1 then 2") << 1 << QList<int> { 2 } << true << 2 << "old"
-                                       << "dest3";
-        QTest::newRow("rule 1, 0, then 2") << 1 << QList<int> { 0, 2 } << true << 2 << "old"
-                                           << "";
-        QTest::newRow("rule 2 edited, then 1") << 2 << QList<int> { 1 } << true << 1 << "old"
-                                               << "";
-        QTest::newRow("rule 2 edited, clicked again") << 2 << QList<int> { 2 } << true << 2 << "new"
-                                                      << "";
-        QTest::newRow("rule 2 edited, 0, cancelled") << 2 << QList<int> { 0 } << false << 2 << "old"
-                                                     << "";
+        const auto row = [](const char* name, int start, QList<int> clicks, bool ok, int rule, const char* head0,
+                             const char* head3) {
+            QTest::newRow(name) << start << clicks << ok << rule << QString(head0) << QString(head3);
+        };
+        row("rule 1 then 2", 1, { 2 }, true, 2, "old", "dest3");
+        row("rule 1, 0, then 2", 1, { 0, 2 }, true, 2, "old", "");
+        row("rule 2 edited, then 1", 2, { 1 }, true, 1, "old", "");
+        row("rule 2 edited, clicked again", 2, { 2 }, true, 2, "new", "");
+        row("rule 2 edited, 0, cancelled", 2, { 0 }, false, 2, "old", "");
     }
     void headNames()
     {
