@@ -8,8 +8,8 @@
 #include "platform/FileList.h"
 #include "platform/PictureBox.h"
 #include "sorting/Sorter.h"
-#include "viewer/ViewerWindow.h"
 #include "viewer/PicturePrefetch.h"
+#include "viewer/ViewerWindow.h"
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>

@@ -93,7 +93,8 @@ void DestinationsDialog::buildControls()
         } else {
             placeTwips(pickFolderButtons[k], 120, 3120 + 600 * k, 1215, 495, m_tpp);
             placeTwips(pathFields[k], 1440, 3120 + 600 * k, 4455, 270, m_tpp);
-            pathFields[k]->setToolTip(QStringLiteral("フォルダ") + fullWidthDigit(k) + QStringLiteral("のフルパスです。"));
+            pathFields[k]->setToolTip(
+                QStringLiteral("フォルダ") + fullWidthDigit(k) + QStringLiteral("のフルパスです。"));
             headNameFields[k] = new QLineEdit(this);
             placeTwips(headNameFields[k], 1440, 3360 + 600 * k, 4455, 270, m_tpp);
             headNameFields[k]->setToolTip(QStringLiteral("移動するファイルのヘッドネームを表示または指定できます。"));

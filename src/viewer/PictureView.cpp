@@ -30,8 +30,8 @@ void PictureView::clear()
 
 bool PictureView::fit(QSize natural)
 {
-    const ViewerLogic::Fit fit = ViewerLogic::fitToArea(
-        float(natural.width()), float(natural.height()), float(width()), float(height()));
+    const ViewerLogic::Fit fit
+        = ViewerLogic::fitToArea(float(natural.width()), float(natural.height()), float(width()), float(height()));
     if (fit.reduced)
         m_picture->setStretch(true);
     m_picture->setGeometry(ViewerLogic::toPixels(fit));

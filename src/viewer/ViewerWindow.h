@@ -27,8 +27,8 @@ public:
     enum class Mode { Full, OnePoint };
     enum class Command { Options, Close, First, Previous, Slideshow, Next, Last };
 
-    ViewerWindow(Settings& settings, Session& session, const PictureFolder& folder, const PngDecoder& png,
-        QWidget* owner);
+    ViewerWindow(
+        Settings& settings, Session& session, const PictureFolder& folder, const PngDecoder& png, QWidget* owner);
     ~ViewerWindow() override;
 
     static QString normalTip(); // the picture area's tooltip of the full viewer

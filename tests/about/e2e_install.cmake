@@ -1,54 +1,43 @@
 # Installs the build into a fresh prefix and starts the installed launcher.
 # -DBUILD_DIR -DSOURCE_DIR -DWORK_DIR -DLIBDIR -DBINDIR -DDATADIR -DAPP_ID -DWITH_MPNG
-
 set(prefix ${WORK_DIR}/prefix)
+set(program_dir ${prefix}/${LIBDIR}/pirapo-lumo)
+set(launcher ${prefix}/${BINDIR}/pirapo-lumo)
+set(share ${prefix}/${DATADIR})
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
-
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix}
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
 if(NOT rc EQUAL 0)
     message(FATAL_ERROR "install failed (${rc}):\n${out}")
 endif()
 
-set(program_dir ${prefix}/${LIBDIR}/pirapo-lumo)
-set(launcher ${prefix}/${BINDIR}/pirapo-lumo)
-
-function(expect_file path)
+# What the program reads from its own folder is byte for byte as shipped.
+set(icons ${share}/icons/hicolor)
+foreach(path ${program_dir}/Readme.txt ${program_dir}/Error.jpg ${program_dir}/help/help.htm ${program_dir}/pirapo-lumo
+        ${launcher} ${icons}/scalable/apps/${APP_ID}.svg ${icons}/48x48/apps/${APP_ID}.png
+        ${icons}/128x128/apps/${APP_ID}.png ${icons}/256x256/apps/${APP_ID}.png ${share}/applications/${APP_ID}.desktop)
     if(NOT EXISTS ${path} OR IS_DIRECTORY ${path})
         message(FATAL_ERROR "not installed: ${path}")
     endif()
-endfunction()
-
-# What the program reads from its own folder, byte for byte as shipped.
-foreach(f Readme.txt Error.jpg help/help.htm)
-    expect_file(${program_dir}/${f})
-    execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${SOURCE_DIR}/resources/${f} ${program_dir}/${f}
-                    RESULT_VARIABLE differs)
-    if(differs)
-        message(FATAL_ERROR "${f} differs from the shipped file")
+    string(REPLACE "${program_dir}/" "" shipped "${path}")
+    if(EXISTS ${SOURCE_DIR}/resources/${shipped} AND NOT IS_DIRECTORY ${SOURCE_DIR}/resources/${shipped})
+        execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${SOURCE_DIR}/resources/${shipped} ${path}
+                        RESULT_VARIABLE differs)
+        if(differs)
+            message(FATAL_ERROR "${shipped} differs from the shipped file")
+        endif()
     endif()
 endforeach()
-expect_file(${program_dir}/pirapo-lumo)
-if(WITH_MPNG)
-    file(GLOB mpng ${program_dir}/*mpng*)
-    if(NOT mpng)
-        message(FATAL_ERROR "the mpng library is not beside the installed program")
-    endif()
+file(GLOB mpng ${program_dir}/*mpng*)
+if(WITH_MPNG AND NOT mpng)
+    message(FATAL_ERROR "the mpng library is not beside the installed program")
 endif()
-expect_file(${launcher})
-expect_file(${prefix}/${DATADIR}/icons/hicolor/scalable/apps/${APP_ID}.svg)
-foreach(size 48 128 256)
-    expect_file(${prefix}/${DATADIR}/icons/hicolor/${size}x${size}/apps/${APP_ID}.png)
-endforeach()
 
 # The menu entry starts the launcher by name from PATH.
-set(desktop ${prefix}/${DATADIR}/applications/${APP_ID}.desktop)
-expect_file(${desktop})
-file(STRINGS ${desktop} exec REGEX "^Exec=")
-get_filename_component(launcher_name ${launcher} NAME)
-if(NOT exec MATCHES "^Exec=${launcher_name}( |$)")
-    message(FATAL_ERROR "the desktop entry runs '${exec}', the launcher is ${launcher_name}")
+file(STRINGS ${share}/applications/${APP_ID}.desktop exec REGEX "^Exec=")
+if(NOT exec MATCHES "^Exec=pirapo-lumo( |$)")
+    message(FATAL_ERROR "the desktop entry runs '${exec}', the launcher is pirapo-lumo")
 endif()
 
 # A settings file too short to trust makes the program delete it and end at once: that it
@@ -57,15 +46,10 @@ endif()
 file(CREATE_LINK ${launcher} ${WORK_DIR}/linked-launcher SYMBOLIC)
 foreach(start ${launcher} ${WORK_DIR}/linked-launcher)
     file(WRITE ${program_dir}/Pirapo.ini "\"/\"\r\n")
-    execute_process(COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ${start}
-                    WORKING_DIRECTORY ${WORK_DIR}
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ${start} WORKING_DIRECTORY ${WORK_DIR}
                     RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out TIMEOUT 120)
-    if(NOT rc EQUAL 0)
-        message(FATAL_ERROR "${start} ended with ${rc}:\n${out}")
-    endif()
-    if(EXISTS ${program_dir}/Pirapo.ini)
-        message(FATAL_ERROR "${start} did not read the settings file in ${program_dir}")
+    if(NOT rc EQUAL 0 OR EXISTS ${program_dir}/Pirapo.ini)
+        message(FATAL_ERROR "${start} ended with ${rc} or did not read ${program_dir}/Pirapo.ini:\n${out}")
     endif()
 endforeach()
-
 file(REMOVE_RECURSE ${WORK_DIR})

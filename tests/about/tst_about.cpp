@@ -20,16 +20,16 @@ private slots:
     {
         QTest::addColumn<QByteArray>("readme"); // null: none
         QTest::addColumn<QString>("shown");
-        const QString usage = "ピラポくんの使い方\n";
-        QTest::newRow("utf-8 with byte-order mark") << QByteArray("\xEF\xBB\xBFピラポくんの使い方") << usage;
-        QTest::newRow("mixed line ends") << QByteArray("a\r\nb\n\nc\rd") << "a\nb\n\nc\nd\n";
-        QTest::newRow("shift-jis") << QByteArray(
-            "\x83\x73\x83\x89\x83\x7C\x82\xAD\x82\xF1\x82\xCC\x8E\x67\x82\xA2\x95\xFB")
-                                   << usage;
+        const auto row = [](const char* name, const QByteArray& readme, const char* shown = "ピラポくんの使い方\n") {
+            QTest::newRow(name) << readme << QString(shown);
+        };
+        row("utf-8 with byte-order mark", "\xEF\xBB\xBFピラポくんの使い方");
+        row("mixed line ends", "a\r\nb\n\nc\rd", "a\nb\n\nc\nd\n");
+        row("shift-jis", "\x83\x73\x83\x89\x83\x7C\x82\xAD\x82\xF1\x82\xCC\x8E\x67\x82\xA2\x95\xFB");
         // The second byte of 表 is 0x5C, the backslash: it must not be read as one.
-        QTest::newRow("shift-jis, trail byte 0x5C") << QByteArray("\x95\x5C\x8E\xA6\n") << "表示\n";
-        QTest::newRow("shift-jis, windows-only signs") << QByteArray("\x87\x40\x81\x60") << "\u2460\uFF5E\n";
-        QTest::newRow("none") << QByteArray() << "Readme.txtが見つかりません。";
+        row("shift-jis, trail byte 0x5C", "\x95\x5C\x8E\xA6\n", "表示\n");
+        row("shift-jis, windows-only signs", "\x87\x40\x81\x60", "\u2460\uFF5E\n");
+        row("none", QByteArray(), "Readme.txtが見つかりません。");
     }
     void readme()
     {
@@ -37,38 +37,33 @@ private slots:
         QFile::remove(m_app.filePath("Readme.txt"));
         if (!readme.isNull())
             writeFile(m_app.filePath("Readme.txt"), readme);
-        UsageWindow w(m_app.path(), nullptr);
-        QTEST(w.textView->toPlainText(), "shown");
+        QTEST(UsageWindow(m_app.path(), nullptr).textView->toPlainText(), "shown");
     }
 
     // Both signal when they close, however that happens, and go.
     void closing_data()
     {
-        QTest::addColumn<bool>("usage");
         QTest::addColumn<QString>("how");
-        QTest::newRow("about, OK") << false << "button";
-        QTest::newRow("about, Esc") << false << "Esc";
-        QTest::newRow("about, close box") << false << "close";
-        QTest::newRow("usage, プログラムへ戻る") << true << "button";
-        QTest::newRow("usage, close box") << true << "close";
+        for (const char* how :
+            { "about, OK", "about, Esc", "about, close box", "usage, プログラムへ戻る", "usage, close box" })
+            QTest::newRow(how) << QString(how);
     }
     void closing()
     {
-        QFETCH(bool, usage);
         QFETCH(QString, how);
         QWidget owner;
-        QPointer<QWidget> w
-            = usage ? static_cast<QWidget*>(new UsageWindow(m_app.path(), &owner)) : new AboutDialog(&owner);
+        auto* about = how.startsWith("about") ? new AboutDialog(&owner) : nullptr;
+        auto* usage = about ? nullptr : new UsageWindow(m_app.path(), &owner);
+        QPointer<QWidget> w = about ? static_cast<QWidget*>(about) : usage;
         QSignalSpy closed(w, SIGNAL(closed()));
         w->show();
         QVERIFY(!w->isModal());
-        if (how == "button")
-            (usage ? static_cast<UsageWindow*>(w.data())->backButton : static_cast<AboutDialog*>(w.data())->okButton)
-                ->click();
-        else if (how == "Esc")
+        if (how.endsWith("Esc"))
             QTest::keyClick(w, Qt::Key_Escape);
-        else
+        else if (how.endsWith("close box"))
             w->close();
+        else
+            (about ? about->okButton : usage->backButton)->click();
         QCOMPARE(closed.count(), 1);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!w);
@@ -87,10 +82,9 @@ private slots:
         QFETCH(QByteArray, script);
         QTemporaryDir bin;
         const QString program = bin.filePath("hardinfo");
-        if (!script.isEmpty()) {
+        if (!script.isEmpty())
             writeFile(program, script);
-            QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
-        }
+        QVERIFY(script.isEmpty() || QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", QFile::encodeName(bin.path()));
         AboutDialog about(nullptr);

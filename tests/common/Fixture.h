@@ -9,7 +9,6 @@
 #include "session/PictureFolder.h"
 #include "session/Session.h"
 #include "session/Settings.h"
-#include "sorting/Sorter.h"
 #include "viewer/ViewerWindow.h"
 #include <QDialog>
 #include <QPointer>
@@ -22,7 +21,6 @@ struct Fixture {
     Settings settings;
     Session session { tmp.filePath(QStringLiteral("prog")) };
     PictureFolder folder;
-    Sorter sorter { settings, session };
     std::unique_ptr<PngDecoder> png;
     QWidget host; // the main window's place: the other windows' owner
     ModalCatcher boxes;

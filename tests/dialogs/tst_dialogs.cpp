@@ -136,18 +136,15 @@ private slots:
         QTest::addColumn<int>("startRule"); // under rule 2, field 0 is edited first
         QTest::addColumn<QList<int>>("clicks");
         QTest::addColumn<bool>("ok");
-        QTest::addColumn<int>("rule");
-        QTest::addColumn<QString>("head0");
-        QTest::addColumn<QString>("head3");
-        const auto row = [](const char* name, int start, QList<int> clicks, bool ok, int rule, const char* head0,
-                             const char* head3) {
-            QTest::newRow(name) << start << clicks << ok << rule << QString(head0) << QString(head3);
+        QTest::addColumn<QString>("stored"); // rule, head names 0 and 3
+        const auto row = [](const char* name, int start, QList<int> clicks, bool ok, const char* stored) {
+            QTest::newRow(name) << start << clicks << ok << QString(stored);
         };
-        row("rule 1 then 2", 1, { 2 }, true, 2, "old", "dest3");
-        row("rule 1, 0, then 2", 1, { 0, 2 }, true, 2, "old", "");
-        row("rule 2 edited, then 1", 2, { 1 }, true, 1, "old", "");
-        row("rule 2 edited, clicked again", 2, { 2 }, true, 2, "new", "");
-        row("rule 2 edited, 0, cancelled", 2, { 0 }, false, 2, "old", "");
+        row("rule 1 then 2", 1, { 2 }, true, "2 old dest3");
+        row("rule 1, 0, then 2", 1, { 0, 2 }, true, "2 old ");
+        row("rule 2 edited, then 1", 2, { 1 }, true, "1 old ");
+        row("rule 2 edited, clicked again", 2, { 2 }, true, "2 new ");
+        row("rule 2 edited, 0, cancelled", 2, { 0 }, false, "2 old ");
     }
     void headNames()
     {
@@ -167,9 +164,8 @@ private slots:
         QCOMPARE(d.chosenRule(), clicks.last());
         (ok ? d.okButton : d.cancelButton)->click();
         QVERIFY(s.messages().isEmpty());
-        QTEST(int(s.settings.nameRule), "rule");
-        QTEST(s.settings.headNames[0], "head0");
-        QTEST(s.settings.headNames[3], "head3");
+        QTEST(QString("%1 %2 %3").arg(s.settings.nameRule).arg(s.settings.headNames[0], s.settings.headNames[3]),
+            "stored");
     }
 
     // The stored delete folder's own plain files go to the trash, or for good without
@@ -212,13 +208,7 @@ private slots:
             touch(s.dest(4, n));
         touch(s.root("afile"));
         // ".." from here is the delete folder; the trash is the test's own.
-        const QString oldCwd = QDir::currentPath();
-        const QByteArray oldHome = qgetenv("HOME"), oldData = qgetenv("XDG_DATA_HOME");
-        const auto restore = qScopeGuard([&] {
-            QDir::setCurrent(oldCwd);
-            qputenv("HOME", oldHome);
-            qputenv("XDG_DATA_HOME", oldData);
-        });
+        const auto restore = qScopeGuard([cwd = QDir::currentPath()] { QDir::setCurrent(cwd); });
         QVERIFY(QDir::setCurrent(del + "/sub"));
         qputenv("HOME", QFile::encodeName(root));
         qputenv("XDG_DATA_HOME", QFile::encodeName(root + (trash ? "/data" : "/afile/data")));

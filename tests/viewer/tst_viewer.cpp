@@ -43,11 +43,11 @@ QString titleOf(int i, bool onePoint = false) { return titleOf(QStringLiteral("p
 void send(ViewerWindow* v, const QString& input)
 {
     QWidget* const pic = picture(v)->isVisible() ? static_cast<QWidget*>(picture(v)) : v->pictureView;
-    const Qt::KeyboardModifier shift = input.startsWith(QLatin1String("Shift")) ? Qt::ShiftModifier
-        : input.startsWith(QLatin1String("Ctrl"))                               ? Qt::ControlModifier
-                                                                                : Qt::NoModifier;
     if (input.endsWith(QLatin1String("Space")))
-        QTest::keyClick(v, Qt::Key_Space, shift);
+        QTest::keyClick(v, Qt::Key_Space,
+            input.startsWith("Shift")      ? Qt::ShiftModifier
+                : input.startsWith("Ctrl") ? Qt::ControlModifier
+                                           : Qt::NoModifier);
     else if (input == QLatin1String("right"))
         QTest::mouseClick(v->pictureView, Qt::RightButton, {}, QPoint(2, 2));
     else if (input == QLatin1String("left") || input == QLatin1String("middle"))
@@ -123,7 +123,7 @@ private slots:
             QVERIFY(img.save(s.src(QStringLiteral("p%1.%2").arg(i).arg(format)), nullptr, 30));
         }
         s.list();
-        ViewerWindow* v = s.viewer(0);
+        ViewerWindow* const v = s.viewer(0);
         QVERIFY(v);
         const QSize area(800, 600), first = v->pictureView->size();
         QTRY_VERIFY_WITH_TIMEOUT(v->prefetch().isPrepared(s.folder.filePath(1), first), 30000);
@@ -330,16 +330,15 @@ private slots:
         QFETCH(QString, shown);
         Fixture s;
         const QString ext = name.section(u'.', -1), path = s.src(name);
-        const Format format = ext == "png" ? Format::Png
-            : ext == "gif"                 ? Format::Gif
-            : ext == "bmp"                 ? Format::Bmp
-                                           : Format::Jpeg;
+        const Format format
+            = QMap<QString, Format> { { "png", Format::Png }, { "gif", Format::Gif }, { "bmp", Format::Bmp } }.value(
+                ext, Format::Jpeg);
         int seed = 0;
         for (const QString& n : { QStringLiteral("a.jpg"), name, QStringLiteral("c.jpg") })
             QVERIFY(Hostile::write(
                 s.src(n), Hostile::wellFormed(n == name ? format : Format::Jpeg, QSize(40, 30), ++seed)));
         s.list();
-        ViewerWindow* v = s.viewer(0);
+        ViewerWindow* const v = s.viewer(0);
         QVERIFY(v);
         QTRY_VERIFY(v->prefetch().isPrepared(path, v->pictureView->size()));
 
@@ -406,7 +405,7 @@ private slots:
         QCOMPARE(count, 14);
         QVERIFY(QFile::remove(s.src(QStringLiteral("99 gone.jpg"))));
         const auto before = s.files();
-        ViewerWindow* v = s.viewer(0);
+        ViewerWindow* const v = s.viewer(0);
         QVERIFY(v);
         s.session.slideRepeat = true;
         send(v, "slideshow");
