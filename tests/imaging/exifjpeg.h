@@ -1,6 +1,6 @@
 #pragma once
 // JPEG files with an EXIF block made to measure: an orientation in IFD0 and, when given,
-// a thumbnail in IFD1. Little-endian TIFF unless `bigEndian`.
+// a thumbnail in IFD1.
 #include <QBuffer>
 #include <QColor>
 #include <QImage>
@@ -8,12 +8,12 @@
 
 namespace ExifJpeg {
 
-inline QByteArray encode(const QImage& image, int quality = 90)
+inline QByteArray encode(const QImage& image)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", quality);
+    image.save(&buffer, "JPEG", 90);
     return bytes;
 }
 
@@ -26,24 +26,16 @@ inline QImage halves(QSize size, QColor left = Qt::red, QColor right = Qt::blue)
     return img;
 }
 
-// The TIFF part: IFD0 at 8 with the orientation, IFD1 at 26 (compression at 28, offset
-// at 40, length at 52) and the thumbnail right after it.
-inline QByteArray tiff(int orientation, const QByteArray& thumbnail, bool bigEndian = false)
+// Little-endian TIFF: IFD0 at 8 with the orientation, IFD1 at 26 and the thumbnail right after it.
+inline QByteArray tiff(int orientation, const QByteArray& thumbnail)
 {
-    QByteArray out(bigEndian ? "MM" : "II");
+    QByteArray out("II");
     auto put = [&](quint32 v, int bytes) {
         for (int i = 0; i < bytes; ++i)
-            out.append(char(v >> 8 * (bigEndian ? bytes - 1 - i : i)));
+            out.append(char(v >> 8 * i));
     };
-    auto entry = [&](quint32 tag, quint32 type, quint32 value) {
-        put(tag, 2);
-        put(type, 2);
-        put(1, 4);
-        put(value << (type == 3 && bigEndian ? 16 : 0), 4); // a SHORT fills the first two bytes
-    };
-    put(42, 2);
-    put(8, 4);
-    put(1, 2);
+    auto entry = [&](quint32 tag, quint32 type, quint32 value) { put(tag, 2), put(type, 2), put(1, 4), put(value, 4); };
+    put(42, 2), put(8, 4), put(1, 2);
     entry(0x0112, 3, quint32(orientation));
     put(thumbnail.isEmpty() ? 0 : 26, 4);
     if (thumbnail.isEmpty())

@@ -19,11 +19,7 @@ MPNG_API void fakeMpngSetMode(int32_t mode)
 }
 
 // 0 loads, 1 gets, 2 ends, 3 misuses.
-MPNG_API int32_t fakeMpngCalls(int32_t which)
-{
-    const int counts[] = { g_loads, g_gets, g_ends, g_faults };
-    return counts[which & 3];
-}
+MPNG_API int32_t fakeMpngCalls(int32_t which) { return (int[]) { g_loads, g_gets, g_ends, g_faults }[which & 3]; }
 
 MPNG_API const char* fakeMpngLastPath(void) { return g_lastPath; }
 
