@@ -1,19 +1,15 @@
 #!/usr/bin/env bash
-# Sort three pictures with the real keys 1, 2 and 3: the mouse picks the first one,
-# Home the next, the frame follows each send. Then Ctrl+Z takes the last one back,
-# the toolbar's 終了 closes the program, and the serial line of Pirapo.ini is checked.
-# Usage: e2e_keys.sh <path of pirapo-lumo> <testdata folder>
+# Three pictures sorted with the real keys 1, 2 and 3: the mouse picks the first one, Home the
+# next, the frame follows each send. Ctrl+Z takes the last one back, the toolbar's 終了 closes
+# the program, and the serial line is checked. Usage: e2e_keys.sh <pirapo-lumo> <testdata>
 set -euo pipefail
 program=$1 testdata=$2
 source "$(dirname "$0")/lib.sh"
 
-src=$work/src dest=$work/dest
-copy_photos "$src"
+copy_photos
 start_session "41,0,0" "0,0,0,0,0,1,0,64,10,1"
 open_board
-
-# The frame of the current thumbnail is orange; its left edge crosses the middle row
-# of the thumbnails.
+# The current thumbnail's frame is orange; its left edge crosses the middle row of the thumbnails.
 framed_slot() {
     local col
     col=$(columns_where "$(slot_y 0)" 'r >= 245 && g >= 125 && g <= 155 && b <= 20' | head -n1)
@@ -21,20 +17,18 @@ framed_slot() {
 }
 frame_at() { [ "$(framed_slot)" = "$1" ]; }
 wait_for 30 "the frame on the first thumbnail" frame_at 0
-
 # The mouse picks the second thumbnail and leaves for the empty board; the frame stays.
 xdotool mousemove "$(slot_x 1)" "$(slot_y 1)"
 wait_for 30 "the frame to follow the mouse to the second thumbnail" frame_at 1
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
-# Keys go to the window with the input focus: the board's, once it is active again.
-xdotool windowactivate --sync "$window"
+xdotool windowactivate --sync "$window" # keys go to the board once its window is active again
 
-# send <key> <folder> <new name> <original> <slot framed after>
+# send <key> <folder> <new name> <file> <slot framed after>: the frame moves on once the send is
+# over, and the next key must not find the board busy.
 send() {
     xdotool key "$1"
     arrived() { [ -f "$dest$2/$3" ] && [ ! -e "$src/$4" ]; }
     wait_for 30 "$4 in folder $2 as '$3'" arrived "$@"
-    # The frame moves on once the send is over; the next key must not find the board busy.
     wait_for 30 "the frame on thumbnail $5" frame_at "$5"
 }
 send 1 1 "000041 IMG_0002.JPG" IMG_0002.JPG 2
@@ -42,15 +36,12 @@ xdotool key Home
 wait_for 30 "the frame back on the first thumbnail" frame_at 0
 send 2 2 "000042 IMG_0001.JPG" IMG_0001.JPG 2
 send 3 3 "000043 IMG_0003.JPG" IMG_0003.JPG 3
-
 # One undo per Ctrl+Z: only the last send comes back, and the board is reloaded.
 xdotool key ctrl+z
 restored() { [ -f "$src/IMG_0003.JPG" ] && [ ! -e "${dest}3/000043 IMG_0003.JPG" ]; }
 wait_for 30 "IMG_0003.JPG to come back" restored
 wait_for 30 "the reloaded board framing its first thumbnail" frame_at 0
-
 exit_from_toolbar
 expect_serials "43,0,0"
-[ -f "${dest}1/000041 IMG_0002.JPG" ] && [ -f "${dest}2/000042 IMG_0001.JPG" ] ||
-    fail "the undo took back more than the last send"
+[ -f "${dest}1/000041 IMG_0002.JPG" ] && [ -f "${dest}2/000042 IMG_0001.JPG" ] || fail "the undo took back more than the last send"
 echo "PASS: keys 1, 2, 3 sorted three pictures, Ctrl+Z took the last back, serial at 43"

@@ -1,28 +1,20 @@
 #!/usr/bin/env bash
-# A whole sorting session with the real mouse and keyboard under one renaming rule:
-# build the board, drag three thumbnails onto three targets, open and close the
-# one-point viewer, cancel a drag with Escape, reload, undo, load anew, send
-# everything reached to the delete folder, undo that once, go back to
-# the folder screen, open the viewer from the file list and step through it, close
-# it and end the program. Then every file's place, name and content and the
-# rewritten Pirapo.ini are checked.
-# Usage: e2e_sorting.sh <path of pirapo-lumo> <rule 0|1|2>
+# A whole sorting session with the real mouse and keyboard under one renaming rule: three
+# drops, the one-point viewer, a drag cancelled with Escape, reload, undo, load anew, send all
+# reached to the delete folder and undo once, back to the folder screen, the viewer stepped
+# through, and the end. Then every file's place, name and content and the rewritten Pirapo.ini.
+# Usage: e2e_sorting.sh <pirapo-lumo> <testdata> <rule 0|1|2>
 set -euo pipefail
-
-program=$1
-rule=$2
+program=$1 rule=$3
 source "$(dirname "$0")/lib.sh"
 
-# ---- the session's folders: names with blanks and Japanese text on purpose
-src="$work/写真 の元"
-dest="$work/行き先 "
+src="$work/写真 の元" dest="$work/行き先 " # blanks and Japanese text on purpose
 mkdir -p "$src"
 for n in $(seq 1 25); do
     convert -seed "$n" -size 80x60 plasma:fractal -quality 80 "$src/$(printf 'IMG_%04d.JPG' "$n")"
 done
 declare -A sha
 while read -r sum path; do sha[$(basename "$path")]=$sum; done < <(manifest "$src")
-
 # The names the three drops give, onto targets 3, 5 and 7 in turn.
 case $rule in
 0) names=("000041 IMG_0001.JPG" "000042 IMG_0002.JPG" "000043 IMG_0003.JPG") serials_after="43,7,123" ;;
@@ -31,18 +23,14 @@ case $rule in
 *) fail "unknown rule $rule" ;;
 esac
 targets=(3 5 7)
-
 start_session "41,7,123" "0,0,0,0,$rule,1,0,64,10,1" "旅 0" "旅 1" "旅 2" "旅 3" "旅 4" "旅 5" "旅 6" "旅 7" "旅 8" "旅 9"
 head -n 22 "$prog/Pirapo.ini" >"$work/ini.given"
+
 step "build the board"
 open_board
 wait_for 30 "the tenth thumbnail" slot_shown 9
 slot_empty 10 || fail "more than ThumbCount thumbnails on the first page"
-
-# popup_menu <keys...>: right-clicks the board background and picks an item of the
-# pop-up menu with the keyboard.
-popup_open() { [ "$(app_windows)" -ge 2 ]; }
-popup_closed() { [ "$(app_windows)" -eq 1 ]; }
+# popup_menu <keys...>: an item of the board's pop-up menu, picked with the keyboard.
 popup_menu() {
     click_at $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) 3
     wait_for 30 "the board's pop-up menu" popup_open
@@ -50,101 +38,81 @@ popup_menu() {
     wait_for 30 "the pop-up menu to close" popup_closed
 }
 
-# ---- three drops under the rule
 for i in 0 1 2; do
-    k=${targets[$i]}
-    original=$(printf 'IMG_%04d.JPG' $((i + 1)))
-    step "drop $original on target $k"
+    k=${targets[$i]} file=$(printf 'IMG_%04d.JPG' $((i + 1)))
+    step "drop $file on target $k"
     drop_slot "$i" "$k"
-    arrived() { [ -f "$dest$k/${names[$i]}" ] && [ ! -e "$src/$original" ]; }
-    wait_for 30 "$original to arrive in folder $k as '${names[$i]}'" arrived
+    arrived() { [ -f "$dest$k/${names[$i]}" ] && [ ! -e "$src/$file" ]; }
+    wait_for 30 "$file to arrive in folder $k as '${names[$i]}'" arrived
     wait_for 30 "its thumbnail to go" slot_empty "$i"
 done
 slot_shown 3 || fail "the fourth thumbnail went away with the drops"
 
-# ---- a right press opens the one-point viewer on that picture; a click closes it
-step "one-point viewer"
-xdotool mousemove "$(slot_x 3)" "$(slot_y 3)" mousedown 3
-one_point_open() { [ -n "$(window_named '^ピラポくんViewer（ワンポイントViewer）  IMG_0004\.JPG   \(4/25\)$')" ]; }
-wait_for 30 "the one-point viewer on IMG_0004.JPG" one_point_open
-xdotool mouseup 3
+step "one-point viewer: a right press opens it, a click closes it"
+one_point 3 'IMG_0004\.JPG   \(4/25\)$'
 click_at $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
-viewer_closed() { [ -z "$(window_named '^ピラポくんViewer')" ]; }
 wait_for 30 "one click to close the one-point viewer" viewer_closed
 
-# ---- a drag taken back with Escape over a target moves nothing
-step "drag cancelled over target 9"
+step "a drag taken back with Escape over target 9 moves nothing"
 label9_colour() { pixel $(($(label_x 9) - 45)) "$label_y"; } # beside the name
 label9_normal=$(label9_colour)
 drag "$(slot_x 4)" "$(slot_y 4)" "$(label_x 9)" "$label_y" hold
-label9_blue() { [ "$(label9_colour)" = "0,0,255" ]; }
-wait_for 30 "target 9 to light up blue" label9_blue
+label9_is() { [ "$(label9_colour)" = "$1" ]; }
+wait_for 30 "target 9 to light up blue" label9_is "0,0,255"
 xdotool key Escape
 xdotool mouseup 1
-label9_back() { [ "$(label9_colour)" = "$label9_normal" ]; }
-wait_for 30 "target 9 to lose its blue" label9_back
+wait_for 30 "target 9 to lose its blue" label9_is "$label9_normal"
 slot_shown 4 || fail "the cancelled thumbnail went away"
 
-# ---- reload closes the gaps
-step "reload"
+step "reload closes the gaps"
 popup_menu Down Return # 画像をリロードする
 wait_for 30 "the board to be refilled from the top" slot_shown 0
 wait_for 30 "the tenth thumbnail after the reload" slot_shown 9
 slot_empty 10 || fail "the reload showed more than ThumbCount thumbnails"
 
-# ---- undo the third drop from the toolbar
 step "undo from the toolbar"
 click_undo
 restored() { [ -f "$src/IMG_0003.JPG" ] && [ ! -e "$dest${targets[2]}/${names[2]}" ]; }
 wait_for 30 "IMG_0003.JPG to come back" restored
 
-# ---- load anew: ten more entries
-step "load anew"
+step "load anew: ten more entries"
 wait_for 30 "the board after the undo" slot_shown 9
 slot_empty 15 || fail "slot 15 shown before the load anew"
 popup_menu Down Down Return # 新たにロードする
 wait_for 30 "the twentieth thumbnail" slot_shown 19
 slot_empty 20 || fail "the load anew showed more than 20 thumbnails"
 
-# ---- send everything the board reached (IMG_0003 .. IMG_0022) to the delete folder
-step "send all to the delete folder"
+step "send everything reached (IMG_0003 .. IMG_0022) to the delete folder"
 popup_menu Up Return # すべて削除フォルダへ, the last item
 sent() { [ "$(find "${dest}10" -type f | wc -l)" -eq 20 ] && [ ! -e "$src/IMG_0022.JPG" ]; }
 wait_for 60 "twenty files in the delete folder" sent
 wait_for 30 "the sent thumbnails to go" slot_empty 19
 
-# ---- and take the last of them back
 step "undo the last file sent"
 click_undo
 wait_for 30 "IMG_0022.JPG to come back" test -f "$src/IMG_0022.JPG"
 wait_for 30 "the board to show the four files left" slot_shown 3
 slot_empty 4 || fail "more thumbnails than files left"
 
-# ---- キャンセル: back to the folder screen at 105, 105 twips, 6600 x 4350
-step "back to the folder screen"
+step "キャンセル: back to the folder screen at 105, 105 twips, 6600 x 4350"
 cancel_x=$(columns_where "$toolbar_row" 'r > 200 && g > 150 && b < 140' | head -n1)
 [ -n "$cancel_x" ] || fail "the cancel button was not found on the toolbar"
 click_at $((cancel_x + 4)) "$toolbar_row"
 folder_screen() { geometry && [ "$FW" -eq 440 ] && [ "$FH" -eq 290 ]; }
 wait_for 30 "the folder screen" folder_screen
 
-# ---- the viewer from the file list: IMG_0022 .. IMG_0025 are left
-step "viewer"
-xdotool mousemove $((X + 260)) $((Y + menu + 32 + 8)) click --repeat 2 --delay 80 1
-viewer=
-viewer_open() { viewer=$(window_named '^ピラポくんViewer') && [ -n "$viewer" ]; }
-wait_for 30 "the viewer" viewer_open
+step "the viewer from the file list on IMG_0022 .. IMG_0025"
+open_viewer_from_list 'IMG_0022\.JPG'
 viewer_shows() { [ "$(xdotool getwindowname "$viewer")" = "ピラポくんViewer  $1   ($2/4)" ]; }
 wait_for 30 "the viewer on IMG_0022.JPG" viewer_shows IMG_0022.JPG 1
 xdotool windowfocus --sync "$viewer"
 xdotool key space
 wait_for 30 "Space to step to IMG_0023.JPG" viewer_shows IMG_0023.JPG 2
-
-# The viewer's toolbar: options, close, | first, previous, slideshow, next, last.
+# The toolbar: options, close, | first, previous, slideshow, next, last: the middle of each run
+# of at least 5 columns off the background, runs at most 5 apart.
 geometry "$viewer"
 vx=$X vy=$((Y + 12)) vw=$WIDTH
 IFS=, read -r br bg bb <<<"$(pixel $((vx + vw - 4)) "$vy")"
-# The middle of each run of at least 5 non-background columns, runs at most 5 apart.
 read -r -a buttons <<<"$(columns_where "$vy" "r != $br || g != $bg || b != $bb" "$vx" "$vw" | awk '
     NR == 1 { start = $1; prev = $1; next }
     $1 <= prev + 5 { prev = $1; next }
@@ -160,35 +128,24 @@ wait_for 30 "Shift+Space to step back to IMG_0024.JPG" viewer_shows IMG_0024.JPG
 click_at "${buttons[1]}" "$vy" # 終了
 wait_for 30 "the viewer to close" viewer_closed
 
-# ---- "終了" on the folder screen
-step "end the program"
-geometry
-click_at $((X + 380)) $((Y + menu + 200))
+step "end the program with 終了 on the folder screen"
+exit_from_folder_screen
 wait_program_end
 
-# ---- every file where it belongs, under its name, with its own content
-step "check the files"
-expected=$work/expected
+step "check the files: each where it belongs, under its name, with its own content"
 {
     for i in 0 1; do echo "${sha[IMG_000$((i + 1)).JPG]}  $dest${targets[$i]}/${names[$i]}"; done
     for n in $(seq 3 25); do
         f=$(printf 'IMG_%04d.JPG' "$n")
         [ "$n" -le 21 ] && echo "${sha[$f]}  ${dest}10/$f" || echo "${sha[$f]}  $src/$f"
     done
-} | sort -k2 >"$expected"
+} | sort -k2 >"$work/expected"
 manifest "$src" "$dest"{0,1,2,3,4,5,6,7,8,9,10} | sort -k2 >"$work/actual"
-diff -u "$expected" "$work/actual" >"$work/diff" || {
-    cat "$work/diff"
-    fail "the files are not where they belong"
-}
+diff -u "$work/expected" "$work/actual" || fail "the files are not where they belong"
 
-# ---- the rewritten settings file
-step "check Pirapo.ini"
+step "check Pirapo.ini: folders and head names as given, CR LF and all, the window put back by キャンセル"
 expect_serials "$serials_after"
-# The folders and head names come back as they were given, CR LF and all.
 head -n 22 "$prog/Pirapo.ini" | cmp -s - "$work/ini.given" || fail "Pirapo.ini's first 22 lines changed"
 grep -qv $'\r$' "$prog/Pirapo.ini" && fail "a line of Pirapo.ini does not end with CR LF"
-# The window was put back at 105, 105 twips with 6600 x 4350 by キャンセル.
 [ "$(ini_line 24)" = "6600,4350,105,105,$rule,1,0,64,10,1" ] || fail "last line reads '$(ini_line 24)'"
-
 echo "PASS: rule $rule: three drops, reload, undo, load anew, send all, undo, cancel, viewer, exit"

@@ -1,17 +1,14 @@
-# Helpers for the end-to-end tests: a throw-away program folder, a display of our
-# own with a window manager that frames the windows, waits on conditions, and the real
-# mouse and keyboard through xdotool.
-# Source it from a test script that runs with `set -euo pipefail`.
+# Helpers for the end-to-end tests: a throw-away program folder, a display of our own with a
+# window manager that frames the windows, waits on conditions, and the real mouse and keyboard
+# through xdotool. Source it from a script that runs with `set -euo pipefail`.
 
 for tool in Xvfb openbox xprop xwininfo xdotool import convert sha1sum; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed" && exit 77; }
 done
 
 work=$(mktemp -d)
-prog=$work/prog
-xvfb_pid=
-wm_pid=
-app_pid=
+prog=$work/prog src=$work/src dest=$work/dest
+xvfb_pid= wm_pid= app_pid= window=
 e2e_cleanup() {
     [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
     [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
@@ -21,33 +18,30 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 
+# E2E_SHOTS=<folder> keeps a screenshot of the moment a test failed.
 fail() {
     echo "FAIL: $*"
-    # E2E_SHOTS=<folder> keeps a screenshot of the moment a test failed.
     [ -n "${E2E_SHOTS:-}" ] && [ -n "${DISPLAY:-}" ] && mkdir -p "$E2E_SHOTS" &&
         import -window root "$E2E_SHOTS/$(basename "$0" .sh)-$$.png" 2>/dev/null
     [ -f "$work/app.log" ] && sed 's/^/  app: /' "$work/app.log"
     exit 1
 }
-
 step() { echo "[$SECONDS s] $*"; }
 
 # wait_for <seconds> <description> <command...>: polls the command until it succeeds.
 wait_for() {
-    local seconds=$1 what=$2
+    local deadline=$((SECONDS + $1)) what=$2
     shift 2
-    local deadline=$((SECONDS + seconds))
     until "$@"; do
         [ "$SECONDS" -lt "$deadline" ] || fail "timed out waiting for: $what"
         sleep 0.1
     done
 }
 
-# start_display: Xvfb picks a free display number and tells it on fd 3. Without
-# -noreset the server resets whenever its last client leaves, and the program would
-# find it closed if it connected just after an xdotool call had left. The screen is
-# $screen (WIDTHxHEIGHT, set it before); openbox frames the windows, as a desktop does,
-# with its settings and cache kept in the throw-away folder.
+# start_display: Xvfb on a free display number (told on fd 3), on a $screen (WIDTHxHEIGHT)
+# screen. Without -noreset the server resets whenever its last client leaves, and the program
+# would find it closed if it connected just after an xdotool call had left. openbox frames
+# the windows, as a desktop does, with its settings kept in the throw-away folder.
 screen=${screen:-1280x800}
 start_display() {
     exec 3>"$work/display"
@@ -55,8 +49,7 @@ start_display() {
     xvfb_pid=$!
     exec 3>&-
     wait_for 20 "Xvfb to start" test -s "$work/display"
-    export DISPLAY=:$(head -n1 "$work/display")
-    export XDG_RUNTIME_DIR=$work/runtime
+    export DISPLAY=:$(head -n1 "$work/display") XDG_RUNTIME_DIR=$work/runtime
     mkdir -m 700 -p "$XDG_RUNTIME_DIR"
     XDG_CONFIG_HOME=$work/wm XDG_CACHE_HOME=$work/wm openbox --sm-disable >"$work/openbox.log" 2>&1 &
     wm_pid=$!
@@ -72,8 +65,6 @@ work_area() {
 
 program_running() { [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; }
 program_ended() { ! program_running; }
-
-# wait_program_end: waits for the program to end and checks its exit status.
 wait_program_end() {
     wait_for 30 "the program to end" program_ended
     local status=0
@@ -84,22 +75,28 @@ wait_program_end() {
 
 # window_named <title pattern>: the first visible window whose title matches, or nothing.
 window_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1; }
-
-# The number of visible windows of the program, pop-up menus included (they have no title).
+# The program's visible windows, pop-up menus included (they have no title).
 app_windows() { xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | wc -l; }
+popup_open() { [ "$(app_windows)" -ge 2 ]; }
+popup_closed() { [ "$(app_windows)" -eq 1 ]; }
 
-# The main window: sets $window.
-window=
 find_main_window() {
     program_running || fail "the program ended early"
     window=$(window_named '^ピラポくんLumo$')
     [ -n "$window" ]
 }
+# await_main_window: sets $window, its geometry and $menu, the menu bar's height (the client
+# area below it is 6555 x 3660 twips, 437 x 244 px).
+await_main_window() {
+    wait_for 30 "the main window" find_main_window
+    geometry
+    menu=$((HEIGHT - 244))
+    [ "$menu" -ge 0 ] || fail "unexpected window height $HEIGHT"
+}
 
-# geometry [window]: sets X, Y, WIDTH, HEIGHT of the window's inside (the main one by
-# default), and FX, FY, FW, FH of the whole window with the frame the window manager
-# put around it (_NET_FRAME_EXTENTS: left, right, top, bottom). xwininfo, because
-# xdotool counts the frame's offset twice once a window manager has framed the window.
+# geometry [window]: X, Y, WIDTH, HEIGHT of the window's inside (the main one by default), and
+# FX, FY, FW, FH with the frame the window manager put around it (_NET_FRAME_EXTENTS). xwininfo,
+# because xdotool counts the frame's offset twice once a window manager has framed the window.
 geometry() {
     local w=${1:-$window} left right top bottom
     eval "$(xwininfo -id "$w" | sed -n 's/^ *Absolute upper-left X: *\(-*[0-9]*\)/X=\1/p
@@ -115,8 +112,8 @@ pixel() {
     import -window root -crop "1x1+$1+$2" -depth 8 txt:- | sed -n 's/^[0-9]*,[0-9]*: *(\([0-9]*,[0-9]*,[0-9]*\).*/\1/p'
 }
 
-# columns_where <y> <awk condition on r, g, b> [x0 width]: screen columns of the
-# strip at row y (default: across the main window) whose colour matches.
+# columns_where <y> <awk condition on r, g, b> [x0 width]: screen columns of the strip at row y
+# (default: across the main window) whose colour matches.
 columns_where() {
     local x0=${3:-$X} w=${4:-$WIDTH}
     import -window root -crop "${w}x1+$x0+$1" -depth 8 txt:- |
@@ -124,82 +121,90 @@ columns_where() {
         awk -v x0="$x0" "{ r = \$2; g = \$3; b = \$4; if ($2) print \$1 + x0 }"
 }
 
-# drag <x1> <y1> <x2> <y2> [hold]: presses the left button at the first point and
-# releases it at the second (unless told to hold it), moving in steps so that the
-# drag starts and the targets see it.
+# drag <x1> <y1> <x2> <y2> [hold]: presses the left button at the first point and releases it
+# at the second (unless told to hold it), moving in steps so that the targets see the drag.
 drag() {
-    local x1=$1 y1=$2 x2=$3 y2=$4 i
-    xdotool mousemove "$x1" "$y1" mousedown 1
+    local i
+    xdotool mousemove "$1" "$2" mousedown 1
     for i in 1 2 3 4 5 6 7 8; do
-        xdotool mousemove $((x1 + (x2 - x1) * i / 8)) $((y1 + (y2 - y1) * i / 8))
+        xdotool mousemove $(($1 + ($3 - $1) * i / 8)) $(($2 + ($4 - $2) * i / 8))
         sleep 0.05
     done
     [ "${5-}" = hold ] || xdotool mouseup 1
 }
-
 click_at() { xdotool mousemove "$1" "$2" click "${3:-1}"; }
 
 # manifest <folder...>: "sha1 path" for every file below the folders, sorted by path.
 manifest() { find "$@" -type f -print0 | sort -z | xargs -0 -r sha1sum; }
 
-# start_session <serial line> <numbers line> [head name...]: the program on a display
-# of its own, on the folder screen, with Pirapo.ini naming $src and $dest0 .. $dest10
-# (set by the caller, photos already in $src). Sets menu, the menu bar's height.
+# start_session <serial line> <numbers line> [head name...]: the program on a display of its
+# own, on the folder screen, with Pirapo.ini naming $src and $dest0 .. $dest10.
 start_session() {
     local serials=$1 numbers=$2 k
     shift 2
     mkdir -p "$prog"
     cp "$program" "$prog/"
-    cp "$(dirname "$program")"/{libmpng.so*,Error.jpg} "$prog/" 2>/dev/null || true # the decoder and its stand-in
+    cp "$(dirname "$program")"/{libmpng.so*,Error.jpg} "$prog/" 2>/dev/null || true
     {
         printf '"%s"\r\n' "$src"
         for k in 0 1 2 3 4 5 6 7 8 9 10; do mkdir -p "$dest$k" && printf '"%s%s/"\r\n' "$dest" "$k"; done
-        for k in 0 1 2 3 4 5 6 7 8 9; do printf '"%s"\r\n' "${1-}"; [ $# -gt 0 ] && shift; done
+        for k in 0 1 2 3 4 5 6 7 8 9; do printf '"%s"\r\n' "${1-}" && { [ $# -eq 0 ] || shift; }; done
         printf '%s\r\n' "$serials" "$numbers"
     } >"$prog/Pirapo.ini"
     start_display
     (cd "$work" && exec "$prog/pirapo-lumo") >"$work/app.log" 2>&1 &
     app_pid=$!
-    wait_for 30 "the main window" find_main_window
-    # The client area below the menu bar is 6555 x 3660 twips, 437 x 244 px.
-    geometry
-    menu=$((HEIGHT - 244))
-    [ "$menu" -ge 0 ] || fail "unexpected window height $HEIGHT"
+    await_main_window
 }
 
-# copy_photos <folder>: the camera photos of the test data as IMG_0001.JPG ...
+# copy_photos: the camera photos of the test data into $src as IMG_0001.JPG ...
 copy_photos() {
     local f n=0
-    mkdir -p "$1"
+    mkdir -p "$src"
     for f in "$testdata"/photos/*.jpg; do
-        n=$((n + 1)) && cp "$f" "$1/$(printf 'IMG_%04d.JPG' "$n")"
+        n=$((n + 1)) && cp "$f" "$src/$(printf 'IMG_%04d.JPG' "$n")"
     done
     [ "$n" -gt 0 ] || fail "no test photos in $testdata/photos"
 }
 
-# ---- the board: 64-pixel boxes from its top-left, 500 twips below the menu bar,
-# targets 0..9 along the bottom, the toolbar at the top.
+# ---- the folder screen: 実行 and 終了 below the lists, the viewer from the file list.
+exit_from_folder_screen() {
+    geometry
+    click_at $((X + 380)) $((Y + menu + 200))
+}
+viewer=
+viewer_open() { viewer=$(window_named "^ピラポくんViewer${1-}") && [ -n "$viewer" ]; }
+viewer_closed() { [ -z "$(window_named '^ピラポくんViewer')" ]; }
+open_viewer_from_list() {
+    xdotool mousemove $((X + 260)) $((Y + menu + 40)) click --repeat 2 --delay 80 1
+    wait_for 30 "the viewer" viewer_open "  $1"
+}
+
+# ---- the board: 64-pixel boxes from its top-left, 500 twips below the menu bar, targets 0..9
+# along the bottom, the toolbar at the top.
 slot_x() { echo $((X + ($1 % columns) * pitch + 32)); }
 slot_y() { echo $((board_top + ($1 / columns) * 64 + 32)); }
 slot_shown() { [ "$(pixel "$(slot_x "$1")" "$(slot_y "$1")")" != "$background" ]; }
 slot_empty() { ! slot_shown "$1"; }
 label_x() { echo $((X + WIDTH * (2 * $1 + 1) / 20)); }
 board_built() { geometry && [ "$FW" -eq "${screen%x*}" ]; }
-
-# drop_slot <i> <k>: drags thumbnail i onto target k with the real mouse.
 drop_slot() { drag "$(slot_x "$1")" "$(slot_y "$1")" "$(label_x "$2")" "$label_y"; }
 
-# Toolbar icons: the undo arrow is blue like the cancel arrow and shows in colour only
-# once undo is possible; 終了's icon is the only red one.
+# one_point <slot> <title>: a right press on the slot opens the one-point viewer on it.
+one_point() {
+    xdotool mousemove "$(slot_x "$1")" "$(slot_y "$1")" mousedown 3
+    wait_for 30 "the one-point viewer on $2" viewer_open "（ワンポイントViewer）  $2"
+    xdotool mouseup 3
+}
+
+# Toolbar icons: the undo arrow is blue like the cancel arrow and shows in colour only once
+# undo is possible; 終了's icon is the only red one.
 blue='r < 120 && g > 70 && g < 170 && b > 170'
 undo_x=
 undo_enabled() {
     local col
     for col in $(columns_where "$toolbar_row" "$blue"); do
-        case " $blue_before " in
-        *" $col "*) ;;
-        *) undo_x=$col && return 0 ;;
-        esac
+        case " $blue_before " in *" $col "*) ;; *) undo_x=$col && return 0 ;; esac
     done
     return 1
 }
@@ -208,17 +213,14 @@ click_undo() {
     click_at "$undo_x" "$toolbar_row"
 }
 
-# open_board: presses "実行" and waits for the board (spread over the whole screen,
-# there being no panel) and its first thumbnail.
+# open_board: presses 実行 and waits for the board (over the whole screen, there being no
+# panel) and its first thumbnail.
 open_board() {
     click_at $((X + 284)) $((Y + menu + 200))
     wait_for 30 "the board" board_built
-    board_top=$((Y + menu + 33))
-    columns=$((WIDTH * 15 / 960))
-    pitch=$((WIDTH / columns))
-    label_y=$((Y + menu + ((HEIGHT - menu) * 15 - 500) / 15))
-    toolbar_row=$((Y + menu + 16))
-    background=$(pixel $((X + WIDTH / 2)) $((Y + HEIGHT / 2)))
+    board_top=$((Y + menu + 33)) columns=$((WIDTH * 15 / 960))
+    pitch=$((WIDTH / columns)) label_y=$((Y + menu + ((HEIGHT - menu) * 15 - 500) / 15))
+    toolbar_row=$((Y + menu + 16)) background=$(pixel $((X + WIDTH / 2)) $((Y + HEIGHT / 2)))
     wait_for 30 "the first thumbnail" slot_shown 0
     blue_before=$(columns_where "$toolbar_row" "$blue" | tr '\n' ' ')
 }

@@ -14,8 +14,15 @@
 #endif
 
 enum class Reader { HeifBoard, HeifViewer, Raw, Qt };
-Q_DECLARE_METATYPE(Reader)
-Q_DECLARE_METATYPE(PictureFailure)
+struct Case {
+    Reader reader;
+    QString name;
+    QSize box, size, natural; // box invalid: the whole picture; size invalid: no image
+    PictureFailure failure = PictureFailure::None;
+    qint64 maxPixels = 0;
+    QRgb top = 0; // the colour at the top middle; 0: not checked
+};
+Q_DECLARE_METATYPE(Case)
 
 // A 64 x 48 HEIC stored with a quarter turn clockwise: displayed 48 x 64, red above blue.
 // Its embedded thumbnail (24 x 32 as displayed) is green: a thumbnail shows where it came from.
@@ -77,71 +84,58 @@ private slots:
 
     void pictures_data()
     {
-        QTest::addColumn<Reader>("reader");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QSize>("box"); // invalid: the whole picture
-        QTest::addColumn<QSize>("size"); // of the image; invalid: none
-        QTest::addColumn<QSize>("natural");
-        QTest::addColumn<PictureFailure>("failure");
-        QTest::addColumn<qint64>("maxPixels");
-        QTest::addColumn<QRgb>("top"); // the colour at the top middle; 0: not checked
-        auto row = [](const char* tag, Reader reader, const char* name, QSize box, QSize size, QSize natural,
-                       PictureFailure failure = PictureFailure::None, qint64 maxPixels = 0, QRgb top = 0) {
-            QTest::newRow(tag) << reader << QString(name) << box << size << natural << failure << maxPixels << top;
-        };
-        const auto invalid = PictureFailure::InvalidPicture, other = PictureFailure::Other;
+        QTest::addColumn<Case>("c");
+        const auto invalid = PictureFailure::InvalidPicture, other = PictureFailure::Other, ok = PictureFailure::None;
         const QSize whole, none, box(128, 128), iPhone(2566, 3313), turned(48, 64), raf(160, 120);
-        row("iPhone HEIC, upright portrait", Reader::HeifViewer, "IMG_5195.HEIC", whole, iPhone, iPhone);
-        row("iPhone HEIC without thumbnail", Reader::HeifBoard, "IMG_5195.HEIC", box, QSize(100, 128), iPhone);
-        row("HEIC over the budget", Reader::HeifViewer, "IMG_5195.HEIC", whole, none, none, invalid, 8'000'000);
-        row("small HEIF", Reader::HeifViewer, "samplefilehub.heif", box, QSize(128, 86), QSize(640, 426));
-        row("turned HEIC", Reader::HeifViewer, "turned.heic", whole, turned, turned, {}, 0, qRgb(255, 0, 0));
-        row("HEIC thumbnail large enough", Reader::HeifBoard, "turned.heic", QSize(20, 20), QSize(15, 20), turned, {},
-            1000, qRgb(0, 255, 0));
-        row("HEIC thumbnail too small", Reader::HeifBoard, "turned.heic", QSize(40, 40), QSize(30, 40), turned, {}, 0,
-            qRgb(255, 0, 0));
-        row("HEIC decode over the budget", Reader::HeifBoard, "turned.heic", QSize(40, 40), none, none, invalid, 1000);
-        row("HEIF FIFO", Reader::HeifViewer, "fifo.heic", whole, none, none, other);
-        row("HEIF missing", Reader::HeifBoard, "gone.heic", box, none, none, PictureFailure::PathNotFound);
-        row("RAF preview", Reader::Raw, "FujiFilm.raf", whole, raf, raf);
-        row("RAF preview reduced", Reader::Raw, "FujiFilm.raf", box, QSize(128, 96), raf);
-        row("RAF turned", Reader::Raw, "turned.raf", whole, raf.transposed(), raf.transposed());
-        row("RAF preview over the budget", Reader::Raw, "FujiFilm.raf", whole, none, none, invalid, 1000);
-        row("RW2 preview", Reader::Raw, "Panasonic.rw2", box, QSize(8, 8), QSize(8, 8));
+        const QRgb red = qRgb(255, 0, 0);
+        auto row = [](const char* tag, const Case& c) { QTest::newRow(tag) << c; };
+        row("iPhone HEIC, upright portrait", { Reader::HeifViewer, "IMG_5195.HEIC", whole, iPhone, iPhone });
+        row("iPhone HEIC without thumbnail", { Reader::HeifBoard, "IMG_5195.HEIC", box, QSize(100, 128), iPhone });
+        row("HEIC over the budget", { Reader::HeifViewer, "IMG_5195.HEIC", whole, none, none, invalid, 8'000'000 });
+        row("small HEIF", { Reader::HeifViewer, "samplefilehub.heif", box, QSize(128, 86), QSize(640, 426) });
+        row("turned HEIC", { Reader::HeifViewer, "turned.heic", whole, turned, turned, ok, 0, red });
+        row("HEIC thumbnail large enough",
+            { Reader::HeifBoard, "turned.heic", QSize(20, 20), QSize(15, 20), turned, ok, 1000, qRgb(0, 255, 0) });
+        row("HEIC thumbnail too small",
+            { Reader::HeifBoard, "turned.heic", QSize(40, 40), QSize(30, 40), turned, ok, 0, red });
+        row("HEIC decode over the budget",
+            { Reader::HeifBoard, "turned.heic", QSize(40, 40), none, none, invalid, 1000 });
+        row("HEIF FIFO", { Reader::HeifViewer, "fifo.heic", whole, none, none, other });
+        row("HEIF missing", { Reader::HeifBoard, "gone.heic", box, none, none, PictureFailure::PathNotFound });
+        row("RAF preview", { Reader::Raw, "FujiFilm.raf", whole, raf, raf });
+        row("RAF preview reduced", { Reader::Raw, "FujiFilm.raf", box, QSize(128, 96), raf });
+        row("RAF turned", { Reader::Raw, "turned.raf", whole, raf.transposed(), raf.transposed() });
+        row("RAF preview over the budget", { Reader::Raw, "FujiFilm.raf", whole, none, none, invalid, 1000 });
+        row("RW2 preview", { Reader::Raw, "Panasonic.rw2", box, QSize(8, 8), QSize(8, 8) });
         for (const char* name : { "Nikon.nef", "CanonRaw.cr2", "CanonRaw.cr3", "DNG.dng", "XMP.xmp" })
-            row(name, Reader::Raw, name, box, none, none, invalid);
-        row("RAW FIFO", Reader::Raw, "fifo.raf", box, none, none, other);
-        row("TIFF", Reader::Qt, "ExifTool.tif", QSize(64, 64), QSize(64, 48), raf);
-        row("WebP", Reader::Qt, "made.webp", box, QSize(128, 96), QSize(640, 480));
+            row(name, { Reader::Raw, name, box, none, none, invalid });
+        row("RAW FIFO", { Reader::Raw, "fifo.raf", box, none, none, other });
+        row("TIFF", { Reader::Qt, "ExifTool.tif", QSize(64, 64), QSize(64, 48), raf });
+        row("WebP", { Reader::Qt, "made.webp", box, QSize(128, 96), QSize(640, 480) });
     }
-
     void pictures()
     {
-        QFETCH(Reader, reader);
-        QFETCH(QString, name);
-        QFETCH(QSize, box);
-        QFETCH(qint64, maxPixels);
-        if (!(reader == Reader::Raw ? RawPreview::isAvailable() : reader == Reader::Qt || HeifImage::isAvailable()))
+        QFETCH(Case, c);
+        if (!(c.reader == Reader::Raw ? RawPreview::isAvailable() : c.reader == Reader::Qt || HeifImage::isAvailable()))
             QSKIP("built without this library");
         const auto fifo
-            = name.startsWith("fifo") ? std::make_unique<TestFiles::FifoGuard>(m_dir.filePath(name)) : nullptr;
-        const QString path = file(name);
-        const Picture p = reader == Reader::HeifBoard ? HeifImage::thumbnail(path, box, maxPixels)
-            : reader == Reader::HeifViewer            ? HeifImage::decode(path, box, maxPixels)
-            : reader == Reader::Raw                   ? RawPreview::load(path, box, maxPixels)
-                                                      : loadPicture(path, box, maxPixels);
+            = c.name.startsWith("fifo") ? std::make_unique<TestFiles::FifoGuard>(m_dir.filePath(c.name)) : nullptr;
+        const QString path = file(c.name);
+        const Picture p = c.reader == Reader::HeifBoard ? HeifImage::thumbnail(path, c.box, c.maxPixels)
+            : c.reader == Reader::HeifViewer            ? HeifImage::decode(path, c.box, c.maxPixels)
+            : c.reader == Reader::Raw                   ? RawPreview::load(path, c.box, c.maxPixels)
+                                                        : loadPicture(path, c.box, c.maxPixels);
         QVERIFY(!fifo || !fifo->rescued());
-        QTEST(p.failure, "failure");
-        QTEST(p.image.isNull() ? QSize() : p.image.size(), "size");
-        QTEST(p.naturalSize, "natural");
-        QFETCH(QRgb, top);
-        const QRgb c = top ? p.image.pixel(p.image.width() / 2, 1) : 0; // lossy: near enough
-        QVERIFY(qAbs(qRed(c) - qRed(top)) + qAbs(qGreen(c) - qGreen(top)) + qAbs(qBlue(c) - qBlue(top)) < 96);
-        if (name == "turned.raf")
+        QCOMPARE(p.failure, c.failure);
+        QCOMPARE(p.image.isNull() ? QSize() : p.image.size(), c.size);
+        QCOMPARE(p.naturalSize, c.natural);
+        const QRgb t = c.top, got = t ? p.image.pixel(p.image.width() / 2, 1) : 0; // lossy: near enough
+        QVERIFY(qAbs(qRed(got) - qRed(t)) + qAbs(qGreen(got) - qGreen(t)) + qAbs(qBlue(got) - qBlue(t)) < 96);
+        if (c.name == "turned.raf")
             QCOMPARE(p.image, RawPreview::load(file("FujiFilm.raf")).image.transformed(QTransform().rotate(90)));
-        if (p.ok() && reader != Reader::Qt) // the same size from the header alone
+        if (p.ok() && c.reader != Reader::Qt) // the same size from the header alone
             QCOMPARE(
-                reader == Reader::Raw ? RawPreview::naturalSize(path) : HeifImage::naturalSize(path), p.naturalSize);
+                c.reader == Reader::Raw ? RawPreview::naturalSize(path) : HeifImage::naturalSize(path), p.naturalSize);
     }
 };
 

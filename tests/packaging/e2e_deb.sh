@@ -55,11 +55,9 @@ sort -k3 >"$work/expected" <<EOF
 EOF
 diff -u "$work/expected" "$work/files" >"$work/files.diff" || fail "the package's files differ: $(cat "$work/files.diff")"
 
-step "lintian"
-# Run as root, lintian says so on stderr; its verdict is on stdout.
-lintian --fail-on error --tag-display-limit 0 "$deb" 2>/dev/null >"$work/lintian.log" ||
+step "lintian" # run as root, it says so on stderr; its verdict is on stdout
+lintian --fail-on error --tag-display-limit 0 "$deb" 2>/dev/null | tee "$work/lintian.log" | sed 's/^/  lintian: /' ||
     fail "lintian finds errors: $(cat "$work/lintian.log")"
-sed 's/^/  lintian: /' "$work/lintian.log"
 
 root=$work/root
 dpkg -x "$deb" "$root"
@@ -91,9 +89,7 @@ command=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/$app_id.desktop")
 (cd "$home" && exec env -u XDG_CONFIG_HOME -u XDG_CACHE_HOME HOME="$home" \
     PATH="$root/usr/bin:$work/bin:$PATH" "${as_user[@]}" $command) >"$work/app.log" 2>&1 &
 app_pid=$!
-wait_for 30 "the main window" find_main_window
-geometry
-menu=$((HEIGHT - 244))
+await_main_window
 
 grep -q " $prog/libmpng.so$" "/proc/$app_pid/maps" ||
     fail "the decoder library was not loaded from $prog: $(grep mpng "/proc/$app_pid/maps" || echo none)"
@@ -110,7 +106,6 @@ help_command() {
     done
     [ -n "$second" ] || fail "the second menu was not found on the menu bar"
     click_at $((X + second + 20)) $((Y + menu / 2))
-    popup_open() { [ "$(app_windows)" -ge 2 ]; }
     wait_for 30 "the menu to open" popup_open
     xdotool key Up Return
 }
@@ -139,8 +134,7 @@ wait_for 30 "the usage window to close" usage_closed
 mv "$work/help.htm" "$prog/help/help.htm"
 
 step "closing"
-geometry
-click_at $((X + 380)) $((Y + menu + 200)) # 終了
+exit_from_folder_screen
 xdotool mousemove 0 $((Y + HEIGHT + 100)) # no tooltip to count as a window
 no_message() { [ "$(app_windows)" -le 1 ] || fail "a message was shown when the program closed"; }
 ended_quietly() { no_message && program_ended; }
