@@ -1,6 +1,5 @@
-# Helpers for the end-to-end tests: a throw-away program folder, a display of our own with a
-# window manager that frames the windows, waits on conditions, and the real mouse and keyboard
-# through xdotool. Source it from a script that runs with `set -euo pipefail`.
+# The end-to-end tests' steps: a throw-away program folder, a display of our own with a window
+# manager, waits, the real mouse and keyboard. Sourced by scripts that `set -euo pipefail`.
 
 for tool in Xvfb openbox xprop xwininfo xdotool import convert sha1sum; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed" && exit 77; }
@@ -12,8 +11,7 @@ xvfb_pid= wm_pid= app_pid= window=
 e2e_cleanup() {
     [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
     [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
-    # The server is waited for, so that the next run does not meet it going down.
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null # not met going down
     rm -rf "$work"
 }
 trap e2e_cleanup EXIT
@@ -38,10 +36,8 @@ wait_for() {
     done
 }
 
-# start_display: Xvfb on a free display number (told on fd 3), on a $screen (WIDTHxHEIGHT)
-# screen. Without -noreset the server resets whenever its last client leaves, and the program
-# would find it closed if it connected just after an xdotool call had left. openbox frames
-# the windows, as a desktop does, with its settings kept in the throw-away folder.
+# start_display: Xvfb on a free display (told on fd 3) of $screen (WIDTHxHEIGHT); -noreset, or the
+# program would find it closed just after an xdotool call had left. openbox frames the windows.
 screen=${screen:-1280x800}
 start_display() {
     exec 3>"$work/display"
@@ -65,6 +61,7 @@ work_area() {
 
 program_running() { [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; }
 program_ended() { ! program_running; }
+# wait_program_end: waits for the program to end and checks its exit status.
 wait_program_end() {
     wait_for 30 "the program to end" program_ended
     local status=0
@@ -85,8 +82,7 @@ find_main_window() {
     window=$(window_named '^ピラポくんLumo$')
     [ -n "$window" ]
 }
-# await_main_window: sets $window, its geometry and $menu, the menu bar's height (the client
-# area below it is 6555 x 3660 twips, 437 x 244 px).
+# await_main_window: $window, its geometry and $menu, the menu bar's height (below it 437 x 244 px).
 await_main_window() {
     wait_for 30 "the main window" find_main_window
     geometry
@@ -94,9 +90,8 @@ await_main_window() {
     [ "$menu" -ge 0 ] || fail "unexpected window height $HEIGHT"
 }
 
-# geometry [window]: X, Y, WIDTH, HEIGHT of the window's inside (the main one by default), and
-# FX, FY, FW, FH with the frame the window manager put around it (_NET_FRAME_EXTENTS). xwininfo,
-# because xdotool counts the frame's offset twice once a window manager has framed the window.
+# geometry [window]: X, Y, WIDTH, HEIGHT of the inside (of the main window by default), FX, FY, FW,
+# FH with the frame. xwininfo: xdotool counts the frame's offset twice.
 geometry() {
     local w=${1:-$window} left right top bottom
     eval "$(xwininfo -id "$w" | sed -n 's/^ *Absolute upper-left X: *\(-*[0-9]*\)/X=\1/p
@@ -112,8 +107,7 @@ pixel() {
     import -window root -crop "1x1+$1+$2" -depth 8 txt:- | sed -n 's/^[0-9]*,[0-9]*: *(\([0-9]*,[0-9]*,[0-9]*\).*/\1/p'
 }
 
-# columns_where <y> <awk condition on r, g, b> [x0 width]: screen columns of the strip at row y
-# (default: across the main window) whose colour matches.
+# columns_where <y> <awk condition on r, g, b> [x0 width]: matching columns of row y (of the main window).
 columns_where() {
     local x0=${3:-$X} w=${4:-$WIDTH}
     import -window root -crop "${w}x1+$x0+$1" -depth 8 txt:- |
@@ -121,8 +115,8 @@ columns_where() {
         awk -v x0="$x0" "{ r = \$2; g = \$3; b = \$4; if ($2) print \$1 + x0 }"
 }
 
-# drag <x1> <y1> <x2> <y2> [hold]: presses the left button at the first point and releases it
-# at the second (unless told to hold it), moving in steps so that the targets see the drag.
+# drag <x1> <y1> <x2> <y2> [hold]: the left button from one point to the other, in steps so that
+# the targets see the drag, released unless held.
 drag() {
     local i
     xdotool mousemove "$1" "$2" mousedown 1
@@ -137,8 +131,8 @@ click_at() { xdotool mousemove "$1" "$2" click "${3:-1}"; }
 # manifest <folder...>: "sha1 path" for every file below the folders, sorted by path.
 manifest() { find "$@" -type f -print0 | sort -z | xargs -0 -r sha1sum; }
 
-# start_session <serial line> <numbers line> [head name...]: the program on a display of its
-# own, on the folder screen, with Pirapo.ini naming $src and $dest0 .. $dest10.
+# start_session <serial line> <numbers line> [head name...]: the program on its own display, on
+# the folder screen, with a Pirapo.ini naming $src and $dest0 .. $dest10.
 start_session() {
     local serials=$1 numbers=$2 k
     shift 2
@@ -180,8 +174,7 @@ open_viewer_from_list() {
     wait_for 30 "the viewer" viewer_open "  $1"
 }
 
-# ---- the board: 64-pixel boxes from its top-left, 500 twips below the menu bar, targets 0..9
-# along the bottom, the toolbar at the top.
+# ---- the board: 64-pixel boxes from its top-left, targets 0..9 along the bottom, the toolbar on top.
 slot_x() { echo $((X + ($1 % columns) * pitch + 32)); }
 slot_y() { echo $((board_top + ($1 / columns) * 64 + 32)); }
 slot_shown() { [ "$(pixel "$(slot_x "$1")" "$(slot_y "$1")")" != "$background" ]; }
@@ -197,8 +190,7 @@ one_point() {
     xdotool mouseup 3
 }
 
-# Toolbar icons: the undo arrow is blue like the cancel arrow and shows in colour only once
-# undo is possible; 終了's icon is the only red one.
+# The undo arrow is blue like the cancel arrow, in colour once undo is possible; 終了's icon is red.
 blue='r < 120 && g > 70 && g < 170 && b > 170'
 undo_x=
 undo_enabled() {
@@ -213,8 +205,7 @@ click_undo() {
     click_at "$undo_x" "$toolbar_row"
 }
 
-# open_board: presses 実行 and waits for the board (over the whole screen, there being no
-# panel) and its first thumbnail.
+# open_board: 実行, and the board over the whole screen (there is no panel) with its first thumbnail.
 open_board() {
     click_at $((X + 284)) $((Y + menu + 200))
     wait_for 30 "the board" board_built
