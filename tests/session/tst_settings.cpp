@@ -48,8 +48,7 @@ private slots:
         Settings back;
         QCOMPARE(SettingsFile::read(ini(), back), Status::Ok);
         QCOMPARE(SettingsFile::format(back), SettingsFile::format(settings));
-        QCOMPARE(back.headNames[2], settings.headNames[2]);
-        QCOMPARE(back.serials, settings.serials);
+        QCOMPARE(std::tie(back.headNames[2], back.serials), std::tie(settings.headNames[2], settings.serials));
     }
 
     // Hand-edited files and files written before quotes were doubled still read.
@@ -79,8 +78,7 @@ private slots:
         QCOMPARE(SettingsFile::parse(text, settings), Status::Ok);
         QCOMPARE(settings.sourceFolder, QString("c:\\photos"));
         QCOMPARE(settings.serials, (std::array<int32_t, 3> { 41, 0, 0 }));
-        QCOMPARE(int(settings.windowWidth), 0);
-        QCOMPARE(int(settings.windowHeight), 0);
+        QCOMPARE(QSize(settings.windowWidth, settings.windowHeight), QSize(0, 0));
         QTEST(int(settings.thumbCount), "thumbCount");
         QTEST(int(settings.slideSeconds), "slideSeconds");
         QCOMPARE(settings.destPaths[10], QString("/"));
