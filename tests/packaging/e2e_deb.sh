@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# Builds the Debian package from this build and checks its control fields, its files and
-# lintian's verdict; unpacks it into a scratch root and starts the unpacked program there
-# through its menu entry's command, as an ordinary user under Xvfb. The program must find
-# its decoder library, help page and Readme in its own folder and, that folder not being
-# writable, keep its settings in the user's configuration folder without a message.
+# The Debian package of this build: control fields, files, lintian; unpacked into a scratch root,
+# its program started through the menu entry's command as an ordinary user under Xvfb finds its
+# decoder, help page and Readme in its own folder and, that folder not being writable, keeps its
+# settings in the user's configuration folder without a message.
 # Usage: e2e_deb.sh <cpack> <build folder> <version> <libdir>
 set -euo pipefail
 cpack=$1 build=$2 version=$3 libdir=$4
@@ -22,8 +21,7 @@ deb=$work/pkg/pirapo-lumo_${version}_$(dpkg --print-architecture).deb
 [ -f "$deb" ] || fail "no $(basename "$deb"), only: $(ls "$work/pkg")"
 
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version $(dpkg-deb -f "$deb" Version)"
-# The font is named by hand; the rest comes from the libraries of the program and of the
-# decoder library.
+# The font is named by hand; the rest comes from the libraries of the program and the decoder.
 depends=$(dpkg-deb -f "$deb" Depends)
 for dep in fonts-ipafont-gothic libqt6widgets6 libpng16-16 qt6-image-formats-plugins; do
     grep -Eq "(^|, )$dep( |,|$)" <<<"$depends" || fail "Depends lacks $dep: $depends"
@@ -94,8 +92,7 @@ await_main_window
 grep -q " $prog/libmpng.so$" "/proc/$app_pid/maps" ||
     fail "the decoder library was not loaded from $prog: $(grep mpng "/proc/$app_pid/maps" || echo none)"
 
-# help_command: バージョン情報 is the second menu on the menu bar (its text starts after the first
-# wide gap between dark columns); ヘルプ is its last item.
+# help_command: ヘルプ, the last item of バージョン情報, the second menu (after the first wide gap).
 help_command() {
     local col last='' second=''
     for col in $(import -window root -crop "${WIDTH}x$menu+$X+$Y" png:- |
@@ -116,9 +113,7 @@ opened() { [ -s "$home/opened" ]; }
 wait_for 30 "xdg-open to be started" opened
 [ "$(cat "$home/opened")" = "$prog/help/help.htm" ] || fail "xdg-open was given $(cat "$home/opened")"
 
-step "Readme"
-# Without the help page the same command shows Readme.txt, whose lines fill the text box
-# (the text that replaces a missing file is a single line).
+step "Readme" # without the help page: Readme.txt, more than the single line of a missing file
 mv "$prog/help/help.htm" "$work/help.htm"
 help_command
 usage_window() { usage=$(window_named '^ピラポくんの使い方$') && [ -n "$usage" ]; }
