@@ -29,7 +29,7 @@ head -n 22 "$prog/Pirapo.ini" >"$work/ini.given"
 step "build the board"
 open_board
 wait_for 30 "the tenth thumbnail" slot_shown 9
-slot_empty 10 || fail "more than ThumbCount thumbnails on the first page"
+slot_empty 10 || fail "more than the ten thumbnails of a page"
 # popup_menu <keys...>: an item of the board's pop-up menu, picked with the keyboard.
 popup_menu() {
     click_at $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) 3
@@ -68,7 +68,7 @@ step "reload closes the gaps"
 popup_menu Down Return # 画像をリロードする
 wait_for 30 "the board to be refilled from the top" slot_shown 0
 wait_for 30 "the tenth thumbnail after the reload" slot_shown 9
-slot_empty 10 || fail "the reload showed more than ThumbCount thumbnails"
+slot_empty 10 || fail "the reload showed more than ten thumbnails"
 
 step "undo from the toolbar"
 click_undo
