@@ -1,7 +1,8 @@
 #include "bench_children.h"
 #include "app/FolderPage.h"
 #include "app/Form1.h"
-#include "board/BoardWidgets.h"
+#include "board/SortingBoard.h"
+#include "board/Tile.h"
 #include "imaging/ThumbnailCache.h"
 #include "imaging/ThumbnailMaker.h"
 #include "platform/DirList.h"
@@ -96,11 +97,13 @@ namespace {
             form->folderPage().folders()->setPath(option(args, QStringLiteral("folder")));
             settle();
         }
-        int visibleSlots() const
+        int visibleTiles() const
         {
             int n = 0;
-            for (ThumbSlot* s : form->Image1)
-                n += s && !s->isHidden() && s->hasPicture() ? 1 : 0;
+            for (int i = 0; i < form->board().tileCount(); ++i) {
+                const Tile* tile = form->board().tileAt(i);
+                n += tile && !tile->isHidden() && tile->hasPicture() ? 1 : 0;
+            }
             return n;
         }
         void stats(const char* prefix)
@@ -139,10 +142,10 @@ int childBoard(const QStringList& args)
     QElapsedTimer t;
     const double cpu = cpuMs();
     t.start();
-    f.Command1_Click();
+    f.openBoard();
     out("fill_ms", msSince(t));
     out("fill_cpu_ms", cpuMs() - cpu);
-    out("fill_slots", QString::number(b.visibleSlots()));
+    out("fill_slots", QString::number(b.visibleTiles()));
     b.stats("fill");
     settle();
 
@@ -155,16 +158,16 @@ int childBoard(const QStringList& args)
             QCoreApplication::processEvents();
             QThread::msleep(5);
         }
-        // Slot 0 onto target 1 in move mode, as the user drops it; then the reload.
+        // Tile 0 onto target 1 in move mode, as the user drops it; then the reload.
         const QString dropped = f.folder().name(0);
-        f.DragIndex = 0;
-        f.Label1_DragDrop(1, 0, 0);
+        f.board().pressTile(0, Qt::LeftButton, QPointF());
+        f.board().dropOnTarget(1);
         settle();
         out("drop_moved", QFile::exists(QDir(f.folderPage().folders()->path()).filePath(dropped)) ? "no" : "yes");
         t.restart();
-        f.mnuRL_Click();
+        f.board().reload();
         out("reload_ms", msSince(t));
-        out("reload_slots", QString::number(b.visibleSlots()));
+        out("reload_slots", QString::number(b.visibleTiles()));
         b.stats("reload");
     }
     out("peak_kb", double(peakKb()));
@@ -178,17 +181,17 @@ int childGrow(const QStringList& args)
     const int want = option(args, QStringLiteral("entries"), QStringLiteral("300")).toInt();
     QElapsedTimer t;
     t.start();
-    f.Command1_Click();
+    f.openBoard();
     int commands = 0;
-    while (f.BoardEnd < want && commands < 1000) {
-        f.mnuDL_Click();
+    while (f.board().pageEnd() < want && commands < 1000) {
+        f.board().loadAnew();
         ++commands;
-        if (f.BoardEnd >= f.folder().count())
+        if (f.board().pageEnd() >= f.folder().count())
             break;
     }
     out("grow_ms", msSince(t));
     out("grow_commands", QString::number(commands));
-    out("grow_slots", QString::number(b.visibleSlots()));
+    out("grow_slots", QString::number(b.visibleTiles()));
     out("grow_cache_kb", double(f.thumbnails().memoryBytes() / 1024));
     b.stats("grow");
     out("peak_kb", double(peakKb()));

@@ -1,28 +1,19 @@
 #pragma once
 // Picture files for the tests that feed the program bad input: well-formed ones of
 // each format, and from them cut-short and lying ones. All made in memory.
+#include "TestFiles.h"
 #include <QBuffer>
-#include <QCryptographicHash>
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
 #include <QImage>
-#include <QMap>
 #include <QtEndian>
-#include <cstdint>
+#include <array>
 
 namespace Hostile {
 
 enum class Format { Jpeg, Gif, Bmp, Png };
 
-inline const char* extension(Format f)
-{
-    const char* names[] = { "jpg", "gif", "bmp", "png" };
-    return names[int(f)];
-}
+inline const char* extension(Format f) { return std::array { "jpg", "gif", "bmp", "png" }[size_t(f)]; }
 
-// GIF89a with a 256-grey palette: Qt reads GIF but cannot write it. A clear code
-// every 254 pixels keeps the LZW codes 9 bits wide.
+// GIF89a, 256 greys, 9-bit LZW codes (a clear code every 254 pixels): Qt cannot write GIF.
 inline QByteArray gif(QSize size, int seed)
 {
     QByteArray out("GIF89a");
@@ -62,12 +53,11 @@ inline QByteArray encoded(const QImage& img, const char* format)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
     img.save(&buffer, format);
     return bytes;
 }
 
-// A picture with some structure, so every slot of it differs from its neighbours.
+// A picture with some structure, so every part of it differs from its neighbours.
 inline QByteArray wellFormed(Format f, QSize size = QSize(40, 30), int seed = 0)
 {
     if (f == Format::Gif)
@@ -80,47 +70,35 @@ inline QByteArray wellFormed(Format f, QSize size = QSize(40, 30), int seed = 0)
     return encoded(img, f == Format::Jpeg ? "JPEG" : f == Format::Bmp ? "BMP" : "PNG");
 }
 
-inline uint32_t crc32(const QByteArray& data)
-{
-    uint32_t crc = 0xffffffffu;
-    for (char ch : data) {
-        crc ^= uint8_t(ch);
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-// The same file with its header claiming another size; the pixel data is left as
-// it was, so it is far too short for the claim.
+// The same file with its header claiming another size; the pixel data stays, far too short.
 inline QByteArray claimingSize(Format f, QSize claim, int seed = 0)
 {
     QByteArray b = wellFormed(f, QSize(40, 30), seed);
     char* d = b.data();
+    const auto w = uint16_t(claim.width()), h = uint16_t(claim.height());
     switch (f) {
     case Format::Jpeg: // start of frame: FF C0..C2, length, precision, height, width
         for (qsizetype i = 2; i + 9 < b.size(); ++i)
             if (uint8_t(d[i]) == 0xFF && uint8_t(d[i + 1]) >= 0xC0 && uint8_t(d[i + 1]) <= 0xC2) {
-                qToBigEndian<uint16_t>(uint16_t(claim.height()), d + i + 5);
-                qToBigEndian<uint16_t>(uint16_t(claim.width()), d + i + 7);
+                qToBigEndian(h, d + i + 5), qToBigEndian(w, d + i + 7);
                 break;
             }
         break;
     case Format::Gif: // the logical screen and the image descriptor
-        for (int at : { 6, 6 + 7 + 768 + 5 }) {
-            qToLittleEndian<uint16_t>(uint16_t(claim.width()), d + at);
-            qToLittleEndian<uint16_t>(uint16_t(claim.height()), d + at + 2);
-        }
+        for (int at : { 6, 6 + 7 + 768 + 5 })
+            qToLittleEndian(w, d + at), qToLittleEndian(h, d + at + 2);
         break;
     case Format::Bmp:
-        qToLittleEndian<int32_t>(claim.width(), d + 18);
-        qToLittleEndian<int32_t>(claim.height(), d + 22);
+        qToLittleEndian<int32_t>(w, d + 18), qToLittleEndian<int32_t>(h, d + 22);
         break;
-    case Format::Png: // IHDR's CRC is made right again, so that the size itself is judged
-        qToBigEndian<uint32_t>(uint32_t(claim.width()), d + 16);
-        qToBigEndian<uint32_t>(uint32_t(claim.height()), d + 20);
-        qToBigEndian<uint32_t>(crc32(b.mid(12, 17)), d + 29);
-        break;
+    case Format::Png: { // IHDR's CRC is made right again, so that the size itself is judged
+        qToBigEndian<uint32_t>(w, d + 16), qToBigEndian<uint32_t>(h, d + 20);
+        uint32_t crc = 0xffffffffu;
+        for (char ch : b.mid(12, 17))
+            for (int k = 0; k < 8; ++k)
+                crc = (crc >> 1) ^ (0xedb88320u & (0u - ((crc ^ (uint8_t(ch) >> k)) & 1u)));
+        qToBigEndian(~crc, d + 29);
+    }
     }
     return b;
 }
@@ -137,23 +115,6 @@ inline bool write(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
 }
 
-inline QByteArray read(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Every file below `root`: relative path -> SHA-1 of its content. Compared before
-// and after, it shows a file lost, added, renamed or changed.
-inline QMap<QString, QByteArray> snapshot(const QString& root)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(QDir(root).relativeFilePath(path), QCryptographicHash::hash(read(path), QCryptographicHash::Sha1));
-    }
-    return files;
-}
+inline QByteArray read(const QString& path) { return TestFiles::readFile(path); }
 
 }

@@ -6,7 +6,8 @@
 #include "ModalCatcher.h"
 #include "app/FolderPage.h"
 #include "app/Form1.h"
-#include "board/BoardWidgets.h"
+#include "board/SortingBoard.h"
+#include "board/Tile.h"
 #include "platform/DirList.h"
 #include "platform/FileList.h"
 #include "session/SettingsFile.h"
@@ -95,29 +96,28 @@ struct SessionFixture {
     {
         if (!form && !open())
             return false;
-        form->Command1_Click();
+        form->openBoard();
         return form->onBoard() && !session.isBusy();
     }
 
-    // A mouse press on slot i and its release over target k, through the window's handlers.
+    // A mouse press on tile i and its release over target k.
     void drop(int i, int k)
     {
-        form->Image1_MouseDown(i, Qt::LeftButton, {}, 10, 10);
-        form->Label1_DragOver(k, 0);
-        form->Label1_DragDrop(k, 100, 100);
-        form->Label1_DragOver(k, 1);
+        form->board().pressTile(i, Qt::LeftButton, QPointF(150, 150));
+        form->board().dropOnTarget(k);
     }
 
     // Every file of src/ and the destinations by path and content; the program's own
     // folder, where the settings file is written, is left out.
     QMap<QString, QByteArray> files() const
     {
-        auto all = Hostile::snapshot(root());
-        all.removeIf([](const auto& it) { return it.key().startsWith(QLatin1String("prog/")); });
+        auto all = TestFiles::snapshot(root());
+        all.removeIf(
+            [](const auto& it) { return it.key().startsWith(QLatin1String("prog/")) || it.value() == "<dir>"; });
         return all;
     }
 
-    ThumbSlot* slot(int i) const { return form->slotAt(i); }
+    Tile* slot(int i) const { return form->board().tileAt(i); }
     QStringList messages() const { return boxes->texts(); }
 
     ViewerWindow* viewer() const { return form->viewer(); }

@@ -1,6 +1,6 @@
 #include "app/Form1.h"
 #include "app/FolderPage.h"
-#include "board/BoardWidgets.h"
+#include "board/SortingBoard.h"
 #include "imaging/PngDecoder.h"
 #include "imaging/ThumbnailCache.h"
 #include "platform/DirList.h"
@@ -33,11 +33,9 @@ Form1::Form1(Settings& settings, Session& session, PictureFolder& folder, Sorter
     setCentralWidget(m_client);
 
     buildFolderScreen();
-    buildBoardControls();
     buildToolbar();
     buildMenus();
-    installBoardKeys();
-    wireSorter();
+    wireBoard();
 
     // Client area 6555 x 3660 twips.
     m_client->setMinimumSize(1, 1);
@@ -72,13 +70,13 @@ void Form1::buildFolderScreen()
     });
     connect(m_folderPage, &FolderPage::fileActivated, this,
         [this](int index) { openViewer(index, ViewerWindow::Mode::Full); });
-    connect(m_folderPage, &FolderPage::startRequested, this, &Form1::Command1_Click);
+    connect(m_folderPage, &FolderPage::startRequested, this, &Form1::openBoard);
     connect(m_folderPage, &FolderPage::quitRequested, this, &QWidget::close);
 }
 
 double Form1::innerWidthTwips() const { return pixelsToTwips(m_client->width(), m_tpp.x); }
 double Form1::innerHeightTwips() const { return pixelsToTwips(m_client->height(), m_tpp.y); }
-bool Form1::onBoard() const { return Picture1 && !Picture1->isHidden(); }
+bool Form1::onBoard() const { return m_board && !m_board->isHidden(); }
 
 void Form1::layoutChrome()
 {
@@ -141,8 +139,6 @@ void Form1::startUp()
         break;
     }
 
-    BoardEnd = m_settings.thumbCount;
-
     m_folderPage->openAtStart(m_settings.rememberFolder == 1, m_settings.sourceFolder);
     m_settings.sourceFolder = m_folderPage->folders()->path();
 
@@ -150,9 +146,6 @@ void Form1::startUp()
     m_statusBar->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));
 
     m_settings.updateDestNames();
-
-    const QColor back = palette().color(QPalette::Window);
-    LabelBackColor = QString::number(back.red() | (back.green() << 8) | (back.blue() << 16));
 
     setUndoEnabled(m_sorter.canUndo());
     layoutChrome();

@@ -20,10 +20,7 @@ class QMenu;
 class QToolBar;
 class FolderPage;
 class StatusBar;
-class BoardArea;
-class TargetLabel;
-class ThumbSlot;
-class CopyModeLabel;
+class SortingBoard;
 class PngDecoder;
 class Sorter;
 class ThumbnailCache;
@@ -37,8 +34,8 @@ class UsageWindow;
 // implement them, each group ready to leave this class on its own:
 //   app/                    the window itself, start-up and shut-down, the folder screen
 //                           (FolderPage), the menus and the toolbar (Form1.cpp, Form1_Commands.cpp)
-//   board/                  the sorting board: thumbnails, targets, the copy-mode label,
-//                           the keyboard and the drops (Form1_Board/_Keyboard/_Drops.cpp)
+//   board/                  the sorting board (SortingBoard): switching to it and wiring it
+//                           (Form1_Board.cpp)
 //   the other windows       opening the viewer, the dialogs and the about and usage
 //                           windows, and their signals (Form1_Windows.cpp)
 // The settings, the run's state, the picture folder and the sorter are the program's;
@@ -102,63 +99,10 @@ public:
     void quitFromToolbar();
     void returnToFolderScreen();
 
-    // ==== board/: the board (Form1_Board.cpp)
+    // ==== board/: the sorting board (app/Form1_Board.cpp)
 
-    BoardArea* Picture1 = nullptr;
-    QVector<TargetLabel*> Label1; // 0..9, element 0 always exists
-    QVector<ThumbSlot*> Image1; // element 0 always exists
-    CopyModeLabel* Label2 = nullptr; // "コピーモード"
-    QTimer* Timer1 = nullptr; // copy-mode blink
-
-    int16_t LoadSlot = 0;
-    QString LoadPath;
-    int32_t ThumbTwips = 0;
-    int16_t BoardEnd = 0;
-    int16_t ExtendCount = 0;
-    int32_t DragIndex = 0;
-    float DragOffsetX = 0;
-    float DragOffsetY = 0;
-    QString LabelBackColor;
-
-    void Command1_Click(); // builds the board
-    void FillPage(int limit, bool fromBuild);
-    void LoadThumbnail();
-    void mnuRL_Click();
-    void mnuDL_Click();
-    void Image1_MouseDown(int index, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, float x, float y);
-    void Picture1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, float x, float y);
-    void OpenOnePointViewer(int index);
-    void UnloadSlots(); // destroys every slot above 0
-    ThumbSlot* slotAt(int i) const; // null when slot i is not loaded
-    // List positions 0..n-1 whose thumbnails got a place on the board (shown, or hidden
-    // since by a drop): what send-all may take.
-    int reachedPositions() const;
-    QColor labelBackColor() const; // LabelBackColor as a colour
-    void Timer1_Timer();
-    // The blink timer's interval; 0 stops it (a timer of interval 0 would fire without pause).
-    void setBlinkInterval(int ms);
-
-    // ==== board/: the keyboard (Form1_Keyboard.cpp)
-
-    int32_t CurrentThumb = -1; // list index of the framed thumbnail; -1 none
-    void installBoardKeys(); // once the toolbar and the menus exist
-    bool Form_KeyDown(QKeyEvent* e); // true when the board took the key
-    void Image1_MouseMove(int index); // the mouse moved over a thumbnail
-    void Image1_Hidden(int index); // the current thumbnail was hidden (sent)
-    void SetCurrentThumb(int index);
-    void ResetCurrentThumb(); // the first shown thumbnail, after the board was filled
-    void SendCurrentThumb(int k);
-    void FlashTarget(int k);
-
-    // ==== board/: drops and the commands that move files (Form1_Drops.cpp)
-
-    void Label1_DragDrop(int k, float x, float y);
-    void Label1_DragOver(int k, int state);
-    void Picture1_DragDrop(float x, float y);
-    void Image1_DragDrop(int index, float x, float y);
-    void Label2_DragDrop(float x, float y);
-    void UndoLast();
-    void mnuDel1_Click();
+    SortingBoard& board() const { return *m_board; }
+    void openBoard(); // "実行": the board on the folder as listed
 
     // ==== the other windows (Form1_Windows.cpp): made on request, gone when closed
 
@@ -213,14 +157,10 @@ private:
 
     // ==== board/
 
-    void buildBoardControls();
-    void wireSorter();
-    ThumbSlot* createSlot(int i);
-    void placeCopyModeLabel(bool onTheBoard);
+    void wireBoard(); // once the toolbar and the menus exist
     void layoutClientNow();
 
-    QTimer* m_flashTimer = nullptr; // ends the flash of a target label
-    int m_flashTarget = -1;
+    SortingBoard* m_board = nullptr;
 
     // ==== the other windows
 

@@ -1,5 +1,5 @@
 #include "app/Form1.h"
-#include "board/BoardWidgets.h"
+#include "board/SortingBoard.h"
 #include "platform/FileOps.h"
 #include "platform/StatusBar.h"
 #include "sorting/Sorter.h"
@@ -53,11 +53,11 @@ void Form1::buildMenus()
     connect(destinationsAction, &QAction::triggered, this, &Form1::openDestinations);
     connect(aboutAction, &QAction::triggered, this, &Form1::openAbout);
     connect(helpAction, &QAction::triggered, this, &Form1::showHelp);
-    connect(reloadAction, &QAction::triggered, this, &Form1::mnuRL_Click);
-    connect(loadAnewAction, &QAction::triggered, this, &Form1::mnuDL_Click);
+    connect(reloadAction, &QAction::triggered, this, [this] { m_board->reload(); });
+    connect(loadAnewAction, &QAction::triggered, this, [this] { m_board->loadAnew(); });
     connect(undoAction, &QAction::triggered, this, &Form1::undoLastTransfer);
     connect(viewerAction, &QAction::triggered, this, &Form1::openViewerFromMenu);
-    connect(sendAllAction, &QAction::triggered, this, &Form1::mnuDel1_Click);
+    connect(sendAllAction, &QAction::triggered, this, [this] { m_board->sendAllReached(); });
 }
 
 void Form1::buildToolbar()
@@ -156,7 +156,7 @@ void Form1::quitFromToolbar()
 
 void Form1::returnToFolderScreen()
 {
-    Picture1->hide();
+    m_board->hide();
     m_toolbar->hide();
     showFolderScreen(true);
 
@@ -168,13 +168,6 @@ void Form1::returnToFolderScreen()
     move(twipsToPixels(105, m_tpp.x), twipsToPixels(105, m_tpp.y));
     resize(twipsToPixels(6600, m_tpp.x) - extraW, twipsToPixels(4350, m_tpp.y) - extraH);
 
-    for (int k = 1; k < Label1.size(); ++k) {
-        delete Label1[k];
-        Label1[k] = nullptr;
-    }
-    UnloadSlots();
-    placeCopyModeLabel(false);
-    ExtendCount = 0;
-    BoardEnd = m_settings.thumbCount;
+    m_board->tearDown();
     m_folder.refresh();
 }

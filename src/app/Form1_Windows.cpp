@@ -2,7 +2,8 @@
 #include "about/UsageWindow.h"
 #include "app/FolderPage.h"
 #include "app/Form1.h"
-#include "board/BoardWidgets.h"
+#include "board/CopyModeBadge.h"
+#include "board/SortingBoard.h"
 #include "dialogs/DestinationsDialog.h"
 #include "dialogs/OptionsDialog.h"
 #include "session/Session.h"
@@ -34,8 +35,9 @@ bool bringToFront(QWidget* w)
 
 void Form1::wireOptions(OptionsDialog* dialog)
 {
-    connect(dialog, &OptionsDialog::copyModeChanged, this, [this](bool on) { setBlinkInterval(on ? 500 : 0); });
-    connect(dialog, &OptionsDialog::stored, this, [this] { Label2->setVisible(m_session.copyMode); });
+    CopyModeBadge* badge = m_board->copyModeBadge();
+    connect(dialog, &OptionsDialog::copyModeChanged, badge, &CopyModeBadge::setBlinking);
+    connect(dialog, &OptionsDialog::stored, badge, [this, badge] { badge->setVisible(m_session.copyMode); });
 }
 
 void Form1::openOptions()

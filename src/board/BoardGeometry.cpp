@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <limits>
 
-namespace Board {
+namespace BoardGeometry {
 
 using Numeric::roundHalfEven;
 
@@ -36,14 +36,14 @@ QRectF boardRect(double clientWidth, double clientHeight)
     return QRectF(0, 500, clientWidth, std::max(0.0, clientHeight - 750));
 }
 
-QRectF targetLabelRect(int k, double boardWidth, double boardHeight)
+QRectF targetRect(int k, double boardWidth, double boardHeight)
 {
     const double cell = boardWidth / 10;
     const double width = boardWidth / 11;
     return QRectF(k * cell + (cell - width) / 2, boardHeight - 500, width, 500);
 }
 
-QRectF copyModeLabelRect(double clientWidth, double clientHeight)
+QRectF badgeRect(double clientWidth, double clientHeight)
 {
     return QRectF(clientWidth - 2000, clientHeight - 2000, 1750, 330);
 }
@@ -77,7 +77,7 @@ PageCursor::PageCursor(const Grid& grid)
 {
 }
 
-std::optional<QPointF> PageCursor::place(QSizeF slot)
+std::optional<QPointF> PageCursor::place(QSizeF tile)
 {
     if (m_column == m_grid.columns) {
         m_rowTop += m_grid.rowStep;
@@ -89,24 +89,24 @@ std::optional<QPointF> PageCursor::place(QSizeF slot)
     if (m_row >= m_grid.rows)
         return std::nullopt;
     const double box = m_grid.box;
-    const double top = slot.height() == box ? m_rowTop : m_rowTop + roundHalfEven((box - slot.height()) / 2);
+    const double top = tile.height() == box ? m_rowTop : m_rowTop + roundHalfEven((box - tile.height()) / 2);
     const double left
-        = slot.width() == box ? m_column * m_grid.pitch : m_column * m_grid.pitch + (box - slot.width()) / 2;
+        = tile.width() == box ? m_column * m_grid.pitch : m_column * m_grid.pitch + (box - tile.width()) / 2;
     ++m_column;
     return QPointF(left, top);
 }
 
-int16_t loadAnewEnd(int extendCount, int thumbCount, int entryCount)
+int16_t loadAnewEnd(int steps, int thumbCount, int entryCount)
 {
-    int64_t end = int64_t(extendCount) * 10 + thumbCount;
+    int64_t end = int64_t(steps) * 10 + thumbCount;
     end = std::min<int64_t>(end, entryCount);
     end = std::min<int64_t>(end, std::numeric_limits<int16_t>::max());
     return static_cast<int16_t>(std::max<int64_t>(end, 0));
 }
 
-int16_t nextExtendCount(int16_t extendCount)
+int16_t nextLoadAnewSteps(int16_t steps)
 {
-    return extendCount < std::numeric_limits<int16_t>::max() ? static_cast<int16_t>(extendCount + 1) : extendCount;
+    return steps < std::numeric_limits<int16_t>::max() ? static_cast<int16_t>(steps + 1) : steps;
 }
 
 }

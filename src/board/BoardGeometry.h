@@ -7,28 +7,28 @@
 #include <cstdint>
 #include <optional>
 
-// Board geometry in twips. Everything here is plain arithmetic so that the layout can
-// be checked without a window; widgets only turn the results into pixels.
-namespace Board {
+// The sorting board's geometry in twips. Everything here is plain arithmetic so that the
+// layout can be checked without a window; widgets only turn the results into pixels.
+namespace BoardGeometry {
 
 // The thumbnail size the board works with. A size below one pixel (only a hand-edited
 // settings file gives one) would make the box vanish and the grid divide by zero.
 int effectiveThumbSize(int thumbSize);
 
-// Edge of the square thumbnail box: horizontal twips per pixel x ThumbSize, halves to even.
+// Edge of the square thumbnail box: horizontal twips per pixel x thumbnail size, halves to even.
 int32_t thumbTwips(double twipsPerPixelX, int thumbSize);
 
-// The grid one page fill lays its slots on.
+// The grid one page fill lays its tiles on.
 struct Grid {
     int columns = 1;
     int rows = 1;
     double pitch = 0; // column pitch: board width / columns
-    double rowStep = 0; // ThumbSize x vertical twips per pixel (rounded)
-    int32_t box = 0; // ThumbTwips
+    double rowStep = 0; // thumbnail size x vertical twips per pixel (rounded)
+    int32_t box = 0; // the thumbnail box's edge
 };
 
 // Columns and rows as whole-number divisions of the board's inner size; the rows cover
-// the band of the target labels too. A board too small for one box still gets one
+// the band of the targets too. A board too small for one box still gets one
 // column and one row, so the fill always has a place for the first thumbnail.
 Grid boardGrid(double innerWidth, double innerHeight, const TwipsPerPixel& tpp, int thumbSize);
 
@@ -36,35 +36,35 @@ Grid boardGrid(double innerWidth, double innerHeight, const TwipsPerPixel& tpp, 
 // ending 250 twips above the status bar's edge.
 QRectF boardRect(double clientWidth, double clientHeight);
 
-// Target label k (0..9): one eleventh of the board wide, centred in the k-th tenth,
-// 500 twips high along the board's bottom edge.
-QRectF targetLabelRect(int k, double boardWidth, double boardHeight);
+// Target k (0..9): one eleventh of the board wide, centred in the k-th tenth, 500 twips
+// high along the board's bottom edge.
+QRectF targetRect(int k, double boardWidth, double boardHeight);
 
-// The copy-mode label on the board. It is placed from the window's inner size even
+// The copy-mode badge on the board. It is placed from the window's inner size even
 // though it lies inside the board area.
-QRectF copyModeLabelRect(double clientWidth, double clientHeight);
+QRectF badgeRect(double clientWidth, double clientHeight);
 
 // A picture's natural size in twips.
 QSizeF naturalTwips(QSize pixels, const TwipsPerPixel& tpp);
 
-// Shrinks a slot to the box: width first, then height, keeping the aspect ratio.
+// Shrinks a tile to the box: width first, then height, keeping the aspect ratio.
 // The quotient is taken in double precision and stored in single precision, as the
-// slot's size properties hold it. A side equal to the box is left alone.
+// tile's size is kept. A side equal to the box is left alone.
 struct Fit {
     QSizeF size;
     bool stretch = false;
 };
 Fit fitThumbnail(QSizeF current, int32_t box);
 
-// Walks the grid slot by slot: the column counter, the row counter and the current
+// Walks the grid tile by tile: the column counter, the row counter and the current
 // row's top of one page fill.
 class PageCursor {
 public:
     explicit PageCursor(const Grid& grid);
 
-    // The top-left of the next slot of the given size; nullopt when the board is full
+    // The top-left of the next tile of the given size; nullopt when the board is full
     // (the next row would be past the last). On success the cursor moves one column on.
-    std::optional<QPointF> place(QSizeF slot);
+    std::optional<QPointF> place(QSizeF tile);
 
     int column() const { return m_column; }
     int row() const { return m_row; }
@@ -76,11 +76,11 @@ private:
     double m_rowTop = 0;
 };
 
-// BoardEnd after a load-anew: ExtendCount x 10 + ThumbCount, no more than the list's
-// entries and never past what a 16-bit counter can hold.
-int16_t loadAnewEnd(int extendCount, int thumbCount, int entryCount);
+// The page's end after `steps` load-anew commands: steps x 10 + the thumbnail count, no
+// more than the list's entries and never past what a 16-bit counter can hold.
+int16_t loadAnewEnd(int steps, int thumbCount, int entryCount);
 
-// ExtendCount after one more load-anew; it stops at the 16-bit limit.
-int16_t nextExtendCount(int16_t extendCount);
+// The load-anew steps after one more; they stop at the 16-bit limit.
+int16_t nextLoadAnewSteps(int16_t steps);
 
 }

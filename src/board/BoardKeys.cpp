@@ -113,7 +113,7 @@ int previousShown(const Shown& shown, int from)
 
 namespace {
 
-    // The shown slot of row `row` closest in column to `column`; -1 when the row has none.
+    // The shown tile of row `row` closest in column to `column`; -1 when the row has none.
     int closestInRow(const Shown& shown, int columns, int row, int column)
     {
         int best = -1;

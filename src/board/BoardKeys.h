@@ -5,7 +5,7 @@
 #include <cstdint>
 
 // The board's keyboard without a window: which key does what, and where the frame of
-// the current thumbnail goes. Slots are addressed by their list index; the page fill
+// the current thumbnail goes. Tiles are addressed by their list index; the page fill
 // lays them out in list order, `columns` to a row.
 namespace BoardKeys {
 
@@ -57,23 +57,23 @@ struct KeyPress {
 // digit sends one picture, not a row of them, and a held F5 does not reload in a loop.
 Action actionFor(const KeyPress& press, ScanCodes codes);
 
-// Visibility of the board's slots, index = list index. Hidden slots (already sent, or
+// Visibility of the board's tiles, index = list index. Hidden tiles (already sent, or
 // beyond the page) are never current.
 using Shown = QVector<bool>;
 
 int firstShown(const Shown& shown);
 int lastShown(const Shown& shown);
-// Nearest shown slot after / before `from` in list order; -1 when there is none.
+// Nearest shown tile after / before `from` in list order; -1 when there is none.
 int nextShown(const Shown& shown, int from);
 int previousShown(const Shown& shown, int from);
 
 // Where a move takes the frame from `current` (which may itself be hidden or -1).
-// Up and down go to the nearest row above or below that has a shown slot, to its slot
+// Up and down go to the nearest row above or below that has a shown tile, to its tile
 // closest in column (the left one of two equally close). A move that has nowhere to
-// go keeps `current`; from no current slot every move goes to the first shown one.
+// go keeps `current`; from no current tile every move goes to the first shown one.
 int move(Command command, const Shown& shown, int columns, int current);
 
-// After the current slot was sent: the next shown slot, else the nearest one before it.
+// After the current tile was sent: the next shown tile, else the nearest one before it.
 int afterSend(const Shown& shown, int sent);
 
 }

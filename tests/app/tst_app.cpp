@@ -2,6 +2,7 @@
 // commands of its menus, toolbar and buttons, and the windows they open.
 #include "../SessionFixture.h"
 #include "TestFiles.h"
+#include "board/CopyModeBadge.h"
 #include "dialogs/DestinationsDialog.h"
 #include "dialogs/OptionsDialog.h"
 #include "platform/DirList.h"
@@ -12,6 +13,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <fcntl.h>
 #include <functional>
 #include <sys/stat.h>
@@ -221,6 +223,14 @@ private slots:
         QTest::mouseClick(w.toolbar()->widgetForAction(w.toolbarUndoAction), Qt::LeftButton);
         QVERIFY(QFile::exists(s.src("a.jpg")));
         QCOMPARE(QApplication::focusWidget(), board);
+        // Keys through the window system reach the board past the shortcut map that knows
+        // the pop-up menu's keys: one transfer per digit, one undo per Ctrl+Z.
+        for (const QKeyCombination k : { QKeyCombination(Qt::Key_Right), QKeyCombination(Qt::Key_1),
+                 QKeyCombination(Qt::Key_2), QKeyCombination(Qt::ControlModifier, Qt::Key_Z) })
+            QTest::keyClick(w.windowHandle(), k.key(), k.keyboardModifiers());
+        QVERIFY(QFile::exists(s.dest(1, "000041 b.jpg")) && QFile::exists(s.src("c.jpg")));
+        QCOMPARE(s.sorter.history().count(), 1);
+        s.sorter.undoLast();
         QVERIFY(QFile::remove(s.src("c.jpg")));
         w.reloadAction->trigger();
         QCOMPARE(w.statusBar().panelText(3), QString(" 2 File "));
@@ -376,7 +386,7 @@ private slots:
 
     // From the menu both dialogs are modal and wait for the board; from the viewer the
     // options dialog is modeless, one at a time, and the main window's: it outlives the
-    // viewer and closes with the main window. Copy mode blinks the label, OK shows it as
+    // viewer and closes with the main window. Copy mode blinks the badge, OK shows it as
     // copy mode is, and a folder the destinations dialog makes shows in the folder list.
     void dialogs()
     {
@@ -389,8 +399,8 @@ private slots:
             QVERIFY(d->isModal());
             if (auto* options = qobject_cast<OptionsDialog*>(d)) {
                 options->copyModeBox->click();
-                QVERIFY(w.Timer1->isActive());
-                w.Label2->setVisible(false);
+                QVERIFY(w.board().copyModeBadge()->isBlinking());
+                w.board().copyModeBadge()->setVisible(false);
                 options->okButton->click();
             } else if (auto* destinations = qobject_cast<DestinationsDialog*>(d)) {
                 destinations->pathFields[0]->setText(m_photos.filePath("made/"));
@@ -406,7 +416,7 @@ private slots:
         w.optionsAction->trigger();
         w.destinationsAction->trigger();
         QCOMPARE(opened, (QStringList { "OptionsDialog", "DestinationsDialog" }));
-        QVERIFY(w.Label2->isVisible());
+        QVERIFY(w.board().copyModeBadge()->isVisible());
         QCOMPARE(catcher.texts(), QStringList { m_photos.filePath("made/") + "を作成します。" });
         QVERIFY(!w.folderPage().folders()->findItems("made", Qt::MatchEndsWith).isEmpty());
         QDir(m_photos.filePath("made")).removeRecursively();
@@ -418,7 +428,7 @@ private slots:
         w.viewer()->optionsAction->trigger();
         QCOMPARE(w.findChildren<OptionsDialog*>().size(), 1);
         modeless->copyModeBox->click(); // off: no more blinking
-        QVERIFY(!w.Timer1->isActive());
+        QVERIFY(!w.board().copyModeBadge()->isBlinking());
         modeless->intervalField->setText("7");
         w.viewer()->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -463,6 +473,30 @@ private slots:
         QCOMPARE(written.mid(1, 22), l.mid(1, 22));
     }
 
+    // The close box while the board is being built: the settings are written, the viewer
+    // closes, and the build runs out without touching anything else.
+    void closingDuringAPageFill()
+    {
+        SessionFixture s;
+        writePhotos(s, 8);
+        QVERIFY(s.open());
+        QVERIFY(s.openViewer(0));
+        QVERIFY(QFile::remove(SettingsFile::path(s.session.programFolder())));
+        const auto before = s.files();
+        bool closedWhileBusy = false;
+        QTimer::singleShot(0, [&] {
+            QTimer::singleShot(0, [&] {
+                closedWhileBusy = s.session.isBusy();
+                s.form->close();
+            });
+        });
+        s.form->folderPage().startButton()->click();
+        QVERIFY(closedWhileBusy && !s.form->isVisible() && !s.viewer() && !s.session.isBusy());
+        QCOMPARE(readFile(SettingsFile::path(s.session.programFolder())).count("\r\n"), 24);
+        QCOMPARE(s.files(), before);
+        QVERIFY(s.messages().isEmpty());
+    }
+
     void unwritableSettingsAreReportedAndTheWindowStillCloses()
     {
         // The program folder is a plain file, so nothing can be created in it, even by root.
@@ -475,6 +509,59 @@ private slots:
         QVERIFY(w.close());
         QCOMPARE(catcher.seen.size(), 1);
         QVERIFY(catcher.seen[0].text.contains("Pirapo.ini") && catcher.seen[0].text.contains("保存できませんでした"));
+    }
+    // An installed program: its folder takes no files, so the settings go to the user's
+    // own folder, or into the file beside the program when that one may be written; a
+    // short file that cannot be deleted does not stop every start. Last: it leaves the
+    // process an ordinary user.
+    void settingsOfAnInstalledProgram_data()
+    {
+        QTest::addColumn<QString>("found"); // beside the program, or in the user's folder
+        QTest::addColumn<int>("serial"); // the counter the start read
+        QTest::addColumn<bool>("inPlace"); // written beside the program
+        QTest::addColumn<int>("messages");
+        QTest::newRow("first start") << "beside" << 41 << false << 0;
+        QTest::newRow("then from the user's folder") << "own" << 7 << false << 0;
+        QTest::newRow("writable file beside") << "writable" << 41 << true << 0;
+        QTest::newRow("short file beside") << "short" << 0 << false << 1;
+    }
+    void settingsOfAnInstalledProgram()
+    {
+        QFETCH(QString, found);
+        QFETCH(int, serial);
+        QFETCH(bool, inPlace);
+        QFETCH(int, messages);
+        if (!becomeOrdinaryUser())
+            QSKIP("started as root and could not become an ordinary user");
+        SessionFixture s;
+        s.session = Session(s.session.programFolder(), s.root("config/pirapo-lumo"));
+        const QString beside = SettingsFile::path(s.session.programFolder());
+        const QString own = SettingsFile::path(s.session.userFolder());
+        QVERIFY(SettingsFile::write(beside, s.settings, nullptr));
+        if (found == "short")
+            writeFile(beside, "\"/\"\r\n");
+        Settings mine = s.settings;
+        mine.serials[0] = 7;
+        if (found == "own")
+            QVERIFY(SettingsFile::write(own, mine, nullptr));
+        const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ExeOwner;
+        QVERIFY(QFile::setPermissions(beside, found == "writable" ? readOnly | QFile::WriteOwner : QFile::ReadOwner));
+        QVERIFY(QFile::setPermissions(s.session.programFolder(), readOnly));
+        const auto restore
+            = qScopeGuard([&] { QFile::setPermissions(s.session.programFolder(), readOnly | QFile::WriteOwner); });
+        const QByteArray before = readFile(beside);
+        {
+            Form1 w(s.settings, s.session, s.folder, s.sorter);
+            QVERIFY(w.startedUp());
+            QCOMPARE(s.settings.serials[0], serial);
+            s.settings.serials[2] = 1000;
+            w.close();
+        }
+        QCOMPARE(s.messages().size(), messages);
+        QCOMPARE(readFile(inPlace ? beside : own), SettingsFile::format(s.settings));
+        if (!inPlace)
+            QCOMPARE(readFile(beside), before);
+        QCOMPARE(QFileInfo::exists(own), !inPlace);
     }
 };
 

@@ -1,19 +1,32 @@
 #pragma once
 // The program-wide objects as main() makes them, on a throw-away tree: prog/ (the
 // program's folder, with the PNG decoder and Error.jpg), src/ (the source folder) and
-// dest0/ .. dest10/ (the destinations). Message boxes are answered and recorded; any
-// other modal window is turned away, so that no test can hang on one.
+// dest0/ .. dest10/ (the destinations). A host widget stands in for the main window: the
+// sorting board's parent, the other windows' owner. The sorter's warnings are recorded;
+// message boxes are answered and recorded; any other modal window is turned away, so
+// that no test can hang on one.
 #include "../HostileFiles.h"
 #include "ModalCatcher.h"
+#include "board/BoardFocus.h"
+#include "board/BoardGeometry.h"
+#include "board/SortingBoard.h"
+#include "board/Target.h"
+#include "board/Tile.h"
 #include "imaging/PngDecoder.h"
+#include "imaging/SharedThumbnails.h"
+#include "imaging/ThumbnailCache.h"
 #include "session/PictureFolder.h"
 #include "session/Session.h"
 #include "session/Settings.h"
+#include "session/SettingsFile.h"
+#include "sorting/Sorter.h"
 #include "viewer/ViewerWindow.h"
 #include <QDialog>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 #include <memory>
 
 struct Fixture {
@@ -21,8 +34,11 @@ struct Fixture {
     Settings settings;
     Session session { tmp.filePath(QStringLiteral("prog")) };
     PictureFolder folder;
+    Sorter sorter { settings, session };
+    QStringList warnings; // every warning the sorter gave
     std::unique_ptr<PngDecoder> png;
-    QWidget host; // the main window's place: the other windows' owner
+    std::unique_ptr<ThumbnailCache> thumbnails;
+    QWidget host; // the main window's place
     ModalCatcher boxes;
 
     Fixture()
@@ -55,6 +71,8 @@ struct Fixture {
             else
                 w->close();
         };
+        QObject::connect(&sorter, &Sorter::failed, [this](const QString& text) { warnings << text; });
+        restart();
     }
 
     QString root(const QString& rel = QString()) const { return rel.isEmpty() ? tmp.path() : tmp.filePath(rel); }
@@ -77,15 +95,96 @@ struct Fixture {
     }
     ViewerWindow* openViewer() const { return m_viewer; }
 
+    // As a new run: the board and the thumbnails' memory are gone, the shared cache stays.
+    void restart()
+    {
+        delete m_board;
+        thumbnails
+            = std::make_unique<ThumbnailCache>(ThumbnailCache::Options { png.get(), SharedThumbnails::defaultRoot() });
+    }
+
+    SortingBoard& board()
+    {
+        if (!m_board) {
+            m_board = new SortingBoard(settings, session, folder, sorter, *thumbnails, &host);
+            m_board->hide();
+        }
+        return *m_board;
+    }
+    Tile* tile(int i) { return board().tileAt(i); }
+    Target* target(int k) { return board().targetAt(k); }
+
+    // As the main window switches to the board on src/, listed now unless it was before.
+    bool build()
+    {
+        if (session.isBusy())
+            return false;
+        if (folder.path() != src())
+            list();
+        host.resize(workArea().size());
+        host.show();
+        board().show();
+        const TwipsPerPixel tpp = board().tpp();
+        const QRectF r = BoardGeometry::boardRect(host.width() * tpp.x, host.height() * tpp.y);
+        placeTwips(&board(), r.x(), r.y(), r.width(), r.height(), tpp);
+        {
+            const Session::BusyGuard busy(session);
+            board().build(busy);
+        }
+        board().focus().frameFirst();
+        board().setFocus(Qt::OtherFocusReason);
+        return QTest::qWaitForWindowExposed(&host) && !session.isBusy();
+    }
+    // And back to the folder screen.
+    void leave()
+    {
+        board().hide();
+        board().tearDown();
+        folder.refresh();
+    }
+
+    // A press on tile i, dragged over target k and let go there.
+    void drop(int i, int k)
+    {
+        board().pressTile(i, Qt::LeftButton, QPointF(150, 150));
+        if (Target* t = target(k))
+            t->setBackColor(Target::highlight());
+        board().dropOnTarget(k);
+    }
+    void key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(&board(), Qt::Key(key), mods); }
+    int shown() // tiles on show
+    {
+        int n = 0;
+        for (int i = 0; i < board().tileCount(); ++i)
+            n += tile(i) && tile(i)->isVisible() ? 1 : 0;
+        return n;
+    }
+    void undoAll()
+    {
+        while (sorter.canUndo())
+            sorter.undoLast();
+    }
+
     // Every file of src/ and the destinations by path and content; prog/ is left out.
     QMap<QString, QByteArray> files() const
     {
-        auto all = Hostile::snapshot(root());
-        all.removeIf([](const auto& it) { return it.key().startsWith(QLatin1String("prog/")); });
+        auto all = TestFiles::snapshot(root());
+        all.removeIf(
+            [](const auto& it) { return it.key().startsWith(QLatin1String("prog/")) || it.value() == "<dir>"; });
         return all;
     }
     QStringList messages() const { return boxes.texts(); }
 
 private:
+    QPointer<SortingBoard> m_board;
     QPointer<ViewerWindow> m_viewer;
 };
+
+// Runs `action` from the event loop after `passes` turns of it, as input waiting in the
+// queue is handled inside a handler that lets pending events run.
+inline void afterEventPasses(int passes, std::function<void()> action)
+{
+    QTimer::singleShot(0, [passes, action = std::move(action)]() mutable {
+        passes <= 0 ? action() : afterEventPasses(passes - 1, std::move(action));
+    });
+}

@@ -9,6 +9,8 @@
 #include <atomic>
 #include <chrono>
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -47,6 +49,18 @@ inline QMap<QString, QByteArray> snapshot(const QString& root)
         entries.insert(base.relativeFilePath(path), it.fileInfo().isDir() ? QByteArray("<dir>") : readFile(path));
     }
     return entries;
+}
+
+// Root reads and writes everything: a test of what a user may not touch first turns the
+// process into an ordinary user (nobody), for good. False when that cannot be done.
+inline bool becomeOrdinaryUser()
+{
+    if (geteuid() == 0
+        && (setgroups(0, nullptr) != 0 || setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0
+            || geteuid() == 0))
+        return false;
+    prctl(PR_SET_DUMPABLE, 1, 0, 0, 0); // the leak checker cannot work with an undumpable process
+    return true;
 }
 
 // A FIFO that cannot hold a test for good: from `graceMs` on, whatever is blocked opening

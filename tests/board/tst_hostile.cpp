@@ -1,0 +1,459 @@
+// The board under bad input and bad timing: broken and lying picture files, odd names,
+// files that change between the listing and the moment the board reaches them, input
+// arriving while a long command lets pending events run, and a folder of 2,000 files.
+// Whatever happens, every file must end up in one place, whole.
+#include "Fixture.h"
+#include "imaging/PictureDecoder.h"
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <filesystem>
+#include <fstream>
+
+using Hostile::Format;
+Q_DECLARE_METATYPE(Hostile::Format)
+
+namespace {
+
+QByteArray jpeg(int seed, QSize size = QSize(40, 30)) { return Hostile::wellFormed(Format::Jpeg, size, seed); }
+
+void writeJpegs(const Fixture& f, const QStringList& names)
+{
+    int seed = 0;
+    for (const QString& name : names)
+        QVERIFY(Hostile::write(f.src(name), jpeg(++seed)));
+}
+
+QStringList numbered(int count)
+{
+    QStringList names;
+    for (int i = 0; i < count; ++i)
+        names << QStringLiteral("p%1.jpg").arg(i, 2, 10, QLatin1Char('0'));
+    return names;
+}
+
+}
+
+class TestHostile : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_cacheHome; // never the user's own shared thumbnails
+
+private slots:
+    void initTestCase() { qputenv("XDG_CACHE_HOME", QFile::encodeName(m_cacheHome.path())); }
+
+    void badPicture_data()
+    {
+        QTest::addColumn<Format>("format");
+        QTest::addColumn<QByteArray>("bytes");
+        for (Format f : { Format::Jpeg, Format::Gif, Format::Bmp, Format::Png }) {
+            const char* ext = Hostile::extension(f);
+            QTest::addRow("empty %s", ext) << f << QByteArray();
+            QTest::addRow("truncated %s", ext) << f << Hostile::truncated(f, 5);
+            for (int edge : { 60000, 65535 })
+                QTest::addRow("%dx%d %s", edge, edge, ext) << f << Hostile::claimingSize(f, QSize(edge, edge), 5);
+        }
+        // Inside what the PNG decoder accepts: 1 GB of pixels.
+        QTest::addRow("16000x16000 png") << Format::Png << Hostile::claimingSize(Format::Png, QSize(16000, 16000), 5);
+    }
+    void badPicture()
+    {
+        QFETCH(Format, format);
+        QFETCH(QByteArray, bytes);
+        Fixture f;
+        const QString bad = QStringLiteral("b_bad.%1").arg(QLatin1String(Hostile::extension(format)));
+        QVERIFY(Hostile::write(f.src("a_good.jpg"), jpeg(1)) && Hostile::write(f.src(bad), bytes));
+        QVERIFY(Hostile::write(f.src("c_good.gif"), Hostile::wellFormed(Format::Gif, QSize(40, 30), 2)));
+        QVERIFY(Hostile::write(f.src("d_good.png"), Hostile::wellFormed(Format::Png, QSize(40, 30), 3)));
+        const auto before = f.files();
+        QVERIFY(f.build());
+        SortingBoard& b = f.board();
+        for (auto refill : { &SortingBoard::reload, &SortingBoard::loadAnew, &SortingBoard::reload }) {
+            for (int i : { 0, 2, 3 })
+                QVERIFY(f.tile(i)->hasPicture() && f.tile(i)->sizeTwips() == QSizeF(600, 450));
+            // The bad one keeps a place to grab it by, never larger than the box whatever it claims.
+            const QSizeF size = f.tile(1)->sizeTwips();
+            QVERIFY(f.tile(1)->isVisible() && size.width() <= b.thumbTwips() && size.height() <= b.thumbTwips());
+            QVERIFY(!bytes.isEmpty() || !f.tile(1)->hasPicture());
+            (b.*refill)();
+        }
+        // Sorting does not care what is inside: the file moves whole and comes back whole.
+        f.drop(1, 4);
+        auto after = before;
+        after.insert("dest4/000041 " + bad, after.take("src/" + bad));
+        QCOMPARE(f.files(), after);
+        f.sorter.undoLast();
+        QCOMPARE(f.files(), before);
+        QVERIFY(f.warnings.isEmpty());
+    }
+
+    // Each listed file is dropped on its own target, then send all takes what stayed;
+    // undo brings everything back. Hidden files and names that are not text are never
+    // listed, and stay as they were.
+    void names_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<int>("refused"); // drops told "ファイル名が長すぎます"
+        const QStringList odd = { "  two leading blanks.jpg", "back\\slash.jpg", "double \"quoted\".jpg",
+            "semi;colon,comma.GIF", "trailing dot..jpg", "日本語の 写真.jpg", "１２３４５６ 全角.jpg" };
+        QStringList sorted = odd;
+        std::sort(sorted.begin(), sorted.end(), [](auto& a, auto& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+        QTest::newRow("odd") << odd + QStringList { ".hidden.jpg", "..two dots.gif" } << sorted << 0;
+        QTest::newRow("not text") << QStringList { "plain.jpg" } << QStringList { "plain.jpg" } << 0;
+        // 83 characters of 3 bytes and ".jpg": near the longest a name may be, too long with a serial.
+        const QString longName = QString(83, QChar(0x5199)) + ".jpg";
+        QTest::newRow("too long") << QStringList { longName } << QStringList { longName } << 1;
+    }
+    void names()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, listed);
+        QFETCH(int, refused);
+        Fixture f;
+        writeJpegs(f, names);
+        namespace fs = std::filesystem;
+        const fs::path folder(QFile::encodeName(f.src()).toStdString());
+        const std::string content = jpeg(0).toStdString();
+        const char* raw[] = { "\xE9t\xE9.jpg", "\xE8t\xE8.JPG" }; // Qt cannot name them
+        for (const char* name : raw)
+            std::ofstream(folder / name, std::ios::binary) << content;
+        const auto removeRaw = qScopeGuard([&] {
+            for (const char* name : raw)
+                fs::remove(folder / name);
+        });
+        const auto before = f.files();
+        QVERIFY(f.build());
+        QCOMPARE(f.folder.names(), listed);
+        for (int i = 0; i < listed.size(); ++i) {
+            QVERIFY2(f.tile(i)->hasPicture(), qPrintable(listed[i]));
+            f.drop(i, i);
+        }
+        f.board().sendAllReached();
+        QCOMPARE(f.warnings.size(), refused);
+        for (const QString& m : std::as_const(f.warnings))
+            QVERIFY2(m.contains("ファイル名が長すぎます"), qPrintable(m));
+        for (int i = 0; i < listed.size(); ++i) {
+            const QString rest = listed[i].size() >= 7 && listed[i].at(6) == u' ' ? listed[i].mid(7) : listed[i];
+            const QString serial = QStringLiteral("%1 ").arg(41 + i, 6, 10, QLatin1Char('0'));
+            QCOMPARE(Hostile::read(refused ? f.dest(10, listed[i]) : f.dest(i, serial + rest)),
+                before.value("src/" + listed[i]));
+        }
+        f.undoAll();
+        QCOMPARE(f.files(), before);
+        for (const char* name : raw) {
+            std::ifstream in(folder / name, std::ios::binary);
+            QVERIFY(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()) == content);
+        }
+    }
+
+    // Only what leads to a file is listed; the file a link leads to stays where it is, as
+    // it was, and the links that lead nowhere stay too.
+    void links()
+    {
+        Fixture f;
+        const QString real = f.root("outside/real.jpg");
+        QVERIFY(QDir().mkpath(f.root("outside")) && Hostile::write(real, jpeg(1)));
+        QVERIFY(QFile::setPermissions(real, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        writeJpegs(f, { "b plain.jpg" });
+        QVERIFY(
+            QFile::link(real, f.src("a link.jpg")) && QFile::link(f.root("outside/gone.jpg"), f.src("c dangling.jpg")));
+        QVERIFY(QFile::link(f.root("outside"), f.src("d folder.jpg"))
+            && QFile::link(f.src("e loop.jpg"), f.src("e loop.jpg")));
+        QVERIFY(f.build());
+        QCOMPARE(f.folder.names(), QStringList({ "a link.jpg", "b plain.jpg" }));
+        QVERIFY(f.tile(0)->hasPicture());
+        f.drop(0, 4);
+        QCOMPARE(Hostile::read(f.dest(4, "000041 a link.jpg")), Hostile::read(real));
+        f.board().sendAllReached();
+        f.undoAll();
+        QVERIFY(f.warnings.isEmpty() && !(QFile::permissions(real) & QFile::WriteOwner));
+        QCOMPARE(Hostile::read(f.src("a link.jpg")), Hostile::read(real));
+        QVERIFY(QFile::exists(f.src("b plain.jpg")));
+        for (const char* link : { "c dangling.jpg", "d folder.jpg", "e loop.jpg" })
+            QVERIFY(QFileInfo(f.src(link)).isSymLink());
+    }
+
+    // A FIFO named like a picture, or a link to one, is a file that cannot be read: the
+    // board's workers, its own thread and the viewer's decoding pass over it, never
+    // waiting for a writer.
+    void fifoNamedLikeAPicture()
+    {
+        Fixture f;
+        writeJpegs(f, { "0.jpg", "z.jpg" });
+        TestFiles::FifoGuard fifo(f.src("fifo.png"));
+        QVERIFY(fifo.made() && QFile::link(f.src("fifo.png"), f.src("a.png"))
+            && QFile::link(f.src("fifo.png"), f.src("b.jpg")));
+        QVERIFY(f.build());
+        f.board().reload();
+        for (int i = 0; i < f.folder.count(); ++i) {
+            QCOMPARE(f.tile(i)->hasPicture(), QStringList({ "0.jpg", "z.jpg" }).contains(f.folder.name(i)));
+            QVERIFY(PictureDecoder::decode(f.folder.filePath(i), QSize(640, 480), f.png.get()).image.isNull()
+                == !f.tile(i)->hasPicture());
+        }
+        f.restart(); // the cache's workers are let go while the guard could still free them
+        QVERIFY(!fifo.rescued());
+    }
+
+    // Each gone or changed file leaves a placeholder, never another file's picture.
+    void changedBeforeLoading()
+    {
+        Fixture f;
+        writeJpegs(f, { "a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg" });
+        QVERIFY(Hostile::write(f.src("f.png"), Hostile::wellFormed(Format::Png, QSize(40, 30), 6)));
+        QVERIFY(Hostile::write(f.src("g.png"), Hostile::wellFormed(Format::Png, QSize(40, 30), 7)));
+        f.folder.setPath(f.src()); // listed now
+        QVERIFY(QFile::remove(f.src("b.jpg")) && QFile::remove(f.src("c.jpg")) && QDir().mkpath(f.src("c.jpg/in")));
+        QVERIFY(Hostile::write(f.src("c.jpg/in/keep.jpg"), jpeg(8))
+            && Hostile::write(f.src("d.jpg"), jpeg(9, QSize(80, 40))));
+        QVERIFY(Hostile::write(f.src("e.jpg"), QByteArray()) && QFile::remove(f.src("f.png")));
+        QVERIFY(QFile::remove(f.src("g.png")) && QDir().mkpath(f.src("g.png")));
+        const auto before = f.files();
+        QVERIFY(f.build()); // on the list made before the changes
+        QVERIFY(f.tile(0)->hasPicture());
+        for (int i : { 1, 2, 4, 5, 6 })
+            QVERIFY2(!f.tile(i)->hasPicture() && f.tile(i)->isVisible(), qPrintable(f.folder.name(i)));
+        QCOMPARE(f.tile(3)->sizeTwips(), QSizeF(960, 480)); // what took d.jpg's place
+        // A reload lists what is there now: the folders and the deleted files are gone.
+        f.board().reload();
+        QCOMPARE(f.folder.names(), QStringList({ "a.jpg", "d.jpg", "e.jpg" }));
+        QVERIFY(f.warnings.isEmpty());
+        QCOMPARE(f.files(), before);
+        QVERIFY(Hostile::write(f.src("a.jpg"), "not a picture")); // the first tile, kept from fill to fill
+        f.board().reload();
+        QVERIFY(!f.tile(0)->hasPicture() && f.tile(0)->isVisible());
+    }
+
+    void changedBeforeDrop_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("newName"); // empty: refused
+        QTest::newRow("deleted") << "deleted" << QString();
+        QTest::newRow("replaced by another file") << "other file"
+                                                  << "000042 b.jpg";
+        QTest::newRow("made empty") << "empty"
+                                    << "000042 b.jpg";
+        // Never replaced: the next free serial is taken, without a word.
+        QTest::newRow("new name taken in the destination") << "taken"
+                                                           << "000043 b.jpg";
+        QTest::newRow("destination folder gone") << "no destination" << QString();
+        // The whole source folder moved away while the board shows it.
+        QTest::newRow("source folder gone") << "no source" << QString();
+    }
+    void changedBeforeDrop()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, newName);
+        Fixture f;
+        writeJpegs(f, { "a.jpg", "b.jpg", "c.jpg" });
+        const auto initial = f.files();
+        QVERIFY(f.build());
+        f.drop(0, 2); // one transfer in the history already
+        const QString b = f.src("b.jpg");
+        if (change == "deleted")
+            QVERIFY(QFile::remove(b));
+        if (change == "other file" || change == "empty")
+            QVERIFY(Hostile::write(
+                b, change == "empty" ? QByteArray() : Hostile::wellFormed(Format::Bmp, QSize(10, 10), 7)));
+        if (change == "taken")
+            QVERIFY(Hostile::write(f.dest(3, "000042 b.jpg"), QByteArray("somebody else's")));
+        if (change == "no destination")
+            QVERIFY(QDir(f.dest(3)).removeRecursively());
+        if (change == "no source")
+            QVERIFY(QDir().rename(f.src(), f.root("away")));
+        const auto before = f.files();
+        const UndoHistory history = f.sorter.history();
+        f.drop(1, 3);
+        QVERIFY(!f.session.isBusy());
+        if (!newName.isEmpty()) {
+            QVERIFY(f.warnings.isEmpty() && f.tile(1)->isHidden());
+            auto expected = before;
+            expected.insert("dest3/" + newName, expected.take("src/b.jpg"));
+            QCOMPARE(f.files(), expected);
+            QCOMPARE(f.settings.serials[0], newName.left(6).toInt() + 1);
+            f.sorter.undoLast();
+            QCOMPARE(f.files(), before);
+            return;
+        }
+        // Told, with the file named; nothing moved, nothing recorded, no number used.
+        QCOMPARE(f.warnings.size(), 1);
+        QVERIFY2(f.warnings[0].contains("b.jpg"), qPrintable(f.warnings[0]));
+        QCOMPARE(f.files(), before);
+        QCOMPARE(f.settings.serials[0], 42);
+        QVERIFY(f.sorter.history() == history && f.tile(1)->isVisible());
+        if (change == "no source") { // the refills and send all go on over a folder that is not there
+            f.board().sendAllReached();
+            f.board().reload();
+            QCOMPARE(f.folder.count(), 0);
+            f.board().loadAnew();
+        }
+        f.sorter.undoLast(); // still takes back the drop before, making the source folder again
+        QVERIFY(QFile::exists(f.src("a.jpg")));
+        QCOMPARE(f.settings.serials[0], 41);
+        if (change == "no source") {
+            f.leave();
+            QVERIFY(f.build());
+            for (const char* name : { "b.jpg", "c.jpg" })
+                QVERIFY(QDir().rename(f.root("away/") + name, f.src(name)));
+            QCOMPARE(f.files(), initial);
+        }
+        QCOMPARE(f.warnings.size(), 1);
+    }
+
+    void settingsOutOfRange_data()
+    {
+        // Values only a hand-edited settings file can hold.
+        QTest::addColumn<int>("thumbSize");
+        QTest::addColumn<int>("thumbCount");
+        for (int size : { 0, 1, -32768, 32767 })
+            QTest::addRow("size %d", size) << size << 10;
+        for (int count : { 0, -1, -32768, 32767 })
+            QTest::addRow("count %d", count) << 64 << count;
+    }
+    void settingsOutOfRange()
+    {
+        QFETCH(int, thumbSize);
+        QFETCH(int, thumbCount);
+        Fixture f;
+        f.settings.thumbSize = int16_t(thumbSize);
+        f.settings.thumbCount = int16_t(thumbCount);
+        writeJpegs(f, numbered(25));
+        const auto before = f.files();
+        QVERIFY(f.build());
+        QCOMPARE(f.settings.thumbSize, int16_t(thumbSize)); // kept as read
+        f.board().loadAnew();
+        f.board().loadAnew();
+        f.board().reload();
+        QVERIFY(!f.session.isBusy());
+        if (f.tile(0)->isVisible()) {
+            f.drop(0, 1);
+            QVERIFY(QFile::exists(f.dest(1, "000041 p00.jpg")));
+            f.sorter.undoLast();
+        }
+        f.leave();
+        QVERIFY(f.warnings.isEmpty());
+        QCOMPARE(f.files(), before);
+    }
+
+    // Input that comes while a command lets pending events run. Undo from the menu is
+    // never held back: inside a fill it reloads (held back, the fill ends whole); inside a
+    // drop, once the file moved, it takes it straight back, and a second drop then is
+    // held back. Send all never holds input back: between two of its files come a drop
+    // of a file not reached yet, one of a file already sent (it is told), a reload and a
+    // second send all (turned away).
+    void reentry_data()
+    {
+        QTest::addColumn<QString>("during");
+        QTest::newRow("undo during a page fill") << "fill";
+        QTest::newRow("undo during a drop") << "drop";
+        QTest::newRow("drops and reload during send all") << "send all";
+    }
+    void reentry()
+    {
+        QFETCH(QString, during);
+        Fixture f;
+        writeJpegs(f, numbered(during == "fill" ? 30 : 10));
+        const auto before = f.files();
+        QVERIFY(f.build());
+        SortingBoard& b = f.board();
+        bool arrived = false; // while busy, or (send all) at all
+        if (during != "send all") {
+            if (during == "fill")
+                f.drop(0, 1);
+            afterEventPasses(during == "fill" ? 4 : 0, [&] {
+                arrived = f.session.isBusy();
+                f.sorter.undoLast();
+                f.drop(1, 6);
+            });
+            during == "fill" ? b.reload() : f.drop(0, 3);
+            QVERIFY(during == "drop" || f.shown() == 10);
+        } else {
+            int step = 0;
+            QTimer input;
+            connect(&input, &QTimer::timeout, this, [&] {
+                if (QDir(f.dest(10)).entryList(QDir::Files).size() < step + 2)
+                    return;
+                const std::function<void()> steps[] = { [&] { f.drop(7, 4); }, [&] { f.drop(0, 5); },
+                    [&] { b.reload(); }, [&] { b.sendAllReached(); } };
+                steps[step]();
+                if (++step == 4)
+                    input.stop();
+            });
+            input.start(0);
+            b.sendAllReached();
+            arrived = step == 4;
+            // p07 went to folder 4 before send all got to it; p00 had been sent already.
+            QCOMPARE(f.warnings.size(), 1);
+            QVERIFY(f.warnings.takeFirst().contains("p00.jpg"));
+            QMap<QString, QByteArray> expected;
+            for (auto it = before.cbegin(); it != before.cend(); ++it)
+                expected.insert(
+                    it.key() == "src/p07.jpg" ? "dest4/000041 p07.jpg" : "dest10/" + it.key().mid(4), it.value());
+            QCOMPARE(f.files(), expected);
+            f.undoAll(); // ten undos bring back the last ten, whatever their order was
+        }
+        QVERIFY(arrived && !f.session.isBusy() && !b.undoEnabled());
+        QVERIFY(f.warnings.isEmpty());
+        QCOMPARE(f.files(), before);
+        QCOMPARE(f.settings.serials[0], 41);
+    }
+
+    // Grown with load anew to its end, with drops in between, then sent to the delete
+    // folder: every file in exactly one place, whole, under the name it should have.
+    void twoThousandFiles()
+    {
+        constexpr int files = 2000;
+        Fixture f;
+        // Each refill decodes only what fits on the board: 128-pixel boxes keep that page small.
+        f.settings.thumbSize = 128;
+        f.settings.thumbCount = 30;
+        for (int i = 1; i <= files; ++i)
+            QVERIFY(Hostile::write(
+                f.src(QStringLiteral("IMG_%1.JPG").arg(i, 4, 10, QLatin1Char('0'))), jpeg(i, QSize(12, 9))));
+        const auto before = f.files();
+        QVERIFY(f.build());
+        SortingBoard& b = f.board();
+        QMap<QString, QString> movedTo; // name -> where it must end up
+        int drops = 0;
+        for (int loads = 1; b.pageEnd() < f.folder.count(); ++loads) {
+            const int countBefore = f.folder.count();
+            b.loadAnew();
+            QCOMPARE(b.loadAnewSteps(), int16_t(loads));
+            QCOMPARE(int(b.pageEnd()), std::min(loads * 10 + 30, countBefore));
+            if (loads % 25 == 0) { // every 25th refill, drop one of the thumbnails on the board
+                const int tile = (loads / 25) * 3;
+                QVERIFY(f.tile(tile) && f.tile(tile)->isVisible());
+                const QString name = f.folder.name(tile);
+                f.drop(tile, drops % 10);
+                movedTo.insert(
+                    name, QStringLiteral("dest%1/%2 ").arg(drops % 10).arg(41 + drops, 6, 10, QLatin1Char('0')) + name);
+                ++drops;
+            }
+        }
+        QVERIFY(drops >= 5);
+        b.loadAnew(); // at the end of the list a further load anew stays at the end
+        QCOMPARE(int(b.pageEnd()), files - drops);
+        // What the board placed goes to the delete folder under its own name; the list
+        // positions it had no room for were never seen, and stay.
+        const QStringList listed = f.folder.names();
+        const int placed = f.shown();
+        QVERIFY(placed > 10 && placed < listed.size());
+        b.sendAllReached();
+        QMap<QString, QByteArray> expected;
+        for (auto it = before.cbegin(); it != before.cend(); ++it) {
+            const QString name = it.key().mid(4);
+            expected.insert(
+                movedTo.value(name, (listed.indexOf(name) < placed ? "dest10/" : "src/") + name), it.value());
+        }
+        QCOMPARE(f.files(), expected);
+        // The last ten can be undone, and come back whole.
+        for (int i = 0; i < 10; ++i)
+            f.sorter.undoLast();
+        QVERIFY(f.warnings.isEmpty());
+        QCOMPARE(f.folder.count(), files - drops - placed + 10);
+        const auto back = f.files();
+        for (const QString& name : f.folder.names())
+            QCOMPARE(back.value("src/" + name), before.value("src/" + name));
+    }
+};
+
+QTEST_MAIN(TestHostile)
+#include "tst_hostile.moc"
