@@ -5,7 +5,7 @@
 // start from nothing. A child prints "key=value" lines for the parent to collect.
 namespace Bench {
 
-// The program's board on `folder`: built cold (ThumbSize 128, ThumbCount 30), then one
+// The program's board on `folder`: built cold (thumbnail size 128, 30 to a page), then one
 // thumbnail dropped on a target and the board reloaded.
 int childBoard(const QStringList& args);
 // The board grown by load-anew to 300 entries; reports its peak resident memory.
