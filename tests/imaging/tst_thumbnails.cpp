@@ -133,30 +133,35 @@ private slots:
         QCOMPARE(image.size(), shown.isValid() ? shown : QSize(0, 0));
     }
 
-    // A file rewritten, or only touched, is decoded again, then held until it changes again.
+    // A file rewritten, only touched, or missing and then made is decoded again, then held until it changes again.
     void changedFileIsDecodedAgain_data()
     {
-        QTest::addColumn<bool>("rewrite");
-        QTest::newRow("rewritten, other size") << true;
-        QTest::newRow("only the time changed") << false;
+        QTest::addColumn<QString>("change");
+        QTest::newRow("rewritten, other size") << "rewrite";
+        QTest::newRow("only the time changed") << "touch";
+        QTest::newRow("missing, then made") << "make";
     }
     void changedFileIsDecodedAgain()
     {
-        QFETCH(bool, rewrite);
+        QFETCH(QString, change);
         auto c = cache();
         const QString path = file(3);
         setTime(path, QDateTime::currentDateTime().addSecs(-60));
-        QVERIFY(near(c->take(path, 64).image, colourOf(3)));
+        if (change == "make")
+            QVERIFY(QFile::remove(path));
+        c->prefetch({ path }, 64);
+        const QImage first = c->take(path, 64).image;
+        QVERIFY(change == "make" ? first.isNull() && c->stats().unreadable == 1 : near(first, colourOf(3)));
         c->take(path, 64);
-        QCOMPARE(c->stats().memory, 1);
-        if (rewrite)
+        QCOMPARE(c->stats().memory, int(change != "make"));
+        if (change != "touch")
             photo(QFileInfo(path).fileName(), QSize(200, 300), Qt::white);
         setTime(path, QDateTime::currentDateTime());
         c->resetStats();
         const ThumbnailMaker::ThumbResult r = c->take(path, 64);
         QCOMPARE(c->stats().decoded, 1);
-        QVERIFY(near(r.image, rewrite ? QColor(Qt::white) : colourOf(3)));
-        QCOMPARE(r.natural, rewrite ? QSize(200, 300) : QSize(320, 240));
+        QVERIFY(near(r.image, change == "touch" ? colourOf(3) : QColor(Qt::white)));
+        QCOMPARE(r.natural, change == "touch" ? QSize(320, 240) : QSize(200, 300));
         c->take(path, 64);
         QCOMPARE(c->stats().memory, 1);
     }
@@ -197,17 +202,6 @@ private slots:
         QCOMPARE(c->stats().decoded, 1);
     }
 
-    void missingFileIsNotRemembered()
-    {
-        auto c = cache();
-        QVERIFY(QFile::remove(file(5)));
-        c->prefetch({ file(5) }, 64);
-        QVERIFY(c->take(file(5), 64).image.isNull());
-        QCOMPARE(c->stats().unreadable, 1);
-        photo(QFileInfo(file(5)).fileName(), QSize(320, 240), Qt::yellow);
-        QVERIFY(near(c->take(file(5), 64).image, Qt::yellow));
-    }
-
     // Destroyed with work queued and running: cancels, waits, leaks nothing.
     void goingAwayWithWorkQueued()
     {
@@ -223,12 +217,12 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QByteArray>("uri");
-        QTest::newRow("plain") << "/home/jens/photos/me.png" << QByteArray("file:///home/jens/photos/me.png");
-        QTest::newRow("Japanese") << "/tmp/写真/猫.jpg" << QByteArray("file:///tmp/%E5%86%99%E7%9C%9F/%E7%8C%AB.jpg");
-        QTest::newRow("kept punctuation")
-            << "/tmp/a-b_c.d~e!$&'()*+,=:@.jpg" << QByteArray("file:///tmp/a-b_c.d~e!$&'()*+,=:@.jpg");
-        QTest::newRow("escaped punctuation")
-            << "/tmp/#1 50%;[x]?.jpg" << QByteArray("file:///tmp/%231%2050%25%3B%5Bx%5D%3F.jpg");
+        auto row
+            = [](const char* tag, const char* path, const char* uri) { QTest::newRow(tag) << path << QByteArray(uri); };
+        row("plain", "/home/jens/photos/me.png", "file:///home/jens/photos/me.png");
+        row("Japanese", "/tmp/写真/猫.jpg", "file:///tmp/%E5%86%99%E7%9C%9F/%E7%8C%AB.jpg");
+        row("kept punctuation", "/tmp/a-b_c.d~e!$&'()*+,=:@.jpg", "file:///tmp/a-b_c.d~e!$&'()*+,=:@.jpg");
+        row("escaped punctuation", "/tmp/#1 50%;[x]?.jpg", "file:///tmp/%231%2050%25%3B%5Bx%5D%3F.jpg");
     }
     void sharedNamesAndPlaces()
     {
@@ -317,15 +311,17 @@ private slots:
         QTest::addColumn<Source>("source");
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QSize>("natural");
-        QTest::newRow("read back") << "" << 128 << Source::Shared << QSize(128, 96) << QSize(1600, 1200);
-        QTest::newRow("read back for a smaller box")
-            << "" << 64 << Source::Shared << QSize(64, 48) << QSize(1600, 1200);
-        QTest::newRow("file changed") << "rewrite" << 128 << Source::Decoded << QSize(96, 128) << QSize(600, 800);
+        const QSize big(1600, 1200);
+        auto row = [](const char* tag, const char* between, int box, Source s, QSize size, QSize natural) {
+            QTest::newRow(tag) << between << box << s << size << natural;
+        };
+        row("read back", "", 128, Source::Shared, QSize(128, 96), big);
+        row("read back for a smaller box", "", 64, Source::Shared, QSize(64, 48), big);
+        row("file changed", "rewrite", 128, Source::Decoded, QSize(96, 128), QSize(600, 800));
         // Recorded for this file but of another shape (letterboxed or turned by another program).
-        QTest::newRow("other shape recorded")
-            << "shape" << 128 << Source::Decoded << QSize(128, 96) << QSize(1600, 1200);
-        QTest::newRow("PNG read back") << "png" << 128 << Source::Shared << QSize(128, 96) << QSize(1600, 1200);
-        QTest::newRow("PNG without its decoder") << "no png" << 128 << Source::None << QSize(0, 0) << QSize();
+        row("other shape recorded", "shape", 128, Source::Decoded, QSize(128, 96), big);
+        row("PNG read back", "png", 128, Source::Shared, QSize(128, 96), big);
+        row("PNG without its decoder", "no png", 128, Source::None, QSize(0, 0), QSize());
     }
     void sharedReuse()
     {

@@ -80,25 +80,18 @@ private slots:
         QTest::addColumn<QString>("from"); // empty: the settings file is written
         QTest::addColumn<QString>("to");
         QTest::addColumn<int>("limit"); // -1: none
-        QTest::newRow("copy: target exists") << "a.jpg"
-                                             << "b.jpg" << -1;
-        QTest::newRow("copy: source missing") << "missing.jpg"
-                                              << "out.jpg" << -1;
-        QTest::newRow("copy: target folder missing") << "a.jpg"
-                                                     << "nofolder/out.jpg" << -1;
-        QTest::newRow("copy: source is a folder") << "sub"
-                                                  << "out.jpg" << -1;
-        QTest::newRow("copy: target is a folder") << "a.jpg"
-                                                  << "sub" << -1;
+        auto row = [](const char* tag, const char* from, const char* to, int limit = -1) {
+            QTest::newRow(tag) << from << to << limit;
+        };
+        row("copy: target exists", "a.jpg", "b.jpg");
+        row("copy: source missing", "missing.jpg", "out.jpg");
+        row("copy: target folder missing", "a.jpg", "nofolder/out.jpg");
+        row("copy: source is a folder", "sub", "out.jpg");
+        row("copy: target is a folder", "a.jpg", "sub");
 #if defined(Q_OS_UNIX)
-        QTest::newRow("copy: disk fills part way") << "a.jpg"
-                                                   << "out.jpg" << 1500000;
-        QTest::newRow("settings: nothing fits") << ""
-                                                << "" << 0;
-        QTest::newRow("settings: part fits") << ""
-                                             << "" << 100;
-        QTest::newRow("settings: all but one byte fits") << ""
-                                                         << "" << 999;
+        row("copy: disk fills part way", "a.jpg", "out.jpg", 1500000);
+        for (int limit : { 0, 100, 999 }) // nothing, a part, all but one byte fits
+            QTest::addRow("settings: %d bytes fit", limit) << QString() << QString() << limit;
 #endif
     }
     void failuresLeaveTheDiskAsItWas()

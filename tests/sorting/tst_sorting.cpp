@@ -8,11 +8,14 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <numeric>
 
 using namespace TestFiles;
 using Outcome = UndoResult::Outcome;
 
 namespace {
+
+using State = std::tuple<QMap<QString, QByteArray>, UndoHistory, std::array<int32_t, 3>>;
 
 // A source folder, destinations d0..d9 and a delete folder, the settings pointing at them.
 struct Tree {
@@ -61,7 +64,16 @@ struct Tree {
     {
         return sorter.transfer(k, 0, folder.isEmpty() ? source : folder, name);
     }
-    auto state() const { return std::tuple(snapshot(root), sorter.history(), settings.serials); }
+    State state() const { return std::tuple(snapshot(root), sorter.history(), settings.serials); }
+    // `s` as it is once `from` went to `to` (paths below the root) and was recorded as `kind`.
+    void moved(State& s, const QString& from, const QString& to, int kind, bool kept = false) const
+    {
+        std::get<UndoHistory>(s).shiftDown();
+        std::get<UndoHistory>(s).newest() = { root + u'/' + from, root + u'/' + to, int16_t(kind) };
+        std::get<0>(s).insert(to, std::get<0>(s).value(from));
+        if (!kept)
+            std::get<0>(s).remove(from);
+    }
 };
 
 // What the sorter says, in order, marked when it came while busy; "events" is one pass of pending events.
@@ -71,10 +83,9 @@ struct Recorder {
     explicit Recorder(Tree& t)
     {
         const auto add = [this, &t](const QString& what) { log << what + (t.session.isBusy() ? " busy" : ""); };
-        QObject::connect(
-            &t.sorter, &Sorter::moving, &context, [add](int i) { add(QStringLiteral("moving %1").arg(i)); });
-        QObject::connect(
-            &t.sorter, &Sorter::stayed, &context, [add](int i) { add(QStringLiteral("stayed %1").arg(i)); });
+        const auto at = [add](const char* what) { return [add, what](int i) { add(what + QString::number(i)); }; };
+        QObject::connect(&t.sorter, &Sorter::moving, &context, at("moving "));
+        QObject::connect(&t.sorter, &Sorter::stayed, &context, at("stayed "));
         QObject::connect(&t.sorter, &Sorter::historyChanged, &context,
             [add](bool on) { add(on ? QStringLiteral("history on") : QStringLiteral("history off")); });
         QObject::connect(&t.sorter, &Sorter::undone, &context, [add] { add("undone"); });
@@ -128,41 +139,37 @@ private slots:
     void transferAndUndo_data()
     {
         QTest::addColumn<Move>("m");
+        auto row = [](const char* tag, const Move& m) { QTest::newRow(tag) << m; };
         // Rule 0 replaces a seven-character prefix ending in a space, whatever it holds.
-        QTest::newRow("rule 0") << Move { 0, 41, "000012 IMG_0001.JPG", "000041 IMG_0001.JPG" };
-        QTest::newRow("rule 0, space sixth") << Move { 0, 41, "ABCDE FG.jpg", "000041 ABCDE FG.jpg" };
-        QTest::newRow("rule 0, japanese prefix") << Move { 0, 2, "写真写真写真 旅.jpg", "000002 旅.jpg" };
-        QTest::newRow("rule 0, seven digits") << Move { 0, 1000000, "a.jpg", "1000000 a.jpg" };
+        row("rule 0", { 0, 41, "000012 IMG_0001.JPG", "000041 IMG_0001.JPG" });
+        row("rule 0, space sixth", { 0, 41, "ABCDE FG.jpg", "000041 ABCDE FG.jpg" });
+        row("rule 0, japanese prefix", { 0, 2, "写真写真写真 旅.jpg", "000002 旅.jpg" });
+        row("rule 0, seven digits", { 0, 1000000, "a.jpg", "1000000 a.jpg" });
         // Rules 1 and 2 keep the extension from the last dot, case and all.
-        QTest::newRow("rule 1") << Move { 1, 7, "photo.2020.JPG", "d3000007.JPG" };
-        QTest::newRow("rule 1, no dot") << Move { 1, 7, "README", "d3000007" };
-        QTest::newRow("rule 2") << Move { 2, 123, "IMG_0002.png", "trip000123.png" };
-        QTest::newRow("rule 0 wrap") << Move { 0, 999999, "a.jpg", "000000 a.jpg" };
-        QTest::newRow("rule 1 wrap") << Move { 1, 999999, "a.jpg", "d3000000.jpg" };
-        QTest::newRow("rule 2 wrap") << Move { 2, 999999, "a.jpg", "trip000000.jpg" };
-        QTest::newRow("copy mode") << Move { 0, 5, "a.jpg", "000005 a.jpg", true, true };
-        QTest::newRow("copy mode on the delete folder")
-            << Move { 0, 5, "a.jpg", "000005 a.jpg", true, false, "trash/" };
+        row("rule 1", { 1, 7, "photo.2020.JPG", "d3000007.JPG" });
+        row("rule 1, no dot", { 1, 7, "README", "d3000007" });
+        row("rule 2", { 2, 123, "IMG_0002.png", "trip000123.png" });
+        row("rule 0 wrap", { 0, 999999, "a.jpg", "000000 a.jpg" });
+        row("rule 1 wrap", { 1, 999999, "a.jpg", "d3000000.jpg" });
+        row("rule 2 wrap", { 2, 999999, "a.jpg", "trip000000.jpg" });
+        row("copy mode", { 0, 5, "a.jpg", "000005 a.jpg", true, true });
+        row("copy mode on the delete folder", { 0, 5, "a.jpg", "000005 a.jpg", true, false, "trash/" });
         // The delete folder is recognised by its exact text only.
-        QTest::newRow("copy mode, delete folder spelt otherwise")
-            << Move { 0, 5, "a.jpg", "000005 a.jpg", true, true, "trash/./" };
-        QTest::newRow("folder without separator") << Move { 0, 5, "a.jpg", "000005 a.jpg", false, false, "d3" };
+        row("copy mode, delete folder spelt otherwise", { 0, 5, "a.jpg", "000005 a.jpg", true, true, "trash/./" });
+        row("folder without separator", { 0, 5, "a.jpg", "000005 a.jpg", false, false, "d3" });
         // Names already there are passed over silently, across the wrap too.
-        QTest::newRow("rule 0, names taken")
-            << Move { 0, 41, "a.jpg", "000043 a.jpg", false, false, {}, { "000041 a.jpg", "000042 a.jpg" }, 43 };
-        QTest::newRow("rule 1, taken up to the wrap")
-            << Move { 1, 999998, "a.jpg", "d3000000.jpg", false, false, {}, { "d3999998.jpg" }, 0 };
+        row("rule 0, names taken",
+            { 0, 41, "a.jpg", "000043 a.jpg", false, false, {}, { "000041 a.jpg", "000042 a.jpg" }, 43 });
+        row("rule 1, taken up to the wrap",
+            { 1, 999998, "a.jpg", "d3000000.jpg", false, false, {}, { "d3999998.jpg" }, 0 });
     }
     void transferAndUndo()
     {
         QFETCH(Move, m);
-        const int used = m.used >= 0 ? m.used : m.counter == 999999 ? 0 : m.counter;
         Tree t;
         t.settings.nameRule = int16_t(m.rule);
         t.session.copyMode = m.copyMode;
-        std::array<int32_t, 3> serial { 41, 7, 123 };
-        serial[size_t(m.rule)] = m.counter;
-        t.settings.serials = serial;
+        t.settings.serials[size_t(m.rule)] = m.counter;
         if (!m.target.isEmpty())
             t.settings.destPaths[3] = t.root + u'/' + m.target;
         const QString folder = m.target.startsWith("trash") ? t.trash : t.dest[3], to = folder + u'/' + m.expected;
@@ -172,30 +179,23 @@ private slots:
             writeFile(folder + u'/' + name, "the user's own");
         QVERIFY(QFile::setPermissions(t.src(m.file), QFileDevice::ReadOwner));
         const QDateTime mtime = QFileInfo(t.src(m.file)).lastModified();
+        auto before = t.state(), after = before;
 
         const TransferResult r = t.drop(3, m.file);
         QVERIFY2(r.ok, qPrintable(r.message));
         QCOMPARE(r.newName, m.expected);
         QCOMPARE(QFileInfo(r.destination).canonicalFilePath(), QFileInfo(to).canonicalFilePath());
-        QCOMPARE(readFile(to), contentOf(m.file));
-        QCOMPARE(QFileInfo::exists(t.src(m.file)), m.kept);
-        QCOMPARE(readFile(t.src("other.jpg")), contentOf("other.jpg"));
-        QCOMPARE(t.sorter.history().count(), 1);
-        QCOMPARE(t.sorter.history().newest(), (UndoEntry { t.src(m.file), r.destination, int16_t(m.rule) }));
-        serial[size_t(m.rule)] = used + 1;
-        QCOMPARE(t.settings.serials, serial);
+        t.moved(after, "src/" + m.file, QDir(t.root).relativeFilePath(to), m.rule, m.kept);
+        std::get<UndoHistory>(after).newest().to = r.destination;
+        const int used = m.used >= 0 ? m.used : m.counter == 999999 ? 0 : m.counter;
+        std::get<2>(after)[size_t(m.rule)] = used + 1;
+        QVERIFY(t.state() == after);
 
         const UndoResult u = t.sorter.undoLast();
         QVERIFY2(u.ok(), qPrintable(u.message));
-        QVERIFY(!QFileInfo::exists(to));
-        QCOMPARE(readFile(t.src(m.file)), contentOf(m.file));
-        if (m.kept) // not written again
-            QCOMPARE(QFileInfo(t.src(m.file)).lastModified(), mtime);
-        serial[size_t(m.rule)] = used; // a wrap is not wound back to 999999
-        QCOMPARE(t.settings.serials, serial);
-        QVERIFY(!t.sorter.canUndo());
-        for (const QString& name : m.taken)
-            QCOMPARE(readFile(folder + u'/' + name), QByteArray("the user's own"));
+        std::get<2>(before)[size_t(m.rule)] = used; // a wrap is not wound back to 999999
+        QVERIFY(t.state() == before);
+        QVERIFY(!m.kept || QFileInfo(t.src(m.file)).lastModified() == mtime); // not written again
     }
 
     // Every refusal and failure of a drop of a.jpg on target 1 leaves files, history and counters as they were.
@@ -262,9 +262,7 @@ private slots:
         // Neither the source nor the copy can be deleted: the copy is on record, so undo can take it away.
         const bool left = QTest::currentDataTag() == QLatin1String("neither deletable");
         if (left) {
-            std::get<UndoHistory>(before).shiftDown();
-            std::get<UndoHistory>(before).newest() = { t.src("a.jpg"), t.dest[1] + "/000000 a.jpg", 0 };
-            std::get<0>(before).insert("d1/000000 a.jpg", contentOf("a.jpg"));
+            t.moved(before, "src/a.jpg", "d1/000000 a.jpg", 0, true);
             std::get<2>(before)[0] = 1;
         }
         const TransferResult r = t.drop(1, "a.jpg");
@@ -330,8 +328,7 @@ private slots:
         const Fault refuse = [](Tree& t) { t.fs = refusingDelete({ t.sorter.history().newest().to }); };
         row("target delete refused", false, refuse);
         row("copy mode, target delete refused", false, refuse);
-        QTest::newRow("target gone") << true
-                                     << Fault([](Tree& t) { QVERIFY(QFile::remove(t.sorter.history().newest().to)); });
+        row("target gone", true, [](Tree& t) { QVERIFY(QFile::remove(t.sorter.history().newest().to)); });
         row("one file under two names", true, [](Tree& t) {
             QVERIFY(QFile::rename(t.sorter.history().newest().to, t.src("a.jpg")));
             QVERIFY(QFile::link(t.source, t.root + "/alias"));
@@ -346,11 +343,8 @@ private slots:
         t.session.copyMode = QByteArray(QTest::currentDataTag()).startsWith("copy");
         t.settings.serials = { 5, 50, 500 };
         t.put("a.jpg");
-        const QString from = t.src("a.jpg"), to = t.drop(2, "a.jpg").destination;
-        const UndoEntry drop = t.sorter.history().newest();
         t.fillHistory();
-        t.sorter.history().shiftDown();
-        t.sorter.history().newest() = drop;
+        const QString from = t.src("a.jpg"), to = t.drop(2, "a.jpg").destination;
         fault(t);
         auto expected = t.state();
         if (dropped)
@@ -363,12 +357,9 @@ private slots:
         QCOMPARE(t.settings.serials[0], 6);
         if (dropped)
             return;
-        if (QFileInfo(t.source).isFile())
-            QFile::remove(t.source);
-        else if (QFileInfo(from).isDir())
-            QDir(from).removeRecursively();
-        else if (!t.session.copyMode)
+        if (!QFile::remove(t.source) && !t.session.copyMode) // the cause goes away
             QFile::remove(from);
+        QDir(from).removeRecursively();
         t.fs = FileActions();
         const UndoResult again = t.sorter.undoLast();
         QVERIFY2(again.ok(), qPrintable(again.message));
@@ -388,11 +379,13 @@ private slots:
         const QStringList names = t.put(25);
         QVERIFY(QFile::setPermissions(t.src(names[0]), QFileDevice::ReadOwner));
         QVERIFY(t.drop(1, names[2]).ok && t.drop(1, names[5]).ok);
-        const QString taken = t.trash + "/IMG_0001.jpg", taken2 = t.trash + "/IMG_0001 (2).jpg";
-        writeFile(taken, "older one");
-        writeFile(taken2, "older two");
+        writeFile(t.trash + "/IMG_0001.jpg", "older one");
+        writeFile(t.trash + "/IMG_0001 (2).jpg", "older two");
         t.session.copyMode = true;
-        const auto serial = t.settings.serials;
+        const auto before = t.state();
+        auto after = before;
+        for (int i : { 0, 1, 3, 4, 6, 7, 8, 9 }) // newest last, above the two drops
+            t.moved(after, "src/" + names[i], "trash/" + (i == 1 ? QStringLiteral("IMG_0001 (3).jpg") : names[i]), 3);
         Recorder said(t);
         const SendAllResult r = t.sorter.sendAll(t.source, names, { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9 });
         QVERIFY2(r.message.isEmpty() && r.failures.empty(), qPrintable(r.message));
@@ -403,25 +396,11 @@ private slots:
         QVERIFY(said.positions("stayed").isEmpty());
         QCOMPARE(said.log.count("events"), 10); // once for each position, the ones passed over too
         QCOMPARE(said.log.mid(said.log.size() - 2), QStringList({ "events", "history on" }));
-        QCOMPARE(t.settings.serials, serial);
-        auto sentTo = [&](int i) { return t.trash + u'/' + (i == 1 ? QStringLiteral("IMG_0001 (3).jpg") : names[i]); };
-        for (int i = 0; i < 25; ++i) {
-            QCOMPARE(QFileInfo::exists(t.src(names[i])), i >= 10);
-            if (i < 10 && i != 2 && i != 5)
-                QCOMPARE(readFile(sentTo(i)), contentOf(names[i]));
-        }
-        QCOMPARE(readFile(taken) + readFile(taken2), QByteArray("older oneolder two"));
-        QVERIFY(QFile::permissions(sentTo(0)) & QFileDevice::WriteOwner);
-        const int order[] = { 9, 8, 7, 6, 4, 3, 1, 0 }; // newest first, above the two drops
-        for (int j = 0; j < 8; ++j)
-            QCOMPARE(t.sorter.history().at(j), (UndoEntry { t.src(names[order[j]]), sentTo(order[j]), 3 }));
-        QCOMPARE(t.sorter.history().at(8).from, t.src(names[5]));
+        QVERIFY(t.state() == after);
+        QVERIFY(QFile::permissions(t.trash + u'/' + names[0]) & QFileDevice::WriteOwner);
         for (int j = 0; j < 8; ++j)
             QVERIFY(t.sorter.undoLast().ok());
-        for (int i : order)
-            QCOMPARE(readFile(t.src(names[i])), contentOf(names[i]));
-        QCOMPARE(QDir(t.trash).entryList(QDir::Files), QStringList({ "IMG_0001 (2).jpg", "IMG_0001.jpg" }));
-        QCOMPARE(t.settings.serials, serial);
+        QVERIFY(t.state() == before);
     }
 
     // A transfer is busy throughout and says that a file stayed before the warning; an
@@ -431,17 +410,15 @@ private slots:
     {
         QTest::addColumn<QString>("what");
         QTest::addColumn<QString>("log");
-        QTest::newRow("turned away while busy") << "busy"
-                                                << "";
-        QTest::newRow("refused") << "refused"
-                                 << "moving 0 busy, events busy, history off busy, stayed 0 busy, failed busy";
-        QTest::newRow("undo while a transfer is busy")
-            << "undo"
-            << "moving 0 busy, events busy, undone busy, history off busy, history off busy";
-        QTest::newRow("a drop and a second send all between two files")
-            << "send all"
-            << "moving 0, events, moving 2 busy, events busy, history on busy, moving 1, events, events, moving 3, "
-               "events, history on";
+        auto row = [](const char* tag, const char* what, const char* log) { QTest::newRow(tag) << what << log; };
+        row("turned away while busy", "busy", "");
+        row("refused", "refused", "moving 0 busy, events busy, history off busy, stayed 0 busy, failed busy");
+        row("undo while a transfer is busy", "undo",
+            "moving 0 busy, events busy, undone busy, history off busy, history off busy");
+        row("a drop and a second send all between two files", "send all",
+            "moving 0, events, moving 2 busy, events busy, history on busy, moving 1, events, events, moving 3, "
+            "events, "
+            "history on");
     }
     void sequence()
     {
@@ -515,16 +492,11 @@ private slots:
         fault(t);
         auto before = t.state();
         for (int i : { 0, 2 })
-            if (partly) {
-                std::get<UndoHistory>(before).shiftDown();
-                std::get<UndoHistory>(before).newest() = { t.src(names[i]), t.trash + u'/' + names[i], 3 };
-                std::get<0>(before).remove("src/" + names[i]);
-                std::get<0>(before).insert("trash/" + names[i], contentOf(names[i]));
-            }
+            if (partly)
+                t.moved(before, "src/" + names[i], "trash/" + names[i], 3);
         Recorder said(t);
-        QList<int> all;
-        for (int i = 0; i < 25; ++i)
-            all << i;
+        QList<int> all(25);
+        std::iota(all.begin(), all.end(), 0);
         const SendAllResult r = t.sorter.sendAll(t.source, names, partly ? all.mid(0, 5) : all);
         QCOMPARE(r.moved, partly ? 2 : 0);
         QCOMPARE(int(r.failures.size()), failures);
