@@ -1,9 +1,12 @@
 // Pictures of today's cameras: HEIF/HEIC through libheif, the previews RAW files embed
-// through LibRaw, TIFF and WebP through Qt's plugins. The real camera files, and files
-// made here for what they lack: an embedded HEIC thumbnail, turned pictures, a FIFO.
+// through LibRaw, TIFF, WebP and JPEG through Qt. The real camera files, and files made
+// here for what they lack: an embedded HEIC thumbnail, turned pictures, 50 MP, a FIFO.
+#include "../imaging/exifjpeg.h"
 #include "TestFiles.h"
 #include "imaging/HeifImage.h"
 #include "imaging/RawPreview.h"
+#include "imaging/ThumbnailMaker.h"
+#include <QImageReader>
 #include <QImageWriter>
 #include <QTemporaryDir>
 #include <QTransform>
@@ -80,6 +83,19 @@ private slots:
         QVERIFY(at > 0);
         raf[at + 8] = 6;
         TestFiles::writeFile(m_dir.filePath("turned.raf"), raf);
+        // Stored 1600 x 1200, shown 1200 x 1600: the reader scales before it turns, so the size asked of it
+        // must be given as stored. The stored left half (red) comes to the top.
+        const QByteArray turned = ExifJpeg::encode(ExifJpeg::halves(QSize(1600, 1200)));
+        TestFiles::writeFile(m_dir.filePath("turned.jpg"), ExifJpeg::withExif(turned, ExifJpeg::tiff(6, {})));
+        // 50 MP: as 32-bit pixels 200 MB, over Qt's allocation limit. Grey and coarse, so that making it is cheap.
+        QImage big(8660, 5773, QImage::Format_Grayscale8);
+        for (int y = 0; y < big.height(); ++y)
+            memset(big.scanLine(y), (y / 97) % 2 ? 200 : 40, size_t(big.width()));
+        QVERIFY(big.save(m_dir.filePath("50mp.jpg"), "JPEG", 30));
+        QVERIFY(QImageReader(m_dir.filePath("50mp.jpg")).read().isNull()); // decoding it whole is refused
+        TestFiles::writeFile(m_dir.filePath("text.jpg"), "hello");
+        TestFiles::writeFile(m_dir.filePath("empty.jpg"), "");
+        QVERIFY(QDir(m_dir.path()).mkdir("folder.jpg"));
     }
 
     void pictures_data()
@@ -112,6 +128,15 @@ private slots:
         row("RAW FIFO", { Reader::Raw, "fifo.raf", box, none, none, other });
         row("TIFF", { Reader::Qt, "ExifTool.tif", QSize(64, 64), QSize(64, 48), raf });
         row("WebP", { Reader::Qt, "made.webp", box, QSize(128, 96), QSize(640, 480) });
+        row("turned JPEG",
+            { Reader::Qt, "turned.jpg", QSize(300, 300), QSize(225, 300), QSize(1200, 1600), ok, 0, red });
+        row("turned JPEG, wide box", { Reader::Qt, "turned.jpg", QSize(800, 700), QSize(525, 700), QSize(1200, 1600) });
+        row("50 MP JPEG reduced", { Reader::Qt, "50mp.jpg", QSize(1280, 960), QSize(1280, 854), QSize(8660, 5773) });
+        // Each kind of failure is told apart, so that the board and viewer can say which.
+        row("missing", { Reader::Qt, "gone.jpg", box, none, none, PictureFailure::PathNotFound });
+        row("not a picture", { Reader::Qt, "text.jpg", box, none, none, invalid });
+        row("empty file", { Reader::Qt, "empty.jpg", box, none, none, invalid });
+        row("a folder", { Reader::Qt, "folder.jpg", box, none, none, other });
     }
     void pictures()
     {
@@ -131,6 +156,8 @@ private slots:
         QCOMPARE(p.naturalSize, c.natural);
         const QRgb t = c.top, got = t ? p.image.pixel(p.image.width() / 2, 1) : 0; // lossy: near enough
         QVERIFY(qAbs(qRed(got) - qRed(t)) + qAbs(qGreen(got) - qGreen(t)) + qAbs(qBlue(got) - qBlue(t)) < 96);
+        if (c.name == "50mp.jpg")
+            QCOMPARE(ThumbnailMaker::decodeThumbnail(path, 128, nullptr, nullptr).size(), QSize(128, 86));
         if (c.name == "turned.raf")
             QCOMPARE(p.image, RawPreview::load(file("FujiFilm.raf")).image.transformed(QTransform().rotate(90)));
         if (p.ok() && c.reader != Reader::Qt) // the same size from the header alone

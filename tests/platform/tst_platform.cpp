@@ -1,15 +1,11 @@
 // The platform layer: numbers read and rounded half to even, files copied and written
-// without ever losing one, pictures loaded, and the file listing.
-#include "../imaging/exifjpeg.h"
+// without ever losing one, and the file listing.
 #include "TestFiles.h"
-#include "imaging/ThumbnailMaker.h"
 #include "platform/FileListing.h"
 #include "platform/FileOps.h"
 #include "platform/Numeric.h"
-#include "platform/PictureLoader.h"
 #include "platform/TextFile.h"
 #include "platform/Twips.h"
-#include <QImageReader>
 #include <QTemporaryDir>
 #include <QtTest>
 #if defined(Q_OS_UNIX)
@@ -126,66 +122,6 @@ private slots:
         QCOMPARE(snapshot(dir.path()), before);
     }
 
-    // Each kind of failure is told apart, so that the board and viewer can say which.
-    void pictureFailures_data()
-    {
-        QTest::addColumn<QByteArray>("bytes"); // "<folder>": a folder of that name, null: none
-        QTest::addColumn<int>("failure");
-        QTest::newRow("missing") << QByteArray() << int(PictureFailure::PathNotFound);
-        QTest::newRow("not a picture") << QByteArray("hello") << int(PictureFailure::InvalidPicture);
-        QTest::newRow("empty file") << QByteArray("") << int(PictureFailure::InvalidPicture);
-        QTest::newRow("a folder") << QByteArray("<folder>") << int(PictureFailure::Other);
-    }
-    void pictureFailures()
-    {
-        QFETCH(QByteArray, bytes);
-        QTemporaryDir dir;
-        const QString path = dir.filePath("p.jpg");
-        if (bytes == "<folder>")
-            QVERIFY(QDir().mkdir(path));
-        else if (!bytes.isNull())
-            writeFile(path, bytes);
-        const Picture p = loadPicture(path, QSize(100, 100));
-        QTEST(int(p.failure), "failure");
-        QVERIFY(p.image.isNull());
-    }
-
-    // Stored 1600 x 1200 with EXIF orientation 6, shown 1200 x 1600: the reader scales before it
-    // turns, so the size asked of it must be given as stored. The stored left half (red) is on top.
-    void turnedPhotoIsScaledBeforeTurning()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("turned.jpg");
-        writeFile(
-            path, ExifJpeg::withExif(ExifJpeg::encode(ExifJpeg::halves(QSize(1600, 1200))), ExifJpeg::tiff(6, {})));
-        const Picture p = loadPicture(path, QSize(300, 300));
-        QVERIFY(p.ok());
-        QCOMPARE(p.naturalSize, QSize(1200, 1600));
-        QCOMPARE(p.image.size(), QSize(225, 300));
-        QVERIFY(p.image.pixelColor(112, 40).red() > 200);
-        QVERIFY(p.image.pixelColor(112, 260).blue() > 200);
-        QCOMPARE(loadPicture(path, QSize(800, 700)).image.size(), QSize(525, 700));
-    }
-
-    // 8660 x 5773 = 50 MP: as 32-bit pixels 200 MB, over Qt's 128 MB allocation limit. Grey
-    // and coarse, so that making it is cheap; the decoder's work is the same.
-    void fiftyMegapixelsDecodeReduced()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("50mp.jpg");
-        QImage big(8660, 5773, QImage::Format_Grayscale8);
-        for (int y = 0; y < big.height(); ++y)
-            memset(big.scanLine(y), (y / 97) % 2 ? 200 : 40, size_t(big.width()));
-        QVERIFY(big.save(path, "JPEG", 30));
-        big = QImage();
-        QVERIFY(QImageReader(path).read().isNull()); // decoding it whole is refused
-        const Picture viewer = loadPicture(path, QSize(1280, 960));
-        QVERIFY(viewer.ok());
-        QCOMPARE(viewer.naturalSize, QSize(8660, 5773));
-        QCOMPARE(viewer.image.size(), fitSize(QSize(8660, 5773), QSize(1280, 960)));
-        QCOMPARE(ThumbnailMaker::decodeThumbnail(path, 128, nullptr, nullptr).size(), QSize(128, 86));
-    }
-
     // A FIFO (or a link to one) is refused at once instead of blocking in open();
     // a link to a regular file is read like the file.
     void onlyRegularFilesAreOpened()
@@ -224,5 +160,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPlatform)
+QTEST_GUILESS_MAIN(TestPlatform)
 #include "tst_platform.moc"
