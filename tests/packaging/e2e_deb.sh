@@ -34,7 +34,14 @@ scripts=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -Evx '\./(control|md5su
 # Every file, with its mode and owner; nothing of the build or the tests slips in.
 prog_dir=usr/$libdir/pirapo-lumo
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $1, $2, $6 }' | sort -k3 >"$work/files"
-sort -k3 >"$work/expected" <<EOF
+share=usr/share icons=usr/share/icons/hicolor
+{
+    printf -- '-rwxr-xr-x root/root ./%s\n' usr/bin/pirapo-lumo "$prog_dir/pirapo-lumo"
+    printf -- '-rw-r--r-- root/root ./%s\n' "$prog_dir"/{libmpng.so,Error.jpg,Readme.txt,help/help.htm} \
+        $share/{applications/$app_id.desktop,metainfo/$app_id.metainfo.xml,man/man1/pirapo-lumo.1.gz} \
+        $icons/{48x48,128x128,256x256}/apps/$app_id.png $icons/scalable/apps/$app_id.svg \
+        $share/doc/pirapo-lumo/{changelog.gz,copyright}
+} | sort -k3 >"$work/expected"
 -rwxr-xr-x root/root ./usr/bin/pirapo-lumo
 -rwxr-xr-x root/root ./$prog_dir/pirapo-lumo
 -rw-r--r-- root/root ./$prog_dir/libmpng.so
