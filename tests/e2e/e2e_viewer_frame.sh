@@ -9,16 +9,8 @@ source "$(dirname "$0")/lib.sh"
 copy_photos
 start_session "41,0,0" "0,0,0,0,0,1,0,64,10,1"
 work_area || fail "the window manager announces no work area"
-# expect_fitted <what>: the viewer's frame becomes the work area; what it was when not.
-expect_fitted() {
-    local i
-    for i in $(seq 50); do
-        geometry "$viewer"
-        [ "$FX,$FY,$FW,$FH" = "$WA_X,$WA_Y,$WA_W,$WA_H" ] && return
-        sleep 0.2
-    done
-    fail "the $1's frame is ${FW}x$FH at $FX,$FY, not the work area ${WA_W}x$WA_H at $WA_X,$WA_Y"
-}
+fitted() { geometry "$viewer" && [ "$FX,$FY,$FW,$FH" = "$WA_X,$WA_Y,$WA_W,$WA_H" ]; }
+expect_fitted() { wait_for 10 "the $1's frame to be the work area ${WA_W}x$WA_H at $WA_X,$WA_Y" fitted; }
 
 step "the full viewer from the file list on a ${screen} screen"
 open_viewer_from_list 'IMG_0001\.JPG'
