@@ -303,7 +303,8 @@ private slots:
     }
 
     // A thumbnail is decoded and stored, then what happens between decides the second one;
-    // after that the shared one serves. A PNG goes through its decoder; without it, none shows.
+    // after that the shared one serves, except inside the shared cache itself. A PNG goes through
+    // its decoder; without it, none shows.
     void sharedReuse_data()
     {
         QTest::addColumn<QString>("between");
@@ -322,13 +323,18 @@ private slots:
         row("other shape recorded", "shape", 128, Source::Decoded, QSize(128, 96), big);
         row("PNG read back", "png", 128, Source::Shared, QSize(128, 96), big);
         row("PNG without its decoder", "no png", 128, Source::None, QSize(0, 0), QSize());
+        // Pictures inside the shared cache are never given thumbnails of their own there.
+        row("inside the cache", "/normal/", 128, Source::Decoded, QSize(128, 96), big);
+        row("beside the cache", "-other/", 128, Source::Shared, QSize(128, 96), big);
     }
     void sharedReuse()
     {
         QFETCH(QString, between);
         QFETCH(int, box);
         const bool png = between.contains("png");
-        const QString path = m_dir->filePath(png ? "p.png" : "b.jpg");
+        const QString path
+            = between.endsWith(u'/') ? m_root + between + "b.jpg" : m_dir->filePath(png ? "p.png" : "b.jpg");
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
         QVERIFY(plain(QSize(1600, 1200), Qt::blue).save(path, png ? "PNG" : "JPEG"));
         setTime(path, QDateTime::currentDateTime().addSecs(-100));
         QCOMPARE(make(path, 128, &m_png).source, Source::Decoded);
@@ -343,7 +349,10 @@ private slots:
         QTEST(r.image.size(), "size");
         QTEST(r.natural, "natural");
         QVERIFY(r.image.isNull() || near(r.image, between == "rewrite" ? Qt::green : Qt::blue));
-        QCOMPARE(make(path, box, decoder).source, decoder ? Source::Shared : Source::None);
+        QCOMPARE(make(path, box, decoder).source,
+            !decoder                   ? Source::None
+                : between == "/normal/" ? Source::Decoded
+                                       : Source::Shared);
     }
 
     // Damaged files are recorded as failures, until they change; a PNG name without its
@@ -379,17 +388,6 @@ private slots:
         QCOMPARE(failure.text("Thumb::MTime").toLongLong(), o.mtime);
         o.mtime += 5;
         QVERIFY(!SharedThumbnails::hasFailure(m_root, o));
-    }
-
-    // Pictures inside the shared cache are never given thumbnails of their own there.
-    void sharedCacheFolderItselfIsLeftAlone()
-    {
-        QDir().mkpath(m_root + "/normal");
-        const QString inside = m_root + "/normal/x.jpg";
-        plain(QSize(400, 300), Qt::red).save(inside, "JPEG");
-        QVERIFY(!SharedThumbnails::isInside(m_root, m_root + "-other/x.jpg"));
-        QCOMPARE(make(inside).source, Source::Decoded);
-        QCOMPARE(QDir(m_root + "/normal").entryList(QDir::Files).size(), 1);
     }
 };
 

@@ -392,10 +392,9 @@ private slots:
         QCOMPARE(r.moved, 8);
         QCOMPARE(r.renamed.size(), size_t(1));
         QCOMPARE(r.renamed[0].storedAs, QString("IMG_0001 (3).jpg"));
-        QCOMPARE(said.positions("moving"), (QList<int> { 0, 1, 3, 4, 6, 7, 8, 9 }));
-        QVERIFY(said.positions("stayed").isEmpty());
-        QCOMPARE(said.log.count("events"), 10); // once for each position, the ones passed over too
-        QCOMPARE(said.log.mid(said.log.size() - 2), QStringList({ "events", "history on" }));
+        QCOMPARE(said.log.join(", "), // events once for each position, the ones passed over too
+            QString("moving 0, events, moving 1, events, events, moving 3, events, moving 4, events, events, moving 6, "
+                    "events, moving 7, events, moving 8, events, moving 9, events, history on"));
         QVERIFY(t.state() == after);
         QVERIFY(QFile::permissions(t.trash + u'/' + names[0]) & QFileDevice::WriteOwner);
         for (int j = 0; j < 8; ++j)
