@@ -167,9 +167,11 @@ private slots:
     }
 
     // A refill after a drop took file 0 away decodes only file 8; another box size is another thumbnail.
-    void refillDecodesOnlyWhatItHasNotSeen()
+    // Then, taken in another order than asked, some before their work has run, each for its own file;
+    // room for about three of 128 x 96 (48 KB each): the newest is held, the oldest not.
+    void resultsBelongToTheirFilesInBoundedMemory()
     {
-        auto c = cache();
+        auto c = cache(160 * 1024);
         for (int from : { 0, 1 }) {
             c->resetStats();
             c->prefetch(files(from, from + 8), 64);
@@ -181,13 +183,6 @@ private slots:
         c->resetStats();
         QCOMPARE(c->take(file(1), 96).image.size(), QSize(96, 72));
         QCOMPARE(c->stats().decoded, 1);
-    }
-
-    // Taken in another order than asked, some before their work has run, each for its own file;
-    // room for about three of 128 x 96 (48 KB each): the newest is held, the oldest not.
-    void resultsBelongToTheirFilesInBoundedMemory()
-    {
-        auto c = cache(160 * 1024);
         c->prefetch(files(0, 20), 128);
         for (int i : { 19, 0, 7, 3, 18, 1, 2, 4, 5, 6, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17 }) {
             const ThumbnailMaker::ThumbResult r = c->take(file(i), 128);
@@ -350,9 +345,9 @@ private slots:
         QTEST(r.natural, "natural");
         QVERIFY(r.image.isNull() || near(r.image, between == "rewrite" ? Qt::green : Qt::blue));
         QCOMPARE(make(path, box, decoder).source,
-            !decoder                   ? Source::None
+            !decoder                    ? Source::None
                 : between == "/normal/" ? Source::Decoded
-                                       : Source::Shared);
+                                        : Source::Shared);
     }
 
     // Damaged files are recorded as failures, until they change; a PNG name without its

@@ -42,22 +42,6 @@ share=usr/share icons=usr/share/icons/hicolor
         $icons/{48x48,128x128,256x256}/apps/$app_id.png $icons/scalable/apps/$app_id.svg \
         $share/doc/pirapo-lumo/{changelog.gz,copyright}
 } | sort -k3 >"$work/expected"
--rwxr-xr-x root/root ./usr/bin/pirapo-lumo
--rwxr-xr-x root/root ./$prog_dir/pirapo-lumo
--rw-r--r-- root/root ./$prog_dir/libmpng.so
--rw-r--r-- root/root ./$prog_dir/Error.jpg
--rw-r--r-- root/root ./$prog_dir/Readme.txt
--rw-r--r-- root/root ./$prog_dir/help/help.htm
--rw-r--r-- root/root ./usr/share/applications/$app_id.desktop
--rw-r--r-- root/root ./usr/share/metainfo/$app_id.metainfo.xml
--rw-r--r-- root/root ./usr/share/icons/hicolor/48x48/apps/$app_id.png
--rw-r--r-- root/root ./usr/share/icons/hicolor/128x128/apps/$app_id.png
--rw-r--r-- root/root ./usr/share/icons/hicolor/256x256/apps/$app_id.png
--rw-r--r-- root/root ./usr/share/icons/hicolor/scalable/apps/$app_id.svg
--rw-r--r-- root/root ./usr/share/man/man1/pirapo-lumo.1.gz
--rw-r--r-- root/root ./usr/share/doc/pirapo-lumo/changelog.gz
--rw-r--r-- root/root ./usr/share/doc/pirapo-lumo/copyright
-EOF
 diff -u "$work/expected" "$work/files" >"$work/files.diff" || fail "the package's files differ: $(cat "$work/files.diff")"
 
 step "lintian" # run as root, it says so on stderr; its verdict is on stdout
