@@ -1,6 +1,5 @@
 #pragma once
-// Picture files for the tests that feed the program bad input: well-formed ones of
-// each format, and from them cut-short and lying ones. All made in memory.
+// Picture files made in memory: well-formed ones of each format, and from them cut-short and lying ones.
 #include "TestFiles.h"
 #include <QBuffer>
 #include <QImage>
@@ -18,14 +17,12 @@ inline QByteArray gif(QSize size, int seed)
 {
     QByteArray out("GIF89a");
     auto u16 = [&](int v) { out.append(char(v & 0xff)).append(char((v >> 8) & 0xff)); };
-    u16(size.width());
-    u16(size.height());
+    u16(size.width()), u16(size.height());
     out.append("\xF7\0\0", 3); // a global colour table of 256 entries
     for (int i = 0; i < 256; ++i)
         out.append(QByteArray(3, char(i)));
     out.append(',');
-    for (int v : { 0, 0, size.width(), size.height() })
-        u16(v);
+    u16(0), u16(0), u16(size.width()), u16(size.height());
     out.append("\0\x08", 2); // no local table; LZW minimum code size 8
     QByteArray codes;
     uint32_t acc = 0;
@@ -57,7 +54,7 @@ inline QByteArray encoded(const QImage& img, const char* format)
     return bytes;
 }
 
-// A picture with some structure, so every part of it differs from its neighbours.
+// Every part of it differs from its neighbours.
 inline QByteArray wellFormed(Format f, QSize size = QSize(40, 30), int seed = 0)
 {
     if (f == Format::Gif)
