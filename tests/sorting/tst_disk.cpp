@@ -1,6 +1,5 @@
-// A real disk that fills up (a 1 MB tmpfs mounted by the test: root only) and files the
-// user may not touch, through the board. Root reads and writes everything, so the
-// permission tests, which come last, first turn the process into nobody for good.
+// A real disk that fills up (a 1 MB tmpfs: root only) and files the user may not touch, through the
+// board. The permission tests come last: they turn the process into nobody for good.
 #include "Fixture.h"
 #include <QRandomGenerator>
 #include <QScopeGuard>
@@ -8,7 +7,6 @@
 
 using Hostile::Format;
 
-// Message n of those given so far says every one of the parts.
 #define SAYS(f, n, ...)                                                                                                \
     for (const char* part : { __VA_ARGS__ })                                                                           \
         QVERIFY2((f).warnings.value(n).contains(QString::fromUtf8(part)), qPrintable((f).warnings.value(n)));
@@ -43,8 +41,7 @@ const QFile::Permissions kOpen = kReadOnly | QFile::WriteOwner;
 class TestDisk : public QObject {
     Q_OBJECT
 private slots:
-    // The second drop runs out of room half way: whole where it was, no half copy, no
-    // number used, nothing recorded; once undo frees the room it goes through.
+    // Out of room half way: whole where it was, no half copy, no number used, nothing recorded.
     void dropOntoAFillingDisk()
     {
         Fixture f;
@@ -54,7 +51,6 @@ private slots:
         QVERIFY(f.build());
         f.drop(0, 3);
         f.drop(1, 3);
-        QCOMPARE(f.warnings.size(), 1);
         SAYS(f, 0, "「b.jpg」を移動できませんでした", "ディスクの空き容量が足りません");
         QCOMPARE(Hostile::read(f.src("b.jpg")), b);
         QCOMPARE(QDir(f.dest(3)).entryList(QDir::Files | QDir::Hidden), QStringList { "000041 a.jpg" });
@@ -62,12 +58,11 @@ private slots:
         QVERIFY(f.tile(1)->isVisible() && !f.session.isBusy());
         f.sorter.undoLast();
         QCOMPARE(Hostile::read(f.src("a.jpg")), a);
-        f.drop(1, 3); // on the board the undo reloaded
-        QCOMPARE(f.warnings.size(), 1);
-        QCOMPARE(Hostile::read(f.dest(3, "000041 b.jpg")), b);
+        f.drop(1, 3); // on the board the undo reloaded; the undo freed the room
+        QVERIFY(f.warnings.size() == 1 && Hostile::read(f.dest(3, "000041 b.jpg")) == b);
     }
 
-    // Two fit; the other two stay where they were, named in one message.
+    // Two fit; the other two stay, named in one message.
     void sendAllOntoAFillingDisk()
     {
         Fixture f;
@@ -95,19 +90,17 @@ private slots:
         f.drop(0, 5);
         QVERIFY(Hostile::write(f.src("other.dat"), photo(600 * 1024, 9)));
         f.sorter.undoLast();
-        QCOMPARE(f.warnings.size(), 1);
         SAYS(f, 0, "「a.jpg」を元に戻せませんでした", "ディスクの空き容量が足りません");
         QCOMPARE(QDir(f.src()).entryList(QDir::Files | QDir::Hidden), QStringList { "other.dat" });
         QCOMPARE(Hostile::read(f.dest(5, "000041 a.jpg")), photo(600 * 1024, 1));
         QVERIFY(f.board().undoEnabled() && f.settings.serials[0] == 42);
         QVERIFY(QFile::remove(f.src("other.dat")));
         f.sorter.undoLast();
-        QCOMPARE(f.warnings.size(), 1);
-        QCOMPARE(Hostile::read(f.src("a.jpg")), photo(600 * 1024, 1));
+        QVERIFY(f.warnings.size() == 1 && Hostile::read(f.src("a.jpg")) == photo(600 * 1024, 1));
         QVERIFY(QDir(f.dest(5)).isEmpty() && f.settings.serials[0] == 41);
     }
 
-    // The settings cannot be saved on a full disk: the last good ones survive whole.
+    // Settings not saved on a full disk: the last good ones survive whole.
     void settingsOnAFullDisk()
     {
         Fixture f;
@@ -129,8 +122,7 @@ private slots:
         QCOMPARE(QDir(prog).entryList(QDir::Files | QDir::Hidden, QDir::Name), QStringList({ "Pirapo.ini", "filler" }));
     }
 
-    // An unreadable file: no picture and no crash; a drop is refused and says why;
-    // send all takes the others and names it.
+    // Unreadable: no picture; a drop is refused and says why; send all takes the others and names it.
     void unreadableFile()
     {
         BECOME_ORDINARY_USER();
@@ -146,17 +138,15 @@ private slots:
         SAYS(f, 0, "「1.jpg」", "アクセスが拒否されました");
         QVERIFY(QDir(f.dest(3)).isEmpty() && f.settings.serials[0] == 41 && !f.sorter.canUndo());
         f.board().sendAllReached();
-        QCOMPARE(f.warnings.size(), 2);
         SAYS(f, 1, "1.jpg");
-        QVERIFY(!f.warnings[1].contains("0.jpg"));
+        QVERIFY(f.warnings.size() == 2 && !f.warnings[1].contains("0.jpg"));
         QCOMPARE(QDir(f.dest(10)).entryList(QDir::Files), QStringList({ "0.jpg", "2.jpg" }));
         QVERIFY(QFile::setPermissions(f.src("1.jpg"), kOpen));
         QCOMPARE(Hostile::read(f.src("1.jpg")), photo(0, 1));
     }
 
-    // Read-only folders: a move out of one is taken back whole, nothing is sent into
-    // one, send all leaves everything in place, and an undo into one is kept until the
-    // folder may be written again. Copy mode still works.
+    // Read-only folders: a move out of one is taken back whole, nothing goes into one, and an undo
+    // into one is kept until it may be written again. Copy mode still works.
     void readOnlyFolders()
     {
         BECOME_ORDINARY_USER();
