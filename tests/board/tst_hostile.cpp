@@ -88,11 +88,10 @@ private slots:
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<QStringList>("listed");
         QTest::addColumn<int>("refused"); // drops told "ファイル名が長すぎます"
-        const QStringList odd = { "  two leading blanks.jpg", "back\\slash.jpg", "double \"quoted\".jpg",
-            "semi;colon,comma.GIF", "trailing dot..jpg", "日本語の 写真.jpg", "１２３４５６ 全角.jpg" };
-        QStringList sorted = odd;
-        std::sort(sorted.begin(), sorted.end(), [](auto& a, auto& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
-        QTest::newRow("odd") << odd + QStringList { ".hidden.jpg", "..two dots.gif" } << sorted << 0;
+        const QStringList odd
+            = { "  two leading blanks.jpg", "back\\slash.jpg", "double \"quoted\".jpg", // in list order
+                  "semi;colon,comma.GIF", "trailing dot..jpg", "日本語の 写真.jpg", "１２３４５６ 全角.jpg" };
+        QTest::newRow("odd") << odd + QStringList { ".hidden.jpg", "..two dots.gif" } << odd << 0;
         QTest::newRow("not text") << QStringList { "plain.jpg" } << QStringList { "plain.jpg" } << 0;
         // 83 characters of 3 bytes and ".jpg": near the longest a name may be, too long with a serial.
         const QString longName = QString(83, QChar(0x5199)) + ".jpg";
@@ -234,27 +233,22 @@ private slots:
         QVERIFY(f.build());
         f.drop(0, 2); // one transfer in the history already
         const QString b = f.src("b.jpg");
-        if (change == "deleted")
-            QVERIFY(QFile::remove(b));
-        if (change == "other file" || change == "empty")
-            QVERIFY(Hostile::write(
-                b, change == "empty" ? QByteArray() : Hostile::wellFormed(Format::Bmp, QSize(10, 10), 7)));
-        if (change == "taken")
-            QVERIFY(Hostile::write(f.dest(3, "000042 b.jpg"), QByteArray("somebody else's")));
-        if (change == "no destination")
-            QVERIFY(QDir(f.dest(3)).removeRecursively());
-        if (change == "no source")
-            QVERIFY(QDir().rename(f.src(), f.root("away")));
+        QVERIFY(change == "deleted"      ? QFile::remove(b)
+                : change == "other file" ? Hostile::write(b, Hostile::wellFormed(Format::Bmp, QSize(10, 10), 7))
+                : change == "empty"      ? Hostile::write(b, QByteArray())
+                : change == "taken"      ? Hostile::write(f.dest(3, "000042 b.jpg"), "somebody else's")
+                : change == "no source"  ? QDir().rename(f.src(), f.root("away"))
+                                         : QDir(f.dest(3)).removeRecursively());
         const auto before = f.files();
         const UndoHistory history = f.sorter.history();
         f.drop(1, 3);
         QVERIFY(!f.session.isBusy());
         if (!newName.isEmpty()) {
-            QVERIFY(f.warnings.isEmpty() && f.tile(1)->isHidden());
             auto expected = before;
             expected.insert("dest3/" + newName, expected.take("src/b.jpg"));
             QCOMPARE(f.files(), expected);
-            QCOMPARE(f.settings.serials[0], newName.left(6).toInt() + 1);
+            QVERIFY(
+                f.warnings.isEmpty() && f.tile(1)->isHidden() && f.settings.serials[0] == newName.left(6).toInt() + 1);
             f.sorter.undoLast();
             QCOMPARE(f.files(), before);
             return;
@@ -300,9 +294,8 @@ private slots:
         const auto before = f.files();
         QVERIFY(f.build());
         QCOMPARE(f.settings.thumbSize, int16_t(thumbSize)); // kept as read
-        f.board().loadAnew();
-        f.board().loadAnew();
-        f.board().reload();
+        for (auto refill : { &SortingBoard::loadAnew, &SortingBoard::loadAnew, &SortingBoard::reload })
+            (f.board().*refill)();
         QVERIFY(!f.session.isBusy());
         if (f.tile(0)->isVisible()) {
             f.drop(0, 1);
@@ -310,8 +303,7 @@ private slots:
             f.sorter.undoLast();
         }
         f.leave();
-        QVERIFY(f.warnings.isEmpty());
-        QCOMPARE(f.files(), before);
+        QVERIFY(f.warnings.isEmpty() && f.files() == before);
     }
 
     // Input while a command lets pending events run. Undo is never held back: in a fill its
@@ -369,14 +361,11 @@ private slots:
             QCOMPARE(f.files(), expected);
             f.undoAll(); // ten undos bring back the last ten, whatever their order was
         }
-        QVERIFY(arrived && !f.session.isBusy() && !b.undoEnabled());
-        QVERIFY(f.warnings.isEmpty());
-        QCOMPARE(f.files(), before);
-        QCOMPARE(f.settings.serials[0], 41);
+        QVERIFY(arrived && !f.session.isBusy() && !b.undoEnabled() && f.warnings.isEmpty());
+        QVERIFY(f.files() == before && f.settings.serials[0] == 41);
     }
 
-    // Grown with load anew to its end, with drops in between, then sent to the delete
-    // folder: every file in exactly one place, whole, under the name it should have.
+    // Grown with load anew to its end, drops in between, then send all: every file in one place, whole.
     void twoThousandFiles()
     {
         constexpr int files = 2000;
@@ -384,8 +373,7 @@ private slots:
         f.settings.thumbSize = 128; // each refill decodes only what fits: keeps it quick
         f.settings.thumbCount = 30;
         for (int i = 1; i <= files; ++i)
-            QVERIFY(Hostile::write(
-                f.src(QStringLiteral("IMG_%1.JPG").arg(i, 4, 10, QLatin1Char('0'))), jpeg(i, QSize(12, 9))));
+            QVERIFY(Hostile::write(f.src(QStringLiteral("IMG_%1.JPG").arg(i)), jpeg(i, QSize(12, 9))));
         const auto before = f.files();
         QVERIFY(f.build());
         SortingBoard& b = f.board();
