@@ -118,16 +118,16 @@ private slots:
         QVERIFY(f.sorter.transfer(1, 14, f.src(), name(14)).ok); // something for the undo key
         QSignalSpy chosen(&b, &SortingBoard::fileChosen), menu(&b, &SortingBoard::menuRequested);
         QSignalSpy viewer(&b, &SortingBoard::onePointViewerRequested), ended(&b, &SortingBoard::refilled);
-        const auto before = f.files();
+        const auto state = [&] {
+            return std::tuple(f.session.isBusy(), b.loadAnewSteps(), b.tileCount(), f.files(),
+                f.sorter.history().count(), ended.count() + chosen.count() + menu.count() + viewer.count());
+        };
         int tried = 0;
-        QStringList wrong;
+        bool heldBack = false;
         std::function<void()> tryEverything = [&] {
             if (b.tileCount() < 3 || !b.tileAt(2)->isVisible())
                 return QTimer::singleShot(0, tryEverything); // the middle of the fill
-            ++tried;
-            const int tiles = b.tileCount();
-            const int16_t steps = b.loadAnewSteps();
-            const bool busy = f.session.isBusy();
+            const auto at = state();
             b.reload();
             b.loadAnew();
             b.pressTile(1, Qt::RightButton, {});
@@ -138,12 +138,7 @@ private slots:
             keys(f,
                 { Qt::Key_3, Qt::Key_Return, Qt::Key_F5, Qt::KeypadModifier | Qt::Key_4, ctrl(Qt::Key_N),
                     ctrl(Qt::Key_Z) });
-            if (!busy || b.loadAnewSteps() != steps || b.tileCount() != tiles || ended.count())
-                wrong << "a refill ran";
-            if (chosen.count() || menu.count() || viewer.count())
-                wrong << "a press was taken";
-            if (f.files() != before || f.sorter.history().count() != 1)
-                wrong << "a file moved";
+            heldBack = ++tried && std::get<0>(at) && state() == at;
         };
         QTimer::singleShot(0, tryEverything);
         ShowOrder order;
@@ -153,8 +148,7 @@ private slots:
         else
             command == "reload" ? b.reload() : b.loadAnew();
         qApp->removeEventFilter(&order);
-        QVERIFY2(tried == 1 && wrong.isEmpty(), qPrintable(wrong.join(", ")));
-        QVERIFY(f.warnings.isEmpty() && !f.session.isBusy());
+        QVERIFY(tried == 1 && heldBack && f.warnings.isEmpty() && !f.session.isBusy());
         QCOMPARE(ended.count(), command == "build" ? 0 : 1);
         const int expected = command == "anew" ? 14 : 10;
         QVERIFY(f.shown() == expected && order.shown.size() == expected);
@@ -300,19 +294,16 @@ private slots:
     // Send all takes what the board reached, skipping what went; a full board ends before the count.
     void sendAll_data()
     {
-        QTest::addColumn<int>("thumbSize");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("files");
-        QTest::newRow("the first page") << 64 << 10 << 12;
-        QTest::newRow("a full board") << 256 << 30 << 30;
+        QTest::addColumn<QList<int>>("sizeCountFiles");
+        QTest::newRow("the first page") << QList { 64, 10, 12 };
+        QTest::newRow("a full board") << QList { 256, 30, 30 };
     }
     void sendAll()
     {
-        QFETCH(int, thumbSize);
-        QFETCH(int, count);
-        QFETCH(int, files);
+        QFETCH(QList<int>, sizeCountFiles);
+        const int count = sizeCountFiles[1], files = sizeCountFiles[2];
         Fixture f;
-        f.settings.thumbSize = int16_t(thumbSize);
+        f.settings.thumbSize = int16_t(sizeCountFiles[0]);
         f.settings.thumbCount = int16_t(count);
         writePhotos(f, files, QSize(40, 30));
         QVERIFY(f.build());
