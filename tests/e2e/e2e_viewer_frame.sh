@@ -8,7 +8,8 @@ source "$(dirname "$0")/lib.sh"
 
 copy_photos
 start_session "41,0,0" "0,0,0,0,0,1,0,64,10,1"
-work_area || fail "the window manager announces no work area"
+read -r WA_X WA_Y WA_W WA_H _ < <(xprop -root _NET_WORKAREA | sed 's/.*= *//; s/,/ /g')
+[ -n "$WA_H" ] || fail "the window manager announces no work area"
 fitted() { geometry "$viewer" && [ "$FX,$FY,$FW,$FH" = "$WA_X,$WA_Y,$WA_W,$WA_H" ]; }
 expect_fitted() { wait_for 10 "the $1's frame to be the work area ${WA_W}x$WA_H at $WA_X,$WA_Y" fitted; }
 
@@ -18,10 +19,12 @@ expect_fitted "full viewer"
 xdotool windowactivate --sync "$viewer" key alt+F4
 wait_for 30 "the viewer to close" viewer_closed
 
-step "the one-point viewer on the board"
+step "the one-point viewer on the board: a right press on a thumbnail"
 geometry
 open_board
-one_point 1 'IMG_0002\.JPG'
+xdotool mousemove "$(slot_x 1)" "$(slot_y 1)" mousedown 3
+wait_for 30 "the one-point viewer" viewer_open '（ワンポイントViewer）  IMG_0002\.JPG'
+xdotool mouseup 3
 expect_fitted "one-point viewer"
 geometry "$viewer"
 click_at $((X + WIDTH / 2)) $((Y + HEIGHT / 2))

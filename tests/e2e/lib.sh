@@ -53,12 +53,6 @@ start_display() {
 }
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
-# work_area: sets WA_X, WA_Y, WA_W, WA_H from what the window manager announces.
-work_area() {
-    read -r WA_X WA_Y WA_W WA_H _ < <(xprop -root _NET_WORKAREA | sed 's/.*= *//; s/,/ /g')
-    [ -n "$WA_H" ]
-}
-
 program_running() { [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; }
 program_ended() { ! program_running; }
 # wait_program_end: waits for the program to end and checks its exit status.
@@ -181,14 +175,6 @@ slot_shown() { [ "$(pixel "$(slot_x "$1")" "$(slot_y "$1")")" != "$background" ]
 slot_empty() { ! slot_shown "$1"; }
 label_x() { echo $((X + WIDTH * (2 * $1 + 1) / 20)); }
 board_built() { geometry && [ "$FW" -eq "${screen%x*}" ]; }
-drop_slot() { drag "$(slot_x "$1")" "$(slot_y "$1")" "$(label_x "$2")" "$label_y"; }
-
-# one_point <slot> <title>: a right press on the slot opens the one-point viewer on it.
-one_point() {
-    xdotool mousemove "$(slot_x "$1")" "$(slot_y "$1")" mousedown 3
-    wait_for 30 "the one-point viewer on $2" viewer_open "（ワンポイントViewer）  $2"
-    xdotool mouseup 3
-}
 
 # The undo arrow is blue like the cancel arrow, in colour once undo is possible; 終了's icon is red.
 blue='r < 120 && g > 70 && g < 170 && b > 170'

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Debian package of this build: control fields, files, lintian; unpacked into a scratch root,
 # its program started through the menu entry's command as an ordinary user under Xvfb finds its
-# decoder, help page and Readme in its own folder and, that folder not being writable, keeps its
+# decoder and help page in its own folder and, that folder not being writable, keeps its
 # settings in the user's configuration folder without a message.
 # Usage: e2e_deb.sh <cpack> <build folder> <version> <libdir>
 set -euo pipefail
@@ -83,41 +83,21 @@ await_main_window
 grep -q " $prog/libmpng.so$" "/proc/$app_pid/maps" ||
     fail "the decoder library was not loaded from $prog: $(grep mpng "/proc/$app_pid/maps" || echo none)"
 
-# help_command: ヘルプ, the last item of バージョン情報, the second menu (after the first wide gap).
-help_command() {
-    local col last='' second=''
-    for col in $(import -window root -crop "${WIDTH}x$menu+$X+$Y" png:- |
-        convert png:- -colorspace Gray -scale "${WIDTH}x1!" -depth 8 txt:- |
-        sed -n 's/^\([0-9]*\),0: *(\([0-9]*\).*/\1 \2/p' | awk '$2 < 225 { print $1 }'); do
-        [ -n "$last" ] && [ $((col - last)) -gt 10 ] && second=$col && break
-        last=$col
-    done
-    [ -n "$second" ] || fail "the second menu was not found on the menu bar"
-    click_at $((X + second + 20)) $((Y + menu / 2))
-    wait_for 30 "the menu to open" popup_open
-    xdotool key Up Return
-}
-
-step "help page"
-help_command
+step "help page: ヘルプ, the last item of バージョン情報, the second menu (after the first wide gap)"
+last='' second=''
+for col in $(import -window root -crop "${WIDTH}x$menu+$X+$Y" png:- |
+    convert png:- -colorspace Gray -scale "${WIDTH}x1!" -depth 8 txt:- |
+    sed -n 's/^\([0-9]*\),0: *(\([0-9]*\).*/\1 \2/p' | awk '$2 < 225 { print $1 }'); do
+    [ -n "$last" ] && [ $((col - last)) -gt 10 ] && second=$col && break
+    last=$col
+done
+[ -n "$second" ] || fail "the second menu was not found on the menu bar"
+click_at $((X + second + 20)) $((Y + menu / 2))
+wait_for 30 "the menu to open" popup_open
+xdotool key Up Return
 opened() { [ -s "$home/opened" ]; }
 wait_for 30 "xdg-open to be started" opened
 [ "$(cat "$home/opened")" = "$prog/help/help.htm" ] || fail "xdg-open was given $(cat "$home/opened")"
-
-step "Readme" # without the help page: Readme.txt, more than the single line of a missing file
-mv "$prog/help/help.htm" "$work/help.htm"
-help_command
-usage_window() { usage=$(window_named '^ピラポくんの使い方$') && [ -n "$usage" ]; }
-wait_for 30 "the usage window" usage_window
-text_below_first_line() {
-    [ "$(import -window "$usage" -crop 500x300+5+40 +repage -colorspace Gray -format '%[fx:minima < 0.4]' info:)" = 1 ]
-}
-wait_for 30 "the Readme's text below its first line" text_below_first_line
-geometry "$usage"
-click_at $((X + 472)) $((Y + 452)) # プログラムへ戻る
-usage_closed() { [ -z "$(window_named '^ピラポくんの使い方$')" ]; }
-wait_for 30 "the usage window to close" usage_closed
-mv "$work/help.htm" "$prog/help/help.htm"
 
 step "closing"
 exit_from_folder_screen

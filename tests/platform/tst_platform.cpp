@@ -12,7 +12,6 @@
 #include <csignal>
 #include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -120,26 +119,6 @@ private slots:
 #endif
         QVERIFY(!r.ok && !r.error.isEmpty());
         QCOMPARE(snapshot(dir.path()), before);
-    }
-
-    // A FIFO (or a link to one) is refused at once instead of blocking in open();
-    // a link to a regular file is read like the file.
-    void onlyRegularFilesAreOpened()
-    {
-        QTemporaryDir dir;
-        const QString fifo = dir.filePath("a.png"), plain = dir.filePath("b.txt");
-        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        QVERIFY(QFile::link(fifo, dir.filePath("link.png")));
-        touch(plain);
-        QVERIFY(QFile::link(plain, dir.filePath("link.txt")));
-        for (const QString name : { "a.png", "link.png", "missing" }) {
-            QFile f(dir.filePath(name));
-            QVERIFY2(!FileOps::openRegularFile(f) && !FileOps::isRegularFile(f.fileName()), qPrintable(name));
-        }
-        QFile linked(dir.filePath("link.txt"));
-        QVERIFY(FileOps::isRegularFile(linked.fileName()) && FileOps::openRegularFile(linked));
-        QByteArray text;
-        QVERIFY(!TextFile::read(fifo, &text));
     }
 
     // Pictures by extension in any case, sorted without regard to case; no hidden files
