@@ -121,6 +121,15 @@ private slots:
         QCOMPARE(snapshot(dir.path()), before);
     }
 
+    // A FIFO named like the settings file is refused at once instead of blocking in open().
+    void textFileNeverWaitsOnAFifo()
+    {
+        QTemporaryDir dir;
+        FifoGuard fifo(dir.filePath("Pirapo.ini"));
+        QByteArray text;
+        QVERIFY(fifo.made() && !TextFile::read(dir.filePath("Pirapo.ini"), &text) && !fifo.rescued());
+    }
+
     // Pictures by extension in any case, sorted without regard to case; no hidden files
     // and no folders. Names that are not UTF-8 Qt cannot list at all: they are counted.
     void fileListing()
