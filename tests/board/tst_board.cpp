@@ -156,24 +156,6 @@ private slots:
             QVERIFY2(order.shown[i] == i && shows(f.tile(i), colourOf(i)), qPrintable(QString::number(i)));
     }
 
-    // Files vanish during the fill: picture or placeholder, and the fill ends as usual.
-    void fileDeletedWhileTheFillRuns()
-    {
-        Fixture f;
-        f.settings.thumbCount = 20;
-        writePhotos(f, 20);
-        afterEventPasses(2, [&] {
-            for (int i : { 5, 9, 13, 19 })
-                QFile::remove(f.src(name(i)));
-        });
-        QVERIFY(f.build());
-        QCOMPARE(f.shown(), 20);
-        for (int i = 0; i < 20; ++i)
-            QVERIFY(!f.tile(i)->hasPicture() || shows(f.tile(i), colourOf(i)));
-        f.board().reload();
-        QCOMPARE(f.shown(), 16);
-    }
-
     void refillsMakeOnlyWhatChanged()
     {
         Fixture f;
@@ -319,12 +301,22 @@ private slots:
         QCOMPARE(f.sorter.history().count(), std::min(10, reached));
     }
 
+    // The frame moves and skips what went; the right button asks for the one-point viewer without a
+    // drag (which would eat the click closing it), Enter on the framed tile, never a sent one; a second
+    // send ends the first flash at once; off the board keys do nothing and a flash on a gone target ends.
     void frame()
     {
         Fixture f;
         writePhotos(f, 6);
         QVERIFY(f.build());
+        SortingBoard& b = f.board();
+        QSignalSpy chosen(&b, &SortingBoard::fileChosen), viewer(&b, &SortingBoard::onePointViewerRequested);
         f.key(Qt::Key_Z, Qt::ControlModifier); // nothing to undo: nothing said
+        b.pressTile(5, Qt::RightButton, {});
+        QVERIFY(!f.tile(5)->dragRequested());
+        b.pressTile(4, Qt::LeftButton, {});
+        QVERIFY(f.tile(4)->dragRequested());
+        f.key(Qt::Key_Return);
         // A tile coming under a resting pointer does not take the frame; the pointer moving does.
         const QPointF at(5, 5);
         QEnterEvent enter(at, at, f.tile(3)->mapToGlobal(at));
@@ -344,65 +336,36 @@ private slots:
         QCOMPARE(framed(f), 3);
         f.key(Qt::Key_8);
         QVERIFY(QFile::exists(f.dest(8, "000044 IMG_0003.jpg")) && framed(f) == 4);
+        f.key(Qt::Key_Enter, Qt::KeypadModifier);
         f.key(Qt::Key_End);
         f.key(Qt::Key_6); // the last one sent: back to the nearest before it
-        QCOMPARE(framed(f), 4);
+        QVERIFY(framed(f) == 4 && f.target(6)->backColor() == Target::highlight());
+        QCOMPARE(f.target(8)->backColor(), b.targetColour());
         keys(f, { Qt::Key_6, Qt::Key_6, Qt::Key_6 });
         QVERIFY(f.sorter.history().count() == 6 && framed(f) == -1);
+        b.focus().setCurrent(2);
+        f.key(Qt::Key_Return);
+        QCOMPARE(viewer.count(), 3);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(viewer[i][0].toInt(), QList<int>({ 5, 0, 4 })[i]);
+        QVERIFY(chosen.count() == 6 && chosen.last()[0].toString() == name(4));
+        f.leave(); // target 6 still lit
+        const auto before = f.files();
+        keys(f, { Qt::Key_2, Qt::Key_F5, ctrl(Qt::Key_Z), ctrl(Qt::Key_N), Qt::Key_Return }, &f.host);
+        QVERIFY(f.files() == before && f.sorter.history().count() == 6);
+        QTest::qWait(400);
+        QVERIFY(f.build());
+        for (int k = 0; k < 10; ++k)
+            QCOMPARE(f.target(k)->backColor(), b.targetColour());
         // Keys and drops share one history, undone newest first, one step per key or command.
-        f.board().reload();
         QCOMPARE(f.folder.count(), 0);
         f.key(Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(QFile::exists(f.src(name(4))) && f.folder.count() == 1 && framed(f) == 0);
         f.sorter.undoLast();
         QVERIFY(QFile::exists(f.src(name(5))) && f.settings.serials[0] == 45 && f.tile(1)->isVisible());
         f.undoAll();
-        QVERIFY(f.settings.serials[0] == 41 && f.folder.count() == 6 && !f.board().undoEnabled());
+        QVERIFY(f.settings.serials[0] == 41 && f.folder.count() == 6 && !b.undoEnabled());
         QVERIFY(f.files().size() == 6 && f.warnings.isEmpty());
-    }
-
-    // A second send ends the first flash at once; off the board keys do nothing and a flash
-    // ends on a target that is gone.
-    void keysOnlyOnTheBoard()
-    {
-        Fixture f;
-        writePhotos(f, 4);
-        QVERIFY(f.build());
-        keys(f, { Qt::Key_1, Qt::Key_2 });
-        QCOMPARE(f.target(1)->backColor(), f.board().targetColour());
-        QCOMPARE(f.target(2)->backColor(), Target::highlight());
-        f.key(Qt::Key_7);
-        f.leave();
-        const auto before = f.files();
-        keys(f, { Qt::Key_2, Qt::Key_F5, ctrl(Qt::Key_Z), ctrl(Qt::Key_N), Qt::Key_Return }, &f.host);
-        QVERIFY(f.files() == before && f.sorter.history().count() == 3);
-        QTest::qWait(400);
-        QVERIFY(f.build());
-        for (int k = 0; k < 10; ++k)
-            QCOMPARE(f.target(k)->backColor(), f.board().targetColour());
-    }
-
-    // The right button asks for the one-point viewer without a drag (which would eat the click
-    // closing it); Enter and keypad Enter ask on the framed tile, never a sent one.
-    void onePointRequest()
-    {
-        Fixture f;
-        writePhotos(f, 8);
-        QVERIFY(f.build());
-        SortingBoard& b = f.board();
-        QSignalSpy chosen(&b, &SortingBoard::fileChosen), viewer(&b, &SortingBoard::onePointViewerRequested);
-        b.pressTile(6, Qt::RightButton, {});
-        QVERIFY(!f.tile(6)->dragRequested());
-        b.pressTile(5, Qt::LeftButton, {});
-        QVERIFY(f.tile(5)->dragRequested());
-        keys(f, { Qt::Key_Right, Qt::Key_Return, Qt::Key_Right, Qt::KeypadModifier | Qt::Key_Enter });
-        f.drop(2, 1);
-        b.focus().setCurrent(2);
-        f.key(Qt::Key_Return);
-        QCOMPARE(viewer.count(), 3);
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(viewer[i][0].toInt(), QList<int>({ 6, 1, 2 })[i]);
-        QVERIFY(chosen.count() == 5 && chosen.last()[0].toString() == name(2));
     }
 };
 

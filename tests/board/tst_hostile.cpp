@@ -28,6 +28,18 @@ QStringList numbered(int count)
     return names;
 }
 
+// The tree with each source file named in moves moved there, the others to rest + its name.
+QMap<QString, QByteArray> movedAs(
+    const QMap<QString, QByteArray>& tree, const QMap<QString, QString>& moves, const QString& rest = "src/")
+{
+    QMap<QString, QByteArray> out;
+    for (auto it = tree.cbegin(); it != tree.cend(); ++it) {
+        const QString name = it.key().mid(4);
+        out.insert(it.key().startsWith("src/") ? moves.value(name, rest + name) : it.key(), it.value());
+    }
+    return out;
+}
+
 }
 
 class TestHostile : public QObject {
@@ -73,9 +85,7 @@ private slots:
             (b.*refill)();
         }
         f.drop(1, 4);
-        auto after = before;
-        after.insert("dest4/000041 " + bad, after.take("src/" + bad));
-        QCOMPARE(f.files(), after);
+        QCOMPARE(f.files(), movedAs(before, { { bad, "dest4/000041 " + bad } }));
         f.sorter.undoLast();
         QCOMPARE(f.files(), before);
         QVERIFY(f.warnings.isEmpty());
@@ -244,9 +254,7 @@ private slots:
         f.drop(1, 3);
         QVERIFY(!f.session.isBusy());
         if (!newName.isEmpty()) {
-            auto expected = before;
-            expected.insert("dest3/" + newName, expected.take("src/b.jpg"));
-            QCOMPARE(f.files(), expected);
+            QCOMPARE(f.files(), movedAs(before, { { "b.jpg", "dest3/" + newName } }));
             QVERIFY(
                 f.warnings.isEmpty() && f.tile(1)->isHidden() && f.settings.serials[0] == newName.left(6).toInt() + 1);
             f.sorter.undoLast();
@@ -354,11 +362,7 @@ private slots:
             // p07 went to folder 4 before send all got to it; p00 had been sent already.
             QCOMPARE(f.warnings.size(), 1);
             QVERIFY(f.warnings.takeFirst().contains("p00.jpg"));
-            QMap<QString, QByteArray> expected;
-            for (auto it = before.cbegin(); it != before.cend(); ++it)
-                expected.insert(
-                    it.key() == "src/p07.jpg" ? "dest4/000041 p07.jpg" : "dest10/" + it.key().mid(4), it.value());
-            QCOMPARE(f.files(), expected);
+            QCOMPARE(f.files(), movedAs(before, { { "p07.jpg", "dest4/000041 p07.jpg" } }, "dest10/"));
             f.undoAll(); // ten undos bring back the last ten, whatever their order was
         }
         QVERIFY(arrived && !f.session.isBusy() && !b.undoEnabled() && f.warnings.isEmpty());
@@ -402,13 +406,9 @@ private slots:
         const int placed = f.shown();
         QVERIFY(placed > 10 && placed < listed.size());
         b.sendAllReached();
-        QMap<QString, QByteArray> expected;
-        for (auto it = before.cbegin(); it != before.cend(); ++it) {
-            const QString name = it.key().mid(4);
-            expected.insert(
-                movedTo.value(name, (listed.indexOf(name) < placed ? "dest10/" : "src/") + name), it.value());
-        }
-        QCOMPARE(f.files(), expected);
+        for (int i = 0; i < placed; ++i)
+            movedTo.insert(listed[i], "dest10/" + listed[i]);
+        QCOMPARE(f.files(), movedAs(before, movedTo));
         for (int i = 0; i < 10; ++i)
             f.sorter.undoLast();
         QVERIFY(f.warnings.isEmpty());
