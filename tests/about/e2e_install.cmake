@@ -5,12 +5,7 @@ set(program_dir ${prefix}/${LIBDIR}/pirapo-lumo)
 set(launcher ${prefix}/${BINDIR}/pirapo-lumo)
 set(share ${prefix}/${DATADIR})
 file(REMOVE_RECURSE ${WORK_DIR})
-file(MAKE_DIRECTORY ${WORK_DIR})
-execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix}
-                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
-if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "install failed (${rc}):\n${out}")
-endif()
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix} COMMAND_ERROR_IS_FATAL ANY)
 
 # What the program reads from its own folder is byte for byte as shipped.
 set(icons ${share}/icons/hicolor)
@@ -29,15 +24,11 @@ foreach(path ${program_dir}/Readme.txt ${program_dir}/Error.jpg ${program_dir}/h
         endif()
     endif()
 endforeach()
+# The mpng library beside the program; the menu entry starts the launcher by name from PATH.
 file(GLOB mpng ${program_dir}/*mpng*)
-if(WITH_MPNG AND NOT mpng)
-    message(FATAL_ERROR "the mpng library is not beside the installed program")
-endif()
-
-# The menu entry starts the launcher by name from PATH.
 file(STRINGS ${share}/applications/${APP_ID}.desktop exec REGEX "^Exec=")
-if(NOT exec MATCHES "^Exec=pirapo-lumo( |$)")
-    message(FATAL_ERROR "the desktop entry runs '${exec}', the launcher is pirapo-lumo")
+if((WITH_MPNG AND NOT mpng) OR NOT exec MATCHES "^Exec=pirapo-lumo( |$)")
+    message(FATAL_ERROR "mpng beside the program: '${mpng}'; the desktop entry runs '${exec}'")
 endif()
 
 # A settings file too short to trust makes the program delete it and end at once: that it

@@ -53,8 +53,7 @@ private slots:
         QFETCH(QString, how);
         QWidget owner;
         auto* about = how.startsWith("about") ? new AboutDialog(&owner) : nullptr;
-        auto* usage = about ? nullptr : new UsageWindow(m_app.path(), &owner);
-        QPointer<QWidget> w = about ? static_cast<QWidget*>(about) : usage;
+        QPointer<QWidget> w = about ? static_cast<QWidget*>(about) : new UsageWindow(m_app.path(), &owner);
         QSignalSpy closed(w, SIGNAL(closed()));
         w->show();
         QVERIFY(!w->isModal());
@@ -63,7 +62,7 @@ private slots:
         else if (how.endsWith("close box"))
             w->close();
         else
-            (about ? about->okButton : usage->backButton)->click();
+            (about ? about->okButton : static_cast<UsageWindow*>(w.data())->backButton)->click();
         QCOMPARE(closed.count(), 1);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!w);
@@ -82,9 +81,10 @@ private slots:
         QFETCH(QByteArray, script);
         QTemporaryDir bin;
         const QString program = bin.filePath("hardinfo");
-        if (!script.isEmpty())
+        if (!script.isEmpty()) {
             writeFile(program, script);
-        QVERIFY(script.isEmpty() || QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+            QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+        }
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", QFile::encodeName(bin.path()));
         AboutDialog about(nullptr);
