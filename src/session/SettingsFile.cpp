@@ -2,6 +2,8 @@
 #include "platform/FileOps.h"
 #include "platform/Numeric.h"
 #include "platform/TextFile.h"
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QStringList>
@@ -241,6 +243,56 @@ Location locate(const QString& programFolder, const QString& userFolder)
     if (FileOps::entryKind(beside) == FileOps::EntryKind::Regular && fi.isWritable())
         return { beside, beside };
     return { beside, own };
+}
+
+bool startRun(const QString& programFolder, const QString& userFolder, Settings& s, RunFile& file, QString* warning)
+{
+    const Location where = locate(programFolder, userFolder);
+    file = { where.write, QByteArray() };
+    const QString shown = QDir::toNativeSeparators(where.read);
+    QString why;
+    switch (read(where.read, s, &file.read)) {
+    case ReadStatus::Ok:
+        return true;
+    case ReadStatus::Missing:
+        s = defaults();
+        return true;
+    case ReadStatus::TooShort:
+        // A short file cannot be trusted: it goes, and the next start uses the defaults.
+        if (QFile::remove(where.read))
+            return false;
+        // One that cannot go (a read-only program folder) must not stop every start.
+        s = defaults();
+        *warning = QStringLiteral("設定ファイル %1 が壊れています。既定の設定で起動します。").arg(shown);
+        return true;
+    case ReadStatus::Unreadable:
+        why = QStringLiteral("設定ファイル %1 を読み込めませんでした。");
+        break;
+    case ReadStatus::NotAFile:
+        why = QStringLiteral("設定ファイル %1 は通常のファイルではないため、読み込みません。");
+        break;
+    }
+    s = defaults();
+    *warning = why.arg(shown) + QStringLiteral("既定の設定で起動します。");
+    if (where.write == where.read) {
+        file.write.clear();
+        *warning += QStringLiteral("\nこのファイルには手を付けず、今回の設定は保存しません。");
+    }
+    return true;
+}
+
+QString endRun(const RunFile& file, const Settings& s)
+{
+    const QString shown = QDir::toNativeSeparators(file.write);
+    QString error;
+    if (file.write.isEmpty()) // said at the start
+        return QString();
+    if (FileOps::entryKind(file.write) == FileOps::EntryKind::Other)
+        return QStringLiteral("設定ファイル %1 は通常のファイルではないため、今回の設定は保存しません。").arg(shown);
+    if (!write(file.write, s, &error, file.read))
+        return QStringLiteral("設定ファイル %1 を保存できませんでした。\n%2\n今回の設定は保存されずに終了します。")
+            .arg(shown, error);
+    return QString();
 }
 
 }

@@ -51,4 +51,19 @@ struct Location {
 };
 Location locate(const QString& programFolder, const QString& userFolder);
 
+// A run's own settings file: where its end writes (empty: the file is left alone) and
+// the bytes its start read.
+struct RunFile {
+    QString write;
+    QByteArray read;
+};
+
+// The settings a run starts with, into `s`: the defaults unless the file found is usable.
+// A file that cannot be used is left as it is and `warning` says so, once. False when the
+// file was too short to trust: it has been deleted and the program must end at once.
+bool startRun(const QString& programFolder, const QString& userFolder, Settings& s, RunFile& file, QString* warning);
+
+// Writes the settings at the end of a run; the text to show when that failed, else empty.
+QString endRun(const RunFile& file, const Settings& s);
+
 }
