@@ -1,6 +1,6 @@
 #include "bench_children.h"
 #include "app/FolderPage.h"
-#include "app/Form1.h"
+#include "app/MainWindow.h"
 #include "board/SortingBoard.h"
 #include "board/Tile.h"
 #include "imaging/ThumbnailCache.h"
@@ -10,6 +10,7 @@
 #include "platform/PictureBox.h"
 #include "sorting/Sorter.h"
 #include "viewer/PicturePrefetch.h"
+#include "viewer/PictureView.h"
 #include "viewer/ViewerWindow.h"
 #include <QApplication>
 #include <QDir>
@@ -66,7 +67,7 @@ namespace {
         Session session { QString() };
         PictureFolder folder;
         Sorter sorter { settings, session };
-        std::unique_ptr<Form1> form;
+        std::unique_ptr<MainWindow> form;
         QTimer watchdog;
 
         explicit Board(const QStringList& args)
@@ -82,7 +83,7 @@ namespace {
             });
             watchdog.start(200);
             session = Session(option(args, QStringLiteral("app")));
-            form = std::make_unique<Form1>(settings, session, folder, sorter);
+            form = std::make_unique<MainWindow>(settings, session, folder, sorter);
             const QString dest = option(args, QStringLiteral("dest"));
             for (int k = 0; k <= 10; ++k) {
                 const QString d = QDir(dest).filePath(QString::number(k));
@@ -137,7 +138,7 @@ QString option(const QStringList& args, const QString& name, const QString& fall
 int childBoard(const QStringList& args)
 {
     Board b(args);
-    Form1& f = *b.form;
+    MainWindow& f = *b.form;
 
     QElapsedTimer t;
     const double cpu = cpuMs();
@@ -159,7 +160,7 @@ int childBoard(const QStringList& args)
             QThread::msleep(5);
         }
         // Tile 0 onto target 1 in move mode, as the user drops it; then the reload.
-        const QString dropped = f.folder().name(0);
+        const QString dropped = b.folder.name(0);
         f.board().pressTile(0, Qt::LeftButton, QPointF());
         f.board().dropOnTarget(1);
         settle();
@@ -177,7 +178,7 @@ int childBoard(const QStringList& args)
 int childGrow(const QStringList& args)
 {
     Board b(args);
-    Form1& f = *b.form;
+    MainWindow& f = *b.form;
     const int want = option(args, QStringLiteral("entries"), QStringLiteral("300")).toInt();
     QElapsedTimer t;
     t.start();
@@ -186,7 +187,7 @@ int childGrow(const QStringList& args)
     while (f.board().pageEnd() < want && commands < 1000) {
         f.board().loadAnew();
         ++commands;
-        if (f.board().pageEnd() >= f.folder().count())
+        if (f.board().pageEnd() >= b.folder.count())
             break;
     }
     out("grow_ms", msSince(t));
@@ -201,10 +202,10 @@ int childGrow(const QStringList& args)
 int childViewer(const QStringList& args)
 {
     Board b(args);
-    Form1& f = *b.form;
+    MainWindow& f = *b.form;
     Settings& settings = b.settings;
     const int steps
-        = std::min(option(args, QStringLiteral("steps"), QStringLiteral("12")).toInt(), f.folder().count() - 1);
+        = std::min(option(args, QStringLiteral("steps"), QStringLiteral("12")).toInt(), b.folder.count() - 1);
     f.openViewer(0, ViewerWindow::Mode::Full);
     ViewerWindow* v = f.viewer();
     if (!v)
@@ -217,7 +218,7 @@ int childViewer(const QStringList& args)
     // The next picture made in the background while this one is on screen.
     QStringList prepared;
     for (int i = 0; i < steps; ++i) {
-        const QString next = QDir(settings.sourceFolder).filePath(f.folder().name(v->position() + 1));
+        const QString next = QDir(settings.sourceFolder).filePath(b.folder.name(v->position() + 1));
         QElapsedTimer wait;
         wait.start();
         while (!v->prefetch().isPrepared(next, area) && wait.elapsed() < 20000) {
@@ -248,7 +249,7 @@ int childViewer(const QStringList& args)
     QStringList full;
     QImage screen(area, QImage::Format_ARGB32_Premultiplied);
     for (int i = 1; i <= steps; ++i) {
-        const QString path = QDir(settings.sourceFolder).filePath(f.folder().name(i));
+        const QString path = QDir(settings.sourceFolder).filePath(b.folder.name(i));
         QElapsedTimer t;
         t.start();
         QImageReader reader(path);

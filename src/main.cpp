@@ -1,4 +1,4 @@
-#include "app/Form1.h"
+#include "app/MainWindow.h"
 #include "session/PictureFolder.h"
 #include "session/Session.h"
 #include "session/Settings.h"
@@ -20,9 +20,9 @@ int main(int argc, char* argv[])
     PictureFolder folder;
     Sorter sorter(settings, session);
 
-    Form1 form(settings, session, folder, sorter);
-    if (!form.startedUp())
+    MainWindow window(settings, session, folder, sorter);
+    if (!window.startedUp())
         return 0; // a short settings file was deleted; no window this run
-    form.show();
+    window.show();
     return app.exec();
 }

@@ -1,0 +1,485 @@
+#include "app/MainWindow.h"
+#include "about/AboutDialog.h"
+#include "about/UsageWindow.h"
+#include "app/FolderPage.h"
+#include "board/BoardFocus.h"
+#include "board/BoardGeometry.h"
+#include "board/CopyModeBadge.h"
+#include "board/SortingBoard.h"
+#include "dialogs/DestinationsDialog.h"
+#include "dialogs/OptionsDialog.h"
+#include "imaging/PngDecoder.h"
+#include "imaging/SharedThumbnails.h"
+#include "imaging/ThumbnailCache.h"
+#include "platform/DirList.h"
+#include "platform/FileOps.h"
+#include "platform/Message.h"
+#include "platform/Numeric.h"
+#include "platform/StatusBar.h"
+#include "session/PictureFolder.h"
+#include "session/Session.h"
+#include "session/Settings.h"
+#include "session/SettingsFile.h"
+#include "sorting/Sorter.h"
+#include <QAction>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QKeySequence>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QToolBar>
+#include <QUrl>
+#include <utility>
+
+namespace {
+
+QString padded(const QString& text) { return QLatin1Char(' ') + text + QLatin1Char(' '); }
+
+// An open window comes to the front instead of a second one opening: two options
+// dialogs would each store their own size, count and interval. A window the user may
+// have hidden is shown again first.
+bool bringForward(QWidget* w, bool show = false)
+{
+    if (!w)
+        return false;
+    if (show)
+        w->show();
+    w->raise();
+    w->activateWindow();
+    return true;
+}
+
+} // namespace
+
+MainWindow::MainWindow(Settings& settings, Session& session, PictureFolder& folder, Sorter& sorter)
+    : m_settings(settings)
+    , m_session(session)
+    , m_folder(folder)
+    , m_sorter(sorter)
+    , m_tpp(screenTwipsPerPixel())
+    , m_png(std::make_unique<PngDecoder>(m_session.programFolder()))
+{
+    setWindowTitle(appTitle());
+    m_client = new QWidget(this);
+    setCentralWidget(m_client);
+
+    // The folder page first: the copy-mode badge, placed over it later, stacks above it.
+    m_folderPage = new FolderPage(m_folder, m_client);
+    buildStatusBar();
+    buildToolbar();
+    buildMenus();
+    m_thumbnails
+        = std::make_unique<ThumbnailCache>(ThumbnailCache::Options { m_png.get(), SharedThumbnails::defaultRoot() });
+    m_board = new SortingBoard(m_settings, m_session, m_folder, m_sorter, *m_thumbnails, m_client);
+    m_board->hide();
+    wire();
+
+    // Client area 6555 x 3660 twips.
+    m_client->setMinimumSize(1, 1);
+    resize(twipsToPixels(6555, m_tpp.x), twipsToPixels(3660, m_tpp.y) + menuBar()->sizeHint().height());
+
+    startUp();
+}
+
+MainWindow::~MainWindow()
+{
+    delete m_board; // before the thumbnail cache it was given
+}
+
+bool MainWindow::onBoard() const { return !m_board->isHidden(); }
+
+void MainWindow::buildStatusBar()
+{
+    using K = StatusBar::Kind;
+    m_statusBar = new StatusBar(
+        {
+            { K::Text, QString(), QStringLiteral("選択されているフォルダ。"), 60, true },
+            { K::Text, QStringLiteral("（無題）"), QStringLiteral("選択されているファイルネーム。"), 60, true },
+            { K::Text, QString(), QStringLiteral("選択されているフォルダのファイル数。"), 50, false },
+            { K::Text, QString(), QString(), 10, false },
+            { K::Caps, QString(), QStringLiteral("Capsキーの状態を表示しています。"), 36, false },
+            { K::Num, QString(), QStringLiteral("Numキーの状態を表示しています。"), 36, false },
+            { K::Date, QString(), QStringLiteral("今日の日付です。"), 70, false },
+            { K::Time, QString(), QStringLiteral("今の時間です。"), 40, false },
+        },
+        m_client);
+}
+
+void MainWindow::buildMenus()
+{
+    m_optionsMenu = menuBar()->addMenu(QStringLiteral("オプション"));
+    optionsAction = m_optionsMenu->addAction(QStringLiteral("オプション"));
+    destinationsAction = m_optionsMenu->addAction(QStringLiteral("移動先フォルダ設定"));
+    m_helpMenu = menuBar()->addMenu(QStringLiteral("バージョン情報"));
+    aboutAction = m_helpMenu->addAction(QStringLiteral("バージョン情報"));
+    m_helpMenu->addSeparator();
+    helpAction = m_helpMenu->addAction(QStringLiteral("ヘルプ"));
+
+    // Not on the menu bar: the board's pop-up menu.
+    m_boardMenu = new QMenu(QStringLiteral("リロード"), this);
+    reloadAction = m_boardMenu->addAction(QStringLiteral("画像をリロードする"));
+    m_boardMenu->addSeparator();
+    loadAnewAction = m_boardMenu->addAction(QStringLiteral("新たにロードする"));
+    m_boardMenu->addSeparator();
+    undoAction = m_boardMenu->addAction(QStringLiteral("アンドゥ"));
+    m_boardMenu->addSeparator();
+    viewerAction = m_boardMenu->addAction(QStringLiteral("Viewerを開く"));
+    m_boardMenu->addSeparator();
+    sendAllAction = m_boardMenu->addAction(QStringLiteral("すべて削除フォルダへ"));
+
+    // Shown beside the pop-up items only. The board's key handler runs these commands
+    // with its own guards; an action that lives in a pop-up menu alone never fires its
+    // shortcut, and the widget context keeps it that way should it be added elsewhere.
+    const std::pair<QAction*, QKeySequence> keys[] = {
+        { reloadAction, QKeySequence(Qt::Key_F5) },
+        { loadAnewAction, QKeySequence(Qt::CTRL | Qt::Key_N) },
+        { undoAction, QKeySequence(Qt::CTRL | Qt::Key_Z) },
+    };
+    for (const auto& [action, sequence] : keys) {
+        action->setShortcutContext(Qt::WidgetShortcut);
+        action->setShortcut(sequence);
+    }
+}
+
+void MainWindow::buildToolbar()
+{
+    m_toolbar = new QToolBar(m_client);
+    m_toolbar->setIconSize(QSize(24, 22));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_toolbar->setMovable(false);
+    backAction = m_toolbar->addAction(QIcon(QStringLiteral(":/icons/main_cancel.png")), QStringLiteral("キャンセル"));
+    backAction->setToolTip(QStringLiteral("フォルダ選択画面へ戻ります。"));
+    toolbarUndoAction
+        = m_toolbar->addAction(QIcon(QStringLiteral(":/icons/main_undo.png")), QStringLiteral("アンドゥ"));
+    toolbarUndoAction->setToolTip(QStringLiteral("１０回までアンドゥできます。"));
+    m_toolbar->addSeparator();
+    quitAction = m_toolbar->addAction(QIcon(QStringLiteral(":/icons/main_exit.png")), QStringLiteral("終了"));
+    quitAction->setToolTip(QStringLiteral("プログラムを終了します。"));
+
+    // On the board the board is the one control that takes the keyboard; a toolbar
+    // button holding the focus would take Enter for a click of its own.
+    m_toolbar->setFocusPolicy(Qt::NoFocus);
+    for (QWidget* w : m_toolbar->findChildren<QWidget*>())
+        w->setFocusPolicy(Qt::NoFocus);
+    m_toolbar->hide();
+}
+
+void MainWindow::wire()
+{
+    connect(m_folderPage, &FolderPage::folderChanged, this, &MainWindow::showFolder);
+    connect(m_folderPage, &FolderPage::fileSelected, this, &MainWindow::showFileName);
+    connect(m_folderPage, &FolderPage::fileActivated, this,
+        [this](int index) { openViewer(index, ViewerWindow::Mode::Full); });
+    connect(m_folderPage, &FolderPage::startRequested, this, &MainWindow::openBoard);
+    connect(m_folderPage, &FolderPage::quitRequested, this, &QWidget::close);
+
+    connect(m_board, &SortingBoard::refillStarted, this, [this] { m_toolbar->setEnabled(false); });
+    connect(m_board, &SortingBoard::refilled, this, [this](int entries) {
+        m_toolbar->setEnabled(true);
+        m_statusBar->setPanelText(3, QStringLiteral(" %1 File ").arg(entries));
+    });
+    connect(m_board, &SortingBoard::fileChosen, this, &MainWindow::showFileName);
+    connect(m_board, &SortingBoard::onePointViewerRequested, this,
+        [this](int position) { openViewer(position, ViewerWindow::Mode::OnePoint); });
+    connect(m_board, &SortingBoard::menuRequested, this, [this](const QPoint& at) { m_boardMenu->popup(at); });
+    connect(&m_sorter, &Sorter::historyChanged, this, &MainWindow::setUndoEnabled);
+    connect(&m_sorter, &Sorter::failed, this,
+        [this](const QString& message) { showMessage(this, message, QMessageBox::Ok, QMessageBox::Warning); });
+
+    connect(optionsAction, &QAction::triggered, this, &MainWindow::openOptions);
+    connect(destinationsAction, &QAction::triggered, this, &MainWindow::openDestinations);
+    connect(aboutAction, &QAction::triggered, this, &MainWindow::openAbout);
+    connect(helpAction, &QAction::triggered, this, &MainWindow::showHelp);
+    connect(reloadAction, &QAction::triggered, m_board, &SortingBoard::reload);
+    connect(loadAnewAction, &QAction::triggered, m_board, &SortingBoard::loadAnew);
+    connect(undoAction, &QAction::triggered, this, &MainWindow::undoLastTransfer);
+    connect(viewerAction, &QAction::triggered, this, &MainWindow::openViewerFromMenu);
+    connect(sendAllAction, &QAction::triggered, m_board, &SortingBoard::sendAllReached);
+    connect(backAction, &QAction::triggered, this, &MainWindow::backFromToolbar);
+    connect(toolbarUndoAction, &QAction::triggered, this, &MainWindow::undoFromToolbar);
+    connect(quitAction, &QAction::triggered, this, &MainWindow::quitFromToolbar);
+}
+
+void MainWindow::layoutChrome()
+{
+    // The status bar lies along the client area's bottom edge; the toolbar fills the
+    // strip of 500 twips above the board.
+    const int sbHeight = std::max(twipsToPixels(250, m_tpp.y), m_statusBar->sizeHint().height());
+    m_statusBar->setGeometry(0, m_client->height() - sbHeight, m_client->width(), sbHeight);
+    m_statusBar->raise();
+    m_toolbar->setGeometry(0, 0, m_client->width(), twipsToPixels(500, m_tpp.y));
+}
+
+void MainWindow::resizeEvent(QResizeEvent* e)
+{
+    QMainWindow::resizeEvent(e);
+    layoutChrome();
+}
+
+// ---- start-up and shut-down
+
+void MainWindow::startUp()
+{
+    QString warning;
+    m_startedUp = SettingsFile::startRun(
+        m_session.programFolder(), m_session.userFolder(), m_settings, m_settingsFile, &warning);
+    if (!m_startedUp)
+        return;
+    if (!warning.isEmpty())
+        showMessage(nullptr, warning, QMessageBox::Ok, QMessageBox::Warning);
+
+    m_folderPage->openAtStart(m_settings.rememberFolder == 1, m_settings.sourceFolder);
+    m_settings.sourceFolder = m_folderPage->folders()->path();
+    m_statusBar->setPanelText(1, padded(m_settings.sourceFolder));
+    m_statusBar->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));
+    m_settings.updateDestNames();
+    setUndoEnabled(m_sorter.canUndo());
+    layoutChrome();
+}
+
+void MainWindow::shutDown()
+{
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+
+    const QRect outer = frameGeometry();
+    m_settings.windowWidth = Numeric::clampToInt16(pixelsToTwips(outer.width(), m_tpp.x));
+    m_settings.windowHeight = Numeric::clampToInt16(pixelsToTwips(outer.height(), m_tpp.y));
+    m_settings.windowLeft = Numeric::clampToInt16(pixelsToTwips(outer.left(), m_tpp.x));
+    m_settings.windowTop = Numeric::clampToInt16(pixelsToTwips(outer.top(), m_tpp.y));
+
+    const QString error = SettingsFile::endRun(m_settingsFile, m_settings);
+    if (!error.isEmpty())
+        showMessage(this, error, QMessageBox::Ok, QMessageBox::Warning);
+
+    // Only now: the viewer's mode was just written as it is.
+    const QPointer<QWidget> windows[]
+        = { m_destinations.data(), m_options.data(), m_usage.data(), m_viewer.data(), m_about.data() };
+    for (const QPointer<QWidget>& w : windows)
+        if (w)
+            w->close();
+}
+
+void MainWindow::closeEvent(QCloseEvent* e)
+{
+    shutDown();
+    e->accept();
+}
+
+// ---- the two screens
+
+void MainWindow::showFolder()
+{
+    m_settings.sourceFolder = m_folder.path();
+    m_statusBar->setPanelText(1, padded(m_settings.sourceFolder));
+    m_statusBar->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));
+    // Files whose names are not UTF-8 cannot be listed at all; panel 4 says so.
+    const int n = m_folder.unlistedCount();
+    m_statusBar->setPanelText(4, n ? QStringLiteral(" 表示できない名前 %1 ").arg(n) : QString());
+    m_statusBar->panel(4)->setToolTip(
+        n ? QStringLiteral("名前にUTF-8でない文字を含むため、一覧に出せず扱えないファイルの数です。") : QString());
+}
+
+void MainWindow::showFileName(const QString& name) { m_statusBar->setPanelText(2, padded(name)); }
+
+void MainWindow::openBoard()
+{
+    // The build assumes the folder screen; it never runs on top of a board.
+    if (onBoard() || m_session.isBusy())
+        return;
+    {
+        const Session::BusyGuard busy(m_session);
+        m_folderPage->hide();
+        m_board->show();
+        m_toolbar->show();
+        m_toolbar->setEnabled(false);
+
+        // The whole work area, without switching to the maximised state.
+        const QRect wa = workArea();
+        const double widthTwips = Numeric::roundHalfEven(pixelsToTwips(wa.x() + wa.width(), m_tpp.x));
+        const double heightTwips = Numeric::roundHalfEven(pixelsToTwips(wa.y() + wa.height(), m_tpp.y));
+        setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+        const QSize frameExtra = frameGeometry().size() - geometry().size();
+        move(0, 0);
+        resize(twipsToPixels(widthTwips, m_tpp.x) - frameExtra.width(),
+            twipsToPixels(heightTwips, m_tpp.y) - frameExtra.height());
+        // The layout places the client area on its next pass; the board is measured from it now.
+        if (layout())
+            layout()->activate();
+
+        const QRectF r = BoardGeometry::boardRect(
+            pixelsToTwips(m_client->width(), m_tpp.x), pixelsToTwips(m_client->height(), m_tpp.y));
+        placeTwips(m_board, r.x(), r.y(), r.width(), r.height(), m_tpp);
+        m_board->build(busy);
+
+        m_toolbar->setEnabled(true);
+    }
+    m_board->focus().frameFirst();
+    m_board->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::returnToFolderScreen()
+{
+    m_board->hide();
+    m_toolbar->hide();
+    m_folderPage->show();
+
+    // Outer geometry: left 105, top 105, 6600 x 4350 twips.
+    const QSize frameExtra = frameGeometry().size() - geometry().size();
+    move(twipsToPixels(105, m_tpp.x), twipsToPixels(105, m_tpp.y));
+    resize(twipsToPixels(6600, m_tpp.x) - frameExtra.width(), twipsToPixels(4350, m_tpp.y) - frameExtra.height());
+
+    m_board->tearDown();
+    m_folder.refresh();
+}
+
+// ---- commands
+
+void MainWindow::setUndoEnabled(bool on)
+{
+    undoAction->setEnabled(on);
+    toolbarUndoAction->setEnabled(on);
+}
+
+void MainWindow::undoLastTransfer() { m_sorter.undoLast(); }
+
+void MainWindow::backFromToolbar()
+{
+    if (!m_session.isBusy())
+        returnToFolderScreen();
+}
+
+void MainWindow::undoFromToolbar()
+{
+    if (!m_session.isBusy())
+        undoLastTransfer();
+}
+
+void MainWindow::quitFromToolbar()
+{
+    if (!m_session.isBusy())
+        close();
+}
+
+void MainWindow::showHelp()
+{
+    if (FileOps::entryExists(QDir(m_session.programFolder()).filePath(QStringLiteral("help/help.htm"))))
+        openHelpPage();
+    else
+        openUsage();
+}
+
+void MainWindow::openHelpPage()
+{
+    if (m_session.isBusy())
+        return;
+    const QString help
+        = QDir::toNativeSeparators(QDir(m_session.programFolder()).filePath(QStringLiteral("help/help.htm")));
+#ifdef Q_OS_WIN
+    const QString opener = QStringLiteral("explorer.exe");
+#else
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+#endif
+    if (!opener.isEmpty() && QProcess::startDetached(opener, { help }, m_session.programFolder()))
+        return;
+    // Without the desktop's opener the help still shows: the desktop's own way to open
+    // a page, and failing that the usage window.
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::fromNativeSeparators(help))))
+        openUsage();
+}
+
+// ---- the other windows: made on request, gone when closed
+
+void MainWindow::openViewer(int index, ViewerWindow::Mode mode)
+{
+    if (!m_viewer) {
+        m_viewer = new ViewerWindow(m_settings, m_session, m_folder, *m_png, this);
+        connect(m_viewer, &ViewerWindow::optionsRequested, this, &MainWindow::openOptionsModeless);
+        connect(m_viewer, &ViewerWindow::closed, this, &MainWindow::viewerClosed);
+    }
+    m_viewer->open(index, mode);
+}
+
+void MainWindow::openViewerFromMenu()
+{
+    if (m_session.isBusy())
+        return;
+    // The list keeps the entries of files sent away until the next reload: the viewer
+    // starts at the first file still there.
+    int first = 0;
+    while (first < m_folder.count() && !FileOps::fileExists(m_folder.filePath(first)))
+        ++first;
+    openViewer(first == m_folder.count() ? 0 : first, ViewerWindow::Mode::Full);
+}
+
+void MainWindow::viewerClosed()
+{
+    m_viewer = nullptr; // it goes later
+    enableStart();
+}
+
+void MainWindow::enableStart() { m_folderPage->startButton()->setEnabled(true); }
+
+void MainWindow::wireOptions(OptionsDialog* dialog)
+{
+    CopyModeBadge* badge = m_board->copyModeBadge();
+    connect(dialog, &OptionsDialog::copyModeChanged, badge, &CopyModeBadge::setBlinking);
+    connect(dialog, &OptionsDialog::stored, badge, [this, badge] { badge->setVisible(m_session.copyMode); });
+}
+
+void MainWindow::openOptions()
+{
+    if (m_session.isBusy() || bringForward(m_options))
+        return;
+    OptionsDialog dialog(m_settings, m_session, this);
+    wireOptions(&dialog);
+    m_options = &dialog;
+    dialog.exec();
+}
+
+void MainWindow::openDestinations()
+{
+    if (m_session.isBusy() || bringForward(m_destinations))
+        return;
+    DestinationsDialog dialog(m_settings, this);
+    connect(&dialog, &DestinationsDialog::folderCreated, m_folderPage, &FolderPage::refreshFolders);
+    m_destinations = &dialog;
+    dialog.exec();
+}
+
+void MainWindow::openOptionsModeless()
+{
+    if (bringForward(m_options))
+        return;
+    auto* dialog = new OptionsDialog(m_settings, m_session, this);
+    wireOptions(dialog);
+    connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
+    m_options = dialog;
+    dialog->show();
+}
+
+void MainWindow::openAbout()
+{
+    if (bringForward(m_about, true))
+        return;
+    m_about = new AboutDialog(this);
+    connect(m_about, &AboutDialog::closed, this, &MainWindow::enableStart);
+    m_folderPage->startButton()->setEnabled(false);
+    m_about->show();
+}
+
+void MainWindow::openUsage()
+{
+    if (bringForward(m_usage, true))
+        return;
+    m_usage = new UsageWindow(m_session.programFolder(), this);
+    connect(m_usage, &UsageWindow::closed, this, &MainWindow::enableStart);
+    m_folderPage->startButton()->setEnabled(false);
+    m_usage->show();
+}

@@ -1,0 +1,130 @@
+#pragma once
+#include "platform/Twips.h"
+#include "session/SettingsFile.h"
+#include "viewer/ViewerWindow.h"
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+
+class AboutDialog;
+class DestinationsDialog;
+class FolderPage;
+class OptionsDialog;
+class PictureFolder;
+class PngDecoder;
+class QAction;
+class QMenu;
+class QToolBar;
+class Session;
+class SortingBoard;
+class Sorter;
+class StatusBar;
+class ThumbnailCache;
+class UsageWindow;
+struct Settings;
+
+// The main window: the folder screen and the sorting board share its client area, one of
+// them shown, with the menus, the board's toolbar and the status bar around them. It
+// reads the settings at start-up and writes them when it closes, opens the other windows
+// and shows what they, the board and the sorter report. The settings, the run's state,
+// the picture folder and the sorter are the program's; the window is given them.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindow(Settings& settings, Session& session, PictureFolder& folder, Sorter& sorter);
+    ~MainWindow() override;
+
+    // False when the start-up found a short settings file: it has been deleted and the
+    // program must end without showing a window.
+    bool startedUp() const { return m_startedUp; }
+
+    // On the menu bar.
+    QAction* optionsAction = nullptr;
+    QAction* destinationsAction = nullptr;
+    QAction* aboutAction = nullptr;
+    QAction* helpAction = nullptr;
+    // On the board's pop-up menu.
+    QAction* reloadAction = nullptr;
+    QAction* loadAnewAction = nullptr;
+    QAction* undoAction = nullptr;
+    QAction* viewerAction = nullptr;
+    QAction* sendAllAction = nullptr;
+    // On the toolbar.
+    QAction* backAction = nullptr;
+    QAction* toolbarUndoAction = nullptr;
+    QAction* quitAction = nullptr;
+
+    FolderPage& folderPage() const { return *m_folderPage; }
+    SortingBoard& board() const { return *m_board; }
+    StatusBar& statusBar() const { return *m_statusBar; }
+    QToolBar* toolbar() const { return m_toolbar; } // over the board
+    ThumbnailCache& thumbnails() const { return *m_thumbnails; }
+    ViewerWindow* viewer() const { return m_viewer; }
+    const TwipsPerPixel& tpp() const { return m_tpp; }
+    bool onBoard() const; // the sorting board is the screen shown
+
+    void openBoard(); // "実行": the board on the folder as listed
+    void returnToFolderScreen();
+    void undoLastTransfer();
+    // The toolbar's commands, each held back while the board is busy.
+    void backFromToolbar();
+    void undoFromToolbar();
+    void quitFromToolbar();
+    void showHelp(); // the help page, or the usage window when there is none
+    void openHelpPage();
+    // The viewer at entry `index` of the picture folder; an open one is reused.
+    void openViewer(int index, ViewerWindow::Mode mode);
+    void openViewerFromMenu();
+    // Modal; held back while the board is busy. An open one is brought forward instead.
+    void openOptions();
+    void openDestinations();
+    // The options dialog without blocking, for the viewer's toolbar. The main window owns
+    // it, so it outlives the viewer with the user's edits.
+    void openOptionsModeless();
+    void openAbout();
+    void openUsage();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void startUp();
+    void shutDown();
+    void buildStatusBar();
+    void buildMenus();
+    void buildToolbar();
+    void wire();
+    void wireOptions(OptionsDialog* dialog);
+    void layoutChrome();
+    void showFolder(); // the status bar on the folder the page chose
+    void showFileName(const QString& name);
+    void setUndoEnabled(bool on);
+    void viewerClosed();
+    void enableStart();
+
+    Settings& m_settings;
+    Session& m_session;
+    PictureFolder& m_folder;
+    Sorter& m_sorter;
+    const TwipsPerPixel m_tpp;
+    std::unique_ptr<PngDecoder> m_png; // the mpng library beside the program
+    std::unique_ptr<ThumbnailCache> m_thumbnails; // goes before m_png, which its workers use
+    QWidget* m_client = nullptr;
+    FolderPage* m_folderPage = nullptr;
+    StatusBar* m_statusBar = nullptr;
+    SortingBoard* m_board = nullptr;
+    QToolBar* m_toolbar = nullptr;
+    QMenu* m_optionsMenu = nullptr;
+    QMenu* m_helpMenu = nullptr;
+    QMenu* m_boardMenu = nullptr;
+    bool m_startedUp = true;
+    bool m_shutDown = false;
+    SettingsFile::RunFile m_settingsFile;
+    // Closed at shut-down in this order.
+    QPointer<DestinationsDialog> m_destinations;
+    QPointer<OptionsDialog> m_options;
+    QPointer<UsageWindow> m_usage;
+    QPointer<ViewerWindow> m_viewer;
+    QPointer<AboutDialog> m_about;
+};
