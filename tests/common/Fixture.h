@@ -5,8 +5,8 @@
 // sorting board's parent, the other windows' owner. The sorter's warnings are recorded;
 // message boxes are answered and recorded; any other modal window is turned away, so
 // that no test can hang on one.
-#include "../HostileFiles.h"
 #include "ModalCatcher.h"
+#include "TestFiles.h"
 #include "board/BoardFocus.h"
 #include "board/BoardGeometry.h"
 #include "board/SortingBoard.h"

@@ -1,11 +1,16 @@
 #pragma once
-// Files for tests: write and read them whole, and snapshot a folder tree so that a
-// failed operation can be shown to have lost, added and overwritten nothing.
+// Files for tests: write and read them whole, snapshot a folder tree so that a failed
+// operation can be shown to have lost, added and overwritten nothing, and make picture
+// files of each format in memory: well-formed ones, and from them cut-short and lying ones.
+#include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QImage>
 #include <QMap>
+#include <QtEndian>
 #include <QtTest>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <fcntl.h>
@@ -42,8 +47,8 @@ inline QMap<QString, QByteArray> snapshot(const QString& root)
 {
     QMap<QString, QByteArray> entries;
     const QDir base(root);
-    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(
+        root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
         entries.insert(base.relativeFilePath(path), it.fileInfo().isDir() ? QByteArray("<dir>") : readFile(path));
@@ -98,4 +103,114 @@ private:
     std::atomic<bool> m_rescued { false };
     std::thread m_watch; // last: it starts once everything it reads is made
 };
+}
+
+namespace Hostile {
+
+enum class Format { Jpeg, Gif, Bmp, Png };
+
+inline const char* extension(Format f) { return std::array { "jpg", "gif", "bmp", "png" }[size_t(f)]; }
+
+// GIF89a, 256 greys, 9-bit LZW codes (a clear code every 254 pixels): Qt cannot write GIF.
+inline QByteArray gif(QSize size, int seed)
+{
+    QByteArray out("GIF89a");
+    auto u16 = [&](int v) { out.append(char(v & 0xff)).append(char((v >> 8) & 0xff)); };
+    u16(size.width()), u16(size.height());
+    out.append("\xF7\0\0", 3); // a global colour table of 256 entries
+    for (int i = 0; i < 256; ++i)
+        out.append(QByteArray(3, char(i)));
+    out.append(',');
+    u16(0), u16(0), u16(size.width()), u16(size.height());
+    out.append("\0\x08", 2); // no local table; LZW minimum code size 8
+    QByteArray codes;
+    uint32_t acc = 0;
+    int bits = 0, run = 0;
+    auto put = [&](int code) {
+        for (acc |= uint32_t(code) << bits, bits += 9; bits >= 8; acc >>= 8, bits -= 8)
+            codes.append(char(acc & 0xff));
+    };
+    put(256);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x, ++run) {
+            if (run == 254)
+                put(256), run = 0;
+            put((x * 3 + y * 5 + seed * 29) & 0xff);
+        }
+    put(257);
+    if (bits > 0)
+        codes.append(char(acc & 0xff));
+    for (qsizetype i = 0; i < codes.size(); i += 255)
+        out.append(char(qMin<qsizetype>(255, codes.size() - i))).append(codes.mid(i, 255));
+    return out.append("\0;", 2);
+}
+
+inline QByteArray encoded(const QImage& img, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    img.save(&buffer, format);
+    return bytes;
+}
+
+// Every part of it differs from its neighbours.
+inline QByteArray wellFormed(Format f, QSize size = QSize(40, 30), int seed = 0)
+{
+    if (f == Format::Gif)
+        return gif(size, seed);
+    QImage img(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            img.setPixel(
+                x, y, qRgb((x * 7 + seed * 31) & 0xff, (y * 5 + seed * 17) & 0xff, (x + y + seed * 53) & 0xff));
+    return encoded(img, f == Format::Jpeg ? "JPEG" : f == Format::Bmp ? "BMP" : "PNG");
+}
+
+// The same file with its header claiming another size; the pixel data stays, far too short.
+inline QByteArray claimingSize(Format f, QSize claim, int seed = 0)
+{
+    QByteArray b = wellFormed(f, QSize(40, 30), seed);
+    char* d = b.data();
+    const auto w = uint16_t(claim.width()), h = uint16_t(claim.height());
+    switch (f) {
+    case Format::Jpeg: // start of frame: FF C0..C2, length, precision, height, width
+        for (qsizetype i = 2; i + 9 < b.size(); ++i)
+            if (uint8_t(d[i]) == 0xFF && uint8_t(d[i + 1]) >= 0xC0 && uint8_t(d[i + 1]) <= 0xC2) {
+                qToBigEndian(h, d + i + 5), qToBigEndian(w, d + i + 7);
+                break;
+            }
+        break;
+    case Format::Gif: // the logical screen and the image descriptor
+        for (int at : { 6, 6 + 7 + 768 + 5 })
+            qToLittleEndian(w, d + at), qToLittleEndian(h, d + at + 2);
+        break;
+    case Format::Bmp:
+        qToLittleEndian<int32_t>(w, d + 18), qToLittleEndian<int32_t>(h, d + 22);
+        break;
+    case Format::Png: { // IHDR's CRC is made right again, so that the size itself is judged
+        qToBigEndian<uint32_t>(w, d + 16), qToBigEndian<uint32_t>(h, d + 20);
+        uint32_t crc = 0xffffffffu;
+        for (char ch : b.mid(12, 17))
+            for (int k = 0; k < 8; ++k)
+                crc = (crc >> 1) ^ (0xedb88320u & (0u - ((crc ^ (uint8_t(ch) >> k)) & 1u)));
+        qToBigEndian(~crc, d + 29);
+    }
+    }
+    return b;
+}
+
+inline QByteArray truncated(Format f, int seed = 0)
+{
+    const QByteArray b = wellFormed(f, QSize(40, 30), seed);
+    return b.left(b.size() / 2);
+}
+
+inline bool write(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+}
+
+inline QByteArray read(const QString& path) { return TestFiles::readFile(path); }
+
 }

@@ -1,6 +1,6 @@
 // Thumbnails from file to picture: decoding at reduced size, the in-memory cache with
 // its invalidation, and the desktop's shared thumbnail cache on disk.
-#include "../HostileFiles.h"
+#include "TestFiles.h"
 #include "imaging/PngDecoder.h"
 #include "imaging/SharedThumbnails.h"
 #include "imaging/ThumbnailCache.h"
