@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 #include "about/AboutDialog.h"
+#include "about/HelpPage.h"
 #include "about/UsageWindow.h"
 #include "app/FolderPage.h"
 #include "board/BoardFocus.h"
@@ -23,17 +24,12 @@
 #include "sorting/Sorter.h"
 #include <QAction>
 #include <QCloseEvent>
-#include <QDesktopServices>
-#include <QDir>
 #include <QKeySequence>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProcess>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QToolBar>
-#include <QUrl>
 #include <utility>
 
 namespace {
@@ -369,28 +365,15 @@ void MainWindow::quitFromToolbar()
 
 void MainWindow::showHelp()
 {
-    if (FileOps::entryExists(QDir(m_session.programFolder()).filePath(QStringLiteral("help/help.htm"))))
-        openHelpPage();
-    else
+    if (!HelpPage::exists(m_session.programFolder()))
         openUsage();
+    else
+        openHelpPage();
 }
 
 void MainWindow::openHelpPage()
 {
-    if (m_session.isBusy())
-        return;
-    const QString help
-        = QDir::toNativeSeparators(QDir(m_session.programFolder()).filePath(QStringLiteral("help/help.htm")));
-#ifdef Q_OS_WIN
-    const QString opener = QStringLiteral("explorer.exe");
-#else
-    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-#endif
-    if (!opener.isEmpty() && QProcess::startDetached(opener, { help }, m_session.programFolder()))
-        return;
-    // Without the desktop's opener the help still shows: the desktop's own way to open
-    // a page, and failing that the usage window.
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::fromNativeSeparators(help))))
+    if (!m_session.isBusy() && !HelpPage::open(m_session.programFolder()))
         openUsage();
 }
 
