@@ -203,12 +203,16 @@ void MainWindow::wire()
 
 void MainWindow::layoutChrome()
 {
-    // The status bar lies along the client area's bottom edge; the toolbar fills the
-    // strip of 500 twips above the board.
+    // The status bar lies along the client area's bottom edge, the toolbar along its top,
+    // each as high as its font asks; the board fills what is between and lays itself out
+    // again for every new size.
     const int sbHeight = std::max(twipsToPixels(250, m_tpp.y), m_statusBar->sizeHint().height());
     m_statusBar->setGeometry(0, m_client->height() - sbHeight, m_client->width(), sbHeight);
     m_statusBar->raise();
-    m_toolbar->setGeometry(0, 0, m_client->width(), twipsToPixels(500, m_tpp.y));
+    const int toolbarHeight = std::max(twipsToPixels(500, m_tpp.y), m_toolbar->sizeHint().height());
+    m_toolbar->setGeometry(0, 0, m_client->width(), toolbarHeight);
+    if (m_board)
+        m_board->setGeometry(BoardGeometry::boardRect(m_client->size(), toolbarHeight, sbHeight));
 }
 
 void MainWindow::resizeEvent(QResizeEvent* e)
@@ -309,9 +313,7 @@ void MainWindow::openBoard()
         if (layout())
             layout()->activate();
 
-        const QRectF r = BoardGeometry::boardRect(
-            pixelsToTwips(m_client->width(), m_tpp.x), pixelsToTwips(m_client->height(), m_tpp.y));
-        placeTwips(m_board, r.x(), r.y(), r.width(), r.height(), m_tpp);
+        layoutChrome();
         m_board->build(busy);
 
         m_toolbar->setEnabled(true);
@@ -432,6 +434,7 @@ void MainWindow::openDestinations()
         return;
     DestinationsDialog dialog(m_settings, this);
     connect(&dialog, &DestinationsDialog::folderCreated, m_folderPage, &FolderPage::refreshFolders);
+    connect(&dialog, &DestinationsDialog::deleteFolderEmptied, &m_sorter, &Sorter::forgetVanishedIn);
     m_destinations = &dialog;
     dialog.exec();
 }

@@ -54,16 +54,6 @@ bool BoardFocus::eventFilter(QObject* watched, QEvent* e)
     return false;
 }
 
-// The columns of the page as the last fill laid it out.
-int BoardFocus::pageColumns() const
-{
-    const TwipsPerPixel& tpp = m_board.tpp();
-    const int size = qRound(m_board.thumbTwips() / tpp.x);
-    const double width = pixelsToTwips(m_board.width(), tpp.x);
-    const double height = pixelsToTwips(m_board.height(), tpp.y);
-    return BoardGeometry::boardGrid(width, height, tpp, size).columns;
-}
-
 bool BoardFocus::keyPressed(QKeyEvent* e)
 {
     if (m_board.isHidden())
@@ -88,7 +78,7 @@ bool BoardFocus::keyPressed(QKeyEvent* e)
     case C::Down:
     case C::First:
     case C::Last:
-        setCurrent(BoardKeys::move(action.command, shownTiles(m_board), pageColumns(), m_current));
+        setCurrent(BoardKeys::move(action.command, shownTiles(m_board), m_board.pageColumns(), m_current));
         break;
     case C::OpenViewer:
         // As a right press on the thumbnail does, without the drag.
@@ -114,10 +104,13 @@ bool BoardFocus::keyPressed(QKeyEvent* e)
 
 void BoardFocus::setCurrent(int position)
 {
+    const bool moved = position != m_current;
     m_current = position;
     for (int i = 0; i < m_board.tileCount(); ++i)
         if (Tile* tile = m_board.tileAt(i))
             tile->setCurrent(i == position);
+    if (moved && position >= 0)
+        emit currentChanged(position);
 }
 
 void BoardFocus::frameFirst() { setCurrent(BoardKeys::firstShown(shownTiles(m_board))); }

@@ -25,12 +25,14 @@ public:
     void sendCurrent(int k);
     void flash(int k);
 
+signals:
+    void currentChanged(int position); // the frame moved to another thumbnail
+
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     bool keyPressed(QKeyEvent* e); // true when the board took the key
-    int pageColumns() const;
 
     SortingBoard& m_board;
     Session& m_session;

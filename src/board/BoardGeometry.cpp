@@ -1,6 +1,7 @@
 #include "board/BoardGeometry.h"
 #include "platform/Numeric.h"
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -31,21 +32,45 @@ Grid boardGrid(double innerWidth, double innerHeight, const TwipsPerPixel& tpp, 
     return g;
 }
 
-QRectF boardRect(double clientWidth, double clientHeight)
+Grid spread(Grid grid, int tiles)
 {
-    return QRectF(0, 500, clientWidth, std::max(0.0, clientHeight - 750));
+    if (tiles <= 0 || tiles >= grid.columns)
+        return grid;
+    const double width = grid.pitch * grid.columns;
+    grid.columns = tiles;
+    grid.pitch = width / tiles;
+    grid.left = std::max(0.0, (grid.pitch - grid.box) / 2);
+    return grid;
 }
 
-QRectF targetRect(int k, double boardWidth, double boardHeight)
+QRect boardRect(QSize client, int toolbarHeight, int statusBarHeight)
 {
-    const double cell = boardWidth / 10;
-    const double width = boardWidth / 11;
-    return QRectF(k * cell + (cell - width) / 2, boardHeight - 500, width, 500);
+    return QRect(0, toolbarHeight, client.width(), std::max(0, client.height() - toolbarHeight - statusBarHeight));
 }
 
-QRectF badgeRect(double clientWidth, double clientHeight)
+QRect targetRect(int k, QSize board, int height)
 {
-    return QRectF(clientWidth - 2000, clientHeight - 2000, 1750, 330);
+    const double cell = board.width() / 10.0;
+    const double width = board.width() / 11.0;
+    const int left = int(std::lround(k * cell + (cell - width) / 2));
+    const int right = int(std::lround(k * cell + (cell + width) / 2));
+    return QRect(left, board.height() - height, right - left, height);
+}
+
+QRect badgeRect(QSize board, QSize badge, int targetsTop)
+{
+    const QRect last = targetRect(9, board, board.height() - targetsTop);
+    return QRect(QPoint(std::max(0, last.right() + 1 - badge.width()), std::max(0, targetsTop - badge.height())), badge);
+}
+
+int tileAreaHeight(int boardHeight, int targetHeight, int badgeHeight)
+{
+    return std::max(0, boardHeight - targetHeight - badgeHeight);
+}
+
+int deviceBox(int box, double devicePixelRatio)
+{
+    return int(std::ceil(box * std::max(1.0, devicePixelRatio) - 1e-9));
 }
 
 QSizeF naturalTwips(QSize pixels, const TwipsPerPixel& tpp)
@@ -91,7 +116,7 @@ std::optional<QPointF> PageCursor::place(QSizeF tile)
     const double box = m_grid.box;
     const double top = tile.height() == box ? m_rowTop : m_rowTop + roundHalfEven((box - tile.height()) / 2);
     const double left
-        = tile.width() == box ? m_column * m_grid.pitch : m_column * m_grid.pitch + (box - tile.width()) / 2;
+        = m_grid.left + (tile.width() == box ? m_column * m_grid.pitch : m_column * m_grid.pitch + (box - tile.width()) / 2);
     ++m_column;
     return QPointF(left, top);
 }

@@ -7,8 +7,9 @@
 #include <cstdint>
 #include <optional>
 
-// The sorting board's geometry in twips. Everything here is plain arithmetic so that the
-// layout can be checked without a window; widgets only turn the results into pixels.
+// The sorting board's geometry. The grid and the tiles are in twips, as the page fill
+// measures pictures; the board, its targets and the badge are in the window's pixels,
+// from its size and its fonts. Plain arithmetic, so the layout is checked without a window.
 namespace BoardGeometry {
 
 // The thumbnail size the board works with. A size below one pixel (only a hand-edited
@@ -25,6 +26,7 @@ struct Grid {
     double pitch = 0; // column pitch: board width / columns
     double rowStep = 0; // thumbnail size x vertical twips per pixel (rounded)
     int32_t box = 0; // the thumbnail box's edge
+    double left = 0; // the first column's margin
 };
 
 // Columns and rows as whole-number divisions of the board's inner size; the rows cover
@@ -32,17 +34,26 @@ struct Grid {
 // column and one row, so the fill always has a place for the first thumbnail.
 Grid boardGrid(double innerWidth, double innerHeight, const TwipsPerPixel& tpp, int thumbSize);
 
-// The board area inside the window's client area: below the 500-twip toolbar strip,
-// ending 250 twips above the status bar's edge.
-QRectF boardRect(double clientWidth, double clientHeight);
+// A page of fewer tiles than the grid has columns is spread over the whole width, each
+// box centred in its column, so a wide screen does not show it crowded into a corner.
+Grid spread(Grid grid, int tiles);
 
-// Target k (0..9): one eleventh of the board wide, centred in the k-th tenth, 500 twips
-// high along the board's bottom edge.
-QRectF targetRect(int k, double boardWidth, double boardHeight);
+// The board area inside the window's client area: below the toolbar, above the status bar.
+QRect boardRect(QSize client, int toolbarHeight, int statusBarHeight);
 
-// The copy-mode badge on the board. It is placed from the window's inner size even
-// though it lies inside the board area.
-QRectF badgeRect(double clientWidth, double clientHeight);
+// Target k (0..9), in pixels: one eleventh of the board wide, centred in the k-th tenth,
+// `height` high along the board's bottom edge.
+QRect targetRect(int k, QSize board, int height);
+
+// The copy-mode badge of size `badge` just above the right end of the targets' row,
+// whose top is `targetsTop`.
+QRect badgeRect(QSize board, QSize badge, int targetsTop);
+
+// What stays free for tiles above the targets and the badge.
+int tileAreaHeight(int boardHeight, int targetHeight, int badgeHeight);
+
+// A thumbnail's edge in the screen's own pixels: sharp where a logical pixel is several.
+int deviceBox(int box, double devicePixelRatio);
 
 // A picture's natural size in twips.
 QSizeF naturalTwips(QSize pixels, const TwipsPerPixel& tpp);

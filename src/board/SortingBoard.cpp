@@ -9,8 +9,11 @@
 #include "session/Settings.h"
 #include "sorting/Sorter.h"
 #include <QCoreApplication>
+#include <QDrag>
 #include <QDropEvent>
+#include <QLabel>
 #include <QMouseEvent>
+#include <QTimer>
 #include <algorithm>
 
 namespace {
@@ -23,6 +26,11 @@ constexpr int kLookAhead = 10;
 QColor opaque(const QColor& c) { return QColor(c.red(), c.green(), c.blue()); }
 
 QPointF twipsAt(const QPointF& px, const TwipsPerPixel& tpp) { return { px.x() * tpp.x, px.y() * tpp.y }; }
+
+// Between the badge and the targets' row, and around the empty board's note.
+constexpr int kGap = 4;
+// How soon a layout held back by busy work is tried again.
+constexpr int kRetryMs = 50;
 
 }
 
@@ -47,6 +55,11 @@ SortingBoard::SortingBoard(Settings& settings, Session& session, PictureFolder& 
     m_targets[0]->hide();
     connect(m_targets[0], &Target::dropped, this, &SortingBoard::dropOnTarget);
     m_focus = std::make_unique<BoardFocus>(*this, m_session, m_sorter);
+    // The status bar names the file the frame is on, as it names a pressed one.
+    connect(m_focus.get(), &BoardFocus::currentChanged, this, [this](int position) {
+        if (const Tile* tile = tileAt(position); tile && !tile->isHidden() && position < m_folder.count())
+            emit fileChosen(m_folder.name(position));
+    });
     m_tiles.append(nullptr);
     createTile(0);
     // The badge lives on the client area itself on the folder screen.
@@ -54,15 +67,25 @@ SortingBoard::SortingBoard(Settings& settings, Session& session, PictureFolder& 
     connect(m_badge, &CopyModeBadge::droppedOn, this, &SortingBoard::dropOnBadge);
     placeBadge(false);
     m_badge->hide();
+    m_emptyNote = new QLabel(this);
+    m_emptyNote->setAlignment(Qt::AlignCenter);
+    m_emptyNote->hide();
 
     connect(&m_sorter, &Sorter::moving, this, [this](int i) {
-        if (Tile* tile = tileAt(i))
+        if (Tile* tile = tileAt(i)) {
+            tile->setSent(true);
             tile->hide();
+        }
+        updateEmptyNote();
     });
     // The file stayed where it was, so its thumbnail comes back.
     connect(&m_sorter, &Sorter::stayed, this, [this](int i) {
-        if (Tile* tile = tileAt(i))
-            tile->show();
+        if (Tile* tile = tileAt(i)) {
+            tile->setSent(false);
+            if (tile->isPlaced())
+                tile->show();
+        }
+        updateEmptyNote();
     });
     connect(&m_sorter, &Sorter::historyChanged, this, [this](bool on) { m_undoEnabled = on; });
     // The history changed: the board shows the folder as it now is.
@@ -91,6 +114,7 @@ Tile* SortingBoard::createTile(int i)
     connect(tile, &Tile::droppedOn, this, &SortingBoard::dropOnTile);
     connect(tile, &Tile::entered, m_focus.get(), &BoardFocus::tileEntered);
     connect(tile, &Tile::hiddenByItself, m_focus.get(), &BoardFocus::tileHidden);
+    connect(tile, &Tile::dragFinished, this, [this] { m_dragging = false; });
     m_tiles[i] = tile;
     return tile;
 }
@@ -102,6 +126,8 @@ void SortingBoard::removeTiles()
     for (int i = 1; i < m_tiles.size(); ++i)
         delete m_tiles[i];
     m_tiles.resize(1);
+    m_tiles[0]->setSent(false);
+    m_filled = 0;
 }
 
 QList<int> SortingBoard::reachedPositions() const
@@ -119,25 +145,103 @@ void SortingBoard::placeBadge(bool onBoard)
     const bool shown = !m_badge->isHidden();
     QWidget* client = parentWidget();
     if (onBoard) {
-        m_badge->setParent(this);
-        const QRectF r = BoardGeometry::badgeRect(
-            pixelsToTwips(client->width(), m_tpp.x), pixelsToTwips(client->height(), m_tpp.y));
-        placeTwips(m_badge, r.x(), r.y(), r.width(), r.height(), m_tpp);
+        if (m_badge->parentWidget() != this)
+            m_badge->setParent(this);
+        const int targetsTop = height() - m_targets[0]->preferredHeight();
+        m_badge->setGeometry(BoardGeometry::badgeRect(size(), m_badge->sizeHint(), targetsTop - kGap));
     } else {
         m_badge->setParent(client);
-        placeTwips(m_badge, 120, 720, 255, 255, m_tpp);
+        // Its text decides its size: a fixed box would cut the text at a larger font.
+        placeTwips(m_badge, 120, 720, 0, 0, m_tpp);
+        m_badge->resize(m_badge->sizeHint());
     }
     m_badge->setVisible(shown);
+}
+
+int SortingBoard::tileAreaHeight() const
+{
+    return BoardGeometry::tileAreaHeight(height(), m_targets[0]->preferredHeight(), m_badge->sizeHint().height() + kGap);
+}
+
+int SortingBoard::thumbnailDeviceBox() const
+{
+    return BoardGeometry::deviceBox(twipsToPixels(m_thumbTwips, m_tpp.x), devicePixelRatioF());
+}
+
+void SortingBoard::placeTargets()
+{
+    for (Target* target : std::as_const(m_targets))
+        if (target)
+            target->setGeometry(BoardGeometry::targetRect(target->index(), size(), target->preferredHeight()));
+}
+
+BoardGeometry::Grid SortingBoard::gridFor(int tiles) const
+{
+    const double w = pixelsToTwips(width(), m_tpp.x);
+    const double h = pixelsToTwips(tileAreaHeight(), m_tpp.y);
+    return BoardGeometry::spread(BoardGeometry::boardGrid(w, h, m_tpp, m_thumbSize), tiles);
+}
+
+void SortingBoard::updateEmptyNote()
+{
+    bool anyShown = false;
+    for (const Tile* tile : std::as_const(m_tiles))
+        anyShown = anyShown || (tile && tile->isPlaced() && !tile->isSent());
+    if (!m_built || anyShown) {
+        m_emptyNote->hide();
+        return;
+    }
+    const QString hint = QStringLiteral("F5 キー（右クリックの「画像をリロードする」）で読み直します。");
+    m_emptyNote->setText(m_folder.count() == 0 ? QStringLiteral("このフォルダに画像はありません。") + hint
+                                               : QStringLiteral("表示した画像はすべて振り分けました。") + hint);
+    m_emptyNote->setGeometry(kGap, kGap, std::max(0, width() - 2 * kGap), std::max(0, tileAreaHeight() - 2 * kGap));
+    m_emptyNote->setWordWrap(m_emptyNote->fontMetrics().horizontalAdvance(m_emptyNote->text()) > m_emptyNote->width());
+    m_emptyNote->show();
+    m_emptyNote->lower();
+}
+
+void SortingBoard::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    relayout();
+}
+
+void SortingBoard::relayout()
+{
+    if (!m_built)
+        return;
+    if (m_session.isBusy()) {
+        // Once, when the work under way has ended: a fill or a transfer lets events run.
+        if (!m_relayoutPending) {
+            m_relayoutPending = true;
+            QTimer::singleShot(kRetryMs, this, [this] {
+                m_relayoutPending = false;
+                relayout();
+            });
+        }
+        return;
+    }
+    // The targets move away under a drag: it ends here rather than over a place that is gone.
+    if (m_dragging) {
+        m_dragging = false;
+        QDrag::cancel();
+    }
+    for (Target* target : std::as_const(m_targets))
+        if (target)
+            target->resetColour();
+    placeTargets();
+    placeBadge(true);
+    const Session::BusyGuard busy(m_session);
+    layTiles(m_pageEnd, false);
+    if (const Tile* current = tileAt(m_focus->current()); !current || current->isHidden())
+        m_focus->frameFirst();
 }
 
 void SortingBoard::build(const Session::BusyGuard&)
 {
     m_pageEnd = m_settings.thumbCount;
-    placeBadge(true);
     m_settings.updateDestNames();
 
-    const double w = pixelsToTwips(width(), m_tpp.x);
-    const double h = pixelsToTwips(height(), m_tpp.y);
     for (int k = 0; k < 10; ++k) {
         if (k > 0) {
             delete m_targets[k];
@@ -145,21 +249,25 @@ void SortingBoard::build(const Session::BusyGuard&)
             connect(m_targets[k], &Target::dropped, this, &SortingBoard::dropOnTarget);
         }
         Target* target = m_targets[k];
-        target->setToolTip(kTargetTip);
-        const QRectF r = BoardGeometry::targetRect(k, w, h);
-        placeTwips(target, r.x(), r.y(), r.width(), r.height(), m_tpp);
         // The root a first start gives every target is no place to sort into.
         const auto i = static_cast<size_t>(k);
         target->setText(
             Settings::isUnsetFolder(m_settings.destPaths[i]) ? QStringLiteral("未設定") : m_settings.destNames[i]);
+        // The whole name, for a target too narrow to show it.
+        target->setToolTip(target->text() + QLatin1Char('\n') + kTargetTip);
         target->resetColour();
         target->show();
     }
+    placeTargets();
+    placeBadge(true);
+    m_built = true;
     fillPage(m_settings.thumbCount, true);
 }
 
 void SortingBoard::tearDown()
 {
+    m_built = false;
+    m_emptyNote->hide();
     for (int k = 1; k < m_targets.size(); ++k) {
         delete m_targets[k];
         m_targets[k] = nullptr;
@@ -199,66 +307,93 @@ void SortingBoard::refill(int16_t steps)
 
 void SortingBoard::fillPage(int limit, bool fromBuild)
 {
-    const int size = BoardGeometry::effectiveThumbSize(m_settings.thumbSize);
-    const double boardW = pixelsToTwips(width(), m_tpp.x);
-    const double boardH = pixelsToTwips(height(), m_tpp.y);
-
+    m_thumbSize = BoardGeometry::effectiveThumbSize(m_settings.thumbSize);
     Tile* first = m_tiles[0];
-    first->setSizeTwips(QSizeF(m_tpp.x * size, size * m_tpp.y));
-    m_thumbTwips = BoardGeometry::thumbTwips(m_tpp.x, size);
+    first->setSizeTwips(QSizeF(m_tpp.x * m_thumbSize, m_thumbSize * m_tpp.y));
+    m_thumbTwips = BoardGeometry::thumbTwips(m_tpp.x, m_thumbSize);
     // Tile 0 shows again only when it gets a file of this page.
     first->hide();
     first->setPlaced(false);
+    first->setSent(false);
+    m_filled = 0;
 
     QCoreApplication::processEvents();
     if (fromBuild)
         first->setToolTip(kTileTip);
+    layTiles(limit, true);
+}
 
-    const BoardGeometry::Grid grid = BoardGeometry::boardGrid(boardW, boardH, m_tpp, size);
-    BoardGeometry::PageCursor cursor(grid);
-    // Every picture the page can show is asked for before the first tile is placed, so
-    // the workers stay ahead of the tiles.
-    const int planned = std::min({ limit, m_folder.count(), grid.columns * grid.rows });
+void SortingBoard::layTiles(int limit, bool showEach)
+{
+    const int tiles = std::min(limit, m_folder.count());
+    m_grid = gridFor(tiles);
+    BoardGeometry::PageCursor cursor(m_grid);
+    // Every picture the page can show and does not have yet is asked for before the first
+    // tile is placed, so the workers stay ahead of the tiles.
+    const int planned = std::min(tiles, m_grid.columns * m_grid.rows);
+    const int box = thumbnailDeviceBox();
     QStringList paths;
-    for (int i = 0; i < planned; ++i)
+    for (int i = m_filled; i < planned; ++i)
         paths.append(m_folder.filePath(i));
-    const int box = twipsToPixels(m_thumbTwips, m_tpp.x);
-    m_thumbnails.prefetch(paths, box);
+    if (!paths.isEmpty())
+        m_thumbnails.prefetch(paths, box);
 
-    for (int i = 0; i < limit; ++i) {
-        Tile* tile = i == 0 ? m_tiles[0] : createTile(i);
-        if (i >= m_folder.count())
-            break;
-        tile->hide();
-        placePicture(*tile, m_folder.filePath(i));
+    bool full = false;
+    for (int i = 0; i < tiles; ++i) {
+        Tile* tile = tileAt(i);
+        if (full) {
+            // Past the end of a board grown smaller: kept with its picture for a larger one.
+            if (tile) {
+                tile->setPlaced(false);
+                tile->hide();
+            }
+            continue;
+        }
+        if (i >= m_filled) {
+            tile = i == 0 ? m_tiles[0] : createTile(i);
+            tile->hide();
+            placePicture(*tile, m_folder.filePath(i));
+            m_filled = i + 1;
+        }
         const std::optional<QPointF> at = cursor.place(tile->sizeTwips());
-        if (!at)
-            break; // the board is full
+        if (!at) {
+            full = true;
+            tile->setPlaced(false);
+            tile->hide();
+            continue;
+        }
         tile->moveTwips(*at);
         tile->setPlaced(true);
+        if (!showEach) {
+            tile->setVisible(!tile->isSent());
+            continue;
+        }
         QCoreApplication::processEvents();
         // The events just run may have refilled nothing (the busy state), but look again.
-        if (Tile* t = tileAt(i))
+        if (Tile* t = tileAt(i); t && !t->isSent())
             t->show();
     }
-    // What the page no longer needs is dropped. The entries after it are the ones the
-    // next reload (after drops) and load anew show: made while the user sorts.
-    m_thumbnails.cancelPending();
-    QStringList next;
-    for (int i = planned; i < std::min(m_folder.count(), planned + kLookAhead); ++i)
-        next.append(m_folder.filePath(i));
-    m_thumbnails.prefetch(next, box);
-    // The targets stay reachable over a last row that reaches into their band.
+    if (showEach || !paths.isEmpty()) {
+        // What the page no longer needs is dropped. The entries after it are the ones the
+        // next reload (after drops) and load anew show: made while the user sorts.
+        m_thumbnails.cancelPending();
+        QStringList next;
+        for (int i = planned; i < std::min(m_folder.count(), planned + kLookAhead); ++i)
+            next.append(m_folder.filePath(i));
+        m_thumbnails.prefetch(next, box);
+    }
+    // The targets stay reachable over a dragged thumbnail let go in their band.
     for (Target* target : std::as_const(m_targets))
         if (target)
             target->raise();
     m_badge->raise();
+    updateEmptyNote();
 }
 
 void SortingBoard::placePicture(Tile& tile, const QString& path)
 {
     tile.setStretch(false);
-    const ThumbnailMaker::ThumbResult thumb = m_thumbnails.take(path, twipsToPixels(m_thumbTwips, m_tpp.x));
+    const ThumbnailMaker::ThumbResult thumb = m_thumbnails.take(path, thumbnailDeviceBox());
     if (thumb.image.isNull()) {
         // Nothing readable: an empty frame of the size the tile had, never the picture
         // of another file.
@@ -287,6 +422,7 @@ void SortingBoard::pressTile(int position, Qt::MouseButton button, QPointF grabT
         return;
     }
     tile->beginDrag();
+    m_dragging = true;
     emit fileChosen(m_folder.name(position));
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "board/BoardGeometry.h"
 #include "platform/Twips.h"
 #include "session/Session.h"
 #include <QColor>
@@ -11,6 +12,7 @@
 
 class BoardFocus;
 class CopyModeBadge;
+class QLabel;
 class PictureFolder;
 class Sorter;
 class Target;
@@ -44,6 +46,12 @@ public:
     void loadAnew();
     // Every file the board has reached goes to the delete folder.
     void sendAllReached();
+    // Laid out again for the board's size, as every resize does: the targets along the
+    // bottom, the badge above them, the page's tiles on the grid that now fits above
+    // both. Sent tiles stay hidden in their places, the frame and the history stay, and a
+    // thumbnail already made is not made again. A drag under way is cancelled. Held
+    // back while busy and done when the busy work ends.
+    void relayout();
 
     // What the tiles, targets and badge report; callable directly too.
     void pressTile(int position, Qt::MouseButton button, QPointF grabTwips);
@@ -64,6 +72,12 @@ public:
     int32_t thumbTwips() const { return m_thumbTwips; } // the last fill's box
     int16_t pageEnd() const { return m_pageEnd; }
     int16_t loadAnewSteps() const { return m_steps; }
+    int pageColumns() const { return m_grid.columns; } // of the last fill or layout
+    int thumbnailDeviceBox() const; // the box's edge in the screen's own pixels
+    // Where tiles may go: the board above the targets and the badge.
+    int tileAreaHeight() const;
+    // The one line an empty board shows; hidden while a tile is shown.
+    QLabel* emptyNote() const { return m_emptyNote; }
     // List positions 0..n-1 whose thumbnails got a place on the board (shown, or hidden
     // since by a transfer): what send all may take.
     QList<int> reachedPositions() const;
@@ -78,6 +92,7 @@ signals:
     void menuRequested(const QPoint& globalPos);
 
 protected:
+    void resizeEvent(QResizeEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dragMoveEvent(QDragMoveEvent* e) override;
@@ -90,6 +105,13 @@ private:
     Tile* createTile(int i);
     void removeTiles(); // every tile above 0
     void placeBadge(bool onBoard);
+    void placeTargets();
+    // The grid for a page of `tiles` at the board's size and the last fill's box.
+    BoardGeometry::Grid gridFor(int tiles) const;
+    // Lays tiles 0..limit-1 on `grid` from tile `from` on; the ones not filled yet get
+    // their pictures. False when the board is full.
+    void layTiles(int limit, bool showEach);
+    void updateEmptyNote();
     void moveDragged(QPointF topLeft);
 
     Settings& m_settings;
@@ -107,6 +129,13 @@ private:
         QPointF grabTwips; // where it was grabbed, from its top-left
     } m_drag;
     int32_t m_thumbTwips = 0;
+    int m_thumbSize = 1; // pixels, of the last fill
+    BoardGeometry::Grid m_grid;
+    int m_filled = 0; // tiles 0..m_filled-1 have their pictures
+    bool m_built = false;
+    bool m_relayoutPending = false;
+    bool m_dragging = false;
+    QLabel* m_emptyNote = nullptr;
     int16_t m_pageEnd = 0;
     int16_t m_steps = 0; // load anew commands since the first page
     bool m_undoEnabled = false;

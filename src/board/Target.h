@@ -2,8 +2,8 @@
 #include <QColor>
 #include <QLabel>
 
-// Drop target k (0..9) along the board's bottom edge, captioned with its folder's name.
-// It turns blue while a thumbnail of the board is dragged over it and takes its normal
+// Drop target k (0..9) along the board's bottom edge, captioned with its folder's name
+// and, in its top-left corner, the smaller digit whose key sends a picture to it. It turns blue while a thumbnail of the board is dragged over it and takes its normal
 // colour again when the drag leaves or is dropped, whatever the drop did.
 class Target : public QLabel {
     Q_OBJECT
@@ -16,6 +16,12 @@ public:
     void resetColour() { setBackColor(m_normal); }
     static QColor highlight() { return QColor(0, 0, 255); }
 
+    // High enough for the digit's line above the name's, with the frame around them.
+    int preferredHeight() const;
+    QFont digitFont() const;
+    // The name as it fits the target's width, shortened in the middle ("…") when it does not.
+    QString shownName() const;
+
 signals:
     void dropped(int k);
 
@@ -24,6 +30,7 @@ protected:
     void dragMoveEvent(QDragMoveEvent* e) override;
     void dragLeaveEvent(QDragLeaveEvent* e) override;
     void dropEvent(QDropEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
 
 private:
     const int m_index;

@@ -131,6 +131,8 @@ void Tile::mousePressEvent(QMouseEvent* e)
     auto* drag = new QDrag(this);
     drag->setMimeData(TileDrag::mimeData(m_position));
     drag->exec(Qt::MoveAction);
+    if (self)
+        emit dragFinished();
 }
 
 void Tile::dragEnterEvent(QDragEnterEvent* e) { TileDrag::accept(e); }

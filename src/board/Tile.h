@@ -38,6 +38,9 @@ public:
     // Given a place on the board by the page fill; a tile the full board left out is not.
     bool isPlaced() const { return m_placed; }
     void setPlaced(bool on) { m_placed = on; }
+    // Its file went away by a transfer: it keeps its place, hidden, until the next fill.
+    bool isSent() const { return m_sent; }
+    void setSent(bool on) { m_sent = on; }
 
     // The board asks for a drag while it handles the press; the drag starts once that
     // has returned, so everything the drop reads is set before the drag's event loop runs.
@@ -53,6 +56,7 @@ signals:
     void droppedOn(int position, QPointF atTwips); // a thumbnail let go over this one
     void entered(int position); // the pointer moved over it, no button held
     void hiddenByItself(int position); // the current tile was hidden (sent)
+    void dragFinished(); // the drag begun from it ended, dropped or not
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -73,4 +77,5 @@ private:
     bool m_dragRequested = false;
     bool m_current = false;
     bool m_placed = false;
+    bool m_sent = false;
 };

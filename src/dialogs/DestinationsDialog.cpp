@@ -289,6 +289,7 @@ void DestinationsDialog::emptyDeleteFolder()
         : DialogLogic::deleteFolderFiles(target.folder);
     showFolderFiles();
     QGuiApplication::restoreOverrideCursor();
+    emit deleteFolderEmptied(target.folder);
     QStringList lines;
     if (!result.remaining.isEmpty()) {
         QStringList shown = result.remaining.mid(0, 10);

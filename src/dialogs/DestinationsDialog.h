@@ -38,6 +38,8 @@ public:
 signals:
     // OK made a missing folder: folder lists elsewhere must read again.
     void folderCreated();
+    // The bulk delete emptied `folder` (links resolved): what was in it is gone.
+    void deleteFolderEmptied(const QString& folder);
 
 private:
     void buildControls();

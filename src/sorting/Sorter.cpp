@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -173,6 +174,9 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
     entry.from = source;
     entry.to = dest;
     entry.kind = n.rule;
+    // Counted from the serial the counter stood for, so a counter that wrapped to 0 is
+    // given back to 0, not to the value before the wrap.
+    entry.serialAdvance = std::max<int32_t>(1, n.serial + 1 - Renaming::serialToUse(firstCounter));
     m_settings.serials[static_cast<size_t>(n.rule)] = n.serial + 1;
     result.ok = !result.duplicateLeft;
     return result;
@@ -219,8 +223,8 @@ UndoResult Sorter::undoFiles()
     auto done = [&] {
         if (e.kind >= 0 && e.kind <= 2) {
             int32_t& counter = m_settings.serials[static_cast<size_t>(e.kind)];
-            if (counter > std::numeric_limits<int32_t>::min())
-                --counter;
+            const int64_t back = int64_t(counter) - std::max<int32_t>(1, e.serialAdvance);
+            counter = static_cast<int32_t>(std::max<int64_t>(back, std::numeric_limits<int32_t>::min()));
         }
         m_history.shiftUp();
         result.outcome = UndoResult::Outcome::Restored;
@@ -272,6 +276,34 @@ UndoResult Sorter::undoFiles()
     // Both stay identical; the next undo finds the same bytes where the file came from
     // and only removes the other.
     return keep(why + QStringLiteral("元の場所にも同じファイルがあります。"));
+}
+
+void Sorter::forgetVanishedIn(const QString& folder)
+{
+    // Entries whose file went with the folder's content can never be undone: dropped
+    // now, so the undo commands offer only what can still be put back.
+    // By the folders' resolved paths: the history holds the path as stored, the caller
+    // may hold it with its links resolved.
+    auto resolved = [](const QString& path) {
+        const QFileInfo fi(path);
+        const QString canonical = fi.canonicalFilePath();
+        return canonical.isEmpty() ? fi.absoluteFilePath() : canonical;
+    };
+    const QString inside = resolved(folder);
+    UndoHistory kept;
+    int n = 0;
+    for (int i = 0; i < UndoHistory::Size; ++i) {
+        const UndoEntry& e = m_history.at(i);
+        if (e.isEmpty())
+            continue;
+        const bool gone = !FileOps::entryExists(e.to) && resolved(QFileInfo(e.to).absolutePath()) == inside;
+        if (!gone)
+            kept.at(n++) = e;
+    }
+    if (kept == m_history)
+        return;
+    m_history = kept;
+    emit historyChanged(m_history.canUndo());
 }
 
 // ---- send all

@@ -92,6 +92,10 @@ public:
     // events may relist the folder meanwhile.
     SendAllResult sendAll(QString folder, QStringList names, QList<int> positions);
 
+    // After `folder` was emptied: the entries whose file was in it and is gone are
+    // dropped, the others keep their order; historyChanged when anything went.
+    void forgetVanishedIn(const QString& folder);
+
 signals:
     void moving(int position); // its thumbnail goes
     void stayed(int position); // the file is still in the source folder: its thumbnail comes back

@@ -9,10 +9,13 @@ struct UndoEntry {
     QString from;
     QString to;
     int16_t kind = 0;
+    // How far the transfer moved its rule's counter: more than one when taken names were
+    // skipped. Undo moves it back as far.
+    int32_t serialAdvance = 1;
     bool isEmpty() const { return from.isEmpty(); }
     friend bool operator==(const UndoEntry& a, const UndoEntry& b)
     {
-        return a.from == b.from && a.to == b.to && a.kind == b.kind;
+        return a.from == b.from && a.to == b.to && a.kind == b.kind && a.serialAdvance == b.serialAdvance;
     }
     friend bool operator!=(const UndoEntry& a, const UndoEntry& b) { return !(a == b); }
 };

@@ -83,10 +83,12 @@ private slots:
             QCOMPARE(f.target(k)->text(), k == 4 ? "<b>x" : k == 8 ? "未設定" : QStringLiteral("dest%1").arg(k));
         QVERIFY(f.target(4)->sizeHint().width() >= f.target(4)->fontMetrics().horizontalAdvance("<b>x"));
         const TwipsPerPixel tpp = f.board().tpp();
-        const double w = f.board().width() * tpp.x, h = f.board().height() * tpp.y;
-        const double pitch = w / BoardGeometry::boardGrid(w, h, tpp, 64).columns;
-        const QRectF expected[] = { { 0, 120, 960, 720 }, { pitch + 120, 0, 720, 960 },
-            { 2 * pitch + 180, 255, 600, 450 }, { 3 * pitch, 0, 960, 960 } };
+        const double w = f.board().width() * tpp.x, h = f.board().tileAreaHeight() * tpp.y;
+        const BoardGeometry::Grid grid = BoardGeometry::spread(BoardGeometry::boardGrid(w, h, tpp, 64), 4);
+        QCOMPARE(f.board().pageColumns(), 4); // four tiles spread over the width
+        const double pitch = grid.pitch, x = grid.left;
+        const QRectF expected[] = { { x, 120, 960, 720 }, { x + pitch + 120, 0, 720, 960 },
+            { x + 2 * pitch + 180, 255, 600, 450 }, { x + 3 * pitch, 0, 960, 960 } };
         QCOMPARE(f.shown(), 4);
         for (int i = 0; i < 4; ++i) {
             const Tile* t = f.tile(i);
@@ -328,6 +330,7 @@ private slots:
         f.drop(1, 2);
         f.key(Qt::Key_Right);
         QCOMPARE(framed(f), 2);
+        QCOMPARE(chosen.last()[0].toString(), name(2)); // the file panel follows the frame
         f.key(Qt::Key_Left);
         QCOMPARE(framed(f), 0);
         f.key(Qt::Key_6); // the frame skips the sent 1
@@ -348,7 +351,7 @@ private slots:
         QCOMPARE(viewer.count(), 3);
         for (int i = 0; i < 3; ++i)
             QCOMPARE(viewer[i][0].toInt(), QList<int>({ 5, 0, 4 })[i]);
-        QVERIFY(chosen.count() == 6 && chosen.last()[0].toString() == name(4));
+        QCOMPARE(chosen.last()[0].toString(), name(4));
         f.leave(); // target 6 still lit
         const auto before = f.files();
         keys(f, { Qt::Key_2, Qt::Key_F5, ctrl(Qt::Key_Z), ctrl(Qt::Key_N), Qt::Key_Return }, &f.host);

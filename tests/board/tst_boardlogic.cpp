@@ -82,14 +82,24 @@ private slots:
         QCOMPARE(large.place(QSizeF(7680, 5760)), std::optional<QPointF>(QPointF(0, 960)));
         QVERIFY(!large.place(QSizeF(7680, 7680)));
 
+        // A short page spreads over the width, each box centred in its column.
+        BoardGeometry::PageCursor wide(BoardGeometry::spread(BoardGeometry::boardGrid(15000, 9500, {}, 64), 5));
+        QCOMPARE(wide.place(QSizeF(960, 960)), std::optional<QPointF>(QPointF(1020, 0)));
+        QCOMPARE(wide.place(QSizeF(960, 960)), std::optional<QPointF>(QPointF(4020, 0)));
+
         for (int k = 0; k < 10; ++k) {
-            const QRectF r = BoardGeometry::targetRect(k, 15000, 9500);
-            QCOMPARE(r.center().x(), k * 1500 + 750.0); // centred in its tenth
-            QCOMPARE(r.bottom(), 9500.0);
+            const QRect r = BoardGeometry::targetRect(k, QSize(1000, 600), 40);
+            QVERIFY(std::abs(r.center().x() - (k * 100 + 50)) <= 1); // centred in its tenth
+            QCOMPARE(r.bottom(), 599);
+            QCOMPARE(r.height(), 40);
         }
-        const QRectF badge = BoardGeometry::badgeRect(15000, 10250);
-        QVERIFY(badge.bottom()
-            <= BoardGeometry::boardRect(15000, 10250).top() + BoardGeometry::targetRect(9, 15000, 9500).top());
+        const QRect badge = BoardGeometry::badgeRect(QSize(1000, 600), QSize(120, 24), 556);
+        QCOMPARE(badge.bottom(), 555);
+        QCOMPARE(badge.right(), BoardGeometry::targetRect(9, QSize(1000, 600), 44).right());
+        QCOMPARE(BoardGeometry::tileAreaHeight(600, 44, 28), 528);
+        QCOMPARE(BoardGeometry::boardRect(QSize(1000, 700), 40, 20), QRect(0, 40, 1000, 640));
+        QCOMPARE(BoardGeometry::deviceBox(64, 1.5), 96);
+        QCOMPARE(BoardGeometry::deviceBox(65, 1.5), 98); // rounded up, never blurred by a pixel short
         // Load anew: ten more per step whatever the count, bounded by the list and by 16 bits.
         QCOMPARE(BoardGeometry::loadAnewEnd(1, 10, 47), 20);
         QCOMPARE(BoardGeometry::loadAnewEnd(4, 10, 47), 47);

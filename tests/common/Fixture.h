@@ -124,9 +124,7 @@ struct Fixture {
         host.resize(workArea().size());
         host.show();
         board().show();
-        const TwipsPerPixel tpp = board().tpp();
-        const QRectF r = BoardGeometry::boardRect(host.width() * tpp.x, host.height() * tpp.y);
-        placeTwips(&board(), r.x(), r.y(), r.width(), r.height(), tpp);
+        board().setGeometry(BoardGeometry::boardRect(host.size(), 33, 17));
         {
             const Session::BusyGuard busy(session);
             board().build(busy);

@@ -156,6 +156,9 @@ private slots:
         // Names already there are passed over silently, across the wrap too.
         row("rule 1, taken up to the wrap",
             { 1, 999998, "a.jpg", "d3000000.jpg", false, false, {}, { "d3999998.jpg" }, 0 });
+        // Undo gives back every number the transfer passed over, not only the one it used.
+        row("rule 0, taken name passed over",
+            { 0, 41, "a.jpg", "000042 a.jpg", false, false, {}, { "000041 a.jpg" }, 42 });
     }
     void transferAndUndo()
     {
@@ -182,12 +185,14 @@ private slots:
         t.moved(after, "src/" + m.file, QDir(t.root).relativeFilePath(to), m.rule, m.kept);
         std::get<UndoHistory>(after).newest().to = r.destination;
         const int used = m.used >= 0 ? m.used : m.counter;
+        std::get<UndoHistory>(after).newest().serialAdvance = used + 1 - (m.used == 0 ? 0 : m.counter);
         std::get<2>(after)[size_t(m.rule)] = used + 1;
         QVERIFY(t.state() == after);
 
         const UndoResult u = t.sorter.undoLast();
         QVERIFY2(u.ok(), qPrintable(u.message));
-        std::get<2>(before)[size_t(m.rule)] = used; // a wrap is not wound back to 999999
+        if (m.used == 0)
+            std::get<2>(before)[size_t(m.rule)] = 0; // a wrap is not wound back to 999999
         QVERIFY(t.state() == before);
         QVERIFY(!m.kept || QFileInfo(t.src(m.file)).lastModified() == mtime); // not written again
     }
