@@ -57,6 +57,8 @@ SortingBoard::SortingBoard(Settings& settings, Session& session, PictureFolder& 
     m_focus = std::make_unique<BoardFocus>(*this, m_session, m_sorter);
     // The status bar names the file the frame is on, as it names a pressed one.
     connect(m_focus.get(), &BoardFocus::currentChanged, this, [this](int position) {
+        if (!m_layingOut)
+            m_frameWanted = -1;
         if (const Tile* tile = tileAt(position); tile && !tile->isHidden() && position < m_folder.count())
             emit fileChosen(m_folder.name(position));
     });
@@ -231,10 +233,23 @@ void SortingBoard::relayout()
             target->resetColour();
     placeTargets();
     placeBadge(true);
-    const Session::BusyGuard busy(m_session);
-    layTiles(m_pageEnd, false);
-    if (const Tile* current = tileAt(m_focus->current()); !current || current->isHidden())
-        m_focus->frameFirst();
+    // A frame whose tile a smaller board left out goes to a tile on show, and comes back
+    // when the board is large enough again, unless the user moved it meanwhile.
+    const int wanted = m_frameWanted >= 0 ? m_frameWanted : m_focus->current();
+    m_layingOut = true;
+    {
+        const Session::BusyGuard busy(m_session);
+        layTiles(m_pageEnd, false);
+    }
+    if (const Tile* tile = tileAt(wanted); tile && !tile->isHidden()) {
+        m_focus->setCurrent(wanted);
+        m_frameWanted = -1;
+    } else {
+        m_frameWanted = wanted;
+        if (const Tile* current = tileAt(m_focus->current()); !current || current->isHidden())
+            m_focus->frameFirst();
+    }
+    m_layingOut = false;
 }
 
 void SortingBoard::build(const Session::BusyGuard&)
@@ -316,6 +331,7 @@ void SortingBoard::fillPage(int limit, bool fromBuild)
     first->setPlaced(false);
     first->setSent(false);
     m_filled = 0;
+    m_frameWanted = -1;
 
     QCoreApplication::processEvents();
     if (fromBuild)

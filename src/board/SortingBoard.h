@@ -135,6 +135,8 @@ private:
     bool m_built = false;
     bool m_relayoutPending = false;
     bool m_dragging = false;
+    bool m_layingOut = false;
+    int m_frameWanted = -1; // the frame's tile while a smaller board leaves it out
     QLabel* m_emptyNote = nullptr;
     int16_t m_pageEnd = 0;
     int16_t m_steps = 0; // load anew commands since the first page

@@ -1,5 +1,6 @@
 // The sorting board without the main window: page fills, sends, the frame, busy input.
 #include "Fixture.h"
+#include "board/CopyModeBadge.h"
 #include "platform/FileOps.h"
 #include <QSignalSpy>
 
@@ -227,6 +228,54 @@ private slots:
         f.folder.refresh();
         QVERIFY(f.build());
         QCOMPARE(f.shown(), 0);
+    }
+
+    // Every resize lays the board out again: targets along the bottom inside the board, no tile
+    // under them or the badge, sent tiles still hidden, the frame kept, nothing decoded again;
+    // an emptied board says so in one line.
+    void followsResize()
+    {
+        Fixture f;
+        writePhotos(f, 40);
+        f.settings.thumbCount = 40;
+        f.session.copyMode = true;
+        QVERIFY(f.build());
+        SortingBoard& b = f.board();
+        b.copyModeBadge()->show();
+        f.drop(1, 2);
+        f.key(Qt::Key_Right);
+        f.key(Qt::Key_Right);
+        const int framedBefore = framed(f);
+        f.thumbnails->resetStats();
+        for (const QSize size : { QSize(500, 300), QSize(1000, 700), QSize(200, 150), b.size() }) {
+            b.resize(size);
+            const QString at = QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+            QRect targets;
+            for (int k = 0; k < 10; ++k) {
+                const QRect r = f.target(k)->geometry();
+                QVERIFY2(b.rect().contains(r), qPrintable(at));
+                QCOMPARE(r.bottom(), b.height() - 1);
+                targets |= r;
+            }
+            QVERIFY2(!b.copyModeBadge()->geometry().intersects(targets), qPrintable(at));
+            int placed = 0;
+            for (int i = 0; i < b.tileCount(); ++i) {
+                const Tile* t = f.tile(i);
+                placed += t->isPlaced() ? 1 : 0;
+                QVERIFY2(!t->isVisible() || !t->geometry().intersects(targets), qPrintable(at));
+                QVERIFY2(!t->isVisible() || !t->geometry().intersects(b.copyModeBadge()->geometry()), qPrintable(at));
+            }
+            QVERIFY2(placed > 1 || size.height() < 300, qPrintable(at));
+            QVERIFY(!f.tile(1)->isVisible());
+            QCOMPARE(f.sorter.history().count(), 1);
+        }
+        QCOMPARE(framed(f), framedBefore);
+        QCOMPARE(f.thumbnails->stats().decoded, 0);
+        QVERIFY(f.shown() > 2 && f.emptyNoteHidden());
+        b.sendAllReached();
+        QVERIFY(f.shown() == 0 && !f.emptyNoteHidden());
+        QVERIFY(b.emptyNote()->text().contains("F5"));
+        QVERIFY(b.emptyNote()->geometry().bottom() < f.target(0)->y());
     }
 
     // One transfer per drop or digit; the tile goes, the frame moves on, the highlight ends.

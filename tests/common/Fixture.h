@@ -22,6 +22,7 @@
 #include "sorting/Sorter.h"
 #include "viewer/ViewerWindow.h"
 #include <QDialog>
+#include <QLabel>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -157,7 +158,8 @@ struct Fixture {
             n += tile(i) && tile(i)->isVisible() ? 1 : 0;
         return n;
     }
-    void undoAll()
+    bool emptyNoteHidden() { return board().emptyNote()->isHidden(); }
+        void undoAll()
     {
         while (sorter.canUndo())
             sorter.undoLast();

@@ -397,6 +397,25 @@ private slots:
         QVERIFY(t.state() == before);
     }
 
+    // After the bulk delete emptied the delete folder, the entries of the files it took go;
+    // the others keep their order, and nothing is said when nothing went.
+    void forgetVanished()
+    {
+        Tree t;
+        const QStringList names = t.put(4);
+        QVERIFY(t.drop(1, names[0]).ok);
+        QCOMPARE(t.sorter.sendAll(t.source, names, { 1, 2, 3 }).moved, 3);
+        QVERIFY(QFile::remove(t.trash + u'/' + names[1]) && QFile::remove(t.trash + u'/' + names[3]));
+        QSignalSpy changed(&t.sorter, &Sorter::historyChanged);
+        t.sorter.forgetVanishedIn(t.trash + "/./");
+        QCOMPARE(t.sorter.history().count(), 2);
+        QCOMPARE(QFileInfo(t.sorter.history().at(0).to).fileName(), names[2]);
+        QCOMPARE(t.sorter.history().at(1).from, t.src(names[0]));
+        QCOMPARE(changed.count(), 1);
+        t.sorter.forgetVanishedIn(t.trash);
+        QCOMPARE(changed.count(), 1);
+    }
+
     // A transfer is busy throughout and says that a file stayed before the warning; an
     // undo is not held back by a transfer's busy state; send all is never busy, so a drop
     // may take a later file away between two files, while a second send all is dropped.
