@@ -74,6 +74,7 @@ step "load anew: ten more entries"
 wait_for 30 "the board after the undo" slot_shown 9
 slot_empty 15 || fail "slot 15 shown before the load anew"
 popup_menu Down Down Return # 新たにロードする
+page=20 && board_layout
 wait_for 30 "the twentieth thumbnail" slot_shown 19
 slot_empty 20 || fail "the load anew showed more than 20 thumbnails"
 
@@ -86,6 +87,7 @@ wait_for 30 "the sent thumbnails to go" slot_empty 19
 step "undo the last file sent"
 click_undo
 wait_for 30 "IMG_0022.JPG to come back" test -f "$src/IMG_0022.JPG"
+page=10 && board_layout
 wait_for 30 "the board to show the four files left" slot_shown 3
 slot_empty 4 || fail "more thumbnails than files left"
 

@@ -169,7 +169,24 @@ open_viewer_from_list() {
 }
 
 # ---- the board: 64-pixel boxes from its top-left, targets 0..9 along the bottom, the toolbar on top.
-slot_x() { echo $((X + ($1 % columns) * pitch + 32)); }
+# At 96 dpi with the IPA font: the toolbar is 39 pixels high, the targets 33, the status bar 18.
+# A page of fewer tiles than fit in a row spreads over the width, each box centred in its column:
+# board_layout again after a refill that changed the page ($page, or the files of $src).
+page=${page:-10}
+board_layout() {
+    geometry
+    local tiles
+    tiles=$(find "$src" -maxdepth 1 -type f | wc -l)
+    [ "$tiles" -lt "$page" ] || tiles=$page
+    board_top=$((Y + menu + 39)) label_y=$((Y + HEIGHT - 18 - 17)) all_columns=$((WIDTH / 64))
+    columns=$((all_columns < tiles ? all_columns : tiles)) && [ "$columns" -gt 0 ] || columns=1
+    pitch=$((WIDTH / columns))
+}
+slot_x() {
+    local middle=32
+    [ "$columns" -lt "$all_columns" ] && middle=$((WIDTH / (2 * columns)))
+    echo $((X + ($1 % columns) * WIDTH / columns + middle))
+}
 slot_y() { echo $((board_top + ($1 / columns) * 64 + 32)); }
 slot_shown() { [ "$(pixel "$(slot_x "$1")" "$(slot_y "$1")")" != "$background" ]; }
 slot_empty() { ! slot_shown "$1"; }
@@ -195,8 +212,7 @@ click_undo() {
 open_board() {
     click_at $((X + 284)) $((Y + menu + 200))
     wait_for 30 "the board" board_built
-    board_top=$((Y + menu + 33)) columns=$((WIDTH * 15 / 960))
-    pitch=$((WIDTH / columns)) label_y=$((Y + menu + ((HEIGHT - menu) * 15 - 500) / 15))
+    board_layout
     toolbar_row=$((Y + menu + 16)) background=$(pixel $((X + WIDTH / 2)) $((Y + HEIGHT / 2)))
     wait_for 30 "the first thumbnail" slot_shown 0
     blue_before=$(columns_where "$toolbar_row" "$blue" | tr '\n' ' ')
