@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# The board follows its window: maximised, then 1000x700, 1366x768 and maximised again. After each
+# change every target is inside the window, no thumbnail reaches into the targets' row, and a
+# picture dropped with the real mouse on target 9 and another on target 0 arrive there.
+# Usage: e2e_resize.sh <pirapo-lumo> <testdata>
+set -euo pipefail
+program=$1 testdata=$2 screen=1920x1080 page=30
+source "$(dirname "$0")/lib.sh"
+
+copy_photos
+for n in $(seq 9 40); do cp "$src/IMG_000$((n % 8 + 1)).JPG" "$src/$(printf 'IMG_%04d.JPG' "$n")"; done
+start_session "41,0,0" "0,0,0,0,0,1,0,64,30,1"
+open_board
+background=$(pixel $((X + WIDTH / 2)) $((Y + HEIGHT - 80)))
+
+# openbox maximises and restores a window on a double-click of its title bar.
+toggle_maximised() {
+    geometry
+    xdotool mousemove $((FX + FW / 2)) $((FY + (Y - FY) / 2)) click --repeat 2 --delay 80 1
+}
+maximised() { xprop -id "$window" _NET_WM_STATE | grep -q MAXIMIZED_HORZ; }
+sized() { geometry && [ "$WIDTH" -eq "$1" ] && [ "$HEIGHT" -eq "$2" ]; }
+
+# Each target's raised frame shows its white left edge inside its own tenth of the window.
+targets_inside() {
+    local k left right
+    for k in 0 1 2 3 4 5 6 7 8 9; do
+        left=$((X + WIDTH * k / 10)) right=$((X + WIDTH * (k + 1) / 10))
+        [ "$right" -le $((X + WIDTH)) ] || return 1
+        [ -n "$(columns_where "$label_y" 'r == 255 && g == 255 && b == 255' "$left" $((right - left)) | head -n1)" ] ||
+            return 1
+    done
+}
+# The row just above the targets shows the board's own colour only.
+row_clear() {
+    IFS=, read -r br bg bb <<<"$background"
+    [ -z "$(columns_where $((label_y - 18)) "r != $br || g != $bg || b != $bb" | head -n1)" ]
+}
+laid_out() { board_layout && slot_shown "$1" && targets_inside && row_clear; }
+
+next=0 # the list position of the next picture to drop
+drop_on() {
+    local k=$1 before
+    before=$(find "$dest$k" -type f | wc -l)
+    drag "$(slot_x "$next")" "$(slot_y "$next")" "$(label_x "$k")" "$label_y"
+    arrived() { [ "$(find "$dest$k" -type f | wc -l)" -eq $((before + 1)) ]; }
+    wait_for 30 "picture $next to arrive in folder $k" arrived
+    wait_for 30 "its thumbnail to go" slot_empty "$next"
+    next=$((next + 1))
+}
+check_and_drop() {
+    step "$1: the layout, then drops on targets 9 and 0"
+    wait_for 30 "the board laid out for $1" laid_out "$next"
+    drop_on 9
+    drop_on 0
+}
+
+toggle_maximised
+wait_for 30 "the window maximised" maximised
+check_and_drop "maximised"
+
+toggle_maximised
+wait_for 30 "the window restored" eval '! maximised'
+xdotool windowsize "$window" 1000 700
+wait_for 30 "the window at 1000x700" sized 1000 700
+check_and_drop "1000x700"
+
+xdotool windowsize "$window" 1366 768
+wait_for 30 "the window at 1366x768" sized 1366 768
+check_and_drop "1366x768"
+
+toggle_maximised
+wait_for 30 "the window maximised again" maximised
+check_and_drop "maximised again"
+
+slot_empty 0 || fail "a sent thumbnail came back after the resizes"
+exit_from_toolbar
+[ "$(find "${dest}9" "${dest}0" -type f | wc -l)" -eq 8 ] || fail "not every drop arrived"
+echo "PASS: the board followed four resizes, and eight drops on targets 9 and 0 arrived"
