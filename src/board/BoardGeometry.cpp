@@ -34,11 +34,17 @@ Grid boardGrid(double innerWidth, double innerHeight, const TwipsPerPixel& tpp, 
 
 Grid spread(Grid grid, int tiles)
 {
-    if (tiles <= 0 || tiles >= grid.columns)
+    if (tiles <= 0)
+        return grid;
+    // As few rows as the page needs, with as many columns each as fill them evenly.
+    const int placed = static_cast<int>(std::min<int64_t>(tiles, int64_t(grid.columns) * grid.rows));
+    const int rows = (placed + grid.columns - 1) / grid.columns;
+    const int columns = (placed + rows - 1) / rows;
+    if (columns >= grid.columns)
         return grid;
     const double width = grid.pitch * grid.columns;
-    grid.columns = tiles;
-    grid.pitch = width / tiles;
+    grid.columns = columns;
+    grid.pitch = width / columns;
     grid.left = std::max(0.0, (grid.pitch - grid.box) / 2);
     return grid;
 }

@@ -34,8 +34,9 @@ struct Grid {
 // column and one row, so the fill always has a place for the first thumbnail.
 Grid boardGrid(double innerWidth, double innerHeight, const TwipsPerPixel& tpp, int thumbSize);
 
-// A page of fewer tiles than the grid has columns is spread over the whole width, each
-// box centred in its column, so a wide screen does not show it crowded into a corner.
+// A page that does not fill the board is spread over its whole width in as few rows as
+// it needs, evenly filled, each box centred in its column: a wide screen shows it neither
+// crowded into a corner nor as one full row and a straggler.
 Grid spread(Grid grid, int tiles);
 
 // The board area inside the window's client area: below the toolbar, above the status bar.

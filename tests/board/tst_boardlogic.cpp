@@ -86,6 +86,10 @@ private slots:
         BoardGeometry::PageCursor wide(BoardGeometry::spread(BoardGeometry::boardGrid(15000, 9500, {}, 64), 5));
         QCOMPARE(wide.place(QSizeF(960, 960)), std::optional<QPointF>(QPointF(1020, 0)));
         QCOMPARE(wide.place(QSizeF(960, 960)), std::optional<QPointF>(QPointF(4020, 0)));
+        const BoardGeometry::Grid g = BoardGeometry::boardGrid(15000, 9500, {}, 64); // 15 x 9
+        QCOMPARE(BoardGeometry::spread(g, 16).columns, 8); // two even rows, not 15 and 1
+        QCOMPARE(BoardGeometry::spread(g, 44).columns, 15);
+        QCOMPARE(BoardGeometry::spread(g, 500).columns, 15); // more than the board holds
 
         for (int k = 0; k < 10; ++k) {
             const QRect r = BoardGeometry::targetRect(k, QSize(1000, 600), 40);

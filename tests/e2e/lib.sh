@@ -170,7 +170,7 @@ open_viewer_from_list() {
 
 # ---- the board: 64-pixel boxes from its top-left, targets 0..9 along the bottom, the toolbar on top.
 # At 96 dpi with the IPA font: the toolbar is 39 pixels high, the targets 33, the status bar 18.
-# A page of fewer tiles than fit in a row spreads over the width, each box centred in its column:
+# A page that does not fill the board spreads over the width in as few even rows as it needs:
 # board_layout again after a refill that changed the page ($page, or the files of $src).
 page=${page:-10}
 board_layout() {
@@ -179,7 +179,9 @@ board_layout() {
     tiles=$(find "$src" -maxdepth 1 -type f | wc -l)
     [ "$tiles" -lt "$page" ] || tiles=$page
     board_top=$((Y + menu + 39)) label_y=$((Y + HEIGHT - 18 - 17)) all_columns=$((WIDTH / 64))
-    columns=$((all_columns < tiles ? all_columns : tiles)) && [ "$columns" -gt 0 ] || columns=1
+    local rows=$(((tiles + all_columns - 1) / all_columns))
+    [ "$rows" -gt 0 ] || rows=1
+    columns=$(((tiles + rows - 1) / rows)) && [ "$columns" -gt 0 ] || columns=1
     pitch=$((WIDTH / columns))
 }
 slot_x() {
