@@ -23,6 +23,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QSet>
 #include <QThread>
 #include <QTimer>
 #include <QToolBar>
@@ -198,7 +199,58 @@ int childGrow(const QStringList& args)
     out("grow_slots", QString::number(b.visibleTiles()));
     out("grow_cache_kb", double(f.thumbnails().memoryBytes() / 1024));
     b.stats("grow");
+    // Smaller and back, as a user un-maximises and maximises: nothing is decoded again.
+    const QSize large = f.size();
+    double worst = 0;
+    for (const QSize size : { large * 3 / 4, large, large / 2, large }) {
+        t.restart();
+        f.resize(size);
+        settle(1);
+        worst = std::max(worst, msSince(t));
+    }
+    out("relayout_ms", worst);
+    out("relayout_slots", QString::number(b.visibleTiles()));
+    b.stats("relayout");
     out("peak_kb", double(peakKb()));
+    return 0;
+}
+
+int childFirstPaint(const QStringList& args)
+{
+    Board b(args);
+    b.settings.thumbSize = 64;
+    MainWindow& f = *b.form;
+    const int page = std::min(b.folder.count(), 30);
+    struct Painted : QObject {
+        QElapsedTimer clock;
+        double first = -1, last = -1;
+        QSet<const QObject*> tiles;
+        int want = 0;
+        bool eventFilter(QObject* o, QEvent* e) override
+        {
+            if (e->type() == QEvent::Paint)
+                if (const auto* tile = qobject_cast<const Tile*>(o); tile && tile->hasPicture()) {
+                    if (first < 0)
+                        first = double(clock.nsecsElapsed()) / 1e6;
+                    tiles.insert(o);
+                    if (int(tiles.size()) == want && last < 0)
+                        last = double(clock.nsecsElapsed()) / 1e6;
+                }
+            return false;
+        }
+    } painted;
+    painted.want = page;
+    qApp->installEventFilter(&painted);
+    painted.clock.start();
+    f.openBoard();
+    while (painted.last < 0 && painted.clock.elapsed() < 10000) {
+        QCoreApplication::processEvents();
+        QThread::msleep(1);
+    }
+    qApp->removeEventFilter(&painted);
+    out("first_paint_ms", painted.first);
+    out("page_paint_ms", painted.last);
+    b.stats("paint");
     return 0;
 }
 

@@ -8,8 +8,12 @@ namespace Bench {
 // The program's board on `folder`: built cold (thumbnail size 128, 30 to a page), then one
 // thumbnail dropped on a target and the board reloaded.
 int childBoard(const QStringList& args);
-// The board grown by load-anew to 300 entries; reports its peak resident memory.
+// The board grown by load-anew to 300 entries; reports its peak resident memory, then
+// the time the board takes to lay itself out again after resizes, every thumbnail cached.
 int childGrow(const QStringList& args);
+// From 「実行」 to the first and to the last painted thumbnail of a page (thumbnail size 64,
+// 30 to a page), on a folder of one picture or of a page and more.
+int childFirstPaint(const QStringList& args);
 // The viewer at 1280 x 1000 stepping through `folder` with the next picture prepared,
 // beside the same steps decoded whole.
 int childViewer(const QStringList& args);

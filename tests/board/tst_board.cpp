@@ -258,6 +258,8 @@ private slots:
                 targets |= r;
             }
             QVERIFY2(!b.copyModeBadge()->geometry().intersects(targets), qPrintable(at));
+            const CopyModeBadge* badge = b.copyModeBadge();
+            QVERIFY2(badge->width() >= badge->fontMetrics().horizontalAdvance(badge->text()), qPrintable(at));
             int placed = 0;
             for (int i = 0; i < b.tileCount(); ++i) {
                 const Tile* t = f.tile(i);
@@ -270,6 +272,9 @@ private slots:
             QCOMPARE(f.sorter.history().count(), 1);
         }
         QCOMPARE(framed(f), framedBefore);
+        QCOMPARE(f.target(3)->shownName(), f.target(3)->text()); // a name that fits is shown whole
+        f.target(3)->setText(QString(60, u'長'));
+        QVERIFY(f.target(3)->shownName().contains(u'…'));
         QCOMPARE(f.thumbnails->stats().decoded, 0);
         QVERIFY(f.shown() > 2 && f.emptyNoteHidden());
         b.sendAllReached();
