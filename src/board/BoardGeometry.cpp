@@ -66,7 +66,8 @@ QRect targetRect(int k, QSize board, int height)
 QRect badgeRect(QSize board, QSize badge, int targetsTop)
 {
     const QRect last = targetRect(9, board, board.height() - targetsTop);
-    return QRect(QPoint(std::max(0, last.right() + 1 - badge.width()), std::max(0, targetsTop - badge.height())), badge);
+    return QRect(
+        QPoint(std::max(0, last.right() + 1 - badge.width()), std::max(0, targetsTop - badge.height())), badge);
 }
 
 int tileAreaHeight(int boardHeight, int targetHeight, int badgeHeight)
@@ -74,10 +75,7 @@ int tileAreaHeight(int boardHeight, int targetHeight, int badgeHeight)
     return std::max(0, boardHeight - targetHeight - badgeHeight);
 }
 
-int deviceBox(int box, double devicePixelRatio)
-{
-    return int(std::ceil(box * std::max(1.0, devicePixelRatio) - 1e-9));
-}
+int deviceBox(int box, double devicePixelRatio) { return int(std::ceil(box * std::max(1.0, devicePixelRatio) - 1e-9)); }
 
 QSizeF naturalTwips(QSize pixels, const TwipsPerPixel& tpp)
 {
@@ -121,8 +119,8 @@ std::optional<QPointF> PageCursor::place(QSizeF tile)
         return std::nullopt;
     const double box = m_grid.box;
     const double top = tile.height() == box ? m_rowTop : m_rowTop + roundHalfEven((box - tile.height()) / 2);
-    const double left
-        = m_grid.left + (tile.width() == box ? m_column * m_grid.pitch : m_column * m_grid.pitch + (box - tile.width()) / 2);
+    const double left = m_grid.left
+        + (tile.width() == box ? m_column * m_grid.pitch : m_column * m_grid.pitch + (box - tile.width()) / 2);
     ++m_column;
     return QPointF(left, top);
 }

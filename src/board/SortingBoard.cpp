@@ -162,7 +162,8 @@ void SortingBoard::placeBadge(bool onBoard)
 
 int SortingBoard::tileAreaHeight() const
 {
-    return BoardGeometry::tileAreaHeight(height(), m_targets[0]->preferredHeight(), m_badge->sizeHint().height() + kGap);
+    return BoardGeometry::tileAreaHeight(
+        height(), m_targets[0]->preferredHeight(), m_badge->sizeHint().height() + kGap);
 }
 
 int SortingBoard::thumbnailDeviceBox() const

@@ -3,7 +3,8 @@
 #include <QLabel>
 
 // Drop target k (0..9) along the board's bottom edge, captioned with its folder's name
-// and, in its top-left corner, the smaller digit whose key sends a picture to it. It turns blue while a thumbnail of the board is dragged over it and takes its normal
+// and, in its top-left corner, the smaller digit whose key sends a picture to it. It
+// turns blue while a thumbnail of the board is dragged over it and takes its normal
 // colour again when the drag leaves or is dropped, whatever the drop did.
 class Target : public QLabel {
     Q_OBJECT

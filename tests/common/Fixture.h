@@ -159,7 +159,7 @@ struct Fixture {
         return n;
     }
     bool emptyNoteHidden() { return board().emptyNote()->isHidden(); }
-        void undoAll()
+    void undoAll()
     {
         while (sorter.canUndo())
             sorter.undoLast();
