@@ -69,6 +69,21 @@ xdotool windowsize "$window" 1366 768
 wait_for 30 "the window at 1366x768" sized 1366 768
 check_and_drop "1366x768"
 
+step "a resize under a drag ends the drag: nothing moves, target 9 is not left lit"
+label9_colour() { pixel $(($(label_x 9) - 45)) "$label_y"; } # beside the name
+label9_is() { [ "$(label9_colour)" = "$1" ]; }
+label9_normal=$(label9_colour)
+drag "$(slot_x "$next")" "$(slot_y "$next")" "$(label_x 9)" "$label_y" hold
+wait_for 30 "target 9 to light up blue" label9_is "0,0,255"
+xdotool windowsize "$window" 1300 740
+wait_for 30 "the window at 1300x740" sized 1300 740
+wait_for 30 "the board laid out for 1300x740" laid_out "$next"
+xdotool mouseup 1
+wait_for 30 "target 9 to lose its blue" label9_is "$label9_normal"
+sleep 0.5
+[ "$(find "${dest}9" -type f | wc -l)" -eq 3 ] || fail "the drag cut short by the resize moved a file"
+slot_shown "$next" || fail "the dragged thumbnail went away"
+
 toggle_maximised
 wait_for 30 "the window maximised again" maximised
 check_and_drop "maximised again"
