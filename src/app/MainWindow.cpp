@@ -229,8 +229,8 @@ void MainWindow::startUp()
         showMessage(nullptr, warning, QMessageBox::Ok, QMessageBox::Warning);
 
     m_folderPage->openAtStart(m_settings.rememberFolder == 1, m_settings.sourceFolder);
-    m_settings.sourceFolder = m_folderPage->folders()->path();
-    m_statusBar->setPanelText(1, padded(m_settings.sourceFolder));
+    rememberSourceFolder(m_folderPage->folders()->path());
+    m_statusBar->setPanelText(1, padded(m_folderPage->folders()->path()));
     m_statusBar->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));
     m_settings.updateDestNames();
     setUndoEnabled(m_sorter.canUndo());
@@ -315,14 +315,29 @@ void MainWindow::closeEvent(QCloseEvent* e)
 
 void MainWindow::showFolder()
 {
-    m_settings.sourceFolder = m_folder.path();
-    m_statusBar->setPanelText(1, padded(m_settings.sourceFolder));
+    rememberSourceFolder(m_folder.path());
+    m_statusBar->setPanelText(1, padded(m_folder.path()));
     m_statusBar->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));
     // Files whose names are not UTF-8 cannot be listed at all; panel 4 says so.
     const int n = m_folder.unlistedCount();
     m_statusBar->setPanelText(4, n ? QStringLiteral(" 表示できない名前 %1 ").arg(n) : QString());
     m_statusBar->panel(4)->setToolTip(
         n ? QStringLiteral("名前にUTF-8でない文字を含むため、一覧に出せず扱えないファイルの数です。") : QString());
+}
+
+void MainWindow::rememberSourceFolder(const QString& path)
+{
+    // A name the settings file cannot carry would shift every later line of it: the
+    // folder can still be sorted, but the one remembered before stays.
+    if (SettingsFile::canHold(path)) {
+        m_settings.sourceFolder = path;
+        return;
+    }
+    showMessage(this,
+        QStringLiteral("フォルダ %1 の名前には改行など設定ファイルに書けない文字が含まれているため、"
+                       "このフォルダは記憶されません（次回は前に記憶したフォルダを開きます）。")
+            .arg(QDir::toNativeSeparators(path)),
+        QMessageBox::Ok, QMessageBox::Warning);
 }
 
 void MainWindow::showFileName(const QString& name) { m_statusBar->setPanelText(2, padded(name)); }

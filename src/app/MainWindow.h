@@ -98,6 +98,7 @@ private:
     void wireOptions(OptionsDialog* dialog);
     void layoutChrome();
     void showFolder(); // the status bar on the folder the page chose
+    void rememberSourceFolder(const QString& path);
     void showFileName(const QString& name);
     void setUndoEnabled(bool on);
     void viewerClosed();

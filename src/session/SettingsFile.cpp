@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QStringDecoder>
 #include <QStringEncoder>
 #include <QStringList>
 #include <cerrno>
@@ -136,13 +135,6 @@ namespace {
 
     QByteArray quoted(QByteArray bytes) { return '"' + bytes.replace("\"", "\"\"") + '"'; }
 
-    bool decodesCleanly(const QByteArray& bytes)
-    {
-        QStringDecoder decoder(QStringConverter::System);
-        const QString text = decoder(bytes);
-        return !decoder.hasError() && !text.contains(QChar(0));
-    }
-
     // One string line as written: a quoted string with nothing but blanks after its
     // closing quote, or bare text without a comma or a quote.
     bool isStringLine(const QByteArray& line)
@@ -180,8 +172,9 @@ namespace {
 
     // The file's shape, line by line: 22 string lines, then three numbers and ten
     // numbers, each line ended by CR LF or LF; only blank lines may follow. Anything
-    // else (a line break inside a name, a comma in bare text, junk, another encoding)
-    // would shift or spoil the fields, so it is not read at all.
+    // else (a line break inside a name, a comma in bare text, junk, NULs of UTF-16)
+    // would shift or spoil the fields, so it is not read at all. Bytes the system's
+    // encoding cannot show are no damage: format() keeps them as they were.
     bool hasCleanShape(QByteArray bytes)
     {
 #ifndef Q_OS_WIN
@@ -204,7 +197,7 @@ namespace {
                 return false;
         }
         for (int i = 0; i < StringFieldCount; ++i)
-            if (!isStringLine(lines[i]) || !decodesCleanly(lines[i]))
+            if (!isStringLine(lines[i]))
                 return false;
         return isNumberLine(lines[StringFieldCount], 3) && isNumberLine(lines[StringFieldCount + 1], 10);
     }
