@@ -56,7 +56,7 @@ ThumbResult make(ThumbRequest request)
     if (!FileOps::openRegularFile(file))
         return r; // gone since it was listed, or not ours to read
 
-    const bool png = PictureDecoder::routeOf(request.path) == PictureDecoder::Route::PngLibrary;
+    const bool png = PictureDecoder::routeOf(request.path, file.peek(8)) == PictureDecoder::Route::PngLibrary;
     const bool shared = !request.sharedRoot.isEmpty() && !SharedThumbnails::isInside(request.sharedRoot, request.path);
     const QByteArray format = png ? QByteArray("png") : QImageReader::imageFormat(&file);
     const SharedThumbnails::Source source = shared

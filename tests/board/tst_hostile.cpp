@@ -2,6 +2,7 @@
 #include "Fixture.h"
 #include "imaging/PictureDecoder.h"
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <filesystem>
 #include <fstream>
@@ -96,13 +97,6 @@ private slots:
     // text chunk claims 1 GiB. A page of thirty keeps the process's peak within 300 MB.
     void bombsOnAPage()
     {
-        const auto peakKb = [] {
-            QFile status("/proc/self/status");
-            status.open(QIODevice::ReadOnly);
-            const QByteArray text = status.readAll();
-            const qsizetype at = text.indexOf("VmHWM:");
-            return at < 0 ? -1 : text.mid(at + 6, text.indexOf('\n', at) - at - 6).trimmed().split(' ')[0].toLongLong();
-        };
         const auto progressive = [](QSize claim, bool grey) {
             QImage img(40, 30, grey ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
             img.fill(Qt::gray);
@@ -123,14 +117,12 @@ private slots:
             QVERIFY(Hostile::write(f.src(QStringLiteral("c%1.%2").arg(i).arg(i % 2 ? "png" : "jpg")), textBomb));
         }
         f.settings.thumbCount = 30;
-        QFile clear("/proc/self/clear_refs");
-        const bool reset = clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
-        clear.close();
-        const qint64 before = peakKb();
+        const bool reset = TestFiles::restartPeakMemory();
+        const qint64 before = TestFiles::peakMemoryKb();
         QVERIFY(f.build());
         for (int i = 0; i < 30; ++i)
             QVERIFY(f.tile(i) && f.tile(i)->isVisible() && !f.tile(i)->hasPicture());
-        const qint64 grown = peakKb() - before;
+        const qint64 grown = TestFiles::peakMemoryKb() - before;
         qInfo("peak grew by %lld MB over the page (peak %sreset before)", grown / 1024, reset ? "" : "not ");
         QVERIFY2(grown < 300 * 1024, qPrintable(QString::number(grown / 1024) + " MB"));
     }
@@ -180,7 +172,8 @@ private slots:
         for (const QString& m : std::as_const(f.warnings))
             QVERIFY2(m.contains("ファイル名が長すぎます"), qPrintable(m));
         for (int i = 0; i < listed.size(); ++i) {
-            const QString rest = listed[i].size() >= 7 && listed[i].at(6) == u' ' ? listed[i].mid(7) : listed[i];
+            const bool hasSerial = QRegularExpression("^[0-9]{6} ").match(listed[i]).hasMatch();
+            const QString rest = hasSerial ? listed[i].mid(7) : listed[i];
             const QString serial = QStringLiteral("%1 ").arg(41 + i, 6, 10, QLatin1Char('0'));
             QCOMPARE(Hostile::read(refused ? f.dest(10, listed[i]) : f.dest(i, serial + rest)),
                 before.value("src/" + listed[i]));

@@ -331,9 +331,9 @@ private slots:
         row("png replaced by a folder", "b.png", "folder", blank);
         row("bmp replaced by another picture", "b.bmp", "other", picture);
         row("png replaced by another picture", "b.png", "other", picture);
-        // Only names ending exactly in .png or .PNG go to the PNG decoder; the picture loader reads PNG too.
+        // The content, not the name, chooses the decoder.
         row("jpg replaced by a PNG", "b.jpg", "png inside", picture);
-        row("png replaced by a JPEG", "b.png", "jpeg inside", blank);
+        row("png replaced by a JPEG", "b.png", "jpeg inside", picture);
         row("jpg made empty", "b.jpg", "empty", fallback);
         row("png made empty", "b.png", "empty", blank);
         row(".Png made garbage", "b.Png", "garbage", fallback);
