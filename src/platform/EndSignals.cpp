@@ -22,7 +22,8 @@ EndSignals::~EndSignals() = default;
 
 namespace {
 
-// The handler may only write a byte: the event loop does the rest.
+// A signal handler can reach nothing but these, and may only write a byte: the event
+// loop does the rest. One EndSignals per process owns them.
 int g_wakeFd = -1;
 constexpr int HandledSignals[] = { SIGTERM, SIGINT, SIGHUP };
 
