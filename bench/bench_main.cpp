@@ -172,6 +172,50 @@ QString pngBomb(const QString& work)
     return path;
 }
 
+// Thirty hostile files of a few hundred bytes each: progressive JPEGs whose frames claim
+// 40000 x 40000 (colour) and 45000 x 45000 (grey), and PNGs whose text chunk claims 1 GiB,
+// named .png and .jpg.
+QString hostilePage(const QString& dir)
+{
+    QDir(dir).removeRecursively();
+    QDir().mkpath(dir);
+    const auto encoded = [](const QImage& img, const char* format) {
+        QByteArray b;
+        QBuffer buffer(&b);
+        buffer.open(QIODevice::WriteOnly);
+        img.save(&buffer, format);
+        return b;
+    };
+    const auto progressive = [&](int edge, bool grey) {
+        QImage img(40, 30, grey ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
+        img.fill(Qt::gray);
+        QByteArray b = encoded(img, "JPEG");
+        const qsizetype sof = b.indexOf("\xFF\xC0");
+        b[sof + 1] = char(0xC2);
+        for (int at : { 5, 7 }) {
+            b[sof + at] = char(edge >> 8);
+            b[sof + at + 1] = char(edge & 0xFF);
+        }
+        return b;
+    };
+    QImage small(40, 30, QImage::Format_RGB32);
+    small.fill(Qt::gray);
+    QByteArray textBomb = encoded(small, "PNG");
+    textBomb.insert(8 + 25, QByteArray("\x40\x00\x00\x00tEXtKey\0", 12));
+    const QByteArray colour = progressive(40000, false), grey = progressive(45000, true);
+    const auto put = [&](const QString& name, const QByteArray& bytes) {
+        QFile f(QDir(dir).filePath(name));
+        if (f.open(QIODevice::WriteOnly))
+            f.write(bytes);
+    };
+    for (int i = 0; i < 10; ++i) {
+        put(QStringLiteral("H%1a.jpg").arg(i), colour);
+        put(QStringLiteral("H%1b.jpg").arg(i), grey);
+        put(QStringLiteral("H%1c.%2").arg(i).arg(i % 2 ? QStringLiteral("png") : QStringLiteral("jpg")), textBomb);
+    }
+    return dir;
+}
+
 double vipsThumbnail(const QString& vips, const QStringList& files, const QString& outDir)
 {
     QDir(outDir).removeRecursively();
@@ -364,6 +408,13 @@ int orchestrate(const QStringList& args)
                 bombs.value(QStringLiteral("fill_ms"), QStringLiteral("-1")).toDouble());
             last.insert(QStringLiteral("bomb_slots"), bombs.value(QStringLiteral("fill_slots")));
             last.insert(QStringLiteral("bomb_stats"), bombs.value(QStringLiteral("fill_stats")));
+            const QString hostile = hostilePage(base + QStringLiteral("/hostile"));
+            Values worst
+                = runChild(QStringList { QStringLiteral("child-board"), QStringLiteral("--folder"), hostile } + common,
+                    base + QStringLiteral("/hostile-cache"), normalScreen);
+            r[QStringLiteral("hostile_peak")].append(
+                worst.value(QStringLiteral("peak_kb"), QStringLiteral("-1")).toDouble());
+            last.insert(QStringLiteral("hostile_slots"), worst.value(QStringLiteral("fill_slots")));
         }
 
         if (run < std::min(runs, 3)) {
@@ -390,7 +441,7 @@ int orchestrate(const QStringList& args)
     const double fill = M("fill"), full = M("full"), vipsMs = M("vips"), bare = M("bare"), reload = M("reload");
     const double again = M("again"), step = M("step"), stepCold = M("step_cold"), stepFull = M("step_full");
     const double growPeak = M("grow_peak"), fullHeld = M("full_held");
-    const double exifFill = M("exif_fill"), bombPeak = M("bomb_peak");
+    const double exifFill = M("exif_fill"), bombPeak = M("bomb_peak"), hostilePeak = M("hostile_peak");
     // Every thumbnail of the page made from its own file: none taken from the EXIF block.
     const QString exifStats = last.value(QStringLiteral("exif_fill_stats"));
     const bool ownPictures = exifStats.contains(QLatin1String("decoded 30"));
@@ -421,6 +472,11 @@ int orchestrate(const QStringList& args)
     ts << "Page of 30 PNG bombs (16384 x 16384, 1 GiB each decoded whole), peak resident memory | " << mb(bombPeak)
        << " | whole decode 1024 MB each | " << QString::number(1024.0 * 1024 / bombPeak, 'f', 1)
        << "x less than one | < 300 MB | " << yes(bombPeak > 0 && bombPeak < 300 * 1024) << "\n";
+    ts << "Page of 30 hostile files (progressive JPEGs claiming 40000 x 40000 and 45000 x 45000, PNGs with a "
+          "text chunk claiming 1 GiB), peak resident memory | "
+       << mb(hostilePeak) << " | a page of PNG bombs " << mb(bombPeak) << " | "
+       << QString::number(hostilePeak / bombPeak, 'f', 2) << "x | < 300 MB | "
+       << yes(hostilePeak > 0 && hostilePeak < 300 * 1024) << "\n";
     ts << "Folder opened again in a new run, 30 in the shared cache | " << ms(again) << " | cold fill " << ms(fill)
        << " | " << QString::number(fill / again, 'f', 1) << "x faster | < 100 ms | " << yes(again < 100) << "\n";
     ts << "Board laid out again after a resize, 300 entries, every thumbnail cached (slowest of four) | "
@@ -448,7 +504,8 @@ int orchestrate(const QStringList& args)
        << last.value(QStringLiteral("grow_stats")) << "; viewer area " << last.value(QStringLiteral("viewer_area"))
        << "; bare limit on " << last.value(QStringLiteral("bare_threads")) << " threads.\n";
     ts << "EXIF page: " << exifStats << "; PNG bombs: " << last.value(QStringLiteral("bomb_slots")) << " slots shown, "
-       << last.value(QStringLiteral("bomb_stats")) << ", " << ms(M("bomb_fill")) << ".\n";
+       << last.value(QStringLiteral("bomb_stats")) << ", " << ms(M("bomb_fill")) << "; hostile page: "
+       << last.value(QStringLiteral("hostile_slots")) << " slots shown.\n";
     ts.flush();
     std::fputs(qPrintable(text), stdout);
     QFile result(QDir(work).filePath(QStringLiteral("bench-result.md")));

@@ -1,4 +1,5 @@
 #include "app/MainWindow.h"
+#include "platform/EndSignals.h"
 #include "session/PictureFolder.h"
 #include "session/Session.h"
 #include "session/Settings.h"
@@ -21,8 +22,12 @@ int main(int argc, char* argv[])
     Sorter sorter(settings, session);
 
     MainWindow window(settings, session, folder, sorter);
-    if (!window.startedUp())
-        return 0; // a short settings file was deleted; no window this run
+    // A logout or kill ends the run as the close button does: the settings are saved.
+    EndSignals endSignals;
+    QObject::connect(&endSignals, &EndSignals::endRequested, &window, [&window] {
+        window.close();
+        QCoreApplication::quit();
+    });
     window.show();
     return app.exec();
 }

@@ -24,6 +24,7 @@
 #include "sorting/Sorter.h"
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
 #include <QKeySequence>
 #include <QLayout>
 #include <QMenu>
@@ -225,21 +226,45 @@ void MainWindow::resizeEvent(QResizeEvent* e)
 
 void MainWindow::startUp()
 {
-    QString warning;
-    m_startedUp = SettingsFile::startRun(
-        m_session.programFolder(), m_session.userFolder(), m_settings, m_settingsFile, &warning);
-    if (!m_startedUp)
-        return;
+    const SettingsFile::StartNote note
+        = SettingsFile::startRun(m_session.programFolder(), m_session.userFolder(), m_settings, m_settingsFile);
+    const QString warning = startWarning(note);
     if (!warning.isEmpty())
         showMessage(nullptr, warning, QMessageBox::Ok, QMessageBox::Warning);
 
     m_folderPage->openAtStart(m_settings.rememberFolder == 1, m_settings.sourceFolder);
-    m_settings.sourceFolder = m_folderPage->folders()->path();
-    m_statusBar->setPanelText(1, padded(m_settings.sourceFolder));
+    rememberSourceFolder(m_folderPage->folders()->path());
+    m_statusBar->setPanelText(1, padded(m_folderPage->folders()->path()));
     m_statusBar->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));
     m_settings.updateDestNames();
     setUndoEnabled(m_sorter.canUndo());
     layoutChrome();
+}
+
+QString MainWindow::startWarning(const SettingsFile::StartNote& note)
+{
+    const QString shown = QDir::toNativeSeparators(note.file);
+    QString why;
+    switch (note.problem) {
+    case SettingsFile::ReadStatus::Ok:
+    case SettingsFile::ReadStatus::Missing:
+        return QString();
+    case SettingsFile::ReadStatus::Damaged:
+        why = QStringLiteral("設定ファイル %1 は壊れているため読み込めませんでした。").arg(shown);
+        if (!note.keptAs.isEmpty())
+            why += QStringLiteral("元のファイルは %1 として残しました。").arg(QDir::toNativeSeparators(note.keptAs));
+        break;
+    case SettingsFile::ReadStatus::Unreadable:
+        why = QStringLiteral("設定ファイル %1 を読み込めませんでした。").arg(shown);
+        break;
+    case SettingsFile::ReadStatus::NotAFile:
+        why = QStringLiteral("設定ファイル %1 は通常のファイルではないため、読み込みません。").arg(shown);
+        break;
+    }
+    why += QStringLiteral("既定の設定で起動します。");
+    if (note.leftAlone)
+        why += QStringLiteral("\nこのファイルには手を付けず、今回の設定は保存しません。");
+    return why;
 }
 
 void MainWindow::shutDown()
@@ -254,7 +279,25 @@ void MainWindow::shutDown()
     m_settings.windowLeft = Numeric::clampToInt16(pixelsToTwips(outer.left(), m_tpp.x));
     m_settings.windowTop = Numeric::clampToInt16(pixelsToTwips(outer.top(), m_tpp.y));
 
-    const QString error = SettingsFile::endRun(m_settingsFile, m_settings);
+    QString reason;
+    const QString shown = QDir::toNativeSeparators(m_settingsFile.write);
+    QString error;
+    switch (SettingsFile::endRun(m_settingsFile, m_settings, &reason)) {
+    case SettingsFile::EndProblem::None:
+        break;
+    case SettingsFile::EndProblem::NotAFile:
+        error = QStringLiteral("設定ファイル %1 は通常のファイルではないため、今回の設定は保存しません。").arg(shown);
+        break;
+    case SettingsFile::EndProblem::WouldNotReadBack:
+        error = QStringLiteral("設定ファイル %1 に今回の設定を正しく書き込めないため、"
+                               "ファイルは元のまま残し、今回の設定は保存しません。")
+                    .arg(shown);
+        break;
+    case SettingsFile::EndProblem::WriteFailed:
+        error = QStringLiteral("設定ファイル %1 を保存できませんでした。\n%2\n今回の設定は保存されずに終了します。")
+                    .arg(shown, reason);
+        break;
+    }
     if (!error.isEmpty())
         showMessage(this, error, QMessageBox::Ok, QMessageBox::Warning);
 
@@ -276,14 +319,29 @@ void MainWindow::closeEvent(QCloseEvent* e)
 
 void MainWindow::showFolder()
 {
-    m_settings.sourceFolder = m_folder.path();
-    m_statusBar->setPanelText(1, padded(m_settings.sourceFolder));
+    rememberSourceFolder(m_folder.path());
+    m_statusBar->setPanelText(1, padded(m_folder.path()));
     m_statusBar->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));
     // Files whose names are not UTF-8 cannot be listed at all; panel 4 says so.
     const int n = m_folder.unlistedCount();
     m_statusBar->setPanelText(4, n ? QStringLiteral(" 表示できない名前 %1 ").arg(n) : QString());
     m_statusBar->panel(4)->setToolTip(
         n ? QStringLiteral("名前にUTF-8でない文字を含むため、一覧に出せず扱えないファイルの数です。") : QString());
+}
+
+void MainWindow::rememberSourceFolder(const QString& path)
+{
+    // A name the settings file cannot carry would shift every later line of it: the
+    // folder can still be sorted, but the one remembered before stays.
+    if (SettingsFile::canHold(path)) {
+        m_settings.sourceFolder = path;
+        return;
+    }
+    showMessage(this,
+        QStringLiteral("フォルダ %1 の名前には改行など設定ファイルに書けない文字が含まれているため、"
+                       "このフォルダは記憶されません（次回は前に記憶したフォルダを開きます）。")
+            .arg(QDir::toNativeSeparators(path)),
+        QMessageBox::Ok, QMessageBox::Warning);
 }
 
 void MainWindow::showFileName(const QString& name) { m_statusBar->setPanelText(2, padded(name)); }

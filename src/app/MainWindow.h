@@ -36,7 +36,6 @@ public:
 
     // False when the start-up found a short settings file: it has been deleted and the
     // program must end without showing a window.
-    bool startedUp() const { return m_startedUp; }
 
     // On the menu bar.
     QAction* optionsAction = nullptr;
@@ -90,6 +89,7 @@ protected:
 
 private:
     void startUp();
+    static QString startWarning(const SettingsFile::StartNote& note);
     void shutDown();
     void buildStatusBar();
     void buildMenus();
@@ -98,6 +98,7 @@ private:
     void wireOptions(OptionsDialog* dialog);
     void layoutChrome();
     void showFolder(); // the status bar on the folder the page chose
+    void rememberSourceFolder(const QString& path);
     void showFileName(const QString& name);
     void setUndoEnabled(bool on);
     void viewerClosed();
@@ -118,7 +119,6 @@ private:
     QMenu* m_optionsMenu = nullptr;
     QMenu* m_helpMenu = nullptr;
     QMenu* m_boardMenu = nullptr;
-    bool m_startedUp = true;
     bool m_shutDown = false;
     SettingsFile::RunFile m_settingsFile;
     // Closed at shut-down in this order.

@@ -7,6 +7,7 @@
 #include "platform/FileOps.h"
 #include "platform/Message.h"
 #include "platform/Numeric.h"
+#include "session/SettingsFile.h"
 #include <QDir>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -197,7 +198,9 @@ bool DestinationsDialog::checkPaths(std::array<QString, 11>& paths)
         }
         const QString path = DialogLogic::withTrailingSeparator(pathFields[k]->text());
         pathFields[k]->setText(path);
-        const QString problem = DialogLogic::pathProblem(path);
+        QString problem = DialogLogic::pathProblem(path);
+        if (problem.isEmpty() && !SettingsFile::canHold(path))
+            problem = QStringLiteral("%1 には改行など設定ファイルに書けない文字が含まれているため、使えません。").arg(path);
         if (!problem.isEmpty()) {
             refuse(pathFields[k], problem + QStringLiteral("\n設定は保存されていません。"));
             return false;
@@ -241,7 +244,9 @@ void DestinationsDialog::store()
     }
     if (m_rule == 2) {
         for (int k = 0; k < 10; ++k) {
-            const QString problem = DialogLogic::headNameProblem(headNameFields[k]->text());
+            QString problem = DialogLogic::headNameProblem(headNameFields[k]->text());
+            if (problem.isEmpty() && !SettingsFile::canHold(headNameFields[k]->text()))
+                problem = QStringLiteral("改行など設定ファイルに書けない文字が含まれています。");
             if (!problem.isEmpty()) {
                 refuse(headNameFields[k],
                     QStringLiteral("フォルダ%1のヘッドネーム「%2」は使えません。\n%3")

@@ -1,4 +1,5 @@
 #include "dialogs/DialogLogic.h"
+#include "platform/FolderIdentity.h"
 #include "platform/Numeric.h"
 #include <QDir>
 #include <QFile>
@@ -174,7 +175,7 @@ BulkDeleteTarget bulkDeleteTarget(const QString& stored)
         = withTrailingSeparator(QDir::toNativeSeparators(canonical.isEmpty() ? QDir::cleanPath(stored) : canonical));
     if (canonical.isEmpty() || !fi.isDir())
         t.problem = QStringLiteral("削除フォルダ %1 が見つかりません。").arg(t.folder);
-    else if (QDir(canonical).isRoot())
+    else if (QDir(canonical).isRoot() || FolderIdentity::same(canonical, FileOps::rootPath()))
         t.problem = QStringLiteral("削除フォルダがルートフォルダ %1 のため、一括削除できません。\n"
                                    "削除フォルダを指定して下さい。")
                         .arg(t.folder);

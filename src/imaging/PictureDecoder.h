@@ -10,10 +10,13 @@ class PngDecoder;
 namespace PictureDecoder {
 
 enum class Route {
-    PngLibrary, // names ending in exactly ".png" or ".PNG"
-    QtReader, // every other name: Qt's reader, which goes by the content
+    PngLibrary, // PNG content; without a known signature, names ending in ".png" or ".PNG"
+    QtReader, // every other file: Qt's reader, which goes by the content
 };
-Route routeOf(const QString& path);
+// By the file's first bytes whatever its name, so that a JPEG named .png shows as a
+// PNG named .jpg does; a file without a known signature goes by its name.
+Route routeOf(const QString& path, const QByteArray& firstBytes);
+Route routeOf(const QString& path); // reads the first bytes itself
 
 // The picture of `path` reduced to fit `area` (never enlarged) by the decoder its route
 // names; without `png` the library's files give no picture. A picture of more than

@@ -1,5 +1,6 @@
 #include "imaging/SharedThumbnails.h"
 #include "platform/FileOps.h"
+#include "platform/HeaderCheck.h"
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
@@ -99,8 +100,12 @@ namespace {
         QFile file(path);
         if (!FileOps::openRegularFile(file))
             return {};
+        // Anything could be planted here: its chunks are checked before Qt's reader
+        // allocates for them. The classes hold at most 1024 pixels a side; anything
+        // larger is not a thumbnail.
+        if (!HeaderCheck::pngChunksFit(&file, HeaderCheck::MaxPngChunk))
+            return {};
         QImageReader reader(&file, "png");
-        // The classes hold at most 1024 pixels a side; anything larger is not a thumbnail.
         const QSize size = reader.size();
         if (!size.isValid() || size.width() > 1024 || size.height() > 1024)
             return {};

@@ -3,6 +3,7 @@
 #include "imaging/PngDecoder.h"
 #include "imaging/SharedThumbnails.h"
 #include "platform/FileOps.h"
+#include "platform/HeaderCheck.h"
 #include "platform/PictureLoader.h"
 #include <QFile>
 #include <QFileInfo>
@@ -55,7 +56,7 @@ ThumbResult make(ThumbRequest request)
     if (!FileOps::openRegularFile(file))
         return r; // gone since it was listed, or not ours to read
 
-    const bool png = PictureDecoder::routeOf(request.path) == PictureDecoder::Route::PngLibrary;
+    const bool png = PictureDecoder::routeOf(request.path, file.peek(8)) == PictureDecoder::Route::PngLibrary;
     const bool shared = !request.sharedRoot.isEmpty() && !SharedThumbnails::isInside(request.sharedRoot, request.path);
     const QByteArray format = png ? QByteArray("png") : QImageReader::imageFormat(&file);
     const SharedThumbnails::Source source = shared
@@ -72,11 +73,18 @@ ThumbResult make(ThumbRequest request)
     if (!png && format.isEmpty())
         return failed();
 
+    // The same limits as the viewer's, judged before any reader allocates: a few hundred
+    // bytes of header can ask for gigabytes. A PNG's size comes from its IHDR alone (the
+    // PNG decoder is the judge of the rest), never from Qt's reader, which reads every
+    // chunk before the pixels whatever length it claims.
+    if (!png && !HeaderCheck::fitsBudget(&file, format, HeaderCheck::MaxPicturePixels))
+        return failed();
     QImageReader reader(&file, format);
     reader.setAutoTransform(!png);
-    const QSize stored = reader.size();
-    // The PNG decoder is the judge of PNG files; Qt's header only helps to find a cached thumbnail.
+    const QSize stored = png ? HeaderCheck::pngSize(&file) : reader.size();
     if (!stored.isValid() && !png)
+        return failed();
+    if (qint64(stored.width()) * stored.height() > HeaderCheck::MaxPicturePixels)
         return failed();
     const bool rotated = !png && (reader.transformation() & QImageIOHandler::TransformationRotate90);
     const QSize natural = rotated ? stored.transposed() : stored;
@@ -108,7 +116,7 @@ ThumbResult make(ThumbRequest request)
         if (!canDecode)
             return r;
         file.close();
-        const Picture picture = request.png->decodeReduced(request.path, decodeBox);
+        const Picture picture = request.png->decodeReduced(request.path, decodeBox, HeaderCheck::MaxPicturePixels);
         if (picture.image.isNull())
             return failed();
         image = picture.image;

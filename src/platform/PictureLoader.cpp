@@ -1,5 +1,6 @@
 #include "platform/PictureLoader.h"
 #include "platform/FileOps.h"
+#include "platform/HeaderCheck.h"
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -80,8 +81,12 @@ Picture loadPicture(const QString& path, QSize fitInto, qint64 maxPixels)
     }
     QImageReader reader(&file);
     reader.setAutoTransform(true);
+    // Refused from the header alone, before a pixel is decoded or a chunk allocated.
+    if (!HeaderCheck::fitsBudget(&file, reader.format(), maxPixels)) {
+        p.failure = PictureFailure::InvalidPicture;
+        return p;
+    }
     QSize stored = reader.size(); // before orientation
-    // Refused from the header alone, before a pixel is decoded.
     if (!stored.isValid() || (maxPixels > 0 && qint64(stored.width()) * stored.height() > maxPixels)) {
         p.failure = PictureFailure::InvalidPicture;
         return p;

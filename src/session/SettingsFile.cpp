@@ -6,10 +6,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QStringEncoder>
 #include <QStringList>
 #include <cerrno>
 #include <cmath>
 #include <optional>
+#include <tuple>
 
 namespace SettingsFile {
 
@@ -29,6 +31,7 @@ Settings defaults()
 namespace {
 
     constexpr int StringFieldCount = 22; // the source folder, 11 destinations, 10 head names
+    constexpr int LineCount = StringFieldCount + 2;
 
     // Splits into fields: a comma and a line end alike end a field. A quoted field runs to
     // its closing quote ("" inside stands for one quote); whatever follows it up to the
@@ -132,14 +135,88 @@ namespace {
 
     QByteArray quoted(QByteArray bytes) { return '"' + bytes.replace("\"", "\"\"") + '"'; }
 
+    // One string line as written: a quoted string with nothing but blanks after its
+    // closing quote, or bare text without a comma or a quote.
+    bool isStringLine(const QByteArray& line)
+    {
+        qsizetype i = 0;
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+            ++i;
+        if (i == line.size() || line[i] != '"')
+            return !line.contains(',') && !line.contains('"');
+        for (++i; i < line.size(); ++i) {
+            if (line[i] != '"')
+                continue;
+            if (i + 1 < line.size() && line[i + 1] == '"') {
+                ++i;
+                continue;
+            }
+            for (++i; i < line.size(); ++i)
+                if (line[i] != ' ' && line[i] != '\t')
+                    return false;
+            return true;
+        }
+        return false; // no closing quote
+    }
+
+    bool isNumberLine(const QByteArray& line, int count)
+    {
+        const QList<QByteArray> numbers = line.split(',');
+        if (numbers.size() != count)
+            return false;
+        for (const QByteArray& n : numbers)
+            if (!Numeric::isWholeNumber(QString::fromLatin1(n)))
+                return false;
+        return true;
+    }
+
+    // The file's shape, line by line: 22 string lines, then three numbers and ten
+    // numbers, each line ended by CR LF or LF; only blank lines may follow. Anything
+    // else (a line break inside a name, a comma in bare text, junk, NULs of UTF-16)
+    // would shift or spoil the fields, so it is not read at all. Bytes the system's
+    // encoding cannot show are no damage: format() keeps them as they were.
+    bool hasCleanShape(QByteArray bytes)
+    {
+#ifndef Q_OS_WIN
+        if (bytes.startsWith("\xEF\xBB\xBF"))
+            bytes.remove(0, 3);
+#endif
+        if (!bytes.endsWith('\n'))
+            return false;
+        QList<QByteArray> lines = bytes.split('\n');
+        lines.removeLast();
+        if (lines.size() < LineCount)
+            return false;
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            QByteArray& line = lines[i];
+            if (line.endsWith('\r'))
+                line.chop(1);
+            if (line.contains('\r') || line.contains('\0'))
+                return false;
+            if (i >= LineCount && !line.trimmed().isEmpty())
+                return false;
+        }
+        for (int i = 0; i < StringFieldCount; ++i)
+            if (!isStringLine(lines[i]))
+                return false;
+        return isNumberLine(lines[StringFieldCount], 3) && isNumberLine(lines[StringFieldCount + 1], 10);
+    }
+
+    bool isStoredFolder(const QString& path) { return path.isEmpty() || QDir::isAbsolutePath(path); }
+
 }
 
-ReadStatus parse(const QByteArray& bytes, Settings& s)
+bool canHold(const QString& value)
 {
-    const QList<QByteArray> f = fieldsOf(bytes, FieldCount);
-    if (f.size() < FieldCount)
-        return ReadStatus::TooShort;
-    const Settings d = defaults();
+    if (value.contains(u'\r') || value.contains(u'\n') || value.contains(QChar(0)))
+        return false;
+    QStringEncoder encoder(QStringConverter::System);
+    const QByteArray bytes = encoder(value);
+    return !encoder.hasError() && TextFile::decode(bytes) == value;
+}
+
+static void parseFields(const QList<QByteArray>& f, const Settings& d, Settings& s)
+{
     int i = 0;
     s.sourceFolder = TextFile::decode(f[i++]);
     for (QString& p : s.destPaths)
@@ -158,6 +235,25 @@ ReadStatus parse(const QByteArray& bytes, Settings& s)
     s.thumbSize = int16Field(f[i++], d.thumbSize);
     s.thumbCount = int16Field(f[i++], d.thumbCount);
     s.slideSeconds = int16Field(f[i++], d.slideSeconds);
+}
+
+ReadStatus parse(const QByteArray& bytes, Settings& s)
+{
+    if (!hasCleanShape(bytes))
+        return ReadStatus::Damaged;
+    const QList<QByteArray> f = fieldsOf(bytes, FieldCount);
+    if (f.size() < FieldCount)
+        return ReadStatus::Damaged;
+    const Settings d = defaults();
+    Settings r = s;
+    parseFields(f, d, r);
+    // A relative folder would land under whatever folder the program started in.
+    if (!isStoredFolder(r.sourceFolder))
+        return ReadStatus::Damaged;
+    for (const QString& p : r.destPaths)
+        if (!isStoredFolder(p))
+            return ReadStatus::Damaged;
+    s = r;
     return ReadStatus::Ok;
 }
 
@@ -210,8 +306,46 @@ QByteArray format(const Settings& s, const QByteArray& previous)
     return out + numbers.toLatin1();
 }
 
+bool sameStoredValues(const Settings& a, const Settings& b)
+{
+    return std::tie(a.sourceFolder, a.destPaths, a.headNames, a.serials, a.windowWidth, a.windowHeight, a.windowTop,
+               a.windowLeft, a.nameRule, a.rememberFolder, a.viewerMode, a.thumbSize, a.thumbCount, a.slideSeconds)
+        == std::tie(b.sourceFolder, b.destPaths, b.headNames, b.serials, b.windowWidth, b.windowHeight, b.windowTop,
+            b.windowLeft, b.nameRule, b.rememberFolder, b.viewerMode, b.thumbSize, b.thumbCount, b.slideSeconds);
+}
+
+Settings storable(const Settings& s, const QByteArray& previous)
+{
+    Settings before = defaults();
+    parse(previous, before);
+    Settings out = s;
+    const auto keep = [](QString& value, const QString& old) {
+        if (!canHold(value))
+            value = old;
+    };
+    keep(out.sourceFolder, before.sourceFolder);
+    for (size_t k = 0; k < out.destPaths.size(); ++k)
+        keep(out.destPaths[k], before.destPaths[k]);
+    for (size_t k = 0; k < out.headNames.size(); ++k)
+        keep(out.headNames[k], before.headNames[k]);
+    return out;
+}
+
+bool readsBack(const Settings& s, const QByteArray& previous)
+{
+    Settings back = s;
+    return parse(format(s, previous), back) == ReadStatus::Ok && sameStoredValues(back, s);
+}
+
 bool write(const QString& path, const Settings& s, QString* error, const QByteArray& previous)
 {
+    // What is written must read back as it stands, or the next run would start from
+    // other folders than the user chose: otherwise the file stays as it was.
+    if (!readsBack(s, previous)) {
+        if (error)
+            error->clear();
+        return false;
+    }
     // The user's own folder may not exist yet.
     const QString folder = QFileInfo(path).absolutePath();
     errno = 0;
@@ -245,54 +379,55 @@ Location locate(const QString& programFolder, const QString& userFolder)
     return { beside, own };
 }
 
-bool startRun(const QString& programFolder, const QString& userFolder, Settings& s, RunFile& file, QString* warning)
+StartNote startRun(const QString& programFolder, const QString& userFolder, Settings& s, RunFile& file)
 {
     const Location where = locate(programFolder, userFolder);
     file = { where.write, QByteArray() };
-    const QString shown = QDir::toNativeSeparators(where.read);
-    QString why;
-    switch (read(where.read, s, &file.read)) {
+    StartNote note;
+    note.file = where.read;
+    note.problem = read(where.read, s, &file.read);
+    switch (note.problem) {
     case ReadStatus::Ok:
-        return true;
+        return note;
     case ReadStatus::Missing:
         s = defaults();
-        return true;
-    case ReadStatus::TooShort:
-        // A short file cannot be trusted: it goes, and the next start uses the defaults.
-        if (QFile::remove(where.read))
-            return false;
-        // One that cannot go (a read-only program folder) must not stop every start.
+        return note;
+    case ReadStatus::Damaged:
+        // Kept aside through the same write as the settings, before this run's end may
+        // write over it; when that fails the file stays untouched instead.
         s = defaults();
-        *warning = QStringLiteral("設定ファイル %1 が壊れています。既定の設定で起動します。").arg(shown);
-        return true;
+        note.keptAs = where.read + QStringLiteral(".bad");
+        if (where.write == where.read && !TextFile::write(note.keptAs, file.read, nullptr)) {
+            note.keptAs.clear();
+            file.write.clear();
+            note.leftAlone = true;
+        }
+        if (where.write != where.read)
+            note.keptAs.clear(); // the file is never written over from here
+        file.read.clear();
+        return note;
     case ReadStatus::Unreadable:
-        why = QStringLiteral("設定ファイル %1 を読み込めませんでした。");
-        break;
     case ReadStatus::NotAFile:
-        why = QStringLiteral("設定ファイル %1 は通常のファイルではないため、読み込みません。");
         break;
     }
     s = defaults();
-    *warning = why.arg(shown) + QStringLiteral("既定の設定で起動します。");
     if (where.write == where.read) {
         file.write.clear();
-        *warning += QStringLiteral("\nこのファイルには手を付けず、今回の設定は保存しません。");
+        note.leftAlone = true;
     }
-    return true;
+    return note;
 }
 
-QString endRun(const RunFile& file, const Settings& s)
+EndProblem endRun(const RunFile& file, const Settings& s, QString* error)
 {
-    const QString shown = QDir::toNativeSeparators(file.write);
-    QString error;
     if (file.write.isEmpty()) // said at the start
-        return QString();
+        return EndProblem::None;
     if (FileOps::entryKind(file.write) == FileOps::EntryKind::Other)
-        return QStringLiteral("設定ファイル %1 は通常のファイルではないため、今回の設定は保存しません。").arg(shown);
-    if (!write(file.write, s, &error, file.read))
-        return QStringLiteral("設定ファイル %1 を保存できませんでした。\n%2\n今回の設定は保存されずに終了します。")
-            .arg(shown, error);
-    return QString();
+        return EndProblem::NotAFile;
+    const Settings kept = storable(s, file.read);
+    if (!readsBack(kept, file.read))
+        return EndProblem::WouldNotReadBack;
+    return write(file.write, kept, error, file.read) ? EndProblem::None : EndProblem::WriteFailed;
 }
 
 }

@@ -10,7 +10,7 @@ constexpr int FieldCount = 35;
 enum class ReadStatus {
     Ok,
     Missing, // no file there: defaults
-    TooShort, // fewer than 35 fields: the caller deletes the file and ends the program
+    Damaged, // not the 24 lines it should be, or a relative folder: kept aside, defaults
     Unreadable, // there but cannot be read: defaults, and the user is told
     NotAFile, // a folder, FIFO or device (or a link to one): defaults, left untouched
 };
@@ -18,8 +18,8 @@ enum class ReadStatus {
 // The values a run starts with when there is no file.
 Settings defaults();
 
-// Parses the bytes of a settings file into `s`. A field that is not a number reads as 0;
-// a number that does not fit its field takes that field's default.
+// Parses the bytes of a settings file into `s`, which is left alone unless they read
+// cleanly. A number that does not fit its field takes that field's default.
 ReadStatus parse(const QByteArray& bytes, Settings& s);
 
 // `bytes` receives the file as it was read, for format() at the end of the run.
@@ -31,7 +31,22 @@ ReadStatus read(const QString& path, Settings& s, QByteArray* bytes = nullptr);
 // gave keeps its bytes from there, even bytes the system's encoding cannot show.
 QByteArray format(const Settings& s, const QByteArray& previous = QByteArray());
 
-// Makes the file's folder first when it is missing.
+// False for a value the file cannot carry: a line break, a NUL, or a character the
+// system's encoding cannot write. Such a folder is never remembered.
+bool canHold(const QString& value);
+
+// The 35 values the file carries are equal.
+bool sameStoredValues(const Settings& a, const Settings& b);
+
+// `s` with each string the file cannot hold replaced by what `previous` held there
+// (or the default).
+Settings storable(const Settings& s, const QByteArray& previous);
+
+// True when format() of `s` parses back to the same values.
+bool readsBack(const Settings& s, const QByteArray& previous = QByteArray());
+
+// Makes the file's folder first when it is missing. Writes nothing (false, `error`
+// empty) unless the bytes read back to the same values.
 bool write(const QString& path, const Settings& s, QString* error, const QByteArray& previous = QByteArray());
 
 // Pirapo.ini in `folder`.
@@ -59,11 +74,18 @@ struct RunFile {
 };
 
 // The settings a run starts with, into `s`: the defaults unless the file found is usable.
-// A file that cannot be used is left as it is and `warning` says so, once. False when the
-// file was too short to trust: it has been deleted and the program must end at once.
-bool startRun(const QString& programFolder, const QString& userFolder, Settings& s, RunFile& file, QString* warning);
+// A damaged file is kept aside as `keptAs` (Pirapo.ini.bad) before this run may write
+// over it; a file that cannot be used or kept aside is left alone and not written.
+struct StartNote {
+    ReadStatus problem = ReadStatus::Ok; // Ok and Missing need no word
+    QString file; // the file read
+    QString keptAs; // where a damaged file was kept aside; empty when it was not
+    bool leftAlone = false; // the file stays as it is; this run's settings are not saved
+};
+StartNote startRun(const QString& programFolder, const QString& userFolder, Settings& s, RunFile& file);
 
-// Writes the settings at the end of a run; the text to show when that failed, else empty.
-QString endRun(const RunFile& file, const Settings& s);
+// Writes the settings at the end of a run; `error` gets the system's reason of a failure.
+enum class EndProblem { None, NotAFile, WouldNotReadBack, WriteFailed };
+EndProblem endRun(const RunFile& file, const Settings& s, QString* error);
 
 }

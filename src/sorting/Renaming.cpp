@@ -17,17 +17,23 @@ QString extensionOf(const QString& fileName)
 
 QString withoutSerialPrefix(const QString& fileName)
 {
-    constexpr qsizetype prefix = 7;
-    if (fileName.size() >= prefix && fileName.at(prefix - 1) == u' ')
-        return fileName.mid(prefix);
-    return fileName;
+    // Only what rule 0 itself puts there: six digits and a space. "Family trip.jpg"
+    // keeps its first word.
+    constexpr qsizetype digits = 6;
+    if (fileName.size() <= digits || fileName.at(digits) != u' ')
+        return fileName;
+    for (qsizetype i = 0; i < digits; ++i)
+        if (fileName.at(i) < u'0' || fileName.at(i) > u'9')
+            return fileName;
+    return fileName.mid(digits + 1);
 }
 
 // Both separators are refused on every platform: a head name must not lead out of
 // the destination folder here, nor on Windows when the settings file travels.
 static bool isSafeHead(const QString& head)
 {
-    return !head.contains(u'/') && !head.contains(u'\\') && !head.contains(QChar(0)) && head != QStringLiteral("..");
+    // A leading dot would make hidden files, which lists and file managers leave out.
+    return !head.contains(u'/') && !head.contains(u'\\') && !head.contains(QChar(0)) && !head.startsWith(u'.');
 }
 
 static bool isPlainName(const QString& name)
@@ -64,7 +70,9 @@ NewName makeNewName(int rule, int32_t counter, const QString& head, const QStrin
     } else {
         if (!isSafeHead(head))
             return refused(rule,
-                QStringLiteral("ヘッドネーム「%1」はファイル名に使えません（/ や \\ を含むか「..」です）。").arg(head));
+                (rule == 1 ? QStringLiteral("移動先フォルダの名前「%1」は") : QStringLiteral("ヘッドネーム「%1」は"))
+                        .arg(head)
+                    + QStringLiteral("ファイル名に使えません（/ や \\ を含むか「.」で始まります）。"));
         name = head + Numeric::formatSerial(serial) + extensionOf(fileName);
     }
     if (!isPlainName(name))

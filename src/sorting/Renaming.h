@@ -19,8 +19,8 @@ int32_t serialToUse(int32_t counter);
 // The part of `fileName` from its last "." on, dot and letter case kept; "" without a dot.
 QString extensionOf(const QString& fileName);
 
-// Rule 0's base: the name without a seven-character prefix whose seventh character
-// is a space, so a name that already carries a serial gets a fresh one, not a second.
+// Rule 0's base: the name without a serial prefix (six digits and a space), so a name
+// that already carries a serial gets a fresh one, not a second.
 QString withoutSerialPrefix(const QString& fileName);
 
 struct NewName {

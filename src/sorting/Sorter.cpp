@@ -1,5 +1,6 @@
 #include "sorting/Sorter.h"
 #include "platform/FileOps.h"
+#include "platform/FolderIdentity.h"
 #include "platform/Numeric.h"
 #include "session/Session.h"
 #include "session/Settings.h"
@@ -92,8 +93,9 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
     const QString source = FileOps::joinPath(sourceFolder, fileName);
     const bool validTarget = k >= 0 && k <= 9;
     const QString destFolder = validTarget ? m_settings.destPaths[static_cast<size_t>(k)] : QString();
-    // Exact text comparison: a copy-mode drop on the delete folder's path still moves.
-    const bool deleteSource = !m_session.copyMode || destFolder == m_settings.destPaths[10];
+    // A copy-mode drop on the delete folder still moves, however either path is written.
+    const bool deleteSource = !m_session.copyMode || destFolder == m_settings.destPaths[10]
+        || FolderIdentity::same(destFolder, m_settings.destPaths[10]);
 
     const UndoEntry dropped = m_history.shiftDown();
     auto fail = [&](const QString& reason) {
@@ -333,8 +335,7 @@ SendAllResult Sorter::sendAllFiles(
         result.message = Settings::unsetFolderMessage(10);
         return result;
     }
-    const QString canonicalDelete = QFileInfo(deleteFolder).canonicalFilePath();
-    if (!canonicalDelete.isEmpty() && canonicalDelete == QFileInfo(sourceFolder).canonicalFilePath()) {
+    if (FolderIdentity::same(deleteFolder, sourceFolder)) {
         result.message = QStringLiteral("削除フォルダが元のフォルダと同じため、何もしませんでした。");
         return result;
     }

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/HeaderCheck.h"
 #include <QDateTime>
 #include <QLocale>
 #include <QRect>
@@ -11,7 +12,7 @@ namespace ViewerLogic {
 // The largest picture the viewer decodes, in pixels: 256 MP as cameras count them
 // (16000 x 16000 is within it, 16384 x 16384 beyond). A larger one is refused from its
 // header and shown as an invalid picture, so that a small file cannot ask for gigabytes.
-constexpr qint64 kMaxPixels = 256'000'000;
+constexpr qint64 kMaxPixels = HeaderCheck::MaxPicturePixels;
 
 QString titleText(int16_t viewerMode, const QString& file, int32_t index, int count);
 

@@ -426,9 +426,11 @@ void ViewerWindow::display()
         pic = loadPicture(joinPath(m_session.programFolder(), QStringLiteral("Error.jpg")), area);
         break;
     case PictureFailure::PathNotFound:
+        showNothing();
         reportMissing();
         return;
-    case PictureFailure::Other:
+    case PictureFailure::Other: // a link to a device or FIFO, a file not ours to read
+        showNothing();
         return;
     }
     // A PNG the decoder cannot read is no failure: the area stays blank.
@@ -443,11 +445,8 @@ void ViewerWindow::display()
     if (!self || m_closed || serial != m_displaySerial)
         return;
 
-    setWindowTitle(titleText(m_settings.viewerMode, m_file, m_step.index(), m_folder.count()));
-    statusBar->setPanelText(1, QLatin1Char(' ') + m_folder.path() + QLatin1Char(' '));
-    statusBar->setPanelText(2, QLatin1Char(' ') + m_file + QLatin1Char(' '));
     const QSize natural = picture->hasPicture() ? picture->naturalSize() : QSize(0, 0);
-    statusBar->setPanelText(3, naturalSizeText(natural));
+    describeShown(natural);
 
     const QFileInfo info(path);
     if (!info.exists()) {
@@ -463,6 +462,25 @@ void ViewerWindow::display()
     if (pictureView->fit(natural))
         statusBar->setPanelText(6, QStringLiteral(" 縮小表示中 "));
     prepareNeighbours(path, area, shown);
+}
+
+void ViewerWindow::describeShown(QSize natural)
+{
+    // Title and panels always name the file at the position, whatever became of it;
+    // length and time are filled in only when they can be read.
+    setWindowTitle(titleText(m_settings.viewerMode, m_file, m_step.index(), m_folder.count()));
+    statusBar->setPanelText(1, QLatin1Char(' ') + m_folder.path() + QLatin1Char(' '));
+    statusBar->setPanelText(2, QLatin1Char(' ') + m_file + QLatin1Char(' '));
+    statusBar->setPanelText(3, naturalSizeText(natural));
+    statusBar->setPanelText(4, QString());
+    statusBar->setPanelText(5, QString());
+}
+
+void ViewerWindow::showNothing()
+{
+    pictureView->picture()->clearPicture();
+    describeShown(QSize(0, 0));
+    statusBar->setPanelText(6, QStringLiteral(" 表示できません "));
 }
 
 void ViewerWindow::prepareNeighbours(const QString& shownPath, QSize area, const Picture& shown)

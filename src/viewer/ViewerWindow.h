@@ -89,6 +89,8 @@ private:
     void display();
     void pictureClicked(QWidget* control, Qt::MouseButton button);
     // After a display: the neighbours are made in the background, the picture shown is kept.
+    void describeShown(QSize natural); // title and panels 1 to 5 for the file at the position
+    void showNothing(); // nothing could be shown: said so in place of the last picture
     void prepareNeighbours(const QString& shownPath, QSize area, const Picture& shown);
 
     Settings& m_settings;

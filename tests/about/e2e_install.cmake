@@ -31,16 +31,19 @@ if((WITH_MPNG AND NOT mpng) OR NOT exec MATCHES "^Exec=pirapo-lumo( |$)")
     message(FATAL_ERROR "mpng beside the program: '${mpng}'; the desktop entry runs '${exec}'")
 endif()
 
-# A settings file too short to trust makes the program delete it and end at once: that it
-# disappears shows the installed program started and found its own folder, whatever the
-# working folder, also through a link to the launcher such as one in ~/bin.
+# A settings file written with LF line ends comes back with CR LF when the program ends on
+# SIGTERM as at a normal close: that shows the installed program started and found its own
+# folder, whatever the working folder, also through a link to the launcher such as one in ~/bin.
 file(CREATE_LINK ${launcher} ${WORK_DIR}/linked-launcher SYMBOLIC)
+string(REPEAT "\"/\"\n" 22 folders)
 foreach(start ${launcher} ${WORK_DIR}/linked-launcher)
-    file(WRITE ${program_dir}/Pirapo.ini "\"/\"\r\n")
-    execute_process(COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ${start} WORKING_DIRECTORY ${WORK_DIR}
+    file(WRITE ${program_dir}/Pirapo.ini "${folders}0,0,0\n0,0,0,0,0,0,0,64,10,1\n")
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+                            timeout --preserve-status -s TERM 10 ${start} WORKING_DIRECTORY ${WORK_DIR}
                     RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out TIMEOUT 120)
-    if(NOT rc EQUAL 0 OR EXISTS ${program_dir}/Pirapo.ini)
-        message(FATAL_ERROR "${start} ended with ${rc} or did not read ${program_dir}/Pirapo.ini:\n${out}")
+    file(READ ${program_dir}/Pirapo.ini written HEX)
+    if(NOT rc EQUAL 0 OR NOT written MATCHES "0d0a$")
+        message(FATAL_ERROR "${start} ended with ${rc} or did not rewrite ${program_dir}/Pirapo.ini:\n${out}")
     endif()
 endforeach()
 file(REMOVE_RECURSE ${WORK_DIR})

@@ -56,6 +56,23 @@ inline QMap<QString, QByteArray> snapshot(const QString& root)
     return entries;
 }
 
+// The process's peak resident memory in kB (VmHWM), restarted from the current use by
+// restartPeakMemory(); false when the kernel cannot restart it.
+inline qint64 peakMemoryKb()
+{
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray text = status.readAll();
+    const qsizetype at = text.indexOf("VmHWM:");
+    return at < 0 ? -1 : text.mid(at + 6, text.indexOf('\n', at) - at - 6).trimmed().split(' ')[0].toLongLong();
+}
+inline bool restartPeakMemory()
+{
+    QFile clear("/proc/self/clear_refs");
+    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
+}
+
 // Root reads and writes everything: a test of what a user may not touch first turns the
 // process into an ordinary user (nobody), for good. False when that cannot be done.
 inline bool becomeOrdinaryUser()

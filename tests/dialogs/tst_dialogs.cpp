@@ -66,6 +66,9 @@ private slots:
         row("under a file", -1, "/afile/sub", "/afile/sub/");
         row("relative path", -1, "relative/dir", "relative/dir/");
         row("head name", Head, "a/b", "フォルダ４のヘッドネーム");
+        // Values the settings file could not carry would shift its later lines.
+        row("line break in a folder", -1, "/nl\nfolder", "設定ファイルに書けない");
+        row("line break in a head name", Head, "a\rb", "設定ファイルに書けない");
         row("negative serial", Serial, "-5", "マイナス");
         row("serial beyond 32 bits", Serial, "2147483648", "大きすぎます");
     }

@@ -2,7 +2,7 @@
 # A whole sorting session with the real mouse and keyboard under one renaming rule: three
 # drops, a drag cancelled with Escape, reload, undo, load anew, send all
 # reached to the delete folder and undo once, back to the folder screen, the viewer stepped
-# through, and the end. Then every file's place, name and content and the rewritten Pirapo.ini.
+# through, and the end (with SIGTERM under rule 2). Then every file's place, name and content and the rewritten Pirapo.ini.
 # Usage: e2e_sorting.sh <pirapo-lumo> <testdata> <rule 0|1|2>
 set -euo pipefail
 program=$1 rule=$3
@@ -125,8 +125,13 @@ wait_for 30 "Shift+Space to step back to IMG_0024.JPG" viewer_shows IMG_0024.JPG
 click_at "${buttons[1]}" "$vy" # 終了
 wait_for 30 "the viewer to close" viewer_closed
 
-step "end the program with 終了 on the folder screen"
-exit_from_folder_screen
+if [ "$rule" = 2 ]; then
+    step "end the program with SIGTERM, as a logout does: the counters must still be saved"
+    kill -TERM "$app_pid"
+else
+    step "end the program with 終了 on the folder screen"
+    exit_from_folder_screen
+fi
 wait_program_end
 
 step "check the files: each where it belongs, under its name, with its own content"

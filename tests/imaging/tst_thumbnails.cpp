@@ -6,6 +6,7 @@
 #include "imaging/ThumbnailCache.h"
 #include "imaging/ThumbnailMaker.h"
 #include <QDateTime>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QTemporaryDir>
@@ -109,6 +110,7 @@ private slots:
         // Every other name goes to Qt's reader, which goes by the content, as in the viewer.
         row(".Png read by Qt's reader, by content", "p.Png", jpeg, QSize(1600, 1200), QSize(64, 48));
         row("PNG content behind .jpg", "p.jpg", png, QSize(200, 100), QSize(64, 32));
+        row("JPEG content behind .png", "j.png", jpeg, QSize(1600, 1200), QSize(64, 48));
         row("PNG name, not a PNG", "x.png", "not a picture");
         row("missing", "", "");
     }
@@ -274,6 +276,8 @@ private slots:
         QTest::newRow("other time") << "mtime" << 128 << false;
         QTest::newRow("other size") << "size" << 128 << false;
         QTest::newRow("other name") << "uri" << 128 << false;
+        // A file planted under the name, whose text chunk claims 1 GiB: not read at all.
+        QTest::newRow("chunk claiming 1 GiB") << "chunk" << 128 << false;
     }
     void sharedFoundOnlyForTheSameFile()
     {
@@ -286,7 +290,17 @@ private slots:
         o.size += change == "size";
         if (change == "uri")
             o.uri = "file:///tmp/y.jpg";
+        if (change == "chunk") {
+            QDirIterator it(m_root, { "*.png" }, QDir::Files, QDirIterator::Subdirectories);
+            const QString stored = it.next();
+            QByteArray bytes = Hostile::read(stored);
+            bytes.insert(8 + 25, QByteArray("\x40\x00\x00\x00tEXtKey\0", 12));
+            QVERIFY(Hostile::write(stored, bytes));
+        }
+        TestFiles::restartPeakMemory();
+        const qint64 before = TestFiles::peakMemoryKb();
         QTEST(!SharedThumbnails::find(m_root, o, box).isNull(), "found");
+        QCOMPARE_LT(TestFiles::peakMemoryKb() - before, 100 * 1024);
     }
 
     // A thumbnail is decoded and stored, then what happens between decides the second one;

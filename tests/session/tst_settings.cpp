@@ -1,7 +1,10 @@
 // Pirapo.ini read, written and parsed without a window.
 #include "TestFiles.h"
 #include "session/SettingsFile.h"
+#include <QRandomGenerator>
+#include <QStringEncoder>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <QtTest>
 
 using namespace TestFiles;
@@ -31,7 +34,7 @@ private slots:
         QCOMPARE(SettingsFile::format(settings), lines(defaultLines()));
         settings.sourceFolder = "/写真/2024,夏";
         settings.destPaths[3] = "/a,b \"quoted\" c/";
-        settings.destPaths[10] = "\"";
+        settings.destPaths[10] = "/\"";
         settings.headNames[2] = "trip \"2024\",夏";
         settings.headNames[9] = "  lead";
         settings.serials = { 41, 999999, -5 };
@@ -58,12 +61,13 @@ private slots:
         QTest::addColumn<int>("thumbCount");
         QTest::addColumn<int>("slideSeconds");
         QStringList l = defaultLines();
-        l[0] = "\"c:\\photos\"";
+        l[0] = "\"/photos\"";
         l[22] = "41,0,0";
         const QByteArray text = lines(l);
         QTest::newRow("lf only") << l.join(u'\n').toUtf8() + '\n' << 10 << 1;
         QTest::newRow("byte order mark") << "\xEF\xBB\xBF" + text << 10 << 1;
-        QTest::newRow("ninth number is letters") << QByteArray(text).replace(",10,1", ",abc,1") << 0 << 1;
+        QTest::newRow("bare line, blanks after a quote") << QByteArray(text).replace("\"/photos\"", "/photos").replace("\"\"\r\n0,", "\"\"  \r\n0,") << 10 << 1;
+        QTest::newRow("blank lines after") << text + "\r\n\r\n" << 10 << 1;
         // A number that does not fit its field takes the field's default.
         QTest::newRow("out of range") << QByteArray(text)
                                              .replace("41,0,0", "41,99999999999,-99999999999")
@@ -76,13 +80,90 @@ private slots:
         QFETCH(QByteArray, text);
         Settings settings;
         QCOMPARE(SettingsFile::parse(text, settings), Status::Ok);
-        QCOMPARE(settings.sourceFolder, QString("c:\\photos"));
+        QCOMPARE(settings.sourceFolder, QString("/photos"));
         QCOMPARE(settings.serials, (std::array<int32_t, 3> { 41, 0, 0 }));
         QCOMPARE(QSize(settings.windowWidth, settings.windowHeight), QSize(0, 0));
         QTEST(int(settings.thumbCount), "thumbCount");
         QTEST(int(settings.slideSeconds), "slideSeconds");
         QCOMPARE(settings.destPaths[10], QString("/"));
         QCOMPARE(int(settings.thumbSize), 64);
+    }
+
+    // A file that does not read cleanly is not read at all: each of these would shift
+    // or spoil fields.
+    void damagedFiles_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        const QByteArray good = lines(defaultLines());
+        const auto line = [](int n, const QByteArray& to) {
+            QStringList l = defaultLines();
+            l[n] = QString::fromUtf8(to);
+            return lines(l);
+        };
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("23 lines") << good.left(good.lastIndexOf("0,0,0,0"));
+        QTest::newRow("line break in a folder") << line(0, "\"/base/nl\r\nfolder\"");
+        QTest::newRow("lone carriage return") << line(2, "\"/a\rb\"");
+        QTest::newRow("comma in a bare line 1") << line(0, "/a,b");
+        QTest::newRow("unclosed quote") << line(5, "\"/a");
+        QTest::newRow("relative folder") << line(3, "\"photos/\"");
+        QTest::newRow("junk on line 23") << line(22, "41,x,0");
+        QTest::newRow("junk on line 24") << line(23, "0,0,0,0,0,0,0,64,ten,1");
+        QTest::newRow("eleven numbers") << line(23, "0,0,0,0,0,0,0,64,10,1,1");
+        QTest::newRow("junk after the end") << good + "more\r\n";
+        QTest::newRow("no line end") << good.chopped(2);
+        QStringEncoder utf16(QStringConverter::Utf16LE);
+        QTest::newRow("utf-16") << "\xFF\xFE" + QByteArray(utf16(QString::fromUtf8(good)));
+    }
+    void damagedFiles()
+    {
+        QFETCH(QByteArray, text);
+        Settings settings = SettingsFile::defaults();
+        settings.thumbCount = 99;
+        QCOMPARE(SettingsFile::parse(text, settings), Status::Damaged);
+        QCOMPARE(int(settings.thumbCount), 99); // untouched
+    }
+
+    // Random folders and head names, among them every character the file cannot carry:
+    // each either reads back equal or is refused, and the file stays as it was.
+    void randomValuesReadBackOrAreRefused()
+    {
+        QRandomGenerator random(22);
+        const QList<QChar> awkward = { u'"', u',', u'\r', u'\n', QChar(0), u' ', u'\t', QChar(0xD800), u'\\',
+            u'写', QChar(0xFEFF), u'.', u'/' };
+        const auto randomText = [&](bool folder) {
+            QString t = folder ? QStringLiteral("/") : QString();
+            const int n = int(random.bounded(8));
+            for (int i = 0; i < n; ++i)
+                t += random.bounded(3) ? QChar(u'a' + int(random.bounded(26))) : awkward[random.bounded(awkward.size())];
+            return t;
+        };
+        const QByteArray before = "the file as it was";
+        int refused = 0;
+        for (int round = 0; round < 300; ++round) {
+            Settings s = SettingsFile::defaults();
+            s.sourceFolder = randomText(true);
+            s.destPaths[size_t(random.bounded(11))] = randomText(true);
+            s.headNames[size_t(random.bounded(10))] = randomText(false);
+            writeFile(ini(), before);
+            const bool holdable = SettingsFile::canHold(s.sourceFolder)
+                && std::all_of(s.destPaths.begin(), s.destPaths.end(), SettingsFile::canHold)
+                && std::all_of(s.headNames.begin(), s.headNames.end(), SettingsFile::canHold);
+            QString error;
+            const bool written = SettingsFile::write(ini(), s, &error);
+            QCOMPARE(written, holdable);
+            if (!written) {
+                ++refused;
+                QCOMPARE(readFile(ini()), before);
+                // What the end of a run writes instead keeps the old value in its place.
+                QVERIFY(SettingsFile::readsBack(SettingsFile::storable(s, QByteArray())));
+                continue;
+            }
+            Settings back;
+            QCOMPARE(SettingsFile::read(ini(), back), Status::Ok);
+            QVERIFY2(SettingsFile::sameStoredValues(back, s), qPrintable(s.sourceFolder + " / " + back.sourceFolder));
+        }
+        QVERIFY(refused > 0 && refused < 300);
     }
 };
 

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/mount.h>
 #include <numeric>
 
 using namespace TestFiles;
@@ -42,6 +43,12 @@ struct Tree {
         settings.destPaths[10] = trash + u'/';
         settings.headNames[3] = "trip";
     }
+    ~Tree()
+    {
+        if (!mounted.isEmpty())
+            ::umount(QFile::encodeName(mounted).constData());
+    }
+    QString mounted; // a bind mount the test made, undone before the folder goes
     QString src(const QString& name) const { return source + u'/' + name; }
     void put(const QString& name) const { writeFile(src(name), contentOf(name)); }
     QStringList put(int n) const
@@ -140,18 +147,20 @@ private slots:
     {
         QTest::addColumn<Move>("m");
         auto row = [](const char* tag, const Move& m) { QTest::newRow(tag) << m; };
-        // Rule 0 replaces a seven-character prefix ending in a space, whatever it holds.
+        // Rule 0 replaces only a serial it could have put there: six digits and a space.
         row("rule 0", { 0, 41, "000012 IMG_0001.JPG", "000041 IMG_0001.JPG" });
-        row("rule 0, space sixth", { 0, 41, "ABCDE FG.jpg", "000041 ABCDE FG.jpg" });
-        row("rule 0, japanese prefix", { 0, 2, "写真写真写真 旅.jpg", "000002 旅.jpg" });
+        row("rule 0, any six digits", { 0, 41, "123456 x.jpg", "000041 x.jpg" });
+        row("rule 0, five digits", { 0, 41, "12345 x.jpg", "000041 12345 x.jpg" });
+        row("rule 0, a first word", { 0, 2, "Family trip.jpg", "000002 Family trip.jpg" });
         row("rule 0, seven digits", { 0, 1000000, "a.jpg", "1000000 a.jpg" });
         // Rules 1 and 2 keep the extension from the last dot, case and all.
         row("rule 1", { 1, 7, "photo.2020.JPG", "d3000007.JPG" });
         row("rule 1, no dot", { 1, 7, "README", "d3000007" });
         row("rule 2", { 2, 123, "IMG_0002.png", "trip000123.png" });
         row("copy mode on the delete folder", { 0, 5, "a.jpg", "000005 a.jpg", true, false, "trash/" });
-        // The delete folder is recognised by its exact text only.
-        row("copy mode, delete folder spelt otherwise", { 0, 5, "a.jpg", "000005 a.jpg", true, true, "trash/./" });
+        // The delete folder is recognised by what it is, however it is written.
+        row("copy mode, delete folder spelt otherwise", { 0, 5, "a.jpg", "000005 a.jpg", true, false, "trash/./" });
+        row("copy mode, delete folder without separator", { 0, 5, "a.jpg", "000005 a.jpg", true, false, "trash" });
         row("folder without separator", { 0, 5, "a.jpg", "000005 a.jpg", false, false, "d3" });
         // Names already there are passed over silently, across the wrap too.
         row("rule 1, taken up to the wrap",
@@ -209,6 +218,14 @@ private slots:
         row("head leaves the folder", "../x", [](Tree& t) {
             t.settings.nameRule = 2;
             t.settings.headNames[1] = "../x";
+        });
+        row("head name '.'", "ヘッドネーム「.」", [](Tree& t) { // would make a hidden file
+            t.settings.nameRule = 2;
+            t.settings.headNames[1] = ".";
+        });
+        row("rule 1, folder named '..'", "移動先フォルダの名前「..」", [](Tree& t) {
+            t.settings.nameRule = 1;
+            t.settings.destNames[1] = "..";
         });
         row("counter at the top", "通し番号",
             [](Tree& t) { t.settings.serials[0] = std::numeric_limits<int32_t>::max(); });
@@ -478,6 +495,23 @@ private slots:
         row("delete folder missing", "フォルダが見つかりません", 25,
             [](Tree& t) { QVERIFY(QDir(t.trash).removeRecursively()); });
         row("delete folder is the source", "同じ", 0, [](Tree& t) { t.settings.destPaths[10] = t.source + u'/'; });
+        // However it is written or reached, the source is still the source.
+        row("source without its separator", "同じ", 0, [](Tree& t) { t.settings.destPaths[10] = t.source; });
+        row("source through a link", "同じ", 0, [](Tree& t) {
+            QVERIFY(QFile::link(t.source, t.root + "/alias"));
+            t.settings.destPaths[10] = t.root + "/alias/";
+        });
+        row("source through a bind mount", "同じ", 0, [](Tree& t) {
+            const QString at = t.root + "/bound";
+            QVERIFY(QDir().mkpath(at));
+            if (::mount(QFile::encodeName(t.source).constData(), QFile::encodeName(at).constData(), nullptr, MS_BIND,
+                    nullptr)
+                == 0)
+                t.mounted = at;
+            else // not root: a link stands in
+                QVERIFY(QDir(at).removeRecursively() && QFile::link(t.source, at));
+            t.settings.destPaths[10] = at + u'/';
+        });
         row("delete folder unset", "移動先フォルダ設定", 0, [](Tree& t) { t.settings.destPaths[10].clear(); });
         // Position 1 is a folder, passed over; 3 cannot be copied and 4 not deleted; 0 and 2 go.
         row("partly", "使用中", 2, [](Tree& t) {
