@@ -24,17 +24,28 @@
 #include "sorting/Sorter.h"
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QKeySequence>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QToolBar>
 #include <utility>
 
 namespace {
 
 QString padded(const QString& text) { return QLatin1Char(' ') + text + QLatin1Char(' '); }
+
+// Where an installed program's folder screen opens with no remembered folder: the user's
+// pictures folder, else home; the folder it was started in is often its own.
+QString picturesFolder()
+{
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return !pictures.isEmpty() && QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
+}
 
 // An open window comes to the front instead of a second one opening: two options
 // dialogs would each store their own size, count and interval. A window the user may
@@ -208,6 +219,7 @@ void MainWindow::layoutChrome()
     const int sbHeight = std::max(twipsToPixels(250, m_tpp.y), m_statusBar->sizeHint().height());
     m_statusBar->setGeometry(0, m_client->height() - sbHeight, m_client->width(), sbHeight);
     m_statusBar->raise();
+    m_folderPage->reserveBottom(sbHeight);
     m_toolbar->setGeometry(0, 0, m_client->width(), twipsToPixels(500, m_tpp.y));
 }
 
@@ -229,7 +241,10 @@ void MainWindow::startUp()
     if (!warning.isEmpty())
         showMessage(nullptr, warning, QMessageBox::Ok, QMessageBox::Warning);
 
-    m_folderPage->openAtStart(m_settings.rememberFolder == 1, m_settings.sourceFolder);
+    const bool installed
+        = !m_session.userFolder().isEmpty() && m_settingsFile.write == SettingsFile::path(m_session.userFolder());
+    m_folderPage->openAtStart(
+        m_settings.rememberFolder == 1, m_settings.sourceFolder, installed ? picturesFolder() : QDir::currentPath());
     m_settings.sourceFolder = m_folderPage->folders()->path();
     m_statusBar->setPanelText(1, padded(m_settings.sourceFolder));
     m_statusBar->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));

@@ -405,7 +405,7 @@ private slots:
         if (how == "viewer") {
             FileList* files = w.folderPage().files();
             files->setCurrentRow(1);
-            emit files->itemDoubleClicked(files->item(1));
+            emit files->entryActivated(1);
             QVERIFY(w.viewer() && w.viewer()->windowTitle().contains("b.jpg"));
             w.viewer()->close();
         } else if (how == "Esc") {
