@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "dialogs/DestinationsDialog.h"
 #include "dialogs/OptionsDialog.h"
+#include "platform/Message.h"
 #include "platform/StatusBar.h"
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -134,6 +135,45 @@ private slots:
         QVERIFY2(found.checked > 80, qPrintable(QString::number(found.checked)));
         QVERIFY2(found.controls.isEmpty(), qPrintable(screen + u'\n' + found.controls.join(u'\n')));
         QVERIFY2(found.windows.isEmpty(), qPrintable(screen + u'\n' + found.windows.join(u'\n')));
+    }
+
+    // A status panel shows what fits, cut in the middle, with the whole text as its tip;
+    // short again, it shows it whole with its own tip back.
+    void statusPanelsCutInTheMiddle()
+    {
+        StatusBar bar({ { StatusBar::Kind::Text, QString(), QStringLiteral("パス表示"), 60, true },
+            { StatusBar::Kind::Text, QStringLiteral("短い"), QString(), 10, false } });
+        bar.resize(300, 30);
+        bar.show();
+        const QString path = QStringLiteral("/home/user/") + QString(80, u'写') + QStringLiteral("/end");
+        bar.setPanelText(1, path);
+        QLabel* panel = bar.panel(1);
+        QCOMPARE(bar.panelText(1), path);
+        QVERIFY(panel->text().startsWith(QStringLiteral("/home")));
+        QVERIFY(panel->text().endsWith(QStringLiteral("/end")));
+        QVERIFY(panel->text().contains(QChar(0x2026)));
+        QVERIFY(panel->fontMetrics().horizontalAdvance(panel->text()) <= panel->contentsRect().width());
+        QCOMPARE(panel->toolTip(), path);
+        QCOMPARE(bar.panel(2)->text(), QStringLiteral("短い"));
+        bar.setPanelText(1, QStringLiteral("/tmp"));
+        QCOMPARE(panel->text(), QStringLiteral("/tmp"));
+        QCOMPARE(panel->toolTip(), QStringLiteral("パス表示"));
+    }
+
+    // A message box is as wide as its longest line: Japanese is never broken inside a word.
+    void messageLinesKeptWhole()
+    {
+        ModalCatcher boxes;
+        const QString line = QStringLiteral("スライドショーの表示時間は、オプションの画面で１秒から３２秒までの秒数で入力して下さい。");
+        int labelWidth = 0, needed = 0;
+        boxes.onShown = [&](const QString&) {
+            auto* label = QApplication::activeModalWidget()->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            labelWidth = label->contentsRect().width();
+            needed = label->fontMetrics().horizontalAdvance(line);
+        };
+        showMessage(nullptr, line + QStringLiteral("\n") + line.left(4), QMessageBox::Ok, QMessageBox::Warning);
+        QCOMPARE(boxes.seen.size(), 1);
+        QVERIFY2(labelWidth >= needed, qPrintable(QStringLiteral("%1 < %2").arg(labelWidth).arg(needed)));
     }
 };
 
