@@ -33,6 +33,11 @@ FolderPage::FolderPage(PictureFolder& folder, QWidget* client)
     m_layout = new QVBoxLayout(this);
     m_layout->addLayout(lists, 1);
     m_layout->addLayout(buttons);
+    // Half the width each, whatever the names in them.
+    for (QWidget* w : std::initializer_list<QWidget*> { m_drives, m_folders, m_files }) {
+        w->setSizePolicy(QSizePolicy::Ignored, w->sizePolicy().verticalPolicy());
+        w->setMinimumWidth(fontMetrics().averageCharWidth() * 12);
+    }
     const int buttonWidth = m_start->fontMetrics().horizontalAdvance(QStringLiteral("実行")) * 3;
     m_start->setMinimumWidth(buttonWidth);
     m_quit->setMinimumWidth(buttonWidth);
