@@ -8,26 +8,16 @@
 #include "dialogs/OptionsDialog.h"
 #include "platform/Message.h"
 #include "platform/StatusBar.h"
-#include <QAbstractButton>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyleOptionButton>
 
 namespace {
 
-QString withoutMnemonic(QString text) { return text.remove(QRegularExpression(QStringLiteral("&(?=[^&])"))); }
-
-int widest(const QFontMetrics& fm, const QString& text)
-{
-    int w = 0;
-    for (const QString& line : text.split(u'\n'))
-        w = std::max(w, fm.horizontalAdvance(line));
-    return w;
-}
+QString withoutMnemonic(QString text) { return text.remove(QLatin1Char('&')); }
 
 // The room a control gives its text, and the width the text needs; -1 for controls whose
 // text is not checked (wrapping labels, hidden ones).
@@ -40,50 +30,38 @@ std::pair<int, int> roomAndNeed(QWidget* w)
         opt.initFrom(b);
         opt.text = b->text();
         const auto element = box ? QStyle::SE_CheckBoxContents : QStyle::SE_RadioButtonContents;
-        return { w->style()->subElementRect(element, &opt, w).width(), widest(fm, withoutMnemonic(b->text())) };
+        return { w->style()->subElementRect(element, &opt, w).width(), fm.horizontalAdvance(withoutMnemonic(b->text())) };
     }
     if (auto* b = qobject_cast<QPushButton*>(w)) {
         const int margin = w->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, w);
         const int icon = b->icon().isNull() ? 0 : b->iconSize().width() + 4;
-        return { w->width() - margin, widest(fm, withoutMnemonic(b->text())) + icon };
+        return { w->width() - margin, fm.horizontalAdvance(withoutMnemonic(b->text())) + icon };
     }
     if (auto* g = qobject_cast<QGroupBox*>(w))
         return { w->width(), fm.horizontalAdvance(withoutMnemonic(g->title())) + fm.height() };
     if (auto* l = qobject_cast<QLabel*>(w); l && !l->wordWrap() && l->pixmap().isNull())
-        return { l->contentsRect().width() - 2 * l->margin(), widest(fm, l->text()) };
+        return { l->contentsRect().width() - 2 * l->margin(), fm.horizontalAdvance(l->text()) };
     return { -1, -1 };
 }
 
 struct Clipped {
-    QStringList controls;
-    QStringList windows;
+    QStringList found; // what is clipped, and where
     int checked = 0; // controls whose text was measured
 };
 
-void walk(QWidget* window, const QString& name, Clipped& found)
+void walk(QWidget* window, const QString& name, Clipped& c)
 {
-    QVERIFY(window->isVisible());
-    const QRect room = window->screen()->availableGeometry();
-    const QRect frame = window->frameGeometry();
-    if (frame.width() > room.width() || frame.height() > room.height())
-        found.windows << QStringLiteral("%1 %2x%3 on %4x%5")
-                             .arg(name)
-                             .arg(frame.width())
-                             .arg(frame.height())
-                             .arg(room.width())
-                             .arg(room.height());
+    const QSize room = window->screen()->availableGeometry().size(), size = window->frameGeometry().size();
+    if (room.expandedTo(size) != room)
+        c.found << QStringLiteral("%1 is %2x%3").arg(name).arg(size.width()).arg(size.height());
     for (QWidget* w : window->findChildren<QWidget*>()) {
         if (!w->isVisibleTo(window) || w->window() != window)
             continue;
-        const auto [room, need] = roomAndNeed(w);
-        found.checked += need >= 0 ? 1 : 0;
-        if (need > room)
-            found.controls << QStringLiteral("%1: %2 \"%3\" needs %4, has %5")
-                                  .arg(name, QString::fromLatin1(w->metaObject()->className()),
-                                      w->property("text").toString().isEmpty() ? w->property("title").toString()
-                                                                               : w->property("text").toString())
-                                  .arg(need)
-                                  .arg(room);
+        const auto [has, needs] = roomAndNeed(w);
+        c.checked += needs >= 0 ? 1 : 0;
+        const QString text = w->property("text").toString() + w->property("title").toString();
+        if (needs > has)
+            c.found << QStringLiteral("%1: \"%2\" needs %3, has %4").arg(name, text).arg(needs).arg(has);
     }
 }
 
@@ -131,49 +109,35 @@ private slots:
         w.showNormal();
         walk(&w, QStringLiteral("board, not maximised"), found);
 
-        const QString screen = QStringLiteral("%1x%2 at %3").arg(w.screen()->size().width()).arg(w.screen()->size().height()).arg(w.devicePixelRatioF());
+        // A message box is as wide as its longest line: Japanese is never broken inside a word.
+        const QString line = QStringLiteral("スライドショーの表示時間は、オプションの画面で１秒から３２秒までの秒数で入力して下さい。");
+        s.boxes.onShown = [&](const QString&) {
+            auto* label = QApplication::activeModalWidget()->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            if (label->contentsRect().width() < label->fontMetrics().horizontalAdvance(line))
+                found.found << QStringLiteral("message box: \"%1\" wraps").arg(line);
+        };
+        showMessage(&w, line + QStringLiteral("\n") + line.left(4), QMessageBox::Ok, QMessageBox::Warning);
         QVERIFY2(found.checked > 80, qPrintable(QString::number(found.checked)));
-        QVERIFY2(found.controls.isEmpty(), qPrintable(screen + u'\n' + found.controls.join(u'\n')));
-        QVERIFY2(found.windows.isEmpty(), qPrintable(screen + u'\n' + found.windows.join(u'\n')));
+        QVERIFY2(found.found.isEmpty(), qPrintable(found.found.join(u'\n')));
     }
 
     // A status panel shows what fits, cut in the middle, with the whole text as its tip;
     // short again, it shows it whole with its own tip back.
     void statusPanelsCutInTheMiddle()
     {
-        StatusBar bar({ { StatusBar::Kind::Text, QString(), QStringLiteral("パス表示"), 60, true },
-            { StatusBar::Kind::Text, QStringLiteral("短い"), QString(), 10, false } });
+        StatusBar bar({ { StatusBar::Kind::Text, QString(), QStringLiteral("パス表示"), 60, true } });
         bar.resize(300, 30);
         bar.show();
-        const QString path = QStringLiteral("/home/user/") + QString(80, u'写') + QStringLiteral("/end");
+        const QString path = QStringLiteral("/home/") + QString(80, u'写') + QStringLiteral("/end");
         bar.setPanelText(1, path);
         QLabel* panel = bar.panel(1);
         QCOMPARE(bar.panelText(1), path);
-        QVERIFY(panel->text().startsWith(QStringLiteral("/home")));
+        QCOMPARE(panel->text().section(QChar(0x2026), 0, 0).left(6), QStringLiteral("/home/"));
         QVERIFY(panel->text().endsWith(QStringLiteral("/end")));
-        QVERIFY(panel->text().contains(QChar(0x2026)));
-        QVERIFY(panel->fontMetrics().horizontalAdvance(panel->text()) <= panel->contentsRect().width());
         QCOMPARE(panel->toolTip(), path);
-        QCOMPARE(bar.panel(2)->text(), QStringLiteral("短い"));
         bar.setPanelText(1, QStringLiteral("/tmp"));
         QCOMPARE(panel->text(), QStringLiteral("/tmp"));
         QCOMPARE(panel->toolTip(), QStringLiteral("パス表示"));
-    }
-
-    // A message box is as wide as its longest line: Japanese is never broken inside a word.
-    void messageLinesKeptWhole()
-    {
-        ModalCatcher boxes;
-        const QString line = QStringLiteral("スライドショーの表示時間は、オプションの画面で１秒から３２秒までの秒数で入力して下さい。");
-        int labelWidth = 0, needed = 0;
-        boxes.onShown = [&](const QString&) {
-            auto* label = QApplication::activeModalWidget()->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
-            labelWidth = label->contentsRect().width();
-            needed = label->fontMetrics().horizontalAdvance(line);
-        };
-        showMessage(nullptr, line + QStringLiteral("\n") + line.left(4), QMessageBox::Ok, QMessageBox::Warning);
-        QCOMPARE(boxes.seen.size(), 1);
-        QVERIFY2(labelWidth >= needed, qPrintable(QStringLiteral("%1 < %2").arg(labelWidth).arg(needed)));
     }
 };
 

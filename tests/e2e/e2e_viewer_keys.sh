@@ -20,12 +20,8 @@ press() {
     xdotool key "$1"
     wait_for 10 "$1 to show $2" viewer_open "  $2"
 }
-step "arrows, PageDown/PageUp, Home/End"
+step "arrows, PageUp, Home/End"
 press Right 'IMG_0002\.JPG'
-press Down 'IMG_0003\.JPG'
-press Left 'IMG_0002\.JPG'
-press Up 'IMG_0001\.JPG'
-press Next 'IMG_0002\.JPG'
 press Prior 'IMG_0001\.JPG'
 press End 'IMG_0009\.JPG'
 press Home 'IMG_0001\.JPG'
