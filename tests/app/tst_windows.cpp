@@ -103,6 +103,7 @@ private slots:
             if (top != &w && top->isVisible())
                 top->close();
 
+        s.session.copyMode = true; // the badge shows on the board
         w.openBoard();
         QTRY_VERIFY(w.onBoard() && !s.session.isBusy());
         walk(&w, QStringLiteral("board"), found);
