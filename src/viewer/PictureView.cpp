@@ -80,8 +80,12 @@ bool PictureView::eventFilter(QObject* watched, QEvent* e)
 {
     if (watched != m_picture && watched != this)
         return QWidget::eventFilter(watched, e);
+    const QEvent::Type type = e->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick && type != QEvent::MouseMove
+        && type != QEvent::MouseButtonRelease)
+        return QWidget::eventFilter(watched, e);
     const auto* me = static_cast<QMouseEvent*>(e);
-    switch (e->type()) {
+    switch (type) {
     case QEvent::MouseButtonDblClick:
         if (me->button() == Qt::LeftButton) {
             emit doubleClicked();
