@@ -179,6 +179,32 @@ int childBoard(const QStringList& args)
     return 0;
 }
 
+int childStart(const QStringList& args)
+{
+    // From nothing to the folder screen painted with the whole folder listed.
+    QElapsedTimer clock;
+    clock.start();
+    Settings settings;
+    Session session(option(args, QStringLiteral("app")));
+    PictureFolder folder;
+    Sorter sorter(settings, session);
+    MainWindow form(settings, session, folder, sorter);
+    form.folderPage().folders()->setPath(option(args, QStringLiteral("folder")));
+    form.show();
+    form.repaint();
+    settle();
+    out("start_ms", QString::number(clock.nsecsElapsed() / 1e6, 'f', 1));
+    out("start_listed", QString::number(form.folderPage().files()->count()));
+    // Scrolling the list to its end and back must not wait on the rows in between.
+    clock.restart();
+    form.folderPage().files()->scrollToBottom();
+    form.repaint();
+    form.folderPage().files()->scrollToTop();
+    form.repaint();
+    out("scroll_ms", QString::number(clock.nsecsElapsed() / 1e6, 'f', 1));
+    return 0;
+}
+
 int childGrow(const QStringList& args)
 {
     Board b(args);

@@ -8,6 +8,8 @@ namespace Bench {
 // The program's board on `folder`: built cold (thumbnail size 128, 30 to a page), then one
 // thumbnail dropped on a target and the board reloaded.
 int childBoard(const QStringList& args);
+// Start-up to the folder screen on `folder` (a hundred thousand files), its list filled.
+int childStart(const QStringList& args);
 // The board grown by load-anew to 300 entries; reports its peak resident memory, then
 // the time the board takes to lay itself out again after resizes, every thumbnail cached.
 int childGrow(const QStringList& args);

@@ -301,6 +301,13 @@ int orchestrate(const QStringList& args)
     const QString bomb = pngBomb(work);
     const QString normalScreen = screenConfig(work, 1920, 1080);
     const QString largeScreen = screenConfig(work, 3840, 2160);
+    // A hundred thousand empty pictures: only the listing is measured.
+    const QString huge = QDir(work).filePath(QStringLiteral("huge"));
+    if (QDir(huge).entryList(QDir::Files).size() != 100000) {
+        QDir().mkpath(huge);
+        for (int i = 0; i < 100000; ++i)
+            QFile(QDir(huge).filePath(QStringLiteral("P%1.jpg").arg(i, 7, 10, QLatin1Char('0')))).open(QIODevice::WriteOnly);
+    }
     const QString load0 = loadAverage();
 
     QMap<QString, QList<double>> r;
@@ -431,6 +438,11 @@ int orchestrate(const QStringList& args)
             for (auto it = grow.cbegin(); it != grow.cend(); ++it)
                 last.insert(it.key(), it.value());
         }
+        Values start = runChild({ QStringLiteral("child-start"), QStringLiteral("--folder"), huge, QStringLiteral("--app"), app },
+            cache, normalScreen);
+        r[QStringLiteral("start")].append(start.value(QStringLiteral("start_ms"), QStringLiteral("-1")).toDouble());
+        r[QStringLiteral("scroll")].append(start.value(QStringLiteral("scroll_ms"), QStringLiteral("-1")).toDouble());
+        last.insert(QStringLiteral("start_listed"), start.value(QStringLiteral("start_listed")));
         for (const Values* v : { &board, &again, &viewer, &bare, &full })
             for (auto it = v->cbegin(); it != v->cend(); ++it)
                 last.insert((v == &again ? QStringLiteral("again_") : QString()) + it.key(), it.value());
@@ -487,6 +499,9 @@ int orchestrate(const QStringList& args)
        << ms(M("paint_page")) << ") | gdk-pixbuf-thumbnailer -s 64, two at a time " << ms(M("desktop64")) << " | "
        << QString::number(M("desktop64") / M("paint_page_all"), 'f', 2) << "x | faster than the desktop's | "
        << yes(M("paint_page_all") >= 0 && M("paint_page_all") < M("desktop64")) << "\n";
+    ts << "Start-up to the folder screen on a folder of 100,000 pictures | " << ms(M("start")) << " | "
+       << last.value(QStringLiteral("start_listed")) << " listed; end and back " << ms(M("scroll"))
+       << " | | < 1 s | " << yes(M("start") > 0 && M("start") < 1000) << "\n";
     ts << "\n";
     ts << "Medians of " << runs << " runs (the 300-entry board: " << std::min(runs, 3) << "), "
        << QThread::idealThreadCount() << " cores, load average " << load0 << " before and " << load1 << " after.\n";
@@ -524,6 +539,8 @@ int main(int argc, char** argv)
         const QStringList args = a.arguments();
         if (mode == QLatin1String("child-board"))
             return childBoard(args);
+        if (mode == QLatin1String("child-start"))
+            return childStart(args);
         if (mode == QLatin1String("child-grow"))
             return childGrow(args);
         if (mode == QLatin1String("child-paint"))

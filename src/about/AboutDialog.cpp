@@ -1,16 +1,22 @@
 #include "about/AboutDialog.h"
 #include "about/AboutInfo.h"
 #include "platform/Message.h"
-#include "platform/Twips.h"
+#include "platform/WindowFit.h"
 #include <QCloseEvent>
+#include <QClipboard>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QProcess>
+#include <QPlainTextEdit>
+#include <QScreen>
 #include <QPushButton>
 #include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
 
 AboutDialog::AboutDialog(QWidget* parent)
     : QDialog(parent)
@@ -19,7 +25,6 @@ AboutDialog::AboutDialog(QWidget* parent)
     setModal(false);
     setMouseTracking(true);
 
-    const TwipsPerPixel tpp = screenTwipsPerPixel();
     iconLabel = new QLabel(this);
     titleLabel = new QLabel(this);
     versionLabel = new QLabel(this);
@@ -29,15 +34,28 @@ AboutDialog::AboutDialog(QWidget* parent)
     sysInfoButton = new QPushButton(QStringLiteral("ｼｽﾃﾑ情報(&S)..."), this);
     okButton = new QPushButton(QStringLiteral("OK"), this);
 
-    placeTwips(iconLabel, 240, 240, 540, 540, tpp);
-    placeTwips(titleLabel, 1050, 240, 4440, 480, tpp);
-    placeTwips(versionLabel, 1050, 780, 4440, 270, tpp);
-    placeTwips(descriptionLabel, 1050, 1125, 4440, 720, tpp);
-    placeTwips(homepageLink, 1050, 1920, 4440, 300, tpp);
-    placeTwips(line, 120, 2355, 5490, 30, tpp);
-    placeTwips(sysInfoButton, 2610, 2535, 1500, 375, tpp);
-    placeTwips(okButton, 4230, 2535, 1260, 375, tpp);
-    setFixedSize(twipsToPixels(5730, tpp.x), twipsToPixels(3120, tpp.y));
+    const int iconSide = fontMetrics().height() * 2 + 4;
+    iconLabel->setFixedSize(iconSide, iconSide);
+    auto* text = new QVBoxLayout;
+    text->addWidget(titleLabel);
+    text->addWidget(versionLabel);
+    text->addWidget(descriptionLabel);
+    text->addWidget(homepageLink);
+    auto* top = new QHBoxLayout;
+    top->addWidget(iconLabel, 0, Qt::AlignTop);
+    top->addSpacing(fontMetrics().height());
+    top->addLayout(text, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(sysInfoButton);
+    buttons->addWidget(okButton);
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(top);
+    column->addWidget(line);
+    column->addLayout(buttons);
+    column->setSizeConstraint(QLayout::SetFixedSize);
+    // Wide enough that the description wraps only where it must.
+    descriptionLabel->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 50);
 
     const QIcon icon(QStringLiteral(":/icons/app.png"));
     iconLabel->setPixmap(icon.pixmap(iconLabel->size()));
@@ -62,9 +80,10 @@ AboutDialog::AboutDialog(QWidget* parent)
 
     okButton->setDefault(true);
     connect(okButton, &QPushButton::clicked, this, &QWidget::close);
-    connect(sysInfoButton, &QPushButton::clicked, this, &AboutDialog::startSysInfo);
+    connect(sysInfoButton, &QPushButton::clicked, this, &AboutDialog::showSystemFacts);
 
     load();
+    WindowFit::fitAndCentre(this);
 }
 
 void AboutDialog::setLinkLook(const QColor& color)
@@ -87,12 +106,41 @@ void AboutDialog::load()
 
 void AboutDialog::openHomepage() { QDesktopServices::openUrl(QUrl(homepageLink->text())); }
 
-void AboutDialog::startSysInfo()
+void AboutDialog::showSystemFacts()
 {
-    const QString program = AboutInfo::findSysInfoProgram();
-    if (!program.isEmpty() && QProcess::startDetached(program, {}))
-        return;
-    showMessage(this, AboutInfo::sysInfoUnavailableText(), QMessageBox::Ok);
+    AboutInfo::ScreenFacts facts;
+    if (const QScreen* sc = screen()) {
+        facts.name = sc->name();
+        facts.size = sc->geometry().size();
+        facts.available = sc->availableGeometry().size();
+        facts.scale = sc->devicePixelRatio();
+        facts.dpi = qRound(sc->logicalDotsPerInch() * sc->devicePixelRatio());
+    }
+    auto* box = new QDialog(this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowTitle(QStringLiteral("ｼｽﾃﾑ情報"));
+    systemFactsView = new QPlainTextEdit(AboutInfo::systemFacts(facts), box);
+    systemFactsView->setReadOnly(true);
+    systemFactsView->setLineWrapMode(QPlainTextEdit::NoWrap);
+    const QFontMetrics fm(systemFactsView->font());
+    int widest = 0;
+    for (const QString& line : systemFactsView->toPlainText().split(u'\n'))
+        widest = std::max(widest, fm.horizontalAdvance(line));
+    systemFactsView->setMinimumSize(widest + fm.height() * 2, fm.lineSpacing() * 9);
+    auto* copy = new QPushButton(QStringLiteral("コピー"), box);
+    auto* close = new QPushButton(QStringLiteral("閉じる"), box);
+    close->setDefault(true);
+    connect(copy, &QPushButton::clicked, box, [this] { QGuiApplication::clipboard()->setText(systemFactsView->toPlainText()); });
+    connect(close, &QPushButton::clicked, box, &QDialog::accept);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(copy);
+    buttons->addWidget(close);
+    auto* column = new QVBoxLayout(box);
+    column->addWidget(systemFactsView);
+    column->addLayout(buttons);
+    WindowFit::fitAndCentre(box);
+    box->show();
 }
 
 void AboutDialog::reject() { close(); }

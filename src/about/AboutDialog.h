@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 
 // The about box: title, version, description, a link to the homepage, OK and the
@@ -23,8 +24,9 @@ public:
     QPushButton* okButton = nullptr;
     QPushButton* sysInfoButton = nullptr;
 
-    // Starts the system's information program, or says there is none.
-    void startSysInfo();
+    // A box of the system's facts (OS, kernel, Qt, screen) the user can copy.
+    void showSystemFacts();
+    QPlainTextEdit* systemFactsView = nullptr; // the last such box's text
 
     // Esc closes the box like its close button.
     void reject() override;

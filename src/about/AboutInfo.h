@@ -1,4 +1,5 @@
 #pragma once
+#include <QSize>
 #include <QString>
 
 // What the about box shows and starts, apart from its window.
@@ -11,11 +12,16 @@ QString description();
 // "ﾊﾞｰｼﾞｮﾝ " + major.minor.revision; missing parts count as 0, further parts are left out.
 QString versionText(const QString& version);
 
-// The system-information program to start, or empty when there is none.
-// Linux and other Unix: the first of hardinfo2, hardinfo and kinfocenter on PATH.
-// Windows: the msinfo program the registry names.
-QString findSysInfoProgram();
+struct ScreenFacts {
+    QString name;
+    QSize size; // logical pixels
+    QSize available;
+    double scale = 1.0; // device pixels per logical pixel
+    int dpi = 96;
+};
 
-QString sysInfoUnavailableText(); // shown when there is no such program
+// What the system-information button shows: OS, kernel, architecture, Qt, the program
+// and the screen, one fact a line, for a user to copy into a report.
+QString systemFacts(const ScreenFacts& screen);
 
 }

@@ -3,11 +3,12 @@
 #include "platform/DriveList.h"
 #include "platform/FileList.h"
 #include "platform/FileOps.h"
-#include "platform/Twips.h"
 #include "session/PictureFolder.h"
 #include <QDir>
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 FolderPage::FolderPage(PictureFolder& folder, QWidget* client)
     : QWidget(client)
@@ -18,12 +19,28 @@ FolderPage::FolderPage(PictureFolder& folder, QWidget* client)
     , m_start(new QPushButton(QStringLiteral("実行"), this))
     , m_quit(new QPushButton(QStringLiteral("終了"), this))
 {
-    const TwipsPerPixel tpp = screenTwipsPerPixel();
-    placeTwips(m_drives, 120, 480, 3255, 300, tpp);
-    placeTwips(m_folders, 120, 840, 3255, 1560, tpp);
-    placeTwips(m_files, 3480, 480, 2895, 1890, tpp);
-    placeTwips(m_start, 3600, 2760, 1335, 495, tpp);
-    placeTwips(m_quit, 5040, 2760, 1335, 495, tpp);
+    // The lists take whatever room the window gives; the buttons keep their size below them.
+    auto* browse = new QVBoxLayout;
+    browse->addWidget(m_drives);
+    browse->addWidget(m_folders, 1);
+    auto* lists = new QHBoxLayout;
+    lists->addLayout(browse, 1);
+    lists->addWidget(m_files, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_start);
+    buttons->addWidget(m_quit);
+    m_layout = new QVBoxLayout(this);
+    m_layout->addLayout(lists, 1);
+    m_layout->addLayout(buttons);
+    // Half the width each, whatever the names in them.
+    for (QWidget* w : std::initializer_list<QWidget*> { m_drives, m_folders, m_files }) {
+        w->setSizePolicy(QSizePolicy::Ignored, w->sizePolicy().verticalPolicy());
+        w->setMinimumWidth(fontMetrics().averageCharWidth() * 12);
+    }
+    const int buttonWidth = m_start->fontMetrics().horizontalAdvance(QStringLiteral("実行")) * 3;
+    m_start->setMinimumWidth(buttonWidth);
+    m_quit->setMinimumWidth(buttonWidth);
 
     m_drives->setToolTip(QStringLiteral("ドライブを変更します。"));
     m_folders->setToolTip(QStringLiteral("フォルダを変更します。"));
@@ -48,18 +65,18 @@ FolderPage::FolderPage(PictureFolder& folder, QWidget* client)
     });
     connect(&m_folder, &PictureFolder::relisted, this, [this] { m_files->showEntries(m_folder.names()); });
     const auto selected = [this] { emit fileSelected(m_folder.name(m_files->selectedIndex())); };
-    connect(m_files, &QListWidget::itemClicked, this, selected);
+    connect(m_files, &FileList::entryClicked, this, selected);
     connect(m_files, &FileList::keyboardSelected, this, selected);
-    connect(m_files, &QListWidget::itemDoubleClicked, this, [this] { emit fileActivated(m_files->selectedIndex()); });
+    connect(m_files, &FileList::entryActivated, this, &FolderPage::fileActivated);
     connect(m_start, &QPushButton::clicked, this, &FolderPage::startRequested);
     connect(m_quit, &QPushButton::clicked, this, &FolderPage::quitRequested);
 }
 
-void FolderPage::openAtStart(bool remember, QString remembered)
+void FolderPage::openAtStart(bool remember, QString remembered, const QString& otherwise)
 {
     {
         const QSignalBlocker block(m_drives);
-        m_drives->setDrive(DriveList::driveOf(QDir::currentPath()));
+        m_drives->setDrive(DriveList::driveOf(otherwise));
     }
     bool opened = false;
     if (remember) {
@@ -68,11 +85,17 @@ void FolderPage::openAtStart(bool remember, QString remembered)
         opened = m_folders->setPath(remembered);
     }
     if (!opened) {
-        if (!m_folders->setPath(QDir::currentPath()))
+        if (!m_folders->setPath(otherwise))
             m_folders->setPath(FileOps::rootPath());
         const QSignalBlocker block(m_drives);
         m_drives->setDrive(DriveList::driveOf(m_folders->path()));
     }
+}
+
+void FolderPage::reserveBottom(int pixels)
+{
+    const QMargins m = m_layout->contentsMargins();
+    m_layout->setContentsMargins(m.left(), m.top(), m.right(), pixels + m.left());
 }
 
 void FolderPage::refreshFolders() { m_folders->refresh(); }

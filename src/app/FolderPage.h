@@ -7,21 +7,23 @@ class DriveList;
 class FileList;
 class PictureFolder;
 class QPushButton;
+class QVBoxLayout;
 
 // The folder screen: the drive, folder and file lists and the start and quit buttons,
-// each at its place in twips on a page that covers the client area. The picture folder
+// laid out on a page that covers the client area, the lists growing with it. The picture folder
 // follows the folder list; the file list shows the picture folder.
 class FolderPage : public QWidget {
     Q_OBJECT
 public:
     FolderPage(PictureFolder& folder, QWidget* client);
 
-    // The folder a run starts in: the remembered one when asked for and it opens, else the
-    // current folder, else the root. Only the remembered folder's drive is followed as a
+    // The folder a run starts in: the remembered one when asked for and it opens, else
+    // `otherwise`, else the root. Only the remembered folder's drive is followed as a
     // chosen drive is (it may ask Retry/Cancel); otherwise the drive list is set quietly.
     // `remembered` is a copy: following its drive already changes the folder it came from.
-    void openAtStart(bool remember, QString remembered);
+    void openAtStart(bool remember, QString remembered, const QString& otherwise);
     void refreshFolders(); // a folder was made beneath the one shown
+    void reserveBottom(int pixels); // the strip the status bar covers
 
     DriveList* drives() const { return m_drives; }
     DirList* folders() const { return m_folders; }
@@ -45,4 +47,5 @@ private:
     FileList* m_files;
     QPushButton* m_start;
     QPushButton* m_quit;
+    QVBoxLayout* m_layout = nullptr;
 };

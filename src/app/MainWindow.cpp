@@ -25,17 +25,27 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeySequence>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QToolBar>
 #include <utility>
 
 namespace {
 
 QString padded(const QString& text) { return QLatin1Char(' ') + text + QLatin1Char(' '); }
+
+// Where an installed program's folder screen opens with no remembered folder: the user's
+// pictures folder, else home; the folder it was started in is often its own.
+QString picturesFolder()
+{
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return !pictures.isEmpty() && QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
+}
 
 // An open window comes to the front instead of a second one opening: two options
 // dialogs would each store their own size, count and interval. A window the user may
@@ -210,6 +220,7 @@ void MainWindow::layoutChrome()
     const int sbHeight = std::max(twipsToPixels(250, m_tpp.y), m_statusBar->sizeHint().height());
     m_statusBar->setGeometry(0, m_client->height() - sbHeight, m_client->width(), sbHeight);
     m_statusBar->raise();
+    m_folderPage->reserveBottom(sbHeight);
     const int toolbarHeight = std::max(twipsToPixels(500, m_tpp.y), m_toolbar->sizeHint().height());
     m_toolbar->setGeometry(0, 0, m_client->width(), toolbarHeight);
     if (m_board)
@@ -232,7 +243,10 @@ void MainWindow::startUp()
     if (!warning.isEmpty())
         showMessage(nullptr, warning, QMessageBox::Ok, QMessageBox::Warning);
 
-    m_folderPage->openAtStart(m_settings.rememberFolder == 1, m_settings.sourceFolder);
+    const bool installed
+        = !m_session.userFolder().isEmpty() && m_settingsFile.write == SettingsFile::path(m_session.userFolder());
+    m_folderPage->openAtStart(
+        m_settings.rememberFolder == 1, m_settings.sourceFolder, installed ? picturesFolder() : QDir::currentPath());
     rememberSourceFolder(m_folderPage->folders()->path());
     m_statusBar->setPanelText(1, padded(m_folderPage->folders()->path()));
     m_statusBar->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));

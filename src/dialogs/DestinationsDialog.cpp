@@ -7,14 +7,19 @@
 #include "platform/FileOps.h"
 #include "platform/Message.h"
 #include "platform/Numeric.h"
+#include "platform/WindowFit.h"
 #include "session/SettingsFile.h"
 #include <QDir>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 
 // "０".."９": the captions and tooltips number the folders with full-width digits.
 static QString fullWidthDigit(int k) { return QString(QChar(0xFF10 + k)); }
@@ -22,33 +27,35 @@ static QString fullWidthDigit(int k) { return QString(QChar(0xFF10 + k)); }
 DestinationsDialog::DestinationsDialog(Settings& settings, QWidget* parent)
     : QDialog(parent)
     , m_settings(settings)
-    , m_tpp(screenTwipsPerPixel())
 {
     setWindowTitle(QStringLiteral("移動先フォルダのパス設定"));
-    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(twipsToPixels(6030, m_tpp.x), twipsToPixels(9705, m_tpp.y));
     buildControls();
     load();
 }
 
 void DestinationsDialog::buildControls()
 {
-    drives = new DriveList(this);
-    folders = new DirList(this);
-    files = new FileList(this);
-    placeTwips(drives, 120, 120, 2175, 300, m_tpp);
-    placeTwips(folders, 120, 480, 2175, 1350, m_tpp);
-    placeTwips(files, 2400, 120, 2055, 1530, m_tpp);
+    // Everything scrolls inside the dialog, so a small or scaled screen reaches every row.
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* page = new QWidget(scroll);
+    scroll->setWidget(page);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
+    auto* column = new QVBoxLayout(page);
+
+    drives = new DriveList(page);
+    folders = new DirList(page);
+    files = new FileList(page);
     drives->setToolTip(QStringLiteral("ドライブの変更をします。"));
     folders->setToolTip(QStringLiteral("フォルダの変更をします。"));
     files->setToolTip(QStringLiteral("ファイルの確認が出来ます。"));
 
-    okButton = new QPushButton(QStringLiteral("OK"), this);
-    cancelButton = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    emptyDeleteFolderButton = new QPushButton(QStringLiteral("一括削除"), this);
-    placeTwips(okButton, 4680, 120, 1215, 375, m_tpp);
-    placeTwips(cancelButton, 4680, 600, 1215, 375, m_tpp);
-    placeTwips(emptyDeleteFolderButton, 4680, 1320, 1215, 375, m_tpp);
+    okButton = new QPushButton(QStringLiteral("OK"), page);
+    cancelButton = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), page);
+    emptyDeleteFolderButton = new QPushButton(QStringLiteral("一括削除"), page);
     okButton->setToolTip(QStringLiteral("設定の変更を確定します。"));
     cancelButton->setToolTip(QStringLiteral("設定を変更せずにキャンセルします。"));
     emptyDeleteFolderButton->setToolTip(
@@ -56,8 +63,25 @@ void DestinationsDialog::buildControls()
     okButton->setDefault(true);
     emptyDeleteFolderButton->setAutoDefault(false);
 
-    namingGroup = new QGroupBox(QStringLiteral("ファイルネームオプション"), this);
-    placeTwips(namingGroup, 120, 1920, 5775, 1095, m_tpp);
+    auto* top = new QHBoxLayout;
+    auto* browse = new QVBoxLayout;
+    browse->addWidget(drives);
+    browse->addWidget(folders, 1);
+    top->addLayout(browse, 1);
+    top->addWidget(files, 1);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
+    buttons->addStretch(1);
+    buttons->addWidget(emptyDeleteFolderButton);
+    top->addLayout(buttons);
+    const int listHeight = fontMetrics().height() * 7;
+    folders->setMinimumHeight(listHeight);
+    files->setMinimumHeight(listHeight);
+    column->addLayout(top);
+
+    namingGroup = new QGroupBox(QStringLiteral("ファイルネームオプション"), page);
+    auto* naming = new QGridLayout(namingGroup);
     const char* ruleCaptions[3] = { "先頭に６桁の通し番号をつける", "ヘッドネームをフォルダ名と同じにする",
         "オリジナルのヘッドネームをつける" };
     const char* ruleTips[3] = { "オリジナルファイルネームの先頭に６桁の通し番号をつけます。",
@@ -66,42 +90,52 @@ void DestinationsDialog::buildControls()
     for (int r = 0; r < 3; ++r) {
         ruleButtons[r] = new QRadioButton(QString::fromUtf8(ruleCaptions[r]), namingGroup);
         ruleButtons[r]->setToolTip(QString::fromUtf8(ruleTips[r]));
-        placeTwips(ruleButtons[r], 120, 240 + 240 * r, 3255, 255, m_tpp);
         serialFields[r] = new QLineEdit(namingGroup);
         serialFields[r]->setToolTip(QStringLiteral("６桁までの通し番号を修正できます。"));
-        placeTwips(serialFields[r], 4560, 240 + 240 * r, 975, 270, m_tpp);
+        // Room for the ten digits a counter can reach.
+        serialFields[r]->setMinimumWidth(serialFields[r]->fontMetrics().horizontalAdvance(QStringLiteral("00000000000")));
+        naming->addWidget(ruleButtons[r], r, 0);
+        naming->addWidget(serialFields[r], r, 2);
         // Only a change of rule counts: a click on the rule already on would refill the fields.
         connect(ruleButtons[r], &QRadioButton::clicked, this, [this, r] {
             if (r != m_rule)
                 chooseRule(r);
         });
     }
+    naming->setColumnStretch(1, 1);
+    column->addWidget(namingGroup);
 
+    auto* rows = new QGridLayout;
+    rows->setColumnStretch(1, 1);
+    const int fieldWidth = fontMetrics().horizontalAdvance(QLatin1Char('x')) * 40;
     for (int k = 0; k <= 10; ++k) {
         const bool deleteFolder = k == 10;
         const QString caption
             = deleteFolder ? QStringLiteral("削除フォルダ") : QStringLiteral("フォルダ") + fullWidthDigit(k);
-        pickFolderButtons[k] = new QPushButton(caption, this);
+        pickFolderButtons[k] = new QPushButton(caption, page);
         pickFolderButtons[k]->setAutoDefault(false);
         pickFolderButtons[k]->setToolTip(QStringLiteral("現在ファイルシステムで表示されているフォルダを") + caption
             + QStringLiteral("に入力します。"));
-        pathFields[k] = new QLineEdit(this);
+        pathFields[k] = new QLineEdit(page);
         pathFields[k]->setPlaceholderText(QStringLiteral("未設定"));
+        pathFields[k]->setMinimumWidth(fieldWidth);
+        const int row = 2 * k;
         if (deleteFolder) {
-            placeTwips(pickFolderButtons[k], 120, 9120, 1215, 375, m_tpp);
-            placeTwips(pathFields[k], 1440, 9120, 4455, 375, m_tpp);
+            rows->addWidget(pickFolderButtons[k], row, 0);
+            rows->addWidget(pathFields[k], row, 1);
             pathFields[k]->setToolTip(QStringLiteral("ここで指定したフォルダは一括でファイルの削除が出来ます。"));
         } else {
-            placeTwips(pickFolderButtons[k], 120, 3120 + 600 * k, 1215, 495, m_tpp);
-            placeTwips(pathFields[k], 1440, 3120 + 600 * k, 4455, 270, m_tpp);
+            rows->addWidget(pickFolderButtons[k], row, 0, 2, 1);
+            rows->addWidget(pathFields[k], row, 1);
             pathFields[k]->setToolTip(
                 QStringLiteral("フォルダ") + fullWidthDigit(k) + QStringLiteral("のフルパスです。"));
-            headNameFields[k] = new QLineEdit(this);
-            placeTwips(headNameFields[k], 1440, 3360 + 600 * k, 4455, 270, m_tpp);
+            headNameFields[k] = new QLineEdit(page);
+            rows->addWidget(headNameFields[k], row + 1, 1);
             headNameFields[k]->setToolTip(QStringLiteral("移動するファイルのヘッドネームを表示または指定できます。"));
         }
         connect(pickFolderButtons[k], &QPushButton::clicked, this, [this, k] { pickFolder(k); });
     }
+    column->addLayout(rows);
 
     // Lists, buttons, the rules, then each folder row from the top.
     QList<QWidget*> order = { drives, folders, files, okButton, cancelButton, emptyDeleteFolderButton };
@@ -115,6 +149,10 @@ void DestinationsDialog::buildControls()
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
+    // The whole page is the dialog's wish; the screen may allow less, then it scrolls.
+    scroll->setMinimumSize(page->sizeHint().boundedTo(QSize(fontMetrics().height() * 20, fontMetrics().height() * 12)));
+    m_pageSize = page->sizeHint() + QSize(scroll->verticalScrollBar()->sizeHint().width(), 0);
+
     connect(drives, &DriveList::changed, this, [this] { followDriveChange(this, drives, folders); });
     connect(folders, &DirList::changed, this, &DestinationsDialog::showFolderFiles);
     connect(okButton, &QPushButton::clicked, this, &DestinationsDialog::store);
@@ -122,14 +160,11 @@ void DestinationsDialog::buildControls()
     connect(emptyDeleteFolderButton, &QPushButton::clicked, this, &DestinationsDialog::emptyDeleteFolder);
 }
 
+QSize DestinationsDialog::sizeHint() const { return m_pageSize; }
+
 void DestinationsDialog::load()
 {
-    const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    if (screen) {
-        QRect r(QPoint(0, 0), size());
-        r.moveCenter(screen->geometry().center());
-        move(r.topLeft());
-    }
+    WindowFit::fitAndCentre(this);
 
     {
         const QSignalBlocker block(drives);

@@ -1,5 +1,4 @@
 #pragma once
-#include "platform/Twips.h"
 #include "session/Settings.h"
 #include <QDialog>
 #include <array>
@@ -13,7 +12,8 @@ class DirList;
 class FileList;
 
 // "移動先フォルダのパス設定": the ten destination folders and the delete folder, the
-// renaming rule with its serial counters, and the head names. Centred on its parent's screen.
+// renaming rule with its serial counters, and the head names. Centred over its parent and no
+// larger than the screen; what does not fit scrolls.
 class DestinationsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -34,6 +34,8 @@ public:
 
     // The rule the option buttons show; the settings take it only on OK.
     int chosenRule() const { return m_rule; }
+
+    QSize sizeHint() const override; // the whole page, before the screen limits it
 
 signals:
     // OK made a missing folder: folder lists elsewhere must read again.
@@ -59,6 +61,6 @@ private:
     void refuse(QLineEdit* field, const QString& text);
 
     Settings& m_settings;
-    TwipsPerPixel m_tpp;
+    QSize m_pageSize;
     int m_rule = 0;
 };

@@ -1,31 +1,26 @@
 #include "dialogs/OptionsDialog.h"
 #include "dialogs/DialogLogic.h"
 #include "platform/Message.h"
+#include "platform/WindowFit.h"
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 
 OptionsDialog::OptionsDialog(Settings& settings, Session& session, QWidget* parent)
     : QDialog(parent)
     , m_settings(settings)
     , m_session(session)
-    , m_tpp(screenTwipsPerPixel())
 {
     setWindowTitle(QStringLiteral("オプション"));
-    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
-    const QSize client(twipsToPixels(6030, m_tpp.x), twipsToPixels(4125, m_tpp.y));
-    setFixedSize(client);
-    // Not centred: the client area's corner sits at 2760, 3750 twips from the screen's.
-    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
-    const QPoint origin = screen ? screen->geometry().topLeft() : QPoint();
-    setGeometry(QRect(origin + QPoint(twipsToPixels(2760, m_tpp.x), twipsToPixels(3750, m_tpp.y)), client));
-
     buildControls();
+    // Laid out for its text, then placed over its parent, the main window's also when the viewer opens it.
+    WindowFit::fitAndCentre(this);
     load();
 }
 
@@ -33,52 +28,68 @@ void OptionsDialog::buildControls()
 {
     okButton = new QPushButton(QStringLiteral("OK"), this);
     cancelButton = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    placeTwips(okButton, 4680, 120, 1215, 375, m_tpp);
-    placeTwips(cancelButton, 4680, 600, 1215, 375, m_tpp);
     okButton->setDefault(true);
 
     sizeGroup = new QGroupBox(QStringLiteral("サムネイルのサイズ指定"), this);
-    placeTwips(sizeGroup, 120, 120, 2175, 1575, m_tpp);
+    auto* sizes = new QVBoxLayout(sizeGroup);
     const QString sizeCaptions[5]
         = { QStringLiteral("　　３２ｘ３２"), QStringLiteral("　　６４ｘ６４"), QStringLiteral("　　１２８ｘ１２８"),
               QStringLiteral("　　２５６ｘ２５６"), QStringLiteral("　　５１２ｘ５１２") };
     for (int i = 0; i < 5; ++i) {
         sizeButtons[i] = new QRadioButton(sizeCaptions[i], sizeGroup);
         sizeButtons[i]->setToolTip(QStringLiteral("サムネイルの大きさを指定できます。"));
-        placeTwips(sizeButtons[i], 120, 240 + 240 * i, i == 4 ? 1935 : 1815, 255, m_tpp);
+        sizes->addWidget(sizeButtons[i]);
     }
+    sizes->addStretch(1);
 
     countGroup = new QGroupBox(QStringLiteral("サムネイルのロード枚数"), this);
-    placeTwips(countGroup, 2400, 120, 2175, 1815, m_tpp);
+    auto* counts = new QVBoxLayout(countGroup);
     const QString countCaptions[6]
         = { QStringLiteral("　　　５枚"), QStringLiteral("　　１０枚"), QStringLiteral("　　１５枚"),
               QStringLiteral("　　２０枚"), QStringLiteral("　　２５枚"), QStringLiteral("　　３０枚") };
     for (int i = 0; i < 6; ++i) {
         countButtons[i] = new QRadioButton(countCaptions[i], countGroup);
         countButtons[i]->setToolTip(QStringLiteral("リロードで表示するサムネイルの数を指定できます。"));
-        placeTwips(countButtons[i], 120, 240 + 240 * i, 1695, 255, m_tpp);
+        counts->addWidget(countButtons[i]);
     }
 
     optionsGroup = new QGroupBox(QStringLiteral("オプション"), this);
-    placeTwips(optionsGroup, 120, 2040, 5775, 855, m_tpp);
+    auto* options = new QVBoxLayout(optionsGroup);
     rememberFolderBox = new QCheckBox(QStringLiteral("元フォルダを記憶する"), optionsGroup);
     rememberFolderBox->setToolTip(QStringLiteral("元フォルダのパスを記憶します。"));
-    placeTwips(rememberFolderBox, 120, 240, 5295, 255, m_tpp);
     copyModeBox = new QCheckBox(QStringLiteral("コピーモードにする。"), optionsGroup);
-    placeTwips(copyModeBox, 120, 480, 4335, 255, m_tpp);
+    options->addWidget(rememberFolderBox);
+    options->addWidget(copyModeBox);
 
     viewerGroup = new QGroupBox(QStringLiteral("Viewerオプション"), this);
-    placeTwips(viewerGroup, 120, 3000, 5775, 975, m_tpp);
+    auto* viewer = new QGridLayout(viewerGroup);
     intervalLabel = new QLabel(QStringLiteral("スライドショーの表示時間を入力して下さい。（１秒単位）"), viewerGroup);
-    placeTwips(intervalLabel, 120, 240, 4335, 255, m_tpp);
     intervalField = new QLineEdit(viewerGroup);
     intervalField->setToolTip(QStringLiteral("スライドショーの表示時間を１秒単位で指定できます。"));
-    placeTwips(intervalField, 4440, 210, 615, 270, m_tpp);
+    intervalField->setMaximumWidth(intervalField->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
     secondsLabel = new QLabel(QStringLiteral("秒"), viewerGroup);
-    placeTwips(secondsLabel, 5160, 240, 255, 255, m_tpp);
+    intervalLabel->setBuddy(intervalField);
     repeatBox = new QCheckBox(QStringLiteral("スライドショー繰り返し表示"), viewerGroup);
     repeatBox->setToolTip(QStringLiteral("スライドショーを繰り返し表示にする事が出来ます。"));
-    placeTwips(repeatBox, 120, 480, 4215, 255, m_tpp);
+    viewer->addWidget(intervalLabel, 0, 0);
+    viewer->addWidget(intervalField, 0, 1);
+    viewer->addWidget(secondsLabel, 0, 2);
+    viewer->addWidget(repeatBox, 1, 0, 1, 3);
+    viewer->setColumnStretch(0, 1);
+
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
+    buttons->addStretch(1);
+    auto* top = new QHBoxLayout;
+    top->addWidget(sizeGroup, 1);
+    top->addWidget(countGroup, 1);
+    top->addLayout(buttons);
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(top);
+    column->addWidget(optionsGroup);
+    column->addWidget(viewerGroup);
+    column->setSizeConstraint(QLayout::SetMinimumSize);
 
     // Frames and labels take no focus; the copy-mode box comes last.
     QList<QWidget*> order = { okButton, cancelButton };

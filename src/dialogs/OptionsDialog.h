@@ -1,5 +1,4 @@
 #pragma once
-#include "platform/Twips.h"
 #include "session/Session.h"
 #include "session/Settings.h"
 #include <QDialog>
@@ -13,8 +12,8 @@ class QPushButton;
 class QRadioButton;
 
 // "オプション": thumbnail size and count, the remembered folder, copy mode and the
-// slideshow. The check boxes act at once; the rest is stored by OK. Placed by its
-// parent's screen, which is the main window's also when the viewer opens it.
+// slideshow. The check boxes act at once; the rest is stored by OK. Laid out for its text
+// and centred over its parent.
 class OptionsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -49,5 +48,4 @@ private:
 
     Settings& m_settings;
     Session& m_session;
-    TwipsPerPixel m_tpp;
 };

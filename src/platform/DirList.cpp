@@ -13,6 +13,7 @@ DirList::DirList(QWidget* parent)
     : QListWidget(parent)
 {
     connect(this, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) { openRow(row(item)); });
+    connect(this, &QListWidget::currentRowChanged, this, &DirList::chooseRow);
 }
 
 static QString cleanFolder(const QString& path)
@@ -36,6 +37,7 @@ bool DirList::setPath(const QString& path, QString* error)
         return false;
     }
     m_path = p;
+    m_listed = p;
     m_lastOnDrive.insert(DriveList::driveOf(p), p);
     refresh();
     emit changed();
@@ -46,14 +48,14 @@ QString DirList::lastFolderOn(const QString& driveRoot) const { return m_lastOnD
 
 void DirList::refresh()
 {
-    const QSignalBlocker block(this);
+    QSignalBlocker block(this);
     clear();
     m_rowPaths.clear();
-    if (m_path.isEmpty())
+    if (m_listed.isEmpty())
         return;
     // Ancestors from the root down.
     QStringList chain;
-    QDir d(m_path);
+    QDir d(m_listed);
     for (;;) {
         chain.prepend(QDir::toNativeSeparators(d.absolutePath()));
         if (d.isRoot() || !d.cdUp())
@@ -68,8 +70,8 @@ void DirList::refresh()
         m_rowPaths << a;
         ++depth;
     }
-    setCurrentRow(int(m_rowPaths.size()) - 1);
-    QStringList subs = QDir(m_path).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
+    const int listedRow = int(m_rowPaths.size()) - 1;
+    QStringList subs = QDir(m_listed).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
     QCollator coll;
     coll.setCaseSensitivity(Qt::CaseInsensitive);
     coll.setNumericMode(false);
@@ -80,10 +82,27 @@ void DirList::refresh()
     for (const QString& s : subs) {
         auto* item
             = new QListWidgetItem(style()->standardIcon(QStyle::SP_DirClosedIcon), QString(depth * 2, u' ') + s, this);
-        const QString full = FileOps::joinPath(m_path, s);
+        const QString full = FileOps::joinPath(m_listed, s);
         item->setToolTip(full);
         m_rowPaths << full;
     }
+    // The chosen folder stays chosen; one that has gone gives way to the folder listed.
+    const int chosen = int(m_rowPaths.indexOf(m_path));
+    setCurrentRow(chosen >= 0 ? chosen : listedRow);
+    if (chosen < 0 && m_path != m_listed) {
+        block.unblock();
+        m_path = m_listed;
+        emit changed();
+    }
+}
+
+void DirList::chooseRow(int row)
+{
+    if (row < 0 || row >= m_rowPaths.size() || m_rowPaths[row] == m_path)
+        return;
+    m_path = m_rowPaths[row];
+    m_lastOnDrive.insert(DriveList::driveOf(m_path), m_path);
+    emit changed();
 }
 
 void DirList::openRow(int row)

@@ -1,20 +1,31 @@
 #pragma once
-#include <QListWidget>
+#include <QListView>
 #include <QStringList>
 
-// The file list: shows the entries it is given, one a row, and says which is chosen.
-class FileList : public QListWidget {
+class QStringListModel;
+
+// The file list: shows the entries it is given, one a row, and says which is chosen. A
+// view over the list itself, so a folder of a hundred thousand files shows at once.
+class FileList : public QListView {
     Q_OBJECT
 public:
     explicit FileList(QWidget* parent = nullptr);
 
     void showEntries(const QStringList& entries);
-    int selectedIndex() const { return currentRow(); }
+    int count() const;
+    QString entry(int row) const;
+    int selectedIndex() const { return currentIndex().row(); }
+    void setCurrentRow(int row);
 
 signals:
-    // The user chose another entry with the keyboard; a click is itemClicked.
+    void entryClicked(int row);
+    void entryActivated(int row); // double-clicked
+    // The user chose another entry with the keyboard.
     void keyboardSelected();
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    QStringListModel* m_model;
 };

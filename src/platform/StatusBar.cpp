@@ -28,6 +28,60 @@ bool capsLockOn() { return false; }
 bool numLockOn() { return false; }
 #endif
 
+namespace {
+
+// A text panel that shows as much of its text as fits, cut in the middle ("…"), with the
+// whole text as its tool tip while cut.
+class ElidedPanel : public QLabel {
+public:
+    explicit ElidedPanel(QWidget* parent)
+        : QLabel(parent)
+    {
+    }
+    QString fullText() const { return m_full; }
+    void setFullText(const QString& text)
+    {
+        m_full = text;
+        updateGeometry();
+        elide();
+    }
+    QSize sizeHint() const override
+    {
+        const QMargins m = contentsMargins();
+        return QSize(fontMetrics().horizontalAdvance(m_full) + m.left() + m.right() + 2 * margin() + 2,
+            QLabel::sizeHint().height());
+    }
+    QSize minimumSizeHint() const override { return QSize(minimumWidth(), QLabel::minimumSizeHint().height()); }
+
+protected:
+    void resizeEvent(QResizeEvent* e) override
+    {
+        QLabel::resizeEvent(e);
+        elide();
+    }
+
+private:
+    void elide()
+    {
+        const QString shown = fontMetrics().elidedText(m_full, Qt::ElideMiddle, contentsRect().width() - 2 * margin());
+        setText(shown);
+        // The panel's own tip comes back once the whole text shows again.
+        const bool cut = shown != m_full;
+        if (cut && !m_cut)
+            m_tip = toolTip();
+        if (cut)
+            setToolTip(m_full);
+        else if (m_cut)
+            setToolTip(m_tip);
+        m_cut = cut;
+    }
+    QString m_tip;
+    QString m_full;
+    bool m_cut = false;
+};
+
+}
+
 StatusBar::StatusBar(const QVector<PanelSpec>& panels, QWidget* parent)
     : QFrame(parent)
     , m_specs(panels)
@@ -36,12 +90,14 @@ StatusBar::StatusBar(const QVector<PanelSpec>& panels, QWidget* parent)
     layout->setContentsMargins(1, 1, 1, 1);
     layout->setSpacing(2);
     for (const PanelSpec& panelDesc : panels) {
-        auto* label = new QLabel(panelDesc.text, this);
+        QLabel* label = panelDesc.kind == Kind::Text ? new ElidedPanel(this) : new QLabel(this);
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
         label->setToolTip(panelDesc.toolTip);
         label->setMinimumWidth(panelDesc.minWidth);
         label->setTextFormat(Qt::PlainText);
+        if (auto* text = dynamic_cast<ElidedPanel*>(label))
+            text->setFullText(panelDesc.text);
         if (panelDesc.kind == Kind::Caps)
             label->setText(QStringLiteral("CAPS"));
         else if (panelDesc.kind == Kind::Num)
@@ -64,12 +120,17 @@ QLabel* StatusBar::panel(int panel) const
 QString StatusBar::panelText(int p) const
 {
     const QLabel* l = panel(p);
+    if (const auto* text = dynamic_cast<const ElidedPanel*>(l))
+        return text->fullText();
     return l ? l->text() : QString();
 }
 
 void StatusBar::setPanelText(int p, const QString& text)
 {
-    if (QLabel* l = panel(p))
+    QLabel* l = panel(p);
+    if (auto* cut = dynamic_cast<ElidedPanel*>(l))
+        cut->setFullText(text);
+    else if (l)
         l->setText(text);
 }
 

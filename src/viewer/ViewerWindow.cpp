@@ -15,13 +15,17 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QFileInfo>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QTimer>
 #include <QToolBar>
+#include <QWheelEvent>
 #include <algorithm>
+#include <cstdlib>
 
 using namespace ViewerLogic;
 using FileOps::joinPath;
@@ -56,6 +60,7 @@ ViewerWindow::ViewerWindow(
     buildToolbar();
     pictureView = new PictureView(this);
     connect(pictureView, &PictureView::pressed, this, &ViewerWindow::pictureClicked);
+    connect(pictureView, &PictureView::doubleClicked, this, &ViewerWindow::toggleFullScreen);
     setOnePointLook(false);
     buildStatusBar();
 
@@ -346,16 +351,103 @@ void ViewerWindow::step(bool forward)
 
 void ViewerWindow::keyPressEvent(QKeyEvent* e)
 {
-    if (e->key() != Qt::Key_Space) {
+    // With Ctrl, Alt or Meta (often an input-method switch) a key is no command.
+    const Qt::KeyboardModifiers held
+        = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (held != Qt::NoModifier && held != Qt::ShiftModifier) {
+        QWidget::keyPressEvent(e);
+        return;
+    }
+    const bool panning = pictureView->isActualSize();
+    const int panStep = fontMetrics().height() * 3;
+    switch (e->key()) {
+    case Qt::Key_Space:
+        step(held == Qt::NoModifier); // Shift steps back
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        if (panning)
+            pictureView->pan(e->key() == Qt::Key_Right ? QPoint(panStep, 0) : QPoint(0, panStep));
+        else
+            command(Command::Next);
+        break;
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        if (panning)
+            pictureView->pan(e->key() == Qt::Key_Left ? QPoint(-panStep, 0) : QPoint(0, -panStep));
+        else
+            command(Command::Previous);
+        break;
+    case Qt::Key_PageDown:
+        command(Command::Next);
+        break;
+    case Qt::Key_PageUp:
+        command(Command::Previous);
+        break;
+    case Qt::Key_Home:
+        command(Command::First);
+        break;
+    case Qt::Key_End:
+        command(Command::Last);
+        break;
+    case Qt::Key_Escape:
+        close();
+        break;
+    case Qt::Key_F11:
+        toggleFullScreen();
+        break;
+    case Qt::Key_1:
+        showActualSize();
+        break;
+    case Qt::Key_0:
+        if (panning)
+            display();
+        break;
+    default:
         QWidget::keyPressEvent(e);
         return;
     }
     e->accept();
-    // Shift alone steps back; with Ctrl, Alt or Meta (often an input-method switch) it is no step.
-    const Qt::KeyboardModifiers held
-        = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if (held == Qt::NoModifier || held == Qt::ShiftModifier)
-        step(held == Qt::NoModifier);
+}
+
+void ViewerWindow::wheelEvent(QWheelEvent* e)
+{
+    e->accept();
+    // One step a notch (120 eighths of a degree); a touchpad's small turns add up.
+    m_wheelTurn += e->angleDelta().y();
+    constexpr int kNotch = 120;
+    while (!m_closed && std::abs(m_wheelTurn) >= kNotch) {
+        const bool down = m_wheelTurn < 0;
+        m_wheelTurn += down ? kNotch : -kNotch;
+        const QPointer<ViewerWindow> self(this);
+        command(down ? Command::Next : Command::Previous);
+        if (!self)
+            return;
+    }
+}
+
+void ViewerWindow::toggleFullScreen()
+{
+    if (m_closed)
+        return;
+    if (isFullScreen())
+        showNormal();
+    else
+        showFullScreen();
+}
+
+void ViewerWindow::showActualSize()
+{
+    if (m_closed || pictureView->isActualSize() || !pictureView->picture()->hasPicture())
+        return;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const Picture whole
+        = PictureDecoder::decode(joinPath(m_folder.path(), m_file), QSize(), &m_png, kMaxPixels);
+    QGuiApplication::restoreOverrideCursor();
+    if (!whole.ok() || whole.image.isNull())
+        return;
+    pictureView->showActualSize(whole.image, pictureView->mapFromGlobal(QCursor::pos()));
+    statusBar->setPanelText(6, QString());
 }
 
 void ViewerWindow::pictureClicked(QWidget* control, Qt::MouseButton button)
@@ -412,9 +504,10 @@ void ViewerWindow::display()
 
     // Made in the background while the last picture was on screen, when it was; else made
     // here, at the size it will be shown, never whole only to be shrunk.
-    std::optional<Picture> prepared = m_prefetch->take(path, area);
-    m_lastDecodeBox = area;
-    Picture pic = prepared ? std::move(*prepared) : PictureDecoder::decode(path, area, &m_png, kMaxPixels);
+    const QSize box = decodeBox(area);
+    std::optional<Picture> prepared = m_prefetch->take(path, box);
+    m_lastDecodeBox = box;
+    Picture pic = prepared ? std::move(*prepared) : PictureDecoder::decode(path, box, &m_png, kMaxPixels);
     Picture shown;
     if (pic.ok())
         shown = pic;
@@ -461,7 +554,13 @@ void ViewerWindow::display()
 
     if (pictureView->fit(natural))
         statusBar->setPanelText(6, QStringLiteral(" 縮小表示中 "));
-    prepareNeighbours(path, area, shown);
+    prepareNeighbours(path, box, shown);
+}
+
+QSize ViewerWindow::decodeBox(QSize area) const
+{
+    const qreal ratio = devicePixelRatioF();
+    return QSize(qRound(area.width() * ratio), qRound(area.height() * ratio));
 }
 
 void ViewerWindow::describeShown(QSize natural)

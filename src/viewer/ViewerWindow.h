@@ -43,6 +43,8 @@ public:
     void command(Command c);
     void tick(); // one slideshow tick
     void stopSlideshow();
+    void toggleFullScreen(); // F11 and a double click
+    void showActualSize(); // `1`: the picture at 100 %; `0` or any step fits it again
 
     int position() const { return m_step.index(); }
     QString fileName() const { return m_file; } // the entry at the position when it was taken
@@ -73,6 +75,7 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void moveEvent(QMoveEvent* e) override;
 
@@ -85,6 +88,7 @@ private:
     void fitFrame(); // once framed, the frame gets the outer size the load asked for
     void applyStepper(); // clock, slideshow icon and options button from the stepper
     void step(bool forward); // Space, Shift+Space and the clicks
+    QSize decodeBox(QSize area) const; // the area in device pixels, so the picture is sharp
     void showCurrent(); // the entry at the position, displayed
     void display();
     void pictureClicked(QWidget* control, Qt::MouseButton button);
@@ -102,6 +106,7 @@ private:
     QString m_file;
     std::unique_ptr<PicturePrefetch> m_prefetch;
     QSize m_lastDecodeBox;
+    int m_wheelTurn = 0; // eighths of a degree not yet stepped
     QSize m_areaShown; // the picture area's size at the last display
     QSize m_outerSize; // the outer size the load asked for, until the frame is known
     bool m_onePointLook = false;

@@ -297,6 +297,53 @@ private slots:
         QVERIFY(!w.isVisible() && s.boxes.seen.isEmpty());
     }
 
+    // A single click on a folder makes it the folder used: the folder screen lists and
+    // sorts it, the destinations dialog's pick button takes it.
+    void highlightedFolderIsUsed()
+    {
+        App s(3);
+        QVERIFY(QDir().mkpath(s.src("sub")));
+        touch(s.src("sub/inner.jpg"));
+        QVERIFY(s.open());
+        const auto clickRow = [](DirList* dirs, const QString& name) {
+            const auto found = dirs->findItems(name, Qt::MatchEndsWith);
+            QCOMPARE(found.size(), 1);
+            QTest::mouseClick(dirs->viewport(), Qt::LeftButton, {}, dirs->visualItemRect(found[0]).center());
+        };
+        FolderPage& page = s.w->folderPage();
+        clickRow(page.folders(), "sub");
+        QCOMPARE(s.folder.path(), s.src("sub"));
+        QCOMPARE(page.files()->count(), 1);
+        QCOMPARE(s.panel(1), " " + s.src("sub") + " ");
+        clickRow(page.folders(), "src"); // an ancestor: chosen too, without leaving the list
+        QCOMPARE(page.files()->count(), 3);
+        QVERIFY(page.folders()->findItems("sub", Qt::MatchEndsWith).size() == 1);
+
+        DestinationsDialog d(s.settings, s.w.get());
+        d.show();
+        QVERIFY(d.folders->setPath(s.src()));
+        clickRow(d.folders, "sub");
+        d.pickFolderButtons[3]->click();
+        QCOMPARE(d.pathFields[3]->text(), s.src("sub"));
+    }
+
+    // An installed program (its settings in the user's folder) with no remembered folder
+    // opens in the user's pictures folder, never in the folder it was started in.
+    void installedStartsInPictures()
+    {
+        App s;
+        const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+        const auto restore = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", config); });
+        QVERIFY(QDir().mkpath(s.root("config")) && QDir().mkpath(s.root("Bilder")));
+        writeFile(s.root("config/user-dirs.dirs"), "XDG_PICTURES_DIR=\"" + s.root("Bilder").toUtf8() + "\"\n");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(s.root("config")));
+        QVERIFY(QDir::setCurrent(s.src()));
+        s.session = Session(s.root("installed"), s.root("config/pirapo-lumo")); // a folder that takes no files
+        s.settings.rememberFolder = 0;
+        QVERIFY(s.open(false));
+        QCOMPARE(s.w->folderPage().folders()->path(), s.root("Bilder"));
+    }
+
     // While a page fills, every command of the window waits: none opens a window or the
     // help page, leaves the board, closes the program or moves a file.
     void commandsWaitForTheBoard_data()
@@ -404,7 +451,7 @@ private slots:
         if (how == "viewer") {
             FileList* files = w.folderPage().files();
             files->setCurrentRow(1);
-            emit files->itemDoubleClicked(files->item(1));
+            emit files->entryActivated(1);
             QVERIFY(w.viewer() && w.viewer()->windowTitle().contains("b.jpg"));
             w.viewer()->close();
         } else if (how == "Esc") {

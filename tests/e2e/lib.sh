@@ -155,7 +155,7 @@ copy_photos() {
     [ "$n" -gt 0 ] || fail "no test photos in $testdata/photos"
 }
 
-# ---- the folder screen: 実行 and 終了 below the lists, the viewer from the file list.
+# ---- the folder screen: 実行 and 終了 below the lists at the right, the viewer from the file list.
 exit_from_folder_screen() {
     geometry
     click_at $((X + 380)) $((Y + menu + 200))
@@ -164,7 +164,7 @@ viewer=
 viewer_open() { viewer=$(window_named "^ピラポくんViewer${1-}") && [ -n "$viewer" ]; }
 viewer_closed() { [ -z "$(window_named '^ピラポくんViewer')" ]; }
 open_viewer_from_list() {
-    xdotool mousemove $((X + 260)) $((Y + menu + 40)) click --repeat 2 --delay 80 1
+    xdotool mousemove $((X + 260)) $((Y + menu + 20)) click --repeat 2 --delay 80 1 # the first row
     wait_for 30 "the viewer" viewer_open "  $1"
 }
 

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QToolBar>
+#include <QWheelEvent>
 
 using Hostile::Format;
 using Mode = ViewerWindow::Mode;
@@ -45,8 +46,19 @@ void send(ViewerWindow* v, const QString& input)
     const Qt::KeyboardModifiers mods = input.startsWith("Shift") ? Qt::ShiftModifier
         : input.startsWith("Ctrl")                               ? Qt::ControlModifier
                                                                  : Qt::NoModifier;
+    static const QMap<QString, Qt::Key> keys = { { "Right", Qt::Key_Right }, { "Down", Qt::Key_Down },
+        { "PageDown", Qt::Key_PageDown }, { "Left", Qt::Key_Left }, { "Up", Qt::Key_Up }, { "PageUp", Qt::Key_PageUp },
+        { "Home", Qt::Key_Home }, { "End", Qt::Key_End } };
     if (input.endsWith("Space"))
         QTest::keyClick(v, Qt::Key_Space, mods);
+    else if (keys.contains(input))
+        QTest::keyClick(v, keys.value(input));
+    else if (input.startsWith("wheel")) {
+        const QPointF at(5, 5);
+        QWheelEvent turn(at, v->pictureView->mapToGlobal(at), QPoint(), QPoint(0, input.endsWith("down") ? -120 : 120),
+            Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(v, &turn);
+    }
     else if (input == "right")
         QTest::mouseClick(v->pictureView, Qt::RightButton, {}, QPoint(2, 2));
     else if (input == "left" || input == "middle")
@@ -207,6 +219,19 @@ private slots:
         row("show, previous", 1, "previous", 0, "stopped");
         row("show, next", 1, "next", 2, "stopped");
         row("show, last", 1, "last", 3, "stopped");
+        // Keys and the wheel step as the toolbar does.
+        for (const char* key : { "Right", "Down", "PageDown", "wheel down" })
+            row(key, 1, key, 2);
+        for (const char* key : { "Left", "Up", "PageUp", "wheel up" })
+            row(key, 2, key, 1);
+        row("Home", 2, "Home", 0);
+        row("End", 1, "End", 3);
+        row("last, End", 3, "End", 3);
+        row("last, Right", 3, "Right", 3);
+        row("first, wheel up", 0, "wheel up", 0);
+        row("show, Right", 1, "Right", 2, "stopped");
+        row("show, wheel up", 1, "wheel up", 0, "stopped");
+        row("show, Home", 1, "Home", 0, "stopped");
         row("show of 3 s, tick", 2, "tick", 3, "running", 3, 3000);
         row("show of 0 s, tick at the end", 3, "tick", 3, "stopped", 0, 1000);
         row("show of 40 s, tick at the end, repeating", 3, "tick", 0, "running", 40, 32000, true);
@@ -313,6 +338,55 @@ private slots:
         QVERIFY(!s.session.slideRunning && !v->slideClock->isActive());
         v->slideshowAction->trigger();
         QVERIFY(s.session.slideRunning && v->slideClock->isActive());
+    }
+
+    // `1` shows the whole picture at 100 %, the point under the pointer kept; a drag or the
+    // arrows pan it without leaving a gap, `0` fits it again. F11 and a double click switch
+    // full screen; Esc closes the viewer, the one-point one too.
+    void keysOfTheView()
+    {
+        ViewerFixture s;
+        QImage big(1600, 1200, QImage::Format_RGB32);
+        big.fill(Qt::white);
+        big.save(s.src("p1.jpg"));
+        ViewerWindow* v = s.show(1);
+        QVERIFY(v);
+        v->resize(400, 340);
+        const QRect fitted = picture(v)->geometry();
+        QVERIFY(fitted.width() < 1600);
+        const QPoint anchor(fitted.left() + fitted.width() / 4, fitted.top() + fitted.height() / 2);
+        QCursor::setPos(v->pictureView->mapToGlobal(anchor));
+        QTest::keyClick(v, Qt::Key_1);
+        QVERIFY(v->pictureView->isActualSize());
+        QCOMPARE(picture(v)->size(), QSize(1600, 1200));
+        // A quarter across and half down the picture is still under the pointer.
+        QVERIFY(std::abs(picture(v)->x() + 400 - anchor.x()) <= 2);
+        QVERIFY(std::abs(picture(v)->y() + 600 - anchor.y()) <= 2);
+        const QPoint before = picture(v)->pos();
+        QTest::keyClick(v, Qt::Key_Right); // pans, no step
+        QVERIFY(picture(v)->x() < before.x());
+        QTest::mousePress(picture(v), Qt::LeftButton, {}, QPoint(600, 600));
+        QMouseEvent drag(QEvent::MouseMove, QPointF(5000, 5000), picture(v)->mapToGlobal(QPointF(5000, 5000)),
+            Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(picture(v), &drag);
+        QTest::mouseRelease(picture(v), Qt::LeftButton);
+        QCOMPARE(picture(v)->pos(), QPoint(0, 0)); // dragged far down right: the top left corner, no gap
+        QCOMPARE(v->position(), 1);
+        QTest::keyClick(v, Qt::Key_0);
+        QVERIFY(!v->pictureView->isActualSize());
+        QCOMPARE(picture(v)->geometry(), fitted);
+
+        QTest::keyClick(v, Qt::Key_F11);
+        QTRY_VERIFY(v->isFullScreen());
+        QTest::mouseDClick(picture(v), Qt::LeftButton);
+        QTRY_VERIFY(!v->isFullScreen());
+        QCOMPARE(v->position(), 1);
+
+        QTest::keyClick(v, Qt::Key_Escape);
+        QVERIFY(!s.openViewer());
+        QTest::keyClick(s.show(2, Mode::OnePoint), Qt::Key_Escape);
+        QVERIFY(!s.openViewer());
+        QCOMPARE(s.settings.viewerMode, int16_t(0));
     }
 
     // A file changed after it was listed and prepared ahead, shown by the next step.

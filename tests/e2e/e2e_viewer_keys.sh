@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# The viewer driven from the keyboard and the wheel: arrows, PageDown, Home/End and the wheel
+# step; 1 shows a large picture at 100 % and the arrows pan it, 0 fits it again; F11 fills the
+# screen and gives it back; Esc closes. Usage: e2e_viewer_keys.sh <pirapo-lumo> <testdata>
+set -euo pipefail
+program=$1 testdata=$2 screen=1024x768
+source "$(dirname "$0")/lib.sh"
+
+copy_photos
+convert -size 3000x2000 gradient:red-blue -swirl 200 "$src/IMG_0009.JPG"
+start_session "41,0,0" "0,0,0,0,0,1,0,64,10,1"
+open_viewer_from_list 'IMG_0001\.JPG'
+xdotool windowactivate --sync "$viewer"
+geometry "$viewer"
+vx=$X vy=$Y vw=$WIDTH vh=$HEIGHT
+xdotool mousemove $((vx + vw / 2)) $((vy + vh / 2))
+
+# press <key> <name shown after it>
+press() {
+    xdotool key "$1"
+    wait_for 10 "$1 to show $2" viewer_open "  $2"
+}
+step "arrows, PageUp, Home/End"
+press Right 'IMG_0002\.JPG'
+press Prior 'IMG_0001\.JPG'
+press End 'IMG_0009\.JPG'
+press Home 'IMG_0001\.JPG'
+
+step "the wheel"
+xdotool click 5
+wait_for 10 "the wheel down to step" viewer_open '  IMG_0002\.JPG'
+xdotool click 4
+wait_for 10 "the wheel up to step back" viewer_open '  IMG_0001\.JPG'
+
+step "100 % and back"
+press End 'IMG_0009\.JPG'
+area() { import -window root -crop "$((vw - 40))x$((vh - 120))+$((vx + 20))+$((vy + 60))" -depth 8 rgb:- | sha1sum; }
+sleep 0.5
+fitted=$(area)
+xdotool key 1
+changed() { [ "$(area)" != "$1" ]; }
+wait_for 10 "1 to show the picture at 100 %" changed "$fitted"
+actual=$(area)
+xdotool key Right
+wait_for 10 "Right to pan the picture at 100 %" changed "$actual"
+viewer_open '  IMG_0009\.JPG' || fail "Right stepped at 100 % instead of panning"
+xdotool key 0
+same() { [ "$(area)" = "$fitted" ]; }
+wait_for 10 "0 to fit the picture again" same
+
+step "full screen"
+full() { geometry "$viewer" && [ "${WIDTH}x$HEIGHT" = "$screen" ]; }
+not_full() { ! full; }
+xdotool key F11
+wait_for 10 "F11 to fill the screen" full
+xdotool key F11
+wait_for 10 "F11 to leave full screen" not_full
+
+step "Esc closes"
+viewer_open '' && xdotool windowactivate --sync "$viewer"
+xdotool key Escape
+wait_for 10 "Esc to close the viewer" viewer_closed
+geometry
+exit_from_folder_screen
+wait_program_end
+echo "PASS: the viewer steps with keys and the wheel, shows 100 %, fills the screen and closes with Esc"
