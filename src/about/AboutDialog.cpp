@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QScreen>
 #include <QPushButton>
 #include <QUrl>
@@ -108,6 +109,10 @@ void AboutDialog::openHomepage() { QDesktopServices::openUrl(QUrl(homepageLink->
 
 void AboutDialog::showSystemFacts()
 {
+    // The system's own program where there is one; the facts Qt knows where there is none.
+    const QString program = AboutInfo::findSysInfoProgram();
+    if (!program.isEmpty() && QProcess::startDetached(program, {}))
+        return;
     AboutInfo::ScreenFacts facts;
     if (const QScreen* sc = screen()) {
         facts.name = sc->name();

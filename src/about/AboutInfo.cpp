@@ -1,7 +1,12 @@
 #include "about/AboutInfo.h"
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QSysInfo>
 #include <QStringList>
 #include <QVersionNumber>
+#ifdef Q_OS_WIN
+#include <QSettings>
+#endif
 
 namespace AboutInfo {
 
@@ -15,6 +20,33 @@ QString versionText(const QString& version)
 {
     const QVersionNumber v = QVersionNumber::fromString(version);
     return QStringLiteral("ﾊﾞｰｼﾞｮﾝ %1.%2.%3").arg(v.majorVersion()).arg(v.minorVersion()).arg(v.microVersion());
+}
+
+QString findSysInfoProgram()
+{
+#ifdef Q_OS_WIN
+    const QSettings msinfo(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
+                           QSettings::NativeFormat);
+    const QString named = msinfo.value(QStringLiteral("PATH")).toString();
+    if (!named.isEmpty())
+        return named;
+    const QSettings location(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools Location"),
+                             QSettings::NativeFormat);
+    const QString folder = location.value(QStringLiteral("MSINFO")).toString();
+    if (!folder.isEmpty()) {
+        const QString exe = folder + QStringLiteral("\\MSINFO32.EXE");
+        if (QFileInfo::exists(exe))
+            return exe;
+    }
+    return QString();
+#else
+    for (const char* name : { "hardinfo2", "hardinfo", "kinfocenter" }) {
+        const QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
+        if (!path.isEmpty())
+            return path;
+    }
+    return QString();
+#endif
 }
 
 QString systemFacts(const ScreenFacts& screen)

@@ -20,7 +20,11 @@ struct ScreenFacts {
     int dpi = 96;
 };
 
-// What the system-information button shows: OS, kernel, architecture, Qt, the program
+// The system's own information program: Windows' msinfo, else the first of hardinfo2,
+// hardinfo and kinfocenter on PATH; empty when there is none.
+QString findSysInfoProgram();
+
+// What the system-information button shows when there is no such program: OS, kernel, architecture, Qt, the program
 // and the screen, one fact a line, for a user to copy into a report.
 QString systemFacts(const ScreenFacts& screen);
 

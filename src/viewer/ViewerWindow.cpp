@@ -30,15 +30,6 @@
 using namespace ViewerLogic;
 using FileOps::joinPath;
 
-namespace {
-
-QString slideIconPath(int number)
-{
-    return number == 8 ? QStringLiteral(":/icons/viewer_8_slideshow_running.png")
-                       : QStringLiteral(":/icons/viewer_5_slideshow.png");
-}
-} // namespace
-
 ViewerWindow::ViewerWindow(
     Settings& settings, Session& session, const PictureFolder& folder, const PngDecoder& png, QWidget* owner)
     : QWidget(owner,
@@ -280,7 +271,9 @@ void ViewerWindow::applyStepper()
     } else if (!slideClock->isActive() || slideClock->interval() != ms) {
         slideClock->start(ms);
     }
-    slideshowAction->setIcon(QIcon(slideIconPath(m_step.slideIcon())));
+    // Icon 8 while the slideshow runs, 5 while it stands.
+    slideshowAction->setIcon(QIcon(m_step.slideIcon() == 8 ? QStringLiteral(":/icons/viewer_8_slideshow_running.png")
+                                                           : QStringLiteral(":/icons/viewer_5_slideshow.png")));
     optionsAction->setEnabled(m_step.optionsEnabled());
 }
 

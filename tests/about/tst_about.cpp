@@ -5,6 +5,7 @@
 #include "about/UsageWindow.h"
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -69,9 +70,13 @@ private slots:
         QVERIFY(!w);
     }
 
-    // The system-information button shows the system's own facts, copyable, never a refusal.
+    // With no system-information program, the button shows the system's facts, copyable,
+    // never a refusal.
     void systemFacts()
     {
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", "/nonexistent");
+        const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
         AboutDialog about(nullptr);
         ModalCatcher catcher;
         about.sysInfoButton->click();

@@ -77,7 +77,6 @@ private slots:
             Hostile::write(s.src(QStringLiteral("p%1.jpg").arg(i)), Hostile::wellFormed(Hostile::Format::Jpeg, {}, i));
         QVERIFY(SettingsFile::write(SettingsFile::path(s.session.programFolder()), s.settings, nullptr));
         MainWindow w(s.settings, s.session, s.folder, s.sorter);
-        QVERIFY(w.startedUp());
         w.showMaximized();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         Clipped found;
