@@ -1,6 +1,8 @@
 #pragma once
 #include "sorting/FileActions.h"
+#include "sorting/FileMove.h"
 #include "sorting/UndoHistory.h"
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -48,9 +50,19 @@ struct SendAllRename {
 
 struct SendAllResult {
     int moved = 0;
+    bool cancelled = false; // the files after the last one moved were left where they are
     std::vector<SendAllFailure> failures; // files that are still in the source folder
     std::vector<SendAllRename> renamed;
     QString message; // one Japanese message for the window; empty when nothing failed
+};
+
+// How far a long transfer or send all has come, for the window to show.
+struct MoveProgress {
+    QString fileName; // the file moving now
+    int number = 1; // its place among `count` files, from 1
+    int count = 1;
+    qint64 bytesDone = 0; // of the file moving now
+    qint64 bytesTotal = 0;
 };
 
 // Moves the user's files: a drop or digit key onto a target, the undo of the last ten
@@ -79,7 +91,7 @@ public:
 
     // Puts the file of the newest history entry back where it came from; a different
     // file standing there is never replaced, and a missing source folder is made again.
-    // Not held back while busy. undone (the entry restored or dropped), historyChanged,
+    // Not held back while busy, only while a move's file work runs (nothing happens). undone (the entry restored or dropped), historyChanged,
     // then failed when there is something to say.
     UndoResult undoLast();
 
@@ -92,14 +104,29 @@ public:
     // events may relist the folder meanwhile.
     SendAllResult sendAll(QString folder, QStringList names, QList<int> positions);
 
+    // Ends a running send all before its next file: what went stays moved and undoable.
+    void cancelSendAll();
+
 signals:
     void moving(int position); // its thumbnail goes
     void stayed(int position); // the file is still in the source folder: its thumbnail comes back
     void historyChanged(bool canUndo);
     void undone(); // the board shows the folder as it now is
     void failed(const QString& message); // one warning, shown before a transfer's busy state ends
+    // A command running longer than half a second, now and then while it runs; the end
+    // follows when the command is over. The file work runs off the window's thread
+    // meanwhile: timers and painting go on, input waits.
+    void moveProgress(const MoveProgress& progress);
+    void moveProgressEnded();
 
 private:
+    // Runs the move on a thread of its own; the window's events (not its input) go on
+    // while it takes longer than a moment.
+    FileMove::Result moveResponsive(const QString& from, const QString& to, bool deleteSource, MoveProgress shown);
+    void startCommand();
+    void showProgress(const MoveProgress& progress);
+    void endCommand();
+
     TransferResult transferFiles(int target, const QString& folder, const QString& name);
     UndoResult undoFiles();
     SendAllResult sendAllFiles(const QString& folder, const QStringList& names, const QList<int>& positions);
@@ -109,4 +136,9 @@ private:
     const FileActions m_actions;
     UndoHistory m_history;
     bool m_sendingAll = false;
+    bool m_cancelRequested = false;
+    bool m_moving = false; // a move runs on its thread and the window's events are running
+    bool m_progressShown = false;
+    int m_commandDepth = 0;
+    QElapsedTimer m_commandClock;
 };
