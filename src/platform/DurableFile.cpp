@@ -313,6 +313,9 @@ Result move(const QString& fromPath, const QString& toPath, bool keepSource, con
     const QByteArray toFolder = folderOf(to), fromFolder = folderOf(from);
     if (::stat(toFolder.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
         return failed(Outcome::FolderMissing, Step::Rename, ENOENT);
+    // A file this user may not read stays, as it does where it has to be copied.
+    if (::access(from.constData(), R_OK) != 0)
+        return failed(Outcome::NotMade, Step::Rename, lastError(EACCES));
     // A link is moved as the file it stands for: renamed, a relative one would point nowhere.
     if (keepSource || (::lstat(from.constData(), &st) == 0 && S_ISLNK(st.st_mode)))
         return copyThenRemove(from, to, keepSource, hooks);
