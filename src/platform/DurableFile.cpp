@@ -25,20 +25,6 @@ namespace {
     const QString TemporaryPrefix = QStringLiteral(".lumo-part-");
     constexpr int TemporaryLetters = 6;
 
-    QString newTemporaryName()
-    {
-        static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-        QString name = TemporaryPrefix;
-        for (int i = 0; i < TemporaryLetters; ++i)
-            name += QLatin1Char(letters[QRandomGenerator::global()->bounded(int(sizeof letters) - 1)]);
-        return name;
-    }
-
-    int injected(const FaultHook& fault, Step step, const QString& path)
-    {
-        return fault ? fault(step, path) : 0;
-    }
-
 } // namespace
 
 bool temporaryName(const QString& name)
@@ -91,6 +77,20 @@ WriteResult write(const QString& path, const QByteArray& bytes, NewFile, const F
 #else
 
 namespace {
+
+    QString newTemporaryName()
+    {
+        static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+        QString name = TemporaryPrefix;
+        for (int i = 0; i < TemporaryLetters; ++i)
+            name += QLatin1Char(letters[QRandomGenerator::global()->bounded(int(sizeof letters) - 1)]);
+        return name;
+    }
+
+    int injected(const FaultHook& fault, Step step, const QString& path)
+    {
+        return fault ? fault(step, path) : 0;
+    }
 
     QByteArray folderOf(const QByteArray& path)
     {

@@ -84,7 +84,8 @@ public:
     // 0..9: named by the renaming rule, copied there, the source deleted unless copy
     // mode keeps it (a copy-mode drop onto the delete folder's very path still moves),
     // recorded as history entry 0, the rule's counter moved on past the names taken.
-    // Turned away while busy (nothing happens, no signal). Otherwise, busy throughout:
+    // Turned away while busy or while another command's move runs (nothing happens, no
+    // signal). Otherwise, busy throughout:
     // moving, the file work, pending events once, historyChanged, and on failure
     // stayed then failed.
     TransferResult transfer(int target, int position, const QString& folder, const QString& name);
