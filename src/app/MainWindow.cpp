@@ -268,6 +268,11 @@ void MainWindow::shutDown()
 
 void MainWindow::closeEvent(QCloseEvent* e)
 {
+    // Not in the middle of a file: the move ends first, and its counter is saved with the rest.
+    if (m_sorter.isMoving()) {
+        e->ignore();
+        return;
+    }
     shutDown();
     e->accept();
 }

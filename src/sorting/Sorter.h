@@ -79,6 +79,7 @@ public:
     UndoHistory& history() { return m_history; } // for a history set up by hand
     bool canUndo() const { return m_history.canUndo(); }
     bool isSendingAll() const { return m_sendingAll; }
+    bool isMoving() const { return m_moving; } // a move's file work runs, the window's events with it
 
     // The file `name` of `folder`, shown at list position `position`, onto target
     // 0..9: named by the renaming rule, copied there, the source deleted unless copy
