@@ -65,7 +65,7 @@ Result move(const QString& from, const QString& to, bool keepSource, const Hooks
     return QFile::copy(from, to) ? Result {} : Result { Outcome::NotMade, EACCES, Step::Create };
 }
 
-WriteResult write(const QString& path, const QByteArray& bytes, NewFile, const FaultHook&)
+WriteResult write(const QString& path, const QByteArray& bytes, Content, const FaultHook&)
 {
     QSaveFile f(path);
     f.setDirectWriteFallback(true);
@@ -339,7 +339,7 @@ Result move(const QString& fromPath, const QString& toPath, bool keepSource, con
     return { Outcome::Done, 0, Step::Rename, true };
 }
 
-WriteResult write(const QString& path, const QByteArray& bytes, NewFile newFile, const FaultHook& fault)
+WriteResult write(const QString& path, const QByteArray& bytes, Content content, const FaultHook& fault)
 {
     // A link stays a link: what it points to is replaced, in its own folder.
     QString target = QFileInfo(path).absoluteFilePath();
@@ -349,7 +349,8 @@ WriteResult write(const QString& path, const QByteArray& bytes, NewFile newFile,
 
     struct stat st;
     const bool existed = ::stat(file.constData(), &st) == 0;
-    const mode_t mode = existed ? (st.st_mode & 07777) : newFile == NewFile::OwnerOnly ? 0600 : 0666;
+    const bool sync = content == Content::UserData;
+    const mode_t mode = existed ? (st.st_mode & 07777) : sync ? 0666 : 0600;
     QByteArray temp;
     int fd = createTemporary(folder, mode, &temp, fault);
     const bool inPlace = fd < 0 && existed && (errno == EACCES || errno == EPERM || errno == EROFS);
@@ -364,9 +365,9 @@ WriteResult write(const QString& path, const QByteArray& bytes, NewFile newFile,
     int e = injected(fault, Step::Write, written);
     if (!e)
         e = writeAll(fd, bytes.constData(), bytes.size());
-    if (!e)
+    if (!e && sync)
         e = injected(fault, Step::SyncFile, written);
-    if (!e && ::fsync(fd) != 0)
+    if (!e && sync && ::fsync(fd) != 0)
         e = lastError();
     if (::close(fd) != 0 && !e)
         e = lastError();
@@ -380,7 +381,7 @@ WriteResult write(const QString& path, const QByteArray& bytes, NewFile newFile,
         ::unlink(temp.constData());
         return { false, e };
     }
-    e = syncFolder(folder, fault);
+    e = sync ? syncFolder(folder, fault) : 0;
     return { e == 0, e };
 }
 

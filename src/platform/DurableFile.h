@@ -60,9 +60,14 @@ struct WriteResult {
     bool ok = true;
     int error = 0; // errno
 };
-enum class NewFile { Usual, OwnerOnly }; // the mode of a file that did not exist yet
-WriteResult write(
-    const QString& path, const QByteArray& bytes, NewFile newFile = NewFile::Usual, const FaultHook& fault = {});
+enum class Content {
+    UserData, // synced; a new file gets the usual mode
+    // Not synced, a new file private to its owner: a cache file a power cut empties or
+    // loses is known on reading and made again, and waiting for the disk slows every page.
+    Cache,
+};
+WriteResult write(const QString& path, const QByteArray& bytes, Content content = Content::UserData,
+    const FaultHook& fault = {});
 
 // True for the names of the hidden temporary files this program makes.
 bool temporaryName(const QString& name);

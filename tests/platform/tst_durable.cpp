@@ -164,7 +164,7 @@ private slots:
         const auto before = snapshot(dir.path());
         for (Step step : { Step::Create, Step::Write, Step::SyncFile, Step::Publish }) {
             const auto fault = [step](Step s, const QString&) { return s == step ? EIO : 0; };
-            const auto r = DurableFile::write(dir.filePath("Pirapo.ini"), "new", DurableFile::NewFile::Usual, fault);
+            const auto r = DurableFile::write(dir.filePath("Pirapo.ini"), "new", DurableFile::Content::UserData, fault);
             QCOMPARE(r.error, EIO);
             QCOMPARE(snapshot(dir.path()), before);
         }
