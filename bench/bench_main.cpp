@@ -17,8 +17,8 @@
 #include <QTextStream>
 #include <QThread>
 #include <algorithm>
-#include <functional>
 #include <cstdio>
+#include <functional>
 #include <unistd.h>
 
 using namespace Bench;

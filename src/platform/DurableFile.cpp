@@ -29,8 +29,7 @@ namespace {
 
 bool temporaryName(const QString& name)
 {
-    static const QRegularExpression pattern(
-        QStringLiteral("^\\.lumo-part-[A-Za-z0-9]{%1}$").arg(TemporaryLetters));
+    static const QRegularExpression pattern(QStringLiteral("^\\.lumo-part-[A-Za-z0-9]{%1}$").arg(TemporaryLetters));
     return pattern.match(name).hasMatch();
 }
 
@@ -87,10 +86,7 @@ namespace {
         return name;
     }
 
-    int injected(const FaultHook& fault, Step step, const QString& path)
-    {
-        return fault ? fault(step, path) : 0;
-    }
+    int injected(const FaultHook& fault, Step step, const QString& path) { return fault ? fault(step, path) : 0; }
 
     QByteArray folderOf(const QByteArray& path)
     {
@@ -193,7 +189,8 @@ namespace {
                 if (n < 0 && errno == EINTR)
                     continue;
                 if (n < 0 && *copied == 0
-                    && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP || errno == EBADF)) {
+                    && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP
+                        || errno == EBADF)) {
                     kernelCopy = false;
                     continue;
                 }

@@ -66,8 +66,8 @@ enum class Content {
     // loses is known on reading and made again, and waiting for the disk slows every page.
     Cache,
 };
-WriteResult write(const QString& path, const QByteArray& bytes, Content content = Content::UserData,
-    const FaultHook& fault = {});
+WriteResult write(
+    const QString& path, const QByteArray& bytes, Content content = Content::UserData, const FaultHook& fault = {});
 
 // True for the names of the hidden temporary files this program makes.
 bool temporaryName(const QString& name);

@@ -446,7 +446,8 @@ FileMove::Result Sorter::moveResponsive(const QString& from, const QString& to, 
     FileMove::Result result;
     shown.bytesTotal = FileOps::fileLength(from);
     std::thread worker([&] {
-        result = FileMove(m_actions).run(from, to, deleteSource, [&shared](qint64 done, qint64) { shared.done = done; });
+        result
+            = FileMove(m_actions).run(from, to, deleteSource, [&shared](qint64 done, qint64) { shared.done = done; });
         {
             const std::lock_guard<std::mutex> lock(shared.mutex);
             shared.finished = true;

@@ -93,8 +93,9 @@ public:
 
     // Puts the file of the newest history entry back where it came from; a different
     // file standing there is never replaced, and a missing source folder is made again.
-    // Not held back while busy, only while a move's file work runs (nothing happens). undone (the entry restored or dropped), historyChanged,
-    // then failed when there is something to say.
+    // Not held back while busy, only while a move's file work runs (nothing happens).
+    // undone (the entry restored or dropped), historyChanged, then failed when there is
+    // something to say.
     UndoResult undoLast();
 
     // Every position of `positions` whose file of `names` is still in `folder` goes to

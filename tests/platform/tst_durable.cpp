@@ -26,14 +26,15 @@ struct Fault {
 
 ino_t inode(const QString& path)
 {
-    struct stat st {};
+    struct stat st { };
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
 }
 
 // A folder on another file system than the test's temporary folder, or empty.
 QString otherFileSystem()
 {
-    struct stat a {}, b {};
+    struct stat a {
+    }, b {};
     if (::stat("/dev/shm", &a) != 0 || ::stat(QFile::encodeName(QDir::tempPath()).constData(), &b) != 0
         || a.st_dev == b.st_dev)
         return {};
@@ -76,8 +77,8 @@ private slots:
         };
         row("rename: moved", false, false, {}, Outcome::Done, 2);
         row("rename: refused", false, false, { { Step::Rename, EACCES } }, Outcome::NotMade, 1);
-        row("rename: destination folder not synced", false, false,
-            { { Step::SyncFolder, EIO, Fault::Destination } }, Outcome::NotMade, 1);
+        row("rename: destination folder not synced", false, false, { { Step::SyncFolder, EIO, Fault::Destination } },
+            Outcome::NotMade, 1);
         row("rename: source folder not synced", false, false, { { Step::SyncFolder, EIO, Fault::Source } },
             Outcome::NotMade, 1);
         row("copy: moved", true, false, {}, Outcome::Done, 2);
@@ -220,7 +221,8 @@ private slots:
             const QStringList left = QDir(near.path()).entryList(QDir::Files | QDir::Hidden);
             QVERIFY2(left.size() <= 1 + int(atDestination), qPrintable(left.join(", ")));
             DurableFile::removeLeftovers(near.path(), 0);
-            QCOMPARE(QDir(near.path()).entryList(QDir::Files | QDir::Hidden), atDestination ? QStringList { "b.jpg" } : QStringList());
+            QCOMPARE(QDir(near.path()).entryList(QDir::Files | QDir::Hidden),
+                atDestination ? QStringList { "b.jpg" } : QStringList());
             QFile::remove(to);
         }
         qInfo("%d moves finished, %d cut off", whole, cut);
@@ -237,9 +239,9 @@ private slots:
         QTemporaryDir far(other + "/lumo-XXXXXX"), near;
         writeFile(far.filePath("a.jpg"), QByteArray(3 << 20, 'a'));
         QProcess traced;
-        traced.start(strace, { "-f", "-y", "-qq", "-e", "trace=fsync,renameat2,rename,link,unlink,unlinkat",
-                                 QCoreApplication::applicationFilePath(), "--move", far.filePath("a.jpg"),
-                                 near.filePath("b.jpg") });
+        traced.start(strace,
+            { "-f", "-y", "-qq", "-e", "trace=fsync,renameat2,rename,link,unlink,unlinkat",
+                QCoreApplication::applicationFilePath(), "--move", far.filePath("a.jpg"), near.filePath("b.jpg") });
         QVERIFY(traced.waitForFinished(60000));
         const QString log = QString::fromLocal8Bit(traced.readAllStandardError());
         if (traced.exitCode() != 0 && log.contains("ptrace"))

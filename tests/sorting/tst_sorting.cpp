@@ -460,10 +460,10 @@ private slots:
         row("partly", "使用中", 2, [](Tree& t) {
             QVERIFY(QFile::remove(t.src("IMG_0001.jpg")) && QDir().mkpath(t.src("IMG_0001.jpg")));
             t.fs = refusingDelete({ t.src("IMG_0004.jpg") });
-            t.fs.failStep = [busy = t.src("IMG_0003.jpg"), refusing = t.fs.failStep](
-                                DurableFile::Step step, const QString& p) {
-                return step == DurableFile::Step::Rename && p == busy ? EBUSY : refusing(step, p);
-            };
+            t.fs.failStep
+                = [busy = t.src("IMG_0003.jpg"), refusing = t.fs.failStep](DurableFile::Step step, const QString& p) {
+                      return step == DurableFile::Step::Rename && p == busy ? EBUSY : refusing(step, p);
+                  };
         });
     }
     void sendAllRefused()
