@@ -2,6 +2,7 @@
 // Runs every figure in fresh child processes, several times over, and prints each
 // median beside its baselines from the same run.
 #include "bench_children.h"
+#include "platform/DurableFile.h"
 #include <QApplication>
 #include <QBuffer>
 #include <QDir>
@@ -17,6 +18,7 @@
 #include <QThread>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <unistd.h>
 
 using namespace Bench;
@@ -271,6 +273,49 @@ QString mb(double kb)
 }
 QString yes(bool b) { return b ? QStringLiteral("yes") : QStringLiteral("NO"); }
 
+// A 100 MB file moved within the work folder's file system and from /dev/shm (a tmpfs)
+// onto it, by the program's move and by mv; milliseconds, mv's including its start.
+QMap<QString, QList<double>> moveFigures(const QString& work, int runs)
+{
+    QMap<QString, QList<double>> r;
+    const QString disk = QDir(work).filePath(QStringLiteral("moves")), shm = QStringLiteral("/dev/shm/lumo-bench");
+    QDir(disk).removeRecursively();
+    QDir(shm).removeRecursively();
+    if (!QDir().mkpath(disk) || !QDir().mkpath(shm))
+        return r;
+    QByteArray data(100 << 20, Qt::Uninitialized);
+    for (qsizetype i = 0; i < data.size(); ++i)
+        data[i] = char(i * 2654435761u >> 24);
+    auto timed = [](const std::function<bool()>& move) {
+        QElapsedTimer t;
+        t.start();
+        return move() ? t.nsecsElapsed() / 1e6 : -1.0;
+    };
+    auto mv = [](const QString& from, const QString& to) {
+        return QProcess::execute(QStringLiteral("mv"), { QStringLiteral("-n"), from, to }) == 0;
+    };
+    for (int run = 0; run < runs; ++run) {
+        for (const bool across : { false, true }) {
+            const QString from = QDir(across ? shm : disk).filePath(QStringLiteral("a.raw"));
+            const QString to = QDir(disk).filePath(QStringLiteral("b.raw"));
+            const QString key = across ? QStringLiteral("across") : QStringLiteral("within");
+            for (const bool ours : { true, false }) {
+                QFile f(from);
+                if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size())
+                    return r;
+                f.close();
+                QProcess::execute(QStringLiteral("sync"), {});
+                r[key + (ours ? QStringLiteral("_lumo") : QStringLiteral("_mv"))].append(
+                    timed([&] { return ours ? DurableFile::move(from, to, false).ok() : mv(from, to); }));
+                QFile::remove(to);
+            }
+        }
+    }
+    QDir(disk).removeRecursively();
+    QDir(shm).removeRecursively();
+    return r;
+}
+
 int orchestrate(const QStringList& args)
 {
     // Absolute: vipsthumbnail takes a relative output path as relative to each input.
@@ -447,6 +492,7 @@ int orchestrate(const QStringList& args)
             for (auto it = v->cbegin(); it != v->cend(); ++it)
                 last.insert((v == &again ? QStringLiteral("again_") : QString()) + it.key(), it.value());
     }
+    const QMap<QString, QList<double>> moves = moveFigures(work, runs);
     const QString load1 = loadAverage();
 
     auto M = [&](const char* k) { return median(r.value(QString::fromLatin1(k))); };
@@ -502,6 +548,16 @@ int orchestrate(const QStringList& args)
     ts << "Start-up to the folder screen on a folder of 100,000 pictures | " << ms(M("start")) << " | "
        << last.value(QStringLiteral("start_listed")) << " listed; end and back " << ms(M("scroll"))
        << " | | < 1 s | " << yes(M("start") > 0 && M("start") < 1000) << "\n";
+    const double within = median(moves.value(QStringLiteral("within_lumo")));
+    const double across = median(moves.value(QStringLiteral("across_lumo")));
+    const double acrossMv = median(moves.value(QStringLiteral("across_mv")));
+    ts << "Move of a 100 MB file within one file system | " << ms(within) << " | mv "
+       << ms(median(moves.value(QStringLiteral("within_mv")))) << " (with its start) | a rename | < 5 ms | "
+       << yes(within >= 0 && within < 5) << "\n";
+    ts << "Move of a 100 MB file from a tmpfs to the disk, copy and source synced | " << ms(across) << " | mv "
+       << ms(acrossMv) << ", which syncs nothing | " << QString::number(across / acrossMv, 'f', 2)
+       << "x; the syncs cost ~" << ms(across - acrossMv) << " | no file lost in a power cut | " << yes(across >= 0)
+       << "\n";
     ts << "\n";
     ts << "Medians of " << runs << " runs (the 300-entry board: " << std::min(runs, 3) << "), "
        << QThread::idealThreadCount() << " cores, load average " << load0 << " before and " << load1 << " after.\n";

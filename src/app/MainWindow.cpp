@@ -13,6 +13,7 @@
 #include "imaging/SharedThumbnails.h"
 #include "imaging/ThumbnailCache.h"
 #include "platform/DirList.h"
+#include "platform/DurableFile.h"
 #include "platform/FileOps.h"
 #include "platform/Message.h"
 #include "platform/Numeric.h"
@@ -26,6 +27,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeySequence>
 #include <QLayout>
 #include <QMenu>
@@ -197,6 +199,8 @@ void MainWindow::wire()
     connect(&m_sorter, &Sorter::historyChanged, this, &MainWindow::setUndoEnabled);
     connect(&m_sorter, &Sorter::failed, this,
         [this](const QString& message) { showMessage(this, message, QMessageBox::Ok, QMessageBox::Warning); });
+    connect(&m_sorter, &Sorter::moveProgress, this, &MainWindow::showMoveProgress);
+    connect(&m_sorter, &Sorter::moveProgressEnded, this, &MainWindow::endMoveProgress);
 
     connect(optionsAction, &QAction::triggered, this, &MainWindow::openOptions);
     connect(destinationsAction, &QAction::triggered, this, &MainWindow::openDestinations);
@@ -325,6 +329,11 @@ void MainWindow::shutDown()
 
 void MainWindow::closeEvent(QCloseEvent* e)
 {
+    // Not in the middle of a file: the move ends first, and its counter is saved with the rest.
+    if (m_sorter.isMoving()) {
+        e->ignore();
+        return;
+    }
     shutDown();
     e->accept();
 }
@@ -360,6 +369,31 @@ void MainWindow::rememberSourceFolder(const QString& path)
 
 void MainWindow::showFileName(const QString& name) { m_statusBar->setPanelText(2, padded(name)); }
 
+void MainWindow::showMoveProgress(const MoveProgress& p)
+{
+    if (!m_progressShown) {
+        m_progressShown = true;
+        m_fileNameShown = m_statusBar->panelText(2);
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    constexpr double MB = 1024.0 * 1024.0;
+    QString text = QStringLiteral(" 移動中 %1/%2 %3").arg(p.number).arg(p.count).arg(p.fileName);
+    if (p.bytesTotal > 0)
+        text += QStringLiteral(" %1/%2 MB").arg(p.bytesDone / MB, 0, 'f', 1).arg(p.bytesTotal / MB, 0, 'f', 1);
+    if (m_sorter.isSendingAll())
+        text += QStringLiteral("（Escで中止）");
+    m_statusBar->setPanelText(2, text + u' ');
+}
+
+void MainWindow::endMoveProgress()
+{
+    if (!m_progressShown)
+        return;
+    m_progressShown = false;
+    m_statusBar->setPanelText(2, m_fileNameShown);
+    QGuiApplication::restoreOverrideCursor();
+}
+
 void MainWindow::openBoard()
 {
     // The build assumes the folder screen; it never runs on top of a board.
@@ -371,6 +405,10 @@ void MainWindow::openBoard()
         m_board->show();
         m_toolbar->show();
         m_toolbar->setEnabled(false);
+        // Copies a crash or a kill cut off left only hidden temporary files: they go now.
+        for (const QString& folder : m_settings.destPaths)
+            if (!Settings::isUnsetFolder(folder))
+                DurableFile::removeLeftovers(folder);
 
         // The whole work area, without switching to the maximised state.
         const QRect wa = workArea();

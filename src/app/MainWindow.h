@@ -19,6 +19,7 @@ class Session;
 class SortingBoard;
 class Sorter;
 class StatusBar;
+struct MoveProgress;
 class ThumbnailCache;
 class UsageWindow;
 struct Settings;
@@ -100,6 +101,8 @@ private:
     void showFolder(); // the status bar on the folder the page chose
     void rememberSourceFolder(const QString& path);
     void showFileName(const QString& name);
+    void showMoveProgress(const MoveProgress& progress); // in the file name's panel, with a busy cursor
+    void endMoveProgress();
     void setUndoEnabled(bool on);
     void viewerClosed();
     void enableStart();
@@ -120,6 +123,8 @@ private:
     QMenu* m_helpMenu = nullptr;
     QMenu* m_boardMenu = nullptr;
     bool m_shutDown = false;
+    bool m_progressShown = false;
+    QString m_fileNameShown; // the panel's text before a move's progress took it over
     SettingsFile::RunFile m_settingsFile;
     // Closed at shut-down in this order.
     QPointer<DestinationsDialog> m_destinations;

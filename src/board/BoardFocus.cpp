@@ -96,6 +96,9 @@ bool BoardFocus::keyPressed(QKeyEvent* e)
     case C::LoadAnew:
         m_board.loadAnew();
         break;
+    case C::StopSendAll:
+        m_sorter.cancelSendAll();
+        break;
     case C::None:
         break;
     }

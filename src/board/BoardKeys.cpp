@@ -74,6 +74,8 @@ Action actionFor(const KeyPress& press, ScanCodes codes)
             return { Command::OpenViewer };
         case Qt::Key_F5:
             return { Command::Reload };
+        case Qt::Key_Escape:
+            return { Command::StopSendAll };
         default:
             break;
         }

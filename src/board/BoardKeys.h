@@ -22,6 +22,7 @@ enum class Command {
     Undo,
     Reload,
     LoadAnew,
+    StopSendAll, // a running send all stops before its next file
 };
 
 struct Action {

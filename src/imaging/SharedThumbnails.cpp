@@ -1,4 +1,5 @@
 #include "imaging/SharedThumbnails.h"
+#include "platform/DurableFile.h"
 #include "platform/FileOps.h"
 #include "platform/HeaderCheck.h"
 #include <QBuffer>
@@ -8,7 +9,6 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QTemporaryFile>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -112,27 +112,11 @@ namespace {
         return reader.read();
     }
 
-    // Writes `bytes` to `target` by way of a private temporary file in the same folder.
+    // Through a private temporary file in the same folder, renamed over the old one, so a
+    // reader never sees half of it.
     bool replaceFile(const QString& target, const QByteArray& bytes)
     {
-        QTemporaryFile tmp(QFileInfo(target).absolutePath() + QStringLiteral("/.lumo-XXXXXX.png"));
-        if (!tmp.open())
-            return false;
-        tmp.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        if (tmp.write(bytes) != bytes.size() || !tmp.flush())
-            return false;
-        tmp.close();
-#ifdef Q_OS_WIN
-        QFile::remove(target);
-        if (!tmp.rename(target))
-            return false;
-#else
-        // rename() replaces the old file in one step, so a reader never sees half of it.
-        if (std::rename(QFile::encodeName(tmp.fileName()).constData(), QFile::encodeName(target).constData()) != 0)
-            return false;
-#endif
-        tmp.setAutoRemove(false);
-        return true;
+        return DurableFile::write(target, bytes, DurableFile::Content::Cache).ok;
     }
 
 }

@@ -52,11 +52,6 @@ bool openRegularFile(QFile& file);
 // left as it is: its own mode means nothing, and its target may lie anywhere.
 Result setNormalAttributes(const QString& path);
 
-// Copies `from` to `to`. Never replaces an existing `to`; the copy is created
-// exclusively, checked for the source's length, keeps the modification time, and
-// is removed again when anything fails part way (a full disk, say).
-Result copyFile(const QString& from, const QString& to);
-
 Result deleteFile(const QString& path);
 
 // True when the desktop has a trash that files can be moved into.

@@ -1,7 +1,7 @@
 #include "platform/TextFile.h"
+#include "platform/DurableFile.h"
 #include "platform/FileOps.h"
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <cerrno>
@@ -19,24 +19,10 @@ bool read(const QString& path, QByteArray* bytes)
 
 bool write(const QString& path, const QByteArray& bytes, QString* error)
 {
-    QSaveFile f(path);
-    f.setDirectWriteFallback(true);
-    errno = 0;
-    if (!f.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = FileOps::describeSystemError(errno ? errno : EACCES);
-        return false;
-    }
-    errno = 0;
-    // The text sits in QSaveFile's buffer until the commit, and a commit whose flush
-    // fails (a full disk) can still put a short file in place of the old one: flush
-    // first, and leave the old file alone when that fails.
-    if (f.write(bytes) != bytes.size() || !f.flush() || !f.commit()) {
-        if (error)
-            *error = FileOps::describeSystemError(errno ? errno : ENOSPC);
-        return false;
-    }
-    return true;
+    const DurableFile::WriteResult written = DurableFile::write(path, bytes);
+    if (!written.ok && error)
+        *error = FileOps::describeSystemError(written.error);
+    return written.ok;
 }
 
 QString decode(const QByteArray& bytes)

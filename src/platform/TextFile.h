@@ -9,8 +9,8 @@ namespace TextFile {
 // False when the file cannot be opened or read; only regular files are opened.
 bool read(const QString& path, QByteArray* bytes);
 
-// Written through a temporary file and renamed into place, so a full disk or a
-// failed write leaves the previous file as it was. In a folder that takes no new
+// Written through a temporary file, synced and renamed into place, so a full disk, a
+// failed write or a power cut leaves the previous file as it was. In a folder that takes no new
 // files, an existing writable file is rewritten in place. `error` gets a Japanese reason.
 bool write(const QString& path, const QByteArray& bytes, QString* error);
 

@@ -1,14 +1,15 @@
 #pragma once
+#include "platform/DurableFile.h"
 #include "platform/FileOps.h"
 #include <QString>
 #include <functional>
 
 // The file operations a transfer, an undo and send all perform: the real ones unless
-// replaced. Tests replace one to make a single step fail in a way the file system of a
-// test machine cannot (deleting as root, say).
+// replaced. Tests replace one, or make one step of a move fail, in a way the file system
+// of a test machine cannot (deleting as root, a failing sync, say).
 struct FileActions {
     std::function<FileOps::Result(const QString& path)> setNormalAttributes = FileOps::setNormalAttributes;
-    std::function<FileOps::Result(const QString& from, const QString& to)> copyFile = FileOps::copyFile;
+    DurableFile::FaultHook failStep; // none: every step runs. Called on the thread that moves.
     std::function<FileOps::Result(const QString& path)> deleteFile = FileOps::deleteFile;
     std::function<bool(const QString& path)> makeFolder = FileOps::makeSureDirectoryPathExists;
 };

@@ -5,18 +5,25 @@ FileMove::FileMove(const FileActions& actions)
 {
 }
 
-FileMove::Result FileMove::run(const QString& from, const QString& to, bool deleteSource) const
+FileMove::Result FileMove::run(
+    const QString& from, const QString& to, bool deleteSource, const DurableFile::ProgressHook& progress) const
 {
-    if (const auto copied = m_actions.copyFile(from, to); !copied)
-        return { Outcome::CopyFailed, copied.error };
-    // The source goes only once a whole copy is known to be in place.
-    if (FileOps::fileLength(to) != FileOps::fileLength(from)) {
-        m_actions.deleteFile(to);
-        return { Outcome::LengthDiffers, QString() };
-    }
-    if (!deleteSource)
+    using Moved = DurableFile::Outcome;
+    const DurableFile::Result r = DurableFile::move(from, to, !deleteSource, { m_actions.failStep, progress });
+    const QString why = r.error ? FileOps::describeSystemError(r.error) : QString();
+    switch (r.outcome) {
+    case Moved::Done:
         return {};
-    if (const auto deleted = m_actions.deleteFile(from); !deleted)
-        return { m_actions.deleteFile(to) ? Outcome::SourceKept : Outcome::BothLeft, deleted.error };
-    return {};
+    case Moved::NotMade:
+        return { Outcome::CopyFailed, why };
+    case Moved::FolderMissing:
+        return { Outcome::CopyFailed, QStringLiteral("コピー先のフォルダが見つかりません。") };
+    case Moved::LengthDiffers:
+        return { Outcome::LengthDiffers, QString() };
+    case Moved::SourceKept:
+        return { Outcome::SourceKept, why };
+    case Moved::BothLeft:
+        return { Outcome::BothLeft, why };
+    }
+    return { Outcome::CopyFailed, why };
 }

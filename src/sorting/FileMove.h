@@ -1,11 +1,14 @@
 #pragma once
+#include "platform/DurableFile.h"
 #include "sorting/FileActions.h"
 #include <QString>
 
-// The one way a file changes folders: an exclusive copy that keeps the time, its length
-// checked, then the source deleted when asked. Whatever fails, no byte is lost: a short
-// copy is removed again, and a source that cannot be deleted takes its copy back with
-// it when it can. Making the source's attributes normal is left to the caller.
+// The one way a file changes folders: a rename within one file system, otherwise a copy
+// made safe on the disk under a hidden name, published under its own name, and only then
+// the source removed when asked. Whatever fails, or wherever the power goes, no byte is
+// lost: the file is whole at one of the two places, and no half copy carries a real name.
+// Making the source's attributes normal is left to the caller. Safe to run off the
+// window's thread.
 class FileMove {
 public:
     explicit FileMove(const FileActions& actions);
@@ -23,7 +26,8 @@ public:
         bool ok() const { return outcome == Outcome::Done; }
     };
 
-    Result run(const QString& from, const QString& to, bool deleteSource) const;
+    Result run(const QString& from, const QString& to, bool deleteSource,
+        const DurableFile::ProgressHook& progress = {}) const;
 
 private:
     const FileActions& m_actions;

@@ -7,13 +7,26 @@
 #include "sorting/FileMove.h"
 #include "sorting/Renaming.h"
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <limits>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 namespace {
+
+// A move done within this long keeps the window's events waiting: short enough not to be
+// seen, and the usual small move never lets events run in the middle of a command.
+constexpr std::chrono::milliseconds QuietWait { 100 };
+constexpr qint64 ProgressAfterMs = 500;
+constexpr int ProgressEveryMs = 200;
 
 // A reason without its closing "。", to sit inside parentheses of a longer sentence.
 QString inner(QString reason)
@@ -73,11 +86,13 @@ Sorter::Sorter(Settings& settings, Session& session, FileActions actions, QObjec
 
 TransferResult Sorter::transfer(int target, int position, const QString& folder, const QString& name)
 {
-    if (m_session.isBusy())
+    if (m_session.isBusy() || m_moving)
         return {};
     const Session::BusyGuard busy(m_session);
+    startCommand();
     emit moving(position);
     const TransferResult result = transferFiles(target, folder, name);
+    endCommand();
     QCoreApplication::processEvents();
     emit historyChanged(m_history.canUndo());
     if (!result.ok) {
@@ -149,7 +164,7 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
     // A failure here shows again in the copy or the delete, which say why.
     m_actions.setNormalAttributes(source);
 
-    const FileMove::Result moved = FileMove(m_actions).run(source, dest, deleteSource);
+    const FileMove::Result moved = moveResponsive(source, dest, deleteSource, { fileName });
     switch (moved.outcome) {
     case FileMove::Outcome::CopyFailed:
         return fail(moved.error);
@@ -188,7 +203,11 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
 
 UndoResult Sorter::undoLast()
 {
+    if (m_moving)
+        return {};
+    startCommand();
     const UndoResult result = undoFiles();
+    endCommand();
     using Outcome = UndoResult::Outcome;
     if (result.outcome == Outcome::Restored || result.outcome == Outcome::EntryDropped)
         emit undone();
@@ -260,7 +279,7 @@ UndoResult Sorter::undoFiles()
     if (!FileOps::folderExists(folder) && !m_actions.makeFolder(folder))
         return keep(QStringLiteral("元のフォルダ「%1」を作れませんでした。").arg(folder));
 
-    const FileMove::Result moved = FileMove(m_actions).run(e.to, e.from, true);
+    const FileMove::Result moved = moveResponsive(e.to, e.from, true, { name });
     switch (moved.outcome) {
     case FileMove::Outcome::Done:
         return done();
@@ -283,22 +302,15 @@ UndoResult Sorter::undoFiles()
 void Sorter::forgetVanishedIn(const QString& folder)
 {
     // Entries whose file went with the folder's content can never be undone: dropped
-    // now, so the undo commands offer only what can still be put back.
-    // By the folders' resolved paths: the history holds the path as stored, the caller
-    // may hold it with its links resolved.
-    auto resolved = [](const QString& path) {
-        const QFileInfo fi(path);
-        const QString canonical = fi.canonicalFilePath();
-        return canonical.isEmpty() ? fi.absoluteFilePath() : canonical;
-    };
-    const QString inside = resolved(folder);
+    // now, so the undo commands offer only what can still be put back. The history holds
+    // the folder as it was written, the caller perhaps by another path: compared by identity.
     UndoHistory kept;
     int n = 0;
     for (int i = 0; i < UndoHistory::Size; ++i) {
         const UndoEntry& e = m_history.at(i);
         if (e.isEmpty())
             continue;
-        const bool gone = !FileOps::entryExists(e.to) && resolved(QFileInfo(e.to).absolutePath()) == inside;
+        const bool gone = !FileOps::entryExists(e.to) && FolderIdentity::same(QFileInfo(e.to).absolutePath(), folder);
         if (!gone)
             kept.at(n++) = e;
     }
@@ -314,10 +326,13 @@ SendAllResult Sorter::sendAll(QString folder, QStringList names, QList<int> posi
 {
     // The busy state stays off, so drops may run between two files; a second send all
     // started in that moment is dropped instead.
-    if (m_session.isBusy() || m_sendingAll)
+    if (m_session.isBusy() || m_sendingAll || m_moving)
         return {};
     m_sendingAll = true;
+    m_cancelRequested = false;
+    startCommand();
     const SendAllResult result = sendAllFiles(folder, names, positions);
+    endCommand();
     emit historyChanged(m_history.canUndo());
     m_sendingAll = false;
     if (!result.message.isEmpty())
@@ -340,7 +355,13 @@ SendAllResult Sorter::sendAllFiles(
         return result;
     }
 
+    int number = 0;
     for (const int i : positions) {
+        ++number;
+        if (m_cancelRequested) {
+            result.cancelled = true;
+            break;
+        }
         if (i < 0 || i >= fileNames.size())
             continue;
         const QString& name = fileNames.at(i);
@@ -362,7 +383,8 @@ SendAllResult Sorter::sendAllFiles(
             if (stored.isEmpty()) {
                 failed(QStringLiteral("削除フォルダに空いている名前がありません。"));
             } else {
-                const FileMove::Result moved = FileMove(m_actions).run(source, dest, true);
+                const FileMove::Result moved
+                    = moveResponsive(source, dest, true, { name, number, int(positions.size()) });
                 switch (moved.outcome) {
                 case FileMove::Outcome::CopyFailed:
                     failed(moved.error);
@@ -398,8 +420,87 @@ SendAllResult Sorter::sendAllFiles(
                 m_history.shiftUp(dropped);
             }
         }
+        if (m_commandClock.elapsed() >= ProgressAfterMs)
+            showProgress({ name, number, int(positions.size()) });
         QCoreApplication::processEvents();
     }
     result.message = summary(result.failures);
+    return result;
+}
+
+// ---- the file work off the window's thread
+
+void Sorter::cancelSendAll()
+{
+    if (m_sendingAll)
+        m_cancelRequested = true;
+}
+
+// A drop between two files of send all runs inside it: the outer command's clock goes on.
+void Sorter::startCommand()
+{
+    if (m_commandDepth++ > 0)
+        return;
+    m_commandClock.start();
+    m_progressShown = false;
+}
+
+void Sorter::showProgress(const MoveProgress& progress)
+{
+    m_progressShown = true;
+    emit moveProgress(progress);
+}
+
+void Sorter::endCommand()
+{
+    if (--m_commandDepth > 0 || !m_progressShown)
+        return;
+    m_progressShown = false;
+    emit moveProgressEnded();
+}
+
+FileMove::Result Sorter::moveResponsive(const QString& from, const QString& to, bool deleteSource, MoveProgress shown)
+{
+    struct Shared {
+        std::mutex mutex;
+        std::condition_variable finishedChanged;
+        bool finished = false;
+        std::atomic<qint64> done { 0 };
+    };
+    Shared shared;
+    QEventLoop loop;
+    FileMove::Result result;
+    shown.bytesTotal = FileOps::fileLength(from);
+    std::thread worker([&] {
+        result
+            = FileMove(m_actions).run(from, to, deleteSource, [&shared](qint64 done, qint64) { shared.done = done; });
+        {
+            const std::lock_guard<std::mutex> lock(shared.mutex);
+            shared.finished = true;
+        }
+        shared.finishedChanged.notify_all();
+        // Posted: runs in the loop below, or is dropped with it when the loop never ran.
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    bool finished = false;
+    {
+        std::unique_lock<std::mutex> lock(shared.mutex);
+        finished = shared.finishedChanged.wait_for(lock, QuietWait, [&shared] { return shared.finished; });
+    }
+    if (!finished) {
+        QTimer ticker;
+        ticker.setInterval(ProgressEveryMs);
+        connect(&ticker, &QTimer::timeout, this, [&] {
+            if (m_commandClock.elapsed() < ProgressAfterMs)
+                return;
+            shown.bytesDone = shared.done;
+            showProgress(shown);
+        });
+        ticker.start();
+        m_moving = true;
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        m_moving = false;
+    }
+    worker.join();
     return result;
 }

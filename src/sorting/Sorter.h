@@ -1,6 +1,8 @@
 #pragma once
 #include "sorting/FileActions.h"
+#include "sorting/FileMove.h"
 #include "sorting/UndoHistory.h"
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -48,9 +50,19 @@ struct SendAllRename {
 
 struct SendAllResult {
     int moved = 0;
+    bool cancelled = false; // the files after the last one moved were left where they are
     std::vector<SendAllFailure> failures; // files that are still in the source folder
     std::vector<SendAllRename> renamed;
     QString message; // one Japanese message for the window; empty when nothing failed
+};
+
+// How far a long transfer or send all has come, for the window to show.
+struct MoveProgress {
+    QString fileName; // the file moving now
+    int number = 1; // its place among `count` files, from 1
+    int count = 1;
+    qint64 bytesDone = 0; // of the file moving now
+    qint64 bytesTotal = 0;
 };
 
 // Moves the user's files: a drop or digit key onto a target, the undo of the last ten
@@ -67,20 +79,23 @@ public:
     UndoHistory& history() { return m_history; } // for a history set up by hand
     bool canUndo() const { return m_history.canUndo(); }
     bool isSendingAll() const { return m_sendingAll; }
+    bool isMoving() const { return m_moving; } // a move's file work runs, the window's events with it
 
     // The file `name` of `folder`, shown at list position `position`, onto target
     // 0..9: named by the renaming rule, copied there, the source deleted unless copy
     // mode keeps it (a copy-mode drop onto the delete folder's very path still moves),
     // recorded as history entry 0, the rule's counter moved on past the names taken.
-    // Turned away while busy (nothing happens, no signal). Otherwise, busy throughout:
+    // Turned away while busy or while another command's move runs (nothing happens, no
+    // signal). Otherwise, busy throughout:
     // moving, the file work, pending events once, historyChanged, and on failure
     // stayed then failed.
     TransferResult transfer(int target, int position, const QString& folder, const QString& name);
 
     // Puts the file of the newest history entry back where it came from; a different
     // file standing there is never replaced, and a missing source folder is made again.
-    // Not held back while busy. undone (the entry restored or dropped), historyChanged,
-    // then failed when there is something to say.
+    // Not held back while busy, only while a move's file work runs (nothing happens).
+    // undone (the entry restored or dropped), historyChanged, then failed when there is
+    // something to say.
     UndoResult undoLast();
 
     // Every position of `positions` whose file of `names` is still in `folder` goes to
@@ -96,14 +111,29 @@ public:
     // dropped, the others keep their order; historyChanged when anything went.
     void forgetVanishedIn(const QString& folder);
 
+    // Ends a running send all before its next file: what went stays moved and undoable.
+    void cancelSendAll();
+
 signals:
     void moving(int position); // its thumbnail goes
     void stayed(int position); // the file is still in the source folder: its thumbnail comes back
     void historyChanged(bool canUndo);
     void undone(); // the board shows the folder as it now is
     void failed(const QString& message); // one warning, shown before a transfer's busy state ends
+    // A command running longer than half a second, now and then while it runs; the end
+    // follows when the command is over. The file work runs off the window's thread
+    // meanwhile: timers and painting go on, input waits.
+    void moveProgress(const MoveProgress& progress);
+    void moveProgressEnded();
 
 private:
+    // Runs the move on a thread of its own; the window's events (not its input) go on
+    // while it takes longer than a moment.
+    FileMove::Result moveResponsive(const QString& from, const QString& to, bool deleteSource, MoveProgress shown);
+    void startCommand();
+    void showProgress(const MoveProgress& progress);
+    void endCommand();
+
     TransferResult transferFiles(int target, const QString& folder, const QString& name);
     UndoResult undoFiles();
     SendAllResult sendAllFiles(const QString& folder, const QStringList& names, const QList<int>& positions);
@@ -113,4 +143,9 @@ private:
     const FileActions m_actions;
     UndoHistory m_history;
     bool m_sendingAll = false;
+    bool m_cancelRequested = false;
+    bool m_moving = false; // a move runs on its thread and the window's events are running
+    bool m_progressShown = false;
+    int m_commandDepth = 0;
+    QElapsedTimer m_commandClock;
 };

@@ -253,9 +253,24 @@ private slots:
         QVERIFY(s.panel(1) == " " + s.root("empty") + " " && s.panel(3) == " 0 File ");
         QCOMPARE(s.settings.sourceFolder, s.root("empty"));
         QVERIFY(page.folders()->setPath(s.src()) && w.toolbar()->isHidden());
+        // What a cut-off copy left in a destination goes when the board opens; nothing else does.
+        for (const char* name : { ".lumo-part-Ab3xyz", ".lumo-part-mine" }) {
+            QFile left(s.dest(3, name));
+            QVERIFY(left.open(QIODevice::WriteOnly));
+            left.setFileTime(QDateTime::currentDateTime().addSecs(-600), QFileDevice::FileModificationTime);
+        }
 
         page.startButton()->click();
         QVERIFY(w.onBoard() && page.isHidden() && w.toolbar()->isVisible() && w.toolbar()->isEnabled());
+        QCOMPARE(QDir(s.dest(3)).entryList(QDir::Files | QDir::Hidden), QStringList { ".lumo-part-mine" });
+        // A long move: its progress in the file name's panel under a busy cursor, then both as they were.
+        const QString fileShown = s.panel(2);
+        emit s.sorter.moveProgress({ "c.jpg", 2, 3, 3 << 19, 3 << 20 });
+        QCOMPARE(s.panel(2), QString(" 移動中 2/3 c.jpg 1.5/3.0 MB "));
+        QVERIFY(QGuiApplication::overrideCursor() && QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor);
+        emit s.sorter.moveProgressEnded();
+        QCOMPARE(s.panel(2), fileShown);
+        QVERIFY(!QGuiApplication::overrideCursor());
         QCOMPARE(w.frameGeometry(), QRect(QPoint(0, 0), workArea().bottomRight()));
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));

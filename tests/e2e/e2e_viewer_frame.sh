@@ -16,7 +16,10 @@ expect_fitted() { wait_for 10 "the $1's frame to be the work area ${WA_W}x$WA_H 
 step "the full viewer from the file list on a ${screen} screen"
 open_viewer_from_list 'IMG_0001\.JPG'
 expect_fitted "full viewer"
+# Under load openbox now and then loses an Alt+F4 sent the moment a window has settled: once more.
 xdotool windowactivate --sync "$viewer" key alt+F4
+for _ in $(seq 50); do viewer_closed && break; sleep 0.1; done
+viewer_closed || xdotool windowactivate --sync "$viewer" key alt+F4
 wait_for 30 "the viewer to close" viewer_closed
 
 step "the one-point viewer on the board: a right press on a thumbnail"

@@ -28,7 +28,7 @@ struct Tree {
     FileActions fs; // the real ones until a test makes one step fail
     Sorter sorter { settings, session,
         { [this](const QString& p) { return fs.setNormalAttributes(p); },
-            [this](const QString& from, const QString& to) { return fs.copyFile(from, to); },
+            [this](DurableFile::Step step, const QString& p) { return fs.failStep ? fs.failStep(step, p) : 0; },
             [this](const QString& p) { return fs.deleteFile(p); },
             [this](const QString& p) { return fs.makeFolder(p); } } };
     Tree()
@@ -115,12 +115,17 @@ struct Recorder {
     }
 };
 
-// Real file actions, except that deleting one of `victims` is refused.
+// Real file actions, except that deleting one of `victims` is refused. A move copies as it
+// does between two file systems, so that its source is deleted on its own.
 FileActions refusingDelete(const QStringList& victims)
 {
     FileActions fs;
     fs.deleteFile = [victims](const QString& p) {
         return victims.contains(p) ? FileOps::Result::failure("アクセスが拒否されました。") : FileOps::deleteFile(p);
+    };
+    fs.failStep = [victims](DurableFile::Step step, const QString& p) {
+        using S = DurableFile::Step;
+        return step == S::Rename ? EXDEV : step == S::Unlink && victims.contains(p) ? EACCES : 0;
     };
     return fs;
 }
@@ -251,13 +256,9 @@ private slots:
         row("neither deletable", "両方の場所", [](Tree& t) {
             t.fs = refusingDelete({ t.src("a.jpg"), t.dest[1] + "/000000 a.jpg" });
         });
-        row("short copy", "大きさ", [](Tree& t) {
-            t.fs.copyFile = [](const QString& from, const QString& to) {
-                QFile out(to);
-                const QByteArray all = readFile(from);
-                if (out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-                    out.write(all.left(all.size() / 2)); // and claims success
-                return FileOps::Result::success();
+        row("copy not on the disk", "読み書きのエラー", [](Tree& t) {
+            t.fs.failStep = [](DurableFile::Step step, const QString&) {
+                return step == DurableFile::Step::Rename ? EXDEV : step == DurableFile::Step::SyncFile ? EIO : 0;
             };
         });
     }
@@ -517,9 +518,10 @@ private slots:
         row("partly", "使用中", 2, [](Tree& t) {
             QVERIFY(QFile::remove(t.src("IMG_0001.jpg")) && QDir().mkpath(t.src("IMG_0001.jpg")));
             t.fs = refusingDelete({ t.src("IMG_0004.jpg") });
-            t.fs.copyFile = [busy = t.src("IMG_0003.jpg")](const QString& from, const QString& to) {
-                return from == busy ? FileOps::Result::failure("ファイルが使用中です。") : FileOps::copyFile(from, to);
-            };
+            t.fs.failStep
+                = [busy = t.src("IMG_0003.jpg"), refusing = t.fs.failStep](DurableFile::Step step, const QString& p) {
+                      return step == DurableFile::Step::Rename && p == busy ? EBUSY : refusing(step, p);
+                  };
         });
     }
     void sendAllRefused()
@@ -552,6 +554,51 @@ private slots:
         if (failures > 20)
             QVERIFY(!r.message.contains(names[20]) && r.message.contains("ほか 5 件"));
         QVERIFY(t.state() == before);
+    }
+
+    // Slow moves between two file systems (each chunk of the copy takes a quarter second) run
+    // off the window's thread: a timer keeps firing, the progress is told and its end; a send
+    // all stopped half way leaves each file moved and on record, or untouched.
+    void longMovesKeepTheWindowAnswering()
+    {
+        Tree t;
+        const QStringList names = t.put(5);
+        const QByteArray big(9 << 20, 'b'); // three chunks
+        writeFile(t.src("big.jpg"), big);
+        t.fs.failStep = [](DurableFile::Step step, const QString&) {
+            if (step == DurableFile::Step::Write)
+                QThread::msleep(250);
+            return step == DurableFile::Step::Rename ? EXDEV : 0;
+        };
+        QList<MoveProgress> told;
+        int ended = 0, ticks = 0;
+        QObject::connect(&t.sorter, &Sorter::moveProgress, [&](const MoveProgress& p) {
+            told << p;
+            if (p.number == 2) // send all is stopped while its second file moves
+                t.sorter.cancelSendAll();
+        });
+        QObject::connect(&t.sorter, &Sorter::moveProgressEnded, [&] { ++ended; });
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+        timer.start(10);
+
+        QVERIFY(t.drop(1, "big.jpg").ok);
+        QVERIFY2(ticks >= 30, qPrintable(QString::number(ticks)));
+        QVERIFY(!told.isEmpty());
+        QCOMPARE(told.last().fileName, QString("big.jpg"));
+        QCOMPARE(told.last().bytesTotal, big.size());
+        QVERIFY(told.last().bytesDone > 0);
+        QCOMPARE(ended, 1);
+
+        auto after = t.state();
+        const SendAllResult r = t.sorter.sendAll(t.source, names, { 0, 1, 2, 3, 4 });
+        QVERIFY(r.cancelled && r.message.isEmpty());
+        QCOMPARE(r.moved, 2);
+        for (int i = 0; i < r.moved; ++i)
+            t.moved(after, "src/" + names[i], "trash/" + names[i], 3);
+        QVERIFY(t.state() == after);
+        QCOMPARE(told.last().count, 5);
+        QCOMPARE(ended, 2);
     }
 };
 

@@ -1,0 +1,280 @@
+// Moves and writes that lose nothing: a fault at every step, a process killed at random
+// points of a move between two file systems, and the order of the system calls.
+#include "TestFiles.h"
+#include "platform/DurableFile.h"
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <sys/stat.h>
+
+using namespace TestFiles;
+using DurableFile::Outcome;
+using DurableFile::Step;
+
+namespace {
+
+struct Fault {
+    Step step;
+    int error;
+    enum Where { Source, Destination, Any } where = Any; // the file or folder the step works on
+    int nth = 0; // only the step's nth call fails; 0: every call
+};
+
+ino_t inode(const QString& path)
+{
+    struct stat st { };
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+// A folder on another file system than the test's temporary folder, or empty.
+QString otherFileSystem()
+{
+    struct stat a {
+    }, b {};
+    if (::stat("/dev/shm", &a) != 0 || ::stat(QFile::encodeName(QDir::tempPath()).constData(), &b) != 0
+        || a.st_dev == b.st_dev)
+        return {};
+    return QStringLiteral("/dev/shm");
+}
+
+// The photo is whole at exactly the expected places, and nothing else is in either folder.
+void expectOnly(const QString& src, const QString& dest, bool atSource, bool atDestination, const QByteArray& photo)
+{
+    QMap<QString, QByteArray> expected;
+    if (atSource)
+        expected.insert("a.jpg", photo);
+    QCOMPARE(snapshot(src), expected);
+    expected.clear();
+    if (atDestination)
+        expected.insert("b.jpg", photo);
+    QCOMPARE(snapshot(dest), expected);
+}
+
+}
+Q_DECLARE_METATYPE(Fault)
+
+class TestDurable : public QObject {
+    Q_OBJECT
+private slots:
+    // Grouped by the step that fails: after each the photo is whole at one place only (both
+    // in copy mode, or where neither the source nor its copy could be removed), and no
+    // temporary file is left. A move forced through the copy fails its rename with EXDEV.
+    void faultAtEveryStep_data()
+    {
+        QTest::addColumn<bool>("copy"); // between two file systems
+        QTest::addColumn<bool>("keepSource");
+        QTest::addColumn<QList<Fault>>("faults");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<int>("endsAt"); // 1 the source, 2 the destination, 3 both
+        auto row = [](const char* tag, bool copy, bool keep, QList<Fault> faults, Outcome o, int endsAt) {
+            if (copy && !keep)
+                faults.prepend({ Step::Rename, EXDEV });
+            QTest::newRow(tag) << copy << keep << faults << int(o) << endsAt;
+        };
+        row("rename: moved", false, false, {}, Outcome::Done, 2);
+        row("rename: refused", false, false, { { Step::Rename, EACCES } }, Outcome::NotMade, 1);
+        row("rename: destination folder not synced", false, false, { { Step::SyncFolder, EIO, Fault::Destination } },
+            Outcome::NotMade, 1);
+        row("rename: source folder not synced", false, false, { { Step::SyncFolder, EIO, Fault::Source } },
+            Outcome::NotMade, 1);
+        row("copy: moved", true, false, {}, Outcome::Done, 2);
+        row("copy: create", true, false, { { Step::Create, ENOSPC } }, Outcome::NotMade, 1);
+        row("copy: first write", true, false, { { Step::Write, ENOSPC } }, Outcome::NotMade, 1);
+        row("copy: second write", true, false, { { Step::Write, EIO, Fault::Any, 2 } }, Outcome::NotMade, 1);
+        row("copy: file sync", true, false, { { Step::SyncFile, EIO } }, Outcome::NotMade, 1);
+        row("copy: publish", true, false, { { Step::Publish, EEXIST } }, Outcome::NotMade, 1);
+        row("copy: destination folder sync", true, false, { { Step::SyncFolder, EIO, Fault::Destination } },
+            Outcome::NotMade, 1);
+        row("copy: source unlink", true, false, { { Step::Unlink, EACCES, Fault::Source } }, Outcome::SourceKept, 1);
+        row("copy: source and copy unlink", true, false, { { Step::Unlink, EACCES } }, Outcome::BothLeft, 3);
+        row("copy: source folder sync", true, false, { { Step::SyncFolder, EIO, Fault::Source } }, Outcome::Done, 2);
+        row("copy mode: made", true, true, {}, Outcome::Done, 3);
+        row("copy mode: file sync", true, true, { { Step::SyncFile, EIO } }, Outcome::NotMade, 1);
+        row("copy mode: destination folder sync", true, true, { { Step::SyncFolder, EIO, Fault::Destination } },
+            Outcome::NotMade, 1);
+    }
+    void faultAtEveryStep()
+    {
+        QFETCH(bool, copy);
+        QFETCH(bool, keepSource);
+        QFETCH(QList<Fault>, faults);
+        QTemporaryDir dir;
+        const QString src = dir.filePath("src"), dest = dir.filePath("dest");
+        QVERIFY(QDir().mkpath(src) && QDir().mkpath(dest));
+        QByteArray photo(9 << 20, 'p'); // more than two chunks of the copy
+        photo[12345] = 'q';
+        writeFile(src + "/a.jpg", photo);
+        QVERIFY(QFile::setPermissions(src + "/a.jpg", QFile::ReadOwner | QFile::ReadGroup));
+        const QDateTime old = QDateTime::currentDateTime().addDays(-30);
+        QFile f(src + "/a.jpg");
+        QVERIFY(f.open(QIODevice::ReadOnly) && f.setFileTime(old, QFileDevice::FileModificationTime));
+        f.close();
+        const ino_t before = inode(src + "/a.jpg");
+
+        QList<int> seen(faults.size());
+        const auto fault = [&](Step step, const QString& path) {
+            for (qsizetype i = 0; i < faults.size(); ++i) {
+                const Fault& x = faults[i];
+                if (x.step == step && (x.where == Fault::Any || path.startsWith(x.where == Fault::Source ? src : dest))
+                    && (++seen[i] == x.nth || x.nth == 0))
+                    return x.error;
+            }
+            return 0;
+        };
+        const DurableFile::Result r = DurableFile::move(src + "/a.jpg", dest + "/b.jpg", keepSource, { fault, {} });
+        QTEST(int(r.outcome), "outcome");
+        QCOMPARE(r.renamed, !copy && r.ok());
+        QFETCH(int, endsAt);
+        expectOnly(src, dest, endsAt & 1, endsAt & 2, photo);
+        if (endsAt & 2) {
+            const QString b = dest + "/b.jpg";
+            QCOMPARE(inode(b) == before, !copy);
+            QCOMPARE(QFileInfo(b).lastModified().toSecsSinceEpoch(), old.toSecsSinceEpoch());
+            if (copy) // the owner may write a copy, as a copy the program always made
+                QCOMPARE(QFile::permissions(b) & 0x7077, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+        }
+    }
+
+    // Never replaces a name that is taken, nor moves into a missing folder.
+    void refusals()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath("a.jpg"), "a");
+        writeFile(dir.filePath("b.jpg"), "b");
+        for (bool keep : { false, true }) {
+            QCOMPARE(DurableFile::move(dir.filePath("a.jpg"), dir.filePath("b.jpg"), keep).error, EEXIST);
+            QCOMPARE(DurableFile::move(dir.filePath("a.jpg"), dir.filePath("no/b.jpg"), keep).outcome,
+                Outcome::FolderMissing);
+            QCOMPARE(DurableFile::move(dir.filePath("none.jpg"), dir.filePath("c.jpg"), keep).error, ENOENT);
+        }
+        QCOMPARE(snapshot(dir.path()), (QMap<QString, QByteArray> { { "a.jpg", "a" }, { "b.jpg", "b" } }));
+    }
+
+    // A write that fails at any step leaves the old file whole; one that succeeds through a
+    // link replaces the link's target and keeps the link. Leftovers are known by their exact name.
+    void writeThroughALink()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir().mkpath(dir.filePath("real")));
+        writeFile(dir.filePath("real/Pirapo.ini"), "old");
+        QVERIFY(QFile::link("real/Pirapo.ini", dir.filePath("Pirapo.ini")));
+        const auto before = snapshot(dir.path());
+        for (Step step : { Step::Create, Step::Write, Step::SyncFile, Step::Publish }) {
+            const auto fault = [step](Step s, const QString&) { return s == step ? EIO : 0; };
+            const auto r = DurableFile::write(dir.filePath("Pirapo.ini"), "new", DurableFile::Content::UserData, fault);
+            QCOMPARE(r.error, EIO);
+            QCOMPARE(snapshot(dir.path()), before);
+        }
+        QVERIFY(DurableFile::write(dir.filePath("Pirapo.ini"), "new").ok);
+        QCOMPARE(QFileInfo(dir.filePath("Pirapo.ini")).symLinkTarget(), dir.filePath("real/Pirapo.ini"));
+        QCOMPARE(readFile(dir.filePath("real/Pirapo.ini")), QByteArray("new"));
+
+        for (const char* name : { ".lumo-part-aZ09xy", ".lumo-part-aZ09x", ".lumo-part-aZ09xyz", "lumo-part-aZ09xy" })
+            writeFile(dir.filePath(name), "left");
+        QCOMPARE(DurableFile::removeLeftovers(dir.path()), 0); // written just now: maybe still being written
+        QCOMPARE(DurableFile::removeLeftovers(dir.path(), 0), 1);
+        QVERIFY(!QFile::exists(dir.filePath(".lumo-part-aZ09xy")) && QFile::exists(dir.filePath(".lumo-part-aZ09x")));
+    }
+
+    // A child moving a large file from another file system, killed at random points: the
+    // photo is always whole under its name at one place at least (at both only between the
+    // copy's publish and the source's unlink), never in part under a real name, and what
+    // is left besides is one hidden temporary file, which the clean-up removes.
+    void killedAtRandomPoints()
+    {
+        const QString other = otherFileSystem();
+        if (other.isEmpty())
+            QSKIP("needs /dev/shm on a file system of its own");
+        QTemporaryDir far(other + "/lumo-XXXXXX"), near;
+        QByteArray photo(32 << 20, 'k');
+        for (qsizetype i = 0; i < photo.size(); i += 4096)
+            photo[i] = char(i >> 12);
+        const QString from = far.filePath("a.jpg"), to = near.filePath("b.jpg");
+        int whole = 0, cut = 0;
+        qint64 lasts = 0; // microseconds of a whole move, measured in round 0
+        for (int round = 0; round < 20; ++round) {
+            writeFile(from, photo);
+            QProcess child;
+            QElapsedTimer clock;
+            clock.start();
+            child.start(QCoreApplication::applicationFilePath(), { "--move", from, to });
+            QVERIFY(child.waitForStarted());
+            if (round == 0) {
+                QVERIFY(child.waitForFinished());
+                lasts = clock.nsecsElapsed() / 1000;
+            } else {
+                QThread::usleep(QRandomGenerator::global()->bounded(std::max<qint64>(lasts, 1000)));
+                child.kill();
+                QVERIFY(child.waitForFinished());
+            }
+            (child.exitStatus() == QProcess::NormalExit ? whole : cut)++;
+            const bool atSource = QFile::exists(from), atDestination = QFile::exists(to);
+            QVERIFY(atSource || atDestination);
+            if (atSource)
+                QVERIFY(readFile(from) == photo);
+            if (atDestination)
+                QVERIFY(readFile(to) == photo);
+            const QStringList left = QDir(near.path()).entryList(QDir::Files | QDir::Hidden);
+            QVERIFY2(left.size() <= 1 + int(atDestination), qPrintable(left.join(", ")));
+            DurableFile::removeLeftovers(near.path(), 0);
+            QCOMPARE(QDir(near.path()).entryList(QDir::Files | QDir::Hidden),
+                atDestination ? QStringList { "b.jpg" } : QStringList());
+            QFile::remove(to);
+        }
+        qInfo("%d moves finished, %d cut off", whole, cut);
+    }
+
+    // Traced: the copy and its folder are synced before the source is unlinked; within one
+    // file system the move is one rename that keeps the inode.
+    void systemCallOrder()
+    {
+        const QString other = otherFileSystem();
+        const QString strace = QStandardPaths::findExecutable("strace");
+        if (other.isEmpty() || strace.isEmpty())
+            QSKIP("needs strace and /dev/shm on a file system of its own");
+        QTemporaryDir far(other + "/lumo-XXXXXX"), near;
+        writeFile(far.filePath("a.jpg"), QByteArray(3 << 20, 'a'));
+        QProcess traced;
+        traced.start(strace,
+            { "-f", "-y", "-qq", "-e", "trace=fsync,renameat2,rename,link,unlink,unlinkat",
+                QCoreApplication::applicationFilePath(), "--move", far.filePath("a.jpg"), near.filePath("b.jpg") });
+        QVERIFY(traced.waitForFinished(60000));
+        const QString log = QString::fromLocal8Bit(traced.readAllStandardError());
+        if (traced.exitCode() != 0 && log.contains("ptrace"))
+            QSKIP("tracing is not allowed here");
+        QCOMPARE(traced.exitCode(), 0);
+        const QString n = QRegularExpression::escape(near.path()), f = QRegularExpression::escape(far.path());
+        const QStringList steps = { "fsync\\(\\d+<" + n + "/\\.lumo-part-\\w{6}>", // the copy
+            "rename\\w*\\(.*" + n + "/\\.lumo-part-\\w{6}.*" + n + "/b\\.jpg", // published
+            "fsync\\(\\d+<" + n + ">", // its folder
+            "unlink\\w*\\(.*" + f + "/a\\.jpg", // only then the source
+            "fsync\\(\\d+<" + f + ">" };
+        qsizetype at = 0;
+        for (const QString& step : steps) {
+            const qsizetype found = log.indexOf(QRegularExpression(step), at);
+            QVERIFY2(found >= 0, qPrintable(step + "\n" + log));
+            at = found + 1;
+        }
+
+        writeFile(near.filePath("c.jpg"), "same file system");
+        const ino_t before = inode(near.filePath("c.jpg"));
+        QVERIFY(DurableFile::move(near.filePath("c.jpg"), near.filePath("d.jpg"), false).renamed);
+        QCOMPARE(inode(near.filePath("d.jpg")), before);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    // The child of the kill and trace tests: one move, nothing else.
+    if (argc == 4 && qstrcmp(argv[1], "--move") == 0)
+        return DurableFile::move(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), false).ok() ? 0 : 1;
+    QCoreApplication app(argc, argv);
+    TestDurable test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_durable.moc"
