@@ -72,7 +72,7 @@ WriteResult write(
 // True for the names of the hidden temporary files this program makes.
 bool temporaryName(const QString& name);
 
-// Removes this program's temporary files from `folder` that nothing has written to for a
+// Removes this program's temporary files from `folder` that nothing has written to
 // for `quietSeconds` (a copy another window is making right now is left alone). Returns
 // how many went.
 int removeLeftovers(const QString& folder, int quietSeconds = 60);
