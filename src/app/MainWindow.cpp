@@ -14,6 +14,7 @@
 #include "imaging/ThumbnailCache.h"
 #include "platform/DirList.h"
 #include "platform/FileOps.h"
+#include "platform/FolderIdentity.h"
 #include "platform/Message.h"
 #include "platform/Numeric.h"
 #include "platform/StatusBar.h"
@@ -195,8 +196,19 @@ void MainWindow::wire()
         [this](int position) { openViewer(position, ViewerWindow::Mode::OnePoint); });
     connect(m_board, &SortingBoard::menuRequested, this, [this](const QPoint& at) { m_boardMenu->popup(at); });
     connect(&m_sorter, &Sorter::historyChanged, this, &MainWindow::setUndoEnabled);
-    connect(&m_sorter, &Sorter::failed, this,
-        [this](const QString& message) { showMessage(this, message, QMessageBox::Ok, QMessageBox::Warning); });
+    // Over the viewer when the transfer was its own, so that a full-screen viewer shows it.
+    connect(&m_sorter, &Sorter::failed, this, [this](const QString& message) {
+        QWidget* over = m_viewer && m_viewer->isActiveWindow() ? static_cast<QWidget*>(m_viewer) : this;
+        showMessage(over, message, QMessageBox::Ok, QMessageBox::Warning);
+    });
+    // One listing for the board and the viewer: a file sent away stops counting, one
+    // that stayed counts again, and an undo lists the folder anew (the board does so itself).
+    connect(&m_sorter, &Sorter::moving, &m_folder, [this](int entry) { m_folder.setGone(entry, true); });
+    connect(&m_sorter, &Sorter::stayed, &m_folder, [this](int entry) { m_folder.setGone(entry, false); });
+    connect(&m_sorter, &Sorter::undone, this, [this] {
+        if (!onBoard())
+            m_folder.refresh();
+    });
 
     connect(optionsAction, &QAction::triggered, this, &MainWindow::openOptions);
     connect(destinationsAction, &QAction::triggered, this, &MainWindow::openDestinations);
@@ -459,6 +471,8 @@ void MainWindow::openViewer(int index, ViewerWindow::Mode mode)
         m_viewer = new ViewerWindow(m_settings, m_session, m_folder, *m_png, this);
         connect(m_viewer, &ViewerWindow::optionsRequested, this, &MainWindow::openOptionsModeless);
         connect(m_viewer, &ViewerWindow::closed, this, &MainWindow::viewerClosed);
+        connect(m_viewer, &ViewerWindow::sendRequested, this, &MainWindow::sendFromViewer);
+        connect(m_viewer, &ViewerWindow::undoRequested, this, &MainWindow::undoFromViewer);
     }
     m_viewer->open(index, mode);
 }
@@ -469,10 +483,30 @@ void MainWindow::openViewerFromMenu()
         return;
     // The list keeps the entries of files sent away until the next reload: the viewer
     // starts at the first file still there.
-    int first = 0;
-    while (first < m_folder.count() && !FileOps::fileExists(m_folder.filePath(first)))
-        ++first;
-    openViewer(first == m_folder.count() ? 0 : first, ViewerWindow::Mode::Full);
+    openViewer(std::max(0, m_folder.presentEntry(0)), ViewerWindow::Mode::Full);
+}
+
+void MainWindow::sendFromViewer(int target, int entry)
+{
+    // Turned away while the board is busy, as a key on the board would be.
+    if (m_session.isBusy() || target < 0 || target > 9)
+        return;
+    const TransferResult result = m_sorter.transfer(target, entry, m_folder.path(), m_folder.name(entry));
+    if (!m_viewer)
+        return;
+    if (result.ok)
+        m_viewer->sendDone(target, m_settings.destNames[size_t(target)]);
+    else
+        m_viewer->sendRefused(target);
+}
+
+void MainWindow::undoFromViewer()
+{
+    if (m_session.isBusy())
+        return;
+    const UndoResult result = m_sorter.undoLast();
+    if (result.ok() && m_viewer && FolderIdentity::same(QFileInfo(result.restoredPath).absolutePath(), m_folder.path()))
+        m_viewer->showReturned(QFileInfo(result.restoredPath).fileName());
 }
 
 void MainWindow::viewerClosed()

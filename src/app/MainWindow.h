@@ -102,6 +102,9 @@ private:
     void showFileName(const QString& name);
     void setUndoEnabled(bool on);
     void viewerClosed();
+    // The viewer's digit keys and Ctrl+Z, through the same transfer and undo as the board.
+    void sendFromViewer(int target, int entry);
+    void undoFromViewer();
     void enableStart();
 
     Settings& m_settings;

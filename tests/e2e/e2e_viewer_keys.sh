@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The viewer driven from the keyboard and the wheel: arrows, PageDown, Home/End and the wheel
-# step; 1 shows a large picture at 100 % and the arrows pan it, 0 fits it again; F11 fills the
+# step; Z shows a large picture at 100 % and the arrows pan it, Z again fits it; F11 fills the
 # screen and gives it back; Esc closes. Usage: e2e_viewer_keys.sh <pirapo-lumo> <testdata>
 set -euo pipefail
 program=$1 testdata=$2 screen=1024x768
@@ -37,16 +37,16 @@ press End 'IMG_0009\.JPG'
 area() { import -window root -crop "$((vw - 40))x$((vh - 120))+$((vx + 20))+$((vy + 60))" -depth 8 rgb:- | sha1sum; }
 sleep 0.5
 fitted=$(area)
-xdotool key 1
+xdotool key z
 changed() { [ "$(area)" != "$1" ]; }
-wait_for 10 "1 to show the picture at 100 %" changed "$fitted"
+wait_for 10 "Z to show the picture at 100 %" changed "$fitted"
 actual=$(area)
 xdotool key Right
 wait_for 10 "Right to pan the picture at 100 %" changed "$actual"
 viewer_open '  IMG_0009\.JPG' || fail "Right stepped at 100 % instead of panning"
-xdotool key 0
+xdotool key z
 same() { [ "$(area)" = "$fitted" ]; }
-wait_for 10 "0 to fit the picture again" same
+wait_for 10 "Z again to fit the picture" same
 
 step "full screen"
 full() { geometry "$viewer" && [ "${WIDTH}x$HEIGHT" = "$screen" ]; }
