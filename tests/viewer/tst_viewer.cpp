@@ -341,8 +341,8 @@ private slots:
     }
 
     // Z shows the whole picture at 100 %, the point under the pointer kept; a drag or the
-    // arrows pan it without leaving a gap, Z again fits it. F11 and a double click switch
-    // full screen; Esc closes the viewer, the one-point one too.
+    // arrows pan it without leaving a gap, a step keeps the point, Ctrl+0 fits it. F11 and
+    // a double click switch full screen; Esc closes the viewer, the one-point one too.
     void keysOfTheView()
     {
         ViewerFixture s;
@@ -372,7 +372,15 @@ private slots:
         QTest::mouseRelease(picture(v), Qt::LeftButton);
         QCOMPARE(picture(v)->pos(), QPoint(0, 0)); // dragged far down right: the top left corner, no gap
         QCOMPARE(v->position(), 1);
-        QTest::keyClick(v, Qt::Key_Z);
+        // Stepping keeps 100 % on the same point of the next picture, and back.
+        big.save(s.src("p2.jpg"));
+        for (const auto& [mods, entry] : { std::pair(Qt::NoModifier, 2), std::pair(Qt::ShiftModifier, 1) }) {
+            QTest::keyClick(v, Qt::Key_Space, mods);
+            QCOMPARE(v->position(), entry);
+            QVERIFY(v->pictureView->isActualSize());
+            QCOMPARE(picture(v)->pos(), QPoint(0, 0));
+        }
+        QTest::keyClick(v, Qt::Key_0, Qt::ControlModifier);
         QVERIFY(!v->pictureView->isActualSize());
         QCOMPARE(picture(v)->geometry(), fitted);
 
