@@ -57,10 +57,17 @@ void ViewerWindow::listingChanged()
     syncStep();
     if (!m_loaded || m_closed)
         return;
-    if (found < 0 && presentCount() > 0)
+    countChanged();
+    if (found >= 0 || presentCount() == 0)
+        return;
+    // The entry shown is gone from the new listing; the one now in its place is displayed
+    // once the relisting caller (a board refill, under its busy state) is done.
+    QTimer::singleShot(0, this, [this] {
+        if (m_closed)
+            return;
+        syncStep();
         showCurrent();
-    else
-        countChanged();
+    });
 }
 
 void ViewerWindow::countChanged()
