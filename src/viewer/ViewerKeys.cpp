@@ -15,6 +15,7 @@
 
 namespace {
 constexpr int kNoticeMs = 1100;
+constexpr int kFollowRetryMs = 20;
 }
 
 void ViewerWindow::buildNotice()
@@ -76,6 +77,26 @@ void ViewerWindow::countChanged()
         return;
     syncStep();
     setWindowTitle(ViewerLogic::titleText(m_settings.viewerMode, m_file, m_step.index(), presentCount()));
+    if (m_folder.isGone(m_entry) && !m_followPending) {
+        m_followPending = true;
+        QTimer::singleShot(0, this, &ViewerWindow::followSent);
+    }
+}
+
+void ViewerWindow::followSent()
+{
+    // The board sent the picture shown. The transfer says it is gone before the file has
+    // moved and may still take that back, so this waits for the transfer to end.
+    if (m_session.isBusy()) {
+        QTimer::singleShot(kFollowRetryMs, this, &ViewerWindow::followSent);
+        return;
+    }
+    m_followPending = false;
+    const int count = presentCount();
+    if (m_closed || !m_folder.isGone(m_entry) || count == 0)
+        return;
+    m_step.setIndex(std::min(m_folder.presentBefore(m_entry), count - 1));
+    showCurrent();
 }
 
 void ViewerWindow::keyPressEvent(QKeyEvent* e)

@@ -505,7 +505,9 @@ void ViewerWindow::display()
     if (pictureView->fit(natural))
         statusBar->setPanelText(6, QStringLiteral(" 縮小表示中 "));
     if (m_keepActualSize && shown.ok() && !shown.image.isNull()) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         const Picture whole = PictureDecoder::decode(path, QSize(), &m_png, kMaxPixels);
+        QGuiApplication::restoreOverrideCursor();
         if (whole.ok() && !whole.image.isNull()) {
             pictureView->showActualSizeAt(whole.image, share);
             statusBar->setPanelText(6, QString());

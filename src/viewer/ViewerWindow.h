@@ -110,6 +110,7 @@ private:
     void syncStep(); // the stepper on the entry shown, among the entries still present
     void listingChanged(); // relisted: the entry shown is found again by its name
     void countChanged(); // an entry went or came back: the title counts again
+    void followSent(); // the entry shown was sent from the board: the next one is shown
     void buildNotice();
     void showNotice(const QString& text);
     bool sortingKey(QKeyEvent* e); // digits, Ctrl+Z, Ctrl+1 and Ctrl+0; true when taken
@@ -129,6 +130,7 @@ private:
     int m_entry = 0; // the folder's entry shown
     QString m_file;
     bool m_keepActualSize = false; // stepping keeps 100 %
+    bool m_followPending = false;
     QTimer* m_noticeClock = nullptr;
     std::unique_ptr<PicturePrefetch> m_prefetch;
     QSize m_lastDecodeBox;

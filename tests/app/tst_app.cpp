@@ -683,8 +683,9 @@ private slots:
     }
 
     // With the board open: a send from the viewer hides the tile, Ctrl+Z in the viewer
-    // brings it back; after a send from the board a viewer opened from the menu counts
-    // and steps over the files still there only, and its Ctrl+Z brings back the board's.
+    // brings it back; when the board sends the picture shown, the viewer shows the next.
+    // After board sends a viewer opened from the menu counts and steps over the files
+    // still there only, and its Ctrl+Z brings back the board's.
     void viewerAndBoardShareTheListing()
     {
         App s(4);
@@ -697,6 +698,9 @@ private slots:
         s.key(Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(s.w->board().tileAt(1)->isVisible());
         QCOMPARE(v->windowTitle(), s.title("b.jpg", 2, 4));
+        s.w->board().sendToTarget(1, 4); // the picture shown, from the board
+        QTRY_COMPARE(v->windowTitle(), s.title("c.jpg", 2, 3));
+        s.sorter.undoLast();
         v->close();
         QTRY_VERIFY(!s.w->viewer());
 
