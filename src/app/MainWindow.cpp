@@ -13,7 +13,6 @@
 #include "imaging/SharedThumbnails.h"
 #include "imaging/ThumbnailCache.h"
 #include "platform/DirList.h"
-#include "platform/FileOps.h"
 #include "platform/FolderIdentity.h"
 #include "platform/Message.h"
 #include "platform/Numeric.h"
