@@ -20,6 +20,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
@@ -346,6 +347,39 @@ int childViewer(const QStringList& args)
     out("step_full_ms", full.join(QLatin1Char(',')));
     v->close();
     settle();
+    return 0;
+}
+
+int childViewerSend(const QStringList& args)
+{
+    Board b(args);
+    MainWindow& f = *b.form;
+    const int sends = std::min(12, b.folder.count() - 2);
+    f.openViewer(0, ViewerWindow::Mode::Full);
+    ViewerWindow* v = f.viewer();
+    if (!v)
+        return 2;
+    v->resize(1280, 1000);
+    settle();
+    const QSize area = v->pictureView->size();
+    // Each send shows the next entry, which was made ahead while the last one was on screen.
+    QStringList times;
+    for (int i = 0; i < sends && v == f.viewer(); ++i) {
+        const QString next = b.folder.filePath(v->position() + 1);
+        QElapsedTimer wait;
+        wait.start();
+        while (!v->prefetch().isPrepared(next, area) && wait.elapsed() < 20000) {
+            QCoreApplication::processEvents();
+            QThread::msleep(2);
+        }
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_1, Qt::NoModifier, QStringLiteral("1"));
+        QElapsedTimer t;
+        t.start();
+        QApplication::sendEvent(v, &press);
+        QCoreApplication::processEvents(); // the repaint
+        times.append(QString::number(msSince(t), 'f', 3));
+    }
+    out("send_ms", times.join(QLatin1Char(',')));
     return 0;
 }
 

@@ -19,6 +19,9 @@ int childFirstPaint(const QStringList& args);
 // The viewer at 1280 x 1000 stepping through `folder` with the next picture prepared,
 // beside the same steps decoded whole.
 int childViewer(const QStringList& args);
+// The viewer at 1280 x 1000 sending each picture of `folder` to target 1 by its digit key:
+// from the key to the next picture painted, the next one prepared.
+int childViewerSend(const QStringList& args);
 // The full-decode path: every file decoded whole, held whole and painted into its box.
 int childFull(const QStringList& args);
 // The bare limit: the same files decoded at reduced size on every core, no window.

@@ -342,6 +342,11 @@ int orchestrate(const QStringList& args)
         QFile::remove(QDir(app).filePath(lib));
         QFile::copy(bin.filePath(lib), QDir(app).filePath(lib));
     }
+    // 24 MP photos (6000 x 4000), when run.sh made them.
+    QStringList shoot24;
+    const QDir big(option(args, QStringLiteral("shoot24")));
+    for (const QString& n : big.entryList({ QStringLiteral("*.jpg") }, QDir::Files, QDir::Name))
+        shoot24.append(big.filePath(n));
     const QStringList exifShoot = withThumbnails(shoot, QDir(work).filePath(QStringLiteral("exif-shoot")));
     const QString bomb = pngBomb(work);
     const QString normalScreen = screenConfig(work, 1920, 1080);
@@ -447,6 +452,13 @@ int orchestrate(const QStringList& args)
         r[QStringLiteral("step")].append(median(numbers(viewer.value(QStringLiteral("step_prepared_ms")))));
         r[QStringLiteral("step_cold")].append(median(numbers(viewer.value(QStringLiteral("step_unprepared_ms")))));
         r[QStringLiteral("step_full")].append(median(numbers(viewer.value(QStringLiteral("step_full_ms")))));
+        if (!shoot24.isEmpty()) {
+            const QString folder = linkFolder(base + QStringLiteral("/big"), shoot24, 14);
+            Values send = runChild(
+                QStringList { QStringLiteral("child-viewer-send"), QStringLiteral("--folder"), folder } + common,
+                cache, normalScreen);
+            r[QStringLiteral("send")].append(median(numbers(send.value(QStringLiteral("send_ms")))));
+        }
 
         // A page of PNG bombs, once: the peak is a property of the build, not of the machine's load.
         if (run == 0) {
@@ -498,6 +510,7 @@ int orchestrate(const QStringList& args)
     auto M = [&](const char* k) { return median(r.value(QString::fromLatin1(k))); };
     const double fill = M("fill"), full = M("full"), vipsMs = M("vips"), bare = M("bare"), reload = M("reload");
     const double again = M("again"), step = M("step"), stepCold = M("step_cold"), stepFull = M("step_full");
+    const double send = r.contains(QStringLiteral("send")) ? M("send") : -1;
     const double growPeak = M("grow_peak"), fullHeld = M("full_held");
     const double exifFill = M("exif_fill"), bombPeak = M("bomb_peak"), hostilePeak = M("hostile_peak");
     // Every thumbnail of the page made from its own file: none taken from the EXIF block.
@@ -524,6 +537,9 @@ int orchestrate(const QStringList& args)
     ts << "Viewer step, 1280 x 1000, next prepared | " << ms(step) << " | full decode " << ms(stepFull)
        << "; not prepared " << ms(stepCold) << " | " << QString::number(stepFull / step, 'f', 0)
        << "x faster | median < 30 ms | " << yes(step < 30) << "\n";
+    ts << "Viewer digit key to the next picture painted, 24 MP JPEGs, next prepared | "
+       << (send < 0 ? QStringLiteral("not measured (no 24 MP shoot)") : ms(send)) << " | step " << ms(step)
+       << " | | median < 50 ms | " << yes(send >= 0 && send < 50) << "\n";
     ts << "Cold page fill, 30 camera JPEGs with EXIF thumbnails | " << ms(exifFill) << " | same page without "
        << ms(fill) << " | " << QString::number(exifFill / fill, 'f', 2) << "x | each file's own picture | "
        << yes(ownPictures) << "\n";
@@ -603,6 +619,8 @@ int main(int argc, char** argv)
             return childFirstPaint(args);
         if (mode == QLatin1String("child-viewer"))
             return childViewer(args);
+        if (mode == QLatin1String("child-viewer-send"))
+            return childViewerSend(args);
         if (mode == QLatin1String("child-full"))
             return childFull(args);
         if (mode == QLatin1String("child-bare"))

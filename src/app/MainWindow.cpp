@@ -1,4 +1,5 @@
 #include "app/MainWindow.h"
+#include "app/SettingsMessages.h"
 #include "about/AboutDialog.h"
 #include "about/HelpPage.h"
 #include "about/UsageWindow.h"
@@ -15,6 +16,7 @@
 #include "platform/DirList.h"
 #include "platform/DurableFile.h"
 #include "platform/FileOps.h"
+#include "platform/FolderIdentity.h"
 #include "platform/Message.h"
 #include "platform/Numeric.h"
 #include "platform/StatusBar.h"
@@ -197,8 +199,19 @@ void MainWindow::wire()
         [this](int position) { openViewer(position, ViewerWindow::Mode::OnePoint); });
     connect(m_board, &SortingBoard::menuRequested, this, [this](const QPoint& at) { m_boardMenu->popup(at); });
     connect(&m_sorter, &Sorter::historyChanged, this, &MainWindow::setUndoEnabled);
-    connect(&m_sorter, &Sorter::failed, this,
-        [this](const QString& message) { showMessage(this, message, QMessageBox::Ok, QMessageBox::Warning); });
+    // Over the viewer when the transfer was its own, so that a full-screen viewer shows it.
+    connect(&m_sorter, &Sorter::failed, this, [this](const QString& message) {
+        QWidget* over = m_viewer && m_viewer->isActiveWindow() ? static_cast<QWidget*>(m_viewer) : this;
+        showMessage(over, message, QMessageBox::Ok, QMessageBox::Warning);
+    });
+    // One listing for the board and the viewer: a file sent away stops counting, one
+    // that stayed counts again, and an undo lists the folder anew (the board does so itself).
+    connect(&m_sorter, &Sorter::moving, &m_folder, [this](int entry) { m_folder.setGone(entry, true); });
+    connect(&m_sorter, &Sorter::stayed, &m_folder, [this](int entry) { m_folder.setGone(entry, false); });
+    connect(&m_sorter, &Sorter::undone, this, [this] {
+        if (!onBoard())
+            m_folder.refresh();
+    });
     connect(&m_sorter, &Sorter::moveProgress, this, &MainWindow::showMoveProgress);
     connect(&m_sorter, &Sorter::moveProgressEnded, this, &MainWindow::endMoveProgress);
 
@@ -243,7 +256,7 @@ void MainWindow::startUp()
 {
     const SettingsFile::StartNote note
         = SettingsFile::startRun(m_session.programFolder(), m_session.userFolder(), m_settings, m_settingsFile);
-    const QString warning = startWarning(note);
+    const QString warning = SettingsMessages::startWarning(note);
     if (!warning.isEmpty())
         showMessage(nullptr, warning, QMessageBox::Ok, QMessageBox::Warning);
 
@@ -259,32 +272,6 @@ void MainWindow::startUp()
     layoutChrome();
 }
 
-QString MainWindow::startWarning(const SettingsFile::StartNote& note)
-{
-    const QString shown = QDir::toNativeSeparators(note.file);
-    QString why;
-    switch (note.problem) {
-    case SettingsFile::ReadStatus::Ok:
-    case SettingsFile::ReadStatus::Missing:
-        return QString();
-    case SettingsFile::ReadStatus::Damaged:
-        why = QStringLiteral("設定ファイル %1 は壊れているため読み込めませんでした。").arg(shown);
-        if (!note.keptAs.isEmpty())
-            why += QStringLiteral("元のファイルは %1 として残しました。").arg(QDir::toNativeSeparators(note.keptAs));
-        break;
-    case SettingsFile::ReadStatus::Unreadable:
-        why = QStringLiteral("設定ファイル %1 を読み込めませんでした。").arg(shown);
-        break;
-    case SettingsFile::ReadStatus::NotAFile:
-        why = QStringLiteral("設定ファイル %1 は通常のファイルではないため、読み込みません。").arg(shown);
-        break;
-    }
-    why += QStringLiteral("既定の設定で起動します。");
-    if (note.leftAlone)
-        why += QStringLiteral("\nこのファイルには手を付けず、今回の設定は保存しません。");
-    return why;
-}
-
 void MainWindow::shutDown()
 {
     if (m_shutDown)
@@ -298,24 +285,8 @@ void MainWindow::shutDown()
     m_settings.windowTop = Numeric::clampToInt16(pixelsToTwips(outer.top(), m_tpp.y));
 
     QString reason;
-    const QString shown = QDir::toNativeSeparators(m_settingsFile.write);
-    QString error;
-    switch (SettingsFile::endRun(m_settingsFile, m_settings, &reason)) {
-    case SettingsFile::EndProblem::None:
-        break;
-    case SettingsFile::EndProblem::NotAFile:
-        error = QStringLiteral("設定ファイル %1 は通常のファイルではないため、今回の設定は保存しません。").arg(shown);
-        break;
-    case SettingsFile::EndProblem::WouldNotReadBack:
-        error = QStringLiteral("設定ファイル %1 に今回の設定を正しく書き込めないため、"
-                               "ファイルは元のまま残し、今回の設定は保存しません。")
-                    .arg(shown);
-        break;
-    case SettingsFile::EndProblem::WriteFailed:
-        error = QStringLiteral("設定ファイル %1 を保存できませんでした。\n%2\n今回の設定は保存されずに終了します。")
-                    .arg(shown, reason);
-        break;
-    }
+    const SettingsFile::EndProblem problem = SettingsFile::endRun(m_settingsFile, m_settings, &reason);
+    const QString error = SettingsMessages::endError(problem, m_settingsFile.write, reason);
     if (!error.isEmpty())
         showMessage(this, error, QMessageBox::Ok, QMessageBox::Warning);
 
@@ -497,6 +468,8 @@ void MainWindow::openViewer(int index, ViewerWindow::Mode mode)
         m_viewer = new ViewerWindow(m_settings, m_session, m_folder, *m_png, this);
         connect(m_viewer, &ViewerWindow::optionsRequested, this, &MainWindow::openOptionsModeless);
         connect(m_viewer, &ViewerWindow::closed, this, &MainWindow::viewerClosed);
+        connect(m_viewer, &ViewerWindow::sendRequested, this, &MainWindow::sendFromViewer);
+        connect(m_viewer, &ViewerWindow::undoRequested, this, &MainWindow::undoFromViewer);
     }
     m_viewer->open(index, mode);
 }
@@ -507,10 +480,30 @@ void MainWindow::openViewerFromMenu()
         return;
     // The list keeps the entries of files sent away until the next reload: the viewer
     // starts at the first file still there.
-    int first = 0;
-    while (first < m_folder.count() && !FileOps::fileExists(m_folder.filePath(first)))
-        ++first;
-    openViewer(first == m_folder.count() ? 0 : first, ViewerWindow::Mode::Full);
+    openViewer(std::max(0, m_folder.presentEntry(0)), ViewerWindow::Mode::Full);
+}
+
+void MainWindow::sendFromViewer(int target, int entry)
+{
+    // Turned away while the board is busy, as a key on the board would be.
+    if (m_session.isBusy() || target < 0 || target > 9)
+        return;
+    const TransferResult result = m_sorter.transfer(target, entry, m_folder.path(), m_folder.name(entry));
+    if (!m_viewer)
+        return;
+    if (result.ok)
+        m_viewer->sendDone(target, m_settings.destNames[size_t(target)]);
+    else
+        m_viewer->sendRefused(target);
+}
+
+void MainWindow::undoFromViewer()
+{
+    if (m_session.isBusy())
+        return;
+    const UndoResult result = m_sorter.undoLast();
+    if (result.ok() && m_viewer && FolderIdentity::same(QFileInfo(result.restoredPath).absolutePath(), m_folder.path()))
+        m_viewer->showReturned(QFileInfo(result.restoredPath).fileName());
 }
 
 void MainWindow::viewerClosed()

@@ -90,7 +90,6 @@ protected:
 
 private:
     void startUp();
-    static QString startWarning(const SettingsFile::StartNote& note);
     void shutDown();
     void buildStatusBar();
     void buildMenus();
@@ -105,6 +104,9 @@ private:
     void endMoveProgress();
     void setUndoEnabled(bool on);
     void viewerClosed();
+    // The viewer's digit keys and Ctrl+Z, through the same transfer and undo as the board.
+    void sendFromViewer(int target, int entry);
+    void undoFromViewer();
     void enableStart();
 
     Settings& m_settings;

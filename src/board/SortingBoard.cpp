@@ -90,8 +90,12 @@ SortingBoard::SortingBoard(Settings& settings, Session& session, PictureFolder& 
         updateEmptyNote();
     });
     connect(&m_sorter, &Sorter::historyChanged, this, [this](bool on) { m_undoEnabled = on; });
-    // The history changed: the board shows the folder as it now is.
-    connect(&m_sorter, &Sorter::undone, this, &SortingBoard::reload);
+    // The history changed: the board shows the folder as it now is. A board torn down
+    // (an undo from the viewer over the folder screen) has nothing to show.
+    connect(&m_sorter, &Sorter::undone, this, [this] {
+        if (m_built)
+            reload();
+    });
 }
 
 SortingBoard::~SortingBoard() = default;

@@ -2,6 +2,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 // The source folder's pictures, listed once and read by everyone who addresses a picture
 // by its place in the list: the folder screen, the board, the viewer and send all. The
@@ -25,12 +26,24 @@ public:
     // Matching files left out because Qt cannot hold their names (not UTF-8 here).
     int unlistedCount() const { return m_unlisted; }
 
+    // Entries whose file has been sent away since the listing keep their place, since the
+    // board addresses its tiles by it, but no longer count as pictures of the folder: the
+    // viewer counts and steps over the present ones only. A new listing has none gone.
+    void setGone(int i, bool gone);
+    bool isGone(int i) const { return i >= 0 && i < int(m_gone.size()) && m_gone[size_t(i)]; }
+    int presentCount() const { return count() - m_goneCount; }
+    int presentBefore(int i) const; // present entries in front of entry i
+    int presentEntry(int n) const; // the entry of the n-th present one (from 0), or -1
+
 signals:
     void relisted();
+    void presenceChanged(int i);
 
 private:
     QString m_path;
     QString m_pattern;
     QStringList m_names;
     int m_unlisted = 0;
+    std::vector<bool> m_gone;
+    int m_goneCount = 0;
 };

@@ -61,6 +61,30 @@ void PictureView::showActualSize(const QImage& whole, QPoint anchor)
     m_picture->show();
 }
 
+QPointF PictureView::centredShare() const
+{
+    const QRect r = m_picture->geometry();
+    if (r.isEmpty())
+        return QPointF(0.5, 0.5);
+    const QPoint c = rect().center();
+    return QPointF(std::clamp(double(c.x() - r.left()) / r.width(), 0.0, 1.0),
+        std::clamp(double(c.y() - r.top()) / r.height(), 0.0, 1.0));
+}
+
+void PictureView::showActualSizeAt(const QImage& whole, QPointF share)
+{
+    const QSize natural = whole.size();
+    if (natural.isEmpty())
+        return;
+    m_picture->setStretch(true);
+    m_picture->setPicture(whole, natural);
+    m_actualSize = true;
+    const QPoint c = rect().center();
+    placeWithin(QRect(QPoint(c.x() - qRound(share.x() * natural.width()), c.y() - qRound(share.y() * natural.height())),
+        natural));
+    m_picture->show();
+}
+
 void PictureView::pan(QPoint by)
 {
     if (m_actualSize)

@@ -22,6 +22,10 @@ public:
     // where it was in the fitted view.
     void showActualSize(const QImage& whole, QPoint anchor);
     bool isActualSize() const { return m_actualSize; }
+    // At 100 %: the point of the picture at the area's centre, as shares of its width and
+    // height, so that the next picture can be shown on the same spot.
+    QPointF centredShare() const;
+    void showActualSizeAt(const QImage& whole, QPointF share);
     void pan(QPoint by); // moves the view over the picture; the picture never leaves a gap
 
 signals:

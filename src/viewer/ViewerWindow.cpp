@@ -57,6 +57,9 @@ ViewerWindow::ViewerWindow(
 
     slideClock = new QTimer(this);
     connect(slideClock, &QTimer::timeout, this, &ViewerWindow::tick);
+    buildNotice();
+    connect(&m_folder, &PictureFolder::relisted, this, &ViewerWindow::listingChanged);
+    connect(&m_folder, &PictureFolder::presenceChanged, this, &ViewerWindow::countChanged);
 }
 
 ViewerWindow::~ViewerWindow() = default;
@@ -135,8 +138,9 @@ void ViewerWindow::setOnePointLook(bool on)
 
 void ViewerWindow::open(int index, Mode mode)
 {
-    m_step.setIndex(index);
+    m_entry = index;
     m_file = m_folder.name(index);
+    syncStep();
     m_settings.viewerMode = mode == Mode::OnePoint ? 1 : 0;
     if (!m_loaded) {
         if (mode == Mode::OnePoint)
@@ -257,7 +261,8 @@ void ViewerWindow::closeEvent(QCloseEvent* e)
 
 void ViewerWindow::showCurrent()
 {
-    m_file = m_folder.name(m_step.index());
+    m_entry = std::max(0, m_folder.presentEntry(m_step.index()));
+    m_file = m_folder.name(m_entry);
     display();
 }
 
@@ -285,7 +290,8 @@ void ViewerWindow::stopSlideshow()
 
 void ViewerWindow::command(Command c)
 {
-    const int count = m_folder.count();
+    syncStep();
+    const int count = presentCount();
     bool show = false;
     switch (c) {
     case Command::Options:
@@ -317,7 +323,8 @@ void ViewerWindow::command(Command c)
 
 void ViewerWindow::tick()
 {
-    switch (m_step.tick(m_folder.count())) {
+    syncStep();
+    switch (m_step.tick(presentCount())) {
     case ViewerStepper::Tick::Nothing:
         return;
     case ViewerStepper::Tick::Stop: {
@@ -335,72 +342,12 @@ void ViewerWindow::tick()
 
 void ViewerWindow::step(bool forward)
 {
-    const int count = m_folder.count();
+    syncStep();
+    const int count = presentCount();
     const bool show = forward ? m_step.forward(count) : m_step.back(count);
     applyStepper();
     if (show)
         showCurrent();
-}
-
-void ViewerWindow::keyPressEvent(QKeyEvent* e)
-{
-    // With Ctrl, Alt or Meta (often an input-method switch) a key is no command.
-    const Qt::KeyboardModifiers held
-        = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if (held != Qt::NoModifier && held != Qt::ShiftModifier) {
-        QWidget::keyPressEvent(e);
-        return;
-    }
-    const bool panning = pictureView->isActualSize();
-    const int panStep = fontMetrics().height() * 3;
-    switch (e->key()) {
-    case Qt::Key_Space:
-        step(held == Qt::NoModifier); // Shift steps back
-        break;
-    case Qt::Key_Right:
-    case Qt::Key_Down:
-        if (panning)
-            pictureView->pan(e->key() == Qt::Key_Right ? QPoint(panStep, 0) : QPoint(0, panStep));
-        else
-            command(Command::Next);
-        break;
-    case Qt::Key_Left:
-    case Qt::Key_Up:
-        if (panning)
-            pictureView->pan(e->key() == Qt::Key_Left ? QPoint(-panStep, 0) : QPoint(0, -panStep));
-        else
-            command(Command::Previous);
-        break;
-    case Qt::Key_PageDown:
-        command(Command::Next);
-        break;
-    case Qt::Key_PageUp:
-        command(Command::Previous);
-        break;
-    case Qt::Key_Home:
-        command(Command::First);
-        break;
-    case Qt::Key_End:
-        command(Command::Last);
-        break;
-    case Qt::Key_Escape:
-        close();
-        break;
-    case Qt::Key_F11:
-        toggleFullScreen();
-        break;
-    case Qt::Key_1:
-        showActualSize();
-        break;
-    case Qt::Key_0:
-        if (panning)
-            display();
-        break;
-    default:
-        QWidget::keyPressEvent(e);
-        return;
-    }
-    e->accept();
 }
 
 void ViewerWindow::wheelEvent(QWheelEvent* e)
@@ -441,6 +388,14 @@ void ViewerWindow::showActualSize()
         return;
     pictureView->showActualSize(whole.image, pictureView->mapFromGlobal(QCursor::pos()));
     statusBar->setPanelText(6, QString());
+    m_keepActualSize = true;
+}
+
+void ViewerWindow::fitAgain()
+{
+    m_keepActualSize = false;
+    if (!m_closed && pictureView->isActualSize())
+        display();
 }
 
 void ViewerWindow::pictureClicked(QWidget* control, Qt::MouseButton button)
@@ -471,7 +426,7 @@ void ViewerWindow::pictureClicked(QWidget* control, Qt::MouseButton button)
 void ViewerWindow::display()
 {
     const unsigned serial = ++m_displaySerial;
-    const int count = m_folder.count();
+    const int count = presentCount();
     const int32_t index = m_step.index();
     PictureBox* const picture = pictureView->picture();
 
@@ -491,6 +446,8 @@ void ViewerWindow::display()
         if (!reportedBefore)
             showMessage(this, QStringLiteral("ファイルが見つかりません。"));
     };
+    // Stepping at 100 % shows the next picture on the same point.
+    const QPointF share = pictureView->isActualSize() ? pictureView->centredShare() : QPointF(0.5, 0.5);
     pictureView->clear();
     const QSize area = pictureView->size();
     m_areaShown = area;
@@ -547,6 +504,15 @@ void ViewerWindow::display()
 
     if (pictureView->fit(natural))
         statusBar->setPanelText(6, QStringLiteral(" 縮小表示中 "));
+    if (m_keepActualSize && shown.ok() && !shown.image.isNull()) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        const Picture whole = PictureDecoder::decode(path, QSize(), &m_png, kMaxPixels);
+        QGuiApplication::restoreOverrideCursor();
+        if (whole.ok() && !whole.image.isNull()) {
+            pictureView->showActualSizeAt(whole.image, share);
+            statusBar->setPanelText(6, QString());
+        }
+    }
     prepareNeighbours(path, box, shown);
 }
 
@@ -560,7 +526,7 @@ void ViewerWindow::describeShown(QSize natural)
 {
     // Title and panels always name the file at the position, whatever became of it;
     // length and time are filled in only when they can be read.
-    setWindowTitle(titleText(m_settings.viewerMode, m_file, m_step.index(), m_folder.count()));
+    setWindowTitle(titleText(m_settings.viewerMode, m_file, m_step.index(), presentCount()));
     statusBar->setPanelText(1, QLatin1Char(' ') + m_folder.path() + QLatin1Char(' '));
     statusBar->setPanelText(2, QLatin1Char(' ') + m_file + QLatin1Char(' '));
     statusBar->setPanelText(3, naturalSizeText(natural));
@@ -577,14 +543,16 @@ void ViewerWindow::showNothing()
 
 void ViewerWindow::prepareNeighbours(const QString& shownPath, QSize area, const Picture& shown)
 {
-    const int count = m_folder.count();
+    const int count = presentCount();
     const int32_t index = m_step.index();
     QStringList around;
     auto add = [&](int i) {
         if (i >= 0 && i < count)
-            around.append(m_folder.filePath(i));
+            around.append(m_folder.filePath(m_folder.presentEntry(i)));
     };
+    // The next two: after a send the next one is shown and the one after it is ready too.
     add(index + 1);
+    add(index + 2);
     if (index == count - 1 && m_session.slideRepeat)
         add(0); // a repeating slideshow wraps round
     add(index - 1);

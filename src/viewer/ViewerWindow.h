@@ -10,6 +10,7 @@ class PicturePrefetch;
 class PictureView;
 struct Picture;
 class QAction;
+class QLabel;
 class QTimer;
 class QToolBar;
 class StatusBar;
@@ -44,9 +45,22 @@ public:
     void tick(); // one slideshow tick
     void stopSlideshow();
     void toggleFullScreen(); // F11 and a double click
-    void showActualSize(); // `1`: the picture at 100 %; `0` or any step fits it again
+    // Z or Ctrl+1: the picture at 100 %, kept on the same point of each picture stepped
+    // to; Z again or Ctrl+0 fits it again.
+    void showActualSize();
+    void fitAgain();
 
-    int position() const { return m_step.index(); }
+    // What became of a digit key's send (sendRequested). A sent picture is followed by
+    // the next one still in the folder, at the end by the previous one; with none left
+    // the viewer says so and closes. A refused one stays shown. Either way a notice over
+    // the picture says so for about a second.
+    void sendDone(int target, const QString& targetName);
+    void sendRefused(int target);
+    // After an undo: the entry of `fileName`, back in the listing, is shown.
+    void showReturned(const QString& fileName);
+    QLabel* notice = nullptr; // the notice over the picture
+
+    int position() const { return m_entry; } // the folder's entry shown
     QString fileName() const { return m_file; } // the entry at the position when it was taken
     bool isOnePoint() const { return m_onePointLook; }
     int slideIcon() const { return m_step.slideIcon(); } // 5 or 8
@@ -70,6 +84,8 @@ public:
 signals:
     void optionsRequested(); // the options button
     void closed(); // however it closes; the viewer mode is 0 again by then
+    void sendRequested(int target, int entry); // a digit key: the entry shown goes to the target
+    void undoRequested(); // Ctrl+Z: the last transfer, from here or the board, is undone
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -89,7 +105,15 @@ private:
     void applyStepper(); // clock, slideshow icon and options button from the stepper
     void step(bool forward); // Space, Shift+Space and the clicks
     QSize decodeBox(QSize area) const; // the area in device pixels, so the picture is sharp
-    void showCurrent(); // the entry at the position, displayed
+    void showCurrent(); // the entry at the stepper's position among the present ones, displayed
+    int presentCount() const;
+    void syncStep(); // the stepper on the entry shown, among the entries still present
+    void listingChanged(); // relisted: the entry shown is found again by its name
+    void countChanged(); // an entry went or came back: the title counts again
+    void followSent(); // the entry shown was sent from the board: the next one is shown
+    void buildNotice();
+    void showNotice(const QString& text);
+    bool sortingKey(QKeyEvent* e); // digits, Ctrl+Z, Ctrl+1 and Ctrl+0; true when taken
     void display();
     void pictureClicked(QWidget* control, Qt::MouseButton button);
     // After a display: the neighbours are made in the background, the picture shown is kept.
@@ -102,8 +126,12 @@ private:
     const PictureFolder& m_folder;
     const PngDecoder& m_png;
     TwipsPerPixel m_tpp;
-    ViewerStepper m_step;
+    ViewerStepper m_step; // its index counts the present entries only
+    int m_entry = 0; // the folder's entry shown
     QString m_file;
+    bool m_keepActualSize = false; // stepping keeps 100 %
+    bool m_followPending = false;
+    QTimer* m_noticeClock = nullptr;
     std::unique_ptr<PicturePrefetch> m_prefetch;
     QSize m_lastDecodeBox;
     int m_wheelTurn = 0; // eighths of a degree not yet stepped

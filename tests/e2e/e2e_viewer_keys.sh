@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The viewer driven from the keyboard and the wheel: arrows, PageDown, Home/End and the wheel
-# step; 1 shows a large picture at 100 % and the arrows pan it, 0 fits it again; F11 fills the
-# screen and gives it back; Esc closes. Usage: e2e_viewer_keys.sh <pirapo-lumo> <testdata>
+# step; Z shows a large picture at 100 % and the arrows pan it, Z again fits it; F11 fills the
+# screen and gives it back; 3 sorts the picture shown and Ctrl+Z undoes; Esc closes.
+# Usage: e2e_viewer_keys.sh <pirapo-lumo> <testdata>
 set -euo pipefail
 program=$1 testdata=$2 screen=1024x768
 source "$(dirname "$0")/lib.sh"
@@ -37,16 +38,16 @@ press End 'IMG_0009\.JPG'
 area() { import -window root -crop "$((vw - 40))x$((vh - 120))+$((vx + 20))+$((vy + 60))" -depth 8 rgb:- | sha1sum; }
 sleep 0.5
 fitted=$(area)
-xdotool key 1
+xdotool key z
 changed() { [ "$(area)" != "$1" ]; }
-wait_for 10 "1 to show the picture at 100 %" changed "$fitted"
+wait_for 10 "Z to show the picture at 100 %" changed "$fitted"
 actual=$(area)
 xdotool key Right
 wait_for 10 "Right to pan the picture at 100 %" changed "$actual"
 viewer_open '  IMG_0009\.JPG' || fail "Right stepped at 100 % instead of panning"
-xdotool key 0
+xdotool key z
 same() { [ "$(area)" = "$fitted" ]; }
-wait_for 10 "0 to fit the picture again" same
+wait_for 10 "Z again to fit the picture" same
 
 step "full screen"
 full() { geometry "$viewer" && [ "${WIDTH}x$HEIGHT" = "$screen" ]; }
@@ -56,6 +57,17 @@ wait_for 10 "F11 to fill the screen" full
 xdotool key F11
 wait_for 10 "F11 to leave full screen" not_full
 
+step "3 sends the picture shown to target 3 and steps on; Ctrl+Z brings it back"
+press Home 'IMG_0001\.JPG'
+xdotool key 3
+sent() { [ -f "${dest}3/000041 IMG_0001.JPG" ] && [ ! -e "$src/IMG_0001.JPG" ]; }
+wait_for 10 "3 to send IMG_0001.JPG to target 3" sent
+wait_for 10 "the viewer to show the next file" viewer_open '  IMG_0002\.JPG'
+xdotool key ctrl+z
+back() { [ -f "$src/IMG_0001.JPG" ] && [ ! -e "${dest}3/000041 IMG_0001.JPG" ]; }
+wait_for 10 "Ctrl+Z to bring IMG_0001.JPG back" back
+wait_for 10 "the viewer to show it again" viewer_open '  IMG_0001\.JPG'
+
 step "Esc closes"
 viewer_open '' && xdotool windowactivate --sync "$viewer"
 xdotool key Escape
@@ -63,4 +75,4 @@ wait_for 10 "Esc to close the viewer" viewer_closed
 geometry
 exit_from_folder_screen
 wait_program_end
-echo "PASS: the viewer steps with keys and the wheel, shows 100 %, fills the screen and closes with Esc"
+echo "PASS: the viewer steps with keys and the wheel, shows 100 %, fills the screen, sorts, undoes and closes with Esc"

@@ -340,9 +340,9 @@ private slots:
         QVERIFY(s.session.slideRunning && v->slideClock->isActive());
     }
 
-    // `1` shows the whole picture at 100 %, the point under the pointer kept; a drag or the
-    // arrows pan it without leaving a gap, `0` fits it again. F11 and a double click switch
-    // full screen; Esc closes the viewer, the one-point one too.
+    // Z shows the whole picture at 100 %, the point under the pointer kept; a drag or the
+    // arrows pan it without leaving a gap, a step keeps the point, Ctrl+0 fits it. F11 and
+    // a double click switch full screen; Esc closes the viewer, the one-point one too.
     void keysOfTheView()
     {
         ViewerFixture s;
@@ -356,7 +356,7 @@ private slots:
         QVERIFY(fitted.width() < 1600);
         const QPoint anchor(fitted.left() + fitted.width() / 4, fitted.top() + fitted.height() / 2);
         QCursor::setPos(v->pictureView->mapToGlobal(anchor));
-        QTest::keyClick(v, Qt::Key_1);
+        QTest::keyClick(v, Qt::Key_Z);
         QVERIFY(v->pictureView->isActualSize());
         QCOMPARE(picture(v)->size(), QSize(1600, 1200));
         // A quarter across and half down the picture is still under the pointer.
@@ -372,7 +372,15 @@ private slots:
         QTest::mouseRelease(picture(v), Qt::LeftButton);
         QCOMPARE(picture(v)->pos(), QPoint(0, 0)); // dragged far down right: the top left corner, no gap
         QCOMPARE(v->position(), 1);
-        QTest::keyClick(v, Qt::Key_0);
+        // Stepping keeps 100 % on the same point of the next picture, and back.
+        big.save(s.src("p2.jpg"));
+        for (const auto& [mods, entry] : { std::pair(Qt::NoModifier, 2), std::pair(Qt::ShiftModifier, 1) }) {
+            QTest::keyClick(v, Qt::Key_Space, mods);
+            QCOMPARE(v->position(), entry);
+            QVERIFY(v->pictureView->isActualSize());
+            QCOMPARE(picture(v)->pos(), QPoint(0, 0));
+        }
+        QTest::keyClick(v, Qt::Key_0, Qt::ControlModifier);
         QVERIFY(!v->pictureView->isActualSize());
         QCOMPARE(picture(v)->geometry(), fitted);
 
