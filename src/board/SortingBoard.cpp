@@ -89,6 +89,15 @@ SortingBoard::SortingBoard(Settings& settings, Session& session, PictureFolder& 
         }
         updateEmptyNote();
     });
+    // A file gone from the folder by another hand leaves the board as a sent one does.
+    connect(&m_folder, &PictureFolder::presenceChanged, this, [this](int i) {
+        Tile* tile = m_folder.isGone(i) ? tileAt(i) : nullptr;
+        if (!tile || tile->isSent())
+            return;
+        tile->setSent(true);
+        tile->hide();
+        updateEmptyNote();
+    });
     connect(&m_sorter, &Sorter::historyChanged, this, [this](bool on) { m_undoEnabled = on; });
     // The history changed: the board shows the folder as it now is. A board torn down
     // (an undo from the viewer over the folder screen) has nothing to show.

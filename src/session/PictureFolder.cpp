@@ -1,13 +1,24 @@
 #include "session/PictureFolder.h"
 #include "platform/FileListing.h"
 #include "platform/FileOps.h"
+#include <QDir>
+#include <QFileSystemWatcher>
+#include <QSet>
+#include <QTimer>
 #include <algorithm>
 #include <utility>
 
 PictureFolder::PictureFolder(QString pattern, QObject* parent)
     : QObject(parent)
+    , m_watcher(new QFileSystemWatcher(this))
+    , m_settle(new QTimer(this))
     , m_pattern(std::move(pattern))
 {
+    constexpr int settleMs = 200;
+    m_settle->setSingleShot(true);
+    m_settle->setInterval(settleMs);
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_settle, qOverload<>(&QTimer::start));
+    connect(m_settle, &QTimer::timeout, this, &PictureFolder::noticeVanished);
 }
 
 void PictureFolder::setPath(const QString& folder)
@@ -22,6 +33,12 @@ void PictureFolder::refresh()
     m_unlisted = m_path.isEmpty() ? 0 : countUnlistable(m_path, m_pattern);
     m_gone.assign(size_t(m_names.size()), false);
     m_goneCount = 0;
+    if (m_watcher->directories() != QStringList { m_path }) {
+        if (!m_watcher->directories().isEmpty())
+            m_watcher->removePaths(m_watcher->directories());
+        if (!m_path.isEmpty())
+            m_watcher->addPath(m_path);
+    }
     emit relisted();
 }
 
@@ -50,4 +67,17 @@ int PictureFolder::presentEntry(int n) const
         if (!m_gone[size_t(i)] && n-- == 0)
             return i;
     return -1;
+}
+
+void PictureFolder::noticeVanished()
+{
+    // A file deleted or moved away by another program: gone for the viewer and the board
+    // alike, as a sent one is. What comes back waits for the next listing.
+    if (m_path.isEmpty() || m_goneCount == count())
+        return;
+    const QStringList there = QDir(m_path).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    const QSet<QString> present(there.begin(), there.end());
+    for (int i = 0; i < count(); ++i)
+        if (!m_gone[size_t(i)] && !present.contains(m_names[i]))
+            setGone(i, true);
 }

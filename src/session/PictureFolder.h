@@ -4,6 +4,9 @@
 #include <QStringList>
 #include <vector>
 
+class QFileSystemWatcher;
+class QTimer;
+
 // The source folder's pictures, listed once and read by everyone who addresses a picture
 // by its place in the list: the folder screen, the board, the viewer and send all. The
 // list stays as it was listed until the next setPath() or refresh(), also when files
@@ -26,7 +29,8 @@ public:
     // Matching files left out because Qt cannot hold their names (not UTF-8 here).
     int unlistedCount() const { return m_unlisted; }
 
-    // Entries whose file has been sent away since the listing keep their place, since the
+    // Entries whose file has been sent away (or has vanished from the folder, noticed
+    // shortly after) since the listing keep their place, since the
     // board addresses its tiles by it, but no longer count as pictures of the folder: the
     // viewer counts and steps over the present ones only. A new listing has none gone.
     void setGone(int i, bool gone);
@@ -40,6 +44,10 @@ signals:
     void presenceChanged(int i);
 
 private:
+    void noticeVanished();
+
+    QFileSystemWatcher* m_watcher;
+    QTimer* m_settle; // a burst of changes is looked at once
     QString m_path;
     QString m_pattern;
     QStringList m_names;

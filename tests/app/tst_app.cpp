@@ -732,6 +732,14 @@ private slots:
         s.key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(v->windowTitle(), s.title("c.jpg", 2, 3));
         QVERIFY(s.w->board().tileAt(2)->isVisible());
+
+        // A file deleted by another program leaves both windows, the picture shown included.
+        const int c = s.folder.names().indexOf("c.jpg");
+        QVERIFY(s.w->board().tileAt(c)->isVisible());
+        QVERIFY(QFile::remove(s.src("c.jpg")));
+        QTRY_COMPARE(v->windowTitle(), s.title("d.jpg", 2, 2));
+        QVERIFY(s.w->board().tileAt(c)->isHidden());
+        QCOMPARE(s.boxes.seen.size(), 0);
     }
 };
 
