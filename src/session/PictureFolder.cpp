@@ -31,7 +31,7 @@ void PictureFolder::refresh()
 {
     m_names = m_path.isEmpty() ? QStringList() : listFiles(m_path, m_pattern);
     m_unlisted = m_path.isEmpty() ? 0 : countUnlistable(m_path, m_pattern);
-    m_gone.assign(size_t(m_names.size()), false);
+    m_gone.assign(size_t(m_names.size()), 0);
     m_goneCount = 0;
     if (m_watcher->directories() != QStringList { m_path }) {
         if (!m_watcher->directories().isEmpty())
@@ -48,7 +48,7 @@ void PictureFolder::setGone(int i, bool gone)
 {
     if (i < 0 || i >= count() || isGone(i) == gone)
         return;
-    m_gone[size_t(i)] = gone;
+    m_gone[size_t(i)] = gone ? 1 : 0;
     m_goneCount += gone ? 1 : -1;
     emit presenceChanged(i);
 }
@@ -56,7 +56,7 @@ void PictureFolder::setGone(int i, bool gone)
 int PictureFolder::presentBefore(int i) const
 {
     const int end = std::clamp(i, 0, count());
-    return end - int(std::count(m_gone.begin(), m_gone.begin() + end, true));
+    return end - int(std::count(m_gone.begin(), m_gone.begin() + end, 1));
 }
 
 int PictureFolder::presentEntry(int n) const

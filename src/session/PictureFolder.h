@@ -52,6 +52,6 @@ private:
     QString m_pattern;
     QStringList m_names;
     int m_unlisted = 0;
-    std::vector<bool> m_gone;
+    std::vector<char> m_gone; // a flag per entry; not vector<bool>, whose packed fill the sanitizer trips on
     int m_goneCount = 0;
 };
