@@ -17,7 +17,7 @@ void PictureFolder::setPath(const QString& folder)
 
 void PictureFolder::refresh()
 {
-    m_names = m_path.isEmpty() ? QStringList() : listFiles(m_path, m_pattern);
+    m_names = m_path.isEmpty() ? QStringList() : PictureFormats::withoutPairedRaws(listFiles(m_path, m_pattern));
     m_unlisted = m_path.isEmpty() ? 0 : countUnlistable(m_path, m_pattern);
     emit relisted();
 }
