@@ -1,6 +1,6 @@
 #include "imaging/PictureDecoder.h"
 #include "imaging/HeifImage.h"
-#include "imaging/PictureFormats.h"
+#include "platform/PictureFormats.h"
 #include "imaging/PngDecoder.h"
 #include "imaging/RawPreview.h"
 #include "platform/FileOps.h"

@@ -16,7 +16,7 @@ ExtraOptions parse(const QByteArray& bytes)
     ExtraOptions options;
     if (bytes.size() > MaxFileBytes || !bytes.endsWith("\r\n"))
         return ExtraOptions();
-    const QList<QByteArray> lines = bytes.chopped(2).split('\n');
+    const QList<QByteArray> lines = bytes.chopped(1).split('\n');
     for (QByteArray line : lines) {
         if (!line.endsWith('\r'))
             return ExtraOptions();

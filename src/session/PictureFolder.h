@@ -1,5 +1,5 @@
 #pragma once
-#include "imaging/PictureFormats.h"
+#include "platform/PictureFormats.h"
 #include <QObject>
 #include <QString>
 #include <QStringList>

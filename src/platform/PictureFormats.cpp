@@ -1,4 +1,4 @@
-#include "imaging/PictureFormats.h"
+#include "platform/PictureFormats.h"
 #include <QSet>
 
 namespace PictureFormats {
