@@ -9,7 +9,7 @@ bench=$build/bin/lumo_bench
 shoot=$build/shoot
 wallpapers=/usr/share/wallpapers
 
-for tool in vips jpegtran cjpeg vipsthumbnail; do
+for tool in vips jpegtran cjpeg vipsthumbnail heif-enc; do
     command -v "$tool" >/dev/null || { echo "bench: $tool is missing (make bench installs it)" >&2; exit 1; }
 done
 [ -x "$bench" ] || { echo "bench: $bench is not built" >&2; exit 1; }
@@ -53,5 +53,21 @@ if [ "$(find "$shoot" -maxdepth 1 -name 'IMG_*.jpg' 2>/dev/null | wc -l)" -ne 60
     make_shoot
 fi
 
+# ---- the same photos as a phone writes them: HEIC with a 320-pixel thumbnail embedded.
+heic=$build/shoot-heic
+if [ "$(find "$heic" -maxdepth 1 -name 'IMG_*.heic' 2>/dev/null | wc -l)" -ne 12 ]; then
+    echo "bench: making the HEIC shoot in $heic" >&2
+    rm -rf "$heic.tmp" && mkdir -p "$heic.tmp"
+    for n in $(seq 1 12); do
+        name=$(printf 'IMG_%04d' "$n")
+        heif-enc -q 60 -t 320 -o "$heic.tmp/$name.heic" "$shoot/$name.jpg" >/dev/null
+    done
+    rm -rf "$heic" && mv "$heic.tmp" "$heic"
+fi
+# RAW files alone: copies of a camera's RAF, shown from the preview it embeds.
+raw=${LUMO_TESTDATA:-$(dirname "$0")/../../shared/testdata}/camera/FujiFilm.raf
+[ -f "$raw" ] || { echo "bench: $raw is missing: the RAW page is not measured" >&2; raw=; }
+
 echo "bench: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg); medians of $runs runs" >&2
-nice -n 5 "$bench" --shoot "$shoot" --work "$build/bench-work" --runs "$runs" --vips "$(command -v vipsthumbnail)"
+nice -n 5 "$bench" --shoot "$shoot" --work "$build/bench-work" --runs "$runs" --vips "$(command -v vipsthumbnail)" \
+    --heic-shoot "$heic" --raw "$raw"
