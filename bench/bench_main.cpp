@@ -283,12 +283,20 @@ int orchestrate(const QStringList& args)
     const QDir sd(shootDir);
     for (const QString& n : sd.entryList({ QStringLiteral("*.jpg") }, QDir::Files, QDir::Name))
         shoot.append(sd.filePath(n));
-    // The same page as a phone's HEIC photos and as RAW files alone; empty: not measured.
-    const QStringList cameraPages[][3] = {
-        { { QStringLiteral("heic") }, QDir(option(args, QStringLiteral("heic-shoot"))).entryList({ QStringLiteral("*.heic") }),
-            { QStringLiteral("P%1.heic") } },
-        { { QStringLiteral("raw") }, { option(args, QStringLiteral("raw")) }, { QStringLiteral("P%1.raf") } },
+    // The same page as a phone's HEIC photos and as RAW files alone; none: not measured.
+    struct CameraPage {
+        QString key, pattern;
+        QStringList files;
     };
+    QList<CameraPage> cameraPages;
+    const QDir heicDir(option(args, QStringLiteral("heic-shoot"), QStringLiteral("/nonexistent")));
+    QStringList heic;
+    for (const QString& n : heicDir.entryList({ QStringLiteral("*.heic") }, QDir::Files, QDir::Name))
+        heic << heicDir.filePath(n);
+    if (!heic.isEmpty())
+        cameraPages.append({ QStringLiteral("heic"), QStringLiteral("P%1.heic"), heic });
+    if (const QString raw = option(args, QStringLiteral("raw")); !raw.isEmpty())
+        cameraPages.append({ QStringLiteral("raw"), QStringLiteral("P%1.raf"), { raw } });
     if (shoot.size() < 40) {
         std::fprintf(
             stderr, "the shoot in %s has %d files; 40 or more are needed\n", qPrintable(shootDir), int(shoot.size()));
@@ -383,18 +391,14 @@ int orchestrate(const QStringList& args)
             last.insert(QStringLiteral("exif_fill_stats"), exif.value(QStringLiteral("fill_stats")));
         }
 
-        for (const auto& [key, files, pattern] : cameraPages) {
-            QStringList paths;
-            for (const QString& f : files)
-                if (!f.isEmpty())
-                    paths << (key[0] == QLatin1String("heic") ? QDir(option(args, QStringLiteral("heic-shoot"))).filePath(f) : f);
-            if (paths.isEmpty())
-                continue;
-            const QString folder = linkFolder(base + QLatin1Char('/') + key[0], paths, 40, pattern[0]);
-            Values v = runChild(QStringList { QStringLiteral("child-board"), QStringLiteral("--folder"), folder } + common,
-                base + QLatin1Char('/') + key[0] + QStringLiteral("-cache"), normalScreen);
-            r[key[0] + QStringLiteral("_fill")].append(v.value(QStringLiteral("fill_ms"), QStringLiteral("-1")).toDouble());
-            last.insert(key[0] + QStringLiteral("_stats"), v.value(QStringLiteral("fill_stats")));
+        for (const CameraPage& camera : cameraPages) {
+            const QString folder = linkFolder(base + QLatin1Char('/') + camera.key, camera.files, 40, camera.pattern);
+            Values v
+                = runChild(QStringList { QStringLiteral("child-board"), QStringLiteral("--folder"), folder } + common,
+                    base + QLatin1Char('/') + camera.key + QStringLiteral("-cache"), normalScreen);
+            r[camera.key + QStringLiteral("_fill")].append(
+                v.value(QStringLiteral("fill_ms"), QStringLiteral("-1")).toDouble());
+            last.insert(camera.key + QStringLiteral("_stats"), v.value(QStringLiteral("fill_stats")));
         }
 
         // From 「実行」 to painted thumbnails, cold: one picture, and a page of 30.
@@ -491,8 +495,9 @@ int orchestrate(const QStringList& args)
        << yes(ownPictures) << "\n";
     for (const char* key : { "heic", "raw" }) {
         const double camera = M(key == QLatin1String("heic") ? "heic_fill" : "raw_fill");
-        ts << (key == QLatin1String("heic") ? "Cold page fill, 30 HEIC photos (5120 x 2880, 320-pixel embedded thumbnail)"
-                                            : "Cold page fill, 30 RAW files alone (copies of a RAF, from its preview)")
+        ts << (key == QLatin1String("heic")
+                ? "Cold page fill, 30 HEIC photos (5120 x 2880, 320-pixel embedded thumbnail)"
+                : "Cold page fill, 30 RAW files alone (copies of a RAF, from its preview)")
            << " | " << ms(camera) << " | the JPEG page " << ms(fill) << " | " << QString::number(camera / fill, 'f', 2)
            << "x | within 2x | " << yes(camera > 0 && camera <= 2 * fill) << " ("
            << last.value(QString::fromLatin1(key) + QStringLiteral("_stats")) << ")\n";

@@ -1,9 +1,9 @@
 #include "imaging/PictureDecoder.h"
 #include "imaging/HeifImage.h"
-#include "platform/PictureFormats.h"
 #include "imaging/PngDecoder.h"
 #include "imaging/RawPreview.h"
 #include "platform/FileOps.h"
+#include "platform/PictureFormats.h"
 #include <QFile>
 
 namespace PictureDecoder {

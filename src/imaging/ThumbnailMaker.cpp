@@ -46,7 +46,7 @@ namespace {
         const bool shared = sharedFor(request);
         const SharedThumbnails::Source source = shared
             ? SharedThumbnails::describe(request.path, request.fileSize, request.mtimeMs,
-                  heif ? QByteArray("image/heif") : QByteArray("image/x-dcraw"))
+                heif ? QByteArray("image/heif") : QByteArray("image/x-dcraw"))
             : SharedThumbnails::Source();
         // A build without the library shows no picture, whatever another program made of it.
         if (!(heif ? HeifImage::isAvailable() : RawPreview::isAvailable()))
@@ -54,7 +54,8 @@ namespace {
         if (shared) {
             const QImage cached = SharedThumbnails::find(request.sharedRoot, source, request.box);
             if (!cached.isNull()) {
-                const QSize natural = heif ? HeifImage::naturalSize(request.path) : RawPreview::naturalSize(request.path);
+                const QSize natural
+                    = heif ? HeifImage::naturalSize(request.path) : RawPreview::naturalSize(request.path);
                 if (fitsAs(cached.size(), natural, fitSize(natural, box))) {
                     r.image = toSize(cached, fitSize(natural, box));
                     r.natural = natural;
@@ -67,9 +68,8 @@ namespace {
         }
         const int edge = shared ? SharedThumbnails::sizeClassFor(request.box) : 0;
         const QSize decodeBox = edge > 0 ? QSize(edge, edge) : box;
-        const Picture picture = heif
-            ? HeifImage::thumbnail(request.path, decodeBox, HeaderCheck::MaxPicturePixels)
-            : RawPreview::load(request.path, decodeBox, HeaderCheck::MaxPicturePixels);
+        const Picture picture = heif ? HeifImage::thumbnail(request.path, decodeBox, HeaderCheck::MaxPicturePixels)
+                                     : RawPreview::load(request.path, decodeBox, HeaderCheck::MaxPicturePixels);
         if (picture.image.isNull()) {
             if (shared && picture.failure == PictureFailure::InvalidPicture)
                 SharedThumbnails::storeFailure(request.sharedRoot, source);
@@ -109,7 +109,8 @@ ThumbResult make(ThumbRequest request)
     if (!FileOps::openRegularFile(file))
         return r; // gone since it was listed, or not ours to read
 
-    const PictureDecoder::Route route = PictureDecoder::routeOf(request.path, file.peek(PictureDecoder::SignatureBytes));
+    const PictureDecoder::Route route
+        = PictureDecoder::routeOf(request.path, file.peek(PictureDecoder::SignatureBytes));
     if (route == PictureDecoder::Route::Heif || route == PictureDecoder::Route::RawPreview) {
         file.close();
         return makeFromCameraFile(request, route == PictureDecoder::Route::Heif, box);

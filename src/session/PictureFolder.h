@@ -12,8 +12,8 @@
 class PictureFolder : public QObject {
     Q_OBJECT
 public:
-    explicit PictureFolder(QString pattern = PictureFormats::listPattern(PictureFormats::FormatSet::All),
-        QObject* parent = nullptr);
+    explicit PictureFolder(
+        QString pattern = PictureFormats::listPattern(PictureFormats::FormatSet::All), QObject* parent = nullptr);
 
     QString path() const { return m_path; }
     QString pattern() const { return m_pattern; }

@@ -120,7 +120,8 @@ private slots:
             data.replace(at + marker.size() + skip, bytes.size(), bytes);
             return data;
         };
-        const QByteArray heic = TestFiles::readFile(file("IMG_5195.HEIC")), raf = TestFiles::readFile(file("FujiFilm.raf"));
+        const QByteArray heic = TestFiles::readFile(file("IMG_5195.HEIC")),
+                         raf = TestFiles::readFile(file("FujiFilm.raf"));
         TestFiles::writeFile(m_dir.filePath("cut.heic"), heic.left(heic.size() / 3));
         TestFiles::writeFile(m_dir.filePath("huge.heic"), patched("turned.heic", "ispe", 4, QByteArray(8, '\x7f')));
         TestFiles::writeFile(m_dir.filePath("cut.raf"), raf.left(600)); // before its preview
@@ -201,8 +202,8 @@ private slots:
         row("viewer: turned HEIC", { Reader::Viewer, "turned.heic", whole, turned, turned, ok, 0, red });
         row("viewer: RAF", { Reader::Viewer, "turned.raf", whole, raf.transposed(), raf.transposed() });
         row("viewer: RAW without preview", { Reader::Viewer, "DNG.dng", whole, none, none, invalid });
-        for (const char* name : { "cut.heic", "huge.heic", "cut.raf", "cut.rw2", "huge.webp", "cut.webp", "cut.tif",
-                 "huge.tif" }) {
+        for (const char* name :
+            { "cut.heic", "huge.heic", "cut.raf", "cut.rw2", "huge.webp", "cut.webp", "cut.tif", "huge.tif" }) {
             row(qPrintable(QString("board: %1").arg(name)), { Reader::Board, name, box, none, none, invalid });
             row(qPrintable(QString("viewer: %1").arg(name)), { Reader::Viewer, name, whole, none, none, invalid });
         }
