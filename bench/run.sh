@@ -53,21 +53,29 @@ if [ "$(find "$shoot" -maxdepth 1 -name 'IMG_*.jpg' 2>/dev/null | wc -l)" -ne 60
     make_shoot
 fi
 
-# ---- the same photos as a phone writes them: HEIC with a 320-pixel thumbnail embedded.
-heic=$build/shoot-heic
-if [ "$(find "$heic" -maxdepth 1 -name 'IMG_*.heic' 2>/dev/null | wc -l)" -ne 12 ]; then
-    echo "bench: making the HEIC shoot in $heic" >&2
-    rm -rf "$heic.tmp" && mkdir -p "$heic.tmp"
+# ---- the same photos as a phone writes them: HEIC with a 320-pixel thumbnail embedded,
+# and without one (the board then decodes the whole picture).
+make_heic() { # FOLDER [heif-enc options]
+    local dir=$1 n name
+    shift
+    [ "$(find "$dir" -maxdepth 1 -name 'IMG_*.heic' 2>/dev/null | wc -l)" -eq 12 ] && return
+    echo "bench: making the HEIC shoot in $dir" >&2
+    rm -rf "$dir.tmp" && mkdir -p "$dir.tmp"
     for n in $(seq 1 12); do
         name=$(printf 'IMG_%04d' "$n")
-        heif-enc -q 60 -t 320 -o "$heic.tmp/$name.heic" "$shoot/$name.jpg" >/dev/null
+        heif-enc -q 60 "$@" -o "$dir.tmp/$name.heic" "$shoot/$name.jpg" >/dev/null
     done
-    rm -rf "$heic" && mv "$heic.tmp" "$heic"
-fi
+    rm -rf "$dir" && mv "$dir.tmp" "$dir"
+}
+heic=$build/shoot-heic
+heic_bare=$build/shoot-heic-bare
+make_heic "$heic" -t 320
+make_heic "$heic_bare"
 # RAW files alone: copies of a camera's RAF, shown from the preview it embeds.
 raw=${LUMO_TESTDATA:-$(dirname "$0")/../../shared/testdata}/camera/FujiFilm.raf
 [ -f "$raw" ] || { echo "bench: $raw is missing: the RAW page is not measured" >&2; raw=; }
 
 echo "bench: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg); medians of $runs runs" >&2
 nice -n 5 "$bench" --shoot "$shoot" --work "$build/bench-work" --runs "$runs" --vips "$(command -v vipsthumbnail)" \
-    --heic-shoot "$heic" --raw "$raw"
+    --heic-shoot "$heic" \
+    --heic_bare-shoot "$heic_bare" --raw "$raw"
