@@ -20,7 +20,7 @@ PACKAGES = build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-de
 
 # Only for make bench: the wallpapers the test shoot is made from and the tools that make
 # it and set the baseline.
-BENCH_PACKAGES = plasma-workspace-wallpapers libvips-tools libjpeg-turbo-progs libgdk-pixbuf2.0-bin
+BENCH_PACKAGES = plasma-workspace-wallpapers libvips-tools libjpeg-turbo-progs libgdk-pixbuf2.0-bin libheif-examples
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

@@ -328,6 +328,23 @@ int orchestrate(const QStringList& args)
     const QDir sd(shootDir);
     for (const QString& n : sd.entryList({ QStringLiteral("*.jpg") }, QDir::Files, QDir::Name))
         shoot.append(sd.filePath(n));
+    // The same page as a phone's HEIC photos and as RAW files alone; none: not measured.
+    struct CameraPage {
+        QString key, pattern;
+        QStringList files;
+    };
+    QList<CameraPage> cameraPages;
+    for (const char* name : { "heic", "heic_bare" }) {
+        const QString key = QString::fromLatin1(name);
+        const QDir dir(option(args, key + QStringLiteral("-shoot"), QStringLiteral("/nonexistent")));
+        QStringList heic;
+        for (const QString& n : dir.entryList({ QStringLiteral("*.heic") }, QDir::Files, QDir::Name))
+            heic << dir.filePath(n);
+        if (!heic.isEmpty())
+            cameraPages.append({ key, QStringLiteral("P%1.heic"), heic });
+    }
+    if (const QString raw = option(args, QStringLiteral("raw")); !raw.isEmpty())
+        cameraPages.append({ QStringLiteral("raw"), QStringLiteral("P%1.raf"), { raw } });
     if (shoot.size() < 40) {
         std::fprintf(
             stderr, "the shoot in %s has %d files; 40 or more are needed\n", qPrintable(shootDir), int(shoot.size()));
@@ -432,6 +449,16 @@ int orchestrate(const QStringList& args)
             r[QStringLiteral("exif_fill")].append(
                 exif.value(QStringLiteral("fill_ms"), QStringLiteral("-1")).toDouble());
             last.insert(QStringLiteral("exif_fill_stats"), exif.value(QStringLiteral("fill_stats")));
+        }
+
+        for (const CameraPage& camera : cameraPages) {
+            const QString folder = linkFolder(base + QLatin1Char('/') + camera.key, camera.files, 40, camera.pattern);
+            Values v
+                = runChild(QStringList { QStringLiteral("child-board"), QStringLiteral("--folder"), folder } + common,
+                    base + QLatin1Char('/') + camera.key + QStringLiteral("-cache"), normalScreen);
+            r[camera.key + QStringLiteral("_fill")].append(
+                v.value(QStringLiteral("fill_ms"), QStringLiteral("-1")).toDouble());
+            last.insert(camera.key + QStringLiteral("_stats"), v.value(QStringLiteral("fill_stats")));
         }
 
         // From 「実行」 to painted thumbnails, cold: one picture, and a page of 30.
@@ -543,6 +570,16 @@ int orchestrate(const QStringList& args)
     ts << "Cold page fill, 30 camera JPEGs with EXIF thumbnails | " << ms(exifFill) << " | same page without "
        << ms(fill) << " | " << QString::number(exifFill / fill, 'f', 2) << "x | each file's own picture | "
        << yes(ownPictures) << "\n";
+    const std::pair<const char*, const char*> cameraFigures[]
+        = { { "heic", "Cold page fill, 30 HEIC photos (5120 x 2880, 320-pixel embedded thumbnail)" },
+              { "heic_bare", "Cold page fill, 30 HEIC photos without an embedded thumbnail (decoded whole)" },
+              { "raw", "Cold page fill, 30 RAW files alone (copies of a RAF, from its preview)" } };
+    for (const auto& [key, title] : cameraFigures) {
+        const double camera = median(r.value(QString::fromLatin1(key) + QStringLiteral("_fill")));
+        ts << title << " | " << ms(camera) << " | the JPEG page " << ms(fill) << " | "
+           << QString::number(camera / fill, 'f', 2) << "x | within 2x | " << yes(camera > 0 && camera <= 2 * fill)
+           << " (" << last.value(QString::fromLatin1(key) + QStringLiteral("_stats")) << ")\n";
+    }
     ts << "Page of 30 PNG bombs (16384 x 16384, 1 GiB each decoded whole), peak resident memory | " << mb(bombPeak)
        << " | whole decode 1024 MB each | " << QString::number(1024.0 * 1024 / bombPeak, 'f', 1)
        << "x less than one | < 300 MB | " << yes(bombPeak > 0 && bombPeak < 300 * 1024) << "\n";
@@ -591,8 +628,8 @@ int orchestrate(const QStringList& args)
        << last.value(QStringLiteral("grow_stats")) << "; viewer area " << last.value(QStringLiteral("viewer_area"))
        << "; bare limit on " << last.value(QStringLiteral("bare_threads")) << " threads.\n";
     ts << "EXIF page: " << exifStats << "; PNG bombs: " << last.value(QStringLiteral("bomb_slots")) << " slots shown, "
-       << last.value(QStringLiteral("bomb_stats")) << ", " << ms(M("bomb_fill")) << "; hostile page: "
-       << last.value(QStringLiteral("hostile_slots")) << " slots shown.\n";
+       << last.value(QStringLiteral("bomb_stats")) << ", " << ms(M("bomb_fill"))
+       << "; hostile page: " << last.value(QStringLiteral("hostile_slots")) << " slots shown.\n";
     ts.flush();
     std::fputs(qPrintable(text), stdout);
     QFile result(QDir(work).filePath(QStringLiteral("bench-result.md")));

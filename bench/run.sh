@@ -9,7 +9,7 @@ bench=$build/bin/lumo_bench
 shoot=$build/shoot
 wallpapers=/usr/share/wallpapers
 
-for tool in vips jpegtran cjpeg vipsthumbnail; do
+for tool in vips jpegtran cjpeg vipsthumbnail heif-enc; do
     command -v "$tool" >/dev/null || { echo "bench: $tool is missing (make bench installs it)" >&2; exit 1; }
 done
 [ -x "$bench" ] || { echo "bench: $bench is not built" >&2; exit 1; }
@@ -65,5 +65,28 @@ if [ "$(find "$shoot24" -maxdepth 1 -name 'IMG_*.jpg' 2>/dev/null | wc -l)" -ne 
     rm -rf "$shoot24" && mv "$shoot24.tmp" "$shoot24"
 fi
 
+# ---- the same photos as a phone writes them: HEIC with a 320-pixel thumbnail embedded,
+# and without one (the board then decodes the whole picture).
+make_heic() { # FOLDER [heif-enc options]
+    local dir=$1 n name
+    shift
+    [ "$(find "$dir" -maxdepth 1 -name 'IMG_*.heic' 2>/dev/null | wc -l)" -eq 12 ] && return
+    echo "bench: making the HEIC shoot in $dir" >&2
+    rm -rf "$dir.tmp" && mkdir -p "$dir.tmp"
+    for n in $(seq 1 12); do
+        name=$(printf 'IMG_%04d' "$n")
+        heif-enc -q 60 "$@" -o "$dir.tmp/$name.heic" "$shoot/$name.jpg" >/dev/null
+    done
+    rm -rf "$dir" && mv "$dir.tmp" "$dir"
+}
+heic=$build/shoot-heic
+heic_bare=$build/shoot-heic-bare
+make_heic "$heic" -t 320
+make_heic "$heic_bare"
+# RAW files alone: copies of a camera's RAF, shown from the preview it embeds.
+raw=${LUMO_TESTDATA:-$(dirname "$0")/../../shared/testdata}/camera/FujiFilm.raf
+[ -f "$raw" ] || { echo "bench: $raw is missing: the RAW page is not measured" >&2; raw=; }
+
 echo "bench: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg); medians of $runs runs" >&2
-nice -n 5 "$bench" --shoot "$shoot" --work "$build/bench-work" --runs "$runs" --shoot24 "$shoot24" --vips "$(command -v vipsthumbnail)"
+nice -n 5 "$bench" --shoot "$shoot" --work "$build/bench-work" --runs "$runs" --shoot24 "$shoot24" \
+    --vips "$(command -v vipsthumbnail)" --heic-shoot "$heic" --heic_bare-shoot "$heic_bare" --raw "$raw"

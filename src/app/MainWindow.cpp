@@ -20,6 +20,7 @@
 #include "platform/Message.h"
 #include "platform/Numeric.h"
 #include "platform/StatusBar.h"
+#include "session/ExtraOptions.h"
 #include "session/PictureFolder.h"
 #include "session/Session.h"
 #include "session/Settings.h"
@@ -35,21 +36,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QToolBar>
 #include <utility>
 
 namespace {
 
 QString padded(const QString& text) { return QLatin1Char(' ') + text + QLatin1Char(' '); }
-
-// Where an installed program's folder screen opens with no remembered folder: the user's
-// pictures folder, else home; the folder it was started in is often its own.
-QString picturesFolder()
-{
-    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    return !pictures.isEmpty() && QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
-}
 
 // An open window comes to the front instead of a second one opening: two options
 // dialogs would each store their own size, count and interval. A window the user may
@@ -126,6 +118,11 @@ void MainWindow::buildMenus()
     m_optionsMenu = menuBar()->addMenu(QStringLiteral("オプション"));
     optionsAction = m_optionsMenu->addAction(QStringLiteral("オプション"));
     destinationsAction = m_optionsMenu->addAction(QStringLiteral("移動先フォルダ設定"));
+    m_optionsMenu->addSeparator();
+    classicFormatsAction = m_optionsMenu->addAction(QStringLiteral("JPEG・BMP・GIF・PNGだけを表示"));
+    classicFormatsAction->setCheckable(true);
+    classicFormatsAction->setToolTip(
+        QStringLiteral("HEIC・WebP・TIFF・RAWを一覧に出さず、従来の4形式だけを表示します。"));
     m_helpMenu = menuBar()->addMenu(QStringLiteral("バージョン情報"));
     aboutAction = m_helpMenu->addAction(QStringLiteral("バージョン情報"));
     m_helpMenu->addSeparator();
@@ -217,6 +214,7 @@ void MainWindow::wire()
 
     connect(optionsAction, &QAction::triggered, this, &MainWindow::openOptions);
     connect(destinationsAction, &QAction::triggered, this, &MainWindow::openDestinations);
+    connect(classicFormatsAction, &QAction::triggered, this, &MainWindow::setClassicFormatsOnly);
     connect(aboutAction, &QAction::triggered, this, &MainWindow::openAbout);
     connect(helpAction, &QAction::triggered, this, &MainWindow::showHelp);
     connect(reloadAction, &QAction::triggered, m_board, &SortingBoard::reload);
@@ -260,10 +258,15 @@ void MainWindow::startUp()
     if (!warning.isEmpty())
         showMessage(nullptr, warning, QMessageBox::Ok, QMessageBox::Warning);
 
+    const bool classicOnly
+        = ExtraOptionsFile::read(ExtraOptionsFile::locate(m_session.programFolder(), m_session.userFolder()))
+              .classicFormatsOnly;
+    classicFormatsAction->setChecked(classicOnly);
+    m_folder.setFormats(classicOnly ? PictureFormats::FormatSet::ClassicOnly : PictureFormats::FormatSet::All);
     const bool installed
         = !m_session.userFolder().isEmpty() && m_settingsFile.write == SettingsFile::path(m_session.userFolder());
     m_folderPage->openAtStart(
-        m_settings.rememberFolder == 1, m_settings.sourceFolder, installed ? picturesFolder() : QDir::currentPath());
+        m_settings.rememberFolder == 1, m_settings.sourceFolder, installed ? FileOps::picturesFolder() : QDir::currentPath());
     rememberSourceFolder(m_folderPage->folders()->path());
     m_statusBar->setPanelText(1, padded(m_folderPage->folders()->path()));
     m_statusBar->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));
@@ -307,6 +310,24 @@ void MainWindow::closeEvent(QCloseEvent* e)
     }
     shutDown();
     e->accept();
+}
+
+void MainWindow::setClassicFormatsOnly(bool on)
+{
+    m_folder.setFormats(on ? PictureFormats::FormatSet::ClassicOnly : PictureFormats::FormatSet::All);
+    QString error;
+    const QString file = ExtraOptionsFile::locate(m_session.programFolder(), m_session.userFolder());
+    if (!ExtraOptionsFile::write(file, ExtraOptions { on }, &error))
+        showMessage(this,
+            QStringLiteral("表示する形式の設定を %1 に保存できませんでした（この実行中は有効です）。\n%2")
+                .arg(QDir::toNativeSeparators(file), error),
+            QMessageBox::Ok, QMessageBox::Warning);
+    if (onBoard()) {
+        m_board->reload(); // lists the folder again; while busy, the next listing shows the change
+        return;
+    }
+    m_folder.refresh();
+    showFolder();
 }
 
 // ---- the two screens

@@ -41,6 +41,7 @@ public:
     // On the menu bar.
     QAction* optionsAction = nullptr;
     QAction* destinationsAction = nullptr;
+    QAction* classicFormatsAction = nullptr; // checked: JPEG, BMP, GIF and PNG only
     QAction* aboutAction = nullptr;
     QAction* helpAction = nullptr;
     // On the board's pop-up menu.
@@ -95,6 +96,7 @@ private:
     void buildMenus();
     void buildToolbar();
     void wire();
+    void setClassicFormatsOnly(bool on);
     void wireOptions(OptionsDialog* dialog);
     void layoutChrome();
     void showFolder(); // the status bar on the folder the page chose

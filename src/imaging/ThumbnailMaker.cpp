@@ -1,6 +1,8 @@
 #include "imaging/ThumbnailMaker.h"
+#include "imaging/HeifImage.h"
 #include "imaging/PictureDecoder.h"
 #include "imaging/PngDecoder.h"
+#include "imaging/RawPreview.h"
 #include "imaging/SharedThumbnails.h"
 #include "platform/FileOps.h"
 #include "platform/HeaderCheck.h"
@@ -30,6 +32,57 @@ namespace {
         return std::abs(heightFromWidth - thumb.height()) <= 1.0 || std::abs(widthFromHeight - thumb.width()) <= 1.0;
     }
 
+    bool sharedFor(const ThumbRequest& request)
+    {
+        return !request.sharedRoot.isEmpty() && !SharedThumbnails::isInside(request.sharedRoot, request.path);
+    }
+
+    // HEIF and RAW files through their own libraries, which judge the pixel count from
+    // the header before they decode. The natural size costs a header parse of its own,
+    // so it is asked only to check a thumbnail found in the shared cache.
+    ThumbResult makeFromCameraFile(const ThumbRequest& request, bool heif, QSize box)
+    {
+        ThumbResult r;
+        const bool shared = sharedFor(request);
+        const SharedThumbnails::Source source = shared
+            ? SharedThumbnails::describe(request.path, request.fileSize, request.mtimeMs,
+                heif ? QByteArray("image/heif") : QByteArray("image/x-dcraw"))
+            : SharedThumbnails::Source();
+        // A build without the library shows no picture, whatever another program made of it.
+        if (!(heif ? HeifImage::isAvailable() : RawPreview::isAvailable()))
+            return r;
+        if (shared) {
+            const QImage cached = SharedThumbnails::find(request.sharedRoot, source, request.box);
+            if (!cached.isNull()) {
+                const QSize natural
+                    = heif ? HeifImage::naturalSize(request.path) : RawPreview::naturalSize(request.path);
+                if (fitsAs(cached.size(), natural, fitSize(natural, box))) {
+                    r.image = toSize(cached, fitSize(natural, box));
+                    r.natural = natural;
+                    r.source = ThumbResult::Source::Shared;
+                    return r;
+                }
+            }
+            if (SharedThumbnails::hasFailure(request.sharedRoot, source))
+                return r;
+        }
+        const int edge = shared ? SharedThumbnails::sizeClassFor(request.box) : 0;
+        const QSize decodeBox = edge > 0 ? QSize(edge, edge) : box;
+        const Picture picture = heif ? HeifImage::thumbnail(request.path, decodeBox, HeaderCheck::MaxPicturePixels)
+                                     : RawPreview::load(request.path, decodeBox, HeaderCheck::MaxPicturePixels);
+        if (picture.image.isNull()) {
+            if (shared && picture.failure == PictureFailure::InvalidPicture)
+                SharedThumbnails::storeFailure(request.sharedRoot, source);
+            return r;
+        }
+        if (edge > 0)
+            SharedThumbnails::store(request.sharedRoot, edge, source, picture.image, picture.naturalSize);
+        r.image = toSize(picture.image, fitSize(picture.naturalSize, box));
+        r.natural = picture.naturalSize;
+        r.source = ThumbResult::Source::Decoded;
+        return r;
+    }
+
 }
 
 ThumbRequest describeFile(const QString& path, int box)
@@ -56,8 +109,14 @@ ThumbResult make(ThumbRequest request)
     if (!FileOps::openRegularFile(file))
         return r; // gone since it was listed, or not ours to read
 
-    const bool png = PictureDecoder::routeOf(request.path, file.peek(8)) == PictureDecoder::Route::PngLibrary;
-    const bool shared = !request.sharedRoot.isEmpty() && !SharedThumbnails::isInside(request.sharedRoot, request.path);
+    const PictureDecoder::Route route
+        = PictureDecoder::routeOf(request.path, file.peek(PictureDecoder::SignatureBytes));
+    if (route == PictureDecoder::Route::Heif || route == PictureDecoder::Route::RawPreview) {
+        file.close();
+        return makeFromCameraFile(request, route == PictureDecoder::Route::Heif, box);
+    }
+    const bool png = route == PictureDecoder::Route::PngLibrary;
+    const bool shared = sharedFor(request);
     const QByteArray format = png ? QByteArray("png") : QImageReader::imageFormat(&file);
     const SharedThumbnails::Source source = shared
         ? SharedThumbnails::describe(request.path, request.fileSize, request.mtimeMs, "image/" + format)
@@ -105,8 +164,8 @@ ThumbResult make(ThumbRequest request)
             return r;
     }
 
-    // Always the file's own pixels, decoded at reduced size: never a thumbnail a camera or
-    // an editor embedded, which may show another picture than the file does. Decoded at
+    // Always the file's own pixels, decoded at reduced size: never a JPEG's EXIF thumbnail
+    // a camera or an editor embedded, which may show another picture than the file does. Decoded at
     // the shared cache's size class, so that what is stored serves any box of the class.
     const int edge = shared ? SharedThumbnails::sizeClassFor(request.box) : 0;
     const QSize decodeBox = edge > 0 ? QSize(edge, edge) : box;

@@ -37,7 +37,8 @@ ThumbResult make(ThumbRequest request);
 // The picture of `path` reduced to fit a square of `boxPixels` (never enlarged), and
 // in `natural` the picture's own size in pixels. An empty image means the file could
 // not be read; `natural` is then invalid. Files the PNG library takes go through `png`
-// (none: no picture), every other through Qt's reader.
+// (none: no picture), HEIF through libheif, RAW files to their preview, every other
+// through Qt's reader.
 // No cache of any kind. Safe to call from any thread.
 QImage decodeThumbnail(const QString& path, int boxPixels, QSize* natural, const PngDecoder* png);
 

@@ -249,4 +249,10 @@ bool makeSureDirectoryPathExists(const QString& path)
     return dir.mkpath(path) && QFileInfo(path).isDir();
 }
 
+QString picturesFolder()
+{
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return !pictures.isEmpty() && QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
+}
+
 }

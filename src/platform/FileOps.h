@@ -65,4 +65,8 @@ bool makeSureDirectoryPathExists(const QString& path);
 // A Japanese description of the last system error (errno), for messages.
 QString describeSystemError(int err);
 
+// The user's pictures folder, else home: where an installed program's folder screen opens
+// with no remembered folder (the folder it was started in is often its own).
+QString picturesFolder();
+
 }

@@ -29,7 +29,7 @@ void PictureFolder::setPath(const QString& folder)
 
 void PictureFolder::refresh()
 {
-    m_names = m_path.isEmpty() ? QStringList() : listFiles(m_path, m_pattern);
+    m_names = m_path.isEmpty() ? QStringList() : PictureFormats::withoutPairedRaws(listFiles(m_path, m_pattern));
     m_unlisted = m_path.isEmpty() ? 0 : countUnlistable(m_path, m_pattern);
     m_gone.assign(size_t(m_names.size()), 0);
     m_goneCount = 0;

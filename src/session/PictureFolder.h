@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/PictureFormats.h"
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -10,14 +11,18 @@ class QTimer;
 // The source folder's pictures, listed once and read by everyone who addresses a picture
 // by its place in the list: the folder screen, the board, the viewer and send all. The
 // list stays as it was listed until the next setPath() or refresh(), also when files
-// have gone meanwhile.
+// have gone meanwhile. A RAW file beside a picture of the same base name is listed once,
+// as the picture.
 class PictureFolder : public QObject {
     Q_OBJECT
 public:
-    explicit PictureFolder(QString pattern = QStringLiteral("*.jpg;*.bmp;*.gif;*.png"), QObject* parent = nullptr);
+    explicit PictureFolder(
+        QString pattern = PictureFormats::listPattern(PictureFormats::FormatSet::All), QObject* parent = nullptr);
 
     QString path() const { return m_path; }
     QString pattern() const { return m_pattern; }
+    // Takes effect at the next listing.
+    void setFormats(PictureFormats::FormatSet formats) { m_pattern = PictureFormats::listPattern(formats); }
     void setPath(const QString& folder); // lists it
     void refresh(); // lists the folder again
 

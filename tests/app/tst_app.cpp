@@ -372,6 +372,25 @@ private slots:
         QCOMPARE(s.w->folderPage().folders()->path(), s.root("Bilder"));
     }
 
+    // The menu item lists the classic four only, at once and in the next run.
+    void classicFormatsOnly()
+    {
+        App s(1);
+        for (const char* name : { "b.heic", "a.CR2", "c.rw2" })
+            writeFile(s.src(name), "x");
+        QVERIFY(s.open());
+        QVERIFY(s.w->folderPage().folders()->setPath(s.src()));
+        QCOMPARE(s.panel(3), QString(" 3 File ")); // the RAW beside a.jpg is listed as a.jpg
+        QVERIFY(!s.w->classicFormatsAction->isChecked());
+        s.w->classicFormatsAction->trigger();
+        QCOMPARE(s.panel(3), QString(" 1 File "));
+        QCOMPARE(s.w->folderPage().files()->count(), 1);
+        QCOMPARE(readFile(s.session.programFolder() + "/Lumo.ini"), QByteArray("ClassicFormatsOnly=1\r\n"));
+        s.w->close();
+        QVERIFY(s.open());
+        QVERIFY(s.w->classicFormatsAction->isChecked());
+    }
+
     // While a page fills, every command of the window waits: none opens a window or the
     // help page, leaves the board, closes the program or moves a file.
     void commandsWaitForTheBoard_data()

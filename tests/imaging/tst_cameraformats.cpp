@@ -1,11 +1,14 @@
 // Pictures of today's cameras: HEIF/HEIC through libheif, the previews RAW files embed
-// through LibRaw, TIFF, WebP and JPEG through Qt. The real camera files, and files made
-// here for what they lack: an embedded HEIC thumbnail, turned pictures, 50 MP, a FIFO.
+// through LibRaw, TIFF, WebP and JPEG through Qt, each alone and routed as the board and
+// the viewer route them. The real camera files, and files made here for what they lack:
+// an embedded HEIC thumbnail, turned pictures, 50 MP, a FIFO, cut and lying files.
 #include "../imaging/exifjpeg.h"
 #include "TestFiles.h"
 #include "imaging/HeifImage.h"
+#include "imaging/PictureDecoder.h"
 #include "imaging/RawPreview.h"
 #include "imaging/ThumbnailMaker.h"
+#include "platform/HeaderCheck.h"
 #include <QImageReader>
 #include <QImageWriter>
 #include <QTemporaryDir>
@@ -16,7 +19,7 @@
 #include <libheif/heif.h>
 #endif
 
-enum class Reader { HeifBoard, HeifViewer, Raw, Qt };
+enum class Reader { HeifBoard, HeifViewer, Raw, Qt, Board, Viewer }; // the last two: routed by content
 struct Case {
     Reader reader;
     QString name;
@@ -63,6 +66,13 @@ static void writeTurnedHeic([[maybe_unused]] const QString& path)
 #endif
 }
 
+// What the board's page fill makes of the file, as a picture: no failure reason there.
+static Picture boardPicture(const QString& path, int box)
+{
+    const ThumbnailMaker::ThumbResult r = ThumbnailMaker::make(ThumbnailMaker::describeFile(path, box));
+    return { r.image, r.natural, r.image.isNull() ? PictureFailure::InvalidPicture : PictureFailure::None };
+}
+
 class TestCameraFormats : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
@@ -96,6 +106,49 @@ private slots:
         TestFiles::writeFile(m_dir.filePath("text.jpg"), "hello");
         TestFiles::writeFile(m_dir.filePath("empty.jpg"), "");
         QVERIFY(QDir(m_dir.path()).mkdir("folder.jpg"));
+        makeHostileFiles();
+    }
+
+    // Cut short, or with a header that claims more pixels than any reader may decode.
+    void makeHostileFiles()
+    {
+        auto patched = [this](const QString& from, const QByteArray& marker, int skip, const QByteArray& bytes) {
+            QByteArray data = TestFiles::readFile(file(from));
+            const qsizetype at = data.indexOf(marker);
+            if (at < 0)
+                qFatal("no %s in %s", marker.toHex().constData(), qPrintable(from));
+            data.replace(at + marker.size() + skip, bytes.size(), bytes);
+            return data;
+        };
+        const QByteArray heic = TestFiles::readFile(file("IMG_5195.HEIC")),
+                         raf = TestFiles::readFile(file("FujiFilm.raf"));
+        TestFiles::writeFile(m_dir.filePath("cut.heic"), heic.left(heic.size() / 3));
+        TestFiles::writeFile(m_dir.filePath("huge.heic"), patched("turned.heic", "ispe", 4, QByteArray(8, '\x7f')));
+        TestFiles::writeFile(m_dir.filePath("cut.raf"), raf.left(600)); // before its preview
+        TestFiles::writeFile(m_dir.filePath("cut.rw2"), TestFiles::readFile(file("Panasonic.rw2")).left(600));
+        // 16383 x 16383, the largest a lossy frame can say, on a canvas of 20000 x 20000 where there is one:
+        // over the 256 MP every reader keeps to.
+        const QByteArray webp = TestFiles::readFile(file("made.webp"));
+        QByteArray hugeWebp = patched("made.webp", "\x9d\x01\x2a", 0, "\xff\x3f\xff\x3f");
+        if (const qsizetype canvas = hugeWebp.indexOf("VP8X"); canvas > 0)
+            hugeWebp.replace(canvas + 12, 6, QByteArray("\x1f\x4e\x00\x1f\x4e\x00", 6));
+        TestFiles::writeFile(m_dir.filePath("huge.webp"), hugeWebp);
+        TestFiles::writeFile(m_dir.filePath("cut.webp"), webp.left(webp.size() / 2));
+        QImage tiff(640, 480, QImage::Format_RGB32);
+        tiff.fill(Qt::darkCyan);
+        QVERIFY(tiff.save(m_dir.filePath("made.tif"), "TIFF"));
+        const QByteArray tif = TestFiles::readFile(file("made.tif"));
+        TestFiles::writeFile(m_dir.filePath("cut.tif"), tif.left(tif.size() / 2));
+        // ImageWidth and ImageLength of 65535 each: 4.3 G pixels.
+        QByteArray lying = tif;
+        for (const char* tag : { "\x00\x01", "\x01\x01" }) { // as SHORT or LONG, little-endian
+            qsizetype at = lying.indexOf(QByteArray(tag, 2) + QByteArray("\x03\x00\x01\x00\x00\x00", 6));
+            if (at < 0)
+                at = lying.indexOf(QByteArray(tag, 2) + QByteArray("\x04\x00\x01\x00\x00\x00", 6));
+            QVERIFY(at > 0);
+            lying.replace(at + 8, 2, QByteArray("\xff\xff", 2));
+        }
+        TestFiles::writeFile(m_dir.filePath("huge.tif"), lying);
     }
 
     void pictures_data()
@@ -137,30 +190,52 @@ private slots:
         row("not a picture", { Reader::Qt, "text.jpg", box, none, none, invalid });
         row("empty file", { Reader::Qt, "empty.jpg", box, none, none, invalid });
         row("a folder", { Reader::Qt, "folder.jpg", box, none, none, other });
+
+        // The board and the viewer route by content: RAW-only files show their preview, HEIC upright.
+        row("board: RAF", { Reader::Board, "FujiFilm.raf", box, QSize(128, 96), raf });
+        row("board: RW2", { Reader::Board, "Panasonic.rw2", box, QSize(8, 8), QSize(8, 8) });
+        row("board: RAW without preview", { Reader::Board, "Nikon.nef", box, none, none, invalid });
+        row("board: turned HEIC", { Reader::Board, "turned.heic", QSize(40, 40), QSize(30, 40), turned, ok, 0, red });
+        row("board: iPhone HEIC", { Reader::Board, "IMG_5195.HEIC", box, QSize(100, 128), iPhone });
+        row("board: TIFF", { Reader::Board, "made.tif", box, QSize(128, 96), QSize(640, 480) });
+        row("board: WebP", { Reader::Board, "made.webp", box, QSize(128, 96), QSize(640, 480) });
+        row("viewer: turned HEIC", { Reader::Viewer, "turned.heic", whole, turned, turned, ok, 0, red });
+        row("viewer: RAF", { Reader::Viewer, "turned.raf", whole, raf.transposed(), raf.transposed() });
+        row("viewer: RAW without preview", { Reader::Viewer, "DNG.dng", whole, none, none, invalid });
+        for (const char* name :
+            { "cut.heic", "huge.heic", "cut.raf", "cut.rw2", "huge.webp", "cut.webp", "cut.tif", "huge.tif" }) {
+            row(qPrintable(QString("board: %1").arg(name)), { Reader::Board, name, box, none, none, invalid });
+            row(qPrintable(QString("viewer: %1").arg(name)), { Reader::Viewer, name, whole, none, none, invalid });
+        }
     }
     void pictures()
     {
         QFETCH(Case, c);
-        if (!(c.reader == Reader::Raw ? RawPreview::isAvailable() : c.reader == Reader::Qt || HeifImage::isAvailable()))
-            QSKIP("built without this library");
+        if (!(RawPreview::isAvailable() && HeifImage::isAvailable()))
+            QSKIP("built without the camera libraries");
         const auto fifo
             = c.name.startsWith("fifo") ? std::make_unique<TestFiles::FifoGuard>(m_dir.filePath(c.name)) : nullptr;
         const QString path = file(c.name);
         const Picture p = c.reader == Reader::HeifBoard ? HeifImage::thumbnail(path, c.box, c.maxPixels)
             : c.reader == Reader::HeifViewer            ? HeifImage::decode(path, c.box, c.maxPixels)
             : c.reader == Reader::Raw                   ? RawPreview::load(path, c.box, c.maxPixels)
-                                                        : loadPicture(path, c.box, c.maxPixels);
+            : c.reader == Reader::Board                 ? boardPicture(path, c.box.width())
+            : c.reader == Reader::Viewer
+            ? PictureDecoder::decode(path, c.box, nullptr, c.maxPixels ? c.maxPixels : HeaderCheck::MaxPicturePixels)
+            : loadPicture(path, c.box, c.maxPixels);
         QVERIFY(!fifo || !fifo->rescued());
         QCOMPARE(p.failure, c.failure);
         QCOMPARE(p.image.isNull() ? QSize() : p.image.size(), c.size);
-        QCOMPARE(p.naturalSize, c.natural);
+        if (p.ok() || c.reader != Reader::Viewer) // a failed decode may still know the size from the header
+            QCOMPARE(p.naturalSize, c.natural);
         const QRgb t = c.top, got = t ? p.image.pixel(p.image.width() / 2, 1) : 0; // lossy: near enough
         QVERIFY(qAbs(qRed(got) - qRed(t)) + qAbs(qGreen(got) - qGreen(t)) + qAbs(qBlue(got) - qBlue(t)) < 96);
         if (c.name == "50mp.jpg")
             QCOMPARE(ThumbnailMaker::decodeThumbnail(path, 128, nullptr, nullptr).size(), QSize(128, 86));
         if (c.name == "turned.raf")
             QCOMPARE(p.image, RawPreview::load(file("FujiFilm.raf")).image.transformed(QTransform().rotate(90)));
-        if (p.ok() && c.reader != Reader::Qt) // the same size from the header alone
+        // The same size from the header alone.
+        if (p.ok() && (c.reader == Reader::Raw || c.reader == Reader::HeifBoard || c.reader == Reader::HeifViewer))
             QCOMPARE(
                 c.reader == Reader::Raw ? RawPreview::naturalSize(path) : HeifImage::naturalSize(path), p.naturalSize);
     }

@@ -1,5 +1,7 @@
-// Pirapo.ini read, written and parsed without a window.
+// Pirapo.ini and Lumo.ini read, written and parsed without a window; the folder's listing.
 #include "TestFiles.h"
+#include "session/ExtraOptions.h"
+#include "session/PictureFolder.h"
 #include "session/SettingsFile.h"
 #include <QRandomGenerator>
 #include <QStringEncoder>
@@ -164,6 +166,45 @@ private slots:
             QVERIFY2(SettingsFile::sameStoredValues(back, s), qPrintable(s.sourceFolder + " / " + back.sourceFolder));
         }
         QVERIFY(refused > 0 && refused < 300);
+    }
+
+    // Lumo.ini: a line a newer version wrote is passed over, anything damaged gives the defaults.
+    void extraOptions_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("classicOnly");
+        QTest::newRow("on") << QByteArray("ClassicFormatsOnly=1\r\n") << true;
+        QTest::newRow("off") << QByteArray("ClassicFormatsOnly=0\r\n") << false;
+        QTest::newRow("newer line") << QByteArray("Later=0\r\nClassicFormatsOnly=1\r\n") << true;
+        QTest::newRow("LF only") << QByteArray("ClassicFormatsOnly=1\n") << false;
+        QTest::newRow("no line end") << QByteArray("ClassicFormatsOnly=1") << false;
+        QTest::newRow("bad value") << QByteArray("ClassicFormatsOnly=yes\r\n") << false;
+        QTest::newRow("damaged line") << QByteArray("ClassicFormatsOnly=1\r\n\x01\r\n") << false;
+        QTest::newRow("too large") << QByteArray("ClassicFormatsOnly=1\r\n").repeated(500) << false;
+    }
+    void extraOptions()
+    {
+        QFETCH(QByteArray, bytes);
+        const QString file = m_app.filePath("Lumo.ini");
+        writeFile(file, bytes);
+        QTEST(ExtraOptionsFile::read(file).classicFormatsOnly, "classicOnly");
+        QVERIFY(ExtraOptionsFile::write(file, ExtraOptions { true }, nullptr));
+        QCOMPARE(readFile(file), QByteArray("ClassicFormatsOnly=1\r\n"));
+        QCOMPARE(ExtraOptionsFile::locate(m_app.path(), "/nowhere"), file);
+    }
+
+    // The newer formats are listed, a RAW beside its picture once (as the picture); the classic four alone on request.
+    void listing()
+    {
+        QTemporaryDir dir;
+        for (const char* name : { "a.JPG", "a.cr2", "B.heic", "b.NEF", "c.RAF", "d.webp", "e.tif", "f.xmp", "g.png" })
+            writeFile(dir.filePath(name), "x");
+        PictureFolder folder;
+        folder.setPath(dir.path());
+        QCOMPARE(folder.names(), QStringList({ "a.JPG", "B.heic", "c.RAF", "d.webp", "e.tif", "g.png" }));
+        folder.setFormats(PictureFormats::FormatSet::ClassicOnly);
+        folder.refresh();
+        QCOMPARE(folder.names(), QStringList({ "a.JPG", "g.png" }));
     }
 };
 
