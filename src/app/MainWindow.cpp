@@ -1,9 +1,9 @@
 #include "app/MainWindow.h"
-#include "app/SettingsMessages.h"
 #include "about/AboutDialog.h"
 #include "about/HelpPage.h"
 #include "about/UsageWindow.h"
 #include "app/FolderPage.h"
+#include "app/SettingsMessages.h"
 #include "board/BoardFocus.h"
 #include "board/BoardGeometry.h"
 #include "board/CopyModeBadge.h"
@@ -24,6 +24,7 @@
 #include "session/Session.h"
 #include "session/Settings.h"
 #include "session/SettingsFile.h"
+#include "sorting/Companions.h"
 #include "sorting/Sorter.h"
 #include <QAction>
 #include <QCloseEvent>
@@ -126,6 +127,9 @@ void MainWindow::buildMenus()
     m_optionsMenu = menuBar()->addMenu(QStringLiteral("オプション"));
     optionsAction = m_optionsMenu->addAction(QStringLiteral("オプション"));
     destinationsAction = m_optionsMenu->addAction(QStringLiteral("移動先フォルダ設定"));
+    companionsAction = m_optionsMenu->addAction(QStringLiteral("RAW・サイドカーも一緒に移動する"));
+    companionsAction->setCheckable(true);
+    companionsAction->setChecked(m_session.companionsFollow);
     m_helpMenu = menuBar()->addMenu(QStringLiteral("バージョン情報"));
     aboutAction = m_helpMenu->addAction(QStringLiteral("バージョン情報"));
     m_helpMenu->addSeparator();
@@ -217,6 +221,7 @@ void MainWindow::wire()
 
     connect(optionsAction, &QAction::triggered, this, &MainWindow::openOptions);
     connect(destinationsAction, &QAction::triggered, this, &MainWindow::openDestinations);
+    connect(companionsAction, &QAction::toggled, this, [this](bool on) { m_session.companionsFollow = on; });
     connect(aboutAction, &QAction::triggered, this, &MainWindow::openAbout);
     connect(helpAction, &QAction::triggered, this, &MainWindow::showHelp);
     connect(reloadAction, &QAction::triggered, m_board, &SortingBoard::reload);
@@ -338,7 +343,15 @@ void MainWindow::rememberSourceFolder(const QString& path)
         QMessageBox::Ok, QMessageBox::Warning);
 }
 
-void MainWindow::showFileName(const QString& name) { m_statusBar->setPanelText(2, padded(name)); }
+// On the board, with the files that would move along with it: "IMG_0001.JPG +CR2 +XMP".
+void MainWindow::showFileName(const QString& name)
+{
+    QString text = name;
+    if (onBoard() && m_session.companionsFollow && !name.isEmpty())
+        if (const QString along = Companions::summary(Companions::find(m_folder.path(), name)); !along.isEmpty())
+            text += u' ' + along;
+    m_statusBar->setPanelText(2, padded(text));
+}
 
 void MainWindow::showMoveProgress(const MoveProgress& p)
 {

@@ -41,6 +41,7 @@ public:
     // On the menu bar.
     QAction* optionsAction = nullptr;
     QAction* destinationsAction = nullptr;
+    QAction* companionsAction = nullptr; // checked: a picture's RAW files and sidecars move with it
     QAction* aboutAction = nullptr;
     QAction* helpAction = nullptr;
     // On the board's pop-up menu.

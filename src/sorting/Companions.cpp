@@ -4,12 +4,10 @@
 #include <QDir>
 #include <array>
 
-namespace Companions {
-
 namespace {
 
-constexpr std::array RawExtensions { "cr2", "cr3", "crw", "nef", "nrw", "arw", "srf", "sr2", "raf", "orf", "rw2",
-    "pef", "dng", "srw", "x3f", "3fr", "iiq", "rwl", "erf", "mos", "mrw", "kdc", "dcr" };
+constexpr std::array RawExtensions { "cr2", "cr3", "crw", "nef", "nrw", "arw", "srf", "sr2", "raf", "orf", "rw2", "pef",
+    "dng", "srw", "x3f", "3fr", "iiq", "rwl", "erf", "mos", "mrw", "kdc", "dcr" };
 constexpr std::array SidecarExtensions { "xmp", "thm", "aae", "pp3", "dop", "on1" };
 
 template <size_t N> bool listed(const std::array<const char*, N>& list, const QString& extension)
@@ -31,6 +29,8 @@ bool wholeNameSidecar(const QString& name, const QString& pictureName)
 
 }
 
+namespace Companions {
+
 QStringList find(const QString& folder, const QString& pictureName)
 {
     QStringList found;
@@ -38,7 +38,8 @@ QStringList find(const QString& folder, const QString& pictureName)
         return found;
     const QString pictureBase = baseOf(pictureName);
     // Listed without filters: a name with "[" or "*" is matched as it stands.
-    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    const QStringList names
+        = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
     for (const QString& name : names) {
         if (name == pictureName)
             continue;
@@ -69,19 +70,19 @@ QString summary(const QStringList& companions)
 }
 
 // Where each companion of `pictureName` goes when the picture is stored as `newName`.
-QList<CompanionMove> moves(const QString& sourceFolder, const QString& pictureName,
-    const QStringList& companions, const QString& destFolder, const QString& newName)
+QList<CompanionMove> moves(const QString& sourceFolder, const QString& pictureName, const QStringList& companions,
+    const QString& destFolder, const QString& newName)
 {
     QList<CompanionMove> found;
     for (const QString& c : companions)
-        found.push_back({ FileOps::joinPath(sourceFolder, c),
-            FileOps::joinPath(destFolder, renamed(c, pictureName, newName)) });
+        found.push_back(
+            { FileOps::joinPath(sourceFolder, c), FileOps::joinPath(destFolder, renamed(c, pictureName, newName)) });
     return found;
 }
 
 // True when neither the picture's new name nor any of its companions' is taken.
-bool unitFree(const QString& destFolder, const QString& pictureName, const QStringList& companions,
-    const QString& newName)
+bool unitFree(
+    const QString& destFolder, const QString& pictureName, const QStringList& companions, const QString& newName)
 {
     if (FileOps::entryExists(FileOps::joinPath(destFolder, newName)))
         return false;

@@ -267,8 +267,8 @@ UndoResult Sorter::undoFiles()
         result.outcome = UndoResult::Outcome::Restored;
         result.message.clear();
         if (const QString left = returnCompanions(e.companions); !left.isEmpty())
-            result.message = QStringLiteral("「%1」は元に戻しましたが、一緒に動かしたファイルの一部を戻せませんでした。")
-                                 .arg(name)
+            result.message
+                = QStringLiteral("「%1」は元に戻しましたが、一緒に動かしたファイルの一部を戻せませんでした。").arg(name)
                 + left;
         return result;
     };
@@ -412,9 +412,10 @@ SendAllResult Sorter::sendAllFiles(
             bool record = false;
             if (stored.isEmpty()) {
                 failed(QStringLiteral("削除フォルダに空いている名前がありません。"));
-            } else if (const QString why = moveCompanions(
-                           Companions::moves(sourceFolder, name, companions, deleteFolder, stored), true, companionsMoved);
-                !why.isEmpty()) {
+            } else if (const QString why
+                       = moveCompanions(Companions::moves(sourceFolder, name, companions, deleteFolder, stored), true,
+                           companionsMoved);
+                       !why.isEmpty()) {
                 failed(why);
             } else {
                 const FileMove::Result moved

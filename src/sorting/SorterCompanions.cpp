@@ -55,11 +55,11 @@ QString Sorter::returnCompanions(const QList<CompanionMove>& moves)
             continue; // gone meanwhile: nothing to bring back
         m_actions.setNormalAttributes(m.to);
         // A copy-mode transfer left the companion where it was: only its copy goes.
-        const bool back = FileOps::fileExists(m.from) ? bool(m_actions.deleteFile(m.to))
-                                                      : moveResponsive(m.to, m.from, true, { QFileInfo(m.to).fileName() }).ok();
+        const bool back = FileOps::fileExists(m.from)
+            ? bool(m_actions.deleteFile(m.to))
+            : moveResponsive(m.to, m.from, true, { QFileInfo(m.to).fileName() }).ok();
         if (!back)
             left += QStringLiteral("\n「%1」は「%2」に残っています。").arg(QFileInfo(m.from).fileName(), m.to);
     }
     return left;
 }
-

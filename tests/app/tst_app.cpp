@@ -697,6 +697,29 @@ private slots:
         QVERIFY(QFile::exists(s.dest(2, Renaming::newNameFor(s.settings, 2, "a.jpg", s.settings.serials[0] - 1).name)));
     }
 
+    // The board's file panel names the companions of the picture chosen, while the
+    // menu item lets them follow; unchecked, a drop moves the picture alone.
+    void companionsSwitch()
+    {
+        App s(2);
+        for (const char* name : { "b.CR2", "B.xmp" }) {
+            QFile f(s.src(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(s.open());
+        s.w->folderPage().startButton()->click();
+        QVERIFY(s.w->companionsAction->isChecked());
+        emit s.w->board().fileChosen("b.jpg");
+        QCOMPARE(s.panel(2).trimmed(), QString("b.jpg +CR2 +XMP"));
+        s.w->companionsAction->trigger();
+        QVERIFY(!s.session.companionsFollow);
+        emit s.w->board().fileChosen("b.jpg");
+        QCOMPARE(s.panel(2).trimmed(), QString("b.jpg"));
+        s.w->board().sendToTarget(1, 3);
+        QVERIFY(!QFile::exists(s.src("b.jpg")));
+        QVERIFY(QFile::exists(s.src("b.CR2")));
+    }
+
     // With the board open: a send from the viewer hides the tile, Ctrl+Z in the viewer
     // brings it back; when the board sends the picture shown, the viewer shows the next.
     // After board sends a viewer opened from the menu counts and steps over the files
