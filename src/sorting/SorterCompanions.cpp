@@ -30,7 +30,9 @@ QString Sorter::moveCompanions(const QList<CompanionMove>& moves, bool deleteSou
                            .arg(name, why);
         if (r.outcome == FileMove::Outcome::BothLeft)
             text += QStringLiteral("コピーした「%1」は取り除けませんでした。").arg(m.to);
-        return text + takeBackCompanions(moved, deleteSource);
+        text += takeBackCompanions(moved, deleteSource);
+        moved.clear();
+        return text;
     }
     return QString();
 }
