@@ -190,12 +190,12 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
     case FileMove::Outcome::BothLeft:
         // Both stay: record the copy like a copy-mode drop so undo can take it back.
         result.duplicateLeft = true;
-        result.message += takeBackCompanions(companionsMoved, deleteSource);
-        companionsMoved.clear();
         result.message = QStringLiteral("「%1」を移動できませんでした。\n元のファイルを削除できず（%2）、"
                                         "コピーした「%3」も取り除けませんでした。"
                                         "ファイルは両方の場所にあります。アンドゥでコピーを取り除けます。")
-                             .arg(fileName, inner(moved.error), dest);
+                             .arg(fileName, inner(moved.error), dest)
+            + takeBackCompanions(companionsMoved, deleteSource);
+        companionsMoved.clear();
         break;
     case FileMove::Outcome::Done:
         result.sourceDeleted = deleteSource;
