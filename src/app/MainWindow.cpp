@@ -1,9 +1,9 @@
 #include "app/MainWindow.h"
-#include "app/SettingsMessages.h"
 #include "about/AboutDialog.h"
 #include "about/HelpPage.h"
 #include "about/UsageWindow.h"
 #include "app/FolderPage.h"
+#include "app/SettingsMessages.h"
 #include "board/BoardFocus.h"
 #include "board/BoardGeometry.h"
 #include "board/CopyModeBadge.h"
@@ -25,6 +25,7 @@
 #include "session/Session.h"
 #include "session/Settings.h"
 #include "session/SettingsFile.h"
+#include "sorting/Companions.h"
 #include "sorting/Sorter.h"
 #include <QAction>
 #include <QCloseEvent>
@@ -42,20 +43,6 @@
 namespace {
 
 QString padded(const QString& text) { return QLatin1Char(' ') + text + QLatin1Char(' '); }
-
-// An open window comes to the front instead of a second one opening: two options
-// dialogs would each store their own size, count and interval. A window the user may
-// have hidden is shown again first.
-bool bringForward(QWidget* w, bool show = false)
-{
-    if (!w)
-        return false;
-    if (show)
-        w->show();
-    w->raise();
-    w->activateWindow();
-    return true;
-}
 
 } // namespace
 
@@ -123,6 +110,8 @@ void MainWindow::buildMenus()
     classicFormatsAction->setCheckable(true);
     classicFormatsAction->setToolTip(
         QStringLiteral("HEIC・WebP・TIFF・RAWを一覧に出さず、従来の4形式だけを表示します。"));
+    companionsAction = m_optionsMenu->addAction(QStringLiteral("RAW・サイドカーも一緒に移動する"));
+    companionsAction->setCheckable(true);
     m_helpMenu = menuBar()->addMenu(QStringLiteral("バージョン情報"));
     aboutAction = m_helpMenu->addAction(QStringLiteral("バージョン情報"));
     m_helpMenu->addSeparator();
@@ -215,6 +204,10 @@ void MainWindow::wire()
     connect(optionsAction, &QAction::triggered, this, &MainWindow::openOptions);
     connect(destinationsAction, &QAction::triggered, this, &MainWindow::openDestinations);
     connect(classicFormatsAction, &QAction::triggered, this, &MainWindow::setClassicFormatsOnly);
+    connect(companionsAction, &QAction::triggered, this, [this](bool on) {
+        m_session.companionsFollow = on;
+        saveMenuOptions();
+    });
     connect(aboutAction, &QAction::triggered, this, &MainWindow::openAbout);
     connect(helpAction, &QAction::triggered, this, &MainWindow::showHelp);
     connect(reloadAction, &QAction::triggered, m_board, &SortingBoard::reload);
@@ -258,11 +251,12 @@ void MainWindow::startUp()
     if (!warning.isEmpty())
         showMessage(nullptr, warning, QMessageBox::Ok, QMessageBox::Warning);
 
-    const bool classicOnly
-        = ExtraOptionsFile::read(ExtraOptionsFile::locate(m_session.programFolder(), m_session.userFolder()))
-              .classicFormatsOnly;
-    classicFormatsAction->setChecked(classicOnly);
-    m_folder.setFormats(classicOnly ? PictureFormats::FormatSet::ClassicOnly : PictureFormats::FormatSet::All);
+    const ExtraOptions extra
+        = ExtraOptionsFile::read(ExtraOptionsFile::locate(m_session.programFolder(), m_session.userFolder()));
+    classicFormatsAction->setChecked(extra.classicFormatsOnly);
+    m_folder.setFormats(extra.classicFormatsOnly ? PictureFormats::FormatSet::ClassicOnly : PictureFormats::FormatSet::All);
+    m_session.companionsFollow = extra.companionsFollow;
+    companionsAction->setChecked(extra.companionsFollow);
     const bool installed
         = !m_session.userFolder().isEmpty() && m_settingsFile.write == SettingsFile::path(m_session.userFolder());
     m_folderPage->openAtStart(
@@ -312,16 +306,22 @@ void MainWindow::closeEvent(QCloseEvent* e)
     e->accept();
 }
 
+void MainWindow::saveMenuOptions()
+{
+    QString error;
+    const QString file = ExtraOptionsFile::locate(m_session.programFolder(), m_session.userFolder());
+    const ExtraOptions options { classicFormatsAction->isChecked(), companionsAction->isChecked() };
+    if (!ExtraOptionsFile::write(file, options, &error))
+        showMessage(this,
+            QStringLiteral("メニューの設定を %1 に保存できませんでした（この実行中は有効です）。\n%2")
+                .arg(QDir::toNativeSeparators(file), error),
+            QMessageBox::Ok, QMessageBox::Warning);
+}
+
 void MainWindow::setClassicFormatsOnly(bool on)
 {
     m_folder.setFormats(on ? PictureFormats::FormatSet::ClassicOnly : PictureFormats::FormatSet::All);
-    QString error;
-    const QString file = ExtraOptionsFile::locate(m_session.programFolder(), m_session.userFolder());
-    if (!ExtraOptionsFile::write(file, ExtraOptions { on }, &error))
-        showMessage(this,
-            QStringLiteral("表示する形式の設定を %1 に保存できませんでした（この実行中は有効です）。\n%2")
-                .arg(QDir::toNativeSeparators(file), error),
-            QMessageBox::Ok, QMessageBox::Warning);
+    saveMenuOptions();
     if (onBoard()) {
         m_board->reload(); // lists the folder again; while busy, the next listing shows the change
         return;
@@ -359,7 +359,15 @@ void MainWindow::rememberSourceFolder(const QString& path)
         QMessageBox::Ok, QMessageBox::Warning);
 }
 
-void MainWindow::showFileName(const QString& name) { m_statusBar->setPanelText(2, padded(name)); }
+// On the board, with the files that would move along with it: "IMG_0001.JPG +CR2 +XMP".
+void MainWindow::showFileName(const QString& name)
+{
+    QString text = name;
+    if (onBoard() && m_session.companionsFollow && !name.isEmpty())
+        if (const QString along = Companions::summary(Companions::find(m_folder.path(), name)); !along.isEmpty())
+            text += u' ' + along;
+    m_statusBar->setPanelText(2, padded(text));
+}
 
 void MainWindow::showMoveProgress(const MoveProgress& p)
 {
@@ -479,117 +487,4 @@ void MainWindow::openHelpPage()
 {
     if (!m_session.isBusy() && !HelpPage::open(m_session.programFolder()))
         openUsage();
-}
-
-// ---- the other windows: made on request, gone when closed
-
-void MainWindow::openViewer(int index, ViewerWindow::Mode mode)
-{
-    if (!m_viewer) {
-        m_viewer = new ViewerWindow(m_settings, m_session, m_folder, *m_png, this);
-        connect(m_viewer, &ViewerWindow::optionsRequested, this, &MainWindow::openOptionsModeless);
-        connect(m_viewer, &ViewerWindow::closed, this, &MainWindow::viewerClosed);
-        connect(m_viewer, &ViewerWindow::sendRequested, this, &MainWindow::sendFromViewer);
-        connect(m_viewer, &ViewerWindow::undoRequested, this, &MainWindow::undoFromViewer);
-    }
-    m_viewer->open(index, mode);
-}
-
-void MainWindow::openViewerFromMenu()
-{
-    if (m_session.isBusy())
-        return;
-    // The list keeps the entries of files sent away until the next reload: the viewer
-    // starts at the first file still there.
-    openViewer(std::max(0, m_folder.presentEntry(0)), ViewerWindow::Mode::Full);
-}
-
-void MainWindow::sendFromViewer(int target, int entry)
-{
-    // Turned away while the board is busy, as a key on the board would be.
-    if (m_session.isBusy() || target < 0 || target > 9)
-        return;
-    const TransferResult result = m_sorter.transfer(target, entry, m_folder.path(), m_folder.name(entry));
-    if (!m_viewer)
-        return;
-    if (result.ok)
-        m_viewer->sendDone(target, m_settings.destNames[size_t(target)]);
-    else
-        m_viewer->sendRefused(target);
-}
-
-void MainWindow::undoFromViewer()
-{
-    if (m_session.isBusy())
-        return;
-    const UndoResult result = m_sorter.undoLast();
-    if (result.ok() && m_viewer && FolderIdentity::same(QFileInfo(result.restoredPath).absolutePath(), m_folder.path()))
-        m_viewer->showReturned(QFileInfo(result.restoredPath).fileName());
-}
-
-void MainWindow::viewerClosed()
-{
-    m_viewer = nullptr; // it goes later
-    enableStart();
-}
-
-void MainWindow::enableStart() { m_folderPage->startButton()->setEnabled(true); }
-
-void MainWindow::wireOptions(OptionsDialog* dialog)
-{
-    CopyModeBadge* badge = m_board->copyModeBadge();
-    connect(dialog, &OptionsDialog::copyModeChanged, badge, &CopyModeBadge::setBlinking);
-    connect(dialog, &OptionsDialog::stored, badge, [this, badge] { badge->setVisible(m_session.copyMode); });
-}
-
-void MainWindow::openOptions()
-{
-    if (m_session.isBusy() || bringForward(m_options))
-        return;
-    OptionsDialog dialog(m_settings, m_session, this);
-    wireOptions(&dialog);
-    m_options = &dialog;
-    dialog.exec();
-}
-
-void MainWindow::openDestinations()
-{
-    if (m_session.isBusy() || bringForward(m_destinations))
-        return;
-    DestinationsDialog dialog(m_settings, this);
-    connect(&dialog, &DestinationsDialog::folderCreated, m_folderPage, &FolderPage::refreshFolders);
-    connect(&dialog, &DestinationsDialog::deleteFolderEmptied, &m_sorter, &Sorter::forgetVanishedIn);
-    m_destinations = &dialog;
-    dialog.exec();
-}
-
-void MainWindow::openOptionsModeless()
-{
-    if (bringForward(m_options))
-        return;
-    auto* dialog = new OptionsDialog(m_settings, m_session, this);
-    wireOptions(dialog);
-    connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
-    m_options = dialog;
-    dialog->show();
-}
-
-void MainWindow::openAbout()
-{
-    if (bringForward(m_about, true))
-        return;
-    m_about = new AboutDialog(this);
-    connect(m_about, &AboutDialog::closed, this, &MainWindow::enableStart);
-    m_folderPage->startButton()->setEnabled(false);
-    m_about->show();
-}
-
-void MainWindow::openUsage()
-{
-    if (bringForward(m_usage, true))
-        return;
-    m_usage = new UsageWindow(m_session.programFolder(), this);
-    connect(m_usage, &UsageWindow::closed, this, &MainWindow::enableStart);
-    m_folderPage->startButton()->setEnabled(false);
-    m_usage->show();
 }

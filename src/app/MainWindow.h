@@ -42,6 +42,7 @@ public:
     QAction* optionsAction = nullptr;
     QAction* destinationsAction = nullptr;
     QAction* classicFormatsAction = nullptr; // checked: JPEG, BMP, GIF and PNG only
+    QAction* companionsAction = nullptr; // checked: a picture's RAW files and sidecars move with it
     QAction* aboutAction = nullptr;
     QAction* helpAction = nullptr;
     // On the board's pop-up menu.
@@ -97,6 +98,7 @@ private:
     void buildToolbar();
     void wire();
     void setClassicFormatsOnly(bool on);
+    void saveMenuOptions(); // the checkable menu items, into Lumo.ini
     void wireOptions(OptionsDialog* dialog);
     void layoutChrome();
     void showFolder(); // the status bar on the folder the page chose

@@ -8,6 +8,7 @@ namespace ExtraOptionsFile {
 
 namespace {
     const QByteArray classicFormatsKey = "ClassicFormatsOnly";
+    const QByteArray companionsKey = "CompanionsFollow";
     constexpr qsizetype MaxFileBytes = 4096; // a few lines; anything larger is not ours
 }
 
@@ -27,13 +28,16 @@ ExtraOptions parse(const QByteArray& bytes)
             return ExtraOptions();
         if (line.left(equals) == classicFormatsKey)
             options.classicFormatsOnly = value == "1";
+        else if (line.left(equals) == companionsKey)
+            options.companionsFollow = value == "1";
     }
     return options;
 }
 
 QByteArray format(const ExtraOptions& options)
 {
-    return classicFormatsKey + (options.classicFormatsOnly ? "=1\r\n" : "=0\r\n");
+    return classicFormatsKey + (options.classicFormatsOnly ? "=1\r\n" : "=0\r\n") + companionsKey
+        + (options.companionsFollow ? "=1\r\n" : "=0\r\n");
 }
 
 QString locate(const QString& programFolder, const QString& userFolder)

@@ -6,6 +6,7 @@
 // 24 lines older readers expect. One "Name=0" or "Name=1" line per option, CR LF after each.
 struct ExtraOptions {
     bool classicFormatsOnly = false; // list JPEG, BMP, GIF and PNG only
+    bool companionsFollow = true; // a picture's RAW files and sidecars move with it
 };
 
 namespace ExtraOptionsFile {

@@ -29,6 +29,7 @@ public:
     };
 
     bool copyMode = false; // transfers keep the source, except those into the delete folder
+    bool companionsFollow = true; // a picture's RAW files and sidecars move with it
     bool slideRepeat = false; // read at every slideshow tick
     bool slideRunning = false; // a viewer closed during a slideshow leaves it on
 

@@ -4,6 +4,7 @@
 #include "platform/Numeric.h"
 #include "session/Session.h"
 #include "session/Settings.h"
+#include "sorting/Companions.h"
 #include "sorting/FileMove.h"
 #include "sorting/Renaming.h"
 #include <QCoreApplication>
@@ -113,7 +114,10 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
         || FolderIdentity::same(destFolder, m_settings.destPaths[10]);
 
     const UndoEntry dropped = m_history.shiftDown();
-    auto fail = [&](const QString& reason) {
+    QList<CompanionMove> companionsMoved;
+    auto fail = [&](QString reason) {
+        reason += takeBackCompanions(companionsMoved, deleteSource);
+        companionsMoved.clear();
         m_history.shiftUp(dropped);
         result.ok = false;
         result.message = (deleteSource ? QStringLiteral("「%1」を移動できませんでした。\n")
@@ -141,6 +145,9 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
         = static_cast<size_t>(m_settings.nameRule >= 0 && m_settings.nameRule <= 2 ? m_settings.nameRule : 0);
     const int32_t firstCounter = m_settings.serials[rule];
     int32_t counter = firstCounter;
+    // One serial for the whole unit: free for the picture and every companion.
+    const QStringList companions
+        = m_session.companionsFollow ? Companions::find(sourceFolder, fileName) : QStringList();
     Renaming::NewName n;
     QString dest;
     for (int tries = 0;; ++tries) {
@@ -148,7 +155,7 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
         if (!n.ok)
             return fail(n.error);
         dest = FileOps::joinPath(destFolder, n.name);
-        if (!FileOps::entryExists(dest))
+        if (Companions::unitFree(destFolder, fileName, companions, n.name))
             break;
         if (tries + 1 == Renaming::MaxNameTries)
             return fail(QStringLiteral(
@@ -160,6 +167,12 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
     }
     result.newName = n.name;
     result.destination = dest;
+
+    // The companions first: the picture's own failures then keep their words.
+    if (const QString why = moveCompanions(
+            Companions::moves(sourceFolder, fileName, companions, destFolder, n.name), deleteSource, companionsMoved);
+        !why.isEmpty())
+        return fail(why);
 
     // A failure here shows again in the copy or the delete, which say why.
     m_actions.setNormalAttributes(source);
@@ -180,7 +193,9 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
         result.message = QStringLiteral("「%1」を移動できませんでした。\n元のファイルを削除できず（%2）、"
                                         "コピーした「%3」も取り除けませんでした。"
                                         "ファイルは両方の場所にあります。アンドゥでコピーを取り除けます。")
-                             .arg(fileName, inner(moved.error), dest);
+                             .arg(fileName, inner(moved.error), dest)
+            + takeBackCompanions(companionsMoved, deleteSource);
+        companionsMoved.clear();
         break;
     case FileMove::Outcome::Done:
         result.sourceDeleted = deleteSource;
@@ -191,6 +206,7 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
     entry.from = source;
     entry.to = dest;
     entry.kind = n.rule;
+    entry.companions = companionsMoved;
     // Counted from the serial the counter stood for, so a counter that wrapped to 0 is
     // given back to 0, not to the value before the wrap.
     entry.serialAdvance = std::max<int32_t>(1, n.serial + 1 - Renaming::serialToUse(firstCounter));
@@ -250,6 +266,10 @@ UndoResult Sorter::undoFiles()
         m_history.shiftUp();
         result.outcome = UndoResult::Outcome::Restored;
         result.message.clear();
+        if (const QString left = returnCompanions(e.companions); !left.isEmpty())
+            result.message
+                = QStringLiteral("「%1」は元に戻しましたが、一緒に動かしたファイルの一部を戻せませんでした。").arg(name)
+                + left;
         return result;
     };
 
@@ -258,6 +278,13 @@ UndoResult Sorter::undoFiles()
     // Two names for one file: removing the one it went to would remove the only copy.
     if (sameFile(e.from, e.to))
         return drop(QStringLiteral("元の場所と移動先が同じファイルです。"));
+
+    // A different file where a companion came from keeps the whole unit where it is.
+    for (const CompanionMove& c : e.companions)
+        if (FileOps::fileExists(c.to) && FileOps::entryExists(c.from) && !sameContent(c.from, c.to))
+            return keep(QStringLiteral("元の場所に内容の異なる「%1」があるため、上書きしませんでした。"
+                                       "どちらのファイルもそのまま残してあります。")
+                            .arg(QFileInfo(c.from).fileName()));
 
     m_actions.setNormalAttributes(e.to);
 
@@ -377,11 +404,19 @@ SendAllResult Sorter::sendAllFiles(
             emit moving(i);
             m_actions.setNormalAttributes(source);
 
-            const QString stored = Renaming::freeName(deleteFolder, name);
+            const QStringList companions
+                = m_session.companionsFollow ? Companions::find(sourceFolder, name) : QStringList();
+            const QString stored = Companions::freeUnitName(deleteFolder, name, companions);
             const QString dest = FileOps::joinPath(deleteFolder, stored);
+            QList<CompanionMove> companionsMoved;
             bool record = false;
             if (stored.isEmpty()) {
                 failed(QStringLiteral("削除フォルダに空いている名前がありません。"));
+            } else if (const QString why
+                       = moveCompanions(Companions::moves(sourceFolder, name, companions, deleteFolder, stored), true,
+                           companionsMoved);
+                       !why.isEmpty()) {
+                failed(why);
             } else {
                 const FileMove::Result moved
                     = moveResponsive(source, dest, true, { name, number, int(positions.size()) });
@@ -411,11 +446,17 @@ SendAllResult Sorter::sendAllFiles(
                 }
             }
 
+            // A picture that stayed takes its companions back with it.
+            if (!result.failures.empty() && result.failures.back().position == i && !companionsMoved.isEmpty()) {
+                result.failures.back().reason += takeBackCompanions(companionsMoved, true);
+                companionsMoved.clear();
+            }
             if (record) {
                 UndoEntry& entry = m_history.newest();
                 entry.from = source;
                 entry.to = dest;
                 entry.kind = 3;
+                entry.companions = companionsMoved;
             } else {
                 m_history.shiftUp(dropped);
             }

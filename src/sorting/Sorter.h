@@ -134,6 +134,14 @@ private:
     void showProgress(const MoveProgress& progress);
     void endCommand();
 
+    // Moves (or copies) each companion; on the first failure takes back the ones moved
+    // and returns why, empty when all went. `moved` holds what went.
+    QString moveCompanions(const QList<CompanionMove>& moves, bool deleteSource, QList<CompanionMove>& moved);
+    // Puts moved companions back; says what could not be, empty when all are back.
+    QString takeBackCompanions(const QList<CompanionMove>& moved, bool deleteSource);
+    // After their picture came back: each companion of `moves` back where it came from.
+    QString returnCompanions(const QList<CompanionMove>& moves);
+
     TransferResult transferFiles(int target, const QString& folder, const QString& name);
     UndoResult undoFiles();
     SendAllResult sendAllFiles(const QString& folder, const QStringList& names, const QList<int>& positions);

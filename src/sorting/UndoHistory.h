@@ -1,7 +1,15 @@
 #pragma once
+#include <QList>
 #include <QString>
 #include <array>
 #include <cstdint>
+
+// A file that went along with the entry's picture, and where to.
+struct CompanionMove {
+    QString from;
+    QString to;
+    friend bool operator==(const CompanionMove& a, const CompanionMove& b) { return a.from == b.from && a.to == b.to; }
+};
 
 // One transfer that can be put back. Kind 0..2: the renaming rule whose counter it
 // advanced; kind 3: sent to the delete folder under its own name.
@@ -12,10 +20,12 @@ struct UndoEntry {
     // How far the transfer moved its rule's counter: more than one when taken names were
     // skipped. Undo moves it back as far.
     int32_t serialAdvance = 1;
+    QList<CompanionMove> companions {}; // moved with it, as one unit
     bool isEmpty() const { return from.isEmpty(); }
     friend bool operator==(const UndoEntry& a, const UndoEntry& b)
     {
-        return a.from == b.from && a.to == b.to && a.kind == b.kind && a.serialAdvance == b.serialAdvance;
+        return a.from == b.from && a.to == b.to && a.kind == b.kind && a.serialAdvance == b.serialAdvance
+            && a.companions == b.companions;
     }
     friend bool operator!=(const UndoEntry& a, const UndoEntry& b) { return !(a == b); }
 };

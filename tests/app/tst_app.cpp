@@ -385,7 +385,8 @@ private slots:
         s.w->classicFormatsAction->trigger();
         QCOMPARE(s.panel(3), QString(" 1 File "));
         QCOMPARE(s.w->folderPage().files()->count(), 1);
-        QCOMPARE(readFile(s.session.programFolder() + "/Lumo.ini"), QByteArray("ClassicFormatsOnly=1\r\n"));
+        QCOMPARE(readFile(s.session.programFolder() + "/Lumo.ini"),
+            QByteArray("ClassicFormatsOnly=1\r\nCompanionsFollow=1\r\n"));
         s.w->close();
         QVERIFY(s.open());
         QVERIFY(s.w->classicFormatsAction->isChecked());
@@ -714,6 +715,36 @@ private slots:
         QTRY_VERIFY(!open || !open->isVisible());
         QVERIFY(!s.w->viewer());
         QVERIFY(QFile::exists(s.dest(2, Renaming::newNameFor(s.settings, 2, "a.jpg", s.settings.serials[0] - 1).name)));
+    }
+
+    // The board's file panel names the companions of the picture chosen, while the
+    // menu item lets them follow; unchecked, a drop moves the picture alone.
+    void companionsSwitch()
+    {
+        App s(2);
+        for (const char* name : { "b.CR2", "B.xmp" }) {
+            QFile f(s.src(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(s.open());
+        s.w->folderPage().startButton()->click();
+        QVERIFY(s.w->companionsAction->isChecked());
+        emit s.w->board().fileChosen("b.jpg");
+        QCOMPARE(s.panel(2).trimmed(), QString("b.jpg +CR2 +XMP"));
+        s.w->companionsAction->trigger();
+        QVERIFY(!s.session.companionsFollow);
+        emit s.w->board().fileChosen("b.jpg");
+        QCOMPARE(s.panel(2).trimmed(), QString("b.jpg"));
+        s.w->board().sendToTarget(1, 3);
+        QVERIFY(!QFile::exists(s.src("b.jpg")));
+        QVERIFY(QFile::exists(s.src("b.CR2")));
+        // Kept for the next run in Lumo.ini, beside the other menu item.
+        QCOMPARE(readFile(s.session.programFolder() + "/Lumo.ini"),
+            QByteArray("ClassicFormatsOnly=0\r\nCompanionsFollow=0\r\n"));
+        s.w->close();
+        QVERIFY(s.open());
+        QVERIFY(!s.w->companionsAction->isChecked());
+        QVERIFY(!s.session.companionsFollow);
     }
 
     // With the board open: a send from the viewer hides the tile, Ctrl+Z in the viewer

@@ -189,7 +189,7 @@ private slots:
         writeFile(file, bytes);
         QTEST(ExtraOptionsFile::read(file).classicFormatsOnly, "classicOnly");
         QVERIFY(ExtraOptionsFile::write(file, ExtraOptions { true }, nullptr));
-        QCOMPARE(readFile(file), QByteArray("ClassicFormatsOnly=1\r\n"));
+        QCOMPARE(readFile(file), QByteArray("ClassicFormatsOnly=1\r\nCompanionsFollow=1\r\n"));
         QCOMPARE(ExtraOptionsFile::locate(m_app.path(), "/nowhere"), file);
     }
 

@@ -3,6 +3,7 @@
 #include "TestFiles.h"
 #include "session/Session.h"
 #include "session/Settings.h"
+#include "sorting/Companions.h"
 #include "sorting/Renaming.h"
 #include "sorting/Sorter.h"
 #include <QFileInfo>
@@ -140,7 +141,29 @@ struct Move {
 };
 using Fault = std::function<void(Tree&)>;
 
+// A drop of IMG_0001.JPG with its RAW and sidecars beside it, on target 3.
+struct Unit {
+    int rule;
+    QStringList expected; // the new names of the picture, the RAW and the two sidecars; none: nothing moves
+    int counter = 0; // the rule's counter afterwards
+    bool copyMode = false, follow = true;
+    QString taken = {}; // a name already in the destination folder
+    QString refused = {}; // the new name whose copy finds the disk full
+};
+
+// The picture, its companions (letter case aside) and files that only look like them.
+void putShoot(Tree& t)
+{
+    const QString camera = QStringLiteral(LUMO_TESTDATA "/camera/");
+    t.put("IMG_0001.JPG");
+    QVERIFY(QFile::copy(camera + "CanonRaw.cr2", t.src("IMG_0001.CR2")));
+    QVERIFY(QFile::copy(camera + "XMP.xmp", t.src("img_0001.xmp")));
+    for (const char* name : { "IMG_0001.JPG.xmp", "IMG_0002.CR2", "IMG_00011.xmp", "IMG_0001.txt", "IMG_0001.png" })
+        t.put(name);
 }
+
+}
+Q_DECLARE_METATYPE(Unit)
 Q_DECLARE_METATYPE(Move)
 Q_DECLARE_METATYPE(Fault)
 
@@ -209,6 +232,93 @@ private slots:
             std::get<2>(before)[size_t(m.rule)] = 0; // a wrap is not wound back to 999999
         QVERIFY(t.state() == before);
         QVERIFY(!m.kept || QFileInfo(t.src(m.file)).lastModified() == mtime); // not written again
+    }
+
+    // A picture's RAW and sidecars go with it under one serial free for all of them, or
+    // none goes; undo brings the whole unit back.
+    void companionsMoveWithTheirPicture_data()
+    {
+        QTest::addColumn<Unit>("u");
+        auto row = [](const char* tag, const Unit& u) { QTest::newRow(tag) << u; };
+        const QStringList rule0
+            = { "000041 IMG_0001.JPG", "000041 IMG_0001.CR2", "000041 IMG_0001.JPG.xmp", "000041 IMG_0001.xmp" };
+        row("rule 0", { 0, rule0, 42 });
+        row("rule 1", { 1, { "d3000007.JPG", "d3000007.CR2", "d3000007.JPG.xmp", "d3000007.xmp" }, 8 });
+        row("rule 2", { 2, { "trip000123.JPG", "trip000123.CR2", "trip000123.JPG.xmp", "trip000123.xmp" }, 124 });
+        row("copy mode", { 0, rule0, 42, true });
+        row("a sidecar's name taken",
+            { 0, { "000042 IMG_0001.JPG", "000042 IMG_0001.CR2", "000042 IMG_0001.JPG.xmp", "000042 IMG_0001.xmp" },
+                43, false, true, "000041 IMG_0001.xmp" });
+        row("switched off", { 0, { "000041 IMG_0001.JPG" }, 42, false, false });
+        row("RAW refused", { 0, {}, 41, false, true, {}, "000041 IMG_0001.CR2" });
+        row("a sidecar refused after the RAW went", { 0, {}, 41, false, true, {}, "000041 IMG_0001.xmp" });
+        row("picture refused after its companions", { 0, {}, 41, false, true, {}, "000041 IMG_0001.JPG" });
+        row("copy mode, picture refused", { 0, {}, 41, true, true, {}, "000041 IMG_0001.JPG" });
+    }
+    void companionsMoveWithTheirPicture()
+    {
+        QFETCH(Unit, u);
+        Tree t;
+        t.settings.nameRule = int16_t(u.rule);
+        t.settings.serials = { 41, 7, 123 };
+        t.session.copyMode = u.copyMode;
+        t.session.companionsFollow = u.follow;
+        putShoot(t);
+        QCOMPARE(Companions::summary(Companions::find(t.source, "IMG_0001.JPG")), QString("+CR2 +XMP"));
+        if (!u.taken.isEmpty())
+            writeFile(t.dest[3] + u'/' + u.taken, "the user's own");
+        if (!u.refused.isEmpty())
+            t.fs.failStep = [victim = t.dest[3] + u'/' + u.refused](DurableFile::Step step, const QString& p) {
+                return step == DurableFile::Step::Rename ? EXDEV
+                    : step == DurableFile::Step::Publish && p == victim ? ENOSPC
+                                                                          : 0;
+            };
+        if (!u.refused.isEmpty())
+            t.fillHistory(); // put back as it was, the entry that would fall out too
+        const auto before = t.state();
+        auto files = std::get<0>(before);
+        const QStringList sources = { "IMG_0001.JPG", "IMG_0001.CR2", "IMG_0001.JPG.xmp", "img_0001.xmp" };
+        for (int i = 0; i < u.expected.size(); ++i) {
+            files.insert("d3/" + u.expected[i], files.value("src/" + sources[i]));
+            if (!u.copyMode)
+                files.remove("src/" + sources[i]);
+        }
+
+        const TransferResult r = t.drop(3, "IMG_0001.JPG");
+        QCOMPARE(r.ok, !u.expected.isEmpty());
+        QCOMPARE(snapshot(t.root).keys(), files.keys());
+        QVERIFY(snapshot(t.root) == files);
+        QCOMPARE(t.settings.serials[size_t(u.rule)], u.counter);
+        if (!r.ok) {
+            QVERIFY2(r.message.contains(QFileInfo(u.refused).completeSuffix()) && !r.message.contains("残って"),
+                qPrintable(r.message));
+            QVERIFY(t.state() == before);
+            return;
+        }
+        QCOMPARE(t.sorter.history().newest().companions.size(), u.expected.size() - 1);
+        const UndoResult back = t.sorter.undoLast();
+        QVERIFY2(back.ok() && back.message.isEmpty(), qPrintable(back.message));
+        QVERIFY(t.state() == before);
+    }
+
+    // Send all takes each picture with its companions, under a name free for all of them.
+    void sendAllMovesUnits()
+    {
+        Tree t;
+        putShoot(t);
+        writeFile(t.trash + "/IMG_0001.xmp", "older one");
+        const auto before = t.state();
+        const QStringList names = { "IMG_0001.JPG", "IMG_0002.CR2" };
+        const SendAllResult r = t.sorter.sendAll(t.source, names, { 0, 1 });
+        QVERIFY2(r.message.isEmpty(), qPrintable(r.message));
+        QCOMPARE(r.moved, 2);
+        QCOMPARE(QDir(t.trash).entryList(QDir::Files),
+            QStringList({ "IMG_0001 (2).CR2", "IMG_0001 (2).JPG", "IMG_0001 (2).JPG.xmp", "IMG_0001 (2).xmp",
+                "IMG_0001.xmp", "IMG_0002.CR2" }));
+        QCOMPARE(t.sorter.history().count(), 2);
+        for (int i = 0; i < 2; ++i)
+            QVERIFY(t.sorter.undoLast().ok());
+        QVERIFY(t.state() == before);
     }
 
     // Every refusal and failure of a drop of a.jpg on target 1 leaves files, history and counters as they were.

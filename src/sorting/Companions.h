@@ -1,0 +1,35 @@
+#pragma once
+#include "sorting/UndoHistory.h"
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The files that belong to a picture and go wherever it goes: its camera RAW files and
+// sidecars of the same base name ("IMG_0001.CR2", "IMG_0001.xmp" beside "IMG_0001.JPG",
+// in any letter case) and sidecars named after the whole picture name ("IMG_0001.JPG.xmp").
+namespace Companions {
+
+// The companions of `pictureName` in `folder`, bare names in a stable order.
+QStringList find(const QString& folder, const QString& pictureName);
+
+// The name `companion` takes when its picture `pictureName` is stored as `pictureNewName`:
+// the picture's new base with the companion's own extension ("000041 IMG_0001.CR2").
+QString renamed(const QString& companion, const QString& pictureName, const QString& pictureNewName);
+
+// The extensions of `companions`, upper case, each once, for the status bar: "+CR2 +XMP".
+QString summary(const QStringList& companions);
+
+// Where each of `companions` (in `sourceFolder`) goes when its picture is stored in
+// `destFolder` as `newName`.
+QList<CompanionMove> moves(const QString& sourceFolder, const QString& pictureName, const QStringList& companions,
+    const QString& destFolder, const QString& newName);
+
+// True when neither `newName` nor any companion's new name is taken in `destFolder`.
+bool unitFree(
+    const QString& destFolder, const QString& pictureName, const QStringList& companions, const QString& newName);
+
+// The picture's own name, or the first free "stem (n).ext", free for every companion too;
+// empty when none up to the limit is.
+QString freeUnitName(const QString& folder, const QString& name, const QStringList& companions);
+
+}
