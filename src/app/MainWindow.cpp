@@ -363,9 +363,18 @@ void MainWindow::rememberSourceFolder(const QString& path)
 void MainWindow::showFileName(const QString& name)
 {
     QString text = name;
-    if (onBoard() && m_session.companionsFollow && !name.isEmpty())
-        if (const QString along = Companions::summary(Companions::find(m_folder.path(), name)); !along.isEmpty())
+    if (onBoard() && m_session.companionsFollow && !name.isEmpty()) {
+        // The frame follows the mouse: the folder is listed again only when it changed.
+        const QDateTime stamp = QFileInfo(m_folder.path()).lastModified();
+        if (m_companionListed != m_folder.path() || m_companionStamp != stamp) {
+            m_companionListing = Companions::listFolder(m_folder.path());
+            m_companionListed = m_folder.path();
+            m_companionStamp = stamp;
+        }
+        if (const QString along = Companions::summary(Companions::findAmong(m_companionListing, name));
+            !along.isEmpty())
             text += u' ' + along;
+    }
     m_statusBar->setPanelText(2, padded(text));
 }
 

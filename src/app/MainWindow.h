@@ -2,6 +2,7 @@
 #include "platform/Twips.h"
 #include "session/SettingsFile.h"
 #include "viewer/ViewerWindow.h"
+#include <QDateTime>
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
@@ -131,6 +132,11 @@ private:
     bool m_shutDown = false;
     bool m_progressShown = false;
     QString m_fileNameShown; // the panel's text before a move's progress took it over
+    // The source folder's files as last listed for the file panel's companions, and the
+    // folder's change time then: listed again only when the folder changed.
+    QStringList m_companionListing;
+    QString m_companionListed;
+    QDateTime m_companionStamp;
     SettingsFile::RunFile m_settingsFile;
     // Closed at shut-down in this order.
     QPointer<DestinationsDialog> m_destinations;

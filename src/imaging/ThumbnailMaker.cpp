@@ -37,6 +37,19 @@ namespace {
         return !request.sharedRoot.isEmpty() && !SharedThumbnails::isInside(request.sharedRoot, request.path);
     }
 
+    // A thumbnail from the shared cache, when it is one of this picture as it is now: shown
+    // at the box's size.
+    bool takeShared(const QImage& cached, QSize natural, QSize box, ThumbResult& r)
+    {
+        const QSize shown = fitSize(natural, box);
+        if (cached.isNull() || !fitsAs(cached.size(), natural, shown))
+            return false;
+        r.image = toSize(cached, shown);
+        r.natural = natural;
+        r.source = ThumbResult::Source::Shared;
+        return true;
+    }
+
     // HEIF and RAW files through their own libraries, which judge the pixel count from
     // the header before they decode. The natural size costs a header parse of its own,
     // so it is asked only to check a thumbnail found in the shared cache.
@@ -53,16 +66,10 @@ namespace {
             return r;
         if (shared) {
             const QImage cached = SharedThumbnails::find(request.sharedRoot, source, request.box);
-            if (!cached.isNull()) {
-                const QSize natural
-                    = heif ? HeifImage::naturalSize(request.path) : RawPreview::naturalSize(request.path);
-                if (fitsAs(cached.size(), natural, fitSize(natural, box))) {
-                    r.image = toSize(cached, fitSize(natural, box));
-                    r.natural = natural;
-                    r.source = ThumbResult::Source::Shared;
-                    return r;
-                }
-            }
+            if (!cached.isNull()
+                && takeShared(cached, heif ? HeifImage::naturalSize(request.path) : RawPreview::naturalSize(request.path),
+                    box, r))
+                return r;
             if (SharedThumbnails::hasFailure(request.sharedRoot, source))
                 return r;
         }
@@ -147,19 +154,12 @@ ThumbResult make(ThumbRequest request)
         return failed();
     const bool rotated = !png && (reader.transformation() & QImageIOHandler::TransformationRotate90);
     const QSize natural = rotated ? stored.transposed() : stored;
-    const QSize shown = fitSize(natural, box);
 
     if (shared) {
         // A PNG this build cannot decode shows no picture, whatever another program made of it.
-        if (stored.isValid() && canDecode) {
-            const QImage cached = SharedThumbnails::find(request.sharedRoot, source, request.box);
-            if (!cached.isNull() && fitsAs(cached.size(), natural, shown)) {
-                r.image = toSize(cached, shown);
-                r.natural = natural;
-                r.source = ThumbResult::Source::Shared;
-                return r;
-            }
-        }
+        if (stored.isValid() && canDecode
+            && takeShared(SharedThumbnails::find(request.sharedRoot, source, request.box), natural, box, r))
+            return r;
         if (SharedThumbnails::hasFailure(request.sharedRoot, source))
             return r;
     }

@@ -31,15 +31,23 @@ bool wholeNameSidecar(const QString& name, const QString& pictureName)
 
 namespace Companions {
 
+QStringList listFolder(const QString& folder)
+{
+    // Listed without filters: a name with "[" or "*" is matched as it stands.
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
+}
+
 QStringList find(const QString& folder, const QString& pictureName)
+{
+    return pictureName.isEmpty() ? QStringList() : findAmong(listFolder(folder), pictureName);
+}
+
+QStringList findAmong(const QStringList& names, const QString& pictureName)
 {
     QStringList found;
     if (pictureName.isEmpty())
         return found;
     const QString pictureBase = baseOf(pictureName);
-    // Listed without filters: a name with "[" or "*" is matched as it stands.
-    const QStringList names
-        = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
     for (const QString& name : names) {
         if (name == pictureName)
             continue;

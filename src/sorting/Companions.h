@@ -11,6 +11,9 @@ namespace Companions {
 
 // The companions of `pictureName` in `folder`, bare names in a stable order.
 QStringList find(const QString& folder, const QString& pictureName);
+// The same among `names`, a listing of the folder as listFolder() gives it.
+QStringList findAmong(const QStringList& names, const QString& pictureName);
+QStringList listFolder(const QString& folder);
 
 // The name `companion` takes when its picture `pictureName` is stored as `pictureNewName`:
 // the picture's new base with the companion's own extension ("000041 IMG_0001.CR2").
