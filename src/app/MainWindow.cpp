@@ -363,19 +363,17 @@ void MainWindow::rememberSourceFolder(const QString& path)
 void MainWindow::showFileName(const QString& name)
 {
     QString text = name;
-    if (onBoard() && m_session.companionsFollow && !name.isEmpty()) {
-        // The frame follows the mouse: the folder is listed again only when it changed.
-        const QDateTime stamp = QFileInfo(m_folder.path()).lastModified();
-        if (m_companionListed != m_folder.path() || m_companionStamp != stamp) {
-            m_companionListing = Companions::listFolder(m_folder.path());
-            m_companionListed = m_folder.path();
-            m_companionStamp = stamp;
-        }
-        if (const QString along = Companions::summary(Companions::findAmong(m_companionListing, name));
-            !along.isEmpty())
+    if (onBoard())
+        if (const QString along = companionSummary(name); !along.isEmpty())
             text += u' ' + along;
-    }
     m_statusBar->setPanelText(2, padded(text));
+}
+
+QString MainWindow::companionSummary(const QString& name)
+{
+    if (!m_session.companionsFollow || name.isEmpty())
+        return QString();
+    return Companions::summary(m_companions.of(m_folder.path(), name));
 }
 
 void MainWindow::showMoveProgress(const MoveProgress& p)

@@ -1,8 +1,8 @@
 #pragma once
 #include "platform/Twips.h"
 #include "session/SettingsFile.h"
+#include "sorting/Companions.h"
 #include "viewer/ViewerWindow.h"
-#include <QDateTime>
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
@@ -105,6 +105,7 @@ private:
     void showFolder(); // the status bar on the folder the page chose
     void rememberSourceFolder(const QString& path);
     void showFileName(const QString& name);
+    QString companionSummary(const QString& name); // "+CR2 +XMP" while companions follow
     void showMoveProgress(const MoveProgress& progress); // in the file name's panel, with a busy cursor
     void endMoveProgress();
     void setUndoEnabled(bool on);
@@ -132,11 +133,7 @@ private:
     bool m_shutDown = false;
     bool m_progressShown = false;
     QString m_fileNameShown; // the panel's text before a move's progress took it over
-    // The source folder's files as last listed for the file panel's companions, and the
-    // folder's change time then: listed again only when the folder changed.
-    QStringList m_companionListing;
-    QString m_companionListed;
-    QDateTime m_companionStamp;
+    CompanionLookup m_companions; // for the file panels: the board's follows the mouse
     SettingsFile::RunFile m_settingsFile;
     // Closed at shut-down in this order.
     QPointer<DestinationsDialog> m_destinations;

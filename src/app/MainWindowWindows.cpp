@@ -48,6 +48,7 @@ void MainWindow::openViewer(int index, ViewerWindow::Mode mode)
         connect(m_viewer, &ViewerWindow::closed, this, &MainWindow::viewerClosed);
         connect(m_viewer, &ViewerWindow::sendRequested, this, &MainWindow::sendFromViewer);
         connect(m_viewer, &ViewerWindow::undoRequested, this, &MainWindow::undoFromViewer);
+        m_viewer->setCompanionSummary([this](const QString& name) { return companionSummary(name); });
     }
     m_viewer->open(index, mode);
 }

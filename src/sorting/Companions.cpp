@@ -2,6 +2,7 @@
 #include "platform/FileOps.h"
 #include "sorting/Renaming.h"
 #include <QDir>
+#include <QFileInfo>
 #include <array>
 
 namespace {
@@ -117,4 +118,17 @@ QString freeUnitName(const QString& folder, const QString& name, const QStringLi
     return QString();
 }
 
+}
+
+QStringList CompanionLookup::of(const QString& folder, const QString& pictureName)
+{
+    if (pictureName.isEmpty())
+        return QStringList();
+    const QDateTime stamp = QFileInfo(folder).lastModified();
+    if (m_folder != folder || m_stamp != stamp) {
+        m_listing = Companions::listFolder(folder);
+        m_folder = folder;
+        m_stamp = stamp;
+    }
+    return Companions::findAmong(m_listing, pictureName);
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "sorting/UndoHistory.h"
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -36,3 +37,15 @@ bool unitFree(
 QString freeUnitName(const QString& folder, const QString& name, const QStringList& companions);
 
 }
+
+// The companions of the pictures of one folder for the status bars, asked for on every hover
+// and every step: the folder is listed again only when it or its change time differs.
+class CompanionLookup {
+public:
+    QStringList of(const QString& folder, const QString& pictureName);
+
+private:
+    QStringList m_listing;
+    QString m_folder;
+    QDateTime m_stamp;
+};

@@ -244,9 +244,11 @@ UndoResult Sorter::undoFiles()
     result.restoredPath = e.from;
 
     const QString head = QStringLiteral("「%1」を元に戻せませんでした。\n").arg(name);
+    // Companions already back go to the destination again: the unit stays whole there.
+    QList<ReturnedCompanion> returned;
     auto keep = [&](const QString& reason) {
         result.outcome = UndoResult::Outcome::Kept;
-        result.message = head + reason
+        result.message = head + reason + putBackCompanions(returned)
             + QStringLiteral("\nこの操作は履歴に残してあるので、原因を取り除いてからもう一度アンドゥできます。");
         return result;
     };
@@ -266,10 +268,6 @@ UndoResult Sorter::undoFiles()
         m_history.shiftUp();
         result.outcome = UndoResult::Outcome::Restored;
         result.message.clear();
-        if (const QString left = returnCompanions(e.companions); !left.isEmpty())
-            result.message
-                = QStringLiteral("「%1」は元に戻しましたが、一緒に動かしたファイルの一部を戻せませんでした。").arg(name)
-                + left;
         return result;
     };
 
@@ -288,23 +286,29 @@ UndoResult Sorter::undoFiles()
 
     m_actions.setNormalAttributes(e.to);
 
-    if (FileOps::entryExists(e.from)) {
+    // A copy-mode transfer: the source is still there, so only the copy goes.
+    const bool copied = FileOps::entryExists(e.from);
+    if (copied) {
         if (!FileOps::fileExists(e.from))
             return keep(QStringLiteral("元の場所「%1」に同じ名前のフォルダがあります。").arg(e.from));
         if (!sameContent(e.from, e.to))
             return keep(QStringLiteral("元の場所に内容の異なる「%1」があるため、上書きしませんでした。"
                                        "どちらのファイルもそのまま残してあります。")
                             .arg(name));
-        // A copy-mode transfer: the source is still there, so only the copy goes.
+    } else {
+        const QString folder = QFileInfo(e.from).absolutePath();
+        // The user wants the file back where it was, so a folder removed meanwhile is made again.
+        if (!FileOps::folderExists(folder) && !m_actions.makeFolder(folder))
+            return keep(QStringLiteral("元のフォルダ「%1」を作れませんでした。").arg(folder));
+    }
+
+    if (const QString why = returnCompanions(e.companions, returned); !why.isEmpty())
+        return keep(why);
+    if (copied) {
         if (const auto deleted = m_actions.deleteFile(e.to); !deleted)
             return keep(QStringLiteral("移動先の「%1」を削除できませんでした（%2）。").arg(e.to, inner(deleted.error)));
         return done();
     }
-
-    const QString folder = QFileInfo(e.from).absolutePath();
-    // The user wants the file back where it was, so a folder removed meanwhile is made again.
-    if (!FileOps::folderExists(folder) && !m_actions.makeFolder(folder))
-        return keep(QStringLiteral("元のフォルダ「%1」を作れませんでした。").arg(folder));
 
     const FileMove::Result moved = moveResponsive(e.to, e.from, true, { name });
     switch (moved.outcome) {

@@ -139,8 +139,17 @@ private:
     QString moveCompanions(const QList<CompanionMove>& moves, bool deleteSource, QList<CompanionMove>& moved);
     // Puts moved companions back; says what could not be, empty when all are back.
     QString takeBackCompanions(const QList<CompanionMove>& moved, bool deleteSource);
-    // After their picture came back: each companion of `moves` back where it came from.
-    QString returnCompanions(const QList<CompanionMove>& moves);
+    // A companion an undo brought back; `copyRemoved`: only its copy went (copy mode).
+    struct ReturnedCompanion {
+        CompanionMove move;
+        bool copyRemoved = false;
+    };
+    // Before their picture goes back: each companion of `moves` back where it came from,
+    // until one cannot be; returns why, empty when all are back. `returned` holds what is.
+    QString returnCompanions(const QList<CompanionMove>& moves, QList<ReturnedCompanion>& returned);
+    // Sends the companions of an undo that stopped half-way to the destination again;
+    // says what could not be, empty when all went.
+    QString putBackCompanions(const QList<ReturnedCompanion>& returned);
 
     TransferResult transferFiles(int target, const QString& folder, const QString& name);
     UndoResult undoFiles();

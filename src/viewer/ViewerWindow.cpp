@@ -528,7 +528,11 @@ void ViewerWindow::describeShown(QSize natural)
     // length and time are filled in only when they can be read.
     setWindowTitle(titleText(m_settings.viewerMode, m_file, m_step.index(), presentCount()));
     statusBar->setPanelText(1, QLatin1Char(' ') + m_folder.path() + QLatin1Char(' '));
-    statusBar->setPanelText(2, QLatin1Char(' ') + m_file + QLatin1Char(' '));
+    // With the files that would go along with it: "IMG_0001.JPG +CR2 +XMP".
+    QString name = m_file;
+    if (const QString along = m_companionSummary ? m_companionSummary(m_file) : QString(); !along.isEmpty())
+        name += u' ' + along;
+    statusBar->setPanelText(2, QLatin1Char(' ') + name + QLatin1Char(' '));
     statusBar->setPanelText(3, naturalSizeText(natural));
     statusBar->setPanelText(4, QString());
     statusBar->setPanelText(5, QString());

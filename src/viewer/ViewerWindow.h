@@ -4,6 +4,7 @@
 #include <QSize>
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class PicturePrefetch;
@@ -58,6 +59,9 @@ public:
     void sendRefused(int target);
     // After an undo: the entry of `fileName`, back in the listing, is shown.
     void showReturned(const QString& fileName);
+    // What would go along with a picture of the folder, for the file panel: "+CR2 +XMP".
+    using CompanionSummary = std::function<QString(const QString& fileName)>;
+    void setCompanionSummary(CompanionSummary summary) { m_companionSummary = std::move(summary); }
     QLabel* notice = nullptr; // the notice over the picture
 
     int position() const { return m_entry; } // the folder's entry shown
@@ -124,6 +128,7 @@ private:
     Settings& m_settings;
     Session& m_session;
     const PictureFolder& m_folder;
+    CompanionSummary m_companionSummary;
     const PngDecoder& m_png;
     TwipsPerPixel m_tpp;
     ViewerStepper m_step; // its index counts the present entries only

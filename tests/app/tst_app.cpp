@@ -731,10 +731,14 @@ private slots:
         QVERIFY(s.w->companionsAction->isChecked());
         emit s.w->board().fileChosen("b.jpg");
         QCOMPARE(s.panel(2).trimmed(), QString("b.jpg +CR2 +XMP"));
+        QCOMPARE(s.view(1)->statusBar->panelText(2).trimmed(), QString("b.jpg +CR2 +XMP")); // the viewer's too
+        s.w->viewer()->close();
         s.w->companionsAction->trigger();
         QVERIFY(!s.session.companionsFollow);
         emit s.w->board().fileChosen("b.jpg");
         QCOMPARE(s.panel(2).trimmed(), QString("b.jpg"));
+        QCOMPARE(s.view(1)->statusBar->panelText(2).trimmed(), QString("b.jpg"));
+        s.w->viewer()->close();
         s.w->board().sendToTarget(1, 3);
         QVERIFY(!QFile::exists(s.src("b.jpg")));
         QVERIFY(QFile::exists(s.src("b.CR2")));

@@ -171,12 +171,13 @@ open_viewer_from_list() {
 # ---- the board: 64-pixel boxes from its top-left, targets 0..9 along the bottom, the toolbar on top.
 # At 96 dpi with the IPA font: the toolbar is 39 pixels high, the targets 33, the status bar 18.
 # A page that does not fill the board spreads over the width in as few even rows as it needs:
-# board_layout again after a refill that changed the page ($page, or the files of $src).
+# board_layout again after a refill that changed the page ($page, or the files of $src; $listed
+# when not every file has a thumbnail).
 page=${page:-10}
 board_layout() {
     geometry
     local tiles
-    tiles=$(find "$src" -maxdepth 1 -type f | wc -l)
+    tiles=${listed:-$(find "$src" -maxdepth 1 -type f | wc -l)}
     [ "$tiles" -lt "$page" ] || tiles=$page
     board_top=$((Y + menu + 39)) label_y=$((Y + HEIGHT - 18 - 17)) all_columns=$((WIDTH / 64))
     local rows=$(((tiles + all_columns - 1) / all_columns))

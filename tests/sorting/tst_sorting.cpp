@@ -149,6 +149,7 @@ struct Unit {
     bool copyMode = false, follow = true;
     QString taken = {}; // a name already in the destination folder
     QString refused = {}; // the new name whose copy finds the disk full
+    int undoRefused = -1; // the file of the unit (as in `expected`) that cannot go back
 };
 
 // The picture, its companions (letter case aside) and files that only look like them.
@@ -254,6 +255,10 @@ private slots:
         row("a sidecar refused after the RAW went", { 0, {}, 41, false, true, {}, "000041 IMG_0001.xmp" });
         row("picture refused after its companions", { 0, {}, 41, false, true, {}, "000041 IMG_0001.JPG" });
         row("copy mode, picture refused", { 0, {}, 41, true, true, {}, "000041 IMG_0001.JPG" });
+        // An undo stopped half-way sends what already came back to the destination again.
+        row("undo: a sidecar refused after the RAW", { 0, rule0, 42, false, true, {}, {}, 2 });
+        row("undo: the picture refused after its companions", { 0, rule0, 42, false, true, {}, {}, 0 });
+        row("copy mode, undo: the picture refused", { 0, rule0, 42, true, true, {}, {}, 0 });
     }
     void companionsMoveWithTheirPicture()
     {
@@ -296,6 +301,23 @@ private slots:
             return;
         }
         QCOMPARE(t.sorter.history().newest().companions.size(), u.expected.size() - 1);
+        if (u.undoRefused >= 0) {
+            const auto dropped = t.state();
+            t.fs.failStep = [victim = t.src(sources[u.undoRefused])](DurableFile::Step step, const QString& p) {
+                using S = DurableFile::Step;
+                return step == S::Rename ? EXDEV : step == S::Publish && p == victim ? ENOSPC : 0;
+            };
+            t.fs.deleteFile = [victim = t.dest[3] + u'/' + u.expected[u.undoRefused]](const QString& p) {
+                return p == victim ? FileOps::Result::failure("アクセスが拒否されました。") : FileOps::deleteFile(p);
+            };
+            const UndoResult kept = t.sorter.undoLast();
+            QCOMPARE(kept.outcome, Outcome::Kept);
+            QVERIFY2(kept.message.contains("履歴に残して") && !kept.message.contains("戻っています"),
+                qPrintable(kept.message));
+            QCOMPARE(snapshot(t.root).keys(), files.keys());
+            QVERIFY(t.state() == dropped);
+            t.fs = FileActions();
+        }
         const UndoResult back = t.sorter.undoLast();
         QVERIFY2(back.ok() && back.message.isEmpty(), qPrintable(back.message));
         QVERIFY(t.state() == before);
