@@ -193,7 +193,8 @@ void MainWindow::wire()
     };
     connect(&m_sorter, &Sorter::transferFailed, this,
         [warn](const TransferResult& result) { warn(Wording::messageFor(result)); });
-    connect(&m_sorter, &Sorter::undoFailed, this, [warn](const UndoResult& result) { warn(Wording::messageFor(result)); });
+    connect(
+        &m_sorter, &Sorter::undoFailed, this, [warn](const UndoResult& result) { warn(Wording::messageFor(result)); });
     connect(&m_sorter, &Sorter::sendAllFailed, this,
         [warn](const SendAllResult& result) { warn(Wording::messageFor(result)); });
     // One listing for the board and the viewer: a file sent away stops counting, one

@@ -310,7 +310,8 @@ void DestinationsDialog::emptyDeleteFolder()
     const DialogLogic::BulkDeleteTarget target = DialogLogic::bulkDeleteTarget(m_settings.destPaths[10]);
     Failure unset = Failure::of(Reason::FolderUnset);
     unset.number = 10;
-    const QString problem = Settings::isUnsetFolder(m_settings.destPaths[10]) ? Wording::messageFor(unset) : target.problem;
+    const QString problem
+        = Settings::isUnsetFolder(m_settings.destPaths[10]) ? Wording::messageFor(unset) : target.problem;
     if (!problem.isEmpty()) {
         showMessage(this, problem, QMessageBox::Ok, QMessageBox::Warning);
         return;

@@ -11,7 +11,7 @@ enum class Reason {
     FolderMissing, // the destination folder does not exist
     LengthDiffers, // the copy came out another length than the source; it is gone again
     SourceKept, // the source could not be removed (`error`); its copy is gone again
-    BothLeft, // the source could not be removed (`error`), nor could its copy
+    BothLeft, // the source could not be removed (`error`), nor could its copy (`path`, once known)
     // A new name
     RuleInvalid, // `number`: the naming rule
     SerialExhausted, // the counter is at the top of its range

@@ -22,7 +22,7 @@ QString locate(const QString& programFolder, const QString& userFolder);
 
 // The defaults when the file is missing, unreadable or not a regular file.
 ExtraOptions read(const QString& path);
-// Through a temporary file; `error` gets a Japanese reason.
+// Through a temporary file; `failure` gets why it failed.
 bool write(const QString& path, const ExtraOptions& options, Failure* failure);
 
 }

@@ -149,8 +149,8 @@ private:
 
     // Moves (or copies) each companion; on the first failure takes back the ones moved,
     // adds those that stay to `left` and returns why. `moved` holds what went.
-    Failure moveCompanions(const QList<CompanionMove>& moves, bool deleteSource, QList<CompanionMove>& moved,
-        QList<CompanionMove>& left);
+    Failure moveCompanions(
+        const QList<CompanionMove>& moves, bool deleteSource, QList<CompanionMove>& moved, QList<CompanionMove>& left);
     // Puts moved companions back; returns those that could not be.
     QList<CompanionMove> takeBackCompanions(const QList<CompanionMove>& moved, bool deleteSource);
     // After their picture came back: each companion of `moves` back where it came from;

@@ -18,7 +18,8 @@ namespace {
 
     QString folderName(qint64 target)
     {
-        return target == 10 ? QStringLiteral("削除フォルダ") : QStringLiteral("移動先フォルダ") + QChar(0xFF10 + int(target));
+        return target == 10 ? QStringLiteral("削除フォルダ")
+                            : QStringLiteral("移動先フォルダ") + QChar(0xFF10 + int(target));
     }
 
     // Companions neither moved nor taken back, one line each.
@@ -106,7 +107,8 @@ QString messageFor(const Failure& f)
                               "「移動先フォルダ設定」で名前の付け方を選び直してください。")
             .arg(f.number);
     case Reason::SerialExhausted:
-        return QStringLiteral("通し番号がこれ以上増やせません。「移動先フォルダ設定」で通し番号を設定し直してください。");
+        return QStringLiteral(
+            "通し番号がこれ以上増やせません。「移動先フォルダ設定」で通し番号を設定し直してください。");
     case Reason::HeadUnusable:
         return (f.number == 1 ? QStringLiteral("移動先フォルダの名前「%1」は") : QStringLiteral("ヘッドネーム「%1」は"))
                    .arg(f.other)
@@ -207,7 +209,8 @@ QString messageFor(const SendAllResult& r)
     QString text = QStringLiteral("次のファイルは削除フォルダへ送れませんでした。元の場所に残っています。\n");
     for (size_t i = 0; i < r.failures.size() && i < shown; ++i) {
         const SendAllFailure& f = r.failures[i];
-        text += QStringLiteral("\n・%1（%2）").arg(f.fileName, inner(sendAllReason(f.failure) + left(f.companionsLeft)));
+        text
+            += QStringLiteral("\n・%1（%2）").arg(f.fileName, inner(sendAllReason(f.failure) + left(f.companionsLeft)));
     }
     if (r.failures.size() > shown)
         text += QStringLiteral("\nほか %1 件").arg(r.failures.size() - shown);

@@ -75,7 +75,8 @@ struct Fixture {
         };
         QObject::connect(
             &sorter, &Sorter::transferFailed, [this](const TransferResult& r) { warnings << Wording::messageFor(r); });
-        QObject::connect(&sorter, &Sorter::undoFailed, [this](const UndoResult& r) { warnings << Wording::messageFor(r); });
+        QObject::connect(
+            &sorter, &Sorter::undoFailed, [this](const UndoResult& r) { warnings << Wording::messageFor(r); });
         QObject::connect(
             &sorter, &Sorter::sendAllFailed, [this](const SendAllResult& r) { warnings << Wording::messageFor(r); });
         restart();

@@ -146,8 +146,8 @@ private slots:
         writeFile(dir.filePath("b.jpg"), "b");
         for (bool keep : { false, true }) {
             QCOMPARE(DurableFile::move(dir.filePath("a.jpg"), dir.filePath("b.jpg"), keep).error, EEXIST);
-            QCOMPARE(DurableFile::move(dir.filePath("a.jpg"), dir.filePath("no/b.jpg"), keep).reason,
-                Reason::FolderMissing);
+            QCOMPARE(
+                DurableFile::move(dir.filePath("a.jpg"), dir.filePath("no/b.jpg"), keep).reason, Reason::FolderMissing);
             QCOMPARE(DurableFile::move(dir.filePath("none.jpg"), dir.filePath("c.jpg"), keep).error, ENOENT);
         }
         QCOMPARE(snapshot(dir.path()), (QMap<QString, QByteArray> { { "a.jpg", "a" }, { "b.jpg", "b" } }));

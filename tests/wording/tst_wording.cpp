@@ -28,8 +28,6 @@ private slots:
             QTest::newRow(tag) << f << QString::fromUtf8(text);
         };
         row("none", failure(Reason::None), "");
-        row("access", failure(Reason::System, EACCES), "アクセスが拒否されました。");
-        row("disk full", Failure::system(ENOSPC), "ディスクの空き容量が足りません。");
         row("folder missing", failure(Reason::FolderMissing, ENOENT), "コピー先のフォルダが見つかりません。");
         row("source kept", failure(Reason::SourceKept, EBUSY),
             "元のファイルを削除できませんでした（ファイルが使用中です）。"
@@ -44,9 +42,11 @@ private slots:
         row("head name", failure(Reason::HeadUnusable, 0, {}, ".", 2),
             "ヘッドネーム「.」はファイル名に使えません（/ や \\ を含むか「.」で始まります）。");
         row("target unset", failure(Reason::FolderUnset, 0, {}, {}, 3),
-            "移動先フォルダ３が設定されていません。メニューの「オプション」→「移動先フォルダ設定」でフォルダを指定して下さい。");
+            "移動先フォルダ３が設定されていません。メニューの「オプション」→「移動先フォルダ設定」でフォルダを指定して"
+            "下さい。");
         row("delete folder unset", failure(Reason::FolderUnset, 0, {}, {}, 10),
-            "削除フォルダが設定されていません。メニューの「オプション」→「移動先フォルダ設定」でフォルダを指定して下さい。");
+            "削除フォルダが設定されていません。メニューの「オプション」→「移動先フォルダ設定」でフォルダを指定して下さ"
+            "い。");
         row("no free serial", { Reason::NoFreeSerial, 0, {}, {}, 41, 1000, Reason::None },
             "移動先に空いている名前が見つかりませんでした（通し番号 000041 から 1000 個がすべて使われています）。"
             "「移動先フォルダ設定」で通し番号を設定し直してください。");
@@ -58,11 +58,14 @@ private slots:
             "コピーした「/d/x.CR2」は取り除けませんでした。");
         row("companion folder missing",
             failure(Reason::CompanionNotMoved, ENOENT, "/d/x.CR2", "x.CR2", 0, Reason::FolderMissing),
-            "一緒に動かす「x.CR2」を動かせなかったため、どのファイルも動かしていません（コピー先のフォルダが見つかりません）。");
+            "一緒に動かす「x."
+            "CR2」を動かせなかったため、どのファイルも動かしていません（コピー先のフォルダが見つかりません）。");
         row("copy not deleted, both stay", failure(Reason::CopyNotDeleted, EROFS, "/d/a.jpg", {}, 0, Reason::BothLeft),
-            "移動先の「/d/a.jpg」を削除できませんでした（書き込みのできないドライブです）。元の場所にも同じファイルがあります。");
+            "移動先の「/d/"
+            "a.jpg」を削除できませんでした（書き込みのできないドライブです）。元の場所にも同じファイルがあります。");
         row("different file", failure(Reason::DifferentFileInWay, 0, "/s/a.jpg", "a.jpg"),
-            "元の場所に内容の異なる「a.jpg」があるため、上書きしませんでした。どちらのファイルもそのまま残してあります。");
+            "元の場所に内容の異なる「a."
+            "jpg」があるため、上書きしませんでした。どちらのファイルもそのまま残してあります。");
     }
     void reasons()
     {
@@ -76,13 +79,15 @@ private slots:
         TransferResult moved;
         moved.fileName = "a.jpg";
         moved.failure = failure(Reason::SourceMissing);
-        QCOMPARE(Wording::messageFor(moved), QString("「a.jpg」を移動できませんでした。\n元のファイルが見つかりません。"));
+        QCOMPARE(
+            Wording::messageFor(moved), QString("「a.jpg」を移動できませんでした。\n元のファイルが見つかりません。"));
         TransferResult copied = moved;
         copied.copying = true;
         copied.failure = failure(Reason::CompanionNotMoved, ENOSPC, "/d/x.xmp", "x.xmp");
         copied.companionsLeft = kCompanionLeft;
         QCOMPARE(Wording::messageFor(copied),
-            "「a.jpg」をコピーできませんでした。\n一緒に動かす「x.xmp」を動かせなかったため、どのファイルも動かしていません"
+            "「a.jpg」をコピーできませんでした。\n一緒に動かす「x."
+            "xmp」を動かせなかったため、どのファイルも動かしていません"
             "（ディスクの空き容量が足りません）。"
                 + kLeft);
 
@@ -96,7 +101,9 @@ private slots:
         undo.outcome = UndoResult::Outcome::EntryDropped;
         undo.failure = failure(Reason::SameFile);
         QCOMPARE(Wording::messageFor(undo),
-            QString("「a.jpg」を元に戻せませんでした。\n元の場所と移動先が同じファイルです。\nこの操作は履歴から外しました。"));
+            QString(
+                "「a."
+                "jpg」を元に戻せませんでした。\n元の場所と移動先が同じファイルです。\nこの操作は履歴から外しました。"));
         undo.outcome = UndoResult::Outcome::Restored;
         undo.failure = Failure();
         QCOMPARE(Wording::messageFor(undo), QString());
@@ -121,7 +128,8 @@ private slots:
         QCOMPARE(text.section(u'\n', 0, 4),
             "次のファイルは削除フォルダへ送れませんでした。元の場所に残っています。\n\n"
             "・a.jpg（元のファイルを削除できませんでした（アクセスが拒否されました））\n"
-            "・b.jpg（元のファイルを削除できず（アクセスが拒否されました）、削除フォルダのコピーも取り除けませんでした。"
+            "・b."
+            "jpg（元のファイルを削除できず（アクセスが拒否されました）、削除フォルダのコピーも取り除けませんでした。"
             "アンドゥでコピーを取り除けます。"
                 + kLeft.chopped(1) + "）");
         QVERIFY(text.contains("・c17.jpg（削除フォルダに空いている名前がありません）"));
