@@ -79,7 +79,7 @@ struct MoveProgress {
 // transfers, and send all to the delete folder. It owns the history and tells the
 // windows through its signals what they must show; pending events run where the
 // windows expect them to. No byte of a file is ever lost or replaced: whatever fails,
-// the files, the history and the counters stay as they were, and `failed` says why.
+// the files, the history and the counters stay as they were, and the failure signals say why.
 class Sorter : public QObject {
     Q_OBJECT
 public:
