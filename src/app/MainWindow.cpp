@@ -27,6 +27,7 @@
 #include "session/SettingsFile.h"
 #include "sorting/Companions.h"
 #include "sorting/Sorter.h"
+#include "wording/Wording.h"
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
@@ -186,10 +187,16 @@ void MainWindow::wire()
     connect(m_board, &SortingBoard::menuRequested, this, [this](const QPoint& at) { m_boardMenu->popup(at); });
     connect(&m_sorter, &Sorter::historyChanged, this, &MainWindow::setUndoEnabled);
     // Over the viewer when the transfer was its own, so that a full-screen viewer shows it.
-    connect(&m_sorter, &Sorter::failed, this, [this](const QString& message) {
+    auto warn = [this](const QString& message) {
         QWidget* over = m_viewer && m_viewer->isActiveWindow() ? static_cast<QWidget*>(m_viewer) : this;
         showMessage(over, message, QMessageBox::Ok, QMessageBox::Warning);
-    });
+    };
+    connect(&m_sorter, &Sorter::transferFailed, this,
+        [warn](const TransferResult& result) { warn(Wording::messageFor(result)); });
+    connect(
+        &m_sorter, &Sorter::undoFailed, this, [warn](const UndoResult& result) { warn(Wording::messageFor(result)); });
+    connect(&m_sorter, &Sorter::sendAllFailed, this,
+        [warn](const SendAllResult& result) { warn(Wording::messageFor(result)); });
     // One listing for the board and the viewer: a file sent away stops counting, one
     // that stayed counts again, and an undo lists the folder anew (the board does so itself).
     connect(&m_sorter, &Sorter::moving, &m_folder, [this](int entry) { m_folder.setGone(entry, true); });
@@ -281,9 +288,9 @@ void MainWindow::shutDown()
     m_settings.windowLeft = Numeric::clampToInt16(pixelsToTwips(outer.left(), m_tpp.x));
     m_settings.windowTop = Numeric::clampToInt16(pixelsToTwips(outer.top(), m_tpp.y));
 
-    QString reason;
-    const SettingsFile::EndProblem problem = SettingsFile::endRun(m_settingsFile, m_settings, &reason);
-    const QString error = SettingsMessages::endError(problem, m_settingsFile.write, reason);
+    Failure failure;
+    const SettingsFile::EndProblem problem = SettingsFile::endRun(m_settingsFile, m_settings, &failure);
+    const QString error = SettingsMessages::endError(problem, m_settingsFile.write, Wording::messageFor(failure));
     if (!error.isEmpty())
         showMessage(this, error, QMessageBox::Ok, QMessageBox::Warning);
 
@@ -308,13 +315,13 @@ void MainWindow::closeEvent(QCloseEvent* e)
 
 void MainWindow::saveMenuOptions()
 {
-    QString error;
+    Failure failure;
     const QString file = ExtraOptionsFile::locate(m_session.programFolder(), m_session.userFolder());
     const ExtraOptions options { classicFormatsAction->isChecked(), companionsAction->isChecked() };
-    if (!ExtraOptionsFile::write(file, options, &error))
+    if (!ExtraOptionsFile::write(file, options, &failure))
         showMessage(this,
             QStringLiteral("メニューの設定を %1 に保存できませんでした（この実行中は有効です）。\n%2")
-                .arg(QDir::toNativeSeparators(file), error),
+                .arg(QDir::toNativeSeparators(file), Wording::messageFor(failure)),
             QMessageBox::Ok, QMessageBox::Warning);
 }
 

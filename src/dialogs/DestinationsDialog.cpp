@@ -9,6 +9,7 @@
 #include "platform/Numeric.h"
 #include "platform/WindowFit.h"
 #include "session/SettingsFile.h"
+#include "wording/Wording.h"
 #include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -307,8 +308,10 @@ void DestinationsDialog::emptyDeleteFolder()
 {
     // The stored delete folder, not an edit of its field that OK has not taken yet.
     const DialogLogic::BulkDeleteTarget target = DialogLogic::bulkDeleteTarget(m_settings.destPaths[10]);
+    Failure unset = Failure::of(Reason::FolderUnset);
+    unset.number = 10;
     const QString problem
-        = Settings::isUnsetFolder(m_settings.destPaths[10]) ? Settings::unsetFolderMessage(10) : target.problem;
+        = Settings::isUnsetFolder(m_settings.destPaths[10]) ? Wording::messageFor(unset) : target.problem;
     if (!problem.isEmpty()) {
         showMessage(this, problem, QMessageBox::Ok, QMessageBox::Warning);
         return;

@@ -182,7 +182,7 @@ BulkDeleteTarget bulkDeleteTarget(const QString& stored)
     return t;
 }
 
-FileOps::Result deleteForGood(const QString& path)
+Failure deleteForGood(const QString& path)
 {
     FileOps::setNormalAttributes(path);
     return FileOps::deleteFile(path);
@@ -200,7 +200,7 @@ BulkDeleteResult deleteFolderFiles(const QString& folder, const FileRemover& rem
         if (name.startsWith(u'.'))
             continue;
         const QString path = FileOps::joinPath(folder, name);
-        if (remove(path) || !FileOps::entryExists(path))
+        if (remove(path).ok() || !FileOps::entryExists(path))
             ++result.deleted;
         else
             result.remaining << name;

@@ -70,9 +70,9 @@ struct BulkDeleteResult {
     QStringList remaining; // names still there afterwards
     int unnamed = 0; // files left because their names cannot be shown (not UTF-8)
 };
-using FileRemover = std::function<FileOps::Result(const QString& path)>;
+using FileRemover = std::function<Failure(const QString& path)>;
 // Deletes for good, read-only files too, after their attributes are made normal.
-FileOps::Result deleteForGood(const QString& path);
+Failure deleteForGood(const QString& path);
 BulkDeleteResult deleteFolderFiles(const QString& folder, const FileRemover& remove = deleteForGood);
 
 }

@@ -116,7 +116,7 @@ namespace {
     // reader never sees half of it.
     bool replaceFile(const QString& target, const QByteArray& bytes)
     {
-        return DurableFile::write(target, bytes, DurableFile::Content::Cache).ok;
+        return DurableFile::write(target, bytes, DurableFile::Content::Cache).ok();
     }
 
 }

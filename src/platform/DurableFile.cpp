@@ -20,6 +20,15 @@
 
 namespace DurableFile {
 
+static Result failed(Reason reason, Step step, int error)
+{
+    Result r;
+    r.reason = reason;
+    r.error = error;
+    r.step = step;
+    return r;
+}
+
 namespace {
 
     const QString TemporaryPrefix = QStringLiteral(".lumo-part-");
@@ -52,24 +61,28 @@ Result move(const QString& from, const QString& to, bool keepSource, const Hooks
 {
     Q_UNUSED(hooks);
     if (!QFileInfo(from).isFile())
-        return { Outcome::NotMade, ENOENT, Step::Create };
+        return failed(Reason::System, Step::Create, ENOENT);
     if (QFileInfo::exists(to))
-        return { Outcome::NotMade, EEXIST, Step::Create };
+        return failed(Reason::System, Step::Create, EEXIST);
     if (!QFileInfo(QFileInfo(to).absolutePath()).isDir())
-        return { Outcome::FolderMissing, ENOENT, Step::Create };
+        return failed(Reason::FolderMissing, Step::Create, ENOENT);
     // MoveFile never replaces, copies across drives and deletes the source last.
-    if (!keepSource)
-        return QFile::rename(from, to) ? Result { Outcome::Done, 0, Step::Rename, true }
-                                       : Result { Outcome::NotMade, EACCES, Step::Rename };
-    return QFile::copy(from, to) ? Result {} : Result { Outcome::NotMade, EACCES, Step::Create };
+    if (!keepSource) {
+        if (!QFile::rename(from, to))
+            return failed(Reason::System, Step::Rename, EACCES);
+        Result r;
+        r.renamed = true;
+        return r;
+    }
+    return QFile::copy(from, to) ? Result {} : failed(Reason::System, Step::Create, EACCES);
 }
 
-WriteResult write(const QString& path, const QByteArray& bytes, Content, const FaultHook&)
+Failure write(const QString& path, const QByteArray& bytes, Content, const FaultHook&)
 {
     QSaveFile f(path);
     f.setDirectWriteFallback(true);
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.flush() || !f.commit())
-        return { false, ENOSPC };
+        return Failure::system(ENOSPC);
     return {};
 }
 
@@ -214,7 +227,6 @@ namespace {
         }
     }
 
-    Result failed(Outcome outcome, Step step, int error) { return { outcome, error, step, false }; }
 
     // The copy into a hidden file of the destination folder, synced and renamed to `to`, that
     // folder synced; then the source removed unless it stays.
@@ -222,11 +234,11 @@ namespace {
     {
         const int in = ::open(from.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (in < 0)
-            return failed(Outcome::NotMade, Step::Create, lastError(EACCES));
+            return failed(Reason::System, Step::Create, lastError(EACCES));
         struct stat st;
         if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
             ::close(in);
-            return failed(Outcome::NotMade, Step::Create, ENOENT);
+            return failed(Reason::System, Step::Create, ENOENT);
         }
         ::fcntl(in, F_SETFL, ::fcntl(in, F_GETFL) & ~O_NONBLOCK);
 
@@ -236,34 +248,34 @@ namespace {
         if (out < 0) {
             const int e = lastError(EACCES);
             ::close(in);
-            return failed(Outcome::NotMade, Step::Create, e);
+            return failed(Reason::System, Step::Create, e);
         }
         const QString tempName = QFile::decodeName(temp);
-        auto abandon = [&](Outcome outcome, Step step, int error) {
+        auto abandon = [&](Reason reason, Step step, int error) {
             ::close(out);
             ::unlink(temp.constData());
-            return failed(outcome, step, error);
+            return failed(reason, step, error);
         };
 
         qint64 copied = 0;
         const int copyError = copyData(in, out, tempName, st.st_size, &copied, hooks);
         ::close(in);
         if (copyError)
-            return abandon(Outcome::NotMade, Step::Write, copyError);
+            return abandon(Reason::System, Step::Write, copyError);
         if (copied != st.st_size)
-            return abandon(Outcome::LengthDiffers, Step::Write, EIO);
+            return abandon(Reason::LengthDiffers, Step::Write, EIO);
         // Failing to keep the time or the mode loses no byte: the copy goes on.
         const timespec times[2] = { { 0, UTIME_OMIT }, st.st_mtim };
         ::futimens(out, times);
         ::fchmod(out, (st.st_mode & 07777) | S_IWUSR);
         if (const int e = injected(hooks.fault, Step::SyncFile, tempName))
-            return abandon(Outcome::NotMade, Step::SyncFile, e);
+            return abandon(Reason::System, Step::SyncFile, e);
         if (::fsync(out) != 0)
-            return abandon(Outcome::NotMade, Step::SyncFile, lastError());
+            return abandon(Reason::System, Step::SyncFile, lastError());
         if (::close(out) != 0) {
             const int e = lastError();
             ::unlink(temp.constData());
-            return failed(Outcome::NotMade, Step::SyncFile, e);
+            return failed(Reason::System, Step::SyncFile, e);
         }
 
         int e = injected(hooks.fault, Step::Publish, QFile::decodeName(to));
@@ -271,12 +283,12 @@ namespace {
             e = renameNoReplace(temp, to);
         if (e) {
             ::unlink(temp.constData());
-            return failed(Outcome::NotMade, Step::Publish, e);
+            return failed(Reason::System, Step::Publish, e);
         }
         // Until the folder is on the disk the copy may vanish in a power cut: the source stays.
         if ((e = syncFolder(toFolder, hooks.fault))) {
             ::unlink(to.constData());
-            return failed(Outcome::NotMade, Step::SyncFolder, e);
+            return failed(Reason::System, Step::SyncFolder, e);
         }
         if (keepSource)
             return {};
@@ -288,7 +300,7 @@ namespace {
             int kept = injected(hooks.fault, Step::Unlink, QFile::decodeName(to));
             if (!kept && ::unlink(to.constData()) != 0)
                 kept = lastError();
-            return failed(kept ? Outcome::BothLeft : Outcome::SourceKept, Step::Unlink, e);
+            return failed(kept ? Reason::BothLeft : Reason::SourceKept, Step::Unlink, e);
         }
         // The copy is safe on the disk; a source folder that cannot be synced may at worst
         // bring the source back after a power cut, never lose it.
@@ -304,15 +316,15 @@ Result move(const QString& fromPath, const QString& toPath, bool keepSource, con
     const QByteArray to = QFile::encodeName(QFileInfo(toPath).absoluteFilePath());
     struct stat st;
     if (::stat(from.constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return failed(Outcome::NotMade, Step::Rename, ENOENT);
+        return failed(Reason::System, Step::Rename, ENOENT);
     if (::lstat(to.constData(), &st) == 0)
-        return failed(Outcome::NotMade, Step::Rename, EEXIST);
+        return failed(Reason::System, Step::Rename, EEXIST);
     const QByteArray toFolder = folderOf(to), fromFolder = folderOf(from);
     if (::stat(toFolder.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
-        return failed(Outcome::FolderMissing, Step::Rename, ENOENT);
+        return failed(Reason::FolderMissing, Step::Rename, ENOENT);
     // A file this user may not read stays, as it does where it has to be copied.
     if (::access(from.constData(), R_OK) != 0)
-        return failed(Outcome::NotMade, Step::Rename, lastError(EACCES));
+        return failed(Reason::System, Step::Rename, lastError(EACCES));
     // A link is moved as the file it stands for: renamed, a relative one would point nowhere.
     if (keepSource || (::lstat(from.constData(), &st) == 0 && S_ISLNK(st.st_mode)))
         return copyThenRemove(from, to, keepSource, hooks);
@@ -323,7 +335,7 @@ Result move(const QString& fromPath, const QString& toPath, bool keepSource, con
     if (e == EXDEV)
         return copyThenRemove(from, to, false, hooks);
     if (e)
-        return failed(Outcome::NotMade, Step::Rename, e);
+        return failed(Reason::System, Step::Rename, e);
     e = syncFolder(toFolder, hooks.fault);
     if (!e && fromFolder != toFolder)
         e = syncFolder(fromFolder, hooks.fault);
@@ -331,12 +343,14 @@ Result move(const QString& fromPath, const QString& toPath, bool keepSource, con
     // fails the file is whole at its new place, and that is what counts.
     if (e && renameNoReplace(to, from) == 0) {
         syncFolder(fromFolder, {});
-        return failed(Outcome::NotMade, Step::SyncFolder, e);
+        return failed(Reason::System, Step::SyncFolder, e);
     }
-    return { Outcome::Done, 0, Step::Rename, true };
+    Result moved;
+    moved.renamed = true;
+    return moved;
 }
 
-WriteResult write(const QString& path, const QByteArray& bytes, Content content, const FaultHook& fault)
+Failure write(const QString& path, const QByteArray& bytes, Content content, const FaultHook& fault)
 {
     // A link stays a link: what it points to is replaced, in its own folder.
     QString target = QFileInfo(path).absoluteFilePath();
@@ -354,7 +368,7 @@ WriteResult write(const QString& path, const QByteArray& bytes, Content content,
     if (inPlace) // a folder that takes no new files: the file itself, as the last resort
         fd = ::open(file.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (fd < 0)
-        return { false, lastError(EACCES) };
+        return Failure::system(lastError(EACCES));
     if (existed && !inPlace)
         ::fchmod(fd, mode); // the mask applied at creation must not narrow it
 
@@ -369,17 +383,17 @@ WriteResult write(const QString& path, const QByteArray& bytes, Content content,
     if (::close(fd) != 0 && !e)
         e = lastError();
     if (inPlace)
-        return { e == 0, e };
+        return e ? Failure::system(e) : Failure();
     if (!e)
         e = injected(fault, Step::Publish, QFile::decodeName(file));
     if (!e && ::rename(temp.constData(), file.constData()) != 0)
         e = lastError();
     if (e) {
         ::unlink(temp.constData());
-        return { false, e };
+        return Failure::system(e);
     }
     e = sync ? syncFolder(folder, fault) : 0;
-    return { e == 0, e };
+    return e ? Failure::system(e) : Failure();
 }
 
 #endif

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/Failure.h"
 #include <QByteArray>
 #include <QString>
 #include <functional>
@@ -25,21 +26,12 @@ enum class Step {
 using FaultHook = std::function<int(Step step, const QString& path)>;
 using ProgressHook = std::function<void(qint64 done, qint64 total)>;
 
-enum class Outcome {
-    Done,
-    NotMade, // nothing was made and the source is whole where it was (`error`)
-    FolderMissing, // the destination folder does not exist
-    LengthDiffers, // the copy came out another length than the source; it is gone again
-    SourceKept, // the source could not be removed (`error`); its copy is gone again
-    BothLeft, // the source could not be removed (`error`), nor could its copy
-};
-
-struct Result {
-    Outcome outcome = Outcome::Done;
-    int error = 0; // errno of the step that failed
-    Step step = Step::Rename;
+// A failure is one of System (nothing was made and the source is whole where it was),
+// FolderMissing, LengthDiffers (the copy is gone again), SourceKept (the source could not
+// be removed; its copy is gone again) or BothLeft (nor could its copy), with the errno.
+struct Result : Failure {
+    Step step = Step::Rename; // the step that failed
     bool renamed = false; // moved within one file system: the same file, no copy made
-    bool ok() const { return outcome == Outcome::Done; }
 };
 
 struct Hooks {
@@ -56,17 +48,13 @@ Result move(const QString& from, const QString& to, bool keepSource, const Hooks
 // Replaces `path` with `bytes`: a temporary file beside it, synced, renamed over it and
 // the folder synced. A link keeps pointing where it points: its target is replaced in its
 // own folder. In a folder that takes no new files an existing file is rewritten in place.
-struct WriteResult {
-    bool ok = true;
-    int error = 0; // errno
-};
 enum class Content {
     UserData, // synced; a new file gets the usual mode
     // Not synced, a new file private to its owner: a cache file a power cut empties or
     // loses is known on reading and made again, and waiting for the disk slows every page.
     Cache,
 };
-WriteResult write(
+Failure write(
     const QString& path, const QByteArray& bytes, Content content = Content::UserData, const FaultHook& fault = {});
 
 // True for the names of the hidden temporary files this program makes.

@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <cerrno>
-#include <cstring>
 #ifndef Q_OS_WIN
 #include <dirent.h>
 #include <fcntl.h>
@@ -142,54 +141,19 @@ bool openRegularFile(QFile& file)
 #endif
 }
 
-QString describeSystemError(int err)
-{
-    switch (err) {
-    case ENOENT:
-        return QStringLiteral("ファイルまたはフォルダが見つかりません。");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("アクセスが拒否されました。");
-    case ENOSPC:
-#ifdef EDQUOT
-    case EDQUOT:
-#endif
-        return QStringLiteral("ディスクの空き容量が足りません。");
-    case EEXIST:
-        return QStringLiteral("同じ名前のファイルが既にあります。");
-    case EROFS:
-        return QStringLiteral("書き込みのできないドライブです。");
-    case EBUSY:
-#ifdef ETXTBSY
-    case ETXTBSY:
-#endif
-        return QStringLiteral("ファイルが使用中です。");
-    case ENAMETOOLONG:
-        return QStringLiteral("ファイル名が長すぎます。");
-    case EISDIR:
-        return QStringLiteral("同じ名前のフォルダがあります。");
-    case EIO:
-        return QStringLiteral("読み書きのエラーが起きました。");
-    case EXDEV:
-        return QStringLiteral("別のドライブへは移動できません。");
-    default:
-        return QStringLiteral("ファイルの操作に失敗しました（%1）。").arg(QString::fromLocal8Bit(std::strerror(err)));
-    }
-}
-
-Result setNormalAttributes(const QString& path)
+Failure setNormalAttributes(const QString& path)
 {
     if (QFileInfo(path).isSymbolicLink())
-        return Result::success();
+        return Failure();
     QFile f(path);
     if (!f.exists())
-        return Result::failure(describeSystemError(ENOENT));
+        return Failure::system(ENOENT);
     const auto perms = f.permissions();
     if (perms & QFileDevice::WriteOwner)
-        return Result::success();
+        return Failure();
     if (!f.setPermissions(perms | QFileDevice::WriteOwner))
-        return Result::failure(describeSystemError(errno ? errno : EACCES));
-    return Result::success();
+        return Failure::system(errno ? errno : EACCES);
+    return Failure();
 }
 
 // errno of the last failing call, or a fallback when the library did not leave one.
@@ -199,15 +163,15 @@ static int lastErrno(int fallback)
     return e ? e : fallback;
 }
 
-Result deleteFile(const QString& path)
+Failure deleteFile(const QString& path)
 {
     QFile f(path);
     if (!QFileInfo(path).isFile())
-        return Result::failure(describeSystemError(ENOENT));
+        return Failure::system(ENOENT);
     errno = 0;
     if (!f.remove())
-        return Result::failure(describeSystemError(lastErrno(EACCES)));
-    return Result::success();
+        return Failure::system(lastErrno(EACCES));
+    return Failure();
 }
 
 bool trashAvailable()
@@ -230,15 +194,15 @@ bool trashAvailable()
 #endif
 }
 
-Result moveToTrash(const QString& path)
+Failure moveToTrash(const QString& path)
 {
     if (!QFileInfo(path).isFile())
-        return Result::failure(describeSystemError(ENOENT));
+        return Failure::system(ENOENT);
     errno = 0;
     QFile f(path);
     if (!f.moveToTrash())
-        return Result::failure(describeSystemError(lastErrno(EACCES)));
-    return Result::success();
+        return Failure::system(lastErrno(EACCES));
+    return Failure();
 }
 
 bool makeSureDirectoryPathExists(const QString& path)

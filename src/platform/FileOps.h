@@ -1,20 +1,13 @@
 #pragma once
+#include "platform/Failure.h"
 #include <QDateTime>
 #include <QString>
 
 class QFile;
 
 // File system operations the program needs, each safe against a missing folder,
-// a full disk and an existing name. Failures carry a Japanese reason for messages.
+// a full disk and an existing name. A failure carries its errno.
 namespace FileOps {
-
-struct Result {
-    bool ok = true;
-    QString error; // Japanese, empty when ok
-    explicit operator bool() const { return ok; }
-    static Result success() { return {}; }
-    static Result failure(const QString& why) { return { false, why }; }
-};
 
 QString separator(); // "/" here, "\" on Windows
 QString rootPath(); // "/" here, "c:\" on Windows
@@ -50,20 +43,17 @@ bool openRegularFile(QFile& file);
 
 // The counterpart of clearing read-only: gives the owner write permission. A link is
 // left as it is: its own mode means nothing, and its target may lie anywhere.
-Result setNormalAttributes(const QString& path);
+Failure setNormalAttributes(const QString& path);
 
-Result deleteFile(const QString& path);
+Failure deleteFile(const QString& path);
 
 // True when the desktop has a trash that files can be moved into.
 bool trashAvailable();
 // Moves the file into the desktop's trash; it is never deleted for good.
-Result moveToTrash(const QString& path);
+Failure moveToTrash(const QString& path);
 
 // Creates the folder and every missing parent; true when it exists afterwards.
 bool makeSureDirectoryPathExists(const QString& path);
-
-// A Japanese description of the last system error (errno), for messages.
-QString describeSystemError(int err);
 
 // The user's pictures folder, else home: where an installed program's folder screen opens
 // with no remembered folder (the folder it was started in is often its own).

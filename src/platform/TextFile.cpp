@@ -17,12 +17,12 @@ bool read(const QString& path, QByteArray* bytes)
     return f.error() == QFileDevice::NoError;
 }
 
-bool write(const QString& path, const QByteArray& bytes, QString* error)
+bool write(const QString& path, const QByteArray& bytes, Failure* failure)
 {
-    const DurableFile::WriteResult written = DurableFile::write(path, bytes);
-    if (!written.ok && error)
-        *error = FileOps::describeSystemError(written.error);
-    return written.ok;
+    const Failure written = DurableFile::write(path, bytes);
+    if (failure)
+        *failure = written;
+    return written.ok();
 }
 
 QString decode(const QByteArray& bytes)

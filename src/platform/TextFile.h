@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/Failure.h"
 #include <QByteArray>
 #include <QString>
 
@@ -11,8 +12,8 @@ bool read(const QString& path, QByteArray* bytes);
 
 // Written through a temporary file, synced and renamed into place, so a full disk, a
 // failed write or a power cut leaves the previous file as it was. In a folder that takes no new
-// files, an existing writable file is rewritten in place. `error` gets a Japanese reason.
-bool write(const QString& path, const QByteArray& bytes, QString* error);
+// files, an existing writable file is rewritten in place. `failure` gets why it failed.
+bool write(const QString& path, const QByteArray& bytes, Failure* failure);
 
 QString decode(const QByteArray& bytes); // from the system's encoding
 QByteArray encode(const QString& text); // to the system's encoding

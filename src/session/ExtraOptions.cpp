@@ -54,10 +54,10 @@ ExtraOptions read(const QString& path)
     return TextFile::read(path, &bytes) ? parse(bytes) : ExtraOptions();
 }
 
-bool write(const QString& path, const ExtraOptions& options, QString* error)
+bool write(const QString& path, const ExtraOptions& options, Failure* failure)
 {
     QDir().mkpath(QFileInfo(path).path()); // the user's folder may not be there yet
-    return TextFile::write(path, format(options), error);
+    return TextFile::write(path, format(options), failure);
 }
 
 }

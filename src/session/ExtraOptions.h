@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/Failure.h"
 #include <QByteArray>
 #include <QString>
 
@@ -21,7 +22,7 @@ QString locate(const QString& programFolder, const QString& userFolder);
 
 // The defaults when the file is missing, unreadable or not a regular file.
 ExtraOptions read(const QString& path);
-// Through a temporary file; `error` gets a Japanese reason.
-bool write(const QString& path, const ExtraOptions& options, QString* error);
+// Through a temporary file; `failure` gets why it failed.
+bool write(const QString& path, const ExtraOptions& options, Failure* failure);
 
 }

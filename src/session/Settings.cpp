@@ -30,12 +30,3 @@ bool Settings::isUnsetFolder(const QString& path)
     return clean == root;
 #endif
 }
-
-QString Settings::unsetFolderMessage(int k)
-{
-    const QString which
-        = k == 10 ? QStringLiteral("削除フォルダ") : QStringLiteral("移動先フォルダ") + QChar(0xFF10 + k);
-    return QStringLiteral("%1が設定されていません。"
-                          "メニューの「オプション」→「移動先フォルダ設定」でフォルダを指定して下さい。")
-        .arg(which);
-}

@@ -33,6 +33,4 @@ struct Settings {
     // A destination that is not set: an empty path, or the root of the file system,
     // which a first start gives every destination. Nothing is ever put there.
     static bool isUnsetFolder(const QString& path);
-    // The reason given when destination k (0..9, 10 the delete folder) is not set.
-    static QString unsetFolderMessage(int k);
 };

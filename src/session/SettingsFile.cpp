@@ -337,24 +337,24 @@ bool readsBack(const Settings& s, const QByteArray& previous)
     return parse(format(s, previous), back) == ReadStatus::Ok && sameStoredValues(back, s);
 }
 
-bool write(const QString& path, const Settings& s, QString* error, const QByteArray& previous)
+bool write(const QString& path, const Settings& s, Failure* failure, const QByteArray& previous)
 {
     // What is written must read back as it stands, or the next run would start from
     // other folders than the user chose: otherwise the file stays as it was.
     if (!readsBack(s, previous)) {
-        if (error)
-            error->clear();
+        if (failure)
+            *failure = Failure();
         return false;
     }
     // The user's own folder may not exist yet.
     const QString folder = QFileInfo(path).absolutePath();
     errno = 0;
     if (!FileOps::folderExists(folder) && !FileOps::makeSureDirectoryPathExists(folder)) {
-        if (error)
-            *error = FileOps::describeSystemError(errno ? errno : EACCES);
+        if (failure)
+            *failure = Failure::system(errno ? errno : EACCES);
         return false;
     }
-    return TextFile::write(path, format(s, previous), error);
+    return TextFile::write(path, format(s, previous), failure);
 }
 
 QString path(const QString& folder) { return FileOps::joinPath(folder, QStringLiteral("Pirapo.ini")); }
@@ -418,7 +418,7 @@ StartNote startRun(const QString& programFolder, const QString& userFolder, Sett
     return note;
 }
 
-EndProblem endRun(const RunFile& file, const Settings& s, QString* error)
+EndProblem endRun(const RunFile& file, const Settings& s, Failure* failure)
 {
     if (file.write.isEmpty()) // said at the start
         return EndProblem::None;
@@ -427,7 +427,7 @@ EndProblem endRun(const RunFile& file, const Settings& s, QString* error)
     const Settings kept = storable(s, file.read);
     if (!readsBack(kept, file.read))
         return EndProblem::WouldNotReadBack;
-    return write(file.write, kept, error, file.read) ? EndProblem::None : EndProblem::WriteFailed;
+    return write(file.write, kept, failure, file.read) ? EndProblem::None : EndProblem::WriteFailed;
 }
 
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/Failure.h"
 #include "session/Settings.h"
 #include <QString>
 
@@ -45,9 +46,9 @@ Settings storable(const Settings& s, const QByteArray& previous);
 // True when format() of `s` parses back to the same values.
 bool readsBack(const Settings& s, const QByteArray& previous = QByteArray());
 
-// Makes the file's folder first when it is missing. Writes nothing (false, `error`
-// empty) unless the bytes read back to the same values.
-bool write(const QString& path, const Settings& s, QString* error, const QByteArray& previous = QByteArray());
+// Makes the file's folder first when it is missing. Writes nothing (false, no reason in
+// `failure`) unless the bytes read back to the same values.
+bool write(const QString& path, const Settings& s, Failure* failure, const QByteArray& previous = QByteArray());
 
 // Pirapo.ini in `folder`.
 QString path(const QString& folder);
@@ -84,8 +85,8 @@ struct StartNote {
 };
 StartNote startRun(const QString& programFolder, const QString& userFolder, Settings& s, RunFile& file);
 
-// Writes the settings at the end of a run; `error` gets the system's reason of a failure.
+// Writes the settings at the end of a run; `failure` gets why a write failed.
 enum class EndProblem { None, NotAFile, WouldNotReadBack, WriteFailed };
-EndProblem endRun(const RunFile& file, const Settings& s, QString* error);
+EndProblem endRun(const RunFile& file, const Settings& s, Failure* failure);
 
 }

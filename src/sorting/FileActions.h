@@ -8,8 +8,8 @@
 // replaced. Tests replace one, or make one step of a move fail, in a way the file system
 // of a test machine cannot (deleting as root, a failing sync, say).
 struct FileActions {
-    std::function<FileOps::Result(const QString& path)> setNormalAttributes = FileOps::setNormalAttributes;
+    std::function<Failure(const QString& path)> setNormalAttributes = FileOps::setNormalAttributes;
     DurableFile::FaultHook failStep; // none: every step runs. Called on the thread that moves.
-    std::function<FileOps::Result(const QString& path)> deleteFile = FileOps::deleteFile;
+    std::function<Failure(const QString& path)> deleteFile = FileOps::deleteFile;
     std::function<bool(const QString& path)> makeFolder = FileOps::makeSureDirectoryPathExists;
 };

@@ -13,20 +13,8 @@ class FileMove {
 public:
     explicit FileMove(const FileActions& actions);
 
-    enum class Outcome {
-        Done,
-        CopyFailed, // nothing was made; `error` says why
-        LengthDiffers, // the copy came out short and is gone again
-        SourceKept, // the source could not be deleted (`error`); its copy is gone again
-        BothLeft, // the source could not be deleted (`error`), nor could its copy
-    };
-    struct Result {
-        Outcome outcome = Outcome::Done;
-        QString error; // Japanese, from the step that failed
-        bool ok() const { return outcome == Outcome::Done; }
-    };
-
-    Result run(const QString& from, const QString& to, bool deleteSource,
+    // Reason::None when done; otherwise the failure of DurableFile::move.
+    Failure run(const QString& from, const QString& to, bool deleteSource,
         const DurableFile::ProgressHook& progress = {}) const;
 
 private:

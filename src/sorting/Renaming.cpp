@@ -42,44 +42,38 @@ static bool isPlainName(const QString& name)
         && !name.contains(QDir::separator()) && !name.contains(QChar(0));
 }
 
-static NewName refused(int rule, const QString& why)
+static NewName refused(int rule, Reason why, qint64 number = 0, const QString& other = QString())
 {
     NewName r;
     r.rule = static_cast<int16_t>(rule);
-    r.error = why;
+    r.reason = why;
+    r.number = number;
+    r.other = other;
     return r;
 }
 
 NewName makeNewName(int rule, int32_t counter, const QString& head, const QString& fileName)
 {
     if (rule < 0 || rule > 2)
-        return refused(0,
-            QStringLiteral("名前の付け方の設定（%1）が正しくありません。"
-                           "「移動先フォルダ設定」で名前の付け方を選び直してください。")
-                .arg(rule));
+        return refused(0, Reason::RuleInvalid, rule);
 
     const int32_t serial = serialToUse(counter);
     // The counter is advanced after the copy; at the top of its range it cannot be.
     if (serial == std::numeric_limits<int32_t>::max())
-        return refused(rule,
-            QStringLiteral("通し番号がこれ以上増やせません。「移動先フォルダ設定」で通し番号を設定し直してください。"));
+        return refused(rule, Reason::SerialExhausted);
 
     QString name;
     if (rule == 0) {
         name = Numeric::formatSerial(serial) + u' ' + withoutSerialPrefix(fileName);
     } else {
         if (!isSafeHead(head))
-            return refused(rule,
-                (rule == 1 ? QStringLiteral("移動先フォルダの名前「%1」は") : QStringLiteral("ヘッドネーム「%1」は"))
-                        .arg(head)
-                    + QStringLiteral("ファイル名に使えません（/ や \\ を含むか「.」で始まります）。"));
+            return refused(rule, Reason::HeadUnusable, rule, head);
         name = head + Numeric::formatSerial(serial) + extensionOf(fileName);
     }
     if (!isPlainName(name))
-        return refused(rule, QStringLiteral("新しいファイル名「%1」はファイル名に使えません。").arg(name));
+        return refused(rule, Reason::NameUnusable, 0, name);
 
     NewName r;
-    r.ok = true;
     r.name = name;
     r.serial = serial;
     r.rule = static_cast<int16_t>(rule);
@@ -92,7 +86,7 @@ NewName newNameFor(const Settings& settings, int k, const QString& fileName, int
     if (rule < 0 || rule > 2)
         return makeNewName(rule, 0, QString(), fileName); // refused with the rule's message
     if (k < 0 || k > 9)
-        return refused(rule, QStringLiteral("移動先の番号（%1）が正しくありません。").arg(k));
+        return refused(rule, Reason::TargetInvalid, k);
     const auto i = static_cast<size_t>(k);
     const QString head = rule == 1 ? settings.destNames[i] : settings.headNames[i];
     return makeNewName(rule, counter, head, fileName);

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/Failure.h"
 #include <QString>
 #include <cstdint>
 
@@ -23,12 +24,11 @@ QString extensionOf(const QString& fileName);
 // that already carries a serial gets a fresh one, not a second.
 QString withoutSerialPrefix(const QString& fileName);
 
-struct NewName {
-    bool ok = false;
+// A refusal says why: RuleInvalid, SerialExhausted, HeadUnusable, NameUnusable or TargetInvalid.
+struct NewName : Failure {
     QString name; // the bare file name in the destination folder
     int32_t serial = 0; // the number written into it; the counter becomes serial + 1
     int16_t rule = 0; // also the history kind
-    QString error; // Japanese reason when !ok
 };
 
 // The new name under `rule` (0..2) with the rule's counter and, for rules 1 and 2,

@@ -29,14 +29,6 @@ constexpr std::chrono::milliseconds QuietWait { 100 };
 constexpr qint64 ProgressAfterMs = 500;
 constexpr int ProgressEveryMs = 200;
 
-// A reason without its closing "。", to sit inside parentheses of a longer sentence.
-QString inner(QString reason)
-{
-    if (reason.endsWith(u'。'))
-        reason.chop(1);
-    return reason;
-}
-
 bool sameContent(const QString& a, const QString& b)
 {
     QFile fa(a);
@@ -58,19 +50,6 @@ bool sameFile(const QString& a, const QString& b)
 {
     const QString ca = QFileInfo(a).canonicalFilePath();
     return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
-}
-
-QString summary(const std::vector<SendAllFailure>& failures)
-{
-    if (failures.empty())
-        return QString();
-    constexpr size_t shown = 20;
-    QString text = QStringLiteral("次のファイルは削除フォルダへ送れませんでした。元の場所に残っています。\n");
-    for (size_t i = 0; i < failures.size() && i < shown; ++i)
-        text += QStringLiteral("\n・%1（%2）").arg(failures[i].fileName, inner(failures[i].reason));
-    if (failures.size() > shown)
-        text += QStringLiteral("\nほか %1 件").arg(failures.size() - shown);
-    return text;
 }
 
 }
@@ -98,7 +77,7 @@ TransferResult Sorter::transfer(int target, int position, const QString& folder,
     emit historyChanged(m_history.canUndo());
     if (!result.ok) {
         emit stayed(position);
-        emit failed(result.message);
+        emit transferFailed(result);
     }
     return result;
 }
@@ -106,6 +85,7 @@ TransferResult Sorter::transfer(int target, int position, const QString& folder,
 TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const QString& fileName)
 {
     TransferResult result;
+    result.fileName = fileName;
     const QString source = FileOps::joinPath(sourceFolder, fileName);
     const bool validTarget = k >= 0 && k <= 9;
     const QString destFolder = validTarget ? m_settings.destPaths[static_cast<size_t>(k)] : QString();
@@ -113,29 +93,33 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
     const bool deleteSource = !m_session.copyMode || destFolder == m_settings.destPaths[10]
         || FolderIdentity::same(destFolder, m_settings.destPaths[10]);
 
+    result.copying = !deleteSource;
+
     const UndoEntry dropped = m_history.shiftDown();
     QList<CompanionMove> companionsMoved;
-    auto fail = [&](QString reason) {
-        reason += takeBackCompanions(companionsMoved, deleteSource);
+    auto fail = [&](const Failure& why) {
+        result.companionsLeft += takeBackCompanions(companionsMoved, deleteSource);
         companionsMoved.clear();
         m_history.shiftUp(dropped);
         result.ok = false;
-        result.message = (deleteSource ? QStringLiteral("「%1」を移動できませんでした。\n")
-                                       : QStringLiteral("「%1」をコピーできませんでした。\n"))
-                             .arg(fileName)
-            + reason;
+        result.failure = why;
         return result;
+    };
+    auto failFor = [&](Reason reason, qint64 number = 0) {
+        Failure why = Failure::of(reason);
+        why.number = number;
+        return fail(why);
     };
 
     if (!validTarget)
-        return fail(QStringLiteral("移動先の番号（%1）が正しくありません。").arg(k));
+        return failFor(Reason::TargetInvalid, k);
     if (Settings::isUnsetFolder(destFolder))
-        return fail(Settings::unsetFolderMessage(k));
+        return failFor(Reason::FolderUnset, k);
     if (fileName.isEmpty())
-        return fail(QStringLiteral("ファイル名がありません。"));
+        return failFor(Reason::NoFileName);
 
     if (!FileOps::fileExists(source))
-        return fail(QStringLiteral("元のファイルが見つかりません。"));
+        return failFor(Reason::SourceMissing);
 
     // A name already in the folder (a wrapped counter, one edited back, files from an
     // earlier session) is never replaced: the counter moves on to the next free serial.
@@ -152,54 +136,43 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
     QString dest;
     for (int tries = 0;; ++tries) {
         n = Renaming::newNameFor(m_settings, k, fileName, counter);
-        if (!n.ok)
-            return fail(n.error);
+        if (!n.ok())
+            return fail(n);
         dest = FileOps::joinPath(destFolder, n.name);
         if (Companions::unitFree(destFolder, fileName, companions, n.name))
             break;
-        if (tries + 1 == Renaming::MaxNameTries)
-            return fail(QStringLiteral(
-                "移動先に空いている名前が見つかりませんでした（通し番号 %1 から %2 個がすべて使われています）。"
-                "「移動先フォルダ設定」で通し番号を設定し直してください。")
-                            .arg(Numeric::formatSerial(Renaming::serialToUse(firstCounter)))
-                            .arg(Renaming::MaxNameTries));
+        if (tries + 1 == Renaming::MaxNameTries) {
+            Failure why = Failure::of(Reason::NoFreeSerial);
+            why.number = Renaming::serialToUse(firstCounter);
+            why.count = Renaming::MaxNameTries;
+            return fail(why);
+        }
         counter = n.serial + 1;
     }
     result.newName = n.name;
     result.destination = dest;
 
     // The companions first: the picture's own failures then keep their words.
-    if (const QString why = moveCompanions(
-            Companions::moves(sourceFolder, fileName, companions, destFolder, n.name), deleteSource, companionsMoved);
-        !why.isEmpty())
+    if (const Failure why = moveCompanions(Companions::moves(sourceFolder, fileName, companions, destFolder, n.name),
+            deleteSource, companionsMoved, result.companionsLeft);
+        !why.ok())
         return fail(why);
 
     // A failure here shows again in the copy or the delete, which say why.
     m_actions.setNormalAttributes(source);
 
-    const FileMove::Result moved = moveResponsive(source, dest, deleteSource, { fileName });
-    switch (moved.outcome) {
-    case FileMove::Outcome::CopyFailed:
-        return fail(moved.error);
-    case FileMove::Outcome::LengthDiffers:
-        return fail(QStringLiteral("コピーしたファイルの大きさが元のファイルと一致しません。"));
-    case FileMove::Outcome::SourceKept:
-        return fail(QStringLiteral("元のファイルを削除できませんでした（%1）。"
-                                   "コピーしたファイルは取り除いたので、ファイルは元の場所にあります。")
-                        .arg(inner(moved.error)));
-    case FileMove::Outcome::BothLeft:
+    const Failure moved = moveResponsive(source, dest, deleteSource, { fileName });
+    if (moved.reason == Reason::BothLeft) {
         // Both stay: record the copy like a copy-mode drop so undo can take it back.
         result.duplicateLeft = true;
-        result.message = QStringLiteral("「%1」を移動できませんでした。\n元のファイルを削除できず（%2）、"
-                                        "コピーした「%3」も取り除けませんでした。"
-                                        "ファイルは両方の場所にあります。アンドゥでコピーを取り除けます。")
-                             .arg(fileName, inner(moved.error), dest)
-            + takeBackCompanions(companionsMoved, deleteSource);
+        result.failure = moved;
+        result.failure.path = dest;
+        result.companionsLeft += takeBackCompanions(companionsMoved, deleteSource);
         companionsMoved.clear();
-        break;
-    case FileMove::Outcome::Done:
+    } else if (!moved.ok()) {
+        return fail(moved);
+    } else {
         result.sourceDeleted = deleteSource;
-        break;
     }
 
     UndoEntry& entry = m_history.newest();
@@ -228,8 +201,8 @@ UndoResult Sorter::undoLast()
     if (result.outcome == Outcome::Restored || result.outcome == Outcome::EntryDropped)
         emit undone();
     emit historyChanged(m_history.canUndo());
-    if (!result.message.isEmpty())
-        emit failed(result.message);
+    if (result.worthTelling())
+        emit undoFailed(result);
     return result;
 }
 
@@ -243,21 +216,26 @@ UndoResult Sorter::undoFiles()
     const QString name = QFileInfo(e.from).fileName();
     result.restoredPath = e.from;
 
-    const QString head = QStringLiteral("「%1」を元に戻せませんでした。\n").arg(name);
     // Companions already back go to the destination again: the unit stays whole there.
     QList<ReturnedCompanion> returned;
-    auto keep = [&](const QString& reason) {
+    auto keep = [&](const Failure& why) {
         result.outcome = UndoResult::Outcome::Kept;
-        result.message = head + reason + putBackCompanions(returned)
-            + QStringLiteral("\nこの操作は履歴に残してあるので、原因を取り除いてからもう一度アンドゥできます。");
+        result.failure = why;
+        result.companionsStillBack = putBackCompanions(returned);
         return result;
     };
     // The counter stays: the number was used for a file that is no longer ours to take back.
-    auto drop = [&](const QString& reason) {
+    auto drop = [&](const Failure& why) {
         m_history.shiftUp();
         result.outcome = UndoResult::Outcome::EntryDropped;
-        result.message = head + reason + QStringLiteral("\nこの操作は履歴から外しました。");
+        result.failure = why;
         return result;
+    };
+    auto about = [](Reason reason, const QString& path, const QString& other = QString()) {
+        Failure why = Failure::of(reason);
+        why.path = path;
+        why.other = other;
+        return why;
     };
     auto done = [&] {
         if (e.kind >= 0 && e.kind <= 2) {
@@ -267,22 +245,20 @@ UndoResult Sorter::undoFiles()
         }
         m_history.shiftUp();
         result.outcome = UndoResult::Outcome::Restored;
-        result.message.clear();
+        result.failure = Failure();
         return result;
     };
 
     if (!FileOps::fileExists(e.to))
-        return drop(QStringLiteral("移動先の「%1」がもうありません。").arg(e.to));
+        return drop(about(Reason::TargetGone, e.to));
     // Two names for one file: removing the one it went to would remove the only copy.
     if (sameFile(e.from, e.to))
-        return drop(QStringLiteral("元の場所と移動先が同じファイルです。"));
+        return drop(Failure::of(Reason::SameFile));
 
     // A different file where a companion came from keeps the whole unit where it is.
     for (const CompanionMove& c : e.companions)
         if (FileOps::fileExists(c.to) && FileOps::entryExists(c.from) && !sameContent(c.from, c.to))
-            return keep(QStringLiteral("元の場所に内容の異なる「%1」があるため、上書きしませんでした。"
-                                       "どちらのファイルもそのまま残してあります。")
-                            .arg(QFileInfo(c.from).fileName()));
+            return keep(about(Reason::DifferentFileInWay, c.from, QFileInfo(c.from).fileName()));
 
     m_actions.setNormalAttributes(e.to);
 
@@ -290,44 +266,45 @@ UndoResult Sorter::undoFiles()
     const bool copied = FileOps::entryExists(e.from);
     if (copied) {
         if (!FileOps::fileExists(e.from))
-            return keep(QStringLiteral("元の場所「%1」に同じ名前のフォルダがあります。").arg(e.from));
+            return keep(about(Reason::FolderInWay, e.from));
         if (!sameContent(e.from, e.to))
-            return keep(QStringLiteral("元の場所に内容の異なる「%1」があるため、上書きしませんでした。"
-                                       "どちらのファイルもそのまま残してあります。")
-                            .arg(name));
+            return keep(about(Reason::DifferentFileInWay, e.from, name));
     } else {
         const QString folder = QFileInfo(e.from).absolutePath();
         // The user wants the file back where it was, so a folder removed meanwhile is made again.
         if (!FileOps::folderExists(folder) && !m_actions.makeFolder(folder))
-            return keep(QStringLiteral("元のフォルダ「%1」を作れませんでした。").arg(folder));
+            return keep(about(Reason::FolderNotMade, folder));
     }
 
-    if (const QString why = returnCompanions(e.companions, returned); !why.isEmpty())
+    if (const Failure why = returnCompanions(e.companions, returned); !why.ok())
         return keep(why);
     if (copied) {
-        if (const auto deleted = m_actions.deleteFile(e.to); !deleted)
-            return keep(QStringLiteral("移動先の「%1」を削除できませんでした（%2）。").arg(e.to, inner(deleted.error)));
+        if (const Failure deleted = m_actions.deleteFile(e.to); !deleted.ok()) {
+            Failure why = about(Reason::CopyNotDeleted, e.to);
+            why.error = deleted.error;
+            return keep(why);
+        }
         return done();
     }
 
-    const FileMove::Result moved = moveResponsive(e.to, e.from, true, { name });
-    switch (moved.outcome) {
-    case FileMove::Outcome::Done:
+    const Failure moved = moveResponsive(e.to, e.from, true, { name });
+    switch (moved.reason) {
+    case Reason::None:
         return done();
-    case FileMove::Outcome::CopyFailed:
-        return keep(moved.error);
-    case FileMove::Outcome::LengthDiffers:
-        return keep(QStringLiteral("戻したファイルの大きさが移動先のファイルと一致しません。"));
-    case FileMove::Outcome::SourceKept:
-    case FileMove::Outcome::BothLeft:
-        break;
-    }
-    const QString why = QStringLiteral("移動先の「%1」を削除できませんでした（%2）。").arg(e.to, inner(moved.error));
-    if (moved.outcome == FileMove::Outcome::SourceKept)
+    case Reason::LengthDiffers:
+        return keep(Failure::of(Reason::ReturnLengthDiffers));
+    case Reason::SourceKept:
+    case Reason::BothLeft: {
+        // With BothLeft both stay identical; the next undo finds the same bytes where the
+        // file came from and only removes the other.
+        Failure why = about(Reason::CopyNotDeleted, e.to);
+        why.error = moved.error;
+        why.cause = moved.reason;
         return keep(why);
-    // Both stay identical; the next undo finds the same bytes where the file came from
-    // and only removes the other.
-    return keep(why + QStringLiteral("元の場所にも同じファイルがあります。"));
+    }
+    default:
+        return keep(moved);
+    }
 }
 
 void Sorter::forgetVanishedIn(const QString& folder)
@@ -366,8 +343,8 @@ SendAllResult Sorter::sendAll(QString folder, QStringList names, QList<int> posi
     endCommand();
     emit historyChanged(m_history.canUndo());
     m_sendingAll = false;
-    if (!result.message.isEmpty())
-        emit failed(result.message);
+    if (result.worthTelling())
+        emit sendAllFailed(result);
     return result;
 }
 
@@ -378,11 +355,12 @@ SendAllResult Sorter::sendAllFiles(
     // Read once: a dialog opened while events run changes the next command, not this one.
     const QString deleteFolder = m_settings.destPaths[10];
     if (Settings::isUnsetFolder(deleteFolder)) {
-        result.message = Settings::unsetFolderMessage(10);
+        result.refused = Failure::of(Reason::FolderUnset);
+        result.refused.number = 10;
         return result;
     }
     if (FolderIdentity::same(deleteFolder, sourceFolder)) {
-        result.message = QStringLiteral("削除フォルダが元のフォルダと同じため、何もしませんでした。");
+        result.refused = Failure::of(Reason::DeleteFolderIsSource);
         return result;
     }
 
@@ -397,8 +375,8 @@ SendAllResult Sorter::sendAllFiles(
             continue;
         const QString& name = fileNames.at(i);
         const QString source = FileOps::joinPath(sourceFolder, name);
-        auto failed = [&](const QString& reason) {
-            result.failures.push_back({ i, name, reason });
+        auto failed = [&](const Failure& why) {
+            result.failures.push_back({ i, name, why, {} });
             emit stayed(i);
         };
 
@@ -413,47 +391,33 @@ SendAllResult Sorter::sendAllFiles(
             const QString stored = Companions::freeUnitName(deleteFolder, name, companions);
             const QString dest = FileOps::joinPath(deleteFolder, stored);
             QList<CompanionMove> companionsMoved;
+            QList<CompanionMove> companionsLeft;
             bool record = false;
             if (stored.isEmpty()) {
-                failed(QStringLiteral("削除フォルダに空いている名前がありません。"));
-            } else if (const QString why
+                failed(Failure::of(Reason::NoFreeName));
+            } else if (const Failure why
                        = moveCompanions(Companions::moves(sourceFolder, name, companions, deleteFolder, stored), true,
-                           companionsMoved);
-                       !why.isEmpty()) {
+                           companionsMoved, companionsLeft);
+                       !why.ok()) {
                 failed(why);
             } else {
-                const FileMove::Result moved
-                    = moveResponsive(source, dest, true, { name, number, int(positions.size()) });
-                switch (moved.outcome) {
-                case FileMove::Outcome::CopyFailed:
-                    failed(moved.error);
-                    break;
-                case FileMove::Outcome::LengthDiffers:
-                    failed(QStringLiteral("コピーしたファイルの大きさが元のファイルと一致しません。"));
-                    break;
-                case FileMove::Outcome::SourceKept:
-                    failed(QStringLiteral("元のファイルを削除できませんでした（%1）。").arg(inner(moved.error)));
-                    break;
-                case FileMove::Outcome::BothLeft:
-                    // Both stay: the copy is recorded so undo can take it back.
-                    failed(QStringLiteral("元のファイルを削除できず（%1）、削除フォルダのコピーも取り除けませんでした。"
-                                          "アンドゥでコピーを取り除けます。")
-                               .arg(inner(moved.error)));
-                    record = true;
-                    break;
-                case FileMove::Outcome::Done:
-                    record = true;
+                const Failure moved = moveResponsive(source, dest, true, { name, number, int(positions.size()) });
+                if (!moved.ok())
+                    failed(moved);
+                // Both stay: the copy is recorded so undo can take it back.
+                record = moved.ok() || moved.reason == Reason::BothLeft;
+                if (moved.ok()) {
                     ++result.moved;
                     if (stored != name)
                         result.renamed.push_back({ i, name, stored });
-                    break;
                 }
             }
 
             // A picture that stayed takes its companions back with it.
-            if (!result.failures.empty() && result.failures.back().position == i && !companionsMoved.isEmpty()) {
-                result.failures.back().reason += takeBackCompanions(companionsMoved, true);
+            if (!result.failures.empty() && result.failures.back().position == i) {
+                companionsLeft += takeBackCompanions(companionsMoved, true);
                 companionsMoved.clear();
+                result.failures.back().companionsLeft = companionsLeft;
             }
             if (record) {
                 UndoEntry& entry = m_history.newest();
@@ -469,7 +433,6 @@ SendAllResult Sorter::sendAllFiles(
             showProgress({ name, number, int(positions.size()) });
         QCoreApplication::processEvents();
     }
-    result.message = summary(result.failures);
     return result;
 }
 
@@ -504,7 +467,7 @@ void Sorter::endCommand()
     emit moveProgressEnded();
 }
 
-FileMove::Result Sorter::moveResponsive(const QString& from, const QString& to, bool deleteSource, MoveProgress shown)
+Failure Sorter::moveResponsive(const QString& from, const QString& to, bool deleteSource, MoveProgress shown)
 {
     struct Shared {
         std::mutex mutex;
@@ -514,7 +477,7 @@ FileMove::Result Sorter::moveResponsive(const QString& from, const QString& to, 
     };
     Shared shared;
     QEventLoop loop;
-    FileMove::Result result;
+    Failure result;
     shown.bytesTotal = FileOps::fileLength(from);
     std::thread worker([&] {
         result

@@ -14,7 +14,12 @@ struct Settings;
 
 struct TransferResult {
     bool ok = false;
-    QString message; // Japanese, for the window's message box; empty when ok or turned away
+    // Why it failed, or, with duplicateLeft, why both files remain (BothLeft). None when
+    // ok or turned away.
+    Failure failure;
+    bool copying = false; // copy mode: the source was to stay
+    QString fileName; // the file's name in the source folder
+    QList<CompanionMove> companionsLeft; // companions neither moved nor taken back: `to` is where each is
     QString newName; // the file's name in the destination folder
     QString destination; // the full path the copy was made to
     bool sourceDeleted = false;
@@ -31,15 +36,21 @@ struct UndoResult {
         Kept, // a cause that can go away (a different file in the way, no access): nothing changed
     };
     Outcome outcome = Outcome::NothingToUndo;
-    QString message; // Japanese, for the window's message box; empty unless dropped or kept
+    Failure failure; // why it was dropped or kept
     QString restoredPath; // where the undone entry's file came from
+    // Kept: companions this undo brought back that could not go out again; the next undo
+    // finishes bringing the unit back.
+    QStringList companionsStillBack;
+    // Something the user must be told: dropped or kept.
+    bool worthTelling() const { return failure.reason != Reason::None; }
     bool ok() const { return outcome == Outcome::Restored; }
 };
 
 struct SendAllFailure {
     int position = 0;
     QString fileName;
-    QString reason; // Japanese
+    Failure failure;
+    QList<CompanionMove> companionsLeft; // moved with it and not taken back: `to` is where each is
 };
 
 struct SendAllRename {
@@ -53,7 +64,8 @@ struct SendAllResult {
     bool cancelled = false; // the files after the last one moved were left where they are
     std::vector<SendAllFailure> failures; // files that are still in the source folder
     std::vector<SendAllRename> renamed;
-    QString message; // one Japanese message for the window; empty when nothing failed
+    Failure refused; // why nothing was sent: the delete folder is unset or is the source folder
+    bool worthTelling() const { return refused.reason != Reason::None || !failures.empty(); }
 };
 
 // How far a long transfer or send all has come, for the window to show.
@@ -69,7 +81,7 @@ struct MoveProgress {
 // transfers, and send all to the delete folder. It owns the history and tells the
 // windows through its signals what they must show; pending events run where the
 // windows expect them to. No byte of a file is ever lost or replaced: whatever fails,
-// the files, the history and the counters stay as they were, and `failed` says why.
+// the files, the history and the counters stay as they were, and the failure signals say why.
 class Sorter : public QObject {
     Q_OBJECT
 public:
@@ -88,14 +100,14 @@ public:
     // Turned away while busy or while another command's move runs (nothing happens, no
     // signal). Otherwise, busy throughout:
     // moving, the file work, pending events once, historyChanged, and on failure
-    // stayed then failed.
+    // stayed then transferFailed.
     TransferResult transfer(int target, int position, const QString& folder, const QString& name);
 
     // Puts the file of the newest history entry back where it came from; a different
     // file standing there is never replaced, and a missing source folder is made again.
     // Not held back while busy, only while a move's file work runs (nothing happens).
-    // undone (the entry restored or dropped), historyChanged, then failed when there is
-    // something to say.
+    // undone (the entry restored or dropped), historyChanged, then undoFailed when there
+    // is something to say.
     UndoResult undoLast();
 
     // Every position of `positions` whose file of `names` is still in `folder` goes to
@@ -103,7 +115,7 @@ public:
     // copy mode or not, each recorded as kind 3. Never busy, so transfers may run
     // between two files; turned away while busy or while one runs. Per position:
     // moving (and stayed when the file stays), then pending events; at the end
-    // historyChanged, and one failed for every file that stayed. Taken by value: the
+    // historyChanged, and one sendAllFailed when a file stayed. Taken by value: the
     // events may relist the folder meanwhile.
     SendAllResult sendAll(QString folder, QStringList names, QList<int> positions);
 
@@ -119,7 +131,10 @@ signals:
     void stayed(int position); // the file is still in the source folder: its thumbnail comes back
     void historyChanged(bool canUndo);
     void undone(); // the board shows the folder as it now is
-    void failed(const QString& message); // one warning, shown before a transfer's busy state ends
+    // One warning each, shown before a transfer's busy state ends.
+    void transferFailed(const TransferResult& result);
+    void undoFailed(const UndoResult& result);
+    void sendAllFailed(const SendAllResult& result);
     // A command running longer than half a second, now and then while it runs; the end
     // follows when the command is over. The file work runs off the window's thread
     // meanwhile: timers and painting go on, input waits.
@@ -129,27 +144,28 @@ signals:
 private:
     // Runs the move on a thread of its own; the window's events (not its input) go on
     // while it takes longer than a moment.
-    FileMove::Result moveResponsive(const QString& from, const QString& to, bool deleteSource, MoveProgress shown);
+    Failure moveResponsive(const QString& from, const QString& to, bool deleteSource, MoveProgress shown);
     void startCommand();
     void showProgress(const MoveProgress& progress);
     void endCommand();
 
-    // Moves (or copies) each companion; on the first failure takes back the ones moved
-    // and returns why, empty when all went. `moved` holds what went.
-    QString moveCompanions(const QList<CompanionMove>& moves, bool deleteSource, QList<CompanionMove>& moved);
-    // Puts moved companions back; says what could not be, empty when all are back.
-    QString takeBackCompanions(const QList<CompanionMove>& moved, bool deleteSource);
+    // Moves (or copies) each companion; on the first failure takes back the ones moved,
+    // adds those that stay to `left` and returns why. `moved` holds what went.
+    Failure moveCompanions(
+        const QList<CompanionMove>& moves, bool deleteSource, QList<CompanionMove>& moved, QList<CompanionMove>& left);
+    // Puts moved companions back; returns those that could not be.
+    QList<CompanionMove> takeBackCompanions(const QList<CompanionMove>& moved, bool deleteSource);
     // A companion an undo brought back; `copyRemoved`: only its copy went (copy mode).
     struct ReturnedCompanion {
         CompanionMove move;
         bool copyRemoved = false;
     };
     // Before their picture goes back: each companion of `moves` back where it came from,
-    // until one cannot be; returns why, empty when all are back. `returned` holds what is.
-    QString returnCompanions(const QList<CompanionMove>& moves, QList<ReturnedCompanion>& returned);
+    // until one cannot be; returns why. `returned` holds what is back.
+    Failure returnCompanions(const QList<CompanionMove>& moves, QList<ReturnedCompanion>& returned);
     // Sends the companions of an undo that stopped half-way to the destination again;
-    // says what could not be, empty when all went.
-    QString putBackCompanions(const QList<ReturnedCompanion>& returned);
+    // returns the names of those that could not go.
+    QStringList putBackCompanions(const QList<ReturnedCompanion>& returned);
 
     TransferResult transferFiles(int target, const QString& folder, const QString& name);
     UndoResult undoFiles();

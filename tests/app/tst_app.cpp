@@ -641,7 +641,7 @@ private slots:
         s.session.copyMode = copy;
         QVERIFY(s.open());
         const Renaming::NewName n = Renaming::newNameFor(s.settings, 3, "b.jpg", s.settings.serials[size_t(rule)]);
-        QVERIFY(n.ok);
+        QVERIFY(n.ok());
         ViewerWindow* v = s.view(1);
         QVERIFY(v);
         s.key(Qt::Key_3);

@@ -21,6 +21,7 @@
 #include "session/SettingsFile.h"
 #include "sorting/Sorter.h"
 #include "viewer/ViewerWindow.h"
+#include "wording/Wording.h"
 #include <QDialog>
 #include <QLabel>
 #include <QPointer>
@@ -72,7 +73,12 @@ struct Fixture {
             else
                 w->close();
         };
-        QObject::connect(&sorter, &Sorter::failed, [this](const QString& text) { warnings << text; });
+        QObject::connect(
+            &sorter, &Sorter::transferFailed, [this](const TransferResult& r) { warnings << Wording::messageFor(r); });
+        QObject::connect(
+            &sorter, &Sorter::undoFailed, [this](const UndoResult& r) { warnings << Wording::messageFor(r); });
+        QObject::connect(
+            &sorter, &Sorter::sendAllFailed, [this](const SendAllResult& r) { warnings << Wording::messageFor(r); });
         restart();
     }
 

@@ -245,7 +245,7 @@ private slots:
 
         // A file that stays does not stop the others; a missing folder deletes nothing.
         const BulkDeleteResult r = deleteFolderFiles(s.dest(4), [](const QString& path) {
-            return path.endsWith("keep.jpg") ? FileOps::Result::failure("busy") : FileOps::deleteFile(path);
+            return path.endsWith("keep.jpg") ? Failure::system(EBUSY) : FileOps::deleteFile(path);
         });
         QCOMPARE(r.deleted, 2);
         QCOMPARE(r.remaining, QStringList { "keep.jpg" });

@@ -12,7 +12,6 @@
 #include <sys/stat.h>
 
 using namespace TestFiles;
-using DurableFile::Outcome;
 using DurableFile::Step;
 
 namespace {
@@ -70,32 +69,32 @@ private slots:
         QTest::addColumn<QList<Fault>>("faults");
         QTest::addColumn<int>("outcome");
         QTest::addColumn<int>("endsAt"); // 1 the source, 2 the destination, 3 both
-        auto row = [](const char* tag, bool copy, bool keep, QList<Fault> faults, Outcome o, int endsAt) {
+        auto row = [](const char* tag, bool copy, bool keep, QList<Fault> faults, Reason o, int endsAt) {
             if (copy && !keep)
                 faults.prepend({ Step::Rename, EXDEV });
             QTest::newRow(tag) << copy << keep << faults << int(o) << endsAt;
         };
-        row("rename: moved", false, false, {}, Outcome::Done, 2);
-        row("rename: refused", false, false, { { Step::Rename, EACCES } }, Outcome::NotMade, 1);
+        row("rename: moved", false, false, {}, Reason::None, 2);
+        row("rename: refused", false, false, { { Step::Rename, EACCES } }, Reason::System, 1);
         row("rename: destination folder not synced", false, false, { { Step::SyncFolder, EIO, Fault::Destination } },
-            Outcome::NotMade, 1);
+            Reason::System, 1);
         row("rename: source folder not synced", false, false, { { Step::SyncFolder, EIO, Fault::Source } },
-            Outcome::NotMade, 1);
-        row("copy: moved", true, false, {}, Outcome::Done, 2);
-        row("copy: create", true, false, { { Step::Create, ENOSPC } }, Outcome::NotMade, 1);
-        row("copy: first write", true, false, { { Step::Write, ENOSPC } }, Outcome::NotMade, 1);
-        row("copy: second write", true, false, { { Step::Write, EIO, Fault::Any, 2 } }, Outcome::NotMade, 1);
-        row("copy: file sync", true, false, { { Step::SyncFile, EIO } }, Outcome::NotMade, 1);
-        row("copy: publish", true, false, { { Step::Publish, EEXIST } }, Outcome::NotMade, 1);
+            Reason::System, 1);
+        row("copy: moved", true, false, {}, Reason::None, 2);
+        row("copy: create", true, false, { { Step::Create, ENOSPC } }, Reason::System, 1);
+        row("copy: first write", true, false, { { Step::Write, ENOSPC } }, Reason::System, 1);
+        row("copy: second write", true, false, { { Step::Write, EIO, Fault::Any, 2 } }, Reason::System, 1);
+        row("copy: file sync", true, false, { { Step::SyncFile, EIO } }, Reason::System, 1);
+        row("copy: publish", true, false, { { Step::Publish, EEXIST } }, Reason::System, 1);
         row("copy: destination folder sync", true, false, { { Step::SyncFolder, EIO, Fault::Destination } },
-            Outcome::NotMade, 1);
-        row("copy: source unlink", true, false, { { Step::Unlink, EACCES, Fault::Source } }, Outcome::SourceKept, 1);
-        row("copy: source and copy unlink", true, false, { { Step::Unlink, EACCES } }, Outcome::BothLeft, 3);
-        row("copy: source folder sync", true, false, { { Step::SyncFolder, EIO, Fault::Source } }, Outcome::Done, 2);
-        row("copy mode: made", true, true, {}, Outcome::Done, 3);
-        row("copy mode: file sync", true, true, { { Step::SyncFile, EIO } }, Outcome::NotMade, 1);
+            Reason::System, 1);
+        row("copy: source unlink", true, false, { { Step::Unlink, EACCES, Fault::Source } }, Reason::SourceKept, 1);
+        row("copy: source and copy unlink", true, false, { { Step::Unlink, EACCES } }, Reason::BothLeft, 3);
+        row("copy: source folder sync", true, false, { { Step::SyncFolder, EIO, Fault::Source } }, Reason::None, 2);
+        row("copy mode: made", true, true, {}, Reason::None, 3);
+        row("copy mode: file sync", true, true, { { Step::SyncFile, EIO } }, Reason::System, 1);
         row("copy mode: destination folder sync", true, true, { { Step::SyncFolder, EIO, Fault::Destination } },
-            Outcome::NotMade, 1);
+            Reason::System, 1);
     }
     void faultAtEveryStep()
     {
@@ -126,7 +125,7 @@ private slots:
             return 0;
         };
         const DurableFile::Result r = DurableFile::move(src + "/a.jpg", dest + "/b.jpg", keepSource, { fault, {} });
-        QTEST(int(r.outcome), "outcome");
+        QTEST(int(r.reason), "outcome");
         QCOMPARE(r.renamed, !copy && r.ok());
         QFETCH(int, endsAt);
         expectOnly(src, dest, endsAt & 1, endsAt & 2, photo);
@@ -147,8 +146,8 @@ private slots:
         writeFile(dir.filePath("b.jpg"), "b");
         for (bool keep : { false, true }) {
             QCOMPARE(DurableFile::move(dir.filePath("a.jpg"), dir.filePath("b.jpg"), keep).error, EEXIST);
-            QCOMPARE(DurableFile::move(dir.filePath("a.jpg"), dir.filePath("no/b.jpg"), keep).outcome,
-                Outcome::FolderMissing);
+            QCOMPARE(
+                DurableFile::move(dir.filePath("a.jpg"), dir.filePath("no/b.jpg"), keep).reason, Reason::FolderMissing);
             QCOMPARE(DurableFile::move(dir.filePath("none.jpg"), dir.filePath("c.jpg"), keep).error, ENOENT);
         }
         QCOMPARE(snapshot(dir.path()), (QMap<QString, QByteArray> { { "a.jpg", "a" }, { "b.jpg", "b" } }));
@@ -169,7 +168,7 @@ private slots:
             QCOMPARE(r.error, EIO);
             QCOMPARE(snapshot(dir.path()), before);
         }
-        QVERIFY(DurableFile::write(dir.filePath("Pirapo.ini"), "new").ok);
+        QVERIFY(DurableFile::write(dir.filePath("Pirapo.ini"), "new").ok());
         QCOMPARE(QFileInfo(dir.filePath("Pirapo.ini")).symLinkTarget(), dir.filePath("real/Pirapo.ini"));
         QCOMPARE(readFile(dir.filePath("real/Pirapo.ini")), QByteArray("new"));
 

@@ -86,7 +86,7 @@ private slots:
         writeFile(dir.filePath("Pirapo.ini"), "the settings of last time\r\n");
         QVERIFY(QDir(dir.path()).mkdir("sub"));
         const auto before = snapshot(dir.path());
-        FileOps::Result r;
+        Failure r;
 #if defined(Q_OS_UNIX)
         rlimit saved {};
         QVERIFY(getrlimit(RLIMIT_FSIZE, &saved) == 0);
@@ -96,14 +96,15 @@ private slots:
         QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
 #endif
         if (from.isEmpty())
-            r.ok = TextFile::write(dir.filePath("Pirapo.ini"), QByteArray(1000, 'x'), &r.error);
+            TextFile::write(dir.filePath("Pirapo.ini"), QByteArray(1000, 'x'), &r);
         else
-            r.ok = DurableFile::move(dir.filePath(from), dir.filePath(to), true).ok();
+            r = DurableFile::move(dir.filePath(from), dir.filePath(to), true);
 #if defined(Q_OS_UNIX)
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, oldHandler);
 #endif
-        QVERIFY(!r.ok && (!from.isEmpty() || !r.error.isEmpty()));
+        QVERIFY(!r.ok());
+        QVERIFY(r.error != 0);
         QCOMPARE(snapshot(dir.path()), before);
     }
 

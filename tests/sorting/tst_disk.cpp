@@ -115,9 +115,10 @@ private slots:
         while (filler.write(QByteArray(4096, 'x')) == 4096 && filler.flush()) { }
         filler.close();
         f.settings.serials = { 1, 2, 3 };
-        QString error;
-        QVERIFY(!SettingsFile::write(ini, f.settings, &error));
-        QVERIFY2(error.contains("ディスクの空き容量が足りません"), qPrintable(error));
+        Failure failure;
+        QVERIFY(!SettingsFile::write(ini, f.settings, &failure));
+        QCOMPARE(failure.reason, Reason::System);
+        QCOMPARE(failure.error, ENOSPC);
         QCOMPARE(Hostile::read(ini), old);
         QCOMPARE(QDir(prog).entryList(QDir::Files | QDir::Hidden, QDir::Name), QStringList({ "Pirapo.ini", "filler" }));
     }
