@@ -30,23 +30,22 @@ namespace {
         else
             xmpMutex.unlock();
     }
-}
-#endif
 
-void prepare()
-{
-#ifdef LUMO_HAVE_EXIV2
-    static std::once_flag once;
-    std::call_once(once, [] {
-        Exiv2::XmpParser::initialize(lockXmp);
-        // A hostile file would otherwise print to stderr on every page.
-        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+    // exiv2's own settings, once, whichever worker thread comes first.
+    void prepare()
+    {
+        static std::once_flag once;
+        std::call_once(once, [] {
+            Exiv2::XmpParser::initialize(lockXmp);
+            // A hostile file would otherwise print to stderr on every page.
+            Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
 #ifdef EXV_ENABLE_BMFF
-        Exiv2::enableBMFF(true); // HEIF: compiled in, but off until asked for
+            Exiv2::enableBMFF(true); // HEIF: compiled in, but off until asked for
 #endif
-    });
-#endif
+        });
+    }
 }
+#endif
 
 Orientation read([[maybe_unused]] const QString& path)
 {
@@ -56,7 +55,11 @@ Orientation read([[maybe_unused]] const QString& path)
     if (!QFileInfo(path).isFile())
         return Orientation::Upright;
     try {
+#if defined(_WIN32) && defined(EXV_UNICODE_PATH)
+        const auto image = Exiv2::ImageFactory::open(path.toStdWString(), false); // Japanese names too
+#else
         const auto image = Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString(), false);
+#endif
         if (image.get() == nullptr)
             return Orientation::Upright;
         image->readMetadata();

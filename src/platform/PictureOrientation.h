@@ -22,9 +22,6 @@ namespace PictureOrientation {
 // False in a build without exiv2: every file then reads as Upright.
 bool isAvailable();
 
-// Once, before worker threads read anything: exiv2's own settings are not thread-safe.
-void prepare();
-
 Orientation read(const QString& path);
 
 // Whether showing the picture swaps its width and height.
