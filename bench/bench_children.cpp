@@ -166,10 +166,16 @@ int childBoard(const QStringList& args)
         }
         // Tile 0 onto target 1 in move mode, as the user drops it; then the reload.
         const QString dropped = b.folder.name(0);
+        t.restart();
         f.board().pressTile(0, Qt::LeftButton, QPointF());
         f.board().dropOnTarget(1);
         settle();
-        out("drop_moved", QFile::exists(QDir(f.folderPage().folders()->path()).filePath(dropped)) ? "no" : "yes");
+        out("drop_ms", msSince(t));
+        const QDir source(f.folderPage().folders()->path());
+        out("drop_moved", source.exists(dropped) ? "no" : "yes");
+        // The picture and its companions: none may stay behind.
+        out("drop_left",
+            QString::number(source.entryList({ QFileInfo(dropped).completeBaseName() + QStringLiteral(".*") }).size()));
         t.restart();
         f.board().reload();
         out("reload_ms", msSince(t));

@@ -90,10 +90,11 @@ Values runChild(const QStringList& args, const QString& cache, const QString& pl
 }
 
 // A folder of `count` shoot files as hard links (the bench moves files about).
-QString linkFolder(
-    const QString& dir, const QStringList& shoot, int count, const QString& pattern = QStringLiteral("P%1.jpg"))
+QString linkFolder(const QString& dir, const QStringList& shoot, int count,
+    const QString& pattern = QStringLiteral("P%1.jpg"), bool fresh = true)
 {
-    QDir(dir).removeRecursively();
+    if (fresh)
+        QDir(dir).removeRecursively();
     QDir().mkpath(dir);
     for (int i = 0; i < count; ++i) {
         const QString src = shoot[i % shoot.size()];
@@ -343,7 +344,8 @@ int orchestrate(const QStringList& args)
         if (!heic.isEmpty())
             cameraPages.append({ key, QStringLiteral("P%1.heic"), heic });
     }
-    if (const QString raw = option(args, QStringLiteral("raw")); !raw.isEmpty())
+    const QString raw = option(args, QStringLiteral("raw"));
+    if (!raw.isEmpty())
         cameraPages.append({ QStringLiteral("raw"), QStringLiteral("P%1.raf"), { raw } });
     if (shoot.size() < 40) {
         std::fprintf(
@@ -459,6 +461,23 @@ int orchestrate(const QStringList& args)
             r[camera.key + QStringLiteral("_fill")].append(
                 v.value(QStringLiteral("fill_ms"), QStringLiteral("-1")).toDouble());
             last.insert(camera.key + QStringLiteral("_stats"), v.value(QStringLiteral("fill_stats")));
+        }
+
+        // The JPEG page shot as RAW+JPEG, a sidecar beside each pair: listed once per pair. The
+        // drop moves one whole unit within the file system.
+        if (!raw.isEmpty()) {
+            const QString folder = linkFolder(base + QStringLiteral("/pairs"), shoot, 40);
+            linkFolder(folder, { raw }, 40, QStringLiteral("P%1.RAF"), false);
+            linkFolder(folder, { QFileInfo(raw).dir().filePath(QStringLiteral("XMP.xmp")) }, 40,
+                QStringLiteral("P%1.xmp"), false);
+            Values v = runChild({ QStringLiteral("child-board"), QStringLiteral("--folder"), folder,
+                                    QStringLiteral("--drop"), QStringLiteral("--app"), app, QStringLiteral("--dest"),
+                                    base + QStringLiteral("/dest-pairs") },
+                base + QStringLiteral("/pairs-cache"), normalScreen);
+            r[QStringLiteral("pairs_fill")].append(v.value(QStringLiteral("fill_ms"), QStringLiteral("-1")).toDouble());
+            r[QStringLiteral("pairs_drop")].append(v.value(QStringLiteral("drop_ms"), QStringLiteral("-1")).toDouble());
+            last.insert(QStringLiteral("pairs_stats"), v.value(QStringLiteral("fill_stats")));
+            last.insert(QStringLiteral("pairs_left"), v.value(QStringLiteral("drop_left")));
         }
 
         // From 「実行」 to painted thumbnails, cold: one picture, and a page of 30.
@@ -580,6 +599,13 @@ int orchestrate(const QStringList& args)
            << QString::number(camera / fill, 'f', 2) << "x | within 2x | " << yes(camera > 0 && camera <= 2 * fill)
            << " (" << last.value(QString::fromLatin1(key) + QStringLiteral("_stats")) << ")\n";
     }
+    ts << "Cold page fill, 30 RAW+JPEG pairs with an XMP each (the JPEG page, a RAF and a sidecar beside each) | "
+       << ms(M("pairs_fill")) << " | the JPEG page " << ms(fill) << " | " << QString::number(M("pairs_fill") / fill, 'f', 2)
+       << "x | within 1.1x | " << yes(M("pairs_fill") > 0 && M("pairs_fill") <= 1.1 * fill) << " ("
+       << last.value(QStringLiteral("pairs_stats")) << ")\n";
+    ts << "Drop of one unit (JPEG, RAF and XMP) onto a target on the same file system, before the reload | "
+       << ms(M("pairs_drop")) << " | - | - | whole unit moved | " << yes(last.value(QStringLiteral("pairs_left")) == "0")
+       << "\n";
     ts << "Page of 30 PNG bombs (16384 x 16384, 1 GiB each decoded whole), peak resident memory | " << mb(bombPeak)
        << " | whole decode 1024 MB each | " << QString::number(1024.0 * 1024 / bombPeak, 'f', 1)
        << "x less than one | < 300 MB | " << yes(bombPeak > 0 && bombPeak < 300 * 1024) << "\n";

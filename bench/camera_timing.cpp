@@ -6,9 +6,11 @@
 #include "imaging/HeifImage.h"
 #include "imaging/RawPreview.h"
 #include "platform/PictureLoader.h"
+#include "platform/PictureOrientation.h"
 
 #include <QBuffer>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
@@ -166,6 +168,16 @@ int main(int argc, char** argv)
         });
     }
     time("RAW without preview (NEF)", [&] { return RawPreview::load(camera + "Nikon.nef", board); });
+
+    // The orientation alone, of real camera JPEGs with maker notes: exiv2 against Qt's JPEG reader.
+    const QDir photos(parser.value("testdata") + "/photos");
+    for (const QString& name : photos.entryList({ "*.jpg" }, QDir::Files, QDir::Name)) {
+        const QString path = photos.filePath(name);
+        const double exiv2 = median([&] { PictureOrientation::read(path); }, runs * 10);
+        const double qt = median([&] { QImageReader(path).transformation(); }, runs * 10);
+        std::printf("%-30s orientation %d: exiv2 %6.3f ms, Qt's reader %6.3f ms\n", qPrintable(name),
+            int(PictureOrientation::read(path)), exiv2, qt);
+    }
 
     for (const char* format : { "tiff", "webp", "jpeg" }) {
         const QString path = work + "/photo." + format;

@@ -146,14 +146,14 @@ ThumbResult make(ThumbRequest request)
     if (!png && !HeaderCheck::fitsBudget(&file, format, HeaderCheck::MaxPicturePixels))
         return failed();
     QImageReader reader(&file, format);
-    reader.setAutoTransform(!png);
+    reader.setAutoTransform(false);
     const QSize stored = png ? HeaderCheck::pngSize(&file) : reader.size();
     if (!stored.isValid() && !png)
         return failed();
     if (qint64(stored.width()) * stored.height() > HeaderCheck::MaxPicturePixels)
         return failed();
-    const bool rotated = !png && (reader.transformation() & QImageIOHandler::TransformationRotate90);
-    const QSize natural = rotated ? stored.transposed() : stored;
+    const Orientation orientation = png ? Orientation::Upright : orientationOf(request.path, reader);
+    const QSize natural = PictureOrientation::swapsSides(orientation) ? stored.transposed() : stored;
 
     if (shared) {
         // A PNG this build cannot decode shows no picture, whatever another program made of it.
@@ -181,7 +181,7 @@ ThumbResult make(ThumbRequest request)
         image = picture.image;
         size = picture.naturalSize;
     } else {
-        image = readAtSize(reader, stored, rotated, fitSize(natural, decodeBox));
+        image = readAtSize(reader, stored, orientation, fitSize(natural, decodeBox));
         if (image.isNull())
             return failed();
     }

@@ -52,17 +52,44 @@ QSize decodeRequest(QSize stored, bool rotated90, QSize target, bool jpeg)
     return request == stored ? QSize() : request;
 }
 
-QImage readAtSize(QImageReader& reader, QSize stored, bool rotated90, QSize target)
+Orientation orientationOf(const QString& path, const QImageReader& reader)
 {
-    const QSize request = decodeRequest(stored, rotated90, target, reader.format() == "jpeg");
+    if (PictureOrientation::isAvailable())
+        return PictureOrientation::read(path);
+    switch (reader.transformation()) {
+    case QImageIOHandler::TransformationMirror:
+        return Orientation::Mirrored;
+    case QImageIOHandler::TransformationRotate180:
+        return Orientation::UpsideDown;
+    case QImageIOHandler::TransformationFlip:
+        return Orientation::Flipped;
+    case QImageIOHandler::TransformationFlipAndRotate90:
+        return Orientation::Transposed;
+    case QImageIOHandler::TransformationRotate90:
+        return Orientation::TurnedRight;
+    case QImageIOHandler::TransformationMirrorAndRotate90:
+        return Orientation::Transversed;
+    case QImageIOHandler::TransformationRotate270:
+        return Orientation::TurnedLeft;
+    default:
+        return Orientation::Upright;
+    }
+}
+
+QImage readAtSize(QImageReader& reader, QSize stored, Orientation orientation, QSize target)
+{
+    // Scaled as stored, turned afterwards: a quarter turn swaps the sides asked for.
+    const bool swapped = PictureOrientation::swapsSides(orientation);
+    const QSize request = decodeRequest(stored, swapped, target, reader.format() == "jpeg");
     if (request.isValid())
         reader.setScaledSize(request);
     QImage image;
     if (!reader.read(&image))
         return QImage();
-    if (target.isValid() && image.size() != target)
-        image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return image;
+    const QSize storedTarget = swapped ? target.transposed() : target;
+    if (target.isValid() && image.size() != storedTarget)
+        image = image.scaled(storedTarget, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return PictureOrientation::apply(image, orientation);
 }
 
 Picture loadPicture(const QString& path, QSize fitInto, qint64 maxPixels)
@@ -80,7 +107,7 @@ Picture loadPicture(const QString& path, QSize fitInto, qint64 maxPixels)
         return p;
     }
     QImageReader reader(&file);
-    reader.setAutoTransform(true);
+    reader.setAutoTransform(false);
     // Refused from the header alone, before a pixel is decoded or a chunk allocated.
     if (!HeaderCheck::fitsBudget(&file, reader.format(), maxPixels)) {
         p.failure = PictureFailure::InvalidPicture;
@@ -91,10 +118,10 @@ Picture loadPicture(const QString& path, QSize fitInto, qint64 maxPixels)
         p.failure = PictureFailure::InvalidPicture;
         return p;
     }
-    const bool swapped = reader.transformation() & QImageIOHandler::TransformationRotate90;
-    p.naturalSize = swapped ? stored.transposed() : stored;
+    const Orientation orientation = orientationOf(path, reader);
+    p.naturalSize = PictureOrientation::swapsSides(orientation) ? stored.transposed() : stored;
     const QSize target = fitInto.isValid() ? fitSize(p.naturalSize, fitInto) : QSize();
-    p.image = readAtSize(reader, stored, swapped, target);
+    p.image = readAtSize(reader, stored, orientation, target);
     if (p.image.isNull())
         p.failure = QFileInfo::exists(path) ? PictureFailure::InvalidPicture : PictureFailure::PathNotFound;
     return p;

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/PictureOrientation.h"
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -6,7 +7,7 @@
 class QImageReader;
 
 // The picture loader for JPEG, BMP and GIF (and anything else Qt reads). EXIF
-// orientation is applied, so the natural size is the size as displayed.
+// orientation is applied (read through exiv2), so the natural size is the size as displayed.
 enum class PictureFailure {
     None,
     PathNotFound, // the file is missing
@@ -46,7 +47,11 @@ QSize jpegDecodeSize(QSize stored, QSize wanted);
 // turn swaps the sides. Invalid when the picture is read whole.
 QSize decodeRequest(QSize stored, bool rotated90, QSize target, bool jpeg);
 
-// Reads from `reader` (auto-transform on, size already known) at `target`, given as
-// displayed. `rotated90` says that the stored picture is transposed to display it.
-// Null on failure; the reader's error tells why.
-QImage readAtSize(QImageReader& reader, QSize stored, bool rotated90, QSize target);
+// How the picture `reader` opened at `path` is to be turned: from exiv2, or in a build
+// without it from Qt's reader.
+Orientation orientationOf(const QString& path, const QImageReader& reader);
+
+// Reads from `reader` (auto-transform off, size already known) at `target`, given as
+// displayed, and turns the pixels by `orientation`. Null on failure; the reader's error
+// tells why.
+QImage readAtSize(QImageReader& reader, QSize stored, Orientation orientation, QSize target);

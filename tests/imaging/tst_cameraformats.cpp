@@ -9,6 +9,7 @@
 #include "imaging/RawPreview.h"
 #include "imaging/ThumbnailMaker.h"
 #include "platform/HeaderCheck.h"
+#include "platform/PictureOrientation.h"
 #include <QImageReader>
 #include <QImageWriter>
 #include <QTemporaryDir>
@@ -29,6 +30,7 @@ struct Case {
     QRgb top = 0; // the colour at the top middle; 0: not checked
 };
 Q_DECLARE_METATYPE(Case)
+Q_DECLARE_METATYPE(Orientation)
 
 // A 64 x 48 HEIC stored with a quarter turn clockwise: displayed 48 x 64, red above blue.
 // Its embedded thumbnail (24 x 32 as displayed) is green: a thumbnail shows where it came from.
@@ -106,6 +108,21 @@ private slots:
         TestFiles::writeFile(m_dir.filePath("text.jpg"), "hello");
         TestFiles::writeFile(m_dir.filePath("empty.jpg"), "");
         QVERIFY(QDir(m_dir.path()).mkdir("folder.jpg"));
+        QImageWriter tiff(m_dir.filePath("turned.tif"));
+        tiff.setTransformation(QImageIOHandler::TransformationRotate270); // stored 64 x 48, red on the right
+        QVERIFY(tiff.write(ExifJpeg::halves(QSize(64, 48), Qt::blue, Qt::red)));
+        QByteArray cr2 = TestFiles::readFile(file("CanonRaw.cr2")); // IFD0 says: a quarter turn clockwise
+        const qsizetype ifd0 = cr2.indexOf(QByteArray::fromHex("12010300010000000100"));
+        QVERIFY(ifd0 > 0);
+        cr2[ifd0 + 8] = 6;
+        TestFiles::writeFile(m_dir.filePath("turned.cr2"), cr2);
+        QImage corners(40, 24, QImage::Format_RGB32); // one colour to each quarter: every turn and mirror differs
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 40; ++x)
+                corners.setPixel(x, y, qRgb(x < 20 ? 255 : 0, y < 12 ? 255 : 0, 128));
+        for (int o = 1; o <= 8; ++o)
+            TestFiles::writeFile(m_dir.filePath(QString("exif%1.jpg").arg(o)),
+                ExifJpeg::withExif(ExifJpeg::encode(corners), ExifJpeg::tiff(o, {})));
         makeHostileFiles();
     }
 
@@ -183,6 +200,7 @@ private slots:
         row("WebP", { Reader::Qt, "made.webp", box, QSize(128, 96), QSize(640, 480) });
         row("turned JPEG",
             { Reader::Qt, "turned.jpg", QSize(300, 300), QSize(225, 300), QSize(1200, 1600), ok, 0, red });
+        row("turned TIFF", { Reader::Board, "turned.tif", box, turned, turned, ok, 0, red });
         row("turned JPEG, wide box", { Reader::Qt, "turned.jpg", QSize(800, 700), QSize(525, 700), QSize(1200, 1600) });
         row("50 MP JPEG reduced", { Reader::Qt, "50mp.jpg", QSize(1280, 960), QSize(1280, 854), QSize(8660, 5773) });
         // Each kind of failure is told apart, so that the board and viewer can say which.
@@ -208,6 +226,39 @@ private slots:
             row(qPrintable(QString("viewer: %1").arg(name)), { Reader::Viewer, name, whole, none, none, invalid });
         }
     }
+    // The orientation every format's EXIF block gives, and Upright for whatever cannot be read.
+    void orientation_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<Orientation>("orientation");
+        const auto upright = Orientation::Upright, right = Orientation::TurnedRight;
+        for (int o = 1; o <= 8; ++o)
+            QTest::addRow("exif%d.jpg", o) << QString("exif%1.jpg").arg(o) << Orientation(o);
+        for (const auto& [name, orientation] : std::initializer_list<std::pair<const char*, Orientation>> {
+                 { "turned.jpg", right }, { "turned.tif", Orientation::TurnedLeft }, { "ExifTool.tif", upright },
+                 { "turned.cr2", right }, { "turned.raf", right }, { "Panasonic.rw2", upright },
+                 { "IMG_5195.HEIC", upright }, { "samplefilehub.heif", upright }, { "CanonRaw.cr3", upright },
+                 { "cut.heic", upright }, { "cut.raf", upright }, { "cut.tif", upright }, { "huge.tif", upright },
+                 { "text.jpg", upright }, { "empty.jpg", upright }, { "gone.jpg", upright },
+                 { "folder.jpg", upright }, { "fifo.jpg", upright } })
+            QTest::newRow(name) << QString(name) << orientation;
+    }
+    void orientation()
+    {
+        QFETCH(QString, name);
+        QFETCH(Orientation, orientation);
+        if (!PictureOrientation::isAvailable())
+            QSKIP("built without exiv2");
+        const auto fifo = name.startsWith("fifo") ? std::make_unique<TestFiles::FifoGuard>(m_dir.filePath(name)) : nullptr;
+        QCOMPARE(PictureOrientation::read(file(name)), orientation);
+        QVERIFY(!fifo || !fifo->rescued());
+        if (name.startsWith("exif")) { // turned as Qt's own reader turns it
+            QImageReader qt(file(name));
+            qt.setAutoTransform(true);
+            QCOMPARE(loadPicture(file(name)).image, qt.read());
+        }
+    }
+
     void pictures()
     {
         QFETCH(Case, c);
