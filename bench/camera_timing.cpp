@@ -5,7 +5,7 @@
 // and TIFF, WebP and JPEG through Qt's reader, whole and reduced. Medians in ms.
 #include "imaging/HeifImage.h"
 #include "imaging/RawPreview.h"
-#include "platform/PictureLoader.h"
+#include "imaging/PictureLoader.h"
 
 #include <QBuffer>
 #include <QCommandLineParser>

@@ -8,7 +8,7 @@
 #include "imaging/PictureDecoder.h"
 #include "imaging/RawPreview.h"
 #include "imaging/ThumbnailMaker.h"
-#include "platform/HeaderCheck.h"
+#include "imaging/HeaderCheck.h"
 #include <QImageReader>
 #include <QImageWriter>
 #include <QTemporaryDir>
