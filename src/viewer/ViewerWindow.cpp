@@ -12,6 +12,7 @@
 #include "viewer/PicturePrefetch.h"
 #include "viewer/PictureView.h"
 #include "viewer/ViewerLogic.h"
+#include "widgets/TwipsWidget.h"
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
