@@ -2,6 +2,7 @@
 #   cmake -DROOT=<repository> -DCHECK=layers|names|sizes|budget -P structure.cmake
 # layers: each folder of src/ includes only itself and the folders below it listed here;
 #         src/main.cpp alone may include app/.
+#         The build enforces the same (lumo_layer lines in CMakeLists.txt): keep the two alike.
 # names:  no identifier or file name of the old naming scheme in src, tests, bench or fuzz.
 # sizes:  no source file of src/ over 600 lines.
 # budget: tests/ at most a third of the lines of src/ and tests/ together.
