@@ -5,8 +5,8 @@
 // and TIFF, WebP and JPEG through Qt's reader, whole and reduced. Medians in ms.
 #include "imaging/HeifImage.h"
 #include "imaging/RawPreview.h"
-#include "platform/PictureLoader.h"
-#include "platform/PictureOrientation.h"
+#include "imaging/PictureLoader.h"
+#include "imaging/PictureOrientation.h"
 
 #include <QBuffer>
 #include <QCommandLineParser>

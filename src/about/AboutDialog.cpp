@@ -1,7 +1,7 @@
 #include "about/AboutDialog.h"
 #include "about/AboutInfo.h"
-#include "platform/Message.h"
-#include "platform/WindowFit.h"
+#include "widgets/Message.h"
+#include "widgets/WindowFit.h"
 #include <QCloseEvent>
 #include <QClipboard>
 #include <QDesktopServices>

@@ -1,6 +1,6 @@
 #include "about/UsageWindow.h"
 #include "about/ReadmeText.h"
-#include "platform/WindowFit.h"
+#include "widgets/WindowFit.h"
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>

@@ -1,7 +1,7 @@
 #include "app/FolderPage.h"
-#include "platform/DirList.h"
-#include "platform/DriveList.h"
-#include "platform/FileList.h"
+#include "widgets/DirList.h"
+#include "widgets/DriveList.h"
+#include "widgets/FileList.h"
 #include "platform/FileOps.h"
 #include "session/PictureFolder.h"
 #include <QDir>

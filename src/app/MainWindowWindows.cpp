@@ -8,7 +8,7 @@
 #include "dialogs/DestinationsDialog.h"
 #include "dialogs/OptionsDialog.h"
 #include "platform/FolderIdentity.h"
-#include "platform/Message.h"
+#include "widgets/Message.h"
 #include "session/ExtraOptions.h"
 #include "session/PictureFolder.h"
 #include "session/Session.h"

@@ -8,6 +8,7 @@
 #include "session/PictureFolder.h"
 #include "session/Settings.h"
 #include "sorting/Sorter.h"
+#include "widgets/TwipsWidget.h"
 #include <QCoreApplication>
 #include <QDrag>
 #include <QDropEvent>

@@ -1,4 +1,5 @@
 #include "board/Tile.h"
+#include "widgets/TwipsWidget.h"
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QMimeData>

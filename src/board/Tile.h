@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/PictureBox.h"
+#include "widgets/PictureBox.h"
 #include "platform/Twips.h"
 #include <QPointF>
 #include <QSizeF>

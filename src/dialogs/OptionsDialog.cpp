@@ -1,7 +1,7 @@
 #include "dialogs/OptionsDialog.h"
 #include "dialogs/DialogLogic.h"
-#include "platform/Message.h"
-#include "platform/WindowFit.h"
+#include "widgets/Message.h"
+#include "widgets/WindowFit.h"
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/PictureLoader.h"
+#include "imaging/PictureLoader.h"
 #include <QSize>
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PictureLoader.h"
+#include "imaging/PictureLoader.h"
 
 #include <QImage>
 #include <QString>

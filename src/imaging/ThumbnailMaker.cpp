@@ -5,8 +5,8 @@
 #include "imaging/RawPreview.h"
 #include "imaging/SharedThumbnails.h"
 #include "platform/FileOps.h"
-#include "platform/HeaderCheck.h"
-#include "platform/PictureLoader.h"
+#include "imaging/HeaderCheck.h"
+#include "imaging/PictureLoader.h"
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>

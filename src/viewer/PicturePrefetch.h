@@ -1,6 +1,6 @@
 #pragma once
 #include "platform/BackgroundJobs.h"
-#include "platform/PictureLoader.h"
+#include "imaging/PictureLoader.h"
 #include <QSize>
 #include <QString>
 #include <QStringList>

@@ -1,5 +1,5 @@
 #include "viewer/PictureView.h"
-#include "platform/PictureBox.h"
+#include "widgets/PictureBox.h"
 #include "viewer/ViewerLogic.h"
 #include <QMouseEvent>
 #include <algorithm>

@@ -3,7 +3,7 @@
 #include "session/PictureFolder.h"
 #include "session/Session.h"
 #include "session/Settings.h"
-#include "platform/Message.h"
+#include "widgets/Message.h"
 #include "viewer/PictureView.h"
 #include "viewer/ViewerLogic.h"
 #include "viewer/ViewerWindow.h"

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/HeaderCheck.h"
+#include "imaging/HeaderCheck.h"
 #include <QDateTime>
 #include <QLocale>
 #include <QRect>

@@ -7,9 +7,9 @@
 #include "board/CopyModeBadge.h"
 #include "dialogs/DestinationsDialog.h"
 #include "dialogs/OptionsDialog.h"
-#include "platform/DirList.h"
-#include "platform/FileList.h"
-#include "platform/StatusBar.h"
+#include "widgets/DirList.h"
+#include "widgets/FileList.h"
+#include "widgets/StatusBar.h"
 #include "sorting/Renaming.h"
 #include "viewer/PicturePrefetch.h"
 #include <QCheckBox>

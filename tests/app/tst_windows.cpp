@@ -6,8 +6,8 @@
 #include "app/MainWindow.h"
 #include "dialogs/DestinationsDialog.h"
 #include "dialogs/OptionsDialog.h"
-#include "platform/Message.h"
-#include "platform/StatusBar.h"
+#include "widgets/Message.h"
+#include "widgets/StatusBar.h"
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>

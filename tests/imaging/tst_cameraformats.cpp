@@ -8,8 +8,8 @@
 #include "imaging/PictureDecoder.h"
 #include "imaging/RawPreview.h"
 #include "imaging/ThumbnailMaker.h"
-#include "platform/HeaderCheck.h"
-#include "platform/PictureOrientation.h"
+#include "imaging/HeaderCheck.h"
+#include "imaging/PictureOrientation.h"
 #include <QImageReader>
 #include <QImageWriter>
 #include <QTemporaryDir>

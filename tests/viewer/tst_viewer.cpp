@@ -1,9 +1,9 @@
 // The viewer on a throw-away tree: fitting, stepping, the slideshow, the one-point
 // mode, what each kind of failure shows, and the pictures prepared ahead.
 #include "Fixture.h"
-#include "platform/PictureBox.h"
-#include "platform/PictureLoader.h"
-#include "platform/StatusBar.h"
+#include "widgets/PictureBox.h"
+#include "imaging/PictureLoader.h"
+#include "widgets/StatusBar.h"
 #include "sorting/Companions.h"
 #include "viewer/PicturePrefetch.h"
 #include "viewer/PictureView.h"

@@ -1,4 +1,4 @@
-#include "platform/StatusBar.h"
+#include "widgets/StatusBar.h"
 #include <QDateTime>
 #include <QGuiApplication>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "platform/PictureOrientation.h"
+#include "imaging/PictureOrientation.h"
 #include <QFile>
 #include <QFileInfo>
 #include <QTransform>

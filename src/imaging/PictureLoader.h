@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/PictureOrientation.h"
+#include "imaging/PictureOrientation.h"
 #include <QImage>
 #include <QSize>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "platform/FileList.h"
+#include "widgets/FileList.h"
 #include <QKeyEvent>
 #include <QStringListModel>
 

@@ -1,4 +1,4 @@
-#include "platform/HeaderCheck.h"
+#include "imaging/HeaderCheck.h"
 #include <QIODevice>
 
 namespace HeaderCheck {

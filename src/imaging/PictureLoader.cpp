@@ -1,6 +1,6 @@
-#include "platform/PictureLoader.h"
+#include "imaging/PictureLoader.h"
 #include "platform/FileOps.h"
-#include "platform/HeaderCheck.h"
+#include "imaging/HeaderCheck.h"
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>

@@ -1,4 +1,4 @@
-#include "platform/DriveList.h"
+#include "widgets/DriveList.h"
 #include "platform/FileOps.h"
 #include <QDir>
 #include <QStorageInfo>

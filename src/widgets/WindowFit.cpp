@@ -1,4 +1,4 @@
-#include "platform/WindowFit.h"
+#include "widgets/WindowFit.h"
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>

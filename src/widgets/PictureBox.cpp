@@ -1,4 +1,4 @@
-#include "platform/PictureBox.h"
+#include "widgets/PictureBox.h"
 #include <QPainter>
 
 PictureBox::PictureBox(QWidget* parent)

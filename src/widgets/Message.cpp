@@ -1,5 +1,5 @@
-#include "platform/Message.h"
-#include "platform/WindowFit.h"
+#include "widgets/Message.h"
+#include "widgets/WindowFit.h"
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "platform/Twips.h"
+#include "widgets/TwipsWidget.h"
 #include <QWidget>
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "platform/DirList.h"
-#include "platform/DriveList.h"
+#include "widgets/DirList.h"
+#include "widgets/DriveList.h"
 #include "platform/FileOps.h"
-#include "platform/Message.h"
+#include "widgets/Message.h"
 #include <QCollator>
 #include <QDir>
 #include <QFileInfo>
