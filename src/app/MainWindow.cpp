@@ -3,6 +3,7 @@
 #include "about/HelpPage.h"
 #include "about/UsageWindow.h"
 #include "app/FolderPage.h"
+#include "app/Program.h"
 #include "app/SettingsMessages.h"
 #include "board/BoardFocus.h"
 #include "board/BoardGeometry.h"
@@ -10,9 +11,6 @@
 #include "board/SortingBoard.h"
 #include "dialogs/DestinationsDialog.h"
 #include "dialogs/OptionsDialog.h"
-#include "imaging/PngDecoder.h"
-#include "imaging/SharedThumbnails.h"
-#include "imaging/ThumbnailCache.h"
 #include "platform/DirList.h"
 #include "platform/DurableFile.h"
 #include "platform/FileOps.h"
@@ -46,13 +44,14 @@ QString padded(const QString& text) { return QLatin1Char(' ') + text + QLatin1Ch
 
 } // namespace
 
-MainWindow::MainWindow(Settings& settings, Session& session, PictureFolder& folder, Sorter& sorter)
-    : m_settings(settings)
-    , m_session(session)
-    , m_folder(folder)
-    , m_sorter(sorter)
+MainWindow::MainWindow(Program& program)
+    : m_settings(program.settings)
+    , m_session(program.session)
+    , m_folder(program.folder)
+    , m_sorter(program.sorter)
     , m_tpp(screenTwipsPerPixel())
-    , m_png(std::make_unique<PngDecoder>(m_session.programFolder()))
+    , m_png(program.png())
+    , m_thumbnails(program.thumbnails())
 {
     setWindowTitle(appTitle());
     m_client = new QWidget(this);
@@ -63,9 +62,7 @@ MainWindow::MainWindow(Settings& settings, Session& session, PictureFolder& fold
     buildStatusBar();
     buildToolbar();
     buildMenus();
-    m_thumbnails
-        = std::make_unique<ThumbnailCache>(ThumbnailCache::Options { m_png.get(), SharedThumbnails::defaultRoot() });
-    m_board = new SortingBoard(m_settings, m_session, m_folder, m_sorter, *m_thumbnails, m_client);
+    m_board = new SortingBoard(m_settings, m_session, m_folder, m_sorter, m_thumbnails, m_client);
     m_board->hide();
     wire();
 
@@ -76,10 +73,7 @@ MainWindow::MainWindow(Settings& settings, Session& session, PictureFolder& fold
     startUp();
 }
 
-MainWindow::~MainWindow()
-{
-    delete m_board; // before the thumbnail cache it was given
-}
+MainWindow::~MainWindow() = default;
 
 bool MainWindow::onBoard() const { return !m_board->isHidden(); }
 
@@ -190,10 +184,7 @@ void MainWindow::wire()
         QWidget* over = m_viewer && m_viewer->isActiveWindow() ? static_cast<QWidget*>(m_viewer) : this;
         showMessage(over, message, QMessageBox::Ok, QMessageBox::Warning);
     });
-    // One listing for the board and the viewer: a file sent away stops counting, one
-    // that stayed counts again, and an undo lists the folder anew (the board does so itself).
-    connect(&m_sorter, &Sorter::moving, &m_folder, [this](int entry) { m_folder.setGone(entry, true); });
-    connect(&m_sorter, &Sorter::stayed, &m_folder, [this](int entry) { m_folder.setGone(entry, false); });
+    // An undo lists the folder anew; the board does so itself.
     connect(&m_sorter, &Sorter::undone, this, [this] {
         if (!onBoard())
             m_folder.refresh();

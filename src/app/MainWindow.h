@@ -12,6 +12,7 @@ class DestinationsDialog;
 class FolderPage;
 class OptionsDialog;
 class PictureFolder;
+class Program;
 class PngDecoder;
 class QAction;
 class QMenu;
@@ -29,11 +30,12 @@ struct Settings;
 // them shown, with the menus, the board's toolbar and the status bar around them. It
 // reads the settings at start-up and writes them when it closes, opens the other windows
 // and shows what they, the board and the sorter report. The settings, the run's state,
-// the picture folder and the sorter are the program's; the window is given them.
+// the picture folder, the sorter, the decoder and the thumbnails are the program's; the
+// window is given them.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    MainWindow(Settings& settings, Session& session, PictureFolder& folder, Sorter& sorter);
+    explicit MainWindow(Program& program);
     ~MainWindow() override;
 
     // False when the start-up found a short settings file: it has been deleted and the
@@ -61,7 +63,7 @@ public:
     SortingBoard& board() const { return *m_board; }
     StatusBar& statusBar() const { return *m_statusBar; }
     QToolBar* toolbar() const { return m_toolbar; } // over the board
-    ThumbnailCache& thumbnails() const { return *m_thumbnails; }
+    ThumbnailCache& thumbnails() const { return m_thumbnails; }
     ViewerWindow* viewer() const { return m_viewer; }
     const TwipsPerPixel& tpp() const { return m_tpp; }
     bool onBoard() const; // the sorting board is the screen shown
@@ -119,8 +121,8 @@ private:
     PictureFolder& m_folder;
     Sorter& m_sorter;
     const TwipsPerPixel m_tpp;
-    std::unique_ptr<PngDecoder> m_png; // the mpng library beside the program
-    std::unique_ptr<ThumbnailCache> m_thumbnails; // goes before m_png, which its workers use
+    const PngDecoder& m_png;
+    ThumbnailCache& m_thumbnails;
     QWidget* m_client = nullptr;
     FolderPage* m_folderPage = nullptr;
     StatusBar* m_statusBar = nullptr;

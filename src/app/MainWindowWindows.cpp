@@ -43,7 +43,7 @@ bool bringForward(QWidget* w, bool show = false)
 void MainWindow::openViewer(int index, ViewerWindow::Mode mode)
 {
     if (!m_viewer) {
-        m_viewer = new ViewerWindow(m_settings, m_session, m_folder, *m_png, this);
+        m_viewer = new ViewerWindow(m_settings, m_session, m_folder, m_png, this);
         connect(m_viewer, &ViewerWindow::optionsRequested, this, &MainWindow::openOptionsModeless);
         connect(m_viewer, &ViewerWindow::closed, this, &MainWindow::viewerClosed);
         connect(m_viewer, &ViewerWindow::sendRequested, this, &MainWindow::sendFromViewer);

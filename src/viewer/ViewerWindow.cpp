@@ -41,7 +41,7 @@ ViewerWindow::ViewerWindow(
     , m_png(png)
     , m_tpp(screenTwipsPerPixel())
     , m_step(settings, session)
-    , m_prefetch(std::make_unique<PicturePrefetch>(session.programFolder()))
+    , m_prefetch(std::make_unique<PicturePrefetch>(png))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("ピラポくんViewer"));

@@ -59,7 +59,7 @@ struct App : Fixture {
     {
         if (withSettings && !SettingsFile::write(ini(), settings, nullptr))
             return false;
-        w = std::make_unique<MainWindow>(settings, session, folder, sorter);
+        w = std::make_unique<MainWindow>(program);
         w->show();
         return QTest::qWaitForWindowExposed(w.get());
     }

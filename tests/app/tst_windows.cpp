@@ -76,7 +76,7 @@ private slots:
         for (int i = 0; i < 3; ++i)
             Hostile::write(s.src(QStringLiteral("p%1.jpg").arg(i)), Hostile::wellFormed(Hostile::Format::Jpeg, {}, i));
         QVERIFY(SettingsFile::write(SettingsFile::path(s.session.programFolder()), s.settings, nullptr));
-        MainWindow w(s.settings, s.session, s.folder, s.sorter);
+        MainWindow w(s.program);
         w.showMaximized();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         Clipped found;
