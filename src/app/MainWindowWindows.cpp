@@ -94,7 +94,9 @@ void MainWindow::enableStart() { m_folderPage->startButton()->setEnabled(true); 
 
 void MainWindow::wireOptions(OptionsDialog* dialog)
 {
+    // The dialog says changes only; the state it opens with comes from the session.
     CopyModeBadge* badge = m_board->copyModeBadge();
+    badge->setBlinking(m_session.copyMode);
     connect(dialog, &OptionsDialog::copyModeChanged, badge, &CopyModeBadge::setBlinking);
     connect(dialog, &OptionsDialog::stored, badge, [this, badge] { badge->setVisible(m_session.copyMode); });
 }

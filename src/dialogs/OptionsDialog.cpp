@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 
 OptionsDialog::OptionsDialog(Settings& settings, Session& session, QWidget* parent)
     : QDialog(parent)
@@ -101,7 +102,7 @@ void OptionsDialog::buildControls()
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
-    // toggled, not clicked: a state set by load() acts exactly like a click.
+    // toggled, not clicked: a state set from the keyboard or by a test acts as a click.
     connect(rememberFolderBox, &QCheckBox::toggled, this, &OptionsDialog::rememberFolderToggled);
     connect(repeatBox, &QCheckBox::toggled, this, &OptionsDialog::repeatToggled);
     connect(copyModeBox, &QCheckBox::toggled, this, &OptionsDialog::copyModeToggled);
@@ -118,6 +119,11 @@ void OptionsDialog::load()
     const int count = DialogLogic::optionOfThumbCount(m_settings.thumbCount);
     if (count >= 0)
         countButtons[count]->setChecked(true);
+    // The boxes show the values as they are: loading them is no change, and a dialog
+    // being made has nobody listening yet.
+    const QSignalBlocker quietRemember(rememberFolderBox);
+    const QSignalBlocker quietRepeat(repeatBox);
+    const QSignalBlocker quietCopyMode(copyModeBox);
     rememberFolderBox->setChecked(m_settings.rememberFolder == 1);
     repeatBox->setChecked(m_session.slideRepeat);
     copyModeBox->setChecked(m_session.copyMode);

@@ -35,7 +35,7 @@ public:
     QCheckBox* repeatBox = nullptr;
 
 signals:
-    void copyModeChanged(bool on); // the copy-mode box was switched
+    void copyModeChanged(bool on); // the copy-mode box was switched; never while the dialog is made
     void stored(); // OK stored the values; the dialog is accepted right after
 
 private:

@@ -530,10 +530,14 @@ private slots:
         MainWindow& w = *s.w;
         CopyModeBadge* const badge = w.board().copyModeBadge();
         QStringList opened;
+        bool blinkingAtOpen = false;
         s.boxes.onModal = [&](QWidget* d) {
             opened << d->metaObject()->className();
             QVERIFY(d->isModal());
             if (auto* options = qobject_cast<OptionsDialog*>(d)) {
+                blinkingAtOpen = badge->isBlinking();
+                options->copyModeBox->click();
+                QVERIFY(!badge->isBlinking());
                 options->copyModeBox->click();
                 QVERIFY(badge->isBlinking());
                 badge->setVisible(false);
@@ -549,9 +553,11 @@ private slots:
             w.destinationsAction->trigger();
         }
         QVERIFY(opened.isEmpty());
+        s.session.copyMode = true;
         w.optionsAction->trigger();
         w.destinationsAction->trigger();
         QCOMPARE(opened, (QStringList { "OptionsDialog", "DestinationsDialog" }));
+        QVERIFY(blinkingAtOpen); // copy mode was on when the dialog opened
         QVERIFY(badge->isVisible());
         QCOMPARE(s.boxes.texts(), QStringList { s.src("made/") + "を作成します。" });
         QVERIFY(!w.folderPage().folders()->findItems("made", Qt::MatchEndsWith).isEmpty());
