@@ -38,27 +38,6 @@ public:
     explicit MainWindow(Program& program);
     ~MainWindow() override;
 
-    // False when the start-up found a short settings file: it has been deleted and the
-    // program must end without showing a window.
-
-    // On the menu bar.
-    QAction* optionsAction = nullptr;
-    QAction* destinationsAction = nullptr;
-    QAction* classicFormatsAction = nullptr; // checked: JPEG, BMP, GIF and PNG only
-    QAction* companionsAction = nullptr; // checked: a picture's RAW files and sidecars move with it
-    QAction* aboutAction = nullptr;
-    QAction* helpAction = nullptr;
-    // On the board's pop-up menu.
-    QAction* reloadAction = nullptr;
-    QAction* loadAnewAction = nullptr;
-    QAction* undoAction = nullptr;
-    QAction* viewerAction = nullptr;
-    QAction* sendAllAction = nullptr;
-    // On the toolbar.
-    QAction* backAction = nullptr;
-    QAction* toolbarUndoAction = nullptr;
-    QAction* quitAction = nullptr;
-
     FolderPage& folderPage() const { return *m_folderPage; }
     SortingBoard& board() const { return *m_board; }
     StatusBar& statusBar() const { return *m_statusBar; }
@@ -131,6 +110,24 @@ private:
     QMenu* m_optionsMenu = nullptr;
     QMenu* m_helpMenu = nullptr;
     QMenu* m_boardMenu = nullptr;
+    // On the menu bar.
+    QAction* m_optionsAction = nullptr;
+    QAction* m_destinationsAction = nullptr;
+    QAction* m_classicFormatsAction = nullptr; // checked: JPEG, BMP, GIF and PNG only
+    QAction* m_companionsAction = nullptr; // checked: a picture's RAW files and sidecars move with it
+    QAction* m_aboutAction = nullptr;
+    QAction* m_helpAction = nullptr;
+    // On the board's pop-up menu.
+    QAction* m_reloadAction = nullptr;
+    QAction* m_loadAnewAction = nullptr;
+    QAction* m_undoAction = nullptr;
+    QAction* m_viewerAction = nullptr;
+    QAction* m_sendAllAction = nullptr;
+    // On the toolbar.
+    QAction* m_backAction = nullptr;
+    QAction* m_toolbarUndoAction = nullptr;
+    QAction* m_quitAction = nullptr;
+
     bool m_shutDown = false;
     bool m_progressShown = false;
     QString m_fileNameShown; // the panel's text before a move's progress took it over

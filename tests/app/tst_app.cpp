@@ -1,5 +1,6 @@
 // The main window: its start-up and shut-down around Pirapo.ini, the two screens, the
 // commands of its menus, toolbar and buttons, the windows they open, and sorting from the viewer.
+#include "Controls.h"
 #include "Fixture.h"
 #include "TestFiles.h"
 #include "app/FolderPage.h"
@@ -40,6 +41,8 @@ QWidgetList otherWindowsOf(const QWidget& main)
 
 // The main window on the fixture's tree, with photos a.jpg, b.jpg, ... in src/. open()
 // starts it as the program does: the fixture's settings reach it through prog/Pirapo.ini.
+QAction* action(const MainWindow& w, const char* name) { return control<QAction>(&w, QLatin1String(name)); }
+
 struct App : Fixture {
     std::unique_ptr<MainWindow> w;
 
@@ -166,7 +169,7 @@ private slots:
         QCOMPARE(s.panel(4), QString(sub ? "" : " 表示できない名前 1 "));
         QCOMPARE(s.w->folderPage().files()->count(), sub ? 1 : 3);
         QCOMPARE(int(s.settings.thumbCount), 10);
-        QVERIFY(!s.w->undoAction->isEnabled() && !s.w->toolbarUndoAction->isEnabled());
+        QVERIFY(!action(*s.w, "undoAction")->isEnabled() && !action(*s.w, "toolbarUndoAction")->isEnabled());
         QVERIFY(s.w->close());
         QTEST(int(s.boxes.seen.size()), "warnings");
         if (found.isEmpty() || keptAside) {
@@ -297,23 +300,23 @@ private slots:
         // window system reach it past the shortcuts of the pop-up menu: one transfer per
         // digit, one undo per Ctrl+Z.
         QVERIFY(s.sorter.transfer(3, 0, s.folder.path(), "a.jpg").ok);
-        QTest::mouseClick(w.toolbar()->widgetForAction(w.toolbarUndoAction), Qt::LeftButton);
+        QTest::mouseClick(w.toolbar()->widgetForAction(action(w, "toolbarUndoAction")), Qt::LeftButton);
         QVERIFY(QFile::exists(s.src("a.jpg")) && QApplication::focusWidget() == board);
         for (const QKeyCombination k : { QKeyCombination(Qt::Key_Right), QKeyCombination(Qt::Key_1),
                  QKeyCombination(Qt::Key_2), QKeyCombination(Qt::ControlModifier, Qt::Key_Z) })
             QTest::keyClick(w.windowHandle(), k.key(), k.keyboardModifiers());
         QVERIFY(QFile::exists(s.dest(1, "000041 b.jpg")) && QFile::exists(s.src("c.jpg")));
         QCOMPARE(s.sorter.history().count(), 1);
-        w.undoAction->trigger();
+        action(w, "undoAction")->trigger();
         QVERIFY(QFile::remove(s.src("c.jpg")));
-        w.reloadAction->trigger();
+        action(w, "reloadAction")->trigger();
         QCOMPARE(s.panel(3), QString(" 2 File "));
         s.photos(4);
-        w.loadAnewAction->trigger();
+        action(w, "loadAnewAction")->trigger();
         QCOMPARE(s.panel(3), QString(" 4 File "));
         QVERIFY(QFile::remove(s.src("d.jpg")));
 
-        w.backAction->trigger();
+        action(w, "backAction")->trigger();
         QVERIFY(!w.onBoard() && page.isVisible() && w.toolbar()->isHidden());
         const TwipsPerPixel tpp = w.tpp();
         QCOMPARE(w.frameGeometry(),
@@ -321,7 +324,7 @@ private slots:
                 twipsToPixels(4350, tpp.y)));
         QCOMPARE(page.files()->count(), 3);
         page.startButton()->click();
-        w.quitAction->trigger();
+        action(w, "quitAction")->trigger();
         QVERIFY(!w.isVisible() && s.boxes.seen.isEmpty());
     }
 
@@ -381,15 +384,15 @@ private slots:
         QVERIFY(s.open());
         QVERIFY(s.w->folderPage().folders()->setPath(s.src()));
         QCOMPARE(s.panel(3), QString(" 3 File ")); // the RAW beside a.jpg is listed as a.jpg
-        QVERIFY(!s.w->classicFormatsAction->isChecked());
-        s.w->classicFormatsAction->trigger();
+        QVERIFY(!action(*s.w, "classicFormatsAction")->isChecked());
+        action(*s.w, "classicFormatsAction")->trigger();
         QCOMPARE(s.panel(3), QString(" 1 File "));
         QCOMPARE(s.w->folderPage().files()->count(), 1);
         QCOMPARE(readFile(s.session.programFolder() + "/Lumo.ini"),
             QByteArray("ClassicFormatsOnly=1\r\nCompanionsFollow=1\r\n"));
         s.w->close();
         QVERIFY(s.open());
-        QVERIFY(s.w->classicFormatsAction->isChecked());
+        QVERIFY(action(*s.w, "classicFormatsAction")->isChecked());
     }
 
     // While a page fills, every command of the window waits: none opens a window or the
@@ -425,8 +428,8 @@ private slots:
             ++tried;
             if (w.toolbar()->isEnabled())
                 wrong << "the toolbar is on";
-            for (QAction* a : { w.optionsAction, w.destinationsAction, w.helpAction, w.viewerAction, w.sendAllAction,
-                     w.backAction, w.toolbarUndoAction, w.quitAction })
+            for (QAction* a : { action(w, "optionsAction"), action(w, "destinationsAction"), action(w, "helpAction"), action(w, "viewerAction"), action(w, "sendAllAction"),
+                     action(w, "backAction"), action(w, "toolbarUndoAction"), action(w, "quitAction") })
                 a->trigger();
             w.folderPage().startButton()->click();
             for (QWidget* shown : otherWindowsOf(w))
@@ -440,7 +443,7 @@ private slots:
         if (fill == "build")
             w.folderPage().startButton()->click();
         else
-            (fill == "reload" ? w.reloadAction : w.loadAnewAction)->trigger();
+            (fill == "reload" ? action(w, "reloadAction") : action(w, "loadAnewAction"))->trigger();
         QCOMPARE(tried, 1);
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(", ")));
         QVERIFY(w.toolbar()->isEnabled() && !s.session.isBusy() && s.boxes.seen.isEmpty());
@@ -482,7 +485,7 @@ private slots:
         QVERIFY(s.open());
         MainWindow& w = *s.w;
         QPushButton* start = w.folderPage().startButton();
-        QAction* const command = page == "about" ? w.aboutAction : w.helpAction;
+        QAction* const command = page == "about" ? action(w, "aboutAction") : action(w, "helpAction");
         command->trigger();
         if (how.isEmpty()) {
             QTRY_COMPARE(readFile(m_bin.filePath("xdg-open.page")), prog.filePath("help/help.htm").toUtf8() + "\n");
@@ -549,13 +552,13 @@ private slots:
         };
         {
             const Session::BusyGuard busy(s.session);
-            w.optionsAction->trigger();
-            w.destinationsAction->trigger();
+            action(w, "optionsAction")->trigger();
+            action(w, "destinationsAction")->trigger();
         }
         QVERIFY(opened.isEmpty());
         s.session.copyMode = true;
-        w.optionsAction->trigger();
-        w.destinationsAction->trigger();
+        action(w, "optionsAction")->trigger();
+        action(w, "destinationsAction")->trigger();
         QCOMPARE(opened, (QStringList { "OptionsDialog", "DestinationsDialog" }));
         QVERIFY(blinkingAtOpen); // copy mode was on when the dialog opened
         QVERIFY(badge->isVisible());
@@ -734,10 +737,10 @@ private slots:
         }
         QVERIFY(s.open());
         s.w->folderPage().startButton()->click();
-        QVERIFY(s.w->companionsAction->isChecked());
+        QVERIFY(action(*s.w, "companionsAction")->isChecked());
         emit s.w->board().fileChosen("b.jpg");
         QCOMPARE(s.panel(2).trimmed(), QString("b.jpg +CR2 +XMP"));
-        s.w->companionsAction->trigger();
+        action(*s.w, "companionsAction")->trigger();
         QVERIFY(!s.session.companionsFollow);
         emit s.w->board().fileChosen("b.jpg");
         QCOMPARE(s.panel(2).trimmed(), QString("b.jpg"));
@@ -749,7 +752,7 @@ private slots:
             QByteArray("ClassicFormatsOnly=0\r\nCompanionsFollow=0\r\n"));
         s.w->close();
         QVERIFY(s.open());
-        QVERIFY(!s.w->companionsAction->isChecked());
+        QVERIFY(!action(*s.w, "companionsAction")->isChecked());
         QVERIFY(!s.session.companionsFollow);
     }
 
@@ -778,7 +781,7 @@ private slots:
         s.w->board().sendToTarget(0, 4);
         s.w->board().sendToTarget(2, 4);
         QVERIFY(!QFile::exists(s.src("a.jpg")));
-        s.w->viewerAction->trigger();
+        action(*s.w, "viewerAction")->trigger();
         v = s.w->viewer();
         QVERIFY(v);
         QCOMPARE(v->windowTitle(), s.title("b.jpg", 1, 2));
