@@ -352,10 +352,10 @@ private slots:
 
         DestinationsDialog d(s.settings, s.w.get());
         d.show();
-        QVERIFY(d.folders->setPath(s.src()));
-        clickRow(d.folders, "sub");
-        d.pickFolderButtons[3]->click();
-        QCOMPARE(d.pathFields[3]->text(), s.src("sub"));
+        QVERIFY(control<DirList>(&d, "folders")->setPath(s.src()));
+        clickRow(control<DirList>(&d, "folders"), "sub");
+        control<QPushButton>(&d, "pickFolderButton", 3)->click();
+        QCOMPARE(control<QLineEdit>(&d, "pathField", 3)->text(), s.src("sub"));
     }
 
     // An installed program (its settings in the user's folder) with no remembered folder
@@ -539,15 +539,16 @@ private slots:
             QVERIFY(d->isModal());
             if (auto* options = qobject_cast<OptionsDialog*>(d)) {
                 blinkingAtOpen = badge->isBlinking();
-                options->copyModeBox->click();
+                control<QCheckBox>(options, "copyModeBox")->click();
                 QVERIFY(!badge->isBlinking());
-                options->copyModeBox->click();
+                control<QCheckBox>(options, "copyModeBox")->click();
                 QVERIFY(badge->isBlinking());
                 badge->setVisible(false);
-                options->okButton->click();
+                control<QPushButton>(options, "okButton")->click();
             } else if (auto* destinations = qobject_cast<DestinationsDialog*>(d)) {
-                destinations->pathFields[0]->setText(s.src("made/"));
-                QTimer::singleShot(0, destinations->okButton, &QPushButton::click); // the announcement is caught
+                control<QLineEdit>(destinations, "pathField", 0)->setText(s.src("made/"));
+                // The announcement is caught.
+                QTimer::singleShot(0, control<QPushButton>(destinations, "okButton"), &QPushButton::click);
             }
         };
         {
@@ -571,12 +572,13 @@ private slots:
         QVERIFY(modeless && modeless->isVisible() && !modeless->isModal());
         w.viewer()->optionsAction->trigger();
         QCOMPARE(w.findChildren<OptionsDialog*>().size(), 1);
-        modeless->copyModeBox->click(); // off: no more blinking
+        control<QCheckBox>(modeless, "copyModeBox")->click(); // off: no more blinking
         QVERIFY(!badge->isBlinking());
-        modeless->intervalField->setText("7");
+        control<QLineEdit>(modeless, "intervalField")->setText("7");
         w.viewer()->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(modeless && modeless->isVisible() && modeless->intervalField->text() == "7");
+        QVERIFY(modeless && modeless->isVisible());
+        QCOMPARE(control<QLineEdit>(modeless, "intervalField")->text(), "7");
         w.close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!modeless);

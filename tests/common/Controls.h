@@ -14,3 +14,10 @@ T* control(const QObject* window, const QString& name)
             window->metaObject()->className());
     return found;
 }
+
+// The n-th of a row of controls, named "pathField0", "pathField1", ...
+template <class T>
+T* control(const QObject* window, const char* name, int n)
+{
+    return control<T>(window, QLatin1String(name) + QString::number(n));
+}
