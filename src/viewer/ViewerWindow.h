@@ -58,7 +58,6 @@ public:
     void sendRefused(int target);
     // After an undo: the entry of `fileName`, back in the listing, is shown.
     void showReturned(const QString& fileName);
-    QLabel* notice = nullptr; // the notice over the picture
 
     int position() const { return m_entry; } // the folder's entry shown
     QString fileName() const { return m_file; } // the entry at the position when it was taken
@@ -68,18 +67,6 @@ public:
     QSize lastDecodeBox() const { return m_lastDecodeBox; }
     // The pictures made ahead of the next step.
     PicturePrefetch& prefetch() const { return *m_prefetch; }
-
-    QToolBar* toolbar = nullptr;
-    QAction* optionsAction = nullptr;
-    QAction* closeAction = nullptr;
-    QAction* firstAction = nullptr;
-    QAction* previousAction = nullptr;
-    QAction* slideshowAction = nullptr;
-    QAction* nextAction = nullptr;
-    QAction* lastAction = nullptr;
-    PictureView* pictureView = nullptr;
-    StatusBar* statusBar = nullptr;
-    QTimer* slideClock = nullptr; // stopped = interval 0
 
 signals:
     void optionsRequested(); // the options button
@@ -125,6 +112,18 @@ private:
     Session& m_session;
     const PictureFolder& m_folder;
     const PngDecoder& m_png;
+    QLabel* m_notice = nullptr; // the m_notice over the picture
+    QToolBar* m_toolbar = nullptr;
+    QAction* m_optionsAction = nullptr;
+    QAction* m_closeAction = nullptr;
+    QAction* m_firstAction = nullptr;
+    QAction* m_previousAction = nullptr;
+    QAction* m_slideshowAction = nullptr;
+    QAction* m_nextAction = nullptr;
+    QAction* m_lastAction = nullptr;
+    PictureView* m_pictureView = nullptr;
+    StatusBar* m_statusBar = nullptr;
+    QTimer* m_slideClock = nullptr; // stopped = interval 0
     TwipsPerPixel m_tpp;
     ViewerStepper m_step; // its index counts the present entries only
     int m_entry = 0; // the folder's entry shown

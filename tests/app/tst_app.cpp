@@ -567,10 +567,10 @@ private slots:
         QVERIFY(!w.folderPage().folders()->findItems("made", Qt::MatchEndsWith).isEmpty());
 
         w.openViewer(0, ViewerWindow::Mode::Full);
-        w.viewer()->optionsAction->trigger();
+        control<QAction>(w.viewer(), "optionsAction")->trigger();
         QPointer<OptionsDialog> modeless = w.findChild<OptionsDialog*>();
         QVERIFY(modeless && modeless->isVisible() && !modeless->isModal());
-        w.viewer()->optionsAction->trigger();
+        control<QAction>(w.viewer(), "optionsAction")->trigger();
         QCOMPARE(w.findChildren<OptionsDialog*>().size(), 1);
         control<QCheckBox>(modeless, "copyModeBox")->click(); // off: no more blinking
         QVERIFY(!badge->isBlinking());
@@ -659,11 +659,11 @@ private slots:
         QVERIFY(QFile::exists(s.dest(3, n.name)));
         QCOMPARE(QFile::exists(s.src("b.jpg")), copy);
         QCOMPARE(v->windowTitle(), s.title("c.jpg", 2, 3));
-        QVERIFY(v->notice->isVisible());
-        QCOMPARE(v->notice->text(), QStringLiteral("3 → %1").arg(s.settings.destNames[3]));
+        QVERIFY(control<QLabel>(v, "notice")->isVisible());
+        QCOMPARE(control<QLabel>(v, "notice")->text(), QStringLiteral("3 → %1").arg(s.settings.destNames[3]));
         QCOMPARE(s.boxes.seen.size(), 0);
         QTRY_VERIFY(v->prefetch().isPrepared(s.src("d.jpg"), v->lastDecodeBox()));
-        QTRY_VERIFY(v->notice->isHidden());
+        QTRY_VERIFY(control<QLabel>(v, "notice")->isHidden());
 
         s.key(Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(QFile::exists(s.src("b.jpg")));
@@ -707,7 +707,7 @@ private slots:
         QCOMPARE(s.files(), before);
         QCOMPARE(v->windowTitle(), s.title("b.jpg", 2, 3));
         QCOMPARE(s.boxes.seen.size(), why == "busy" ? 0 : 1);
-        QCOMPARE(v->notice->isVisible(), why != "busy");
+        QCOMPARE(control<QLabel>(v, "notice")->isVisible(), why != "busy");
     }
 
     // The last picture sent shows the one before it; the folder's only picture sent says
