@@ -92,6 +92,7 @@ void MainWindow::buildStatusBar()
             { K::Time, QString(), QStringLiteral("今の時間です。"), 40, false },
         },
         m_client);
+    m_statusBar->setObjectName(QStringLiteral("mainStatusBar"));
 }
 
 void MainWindow::buildMenus()
@@ -156,6 +157,7 @@ void MainWindow::buildMenus()
 void MainWindow::buildToolbar()
 {
     m_toolbar = new QToolBar(m_client);
+    m_toolbar->setObjectName(QStringLiteral("boardToolbar"));
     m_toolbar->setIconSize(QSize(24, 22));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_toolbar->setMovable(false);

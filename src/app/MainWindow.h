@@ -40,9 +40,6 @@ public:
 
     FolderPage& folderPage() const { return *m_folderPage; }
     SortingBoard& board() const { return *m_board; }
-    StatusBar& statusBar() const { return *m_statusBar; }
-    QToolBar* toolbar() const { return m_toolbar; } // over the board
-    ThumbnailCache& thumbnails() const { return m_thumbnails; }
     ViewerWindow* viewer() const { return m_viewer; }
     const TwipsPerPixel& tpp() const { return m_tpp; }
     bool onBoard() const; // the sorting board is the screen shown

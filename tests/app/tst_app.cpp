@@ -42,6 +42,7 @@ QWidgetList otherWindowsOf(const QWidget& main)
 // The main window on the fixture's tree, with photos a.jpg, b.jpg, ... in src/. open()
 // starts it as the program does: the fixture's settings reach it through prog/Pirapo.ini.
 QAction* action(const MainWindow& w, const char* name) { return control<QAction>(&w, QLatin1String(name)); }
+QToolBar* boardToolbar(const MainWindow& w) { return control<QToolBar>(&w, "boardToolbar"); }
 
 struct App : Fixture {
     std::unique_ptr<MainWindow> w;
@@ -66,7 +67,7 @@ struct App : Fixture {
         w->show();
         return QTest::qWaitForWindowExposed(w.get());
     }
-    QString panel(int i) const { return w->statusBar().panelText(i); }
+    QString panel(int i) const { return control<StatusBar>(w.get(), "mainStatusBar")->panelText(i); }
     // The viewer on entry `entry`, its title, and a key pressed in it.
     ViewerWindow* view(int entry)
     {
@@ -268,7 +269,7 @@ private slots:
         QVERIFY(page.folders()->setPath(s.root("empty")));
         QVERIFY(s.panel(1) == " " + s.root("empty") + " " && s.panel(3) == " 0 File ");
         QCOMPARE(s.settings.sourceFolder, s.root("empty"));
-        QVERIFY(page.folders()->setPath(s.src()) && w.toolbar()->isHidden());
+        QVERIFY(page.folders()->setPath(s.src()) && boardToolbar(w)->isHidden());
         // What a cut-off copy left in a destination goes when the board opens; nothing else does.
         for (const char* name : { ".lumo-part-Ab3xyz", ".lumo-part-mine" }) {
             QFile left(s.dest(3, name));
@@ -277,7 +278,7 @@ private slots:
         }
 
         page.startButton()->click();
-        QVERIFY(w.onBoard() && page.isHidden() && w.toolbar()->isVisible() && w.toolbar()->isEnabled());
+        QVERIFY(w.onBoard() && page.isHidden() && boardToolbar(w)->isVisible() && boardToolbar(w)->isEnabled());
         QCOMPARE(QDir(s.dest(3)).entryList(QDir::Files | QDir::Hidden), QStringList { ".lumo-part-mine" });
         // A long move: its progress in the file name's panel under a busy cursor, then both as they were.
         const QString fileShown = s.panel(2);
@@ -300,7 +301,7 @@ private slots:
         // window system reach it past the shortcuts of the pop-up menu: one transfer per
         // digit, one undo per Ctrl+Z.
         QVERIFY(s.sorter.transfer(3, 0, s.folder.path(), "a.jpg").ok);
-        QTest::mouseClick(w.toolbar()->widgetForAction(action(w, "toolbarUndoAction")), Qt::LeftButton);
+        QTest::mouseClick(boardToolbar(w)->widgetForAction(action(w, "toolbarUndoAction")), Qt::LeftButton);
         QVERIFY(QFile::exists(s.src("a.jpg")) && QApplication::focusWidget() == board);
         for (const QKeyCombination k : { QKeyCombination(Qt::Key_Right), QKeyCombination(Qt::Key_1),
                  QKeyCombination(Qt::Key_2), QKeyCombination(Qt::ControlModifier, Qt::Key_Z) })
@@ -317,7 +318,7 @@ private slots:
         QVERIFY(QFile::remove(s.src("d.jpg")));
 
         action(w, "backAction")->trigger();
-        QVERIFY(!w.onBoard() && page.isVisible() && w.toolbar()->isHidden());
+        QVERIFY(!w.onBoard() && page.isVisible() && boardToolbar(w)->isHidden());
         const TwipsPerPixel tpp = w.tpp();
         QCOMPARE(w.frameGeometry(),
             QRect(twipsToPixels(105, tpp.x), twipsToPixels(105, tpp.y), twipsToPixels(6600, tpp.x),
@@ -426,7 +427,7 @@ private slots:
             if (!s.session.isBusy())
                 return QTimer::singleShot(0, tryEverything);
             ++tried;
-            if (w.toolbar()->isEnabled())
+            if (boardToolbar(w)->isEnabled())
                 wrong << "the toolbar is on";
             for (QAction* a : { action(w, "optionsAction"), action(w, "destinationsAction"), action(w, "helpAction"), action(w, "viewerAction"), action(w, "sendAllAction"),
                      action(w, "backAction"), action(w, "toolbarUndoAction"), action(w, "quitAction") })
@@ -446,7 +447,7 @@ private slots:
             (fill == "reload" ? action(w, "reloadAction") : action(w, "loadAnewAction"))->trigger();
         QCOMPARE(tried, 1);
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(", ")));
-        QVERIFY(w.toolbar()->isEnabled() && !s.session.isBusy() && s.boxes.seen.isEmpty());
+        QVERIFY(boardToolbar(w)->isEnabled() && !s.session.isBusy() && s.boxes.seen.isEmpty());
     }
 
     // The help command opens help/help.htm with the desktop's opener, else Readme.txt in
