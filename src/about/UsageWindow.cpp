@@ -33,7 +33,8 @@ UsageWindow::UsageWindow(const QString& programFolder, QWidget* parent)
     // Eighty columns and thirty lines where the screen has room.
     const QFontMetrics fm(fixed);
     WindowFit::fitAndCentre(this,
-        QSize(fm.horizontalAdvance(QLatin1Char('x')) * 84 + 24, fm.lineSpacing() * 30 + m_backButton->sizeHint().height() + 30));
+        QSize(fm.horizontalAdvance(QLatin1Char('x')) * 84 + 24,
+            fm.lineSpacing() * 30 + m_backButton->sizeHint().height() + 30));
 
     // Lines stay as the file has them; both scroll bars reach the rest.
     m_textView->setReadOnly(true);

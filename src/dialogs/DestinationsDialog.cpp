@@ -102,7 +102,8 @@ void DestinationsDialog::buildControls()
         m_serialFields[r]->setObjectName(QStringLiteral("serialField%1").arg(r));
         m_serialFields[r]->setToolTip(QStringLiteral("６桁までの通し番号を修正できます。"));
         // Room for the ten digits a counter can reach.
-        m_serialFields[r]->setMinimumWidth(m_serialFields[r]->fontMetrics().horizontalAdvance(QStringLiteral("00000000000")));
+        m_serialFields[r]->setMinimumWidth(
+            m_serialFields[r]->fontMetrics().horizontalAdvance(QStringLiteral("00000000000")));
         naming->addWidget(m_ruleButtons[r], r, 0);
         naming->addWidget(m_serialFields[r], r, 2);
         // Only a change of rule counts: a click on the rule already on would refill the fields.
@@ -187,7 +188,8 @@ void DestinationsDialog::load()
 
     // A folder not set (the root a first start gives) shows as an empty field.
     for (int k = 0; k <= 10; ++k)
-        m_pathFields[k]->setText(Settings::isUnsetFolder(m_settings.destPaths[k]) ? QString() : m_settings.destPaths[k]);
+        m_pathFields[k]->setText(
+            Settings::isUnsetFolder(m_settings.destPaths[k]) ? QString() : m_settings.destPaths[k]);
     // A rule out of range in the settings file shows, and stores on OK, as rule 0.
     m_rule = m_settings.nameRule >= 0 && m_settings.nameRule <= 2 ? m_settings.nameRule : 0;
     for (QLineEdit* t : m_headNameFields)
@@ -267,7 +269,8 @@ bool DestinationsDialog::createMissingFolders(const std::array<QString, 11>& pat
         FileOps::makeSureDirectoryPathExists(path);
         emit folderCreated();
         if (!FileOps::folderExists(path)) {
-            refuse(m_pathFields[k], QStringLiteral("%1 を作成できませんでした。\n設定は保存されていません。").arg(path));
+            refuse(
+                m_pathFields[k], QStringLiteral("%1 を作成できませんでした。\n設定は保存されていません。").arg(path));
             return false;
         }
     }

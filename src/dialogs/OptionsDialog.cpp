@@ -6,12 +6,12 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QVBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QVBoxLayout>
 
 OptionsDialog::OptionsDialog(Settings& settings, Session& session, QWidget* parent)
     : QDialog(parent)
@@ -74,7 +74,8 @@ void OptionsDialog::buildControls()
     m_viewerGroup = new QGroupBox(QStringLiteral("Viewerオプション"), this);
     m_viewerGroup->setObjectName(QStringLiteral("viewerGroup"));
     auto* viewer = new QGridLayout(m_viewerGroup);
-    m_intervalLabel = new QLabel(QStringLiteral("スライドショーの表示時間を入力して下さい。（１秒単位）"), m_viewerGroup);
+    m_intervalLabel
+        = new QLabel(QStringLiteral("スライドショーの表示時間を入力して下さい。（１秒単位）"), m_viewerGroup);
     m_intervalLabel->setObjectName(QStringLiteral("intervalLabel"));
     m_intervalField = new QLineEdit(m_viewerGroup);
     m_intervalField->setObjectName(QStringLiteral("intervalField"));

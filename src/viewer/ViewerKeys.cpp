@@ -25,7 +25,7 @@ void ViewerWindow::buildNotice()
     m_notice->setAlignment(Qt::AlignCenter);
     m_notice->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_notice->setStyleSheet(QStringLiteral("QLabel { background: rgba(0, 0, 0, 170); color: white;"
-                                         " border-radius: 6px; padding: 8px 16px; font-size: 16pt; }"));
+                                           " border-radius: 6px; padding: 8px 16px; font-size: 16pt; }"));
     m_notice->hide();
     m_noticeClock = new QTimer(this);
     m_noticeClock->setSingleShot(true);

@@ -79,7 +79,7 @@ void ViewerWindow::buildToolbar()
     m_toolbar->setFocusPolicy(Qt::NoFocus);
     // Flat and tight, so the buttons fit the strip above the picture area.
     m_toolbar->setStyleSheet(QStringLiteral("QToolBar { border: 0; padding: 0; spacing: 1px; }"
-                                          "QToolButton { padding: 0; margin: 0; }"));
+                                            "QToolButton { padding: 0; margin: 0; }"));
     struct Button {
         QAction** action;
         const char* name;
@@ -284,7 +284,7 @@ void ViewerWindow::applyStepper()
     }
     // Icon 8 while the slideshow runs, 5 while it stands.
     m_slideshowAction->setIcon(QIcon(m_step.slideIcon() == 8 ? QStringLiteral(":/icons/viewer_8_slideshow_running.png")
-                                                           : QStringLiteral(":/icons/viewer_5_slideshow.png")));
+                                                             : QStringLiteral(":/icons/viewer_5_slideshow.png")));
     m_optionsAction->setEnabled(m_step.optionsEnabled());
 }
 

@@ -429,8 +429,9 @@ private slots:
             ++tried;
             if (boardToolbar(w)->isEnabled())
                 wrong << "the toolbar is on";
-            for (QAction* a : { action(w, "optionsAction"), action(w, "destinationsAction"), action(w, "helpAction"), action(w, "viewerAction"), action(w, "sendAllAction"),
-                     action(w, "backAction"), action(w, "toolbarUndoAction"), action(w, "quitAction") })
+            for (QAction* a : { action(w, "optionsAction"), action(w, "destinationsAction"), action(w, "helpAction"),
+                     action(w, "viewerAction"), action(w, "sendAllAction"), action(w, "backAction"),
+                     action(w, "toolbarUndoAction"), action(w, "quitAction") })
                 a->trigger();
             w.folderPage().startButton()->click();
             for (QWidget* shown : otherWindowsOf(w))

@@ -5,8 +5,7 @@
 #include <QString>
 #include <QtGlobal>
 
-template <class T>
-T* control(const QObject* window, const QString& name)
+template <class T> T* control(const QObject* window, const QString& name)
 {
     T* const found = window->findChild<T*>(name);
     if (!found)
@@ -16,8 +15,7 @@ T* control(const QObject* window, const QString& name)
 }
 
 // The n-th of a row of controls, named "pathField0", "pathField1", ...
-template <class T>
-T* control(const QObject* window, const char* name, int n)
+template <class T> T* control(const QObject* window, const char* name, int n)
 {
     return control<T>(window, QLatin1String(name) + QString::number(n));
 }

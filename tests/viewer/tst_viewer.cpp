@@ -260,7 +260,8 @@ private slots:
         QCOMPARE(v->windowTitle(), titleOf(start));
         if (!show.isEmpty()) {
             send(v, "slideshow"); // nothing shown at once, and no options while it runs
-            QVERIFY(slideClock(v)->isActive() && slideClock(v)->interval() == ms && !viewerAction(v, "optionsAction")->isEnabled());
+            QVERIFY(slideClock(v)->isActive() && slideClock(v)->interval() == ms
+                && !viewerAction(v, "optionsAction")->isEnabled());
             QCOMPARE(panel(v, 6), kMark);
             s.settings.slideSeconds = 7;
             s.session.slideRepeat = repeat;
@@ -274,7 +275,8 @@ private slots:
         // Back buttons (first, previous) and forward ones (show, next, last) follow the position.
         for (QAction* a : { viewerAction(v, "firstAction"), viewerAction(v, "previousAction") })
             QCOMPARE(a->isEnabled(), index > 0);
-        for (QAction* a : { viewerAction(v, "slideshowAction"), viewerAction(v, "nextAction"), viewerAction(v, "lastAction") })
+        for (QAction* a :
+            { viewerAction(v, "slideshowAction"), viewerAction(v, "nextAction"), viewerAction(v, "lastAction") })
             QCOMPARE(a->isEnabled(), index < 3);
         if (show.isEmpty())
             return;
@@ -340,7 +342,8 @@ private slots:
         viewerAction(s.openViewer(), "closeAction")->trigger();
         QVERIFY(!s.openViewer() && s.session.slideRunning);
         v = s.show(0);
-        QVERIFY(v && !slideClock(v)->isActive() && v->slideIcon() == 5 && viewerAction(v, "optionsAction")->isEnabled());
+        QVERIFY(
+            v && !slideClock(v)->isActive() && v->slideIcon() == 5 && viewerAction(v, "optionsAction")->isEnabled());
         viewerAction(v, "slideshowAction")->trigger();
         QVERIFY(!s.session.slideRunning && !slideClock(v)->isActive());
         viewerAction(v, "slideshowAction")->trigger();
