@@ -1,10 +1,7 @@
 #include "app/MainWindow.h"
+#include "app/Program.h"
 #include "platform/EndSignals.h"
-#include "session/PictureFolder.h"
-#include "session/Session.h"
-#include "session/Settings.h"
 #include "session/SettingsFile.h"
-#include "sorting/Sorter.h"
 #include <QApplication>
 #include <QIcon>
 
@@ -16,12 +13,8 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.pirapo_lumo.PirapoLumo"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
 
-    Settings settings;
-    Session session(QCoreApplication::applicationDirPath(), SettingsFile::userFolder());
-    PictureFolder folder;
-    Sorter sorter(settings, session);
-
-    MainWindow window(settings, session, folder, sorter);
+    Program program(QCoreApplication::applicationDirPath(), SettingsFile::userFolder());
+    MainWindow window(program);
     // A logout or kill ends the run as the close button does: the settings are saved.
     EndSignals endSignals;
     QObject::connect(&endSignals, &EndSignals::endRequested, &window, [&window] {

@@ -26,62 +26,69 @@ AboutDialog::AboutDialog(QWidget* parent)
     setModal(false);
     setMouseTracking(true);
 
-    iconLabel = new QLabel(this);
-    titleLabel = new QLabel(this);
-    versionLabel = new QLabel(this);
-    descriptionLabel = new QLabel(AboutInfo::description(), this);
-    homepageLink = new QLabel(AboutInfo::homepage(), this);
+    m_iconLabel = new QLabel(this);
+    m_iconLabel->setObjectName(QStringLiteral("iconLabel"));
+    m_titleLabel = new QLabel(this);
+    m_titleLabel->setObjectName(QStringLiteral("titleLabel"));
+    m_versionLabel = new QLabel(this);
+    m_versionLabel->setObjectName(QStringLiteral("versionLabel"));
+    m_descriptionLabel = new QLabel(AboutInfo::description(), this);
+    m_descriptionLabel->setObjectName(QStringLiteral("descriptionLabel"));
+    m_homepageLink = new QLabel(AboutInfo::homepage(), this);
+    m_homepageLink->setObjectName(QStringLiteral("homepageLink"));
     auto* line = new QFrame(this);
-    sysInfoButton = new QPushButton(QStringLiteral("ｼｽﾃﾑ情報(&S)..."), this);
-    okButton = new QPushButton(QStringLiteral("OK"), this);
+    m_sysInfoButton = new QPushButton(QStringLiteral("ｼｽﾃﾑ情報(&S)..."), this);
+    m_sysInfoButton->setObjectName(QStringLiteral("sysInfoButton"));
+    m_okButton = new QPushButton(QStringLiteral("OK"), this);
+    m_okButton->setObjectName(QStringLiteral("okButton"));
 
     const int iconSide = fontMetrics().height() * 2 + 4;
-    iconLabel->setFixedSize(iconSide, iconSide);
+    m_iconLabel->setFixedSize(iconSide, iconSide);
     auto* text = new QVBoxLayout;
-    text->addWidget(titleLabel);
-    text->addWidget(versionLabel);
-    text->addWidget(descriptionLabel);
-    text->addWidget(homepageLink);
+    text->addWidget(m_titleLabel);
+    text->addWidget(m_versionLabel);
+    text->addWidget(m_descriptionLabel);
+    text->addWidget(m_homepageLink);
     auto* top = new QHBoxLayout;
-    top->addWidget(iconLabel, 0, Qt::AlignTop);
+    top->addWidget(m_iconLabel, 0, Qt::AlignTop);
     top->addSpacing(fontMetrics().height());
     top->addLayout(text, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(sysInfoButton);
-    buttons->addWidget(okButton);
+    buttons->addWidget(m_sysInfoButton);
+    buttons->addWidget(m_okButton);
     auto* column = new QVBoxLayout(this);
     column->addLayout(top);
     column->addWidget(line);
     column->addLayout(buttons);
     column->setSizeConstraint(QLayout::SetFixedSize);
     // Wide enough that the description wraps only where it must.
-    descriptionLabel->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 50);
+    m_descriptionLabel->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 50);
 
     const QIcon icon(QStringLiteral(":/icons/app.png"));
-    iconLabel->setPixmap(icon.pixmap(iconLabel->size()));
-    QFont titleFont = titleLabel->font();
+    m_iconLabel->setPixmap(icon.pixmap(m_iconLabel->size()));
+    QFont titleFont = m_titleLabel->font();
     titleFont.setPointSizeF(14);
     titleFont.setBold(true);
-    titleLabel->setFont(titleFont);
-    descriptionLabel->setWordWrap(true);
-    descriptionLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    descriptionLabel->setMouseTracking(true);
+    m_titleLabel->setFont(titleFont);
+    m_descriptionLabel->setWordWrap(true);
+    m_descriptionLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_descriptionLabel->setMouseTracking(true);
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
 
-    QFont linkFont = homepageLink->font();
+    QFont linkFont = m_homepageLink->font();
     linkFont.setUnderline(true);
-    homepageLink->setFont(linkFont);
-    homepageLink->setCursor(Qt::PointingHandCursor);
-    homepageLink->setMouseTracking(true);
-    homepageLink->setToolTip(AboutInfo::homepage());
-    homepageLink->installEventFilter(this);
-    descriptionLabel->installEventFilter(this);
+    m_homepageLink->setFont(linkFont);
+    m_homepageLink->setCursor(Qt::PointingHandCursor);
+    m_homepageLink->setMouseTracking(true);
+    m_homepageLink->setToolTip(AboutInfo::homepage());
+    m_homepageLink->installEventFilter(this);
+    m_descriptionLabel->installEventFilter(this);
 
-    okButton->setDefault(true);
-    connect(okButton, &QPushButton::clicked, this, &QWidget::close);
-    connect(sysInfoButton, &QPushButton::clicked, this, &AboutDialog::showSystemFacts);
+    m_okButton->setDefault(true);
+    connect(m_okButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_sysInfoButton, &QPushButton::clicked, this, &AboutDialog::showSystemFacts);
 
     load();
     WindowFit::fitAndCentre(this);
@@ -89,23 +96,23 @@ AboutDialog::AboutDialog(QWidget* parent)
 
 void AboutDialog::setLinkLook(const QColor& color)
 {
-    QPalette pal = homepageLink->palette();
+    QPalette pal = m_homepageLink->palette();
     pal.setColor(QPalette::WindowText, color);
-    homepageLink->setPalette(pal);
-    QFont font = homepageLink->font();
+    m_homepageLink->setPalette(pal);
+    QFont font = m_homepageLink->font();
     font.setPointSizeF(10);
-    homepageLink->setFont(font);
+    m_homepageLink->setFont(font);
 }
 
 void AboutDialog::load()
 {
     setWindowTitle(appTitle() + QStringLiteral("のﾊﾞｰｼﾞｮﾝ情報"));
-    versionLabel->setText(AboutInfo::versionText(AboutInfo::programVersion()));
-    titleLabel->setText(appTitle());
+    m_versionLabel->setText(AboutInfo::versionText(AboutInfo::programVersion()));
+    m_titleLabel->setText(appTitle());
     showLinkAtRest();
 }
 
-void AboutDialog::openHomepage() { QDesktopServices::openUrl(QUrl(homepageLink->text())); }
+void AboutDialog::openHomepage() { QDesktopServices::openUrl(QUrl(m_homepageLink->text())); }
 
 void AboutDialog::showSystemFacts()
 {
@@ -124,25 +131,26 @@ void AboutDialog::showSystemFacts()
     auto* box = new QDialog(this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowTitle(QStringLiteral("ｼｽﾃﾑ情報"));
-    systemFactsView = new QPlainTextEdit(AboutInfo::systemFacts(facts), box);
-    systemFactsView->setReadOnly(true);
-    systemFactsView->setLineWrapMode(QPlainTextEdit::NoWrap);
-    const QFontMetrics fm(systemFactsView->font());
+    auto* view = new QPlainTextEdit(AboutInfo::systemFacts(facts), box);
+    view->setObjectName(QStringLiteral("systemFactsView"));
+    view->setReadOnly(true);
+    view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    const QFontMetrics fm(view->font());
     int widest = 0;
-    for (const QString& line : systemFactsView->toPlainText().split(u'\n'))
+    for (const QString& line : view->toPlainText().split(u'\n'))
         widest = std::max(widest, fm.horizontalAdvance(line));
-    systemFactsView->setMinimumSize(widest + fm.height() * 2, fm.lineSpacing() * 9);
+    view->setMinimumSize(widest + fm.height() * 2, fm.lineSpacing() * 9);
     auto* copy = new QPushButton(QStringLiteral("コピー"), box);
     auto* close = new QPushButton(QStringLiteral("閉じる"), box);
     close->setDefault(true);
-    connect(copy, &QPushButton::clicked, box, [this] { QGuiApplication::clipboard()->setText(systemFactsView->toPlainText()); });
+    connect(copy, &QPushButton::clicked, box, [view] { QGuiApplication::clipboard()->setText(view->toPlainText()); });
     connect(close, &QPushButton::clicked, box, &QDialog::accept);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(copy);
     buttons->addWidget(close);
     auto* column = new QVBoxLayout(box);
-    column->addWidget(systemFactsView);
+    column->addWidget(view);
     column->addLayout(buttons);
     WindowFit::fitAndCentre(box);
     box->show();
@@ -164,7 +172,7 @@ void AboutDialog::mouseMoveEvent(QMouseEvent* e)
 
 bool AboutDialog::eventFilter(QObject* watched, QEvent* e)
 {
-    if (watched == homepageLink) {
+    if (watched == m_homepageLink) {
         switch (e->type()) {
         case QEvent::MouseMove:
             showLinkHovered();
@@ -179,14 +187,14 @@ bool AboutDialog::eventFilter(QObject* watched, QEvent* e)
             return true; // a press on the link is the link's, not the box's
         case QEvent::MouseButtonRelease: {
             const auto* me = static_cast<QMouseEvent*>(e);
-            if (me->button() == Qt::LeftButton && homepageLink->rect().contains(me->position().toPoint()))
+            if (me->button() == Qt::LeftButton && m_homepageLink->rect().contains(me->position().toPoint()))
                 openHomepage();
             return true;
         }
         default:
             break;
         }
-    } else if (watched == descriptionLabel && e->type() == QEvent::MouseMove) {
+    } else if (watched == m_descriptionLabel && e->type() == QEvent::MouseMove) {
         showLinkAtRest();
         return true;
     }

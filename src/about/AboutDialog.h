@@ -3,7 +3,6 @@
 #include <QDialog>
 
 class QLabel;
-class QPlainTextEdit;
 class QPushButton;
 
 // The about box: title, version, description, a link to the homepage, OK and the
@@ -16,17 +15,8 @@ public:
     static QColor linkColor() { return QColor(0, 0, 255); }
     static QColor linkHoverColor() { return QColor(128, 0, 128); }
 
-    QLabel* iconLabel = nullptr;
-    QLabel* titleLabel = nullptr;
-    QLabel* versionLabel = nullptr;
-    QLabel* descriptionLabel = nullptr;
-    QLabel* homepageLink = nullptr;
-    QPushButton* okButton = nullptr;
-    QPushButton* sysInfoButton = nullptr;
-
     // A box of the system's facts (OS, kernel, Qt, screen) the user can copy.
     void showSystemFacts();
-    QPlainTextEdit* systemFactsView = nullptr; // the last such box's text
 
     // Esc closes the box like its close button.
     void reject() override;
@@ -45,4 +35,12 @@ private:
     void showLinkHovered() { setLinkLook(linkHoverColor()); }
     void openHomepage();
     void setLinkLook(const QColor& color);
+
+    QLabel* m_iconLabel = nullptr;
+    QLabel* m_titleLabel = nullptr;
+    QLabel* m_versionLabel = nullptr;
+    QLabel* m_descriptionLabel = nullptr;
+    QLabel* m_homepageLink = nullptr;
+    QPushButton* m_okButton = nullptr;
+    QPushButton* m_sysInfoButton = nullptr;
 };

@@ -11,12 +11,13 @@ class UsageWindow : public QWidget {
 public:
     UsageWindow(const QString& programFolder, QWidget* parent);
 
-    QPlainTextEdit* textView = nullptr;
-    QPushButton* backButton = nullptr; // "プログラムへ戻る"
-
 signals:
     void closed(); // however it closes
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+
+private:
+    QPlainTextEdit* m_textView = nullptr;
+    QPushButton* m_backButton = nullptr; // "プログラムへ戻る"
 };

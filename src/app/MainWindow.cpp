@@ -3,6 +3,7 @@
 #include "about/HelpPage.h"
 #include "about/UsageWindow.h"
 #include "app/FolderPage.h"
+#include "app/Program.h"
 #include "app/SettingsMessages.h"
 #include "board/BoardFocus.h"
 #include "board/BoardGeometry.h"
@@ -10,9 +11,6 @@
 #include "board/SortingBoard.h"
 #include "dialogs/DestinationsDialog.h"
 #include "dialogs/OptionsDialog.h"
-#include "imaging/PngDecoder.h"
-#include "imaging/SharedThumbnails.h"
-#include "imaging/ThumbnailCache.h"
 #include "widgets/DirList.h"
 #include "platform/DurableFile.h"
 #include "platform/FileOps.h"
@@ -47,13 +45,14 @@ QString padded(const QString& text) { return QLatin1Char(' ') + text + QLatin1Ch
 
 } // namespace
 
-MainWindow::MainWindow(Settings& settings, Session& session, PictureFolder& folder, Sorter& sorter)
-    : m_settings(settings)
-    , m_session(session)
-    , m_folder(folder)
-    , m_sorter(sorter)
+MainWindow::MainWindow(Program& program)
+    : m_settings(program.settings)
+    , m_session(program.session)
+    , m_folder(program.folder)
+    , m_sorter(program.sorter)
     , m_tpp(screenTwipsPerPixel())
-    , m_png(std::make_unique<PngDecoder>(m_session.programFolder()))
+    , m_png(program.png())
+    , m_thumbnails(program.thumbnails())
 {
     setWindowTitle(appTitle());
     m_client = new QWidget(this);
@@ -64,9 +63,7 @@ MainWindow::MainWindow(Settings& settings, Session& session, PictureFolder& fold
     buildStatusBar();
     buildToolbar();
     buildMenus();
-    m_thumbnails
-        = std::make_unique<ThumbnailCache>(ThumbnailCache::Options { m_png.get(), SharedThumbnails::defaultRoot() });
-    m_board = new SortingBoard(m_settings, m_session, m_folder, m_sorter, *m_thumbnails, m_client);
+    m_board = new SortingBoard(m_settings, m_session, m_folder, m_sorter, m_thumbnails, m_client);
     m_board->hide();
     wire();
 
@@ -77,10 +74,7 @@ MainWindow::MainWindow(Settings& settings, Session& session, PictureFolder& fold
     startUp();
 }
 
-MainWindow::~MainWindow()
-{
-    delete m_board; // before the thumbnail cache it was given
-}
+MainWindow::~MainWindow() = default;
 
 bool MainWindow::onBoard() const { return !m_board->isHidden(); }
 
@@ -99,65 +93,86 @@ void MainWindow::buildStatusBar()
             { K::Time, QString(), QStringLiteral("今の時間です。"), 40, false },
         },
         m_client);
+    m_statusBar->setObjectName(QStringLiteral("mainStatusBar"));
 }
 
 void MainWindow::buildMenus()
 {
     m_optionsMenu = menuBar()->addMenu(QStringLiteral("オプション"));
-    optionsAction = m_optionsMenu->addAction(QStringLiteral("オプション"));
-    destinationsAction = m_optionsMenu->addAction(QStringLiteral("移動先フォルダ設定"));
+    m_optionsAction = m_optionsMenu->addAction(QStringLiteral("オプション"));
+    m_destinationsAction = m_optionsMenu->addAction(QStringLiteral("移動先フォルダ設定"));
     m_optionsMenu->addSeparator();
-    classicFormatsAction = m_optionsMenu->addAction(QStringLiteral("JPEG・BMP・GIF・PNGだけを表示"));
-    classicFormatsAction->setCheckable(true);
-    classicFormatsAction->setToolTip(
+    m_classicFormatsAction = m_optionsMenu->addAction(QStringLiteral("JPEG・BMP・GIF・PNGだけを表示"));
+    m_classicFormatsAction->setCheckable(true);
+    m_classicFormatsAction->setToolTip(
         QStringLiteral("HEIC・WebP・TIFF・RAWを一覧に出さず、従来の4形式だけを表示します。"));
-    companionsAction = m_optionsMenu->addAction(QStringLiteral("RAW・サイドカーも一緒に移動する"));
-    companionsAction->setCheckable(true);
+    m_companionsAction = m_optionsMenu->addAction(QStringLiteral("RAW・サイドカーも一緒に移動する"));
+    m_companionsAction->setCheckable(true);
     m_helpMenu = menuBar()->addMenu(QStringLiteral("バージョン情報"));
-    aboutAction = m_helpMenu->addAction(QStringLiteral("バージョン情報"));
+    m_aboutAction = m_helpMenu->addAction(QStringLiteral("バージョン情報"));
     m_helpMenu->addSeparator();
-    helpAction = m_helpMenu->addAction(QStringLiteral("ヘルプ"));
+    m_helpAction = m_helpMenu->addAction(QStringLiteral("ヘルプ"));
 
     // Not on the menu bar: the board's pop-up menu.
     m_boardMenu = new QMenu(QStringLiteral("リロード"), this);
-    reloadAction = m_boardMenu->addAction(QStringLiteral("画像をリロードする"));
+    m_reloadAction = m_boardMenu->addAction(QStringLiteral("画像をリロードする"));
     m_boardMenu->addSeparator();
-    loadAnewAction = m_boardMenu->addAction(QStringLiteral("新たにロードする"));
+    m_loadAnewAction = m_boardMenu->addAction(QStringLiteral("新たにロードする"));
     m_boardMenu->addSeparator();
-    undoAction = m_boardMenu->addAction(QStringLiteral("アンドゥ"));
+    m_undoAction = m_boardMenu->addAction(QStringLiteral("アンドゥ"));
     m_boardMenu->addSeparator();
-    viewerAction = m_boardMenu->addAction(QStringLiteral("Viewerを開く"));
+    m_viewerAction = m_boardMenu->addAction(QStringLiteral("Viewerを開く"));
     m_boardMenu->addSeparator();
-    sendAllAction = m_boardMenu->addAction(QStringLiteral("すべて削除フォルダへ"));
+    m_sendAllAction = m_boardMenu->addAction(QStringLiteral("すべて削除フォルダへ"));
 
     // Shown beside the pop-up items only. The board's key handler runs these commands
     // with its own guards; an action that lives in a pop-up menu alone never fires its
     // shortcut, and the widget context keeps it that way should it be added elsewhere.
     const std::pair<QAction*, QKeySequence> keys[] = {
-        { reloadAction, QKeySequence(Qt::Key_F5) },
-        { loadAnewAction, QKeySequence(Qt::CTRL | Qt::Key_N) },
-        { undoAction, QKeySequence(Qt::CTRL | Qt::Key_Z) },
+        { m_reloadAction, QKeySequence(Qt::Key_F5) },
+        { m_loadAnewAction, QKeySequence(Qt::CTRL | Qt::Key_N) },
+        { m_undoAction, QKeySequence(Qt::CTRL | Qt::Key_Z) },
     };
     for (const auto& [action, sequence] : keys) {
         action->setShortcutContext(Qt::WidgetShortcut);
         action->setShortcut(sequence);
     }
+    // Named so that they can be found from outside, as the tests do.
+    const std::pair<QAction*, const char*> names[] = {
+        { m_optionsAction, "optionsAction" },
+        { m_destinationsAction, "destinationsAction" },
+        { m_classicFormatsAction, "classicFormatsAction" },
+        { m_companionsAction, "companionsAction" },
+        { m_aboutAction, "aboutAction" },
+        { m_helpAction, "helpAction" },
+        { m_reloadAction, "reloadAction" },
+        { m_loadAnewAction, "loadAnewAction" },
+        { m_undoAction, "undoAction" },
+        { m_viewerAction, "viewerAction" },
+        { m_sendAllAction, "sendAllAction" },
+    };
+    for (const auto& [action, name] : names)
+        action->setObjectName(QLatin1String(name));
 }
 
 void MainWindow::buildToolbar()
 {
     m_toolbar = new QToolBar(m_client);
+    m_toolbar->setObjectName(QStringLiteral("boardToolbar"));
     m_toolbar->setIconSize(QSize(24, 22));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_toolbar->setMovable(false);
-    backAction = m_toolbar->addAction(QIcon(QStringLiteral(":/icons/main_cancel.png")), QStringLiteral("キャンセル"));
-    backAction->setToolTip(QStringLiteral("フォルダ選択画面へ戻ります。"));
-    toolbarUndoAction
+    m_backAction = m_toolbar->addAction(QIcon(QStringLiteral(":/icons/main_cancel.png")), QStringLiteral("キャンセル"));
+    m_backAction->setToolTip(QStringLiteral("フォルダ選択画面へ戻ります。"));
+    m_toolbarUndoAction
         = m_toolbar->addAction(QIcon(QStringLiteral(":/icons/main_undo.png")), QStringLiteral("アンドゥ"));
-    toolbarUndoAction->setToolTip(QStringLiteral("１０回までアンドゥできます。"));
+    m_toolbarUndoAction->setToolTip(QStringLiteral("１０回までアンドゥできます。"));
     m_toolbar->addSeparator();
-    quitAction = m_toolbar->addAction(QIcon(QStringLiteral(":/icons/main_exit.png")), QStringLiteral("終了"));
-    quitAction->setToolTip(QStringLiteral("プログラムを終了します。"));
+    m_quitAction = m_toolbar->addAction(QIcon(QStringLiteral(":/icons/main_exit.png")), QStringLiteral("終了"));
+    m_quitAction->setToolTip(QStringLiteral("プログラムを終了します。"));
+    m_backAction->setObjectName(QStringLiteral("backAction"));
+    m_toolbarUndoAction->setObjectName(QStringLiteral("toolbarUndoAction"));
+    m_quitAction->setObjectName(QStringLiteral("quitAction"));
 
     // On the board the board is the one control that takes the keyboard; a toolbar
     // button holding the focus would take Enter for a click of its own.
@@ -197,10 +212,7 @@ void MainWindow::wire()
         &m_sorter, &Sorter::undoFailed, this, [warn](const UndoResult& result) { warn(Wording::messageFor(result)); });
     connect(&m_sorter, &Sorter::sendAllFailed, this,
         [warn](const SendAllResult& result) { warn(Wording::messageFor(result)); });
-    // One listing for the board and the viewer: a file sent away stops counting, one
-    // that stayed counts again, and an undo lists the folder anew (the board does so itself).
-    connect(&m_sorter, &Sorter::moving, &m_folder, [this](int entry) { m_folder.setGone(entry, true); });
-    connect(&m_sorter, &Sorter::stayed, &m_folder, [this](int entry) { m_folder.setGone(entry, false); });
+    // An undo lists the folder anew; the board does so itself.
     connect(&m_sorter, &Sorter::undone, this, [this] {
         if (!onBoard())
             m_folder.refresh();
@@ -208,23 +220,23 @@ void MainWindow::wire()
     connect(&m_sorter, &Sorter::moveProgress, this, &MainWindow::showMoveProgress);
     connect(&m_sorter, &Sorter::moveProgressEnded, this, &MainWindow::endMoveProgress);
 
-    connect(optionsAction, &QAction::triggered, this, &MainWindow::openOptions);
-    connect(destinationsAction, &QAction::triggered, this, &MainWindow::openDestinations);
-    connect(classicFormatsAction, &QAction::triggered, this, &MainWindow::setClassicFormatsOnly);
-    connect(companionsAction, &QAction::triggered, this, [this](bool on) {
+    connect(m_optionsAction, &QAction::triggered, this, &MainWindow::openOptions);
+    connect(m_destinationsAction, &QAction::triggered, this, &MainWindow::openDestinations);
+    connect(m_classicFormatsAction, &QAction::triggered, this, &MainWindow::setClassicFormatsOnly);
+    connect(m_companionsAction, &QAction::triggered, this, [this](bool on) {
         m_session.companionsFollow = on;
         saveMenuOptions();
     });
-    connect(aboutAction, &QAction::triggered, this, &MainWindow::openAbout);
-    connect(helpAction, &QAction::triggered, this, &MainWindow::showHelp);
-    connect(reloadAction, &QAction::triggered, m_board, &SortingBoard::reload);
-    connect(loadAnewAction, &QAction::triggered, m_board, &SortingBoard::loadAnew);
-    connect(undoAction, &QAction::triggered, this, &MainWindow::undoLastTransfer);
-    connect(viewerAction, &QAction::triggered, this, &MainWindow::openViewerFromMenu);
-    connect(sendAllAction, &QAction::triggered, m_board, &SortingBoard::sendAllReached);
-    connect(backAction, &QAction::triggered, this, &MainWindow::backFromToolbar);
-    connect(toolbarUndoAction, &QAction::triggered, this, &MainWindow::undoFromToolbar);
-    connect(quitAction, &QAction::triggered, this, &MainWindow::quitFromToolbar);
+    connect(m_aboutAction, &QAction::triggered, this, &MainWindow::openAbout);
+    connect(m_helpAction, &QAction::triggered, this, &MainWindow::showHelp);
+    connect(m_reloadAction, &QAction::triggered, m_board, &SortingBoard::reload);
+    connect(m_loadAnewAction, &QAction::triggered, m_board, &SortingBoard::loadAnew);
+    connect(m_undoAction, &QAction::triggered, this, &MainWindow::undoLastTransfer);
+    connect(m_viewerAction, &QAction::triggered, this, &MainWindow::openViewerFromMenu);
+    connect(m_sendAllAction, &QAction::triggered, m_board, &SortingBoard::sendAllReached);
+    connect(m_backAction, &QAction::triggered, this, &MainWindow::backFromToolbar);
+    connect(m_toolbarUndoAction, &QAction::triggered, this, &MainWindow::undoFromToolbar);
+    connect(m_quitAction, &QAction::triggered, this, &MainWindow::quitFromToolbar);
 }
 
 void MainWindow::layoutChrome()
@@ -260,10 +272,10 @@ void MainWindow::startUp()
 
     const ExtraOptions extra
         = ExtraOptionsFile::read(ExtraOptionsFile::locate(m_session.programFolder(), m_session.userFolder()));
-    classicFormatsAction->setChecked(extra.classicFormatsOnly);
+    m_classicFormatsAction->setChecked(extra.classicFormatsOnly);
     m_folder.setFormats(extra.classicFormatsOnly ? PictureFormats::FormatSet::ClassicOnly : PictureFormats::FormatSet::All);
     m_session.companionsFollow = extra.companionsFollow;
-    companionsAction->setChecked(extra.companionsFollow);
+    m_companionsAction->setChecked(extra.companionsFollow);
     const bool installed
         = !m_session.userFolder().isEmpty() && m_settingsFile.write == SettingsFile::path(m_session.userFolder());
     m_folderPage->openAtStart(
@@ -317,7 +329,7 @@ void MainWindow::saveMenuOptions()
 {
     Failure failure;
     const QString file = ExtraOptionsFile::locate(m_session.programFolder(), m_session.userFolder());
-    const ExtraOptions options { classicFormatsAction->isChecked(), companionsAction->isChecked() };
+    const ExtraOptions options { m_classicFormatsAction->isChecked(), m_companionsAction->isChecked() };
     if (!ExtraOptionsFile::write(file, options, &failure))
         showMessage(this,
             QStringLiteral("メニューの設定を %1 に保存できませんでした（この実行中は有効です）。\n%2")
@@ -465,8 +477,8 @@ void MainWindow::returnToFolderScreen()
 
 void MainWindow::setUndoEnabled(bool on)
 {
-    undoAction->setEnabled(on);
-    toolbarUndoAction->setEnabled(on);
+    m_undoAction->setEnabled(on);
+    m_toolbarUndoAction->setEnabled(on);
 }
 
 void MainWindow::undoLastTransfer() { m_sorter.undoLast(); }

@@ -12,6 +12,7 @@ class DestinationsDialog;
 class FolderPage;
 class OptionsDialog;
 class PictureFolder;
+class Program;
 class PngDecoder;
 class QAction;
 class QMenu;
@@ -29,39 +30,16 @@ struct Settings;
 // them shown, with the menus, the board's toolbar and the status bar around them. It
 // reads the settings at start-up and writes them when it closes, opens the other windows
 // and shows what they, the board and the sorter report. The settings, the run's state,
-// the picture folder and the sorter are the program's; the window is given them.
+// the picture folder, the sorter, the decoder and the thumbnails are the program's; the
+// window is given them.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    MainWindow(Settings& settings, Session& session, PictureFolder& folder, Sorter& sorter);
+    explicit MainWindow(Program& program);
     ~MainWindow() override;
-
-    // False when the start-up found a short settings file: it has been deleted and the
-    // program must end without showing a window.
-
-    // On the menu bar.
-    QAction* optionsAction = nullptr;
-    QAction* destinationsAction = nullptr;
-    QAction* classicFormatsAction = nullptr; // checked: JPEG, BMP, GIF and PNG only
-    QAction* companionsAction = nullptr; // checked: a picture's RAW files and sidecars move with it
-    QAction* aboutAction = nullptr;
-    QAction* helpAction = nullptr;
-    // On the board's pop-up menu.
-    QAction* reloadAction = nullptr;
-    QAction* loadAnewAction = nullptr;
-    QAction* undoAction = nullptr;
-    QAction* viewerAction = nullptr;
-    QAction* sendAllAction = nullptr;
-    // On the toolbar.
-    QAction* backAction = nullptr;
-    QAction* toolbarUndoAction = nullptr;
-    QAction* quitAction = nullptr;
 
     FolderPage& folderPage() const { return *m_folderPage; }
     SortingBoard& board() const { return *m_board; }
-    StatusBar& statusBar() const { return *m_statusBar; }
-    QToolBar* toolbar() const { return m_toolbar; } // over the board
-    ThumbnailCache& thumbnails() const { return *m_thumbnails; }
     ViewerWindow* viewer() const { return m_viewer; }
     const TwipsPerPixel& tpp() const { return m_tpp; }
     bool onBoard() const; // the sorting board is the screen shown
@@ -120,8 +98,8 @@ private:
     PictureFolder& m_folder;
     Sorter& m_sorter;
     const TwipsPerPixel m_tpp;
-    std::unique_ptr<PngDecoder> m_png; // the mpng library beside the program
-    std::unique_ptr<ThumbnailCache> m_thumbnails; // goes before m_png, which its workers use
+    const PngDecoder& m_png;
+    ThumbnailCache& m_thumbnails;
     QWidget* m_client = nullptr;
     FolderPage* m_folderPage = nullptr;
     StatusBar* m_statusBar = nullptr;
@@ -130,6 +108,24 @@ private:
     QMenu* m_optionsMenu = nullptr;
     QMenu* m_helpMenu = nullptr;
     QMenu* m_boardMenu = nullptr;
+    // On the menu bar.
+    QAction* m_optionsAction = nullptr;
+    QAction* m_destinationsAction = nullptr;
+    QAction* m_classicFormatsAction = nullptr; // checked: JPEG, BMP, GIF and PNG only
+    QAction* m_companionsAction = nullptr; // checked: a picture's RAW files and sidecars move with it
+    QAction* m_aboutAction = nullptr;
+    QAction* m_helpAction = nullptr;
+    // On the board's pop-up menu.
+    QAction* m_reloadAction = nullptr;
+    QAction* m_loadAnewAction = nullptr;
+    QAction* m_undoAction = nullptr;
+    QAction* m_viewerAction = nullptr;
+    QAction* m_sendAllAction = nullptr;
+    // On the toolbar.
+    QAction* m_backAction = nullptr;
+    QAction* m_toolbarUndoAction = nullptr;
+    QAction* m_quitAction = nullptr;
+
     bool m_shutDown = false;
     bool m_progressShown = false;
     QString m_fileNameShown; // the panel's text before a move's progress took it over

@@ -43,7 +43,7 @@ bool bringForward(QWidget* w, bool show = false)
 void MainWindow::openViewer(int index, ViewerWindow::Mode mode)
 {
     if (!m_viewer) {
-        m_viewer = new ViewerWindow(m_settings, m_session, m_folder, *m_png, this);
+        m_viewer = new ViewerWindow(m_settings, m_session, m_folder, m_png, this);
         connect(m_viewer, &ViewerWindow::optionsRequested, this, &MainWindow::openOptionsModeless);
         connect(m_viewer, &ViewerWindow::closed, this, &MainWindow::viewerClosed);
         connect(m_viewer, &ViewerWindow::sendRequested, this, &MainWindow::sendFromViewer);
@@ -95,7 +95,9 @@ void MainWindow::enableStart() { m_folderPage->startButton()->setEnabled(true); 
 
 void MainWindow::wireOptions(OptionsDialog* dialog)
 {
+    // The dialog says changes only; the state it opens with comes from the session.
     CopyModeBadge* badge = m_board->copyModeBadge();
+    badge->setBlinking(m_session.copyMode);
     connect(dialog, &OptionsDialog::copyModeChanged, badge, &CopyModeBadge::setBlinking);
     connect(dialog, &OptionsDialog::stored, badge, [this, badge] { badge->setVisible(m_session.copyMode); });
 }

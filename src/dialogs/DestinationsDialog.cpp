@@ -22,7 +22,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-// "０".."９": the captions and tooltips number the folders with full-width digits.
+// "０".."９": the captions and tooltips number the m_folders with full-width digits.
 static QString fullWidthDigit(int k) { return QString(QChar(0xFF10 + k)); }
 
 DestinationsDialog::DestinationsDialog(Settings& settings, QWidget* parent)
@@ -47,64 +47,74 @@ void DestinationsDialog::buildControls()
     outer->addWidget(scroll);
     auto* column = new QVBoxLayout(page);
 
-    drives = new DriveList(page);
-    folders = new DirList(page);
-    files = new FileList(page);
-    drives->setToolTip(QStringLiteral("ドライブの変更をします。"));
-    folders->setToolTip(QStringLiteral("フォルダの変更をします。"));
-    files->setToolTip(QStringLiteral("ファイルの確認が出来ます。"));
+    m_drives = new DriveList(page);
+    m_drives->setObjectName(QStringLiteral("drives"));
+    m_folders = new DirList(page);
+    m_folders->setObjectName(QStringLiteral("folders"));
+    m_files = new FileList(page);
+    m_files->setObjectName(QStringLiteral("files"));
+    m_drives->setToolTip(QStringLiteral("ドライブの変更をします。"));
+    m_folders->setToolTip(QStringLiteral("フォルダの変更をします。"));
+    m_files->setToolTip(QStringLiteral("ファイルの確認が出来ます。"));
 
-    okButton = new QPushButton(QStringLiteral("OK"), page);
-    cancelButton = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), page);
-    emptyDeleteFolderButton = new QPushButton(QStringLiteral("一括削除"), page);
-    okButton->setToolTip(QStringLiteral("設定の変更を確定します。"));
-    cancelButton->setToolTip(QStringLiteral("設定を変更せずにキャンセルします。"));
-    emptyDeleteFolderButton->setToolTip(
+    m_okButton = new QPushButton(QStringLiteral("OK"), page);
+    m_okButton->setObjectName(QStringLiteral("okButton"));
+    m_cancelButton = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), page);
+    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    m_emptyDeleteFolderButton = new QPushButton(QStringLiteral("一括削除"), page);
+    m_emptyDeleteFolderButton->setObjectName(QStringLiteral("emptyDeleteFolderButton"));
+    m_okButton->setToolTip(QStringLiteral("設定の変更を確定します。"));
+    m_cancelButton->setToolTip(QStringLiteral("設定を変更せずにキャンセルします。"));
+    m_emptyDeleteFolderButton->setToolTip(
         QStringLiteral("削除フォルダと同じパスを指定したフォルダの中に有るファイルをすべて削除できます。"));
-    okButton->setDefault(true);
-    emptyDeleteFolderButton->setAutoDefault(false);
+    m_okButton->setDefault(true);
+    m_emptyDeleteFolderButton->setAutoDefault(false);
 
     auto* top = new QHBoxLayout;
     auto* browse = new QVBoxLayout;
-    browse->addWidget(drives);
-    browse->addWidget(folders, 1);
+    browse->addWidget(m_drives);
+    browse->addWidget(m_folders, 1);
     top->addLayout(browse, 1);
-    top->addWidget(files, 1);
+    top->addWidget(m_files, 1);
     auto* buttons = new QVBoxLayout;
-    buttons->addWidget(okButton);
-    buttons->addWidget(cancelButton);
+    buttons->addWidget(m_okButton);
+    buttons->addWidget(m_cancelButton);
     buttons->addStretch(1);
-    buttons->addWidget(emptyDeleteFolderButton);
+    buttons->addWidget(m_emptyDeleteFolderButton);
     top->addLayout(buttons);
     const int listHeight = fontMetrics().height() * 7;
-    folders->setMinimumHeight(listHeight);
-    files->setMinimumHeight(listHeight);
+    m_folders->setMinimumHeight(listHeight);
+    m_files->setMinimumHeight(listHeight);
     column->addLayout(top);
 
-    namingGroup = new QGroupBox(QStringLiteral("ファイルネームオプション"), page);
-    auto* naming = new QGridLayout(namingGroup);
+    m_namingGroup = new QGroupBox(QStringLiteral("ファイルネームオプション"), page);
+    m_namingGroup->setObjectName(QStringLiteral("namingGroup"));
+    auto* naming = new QGridLayout(m_namingGroup);
     const char* ruleCaptions[3] = { "先頭に６桁の通し番号をつける", "ヘッドネームをフォルダ名と同じにする",
         "オリジナルのヘッドネームをつける" };
     const char* ruleTips[3] = { "オリジナルファイルネームの先頭に６桁の通し番号をつけます。",
         "ヘッドネームがフォルダ名と同じになり続いて６桁の通し番号がつきます。",
         "オリジナルのヘッドネームを付けられます。" };
     for (int r = 0; r < 3; ++r) {
-        ruleButtons[r] = new QRadioButton(QString::fromUtf8(ruleCaptions[r]), namingGroup);
-        ruleButtons[r]->setToolTip(QString::fromUtf8(ruleTips[r]));
-        serialFields[r] = new QLineEdit(namingGroup);
-        serialFields[r]->setToolTip(QStringLiteral("６桁までの通し番号を修正できます。"));
+        m_ruleButtons[r] = new QRadioButton(QString::fromUtf8(ruleCaptions[r]), m_namingGroup);
+        m_ruleButtons[r]->setObjectName(QStringLiteral("ruleButton%1").arg(r));
+        m_ruleButtons[r]->setToolTip(QString::fromUtf8(ruleTips[r]));
+        m_serialFields[r] = new QLineEdit(m_namingGroup);
+        m_serialFields[r]->setObjectName(QStringLiteral("serialField%1").arg(r));
+        m_serialFields[r]->setToolTip(QStringLiteral("６桁までの通し番号を修正できます。"));
         // Room for the ten digits a counter can reach.
-        serialFields[r]->setMinimumWidth(serialFields[r]->fontMetrics().horizontalAdvance(QStringLiteral("00000000000")));
-        naming->addWidget(ruleButtons[r], r, 0);
-        naming->addWidget(serialFields[r], r, 2);
+        m_serialFields[r]->setMinimumWidth(
+            m_serialFields[r]->fontMetrics().horizontalAdvance(QStringLiteral("00000000000")));
+        naming->addWidget(m_ruleButtons[r], r, 0);
+        naming->addWidget(m_serialFields[r], r, 2);
         // Only a change of rule counts: a click on the rule already on would refill the fields.
-        connect(ruleButtons[r], &QRadioButton::clicked, this, [this, r] {
+        connect(m_ruleButtons[r], &QRadioButton::clicked, this, [this, r] {
             if (r != m_rule)
                 chooseRule(r);
         });
     }
     naming->setColumnStretch(1, 1);
-    column->addWidget(namingGroup);
+    column->addWidget(m_namingGroup);
 
     auto* rows = new QGridLayout;
     rows->setColumnStretch(1, 1);
@@ -113,39 +123,42 @@ void DestinationsDialog::buildControls()
         const bool deleteFolder = k == 10;
         const QString caption
             = deleteFolder ? QStringLiteral("削除フォルダ") : QStringLiteral("フォルダ") + fullWidthDigit(k);
-        pickFolderButtons[k] = new QPushButton(caption, page);
-        pickFolderButtons[k]->setAutoDefault(false);
-        pickFolderButtons[k]->setToolTip(QStringLiteral("現在ファイルシステムで表示されているフォルダを") + caption
+        m_pickFolderButtons[k] = new QPushButton(caption, page);
+        m_pickFolderButtons[k]->setObjectName(QStringLiteral("pickFolderButton%1").arg(k));
+        m_pickFolderButtons[k]->setAutoDefault(false);
+        m_pickFolderButtons[k]->setToolTip(QStringLiteral("現在ファイルシステムで表示されているフォルダを") + caption
             + QStringLiteral("に入力します。"));
-        pathFields[k] = new QLineEdit(page);
-        pathFields[k]->setPlaceholderText(QStringLiteral("未設定"));
-        pathFields[k]->setMinimumWidth(fieldWidth);
+        m_pathFields[k] = new QLineEdit(page);
+        m_pathFields[k]->setObjectName(QStringLiteral("pathField%1").arg(k));
+        m_pathFields[k]->setPlaceholderText(QStringLiteral("未設定"));
+        m_pathFields[k]->setMinimumWidth(fieldWidth);
         const int row = 2 * k;
         if (deleteFolder) {
-            rows->addWidget(pickFolderButtons[k], row, 0);
-            rows->addWidget(pathFields[k], row, 1);
-            pathFields[k]->setToolTip(QStringLiteral("ここで指定したフォルダは一括でファイルの削除が出来ます。"));
+            rows->addWidget(m_pickFolderButtons[k], row, 0);
+            rows->addWidget(m_pathFields[k], row, 1);
+            m_pathFields[k]->setToolTip(QStringLiteral("ここで指定したフォルダは一括でファイルの削除が出来ます。"));
         } else {
-            rows->addWidget(pickFolderButtons[k], row, 0, 2, 1);
-            rows->addWidget(pathFields[k], row, 1);
-            pathFields[k]->setToolTip(
+            rows->addWidget(m_pickFolderButtons[k], row, 0, 2, 1);
+            rows->addWidget(m_pathFields[k], row, 1);
+            m_pathFields[k]->setToolTip(
                 QStringLiteral("フォルダ") + fullWidthDigit(k) + QStringLiteral("のフルパスです。"));
-            headNameFields[k] = new QLineEdit(page);
-            rows->addWidget(headNameFields[k], row + 1, 1);
-            headNameFields[k]->setToolTip(QStringLiteral("移動するファイルのヘッドネームを表示または指定できます。"));
+            m_headNameFields[k] = new QLineEdit(page);
+            m_headNameFields[k]->setObjectName(QStringLiteral("headNameField%1").arg(k));
+            rows->addWidget(m_headNameFields[k], row + 1, 1);
+            m_headNameFields[k]->setToolTip(QStringLiteral("移動するファイルのヘッドネームを表示または指定できます。"));
         }
-        connect(pickFolderButtons[k], &QPushButton::clicked, this, [this, k] { pickFolder(k); });
+        connect(m_pickFolderButtons[k], &QPushButton::clicked, this, [this, k] { pickFolder(k); });
     }
     column->addLayout(rows);
 
     // Lists, buttons, the rules, then each folder row from the top.
-    QList<QWidget*> order = { drives, folders, files, okButton, cancelButton, emptyDeleteFolderButton };
+    QList<QWidget*> order = { m_drives, m_folders, m_files, m_okButton, m_cancelButton, m_emptyDeleteFolderButton };
     for (int r = 0; r < 3; ++r)
-        order << ruleButtons[r] << serialFields[r];
+        order << m_ruleButtons[r] << m_serialFields[r];
     for (int k = 0; k <= 10; ++k) {
-        order << pickFolderButtons[k] << pathFields[k];
+        order << m_pickFolderButtons[k] << m_pathFields[k];
         if (k < 10)
-            order << headNameFields[k];
+            order << m_headNameFields[k];
     }
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
@@ -154,11 +167,11 @@ void DestinationsDialog::buildControls()
     scroll->setMinimumSize(page->sizeHint().boundedTo(QSize(fontMetrics().height() * 20, fontMetrics().height() * 12)));
     m_pageSize = page->sizeHint() + QSize(scroll->verticalScrollBar()->sizeHint().width(), 0);
 
-    connect(drives, &DriveList::changed, this, [this] { followDriveChange(this, drives, folders); });
-    connect(folders, &DirList::changed, this, &DestinationsDialog::showFolderFiles);
-    connect(okButton, &QPushButton::clicked, this, &DestinationsDialog::store);
-    connect(cancelButton, &QPushButton::clicked, this, &DestinationsDialog::reject);
-    connect(emptyDeleteFolderButton, &QPushButton::clicked, this, &DestinationsDialog::emptyDeleteFolder);
+    connect(m_drives, &DriveList::changed, this, [this] { followDriveChange(this, m_drives, m_folders); });
+    connect(m_folders, &DirList::changed, this, &DestinationsDialog::showFolderFiles);
+    connect(m_okButton, &QPushButton::clicked, this, &DestinationsDialog::store);
+    connect(m_cancelButton, &QPushButton::clicked, this, &DestinationsDialog::reject);
+    connect(m_emptyDeleteFolderButton, &QPushButton::clicked, this, &DestinationsDialog::emptyDeleteFolder);
 }
 
 QSize DestinationsDialog::sizeHint() const { return m_pageSize; }
@@ -168,18 +181,19 @@ void DestinationsDialog::load()
     WindowFit::fitAndCentre(this);
 
     {
-        const QSignalBlocker block(drives);
-        drives->setDrive(DriveList::driveOf(QDir::currentPath()));
+        const QSignalBlocker block(m_drives);
+        m_drives->setDrive(DriveList::driveOf(QDir::currentPath()));
     }
-    if (!folders->setPath(QDir::currentPath()))
-        folders->setPath(FileOps::rootPath());
+    if (!m_folders->setPath(QDir::currentPath()))
+        m_folders->setPath(FileOps::rootPath());
 
     // A folder not set (the root a first start gives) shows as an empty field.
     for (int k = 0; k <= 10; ++k)
-        pathFields[k]->setText(Settings::isUnsetFolder(m_settings.destPaths[k]) ? QString() : m_settings.destPaths[k]);
+        m_pathFields[k]->setText(
+            Settings::isUnsetFolder(m_settings.destPaths[k]) ? QString() : m_settings.destPaths[k]);
     // A rule out of range in the settings file shows, and stores on OK, as rule 0.
     m_rule = m_settings.nameRule >= 0 && m_settings.nameRule <= 2 ? m_settings.nameRule : 0;
-    for (QLineEdit* t : headNameFields)
+    for (QLineEdit* t : m_headNameFields)
         t->setEnabled(m_rule == 2);
     showNaming();
 }
@@ -187,7 +201,7 @@ void DestinationsDialog::load()
 void DestinationsDialog::chooseRule(int rule)
 {
     m_rule = rule;
-    for (QLineEdit* t : headNameFields)
+    for (QLineEdit* t : m_headNameFields)
         t->setEnabled(rule == 2);
     showNaming();
 }
@@ -195,26 +209,26 @@ void DestinationsDialog::chooseRule(int rule)
 void DestinationsDialog::showNaming()
 {
     for (int r = 0; r < 3; ++r) {
-        serialFields[r]->setText(Numeric::formatSerial(m_settings.serials[r]));
-        serialFields[r]->setEnabled(false);
+        m_serialFields[r]->setText(Numeric::formatSerial(m_settings.serials[r]));
+        m_serialFields[r]->setEnabled(false);
     }
-    ruleButtons[m_rule]->setChecked(true);
+    m_ruleButtons[m_rule]->setChecked(true);
     for (int k = 0; k < 10; ++k) {
         if (m_rule == 0)
-            headNameFields[k]->clear();
+            m_headNameFields[k]->clear();
         else if (m_rule == 1)
-            headNameFields[k]->setText(m_settings.destNames[k]);
+            m_headNameFields[k]->setText(m_settings.destNames[k]);
         else if (!m_settings.headNames[k].isEmpty())
-            headNameFields[k]->setText(m_settings.headNames[k]);
+            m_headNameFields[k]->setText(m_settings.headNames[k]);
         // Rule 2 leaves a field without a head name as it is: folder names shown under
         // rule 1 carry over and become the head names on OK.
     }
-    serialFields[m_rule]->setEnabled(true);
+    m_serialFields[m_rule]->setEnabled(true);
 }
 
-void DestinationsDialog::pickFolder(int k) { pathFields[k]->setText(folders->path()); }
+void DestinationsDialog::pickFolder(int k) { m_pathFields[k]->setText(m_folders->path()); }
 
-void DestinationsDialog::showFolderFiles() { files->showEntries(listFiles(folders->path(), QStringLiteral("*"))); }
+void DestinationsDialog::showFolderFiles() { m_files->showEntries(listFiles(m_folders->path(), QStringLiteral("*"))); }
 
 void DestinationsDialog::refuse(QLineEdit* field, const QString& text)
 {
@@ -226,19 +240,19 @@ void DestinationsDialog::refuse(QLineEdit* field, const QString& text)
 bool DestinationsDialog::checkPaths(std::array<QString, 11>& paths)
 {
     for (int k = 0; k <= 10; ++k) {
-        if (pathFields[k]->text().trimmed().isEmpty()) {
+        if (m_pathFields[k]->text().trimmed().isEmpty()) {
             // Not set, rather than the root an empty path would name.
-            pathFields[k]->clear();
+            m_pathFields[k]->clear();
             paths[k].clear();
             continue;
         }
-        const QString path = DialogLogic::withTrailingSeparator(pathFields[k]->text());
-        pathFields[k]->setText(path);
+        const QString path = DialogLogic::withTrailingSeparator(m_pathFields[k]->text());
+        m_pathFields[k]->setText(path);
         QString problem = DialogLogic::pathProblem(path);
         if (problem.isEmpty() && !SettingsFile::canHold(path))
             problem = QStringLiteral("%1 には改行など設定ファイルに書けない文字が含まれているため、使えません。").arg(path);
         if (!problem.isEmpty()) {
-            refuse(pathFields[k], problem + QStringLiteral("\n設定は保存されていません。"));
+            refuse(m_pathFields[k], problem + QStringLiteral("\n設定は保存されていません。"));
             return false;
         }
         paths[k] = path;
@@ -256,7 +270,8 @@ bool DestinationsDialog::createMissingFolders(const std::array<QString, 11>& pat
         FileOps::makeSureDirectoryPathExists(path);
         emit folderCreated();
         if (!FileOps::folderExists(path)) {
-            refuse(pathFields[k], QStringLiteral("%1 を作成できませんでした。\n設定は保存されていません。").arg(path));
+            refuse(
+                m_pathFields[k], QStringLiteral("%1 を作成できませんでした。\n設定は保存されていません。").arg(path));
             return false;
         }
     }
@@ -268,25 +283,25 @@ void DestinationsDialog::store()
     // Everything is checked first and stored only when all of it can be used.
     std::array<int32_t, 3> serials {};
     for (int r = 0; r < 3; ++r) {
-        const DialogLogic::SerialValue v = DialogLogic::parseSerial(serialFields[r]->text(), m_settings.serials[r]);
+        const DialogLogic::SerialValue v = DialogLogic::parseSerial(m_serialFields[r]->text(), m_settings.serials[r]);
         if (!v.ok()) {
             const QString why = v.problem == DialogLogic::SerialProblem::Negative
                 ? QStringLiteral("通し番号にマイナスの数は使えません。")
                 : QStringLiteral("通し番号が大きすぎます。");
-            refuse(serialFields[r], why + QStringLiteral("\n0 から 2147483647 までの数を入力して下さい。"));
+            refuse(m_serialFields[r], why + QStringLiteral("\n0 から 2147483647 までの数を入力して下さい。"));
             return;
         }
         serials[r] = v.value;
     }
     if (m_rule == 2) {
         for (int k = 0; k < 10; ++k) {
-            QString problem = DialogLogic::headNameProblem(headNameFields[k]->text());
-            if (problem.isEmpty() && !SettingsFile::canHold(headNameFields[k]->text()))
+            QString problem = DialogLogic::headNameProblem(m_headNameFields[k]->text());
+            if (problem.isEmpty() && !SettingsFile::canHold(m_headNameFields[k]->text()))
                 problem = QStringLiteral("改行など設定ファイルに書けない文字が含まれています。");
             if (!problem.isEmpty()) {
-                refuse(headNameFields[k],
+                refuse(m_headNameFields[k],
                     QStringLiteral("フォルダ%1のヘッドネーム「%2」は使えません。\n%3")
-                        .arg(fullWidthDigit(k), headNameFields[k]->text(), problem));
+                        .arg(fullWidthDigit(k), m_headNameFields[k]->text(), problem));
                 return;
             }
         }
@@ -299,7 +314,7 @@ void DestinationsDialog::store()
     m_settings.nameRule = static_cast<int16_t>(m_rule);
     if (m_rule == 2)
         for (int k = 0; k < 10; ++k)
-            m_settings.headNames[k] = headNameFields[k]->text();
+            m_settings.headNames[k] = m_headNameFields[k]->text();
     m_settings.serials = serials;
     accept();
 }

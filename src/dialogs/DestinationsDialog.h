@@ -19,19 +19,6 @@ class DestinationsDialog : public QDialog {
 public:
     DestinationsDialog(Settings& settings, QWidget* parent);
 
-    DriveList* drives = nullptr;
-    DirList* folders = nullptr;
-    FileList* files = nullptr; // every file of the folder the folder list shows
-    QPushButton* okButton = nullptr;
-    QPushButton* cancelButton = nullptr;
-    QPushButton* emptyDeleteFolderButton = nullptr; // "一括削除"
-    QGroupBox* namingGroup = nullptr;
-    std::array<QRadioButton*, 3> ruleButtons {}; // renaming rules 0..2
-    std::array<QLineEdit*, 3> serialFields {}; // serial of each rule
-    std::array<QPushButton*, 11> pickFolderButtons {}; // fill a path from the folder list; 10 the delete folder
-    std::array<QLineEdit*, 11> pathFields {}; // paths; 10 the delete folder
-    std::array<QLineEdit*, 10> headNameFields {};
-
     // The rule the option buttons show; the settings take it only on OK.
     int chosenRule() const { return m_rule; }
 
@@ -61,6 +48,18 @@ private:
     void refuse(QLineEdit* field, const QString& text);
 
     Settings& m_settings;
+    DriveList* m_drives = nullptr;
+    DirList* m_folders = nullptr;
+    FileList* m_files = nullptr; // every file of the folder the folder list shows
+    QPushButton* m_okButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
+    QPushButton* m_emptyDeleteFolderButton = nullptr; // "一括削除"
+    QGroupBox* m_namingGroup = nullptr;
+    std::array<QRadioButton*, 3> m_ruleButtons {}; // renaming rules 0..2
+    std::array<QLineEdit*, 3> m_serialFields {}; // serial of each rule
+    std::array<QPushButton*, 11> m_pickFolderButtons {}; // fill a path from the folder list; 10 the delete folder
+    std::array<QLineEdit*, 11> m_pathFields {}; // paths; 10 the delete folder
+    std::array<QLineEdit*, 10> m_headNameFields {};
     QSize m_pageSize;
     int m_rule = 0;
 };

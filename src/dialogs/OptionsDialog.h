@@ -19,23 +19,8 @@ class OptionsDialog : public QDialog {
 public:
     OptionsDialog(Settings& settings, Session& session, QWidget* parent);
 
-    QPushButton* okButton = nullptr;
-    QPushButton* cancelButton = nullptr;
-    QGroupBox* sizeGroup = nullptr; // thumbnail size
-    std::array<QRadioButton*, 5> sizeButtons {};
-    QGroupBox* countGroup = nullptr; // thumbnails per load
-    std::array<QRadioButton*, 6> countButtons {};
-    QGroupBox* optionsGroup = nullptr;
-    QCheckBox* rememberFolderBox = nullptr;
-    QCheckBox* copyModeBox = nullptr;
-    QGroupBox* viewerGroup = nullptr;
-    QLabel* intervalLabel = nullptr;
-    QLineEdit* intervalField = nullptr; // slideshow interval in seconds
-    QLabel* secondsLabel = nullptr; // "秒"
-    QCheckBox* repeatBox = nullptr;
-
 signals:
-    void copyModeChanged(bool on); // the copy-mode box was switched
+    void copyModeChanged(bool on); // the copy-mode box was switched; never while the dialog is made
     void stored(); // OK stored the values; the dialog is accepted right after
 
 private:
@@ -48,4 +33,18 @@ private:
 
     Settings& m_settings;
     Session& m_session;
+    QPushButton* m_okButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
+    QGroupBox* m_sizeGroup = nullptr; // thumbnail size
+    std::array<QRadioButton*, 5> m_sizeButtons {};
+    QGroupBox* m_countGroup = nullptr; // thumbnails per load
+    std::array<QRadioButton*, 6> m_countButtons {};
+    QGroupBox* m_optionsGroup = nullptr;
+    QCheckBox* m_rememberFolderBox = nullptr;
+    QCheckBox* m_copyModeBox = nullptr;
+    QGroupBox* m_viewerGroup = nullptr;
+    QLabel* m_intervalLabel = nullptr;
+    QLineEdit* m_intervalField = nullptr; // slideshow interval in seconds
+    QLabel* m_secondsLabel = nullptr; // "秒"
+    QCheckBox* m_repeatBox = nullptr;
 };

@@ -1,11 +1,10 @@
 #include "viewer/PicturePrefetch.h"
 #include "imaging/PictureDecoder.h"
-#include "imaging/PngDecoder.h"
 #include "viewer/ViewerLogic.h"
 #include <QFileInfo>
 
-PicturePrefetch::PicturePrefetch(const QString& libraryFolder)
-    : m_png(std::make_unique<PngDecoder>(libraryFolder))
+PicturePrefetch::PicturePrefetch(const PngDecoder& png)
+    : m_png(png)
     , m_jobs(1) // one picture at a time; the window's own thread keeps the other core
 {
 }
@@ -26,7 +25,7 @@ void PicturePrefetch::prepare(const QString& path, QSize area)
     if (m_jobs.contains(key))
         return;
     m_made.insert(key, { path, area });
-    const PngDecoder* png = m_png.get();
+    const PngDecoder* png = &m_png;
     m_jobs.start(key, [path, area, png]() { return PictureDecoder::decode(path, area, png, ViewerLogic::kMaxPixels); });
 }
 

@@ -4,7 +4,6 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
-#include <memory>
 #include <optional>
 
 class PngDecoder;
@@ -15,10 +14,10 @@ class PngDecoder;
 // Owned and called by the window's thread.
 class PicturePrefetch {
 public:
-    // PNG files are decoded with a decoder of its own on `libraryFolder`, so the work
-    // never outlives the decoder it uses. Each picture is made at the area's size and
-    // refused when larger than the viewer's budget.
-    explicit PicturePrefetch(const QString& libraryFolder);
+    // PNG files are decoded with `png`, which must outlive this (the work ends here).
+    // Each picture is made at the area's size and refused when larger than the viewer's
+    // budget.
+    explicit PicturePrefetch(const PngDecoder& png);
     ~PicturePrefetch(); // drops queued work, waits for running work
 
     // Starts making the picture of `path` for an area of `area`, unless it is under way.
@@ -39,7 +38,7 @@ public:
 private:
     QString keyOf(const QString& path, QSize area) const;
 
-    std::unique_ptr<PngDecoder> m_png;
+    const PngDecoder& m_png;
     BackgroundJobs<Picture> m_jobs;
     struct Made {
         QString path;

@@ -20,25 +20,26 @@ constexpr int kFollowRetryMs = 20;
 
 void ViewerWindow::buildNotice()
 {
-    notice = new QLabel(pictureView);
-    notice->setAlignment(Qt::AlignCenter);
-    notice->setAttribute(Qt::WA_TransparentForMouseEvents);
-    notice->setStyleSheet(QStringLiteral("QLabel { background: rgba(0, 0, 0, 170); color: white;"
-                                         " border-radius: 6px; padding: 8px 16px; font-size: 16pt; }"));
-    notice->hide();
+    m_notice = new QLabel(m_pictureView);
+    m_notice->setObjectName(QStringLiteral("notice"));
+    m_notice->setAlignment(Qt::AlignCenter);
+    m_notice->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_notice->setStyleSheet(QStringLiteral("QLabel { background: rgba(0, 0, 0, 170); color: white;"
+                                           " border-radius: 6px; padding: 8px 16px; font-size: 16pt; }"));
+    m_notice->hide();
     m_noticeClock = new QTimer(this);
     m_noticeClock->setSingleShot(true);
     m_noticeClock->setInterval(kNoticeMs);
-    connect(m_noticeClock, &QTimer::timeout, notice, &QWidget::hide);
+    connect(m_noticeClock, &QTimer::timeout, m_notice, &QWidget::hide);
 }
 
 void ViewerWindow::showNotice(const QString& text)
 {
-    notice->setText(text);
-    notice->adjustSize();
-    notice->move((pictureView->width() - notice->width()) / 2, pictureView->height() / 8);
-    notice->show();
-    notice->raise();
+    m_notice->setText(text);
+    m_notice->adjustSize();
+    m_notice->move((m_pictureView->width() - m_notice->width()) / 2, m_pictureView->height() / 8);
+    m_notice->show();
+    m_notice->raise();
     m_noticeClock->start();
 }
 
@@ -110,7 +111,7 @@ void ViewerWindow::keyPressEvent(QKeyEvent* e)
         QWidget::keyPressEvent(e);
         return;
     }
-    const bool panning = pictureView->isActualSize();
+    const bool panning = m_pictureView->isActualSize();
     const int panStep = fontMetrics().height() * 3;
     switch (e->key()) {
     case Qt::Key_Space:
@@ -119,14 +120,14 @@ void ViewerWindow::keyPressEvent(QKeyEvent* e)
     case Qt::Key_Right:
     case Qt::Key_Down:
         if (panning)
-            pictureView->pan(e->key() == Qt::Key_Right ? QPoint(panStep, 0) : QPoint(0, panStep));
+            m_pictureView->pan(e->key() == Qt::Key_Right ? QPoint(panStep, 0) : QPoint(0, panStep));
         else
             command(Command::Next);
         break;
     case Qt::Key_Left:
     case Qt::Key_Up:
         if (panning)
-            pictureView->pan(e->key() == Qt::Key_Left ? QPoint(-panStep, 0) : QPoint(0, -panStep));
+            m_pictureView->pan(e->key() == Qt::Key_Left ? QPoint(-panStep, 0) : QPoint(0, -panStep));
         else
             command(Command::Previous);
         break;

@@ -42,7 +42,7 @@ ViewerWindow::ViewerWindow(
     , m_png(png)
     , m_tpp(screenTwipsPerPixel())
     , m_step(settings, session)
-    , m_prefetch(std::make_unique<PicturePrefetch>(session.programFolder()))
+    , m_prefetch(std::make_unique<PicturePrefetch>(png))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("ピラポくんViewer"));
@@ -50,14 +50,16 @@ ViewerWindow::ViewerWindow(
     setFocusPolicy(Qt::StrongFocus);
 
     buildToolbar();
-    pictureView = new PictureView(this);
-    connect(pictureView, &PictureView::pressed, this, &ViewerWindow::pictureClicked);
-    connect(pictureView, &PictureView::doubleClicked, this, &ViewerWindow::toggleFullScreen);
+    m_pictureView = new PictureView(this);
+    m_pictureView->setObjectName(QStringLiteral("pictureView"));
+    connect(m_pictureView, &PictureView::pressed, this, &ViewerWindow::pictureClicked);
+    connect(m_pictureView, &PictureView::doubleClicked, this, &ViewerWindow::toggleFullScreen);
     setOnePointLook(false);
     buildStatusBar();
 
-    slideClock = new QTimer(this);
-    connect(slideClock, &QTimer::timeout, this, &ViewerWindow::tick);
+    m_slideClock = new QTimer(this);
+    m_slideClock->setObjectName(QStringLiteral("slideClock"));
+    connect(m_slideClock, &QTimer::timeout, this, &ViewerWindow::tick);
     buildNotice();
     connect(&m_folder, &PictureFolder::relisted, this, &ViewerWindow::listingChanged);
     connect(&m_folder, &PictureFolder::presenceChanged, this, &ViewerWindow::countChanged);
@@ -70,39 +72,42 @@ QString ViewerWindow::onePointTip() { return QStringLiteral("画像をクリッ�
 
 void ViewerWindow::buildToolbar()
 {
-    toolbar = new QToolBar(this);
-    toolbar->setIconSize(QSize(24, 22));
-    toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    toolbar->setMovable(false);
-    toolbar->setFocusPolicy(Qt::NoFocus);
+    m_toolbar = new QToolBar(this);
+    m_toolbar->setObjectName(QStringLiteral("toolbar"));
+    m_toolbar->setIconSize(QSize(24, 22));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_toolbar->setMovable(false);
+    m_toolbar->setFocusPolicy(Qt::NoFocus);
     // Flat and tight, so the buttons fit the strip above the picture area.
-    toolbar->setStyleSheet(QStringLiteral("QToolBar { border: 0; padding: 0; spacing: 1px; }"
-                                          "QToolButton { padding: 0; margin: 0; }"));
+    m_toolbar->setStyleSheet(QStringLiteral("QToolBar { border: 0; padding: 0; spacing: 1px; }"
+                                            "QToolButton { padding: 0; margin: 0; }"));
     struct Button {
         QAction** action;
+        const char* name;
         Command command;
         const char* icon;
         const char* tip;
     };
     const Button buttons[] = {
-        { &optionsAction, Command::Options, "viewer_1_options", "オプション" },
-        { &closeAction, Command::Close, "viewer_2_close", "終了" },
-        { &firstAction, Command::First, "viewer_3_first", "先頭に戻す" },
-        { &previousAction, Command::Previous, "viewer_4_prev", "一つ戻す" },
-        { &slideshowAction, Command::Slideshow, "viewer_5_slideshow", "順次表示" },
-        { &nextAction, Command::Next, "viewer_6_next", "一つ進む" },
-        { &lastAction, Command::Last, "viewer_7_last", "最後に進む" },
+        { &m_optionsAction, "optionsAction", Command::Options, "viewer_1_options", "オプション" },
+        { &m_closeAction, "closeAction", Command::Close, "viewer_2_close", "終了" },
+        { &m_firstAction, "firstAction", Command::First, "viewer_3_first", "先頭に戻す" },
+        { &m_previousAction, "previousAction", Command::Previous, "viewer_4_prev", "一つ戻す" },
+        { &m_slideshowAction, "slideshowAction", Command::Slideshow, "viewer_5_slideshow", "順次表示" },
+        { &m_nextAction, "nextAction", Command::Next, "viewer_6_next", "一つ進む" },
+        { &m_lastAction, "lastAction", Command::Last, "viewer_7_last", "最後に進む" },
     };
     for (const Button& b : buttons) {
         if (b.command == Command::First)
-            toolbar->addSeparator();
+            m_toolbar->addSeparator();
         const QString tip = QString::fromUtf8(b.tip);
-        QAction* a = toolbar->addAction(QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(b.icon))), tip);
+        QAction* a = m_toolbar->addAction(QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(b.icon))), tip);
         a->setToolTip(tip);
         const Command c = b.command;
         connect(a, &QAction::triggered, this, [this, c] { command(c); });
-        if (QWidget* w = toolbar->widgetForAction(a))
+        if (QWidget* w = m_toolbar->widgetForAction(a))
             w->setFocusPolicy(Qt::NoFocus);
+        a->setObjectName(QLatin1String(b.name));
         *b.action = a;
     }
 }
@@ -110,7 +115,7 @@ void ViewerWindow::buildToolbar()
 void ViewerWindow::buildStatusBar()
 {
     using K = StatusBar::Kind;
-    statusBar = new StatusBar(
+    m_statusBar = new StatusBar(
         {
             { K::Text, QString(), QStringLiteral("パス表示"), 80, true },
             { K::Text, QString(), QStringLiteral("ファイルネーム"), 80, true },
@@ -125,14 +130,15 @@ void ViewerWindow::buildStatusBar()
             { K::Time, QString(), QStringLiteral("現在の時間"), 40, false },
         },
         this);
-    statusBar->setFocusPolicy(Qt::NoFocus);
+    m_statusBar->setObjectName(QStringLiteral("statusBar"));
+    m_statusBar->setFocusPolicy(Qt::NoFocus);
 }
 
 void ViewerWindow::setOnePointLook(bool on)
 {
     m_onePointLook = on;
-    toolbar->setHidden(on);
-    pictureView->setTips(on ? onePointTip() : normalTip());
+    m_toolbar->setHidden(on);
+    m_pictureView->setTips(on ? onePointTip() : normalTip());
 }
 
 // ---- opening, layout, closing
@@ -159,7 +165,7 @@ void ViewerWindow::open(int index, Mode mode)
         setOnePointLook(true);
         display();
     } else if (m_onePointLook) {
-        // The full viewer gets its toolbar back, and its title must say so.
+        // The full viewer gets its m_toolbar back, and its title must say so.
         setOnePointLook(false);
         display();
     }
@@ -195,11 +201,11 @@ bool ViewerWindow::applyLayout()
     const double pictureH = pixelsToTwips(height(), m_tpp.y) - 600;
     if (pictureH < 0)
         return false;
-    toolbar->setGeometry(0, 0, width(), twipsToPixels(380, m_tpp.y));
-    placeTwips(pictureView, 0, 380, clientW, pictureH, m_tpp);
-    const int sbHeight = std::max(twipsToPixels(220, m_tpp.y), statusBar->sizeHint().height());
-    statusBar->setGeometry(0, height() - sbHeight, width(), sbHeight);
-    statusBar->raise();
+    m_toolbar->setGeometry(0, 0, width(), twipsToPixels(380, m_tpp.y));
+    placeTwips(m_pictureView, 0, 380, clientW, pictureH, m_tpp);
+    const int sbHeight = std::max(twipsToPixels(220, m_tpp.y), m_statusBar->sizeHint().height());
+    m_statusBar->setGeometry(0, height() - sbHeight, width(), sbHeight);
+    m_statusBar->raise();
     return true;
 }
 
@@ -240,7 +246,7 @@ void ViewerWindow::resizeEvent(QResizeEvent* e)
     if (!m_loaded || m_closed || !applyLayout())
         return;
     // Showing the window delivers a resize of the size the load already displayed for.
-    if (pictureView->size() == m_areaShown)
+    if (m_pictureView->size() == m_areaShown)
         return;
     display();
 }
@@ -251,7 +257,7 @@ void ViewerWindow::closeEvent(QCloseEvent* e)
     if (m_closed)
         return;
     m_closed = true;
-    slideClock->stop();
+    m_slideClock->stop();
     m_prefetch->keepOnly({}, QSize());
     m_settings.viewerMode = 0;
     // slideRunning is left as it is: the next viewer's first slideshow click only resets it.
@@ -272,15 +278,15 @@ void ViewerWindow::applyStepper()
     // Interval 0 stops the clock: a QTimer with interval 0 would fire continuously.
     const int ms = m_step.interval();
     if (ms == 0) {
-        slideClock->stop();
-        slideClock->setInterval(0);
-    } else if (!slideClock->isActive() || slideClock->interval() != ms) {
-        slideClock->start(ms);
+        m_slideClock->stop();
+        m_slideClock->setInterval(0);
+    } else if (!m_slideClock->isActive() || m_slideClock->interval() != ms) {
+        m_slideClock->start(ms);
     }
     // Icon 8 while the slideshow runs, 5 while it stands.
-    slideshowAction->setIcon(QIcon(m_step.slideIcon() == 8 ? QStringLiteral(":/icons/viewer_8_slideshow_running.png")
-                                                           : QStringLiteral(":/icons/viewer_5_slideshow.png")));
-    optionsAction->setEnabled(m_step.optionsEnabled());
+    m_slideshowAction->setIcon(QIcon(m_step.slideIcon() == 8 ? QStringLiteral(":/icons/viewer_8_slideshow_running.png")
+                                                             : QStringLiteral(":/icons/viewer_5_slideshow.png")));
+    m_optionsAction->setEnabled(m_step.optionsEnabled());
 }
 
 void ViewerWindow::stopSlideshow()
@@ -379,7 +385,7 @@ void ViewerWindow::toggleFullScreen()
 
 void ViewerWindow::showActualSize()
 {
-    if (m_closed || pictureView->isActualSize() || !pictureView->picture()->hasPicture())
+    if (m_closed || m_pictureView->isActualSize() || !m_pictureView->picture()->hasPicture())
         return;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const Picture whole
@@ -387,15 +393,15 @@ void ViewerWindow::showActualSize()
     QGuiApplication::restoreOverrideCursor();
     if (!whole.ok() || whole.image.isNull())
         return;
-    pictureView->showActualSize(whole.image, pictureView->mapFromGlobal(QCursor::pos()));
-    statusBar->setPanelText(6, QString());
+    m_pictureView->showActualSize(whole.image, m_pictureView->mapFromGlobal(QCursor::pos()));
+    m_statusBar->setPanelText(6, QString());
     m_keepActualSize = true;
 }
 
 void ViewerWindow::fitAgain()
 {
     m_keepActualSize = false;
-    if (!m_closed && pictureView->isActualSize())
+    if (!m_closed && m_pictureView->isActualSize())
         display();
 }
 
@@ -429,14 +435,14 @@ void ViewerWindow::display()
     const unsigned serial = ++m_displaySerial;
     const int count = presentCount();
     const int32_t index = m_step.index();
-    PictureBox* const picture = pictureView->picture();
+    PictureBox* const picture = m_pictureView->picture();
 
-    statusBar->setPanelText(6, QString());
+    m_statusBar->setPanelText(6, QString());
     const bool notFirst = index != 0;
-    firstAction->setEnabled(notFirst);
-    previousAction->setEnabled(notFirst);
+    m_firstAction->setEnabled(notFirst);
+    m_previousAction->setEnabled(notFirst);
     const bool atLast = index == count - 1 || count == 0;
-    for (QAction* a : { slideshowAction, nextAction, lastAction })
+    for (QAction* a : { m_slideshowAction, m_nextAction, m_lastAction })
         a->setEnabled(!atLast);
 
     const QString path = joinPath(m_folder.path(), m_file);
@@ -448,9 +454,9 @@ void ViewerWindow::display()
             showMessage(this, QStringLiteral("ファイルが見つかりません。"));
     };
     // Stepping at 100 % shows the next picture on the same point.
-    const QPointF share = pictureView->isActualSize() ? pictureView->centredShare() : QPointF(0.5, 0.5);
-    pictureView->clear();
-    const QSize area = pictureView->size();
+    const QPointF share = m_pictureView->isActualSize() ? m_pictureView->centredShare() : QPointF(0.5, 0.5);
+    m_pictureView->clear();
+    const QSize area = m_pictureView->size();
     m_areaShown = area;
 
     // Made in the background while the last picture was on screen, when it was; else made
@@ -500,18 +506,18 @@ void ViewerWindow::display()
     }
     if (!info.isFile())
         return;
-    statusBar->setPanelText(4, sizeText(info.size()));
-    statusBar->setPanelText(5, modifiedText(info.lastModified()));
+    m_statusBar->setPanelText(4, sizeText(info.size()));
+    m_statusBar->setPanelText(5, modifiedText(info.lastModified()));
 
-    if (pictureView->fit(natural))
-        statusBar->setPanelText(6, QStringLiteral(" 縮小表示中 "));
+    if (m_pictureView->fit(natural))
+        m_statusBar->setPanelText(6, QStringLiteral(" 縮小表示中 "));
     if (m_keepActualSize && shown.ok() && !shown.image.isNull()) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         const Picture whole = PictureDecoder::decode(path, QSize(), &m_png, kMaxPixels);
         QGuiApplication::restoreOverrideCursor();
         if (whole.ok() && !whole.image.isNull()) {
-            pictureView->showActualSizeAt(whole.image, share);
-            statusBar->setPanelText(6, QString());
+            m_pictureView->showActualSizeAt(whole.image, share);
+            m_statusBar->setPanelText(6, QString());
         }
     }
     prepareNeighbours(path, box, shown);
@@ -528,22 +534,22 @@ void ViewerWindow::describeShown(QSize natural)
     // Title and panels always name the file at the position, whatever became of it;
     // length and time are filled in only when they can be read.
     setWindowTitle(titleText(m_settings.viewerMode, m_file, m_step.index(), presentCount()));
-    statusBar->setPanelText(1, QLatin1Char(' ') + m_folder.path() + QLatin1Char(' '));
+    m_statusBar->setPanelText(1, QLatin1Char(' ') + m_folder.path() + QLatin1Char(' '));
     // With the files that would go along with it: "IMG_0001.JPG +CR2 +XMP".
     QString name = m_file;
     if (const QString along = m_companionSummary ? m_companionSummary(m_file) : QString(); !along.isEmpty())
         name += u' ' + along;
-    statusBar->setPanelText(2, QLatin1Char(' ') + name + QLatin1Char(' '));
-    statusBar->setPanelText(3, naturalSizeText(natural));
-    statusBar->setPanelText(4, QString());
-    statusBar->setPanelText(5, QString());
+    m_statusBar->setPanelText(2, QLatin1Char(' ') + name + QLatin1Char(' '));
+    m_statusBar->setPanelText(3, naturalSizeText(natural));
+    m_statusBar->setPanelText(4, QString());
+    m_statusBar->setPanelText(5, QString());
 }
 
 void ViewerWindow::showNothing()
 {
-    pictureView->picture()->clearPicture();
+    m_pictureView->picture()->clearPicture();
     describeShown(QSize(0, 0));
-    statusBar->setPanelText(6, QStringLiteral(" 表示できません "));
+    m_statusBar->setPanelText(6, QStringLiteral(" 表示できません "));
 }
 
 void ViewerWindow::prepareNeighbours(const QString& shownPath, QSize area, const Picture& shown)

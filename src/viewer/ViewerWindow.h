@@ -62,7 +62,6 @@ public:
     // What would go along with a picture of the folder, for the file panel: "+CR2 +XMP".
     using CompanionSummary = std::function<QString(const QString& fileName)>;
     void setCompanionSummary(CompanionSummary summary) { m_companionSummary = std::move(summary); }
-    QLabel* notice = nullptr; // the notice over the picture
 
     int position() const { return m_entry; } // the folder's entry shown
     QString fileName() const { return m_file; } // the entry at the position when it was taken
@@ -72,18 +71,6 @@ public:
     QSize lastDecodeBox() const { return m_lastDecodeBox; }
     // The pictures made ahead of the next step.
     PicturePrefetch& prefetch() const { return *m_prefetch; }
-
-    QToolBar* toolbar = nullptr;
-    QAction* optionsAction = nullptr;
-    QAction* closeAction = nullptr;
-    QAction* firstAction = nullptr;
-    QAction* previousAction = nullptr;
-    QAction* slideshowAction = nullptr;
-    QAction* nextAction = nullptr;
-    QAction* lastAction = nullptr;
-    PictureView* pictureView = nullptr;
-    StatusBar* statusBar = nullptr;
-    QTimer* slideClock = nullptr; // stopped = interval 0
 
 signals:
     void optionsRequested(); // the options button
@@ -130,6 +117,18 @@ private:
     const PictureFolder& m_folder;
     CompanionSummary m_companionSummary;
     const PngDecoder& m_png;
+    QLabel* m_notice = nullptr; // the m_notice over the picture
+    QToolBar* m_toolbar = nullptr;
+    QAction* m_optionsAction = nullptr;
+    QAction* m_closeAction = nullptr;
+    QAction* m_firstAction = nullptr;
+    QAction* m_previousAction = nullptr;
+    QAction* m_slideshowAction = nullptr;
+    QAction* m_nextAction = nullptr;
+    QAction* m_lastAction = nullptr;
+    PictureView* m_pictureView = nullptr;
+    StatusBar* m_statusBar = nullptr;
+    QTimer* m_slideClock = nullptr; // stopped = interval 0
     TwipsPerPixel m_tpp;
     ViewerStepper m_step; // its index counts the present entries only
     int m_entry = 0; // the folder's entry shown

@@ -1,4 +1,5 @@
 // The about box, and the usage window with Readme.txt behind it.
+#include "Controls.h"
 #include "ModalCatcher.h"
 #include "TestFiles.h"
 #include "about/AboutDialog.h"
@@ -39,7 +40,8 @@ private slots:
         QFile::remove(m_app.filePath("Readme.txt"));
         if (!readme.isNull())
             writeFile(m_app.filePath("Readme.txt"), readme);
-        QTEST(UsageWindow(m_app.path(), nullptr).textView->toPlainText(), "shown");
+        const UsageWindow usage(m_app.path(), nullptr);
+        QTEST(control<QPlainTextEdit>(&usage, "textView")->toPlainText(), "shown");
     }
 
     // Both signal when they close, however that happens, and go.
@@ -64,7 +66,7 @@ private slots:
         else if (how.endsWith("close box"))
             w->close();
         else
-            (about ? about->okButton : static_cast<UsageWindow*>(w.data())->backButton)->click();
+            control<QPushButton>(w, about ? "okButton" : "backButton")->click();
         QCOMPARE(closed.count(), 1);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!w);
@@ -79,22 +81,23 @@ private slots:
         const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
         AboutDialog about(nullptr);
         ModalCatcher catcher;
-        about.sysInfoButton->click();
+        control<QPushButton>(&about, "sysInfoButton")->click();
         QVERIFY(catcher.texts().isEmpty());
-        QVERIFY(about.systemFactsView && about.systemFactsView->isReadOnly());
-        const QString facts = about.systemFactsView->toPlainText();
+        QPlainTextEdit* const view = control<QPlainTextEdit>(&about, "systemFactsView");
+        QVERIFY(view->isReadOnly());
+        const QString facts = view->toPlainText();
         for (const QString& fact : { QSysInfo::kernelVersion(), QSysInfo::currentCpuArchitecture(),
                  QString::fromLatin1(qVersion()), QStringLiteral("倍率") })
             QVERIFY2(facts.contains(fact), qPrintable(fact));
-        about.systemFactsView->selectAll();
-        QVERIFY(about.systemFactsView->textCursor().selectedText().contains(QSysInfo::kernelVersion()));
+        view->selectAll();
+        QVERIFY(view->textCursor().selectedText().contains(QSysInfo::kernelVersion()));
     }
 
     // Readme.txt shows in a fixed-pitch font, so its tables line up.
     void usageFont()
     {
         const UsageWindow usage(m_app.path(), nullptr);
-        const QFontMetrics fm(usage.textView->font());
+        const QFontMetrics fm(control<QPlainTextEdit>(&usage, "textView")->font());
         QCOMPARE(fm.horizontalAdvance(QStringLiteral("iiii")), fm.horizontalAdvance(QStringLiteral("WWWW")));
         QCOMPARE(fm.horizontalAdvance(QStringLiteral("表示")), fm.horizontalAdvance(QStringLiteral("iiii")));
     }

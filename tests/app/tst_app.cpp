@@ -1,5 +1,6 @@
 // The main window: its start-up and shut-down around Pirapo.ini, the two screens, the
 // commands of its menus, toolbar and buttons, the windows they open, and sorting from the viewer.
+#include "Controls.h"
 #include "Fixture.h"
 #include "TestFiles.h"
 #include "app/FolderPage.h"
@@ -40,6 +41,9 @@ QWidgetList otherWindowsOf(const QWidget& main)
 
 // The main window on the fixture's tree, with photos a.jpg, b.jpg, ... in src/. open()
 // starts it as the program does: the fixture's settings reach it through prog/Pirapo.ini.
+QAction* action(const MainWindow& w, const char* name) { return control<QAction>(&w, QLatin1String(name)); }
+QToolBar* boardToolbar(const MainWindow& w) { return control<QToolBar>(&w, "boardToolbar"); }
+
 struct App : Fixture {
     std::unique_ptr<MainWindow> w;
 
@@ -59,11 +63,11 @@ struct App : Fixture {
     {
         if (withSettings && !SettingsFile::write(ini(), settings, nullptr))
             return false;
-        w = std::make_unique<MainWindow>(settings, session, folder, sorter);
+        w = std::make_unique<MainWindow>(program);
         w->show();
         return QTest::qWaitForWindowExposed(w.get());
     }
-    QString panel(int i) const { return w->statusBar().panelText(i); }
+    QString panel(int i) const { return control<StatusBar>(w.get(), "mainStatusBar")->panelText(i); }
     // The viewer on entry `entry`, its title, and a key pressed in it.
     ViewerWindow* view(int entry)
     {
@@ -166,7 +170,7 @@ private slots:
         QCOMPARE(s.panel(4), QString(sub ? "" : " 表示できない名前 1 "));
         QCOMPARE(s.w->folderPage().files()->count(), sub ? 1 : 3);
         QCOMPARE(int(s.settings.thumbCount), 10);
-        QVERIFY(!s.w->undoAction->isEnabled() && !s.w->toolbarUndoAction->isEnabled());
+        QVERIFY(!action(*s.w, "undoAction")->isEnabled() && !action(*s.w, "toolbarUndoAction")->isEnabled());
         QVERIFY(s.w->close());
         QTEST(int(s.boxes.seen.size()), "warnings");
         if (found.isEmpty() || keptAside) {
@@ -265,7 +269,7 @@ private slots:
         QVERIFY(page.folders()->setPath(s.root("empty")));
         QVERIFY(s.panel(1) == " " + s.root("empty") + " " && s.panel(3) == " 0 File ");
         QCOMPARE(s.settings.sourceFolder, s.root("empty"));
-        QVERIFY(page.folders()->setPath(s.src()) && w.toolbar()->isHidden());
+        QVERIFY(page.folders()->setPath(s.src()) && boardToolbar(w)->isHidden());
         // What a cut-off copy left in a destination goes when the board opens; nothing else does.
         for (const char* name : { ".lumo-part-Ab3xyz", ".lumo-part-mine" }) {
             QFile left(s.dest(3, name));
@@ -274,7 +278,7 @@ private slots:
         }
 
         page.startButton()->click();
-        QVERIFY(w.onBoard() && page.isHidden() && w.toolbar()->isVisible() && w.toolbar()->isEnabled());
+        QVERIFY(w.onBoard() && page.isHidden() && boardToolbar(w)->isVisible() && boardToolbar(w)->isEnabled());
         QCOMPARE(QDir(s.dest(3)).entryList(QDir::Files | QDir::Hidden), QStringList { ".lumo-part-mine" });
         // A long move: its progress in the file name's panel under a busy cursor, then both as they were.
         const QString fileShown = s.panel(2);
@@ -297,31 +301,31 @@ private slots:
         // window system reach it past the shortcuts of the pop-up menu: one transfer per
         // digit, one undo per Ctrl+Z.
         QVERIFY(s.sorter.transfer(3, 0, s.folder.path(), "a.jpg").ok);
-        QTest::mouseClick(w.toolbar()->widgetForAction(w.toolbarUndoAction), Qt::LeftButton);
+        QTest::mouseClick(boardToolbar(w)->widgetForAction(action(w, "toolbarUndoAction")), Qt::LeftButton);
         QVERIFY(QFile::exists(s.src("a.jpg")) && QApplication::focusWidget() == board);
         for (const QKeyCombination k : { QKeyCombination(Qt::Key_Right), QKeyCombination(Qt::Key_1),
                  QKeyCombination(Qt::Key_2), QKeyCombination(Qt::ControlModifier, Qt::Key_Z) })
             QTest::keyClick(w.windowHandle(), k.key(), k.keyboardModifiers());
         QVERIFY(QFile::exists(s.dest(1, "000041 b.jpg")) && QFile::exists(s.src("c.jpg")));
         QCOMPARE(s.sorter.history().count(), 1);
-        w.undoAction->trigger();
+        action(w, "undoAction")->trigger();
         QVERIFY(QFile::remove(s.src("c.jpg")));
-        w.reloadAction->trigger();
+        action(w, "reloadAction")->trigger();
         QCOMPARE(s.panel(3), QString(" 2 File "));
         s.photos(4);
-        w.loadAnewAction->trigger();
+        action(w, "loadAnewAction")->trigger();
         QCOMPARE(s.panel(3), QString(" 4 File "));
         QVERIFY(QFile::remove(s.src("d.jpg")));
 
-        w.backAction->trigger();
-        QVERIFY(!w.onBoard() && page.isVisible() && w.toolbar()->isHidden());
+        action(w, "backAction")->trigger();
+        QVERIFY(!w.onBoard() && page.isVisible() && boardToolbar(w)->isHidden());
         const TwipsPerPixel tpp = w.tpp();
         QCOMPARE(w.frameGeometry(),
             QRect(twipsToPixels(105, tpp.x), twipsToPixels(105, tpp.y), twipsToPixels(6600, tpp.x),
                 twipsToPixels(4350, tpp.y)));
         QCOMPARE(page.files()->count(), 3);
         page.startButton()->click();
-        w.quitAction->trigger();
+        action(w, "quitAction")->trigger();
         QVERIFY(!w.isVisible() && s.boxes.seen.isEmpty());
     }
 
@@ -349,10 +353,10 @@ private slots:
 
         DestinationsDialog d(s.settings, s.w.get());
         d.show();
-        QVERIFY(d.folders->setPath(s.src()));
-        clickRow(d.folders, "sub");
-        d.pickFolderButtons[3]->click();
-        QCOMPARE(d.pathFields[3]->text(), s.src("sub"));
+        QVERIFY(control<DirList>(&d, "folders")->setPath(s.src()));
+        clickRow(control<DirList>(&d, "folders"), "sub");
+        control<QPushButton>(&d, "pickFolderButton", 3)->click();
+        QCOMPARE(control<QLineEdit>(&d, "pathField", 3)->text(), s.src("sub"));
     }
 
     // An installed program (its settings in the user's folder) with no remembered folder
@@ -381,15 +385,15 @@ private slots:
         QVERIFY(s.open());
         QVERIFY(s.w->folderPage().folders()->setPath(s.src()));
         QCOMPARE(s.panel(3), QString(" 3 File ")); // the RAW beside a.jpg is listed as a.jpg
-        QVERIFY(!s.w->classicFormatsAction->isChecked());
-        s.w->classicFormatsAction->trigger();
+        QVERIFY(!action(*s.w, "classicFormatsAction")->isChecked());
+        action(*s.w, "classicFormatsAction")->trigger();
         QCOMPARE(s.panel(3), QString(" 1 File "));
         QCOMPARE(s.w->folderPage().files()->count(), 1);
         QCOMPARE(readFile(s.session.programFolder() + "/Lumo.ini"),
             QByteArray("ClassicFormatsOnly=1\r\nCompanionsFollow=1\r\n"));
         s.w->close();
         QVERIFY(s.open());
-        QVERIFY(s.w->classicFormatsAction->isChecked());
+        QVERIFY(action(*s.w, "classicFormatsAction")->isChecked());
     }
 
     // While a page fills, every command of the window waits: none opens a window or the
@@ -423,10 +427,11 @@ private slots:
             if (!s.session.isBusy())
                 return QTimer::singleShot(0, tryEverything);
             ++tried;
-            if (w.toolbar()->isEnabled())
+            if (boardToolbar(w)->isEnabled())
                 wrong << "the toolbar is on";
-            for (QAction* a : { w.optionsAction, w.destinationsAction, w.helpAction, w.viewerAction, w.sendAllAction,
-                     w.backAction, w.toolbarUndoAction, w.quitAction })
+            for (QAction* a : { action(w, "optionsAction"), action(w, "destinationsAction"), action(w, "helpAction"),
+                     action(w, "viewerAction"), action(w, "sendAllAction"), action(w, "backAction"),
+                     action(w, "toolbarUndoAction"), action(w, "quitAction") })
                 a->trigger();
             w.folderPage().startButton()->click();
             for (QWidget* shown : otherWindowsOf(w))
@@ -440,10 +445,10 @@ private slots:
         if (fill == "build")
             w.folderPage().startButton()->click();
         else
-            (fill == "reload" ? w.reloadAction : w.loadAnewAction)->trigger();
+            (fill == "reload" ? action(w, "reloadAction") : action(w, "loadAnewAction"))->trigger();
         QCOMPARE(tried, 1);
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(", ")));
-        QVERIFY(w.toolbar()->isEnabled() && !s.session.isBusy() && s.boxes.seen.isEmpty());
+        QVERIFY(boardToolbar(w)->isEnabled() && !s.session.isBusy() && s.boxes.seen.isEmpty());
     }
 
     // The help command opens help/help.htm with the desktop's opener, else Readme.txt in
@@ -482,7 +487,7 @@ private slots:
         QVERIFY(s.open());
         MainWindow& w = *s.w;
         QPushButton* start = w.folderPage().startButton();
-        QAction* const command = page == "about" ? w.aboutAction : w.helpAction;
+        QAction* const command = page == "about" ? action(w, "aboutAction") : action(w, "helpAction");
         command->trigger();
         if (how.isEmpty()) {
             QTRY_COMPARE(readFile(m_bin.filePath("xdg-open.page")), prog.filePath("help/help.htm").toUtf8() + "\n");
@@ -530,44 +535,52 @@ private slots:
         MainWindow& w = *s.w;
         CopyModeBadge* const badge = w.board().copyModeBadge();
         QStringList opened;
+        bool blinkingAtOpen = false;
         s.boxes.onModal = [&](QWidget* d) {
             opened << d->metaObject()->className();
             QVERIFY(d->isModal());
             if (auto* options = qobject_cast<OptionsDialog*>(d)) {
-                options->copyModeBox->click();
+                blinkingAtOpen = badge->isBlinking();
+                control<QCheckBox>(options, "copyModeBox")->click();
+                QVERIFY(!badge->isBlinking());
+                control<QCheckBox>(options, "copyModeBox")->click();
                 QVERIFY(badge->isBlinking());
                 badge->setVisible(false);
-                options->okButton->click();
+                control<QPushButton>(options, "okButton")->click();
             } else if (auto* destinations = qobject_cast<DestinationsDialog*>(d)) {
-                destinations->pathFields[0]->setText(s.src("made/"));
-                QTimer::singleShot(0, destinations->okButton, &QPushButton::click); // the announcement is caught
+                control<QLineEdit>(destinations, "pathField", 0)->setText(s.src("made/"));
+                // The announcement is caught.
+                QTimer::singleShot(0, control<QPushButton>(destinations, "okButton"), &QPushButton::click);
             }
         };
         {
             const Session::BusyGuard busy(s.session);
-            w.optionsAction->trigger();
-            w.destinationsAction->trigger();
+            action(w, "optionsAction")->trigger();
+            action(w, "destinationsAction")->trigger();
         }
         QVERIFY(opened.isEmpty());
-        w.optionsAction->trigger();
-        w.destinationsAction->trigger();
+        s.session.copyMode = true;
+        action(w, "optionsAction")->trigger();
+        action(w, "destinationsAction")->trigger();
         QCOMPARE(opened, (QStringList { "OptionsDialog", "DestinationsDialog" }));
+        QVERIFY(blinkingAtOpen); // copy mode was on when the dialog opened
         QVERIFY(badge->isVisible());
         QCOMPARE(s.boxes.texts(), QStringList { s.src("made/") + "を作成します。" });
         QVERIFY(!w.folderPage().folders()->findItems("made", Qt::MatchEndsWith).isEmpty());
 
         w.openViewer(0, ViewerWindow::Mode::Full);
-        w.viewer()->optionsAction->trigger();
+        control<QAction>(w.viewer(), "optionsAction")->trigger();
         QPointer<OptionsDialog> modeless = w.findChild<OptionsDialog*>();
         QVERIFY(modeless && modeless->isVisible() && !modeless->isModal());
-        w.viewer()->optionsAction->trigger();
+        control<QAction>(w.viewer(), "optionsAction")->trigger();
         QCOMPARE(w.findChildren<OptionsDialog*>().size(), 1);
-        modeless->copyModeBox->click(); // off: no more blinking
+        control<QCheckBox>(modeless, "copyModeBox")->click(); // off: no more blinking
         QVERIFY(!badge->isBlinking());
-        modeless->intervalField->setText("7");
+        control<QLineEdit>(modeless, "intervalField")->setText("7");
         w.viewer()->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(modeless && modeless->isVisible() && modeless->intervalField->text() == "7");
+        QVERIFY(modeless && modeless->isVisible());
+        QCOMPARE(control<QLineEdit>(modeless, "intervalField")->text(), "7");
         w.close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!modeless);
@@ -648,11 +661,11 @@ private slots:
         QVERIFY(QFile::exists(s.dest(3, n.name)));
         QCOMPARE(QFile::exists(s.src("b.jpg")), copy);
         QCOMPARE(v->windowTitle(), s.title("c.jpg", 2, 3));
-        QVERIFY(v->notice->isVisible());
-        QCOMPARE(v->notice->text(), QStringLiteral("3 → %1").arg(s.settings.destNames[3]));
+        QVERIFY(control<QLabel>(v, "notice")->isVisible());
+        QCOMPARE(control<QLabel>(v, "notice")->text(), QStringLiteral("3 → %1").arg(s.settings.destNames[3]));
         QCOMPARE(s.boxes.seen.size(), 0);
         QTRY_VERIFY(v->prefetch().isPrepared(s.src("d.jpg"), v->lastDecodeBox()));
-        QTRY_VERIFY(v->notice->isHidden());
+        QTRY_VERIFY(control<QLabel>(v, "notice")->isHidden());
 
         s.key(Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(QFile::exists(s.src("b.jpg")));
@@ -696,7 +709,7 @@ private slots:
         QCOMPARE(s.files(), before);
         QCOMPARE(v->windowTitle(), s.title("b.jpg", 2, 3));
         QCOMPARE(s.boxes.seen.size(), why == "busy" ? 0 : 1);
-        QCOMPARE(v->notice->isVisible(), why != "busy");
+        QCOMPARE(control<QLabel>(v, "notice")->isVisible(), why != "busy");
     }
 
     // The last picture sent shows the one before it; the folder's only picture sent says
@@ -728,16 +741,16 @@ private slots:
         }
         QVERIFY(s.open());
         s.w->folderPage().startButton()->click();
-        QVERIFY(s.w->companionsAction->isChecked());
+        QVERIFY(action(*s.w, "companionsAction")->isChecked());
         emit s.w->board().fileChosen("b.jpg");
         QCOMPARE(s.panel(2).trimmed(), QString("b.jpg +CR2 +XMP"));
-        QCOMPARE(s.view(1)->statusBar->panelText(2).trimmed(), QString("b.jpg +CR2 +XMP")); // the viewer's too
+        QCOMPARE(control<StatusBar>(s.view(1), "statusBar")->panelText(2).trimmed(), QString("b.jpg +CR2 +XMP")); // the viewer's too
         s.w->viewer()->close();
-        s.w->companionsAction->trigger();
+        action(*s.w, "companionsAction")->trigger();
         QVERIFY(!s.session.companionsFollow);
         emit s.w->board().fileChosen("b.jpg");
         QCOMPARE(s.panel(2).trimmed(), QString("b.jpg"));
-        QCOMPARE(s.view(1)->statusBar->panelText(2).trimmed(), QString("b.jpg"));
+        QCOMPARE(control<StatusBar>(s.view(1), "statusBar")->panelText(2).trimmed(), QString("b.jpg"));
         s.w->viewer()->close();
         s.w->board().sendToTarget(1, 3);
         QVERIFY(!QFile::exists(s.src("b.jpg")));
@@ -747,7 +760,7 @@ private slots:
             QByteArray("ClassicFormatsOnly=0\r\nCompanionsFollow=0\r\n"));
         s.w->close();
         QVERIFY(s.open());
-        QVERIFY(!s.w->companionsAction->isChecked());
+        QVERIFY(!action(*s.w, "companionsAction")->isChecked());
         QVERIFY(!s.session.companionsFollow);
     }
 
@@ -776,7 +789,7 @@ private slots:
         s.w->board().sendToTarget(0, 4);
         s.w->board().sendToTarget(2, 4);
         QVERIFY(!QFile::exists(s.src("a.jpg")));
-        s.w->viewerAction->trigger();
+        action(*s.w, "viewerAction")->trigger();
         v = s.w->viewer();
         QVERIFY(v);
         QCOMPARE(v->windowTitle(), s.title("b.jpg", 1, 2));

@@ -1,6 +1,7 @@
 // Every window and dialog on the screen the test runs on (see CMakeLists.txt: small,
 // scaled and large screens): no control's text is wider than the control, no window is
 // larger than the available screen.
+#include "Controls.h"
 #include "Fixture.h"
 #include "app/FolderPage.h"
 #include "app/MainWindow.h"
@@ -76,12 +77,12 @@ private slots:
         for (int i = 0; i < 3; ++i)
             Hostile::write(s.src(QStringLiteral("p%1.jpg").arg(i)), Hostile::wellFormed(Hostile::Format::Jpeg, {}, i));
         QVERIFY(SettingsFile::write(SettingsFile::path(s.session.programFolder()), s.settings, nullptr));
-        MainWindow w(s.settings, s.session, s.folder, s.sorter);
+        MainWindow w(s.program);
         w.showMaximized();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         Clipped found;
         // The status panels' texts are long on purpose: they are cut to fit.
-        w.statusBar().setPanelText(1, QString(300, u'長'));
+        control<StatusBar>(&w, "mainStatusBar")->setPanelText(1, QString(300, u'長'));
         walk(&w, QStringLiteral("folder screen"), found);
 
         DestinationsDialog destinations(s.settings, &w);

@@ -164,8 +164,8 @@ private slots:
         Fixture f;
         writePhotos(f, 14);
         QVERIFY(f.build());
-        QCOMPARE(f.thumbnails->stats().decoded, 10);
-        f.thumbnails->resetStats();
+        QCOMPARE(f.thumbnails().stats().decoded, 10);
+        f.thumbnails().resetStats();
         f.drop(0, 3);
         writePhoto(f.src(name(3)), QSize(240, 320), Qt::white); // changed, with a later time
         QFile file(f.src(name(3)));
@@ -176,17 +176,17 @@ private slots:
             if (newRun) { // a new run takes every thumbnail from the shared cache
                 f.restart();
                 QVERIFY(f.build());
-                QCOMPARE(f.thumbnails->stats().shared, 10);
+                QCOMPARE(f.thumbnails().stats().shared, 10);
             } else { // only file 3, and file 10 behind the page or now, are made again
                 f.board().reload();
-                QCOMPARE(f.thumbnails->stats().memory + f.thumbnails->stats().decoded, 10);
-                QVERIFY(f.thumbnails->stats().decoded <= 2);
+                QCOMPARE(f.thumbnails().stats().memory + f.thumbnails().stats().decoded, 10);
+                QVERIFY(f.thumbnails().stats().decoded <= 2);
             }
             for (int i = 0; i < 10; ++i)
                 QVERIFY(shows(f.tile(i), i == 2 ? QColor(Qt::white) : colourOf(i + 1)));
             QCOMPARE(f.tile(2)->sizeTwips(), QSizeF(720, 960));
         }
-        QCOMPARE(f.thumbnails->stats().decoded, 0);
+        QCOMPARE(f.thumbnails().stats().decoded, 0);
     }
 
     void pageLimits()
@@ -246,7 +246,7 @@ private slots:
         f.key(Qt::Key_Right);
         f.key(Qt::Key_Right);
         const int framedBefore = framed(f);
-        f.thumbnails->resetStats();
+        f.thumbnails().resetStats();
         for (const QSize size : { QSize(500, 300), QSize(1000, 700), QSize(200, 150), b.size() }) {
             b.resize(size);
             const QString at = QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
@@ -275,7 +275,7 @@ private slots:
         QCOMPARE(f.target(3)->shownName(), f.target(3)->text()); // a name that fits is shown whole
         f.target(3)->setText(QString(60, u'長'));
         QVERIFY(f.target(3)->shownName().contains(u'…'));
-        QCOMPARE(f.thumbnails->stats().decoded, 0);
+        QCOMPARE(f.thumbnails().stats().decoded, 0);
         QVERIFY(f.shown() > 2 && f.emptyNoteHidden());
         b.sendAllReached();
         QVERIFY(f.shown() == 0 && !f.emptyNoteHidden());

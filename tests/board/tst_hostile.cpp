@@ -224,7 +224,7 @@ private slots:
         f.board().reload();
         for (int i = 0; i < f.folder.count(); ++i) {
             QCOMPARE(f.tile(i)->hasPicture(), QStringList({ "0.jpg", "z.jpg" }).contains(f.folder.name(i)));
-            QVERIFY(PictureDecoder::decode(f.folder.filePath(i), QSize(640, 480), f.png.get()).image.isNull()
+            QVERIFY(PictureDecoder::decode(f.folder.filePath(i), QSize(640, 480), f.png).image.isNull()
                 == !f.tile(i)->hasPicture());
         }
         f.restart(); // the cache's workers are let go while the guard could still free them

@@ -1,5 +1,5 @@
 #pragma once
-// The program-wide objects as main() makes them, on a throw-away tree: prog/ (the
+// The program as main() makes it, on a throw-away tree: prog/ (the
 // program's folder, with the PNG decoder and Error.jpg), src/ (the source folder) and
 // dest0/ .. dest10/ (the destinations). A host widget stands in for the main window: the
 // sorting board's parent, the other windows' owner. The sorter's warnings are recorded;
@@ -7,19 +7,15 @@
 // that no test can hang on one.
 #include "ModalCatcher.h"
 #include "TestFiles.h"
+#include "app/Program.h"
 #include "board/BoardFocus.h"
 #include "board/BoardGeometry.h"
 #include "board/SortingBoard.h"
 #include "board/Target.h"
 #include "board/Tile.h"
 #include "imaging/PngDecoder.h"
-#include "imaging/SharedThumbnails.h"
 #include "imaging/ThumbnailCache.h"
-#include "session/PictureFolder.h"
-#include "session/Session.h"
-#include "session/Settings.h"
 #include "session/SettingsFile.h"
-#include "sorting/Sorter.h"
 #include "viewer/ViewerWindow.h"
 #include "wording/Wording.h"
 #include <QDialog>
@@ -31,28 +27,34 @@
 #include <functional>
 #include <memory>
 
-struct Fixture {
+// prog/ with the decoder library and Error.jpg, made before the program that reads it.
+struct ProgramFolder {
     QTemporaryDir tmp { QDir::tempPath() + QStringLiteral("/lumo-XXXXXX") };
-    Settings settings;
-    Session session { tmp.filePath(QStringLiteral("prog")) };
-    PictureFolder folder;
-    Sorter sorter { settings, session };
+    ProgramFolder()
+    {
+        const QDir prog(tmp.filePath(QStringLiteral("prog")));
+        QDir().mkpath(prog.path());
+        const QDir bin(QStringLiteral(LUMO_BIN_DIR));
+        for (const QString& lib : bin.entryList({ QStringLiteral("libmpng.so*"), QStringLiteral("mpng.dll") }))
+            QFile::copy(bin.filePath(lib), prog.filePath(lib));
+        Hostile::write(
+            prog.filePath(QStringLiteral("Error.jpg")), Hostile::wellFormed(Hostile::Format::Jpeg, QSize(44, 33), 99));
+    }
+};
+
+struct Fixture : ProgramFolder {
+    Program program { tmp.filePath(QStringLiteral("prog")), QString() };
+    Settings& settings = program.settings;
+    Session& session = program.session;
+    PictureFolder& folder = program.folder;
+    Sorter& sorter = program.sorter;
+    const PngDecoder* const png = &program.png();
     QStringList warnings; // every warning the sorter gave
-    std::unique_ptr<PngDecoder> png;
-    std::unique_ptr<ThumbnailCache> thumbnails;
     QWidget host; // the main window's place
     ModalCatcher boxes;
 
     Fixture()
     {
-        const QDir prog(session.programFolder());
-        QDir().mkpath(prog.path());
-        const QDir bin(QStringLiteral(LUMO_BIN_DIR));
-        for (const QString& lib : bin.entryList({ QStringLiteral("libmpng.so*"), QStringLiteral("mpng.dll") }))
-            QFile::copy(bin.filePath(lib), prog.filePath(lib));
-        png = std::make_unique<PngDecoder>(prog.path());
-        Hostile::write(
-            prog.filePath(QStringLiteral("Error.jpg")), Hostile::wellFormed(Hostile::Format::Jpeg, QSize(44, 33), 99));
         QDir().mkpath(src());
         for (int k = 0; k <= 10; ++k) {
             settings.destPaths[size_t(k)] = dest(k) + QLatin1Char('/');
@@ -79,8 +81,8 @@ struct Fixture {
             &sorter, &Sorter::undoFailed, [this](const UndoResult& r) { warnings << Wording::messageFor(r); });
         QObject::connect(
             &sorter, &Sorter::sendAllFailed, [this](const SendAllResult& r) { warnings << Wording::messageFor(r); });
-        restart();
     }
+    ThumbnailCache& thumbnails() const { return program.thumbnails(); }
 
     QString root(const QString& rel = QString()) const { return rel.isEmpty() ? tmp.path() : tmp.filePath(rel); }
     QString src(const QString& name = QString()) const { return root(name.isEmpty() ? "src" : "src/" + name); }
@@ -106,14 +108,13 @@ struct Fixture {
     void restart()
     {
         delete m_board;
-        thumbnails
-            = std::make_unique<ThumbnailCache>(ThumbnailCache::Options { png.get(), SharedThumbnails::defaultRoot() });
+        program.renewThumbnails();
     }
 
     SortingBoard& board()
     {
         if (!m_board) {
-            m_board = new SortingBoard(settings, session, folder, sorter, *thumbnails, &host);
+            m_board = new SortingBoard(settings, session, folder, sorter, program.thumbnails(), &host);
             m_board->hide();
         }
         return *m_board;

@@ -1,5 +1,6 @@
 // The destination and options dialogs: what OK stores, what it refuses, the folders it
 // makes, the files the bulk delete removes, and what they signal.
+#include "Controls.h"
 #include "Fixture.h"
 #include "TestFiles.h"
 #include "dialogs/DestinationsDialog.h"
@@ -84,22 +85,22 @@ private slots:
         const Settings before = s.settings;
         DestinationsDialog d(s.settings, &s.host);
         QSignalSpy created(&d, &DestinationsDialog::folderCreated);
-        QVERIFY(d.pathFields[6]->text().isEmpty());
+        QVERIFY(control<QLineEdit>(&d, "pathField", 6)->text().isEmpty());
         QVERIFY(s.host.screen()->availableGeometry().contains(d.geometry()));
         d.show();
-        d.ruleButtons[2]->click();
-        d.headNameFields[0]->setText("new");
-        d.pathFields[7]->setText(later);
-        d.pathFields[3]->setText(typed);
-        d.pathFields[2]->setText(nested);
-        d.pathFields[5]->clear();
-        d.serialFields[0]->setText("12a");
+        control<QRadioButton>(&d, "ruleButton", 2)->click();
+        control<QLineEdit>(&d, "headNameField", 0)->setText("new");
+        control<QLineEdit>(&d, "pathField", 7)->setText(later);
+        control<QLineEdit>(&d, "pathField", 3)->setText(typed);
+        control<QLineEdit>(&d, "pathField", 2)->setText(nested);
+        control<QLineEdit>(&d, "pathField", 5)->clear();
+        control<QLineEdit>(&d, "serialField", 0)->setText("12a");
         if (field == Head)
-            d.headNameFields[4]->setText(text);
+            control<QLineEdit>(&d, "headNameField", 4)->setText(text);
         else if (field == Serial)
-            d.serialFields[2]->setText(text);
+            control<QLineEdit>(&d, "serialField", 2)->setText(text);
         else
-            d.pathFields[4]->setText(text.startsWith('/') ? s.root() + text : text);
+            control<QLineEdit>(&d, "pathField", 4)->setText(text.startsWith('/') ? s.root() + text : text);
         QStringList seen; // at each announcement: the folders already there, the signals so far
         s.boxes.onShown = [&](const QString&) {
             for (const QString& p : { nested, typed, later })
@@ -107,7 +108,7 @@ private slots:
                     seen << p;
             seen << QString::number(created.count());
         };
-        d.okButton->click();
+        control<QPushButton>(&d, "okButton")->click();
         if (!refusal.isEmpty()) {
             QCOMPARE(s.messages().size(), 1);
             QVERIFY2(s.messages()[0].contains(refusal), qPrintable(s.messages()[0]));
@@ -160,12 +161,13 @@ private slots:
         DestinationsDialog d(s.settings, &s.host);
         d.show();
         if (startRule == 2)
-            d.headNameFields[0]->setText("new");
+            control<QLineEdit>(&d, "headNameField", 0)->setText("new");
         for (int r : clicks)
-            QTest::mouseClick(d.ruleButtons[r], Qt::LeftButton);
-        QCOMPARE(d.headNameFields[0]->isEnabled(), d.ruleButtons[2]->isChecked());
+            QTest::mouseClick(control<QRadioButton>(&d, "ruleButton", r), Qt::LeftButton);
+        QCOMPARE(control<QLineEdit>(&d, "headNameField", 0)->isEnabled(),
+            control<QRadioButton>(&d, "ruleButton", 2)->isChecked());
         QCOMPARE(d.chosenRule(), clicks.last());
-        (ok ? d.okButton : d.cancelButton)->click();
+        control<QPushButton>(&d, ok ? "okButton" : "cancelButton")->click();
         QVERIFY(s.messages().isEmpty());
         QTEST(QString("%1 %2 %3").arg(s.settings.nameRule).arg(s.settings.headNames[0], s.settings.headNames[3]),
             "stored");
@@ -218,9 +220,9 @@ private slots:
         s.settings.destPaths[10] = QString(stored).replace("<del>", del);
         DestinationsDialog d(s.settings, &s.host);
         d.show();
-        d.pathFields[10]->setText(s.dest(4));
+        control<QLineEdit>(&d, "pathField", 10)->setText(s.dest(4));
         s.boxes.answers = { QMessageBox::StandardButton(answer) };
-        d.emptyDeleteFolderButton->click();
+        control<QPushButton>(&d, "emptyDeleteFolderButton")->click();
         const bool gone = refusal.isEmpty() && answer == QMessageBox::Ok;
         const auto& seen = s.boxes.seen;
         if (!refusal.isEmpty()) {
@@ -276,16 +278,22 @@ private slots:
         bool storedWhileOpen = false;
         connect(&d, &OptionsDialog::stored, [&] { storedWhileOpen = d.isVisible() && d.result() == 0; });
         d.show();
-        QVERIFY(d.copyModeBox->isChecked() && d.rememberFolderBox->isChecked() && !d.repeatBox->isChecked());
-        QTest::mouseClick(d.sizeButtons[3], Qt::LeftButton);
-        QTest::mouseClick(d.countButtons[5], Qt::LeftButton);
-        QVERIFY(d.sizeButtons[3]->isChecked() && d.countButtons[5]->isChecked()); // a group per frame
-        for (QCheckBox* box : { d.rememberFolderBox, d.repeatBox, d.copyModeBox, d.copyModeBox, d.copyModeBox })
+        QCheckBox* const copyModeBox = control<QCheckBox>(&d, "copyModeBox");
+        QCheckBox* const rememberFolderBox = control<QCheckBox>(&d, "rememberFolderBox");
+        QCheckBox* const repeatBox = control<QCheckBox>(&d, "repeatBox");
+        QVERIFY(copyModeBox->isChecked());
+        QVERIFY(rememberFolderBox->isChecked());
+        QVERIFY(!repeatBox->isChecked());
+        QTest::mouseClick(control<QRadioButton>(&d, "sizeButton", 3), Qt::LeftButton);
+        QTest::mouseClick(control<QRadioButton>(&d, "countButton", 5), Qt::LeftButton);
+        QVERIFY(control<QRadioButton>(&d, "sizeButton", 3)->isChecked()); // a group per frame
+        QVERIFY(control<QRadioButton>(&d, "countButton", 5)->isChecked());
+        for (QCheckBox* box : { rememberFolderBox, repeatBox, copyModeBox, copyModeBox, copyModeBox })
             box->click();
         QCOMPARE(copyMode, (QList<bool> { false, true, false }));
         QVERIFY(!s.settings.rememberFolder && s.session.slideRepeat && !s.session.copyMode);
-        d.intervalField->setText(interval);
-        (cancel ? d.cancelButton : d.okButton)->click();
+        control<QLineEdit>(&d, "intervalField")->setText(interval);
+        control<QPushButton>(&d, cancel ? "cancelButton" : "okButton")->click();
         QCOMPARE(s.messages().size(), seconds ? 0 : 1);
         QVERIFY(seconds || s.messages()[0].contains("スライドショーの表示時間"));
         QCOMPARE(d.isVisible(), !seconds);

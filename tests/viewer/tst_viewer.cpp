@@ -1,5 +1,6 @@
 // The viewer on a throw-away tree: fitting, stepping, the slideshow, the one-point
 // mode, what each kind of failure shows, and the pictures prepared ahead.
+#include "Controls.h"
 #include "Fixture.h"
 #include "widgets/PictureBox.h"
 #include "imaging/PictureLoader.h"
@@ -25,8 +26,14 @@ const QMap<QString, Command> kCommands
     = { { "first", Command::First }, { "previous", Command::Previous }, { "slideshow", Command::Slideshow },
           { "next", Command::Next }, { "last", Command::Last }, { "close", Command::Close } };
 
-QString panel(ViewerWindow* v, int i) { return v->statusBar->panelText(i); }
-PictureBox* picture(ViewerWindow* v) { return v->pictureView->picture(); }
+// The viewer's controls, by name.
+QAction* viewerAction(const ViewerWindow* v, const char* name) { return control<QAction>(v, QLatin1String(name)); }
+QTimer* slideClock(const ViewerWindow* v) { return control<QTimer>(v, "slideClock"); }
+PictureView* pictureView(const ViewerWindow* v) { return control<PictureView>(v, "pictureView"); }
+StatusBar* viewerStatus(const ViewerWindow* v) { return control<StatusBar>(v, "statusBar"); }
+QToolBar* viewerToolbar(const ViewerWindow* v) { return control<QToolBar>(v, "toolbar"); }
+QString panel(ViewerWindow* v, int i) { return viewerStatus(v)->panelText(i); }
+PictureBox* picture(ViewerWindow* v) { return pictureView(v)->picture(); }
 QColor colourOf(int i) { return QColor::fromHsv((i * 53) % 360, 255, 230); }
 
 QString titleOf(const QString& name, int index, int count, bool onePoint = false)
@@ -43,7 +50,7 @@ QString titleOf(int i, bool onePoint = false) { return titleOf(QStringLiteral("p
 // the command must still hold.
 void send(ViewerWindow* v, const QString& input)
 {
-    QWidget* const pic = picture(v)->isVisible() ? static_cast<QWidget*>(picture(v)) : v->pictureView;
+    QWidget* const pic = picture(v)->isVisible() ? static_cast<QWidget*>(picture(v)) : pictureView(v);
     const Qt::KeyboardModifiers mods = input.startsWith("Shift") ? Qt::ShiftModifier
         : input.startsWith("Ctrl")                               ? Qt::ControlModifier
                                                                  : Qt::NoModifier;
@@ -56,12 +63,12 @@ void send(ViewerWindow* v, const QString& input)
         QTest::keyClick(v, keys.value(input));
     else if (input.startsWith("wheel")) {
         const QPointF at(5, 5);
-        QWheelEvent turn(at, v->pictureView->mapToGlobal(at), QPoint(), QPoint(0, input.endsWith("down") ? -120 : 120),
+        QWheelEvent turn(at, pictureView(v)->mapToGlobal(at), QPoint(), QPoint(0, input.endsWith("down") ? -120 : 120),
             Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(v, &turn);
     }
     else if (input == "right")
-        QTest::mouseClick(v->pictureView, Qt::RightButton, {}, QPoint(2, 2));
+        QTest::mouseClick(pictureView(v), Qt::RightButton, {}, QPoint(2, 2));
     else if (input == "left" || input == "middle")
         QTest::mouseClick(pic, input == "left" ? Qt::LeftButton : Qt::MiddleButton, {}, QPoint(2, 2));
     else
@@ -83,7 +90,7 @@ struct ViewerFixture : Fixture {
     {
         ViewerWindow* v = viewer(index, mode);
         if (v)
-            v->statusBar->setPanelText(6, kMark);
+            viewerStatus(v)->setPanelText(6, kMark);
         return v;
     }
 };
@@ -134,10 +141,10 @@ private slots:
         s.list();
         ViewerWindow* const v = s.viewer(0);
         QVERIFY(v);
-        const QSize area(800, 600), first = v->pictureView->size();
+        const QSize area(800, 600), first = pictureView(v)->size();
         QTRY_VERIFY_WITH_TIMEOUT(v->prefetch().isPrepared(s.folder.filePath(1), first), 30000);
         v->resize(area.width(), area.height() + 40); // the toolbar and status bar take 40 pixels
-        QCOMPARE(v->pictureView->size(), area);
+        QCOMPARE(pictureView(v)->size(), area);
         QTRY_VERIFY_WITH_TIMEOUT(v->prefetch().isPrepared(s.folder.filePath(1), area), 30000);
         for (const char* step : { "", "next", "previous" }) {
             if (*step)
@@ -270,7 +277,8 @@ private slots:
         QCOMPARE(v->windowTitle(), titleOf(start));
         if (!show.isEmpty()) {
             send(v, "slideshow"); // nothing shown at once, and no options while it runs
-            QVERIFY(v->slideClock->isActive() && v->slideClock->interval() == ms && !v->optionsAction->isEnabled());
+            QVERIFY(slideClock(v)->isActive() && slideClock(v)->interval() == ms
+                && !viewerAction(v, "optionsAction")->isEnabled());
             QCOMPARE(panel(v, 6), kMark);
             s.settings.slideSeconds = 7;
             s.session.slideRepeat = repeat;
@@ -282,22 +290,23 @@ private slots:
         QCOMPARE(v->fileName(), QStringLiteral("p%1.jpg").arg(index));
         QVERIFY(picture(v)->cursor().shape() != Qt::WaitCursor);
         // Back buttons (first, previous) and forward ones (show, next, last) follow the position.
-        for (QAction* a : { v->firstAction, v->previousAction })
+        for (QAction* a : { viewerAction(v, "firstAction"), viewerAction(v, "previousAction") })
             QCOMPARE(a->isEnabled(), index > 0);
-        for (QAction* a : { v->slideshowAction, v->nextAction, v->lastAction })
+        for (QAction* a :
+            { viewerAction(v, "slideshowAction"), viewerAction(v, "nextAction"), viewerAction(v, "lastAction") })
             QCOMPARE(a->isEnabled(), index < 3);
         if (show.isEmpty())
             return;
-        QCOMPARE(v->slideClock->isActive() ? v->slideClock->interval() : 0, show == "running" ? ms : 0);
+        QCOMPARE(slideClock(v)->isActive() ? slideClock(v)->interval() : 0, show == "running" ? ms : 0);
         QCOMPARE(s.session.slideRunning, show != "stopped");
         QCOMPARE(v->slideIcon(), show == "stopped" ? 5 : 8);
-        QCOMPARE(v->optionsAction->isEnabled(), show == "stopped");
+        QCOMPARE(viewerAction(v, "optionsAction")->isEnabled(), show == "stopped");
         if (show == "running")
             return;
         v->tick(); // a tick already queued does nothing
         QCOMPARE(v->position(), index);
         send(v, "slideshow"); // stops a paused show, starts a stopped one
-        QCOMPARE(s.session.slideRunning && v->slideClock->isActive(), show == "stopped");
+        QCOMPARE(s.session.slideRunning && slideClock(v)->isActive(), show == "stopped");
     }
 
     // The one-point and the full viewer in one window, reused by every open request,
@@ -314,9 +323,9 @@ private slots:
         QFETCH(QString, click);
         ViewerFixture s;
         QPointer<ViewerWindow> v = s.show(1, Mode::OnePoint);
-        QVERIFY(v && v->isVisible() && v->toolbar->isHidden());
+        QVERIFY(v && v->isVisible() && viewerToolbar(v)->isHidden());
         QCOMPARE(s.settings.viewerMode, int16_t(1));
-        QCOMPARE(v->pictureView->toolTip(), ViewerWindow::onePointTip());
+        QCOMPARE(pictureView(v)->toolTip(), ViewerWindow::onePointTip());
         QCOMPARE(v->windowTitle(), titleOf(1, true));
         send(v, "Space");
         QCOMPARE(v->windowTitle(), titleOf(2, true));
@@ -324,7 +333,7 @@ private slots:
         QCOMPARE(v->windowTitle(), titleOf(3, true));
         // A full request turns it into the full viewer, whose clicks step.
         QCOMPARE(s.show(1), v);
-        QVERIFY(!v->toolbar->isHidden() && v->pictureView->toolTip() == ViewerWindow::normalTip());
+        QVERIFY(!viewerToolbar(v)->isHidden() && pictureView(v)->toolTip() == ViewerWindow::normalTip());
         QCOMPARE(v->windowTitle(), titleOf(1));
         send(v, click);
         QCOMPARE(v->position(), click == "left" ? 2 : click == "right" ? 0 : 1);
@@ -333,9 +342,9 @@ private slots:
         send(v, "Shift+Space");
         QCOMPARE(v->windowTitle(), titleOf(2));
         // A one-point request stops the slideshow, which would step the picture away.
-        v->slideshowAction->trigger();
+        viewerAction(v, "slideshowAction")->trigger();
         QCOMPARE(s.show(0, Mode::OnePoint), v);
-        QVERIFY(!v->slideClock->isActive() && !s.session.slideRunning);
+        QVERIFY(!slideClock(v)->isActive() && !s.session.slideRunning);
         QCOMPARE(v->windowTitle(), titleOf(0, true));
         send(v, click);
         QVERIFY(!s.openViewer() && !v->isVisible());
@@ -345,16 +354,17 @@ private slots:
 
         // A new full viewer, closed during a slideshow: the next one starts stopped, and its
         // first press only clears the flag left over.
-        QVERIFY(s.show(2) && !s.openViewer()->toolbar->isHidden());
-        s.openViewer()->slideshowAction->trigger();
-        s.openViewer()->closeAction->trigger();
+        QVERIFY(s.show(2) && !viewerToolbar(s.openViewer())->isHidden());
+        viewerAction(s.openViewer(), "slideshowAction")->trigger();
+        viewerAction(s.openViewer(), "closeAction")->trigger();
         QVERIFY(!s.openViewer() && s.session.slideRunning);
         v = s.show(0);
-        QVERIFY(v && !v->slideClock->isActive() && v->slideIcon() == 5 && v->optionsAction->isEnabled());
-        v->slideshowAction->trigger();
-        QVERIFY(!s.session.slideRunning && !v->slideClock->isActive());
-        v->slideshowAction->trigger();
-        QVERIFY(s.session.slideRunning && v->slideClock->isActive());
+        QVERIFY(
+            v && !slideClock(v)->isActive() && v->slideIcon() == 5 && viewerAction(v, "optionsAction")->isEnabled());
+        viewerAction(v, "slideshowAction")->trigger();
+        QVERIFY(!s.session.slideRunning && !slideClock(v)->isActive());
+        viewerAction(v, "slideshowAction")->trigger();
+        QVERIFY(s.session.slideRunning && slideClock(v)->isActive());
     }
 
     // Z shows the whole picture at 100 %, the point under the pointer kept; a drag or the
@@ -372,9 +382,9 @@ private slots:
         const QRect fitted = picture(v)->geometry();
         QVERIFY(fitted.width() < 1600);
         const QPoint anchor(fitted.left() + fitted.width() / 4, fitted.top() + fitted.height() / 2);
-        QCursor::setPos(v->pictureView->mapToGlobal(anchor));
+        QCursor::setPos(pictureView(v)->mapToGlobal(anchor));
         QTest::keyClick(v, Qt::Key_Z);
-        QVERIFY(v->pictureView->isActualSize());
+        QVERIFY(pictureView(v)->isActualSize());
         QCOMPARE(picture(v)->size(), QSize(1600, 1200));
         // A quarter across and half down the picture is still under the pointer.
         QVERIFY(std::abs(picture(v)->x() + 400 - anchor.x()) <= 2);
@@ -394,11 +404,11 @@ private slots:
         for (const auto& [mods, entry] : { std::pair(Qt::NoModifier, 2), std::pair(Qt::ShiftModifier, 1) }) {
             QTest::keyClick(v, Qt::Key_Space, mods);
             QCOMPARE(v->position(), entry);
-            QVERIFY(v->pictureView->isActualSize());
+            QVERIFY(pictureView(v)->isActualSize());
             QCOMPARE(picture(v)->pos(), QPoint(0, 0));
         }
         QTest::keyClick(v, Qt::Key_0, Qt::ControlModifier);
-        QVERIFY(!v->pictureView->isActualSize());
+        QVERIFY(!pictureView(v)->isActualSize());
         QCOMPARE(picture(v)->geometry(), fitted);
 
         QTest::keyClick(v, Qt::Key_F11);
@@ -458,7 +468,7 @@ private slots:
         s.list();
         ViewerWindow* const v = s.viewer(0);
         QVERIFY(v);
-        QTRY_VERIFY(v->prefetch().isPrepared(path, v->pictureView->size()));
+        QTRY_VERIFY(v->prefetch().isPrepared(path, pictureView(v)->size()));
 
         const QMap<QString, QByteArray> content = { { "other", Hostile::wellFormed(format, QSize(64, 48), 7) },
             { "png inside", Hostile::wellFormed(Format::Png, QSize(64, 48), 7) },
@@ -533,7 +543,7 @@ private slots:
         }
         // Only the file that is gone was reported, once per round.
         QCOMPARE(s.messages(), QStringList(2, kMissing));
-        QVERIFY(v->slideClock->isActive());
+        QVERIFY(slideClock(v)->isActive());
         QCOMPARE(s.files(), before);
 
         // Everything goes to the delete folder and the folder is listed again. Every way of
