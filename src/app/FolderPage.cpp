@@ -19,6 +19,11 @@ FolderPage::FolderPage(PictureFolder& folder, QWidget* client)
     , m_start(new QPushButton(QStringLiteral("実行"), this))
     , m_quit(new QPushButton(QStringLiteral("終了"), this))
 {
+    m_drives->setObjectName(QStringLiteral("drives"));
+    m_folders->setObjectName(QStringLiteral("folders"));
+    m_files->setObjectName(QStringLiteral("files"));
+    m_start->setObjectName(QStringLiteral("startButton"));
+    m_quit->setObjectName(QStringLiteral("quitButton"));
     // The lists take whatever room the window gives; the buttons keep their size below them.
     auto* browse = new QVBoxLayout;
     browse->addWidget(m_drives);
@@ -106,3 +111,7 @@ bool FolderPage::eventFilter(QObject* watched, QEvent* e)
         setGeometry(parentWidget()->rect());
     return QWidget::eventFilter(watched, e);
 }
+
+QString FolderPage::folderPath() const { return m_folders->path(); }
+
+void FolderPage::setStartEnabled(bool on) { m_start->setEnabled(on); }

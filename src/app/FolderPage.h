@@ -25,10 +25,8 @@ public:
     void refreshFolders(); // a folder was made beneath the one shown
     void reserveBottom(int pixels); // the strip the status bar covers
 
-    DriveList* drives() const { return m_drives; }
-    DirList* folders() const { return m_folders; }
-    FileList* files() const { return m_files; }
-    QPushButton* startButton() const { return m_start; }
+    QString folderPath() const; // the folder the folder list shows
+    void setStartEnabled(bool on); // off while the about box or the usage window is open
 
 signals:
     void folderChanged(); // the picture folder now lists the folder chosen

@@ -280,8 +280,8 @@ void MainWindow::startUp()
         = !m_session.userFolder().isEmpty() && m_settingsFile.write == SettingsFile::path(m_session.userFolder());
     m_folderPage->openAtStart(
         m_settings.rememberFolder == 1, m_settings.sourceFolder, installed ? FileOps::picturesFolder() : QDir::currentPath());
-    rememberSourceFolder(m_folderPage->folders()->path());
-    m_statusBar->setPanelText(1, padded(m_folderPage->folders()->path()));
+    rememberSourceFolder(m_folderPage->folderPath());
+    m_statusBar->setPanelText(1, padded(m_folderPage->folderPath()));
     m_statusBar->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));
     m_settings.updateDestNames();
     setUndoEnabled(m_sorter.canUndo());

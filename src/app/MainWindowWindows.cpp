@@ -91,7 +91,7 @@ void MainWindow::viewerClosed()
     enableStart();
 }
 
-void MainWindow::enableStart() { m_folderPage->startButton()->setEnabled(true); }
+void MainWindow::enableStart() { m_folderPage->setStartEnabled(true); }
 
 void MainWindow::wireOptions(OptionsDialog* dialog)
 {
@@ -140,7 +140,7 @@ void MainWindow::openAbout()
         return;
     m_about = new AboutDialog(this);
     connect(m_about, &AboutDialog::closed, this, &MainWindow::enableStart);
-    m_folderPage->startButton()->setEnabled(false);
+    m_folderPage->setStartEnabled(false);
     m_about->show();
 }
 
@@ -150,6 +150,6 @@ void MainWindow::openUsage()
         return;
     m_usage = new UsageWindow(m_session.programFolder(), this);
     connect(m_usage, &UsageWindow::closed, this, &MainWindow::enableStart);
-    m_folderPage->startButton()->setEnabled(false);
+    m_folderPage->setStartEnabled(false);
     m_usage->show();
 }

@@ -168,7 +168,7 @@ private slots:
         QCOMPARE(s.panel(1), " " + opened + " ");
         QCOMPARE(s.panel(3), QString(sub ? " 1 File " : " 3 File "));
         QCOMPARE(s.panel(4), QString(sub ? "" : " 表示できない名前 1 "));
-        QCOMPARE(s.w->folderPage().files()->count(), sub ? 1 : 3);
+        QCOMPARE(control<FileList>(&s.w->folderPage(), "files")->count(), sub ? 1 : 3);
         QCOMPARE(int(s.settings.thumbCount), 10);
         QVERIFY(!action(*s.w, "undoAction")->isEnabled() && !action(*s.w, "toolbarUndoAction")->isEnabled());
         QVERIFY(s.w->close());
@@ -215,7 +215,7 @@ private slots:
                 closedWhileBusy = s.session.isBusy();
                 s.w->close();
             });
-            s.w->folderPage().startButton()->click();
+            control<QPushButton>(&s.w->folderPage(), "startButton")->click();
             QVERIFY(closedWhileBusy && !s.session.isBusy());
         } else {
             QVERIFY(s.w->close());
@@ -263,13 +263,13 @@ private slots:
         QVERIFY(s.open());
         MainWindow& w = *s.w;
         FolderPage& page = w.folderPage();
-        QTest::keyClick(page.files(), Qt::Key_Down);
-        QTest::keyClick(page.files(), Qt::Key_Down);
+        QTest::keyClick(control<FileList>(&page, "files"), Qt::Key_Down);
+        QTest::keyClick(control<FileList>(&page, "files"), Qt::Key_Down);
         QCOMPARE(s.panel(2), QString(" b.jpg "));
-        QVERIFY(page.folders()->setPath(s.root("empty")));
+        QVERIFY(control<DirList>(&page, "folders")->setPath(s.root("empty")));
         QVERIFY(s.panel(1) == " " + s.root("empty") + " " && s.panel(3) == " 0 File ");
         QCOMPARE(s.settings.sourceFolder, s.root("empty"));
-        QVERIFY(page.folders()->setPath(s.src()) && boardToolbar(w)->isHidden());
+        QVERIFY(control<DirList>(&page, "folders")->setPath(s.src()) && boardToolbar(w)->isHidden());
         // What a cut-off copy left in a destination goes when the board opens; nothing else does.
         for (const char* name : { ".lumo-part-Ab3xyz", ".lumo-part-mine" }) {
             QFile left(s.dest(3, name));
@@ -277,7 +277,7 @@ private slots:
             left.setFileTime(QDateTime::currentDateTime().addSecs(-600), QFileDevice::FileModificationTime);
         }
 
-        page.startButton()->click();
+        control<QPushButton>(&page, "startButton")->click();
         QVERIFY(w.onBoard() && page.isHidden() && boardToolbar(w)->isVisible() && boardToolbar(w)->isEnabled());
         QCOMPARE(QDir(s.dest(3)).entryList(QDir::Files | QDir::Hidden), QStringList { ".lumo-part-mine" });
         // A long move: its progress in the file name's panel under a busy cursor, then both as they were.
@@ -294,7 +294,7 @@ private slots:
         QWidget* board = QApplication::focusWidget();
         QVERIFY(board == &w.board());
         w.move(30, 20);
-        page.startButton()->click();
+        control<QPushButton>(&page, "startButton")->click();
         QCOMPARE(w.pos(), QPoint(30, 20));
 
         // A click on the toolbar leaves the keyboard with the board; keys through the
@@ -323,8 +323,8 @@ private slots:
         QCOMPARE(w.frameGeometry(),
             QRect(twipsToPixels(105, tpp.x), twipsToPixels(105, tpp.y), twipsToPixels(6600, tpp.x),
                 twipsToPixels(4350, tpp.y)));
-        QCOMPARE(page.files()->count(), 3);
-        page.startButton()->click();
+        QCOMPARE(control<FileList>(&page, "files")->count(), 3);
+        control<QPushButton>(&page, "startButton")->click();
         action(w, "quitAction")->trigger();
         QVERIFY(!w.isVisible() && s.boxes.seen.isEmpty());
     }
@@ -343,13 +343,13 @@ private slots:
             QTest::mouseClick(dirs->viewport(), Qt::LeftButton, {}, dirs->visualItemRect(found[0]).center());
         };
         FolderPage& page = s.w->folderPage();
-        clickRow(page.folders(), "sub");
+        clickRow(control<DirList>(&page, "folders"), "sub");
         QCOMPARE(s.folder.path(), s.src("sub"));
-        QCOMPARE(page.files()->count(), 1);
+        QCOMPARE(control<FileList>(&page, "files")->count(), 1);
         QCOMPARE(s.panel(1), " " + s.src("sub") + " ");
-        clickRow(page.folders(), "src"); // an ancestor: chosen too, without leaving the list
-        QCOMPARE(page.files()->count(), 3);
-        QVERIFY(page.folders()->findItems("sub", Qt::MatchEndsWith).size() == 1);
+        clickRow(control<DirList>(&page, "folders"), "src"); // an ancestor: chosen too, without leaving the list
+        QCOMPARE(control<FileList>(&page, "files")->count(), 3);
+        QVERIFY(control<DirList>(&page, "folders")->findItems("sub", Qt::MatchEndsWith).size() == 1);
 
         DestinationsDialog d(s.settings, s.w.get());
         d.show();
@@ -373,7 +373,7 @@ private slots:
         s.session = Session(s.root("installed"), s.root("config/pirapo-lumo")); // a folder that takes no files
         s.settings.rememberFolder = 0;
         QVERIFY(s.open(false));
-        QCOMPARE(s.w->folderPage().folders()->path(), s.root("Bilder"));
+        QCOMPARE(control<DirList>(&s.w->folderPage(), "folders")->path(), s.root("Bilder"));
     }
 
     // The menu item lists the classic four only, at once and in the next run.
@@ -383,12 +383,12 @@ private slots:
         for (const char* name : { "b.heic", "a.CR2", "c.rw2" })
             writeFile(s.src(name), "x");
         QVERIFY(s.open());
-        QVERIFY(s.w->folderPage().folders()->setPath(s.src()));
+        QVERIFY(control<DirList>(&s.w->folderPage(), "folders")->setPath(s.src()));
         QCOMPARE(s.panel(3), QString(" 3 File ")); // the RAW beside a.jpg is listed as a.jpg
         QVERIFY(!action(*s.w, "classicFormatsAction")->isChecked());
         action(*s.w, "classicFormatsAction")->trigger();
         QCOMPARE(s.panel(3), QString(" 1 File "));
-        QCOMPARE(s.w->folderPage().files()->count(), 1);
+        QCOMPARE(control<FileList>(&s.w->folderPage(), "files")->count(), 1);
         QCOMPARE(readFile(s.session.programFolder() + "/Lumo.ini"),
             QByteArray("ClassicFormatsOnly=1\r\nCompanionsFollow=1\r\n"));
         s.w->close();
@@ -414,7 +414,7 @@ private slots:
         QVERIFY(s.open());
         MainWindow& w = *s.w;
         if (fill != "build")
-            w.folderPage().startButton()->click();
+            control<QPushButton>(&w.folderPage(), "startButton")->click();
         QVERIFY(s.sorter.transfer(3, 0, s.folder.path(), "a.jpg").ok);
         const auto before = s.files();
         QStringList wrong;
@@ -433,7 +433,7 @@ private slots:
                      action(w, "viewerAction"), action(w, "sendAllAction"), action(w, "backAction"),
                      action(w, "toolbarUndoAction"), action(w, "quitAction") })
                 a->trigger();
-            w.folderPage().startButton()->click();
+            control<QPushButton>(&w.folderPage(), "startButton")->click();
             for (QWidget* shown : otherWindowsOf(w))
                 wrong << shown->windowTitle();
             if (!w.onBoard() || !w.isVisible())
@@ -443,7 +443,7 @@ private slots:
         };
         QTimer::singleShot(0, tryEverything);
         if (fill == "build")
-            w.folderPage().startButton()->click();
+            control<QPushButton>(&w.folderPage(), "startButton")->click();
         else
             (fill == "reload" ? action(w, "reloadAction") : action(w, "loadAnewAction"))->trigger();
         QCOMPARE(tried, 1);
@@ -486,7 +486,7 @@ private slots:
         }
         QVERIFY(s.open());
         MainWindow& w = *s.w;
-        QPushButton* start = w.folderPage().startButton();
+        QPushButton* start = control<QPushButton>(&w.folderPage(), "startButton");
         QAction* const command = page == "about" ? action(w, "aboutAction") : action(w, "helpAction");
         command->trigger();
         if (how.isEmpty()) {
@@ -502,7 +502,7 @@ private slots:
         command->trigger();
         QCOMPARE(otherWindowsOf(w), QWidgetList { window });
         if (how == "viewer") {
-            FileList* files = w.folderPage().files();
+            FileList* files = control<FileList>(&w.folderPage(), "files");
             files->setCurrentRow(1);
             emit files->entryActivated(1);
             QVERIFY(w.viewer() && w.viewer()->windowTitle().contains("b.jpg"));
@@ -566,7 +566,7 @@ private slots:
         QVERIFY(blinkingAtOpen); // copy mode was on when the dialog opened
         QVERIFY(badge->isVisible());
         QCOMPARE(s.boxes.texts(), QStringList { s.src("made/") + "を作成します。" });
-        QVERIFY(!w.folderPage().folders()->findItems("made", Qt::MatchEndsWith).isEmpty());
+        QVERIFY(!control<DirList>(&w.folderPage(), "folders")->findItems("made", Qt::MatchEndsWith).isEmpty());
 
         w.openViewer(0, ViewerWindow::Mode::Full);
         control<QAction>(w.viewer(), "optionsAction")->trigger();
@@ -740,7 +740,7 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
         }
         QVERIFY(s.open());
-        s.w->folderPage().startButton()->click();
+        control<QPushButton>(&s.w->folderPage(), "startButton")->click();
         QVERIFY(action(*s.w, "companionsAction")->isChecked());
         emit s.w->board().fileChosen("b.jpg");
         QCOMPARE(s.panel(2).trimmed(), QString("b.jpg +CR2 +XMP"));
@@ -772,7 +772,7 @@ private slots:
     {
         App s(4);
         QVERIFY(s.open());
-        s.w->folderPage().startButton()->click();
+        control<QPushButton>(&s.w->folderPage(), "startButton")->click();
         QVERIFY(s.w->onBoard());
         ViewerWindow* v = s.view(1);
         s.key(Qt::Key_3);
