@@ -22,7 +22,9 @@ private slots:
         m_setMode = reinterpret_cast<decltype(m_setMode)>(m_fake.resolve("fakeMpngSetMode"));
         m_calls = reinterpret_cast<decltype(m_calls)>(m_fake.resolve("fakeMpngCalls"));
         m_lastPath = reinterpret_cast<decltype(m_lastPath)>(m_fake.resolve("fakeMpngLastPath"));
-        QVERIFY(m_setMode && m_calls && m_lastPath);
+        QVERIFY(m_setMode);
+        QVERIFY(m_calls);
+        QVERIFY(m_lastPath);
     }
 
     // Exactly one mEndPNG for every mLoadPNG that returned 1, and none otherwise.
