@@ -114,7 +114,9 @@ private slots:
         QTemporaryDir dir;
         FifoGuard fifo(dir.filePath("Pirapo.ini"));
         QByteArray text;
-        QVERIFY(fifo.made() && !TextFile::read(dir.filePath("Pirapo.ini"), &text) && !fifo.rescued());
+        QVERIFY(fifo.made());
+        QVERIFY(!TextFile::read(dir.filePath("Pirapo.ini"), &text));
+        QVERIFY(!fifo.rescued());
     }
 
     // Pictures by extension in any case, sorted without regard to case; no hidden files
