@@ -302,7 +302,7 @@ private slots:
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QWidget* board = QApplication::focusWidget();
-        QVERIFY(board == &w.board());
+        QCOMPARE(board, static_cast<QWidget*>(&w.board()));
         w.move(30, 20);
         page.startButton()->click();
         QCOMPARE(w.pos(), QPoint(30, 20));
