@@ -319,7 +319,7 @@ private slots:
         const TransferResult r = t.drop(3, "IMG_0001.JPG");
         QCOMPARE(r.ok, !u.expected.isEmpty());
         QCOMPARE(snapshot(t.root).keys(), files.keys());
-        QVERIFY(snapshot(t.root) == files);
+        QCOMPARE(snapshot(t.root), files);
         QCOMPARE(t.settings.serials[size_t(u.rule)], u.counter);
         if (!r.ok) {
             const bool picture = u.refused.endsWith(".JPG");
