@@ -82,7 +82,7 @@ private slots:
         QVERIFY(f.build());
         for (int k = 0; k < 10; ++k)
             QCOMPARE(f.target(k)->text(), k == 4 ? "<b>x" : k == 8 ? "未設定" : QStringLiteral("dest%1").arg(k));
-        QVERIFY(f.target(4)->sizeHint().width() >= f.target(4)->fontMetrics().horizontalAdvance("<b>x"));
+        QCOMPARE_GE(f.target(4)->sizeHint().width(), f.target(4)->fontMetrics().horizontalAdvance("<b>x"));
         const TwipsPerPixel tpp = f.board().tpp();
         const double w = f.board().width() * tpp.x, h = f.board().tileAreaHeight() * tpp.y;
         const BoardGeometry::Grid grid = BoardGeometry::spread(BoardGeometry::boardGrid(w, h, tpp, 64), 4);
@@ -193,7 +193,7 @@ private slots:
             } else { // only file 3, and file 10 behind the page or now, are made again
                 f.board().reload();
                 QCOMPARE(f.thumbnails().stats().memory + f.thumbnails().stats().decoded, 10);
-                QVERIFY(f.thumbnails().stats().decoded <= 2);
+                QCOMPARE_LE(f.thumbnails().stats().decoded, 2);
             }
             for (int i = 0; i < 10; ++i)
                 QVERIFY(shows(f.tile(i), i == 2 ? QColor(Qt::white) : colourOf(i + 1)));
@@ -300,7 +300,7 @@ private slots:
         QCOMPARE(f.shown(), 0);
         QVERIFY(!f.emptyNoteHidden());
         QVERIFY(b.emptyNote()->text().contains("F5"));
-        QVERIFY(b.emptyNote()->geometry().bottom() < f.target(0)->y());
+        QCOMPARE_LT(b.emptyNote()->geometry().bottom(), f.target(0)->y());
     }
 
     // One transfer per drop or digit; the tile goes, the frame moves on, the highlight ends.

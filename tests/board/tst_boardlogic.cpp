@@ -101,7 +101,7 @@ private slots:
 
         for (int k = 0; k < 10; ++k) {
             const QRect r = BoardGeometry::targetRect(k, QSize(1000, 600), 40);
-            QVERIFY(std::abs(r.center().x() - (k * 100 + 50)) <= 1); // centred in its tenth
+            QCOMPARE_LE(std::abs(r.center().x() - (k * 100 + 50)), 1); // centred in its tenth
             QCOMPARE(r.bottom(), 599);
             QCOMPARE(r.height(), 40);
         }

@@ -257,7 +257,7 @@ private slots:
         QCOMPARE(f.folder.names(), QStringList({ "a.jpg", "b.raf", "c.RW2", "d.nef", "e.HEIC" }));
         for (int i = 0; i < f.folder.count(); ++i)
             QCOMPARE(f.tile(i)->hasPicture(), i != 3); // d.nef has no preview: the empty frame
-        QVERIFY(f.tile(4)->sizeTwips().height() > f.tile(4)->sizeTwips().width());
+        QCOMPARE_GT(f.tile(4)->sizeTwips().height(), f.tile(4)->sizeTwips().width());
     }
 
     // Each gone or changed file leaves a placeholder, never another file's picture.
@@ -482,7 +482,7 @@ private slots:
                 ++drops;
             }
         }
-        QVERIFY(drops >= 5);
+        QCOMPARE_GE(drops, 5);
         b.loadAnew(); // at the end of the list a further load anew stays at the end
         QCOMPARE(int(b.pageEnd()), files - drops);
         // What the board placed goes to the delete folder; what it had no room for was never seen.

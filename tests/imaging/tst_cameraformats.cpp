@@ -84,7 +84,7 @@ private slots:
         // The embedded JPEG's EXIF orientation, which is where a RAF keeps it, says a quarter turn clockwise.
         QByteArray raf = TestFiles::readFile(file("FujiFilm.raf"));
         const qsizetype at = raf.indexOf(QByteArray::fromHex("12010300010000000100"));
-        QVERIFY(at > 0);
+        QCOMPARE_GT(at, 0);
         raf[at + 8] = 6;
         TestFiles::writeFile(m_dir.filePath("turned.raf"), raf);
         // Stored 1600 x 1200, shown 1200 x 1600: the reader scales before it turns, so the size asked of it
@@ -105,7 +105,7 @@ private slots:
         QVERIFY(tiff.write(ExifJpeg::halves(QSize(64, 48), Qt::blue, Qt::red)));
         QByteArray cr2 = TestFiles::readFile(file("CanonRaw.cr2")); // IFD0 says: a quarter turn clockwise
         const qsizetype ifd0 = cr2.indexOf(QByteArray::fromHex("12010300010000000100"));
-        QVERIFY(ifd0 > 0);
+        QCOMPARE_GT(ifd0, 0);
         cr2[ifd0 + 8] = 6;
         TestFiles::writeFile(m_dir.filePath("turned.cr2"), cr2);
         QImage corners(40, 24, QImage::Format_RGB32); // one colour to each quarter: every turn and mirror differs
@@ -154,7 +154,7 @@ private slots:
             qsizetype at = lying.indexOf(QByteArray(tag, 2) + QByteArray("\x03\x00\x01\x00\x00\x00", 6));
             if (at < 0)
                 at = lying.indexOf(QByteArray(tag, 2) + QByteArray("\x04\x00\x01\x00\x00\x00", 6));
-            QVERIFY(at > 0);
+            QCOMPARE_GT(at, 0);
             lying.replace(at + 8, 2, QByteArray("\xff\xff", 2));
         }
         TestFiles::writeFile(m_dir.filePath("huge.tif"), lying);

@@ -260,7 +260,7 @@ private slots:
             QCOMPARE(QFileInfo(dir).permissions() & 0x0fff, QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
 #endif
         const QByteArray b = Hostile::read(thumb);
-        QVERIFY(b.lastIndexOf("tEXt") < b.indexOf("IDAT"));
+        QCOMPARE_LT(b.lastIndexOf("tEXt"), b.indexOf("IDAT"));
         const QFileInfo fi(path);
         const QImage stored(thumb);
         QCOMPARE(stored.textKeys().size(), 7);

@@ -765,7 +765,7 @@ private slots:
         QVERIFY(!told.isEmpty());
         QCOMPARE(told.last().fileName, QString("big.jpg"));
         QCOMPARE(told.last().bytesTotal, big.size());
-        QVERIFY(told.last().bytesDone > 0);
+        QCOMPARE_GT(told.last().bytesDone, 0);
         QCOMPARE(ended, 1);
 
         auto after = t.state();

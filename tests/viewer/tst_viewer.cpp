@@ -159,7 +159,7 @@ private slots:
             QCOMPARE(picture(v)->pixmap().size(), fitSize(natural, area));
             QCOMPARE(v->lastDecodeBox(), area);
             const QImage shown = picture(v)->pixmap().toImage();
-            QVERIFY(std::abs(qGray(shown.pixel(shown.width() / 2, shown.height() / 2)) - grey[i]) < 20);
+            QCOMPARE_LT(std::abs(qGray(shown.pixel(shown.width() / 2, shown.height() / 2)) - grey[i]), 20);
             QCOMPARE(panel(v, 1), " " + s.src() + " ");
             QCOMPARE(panel(v, 2), " " + info.fileName() + " ");
             QCOMPARE(panel(v, 3), QStringLiteral(" %1X%2 Pixel ").arg(natural.width()).arg(natural.height()));
@@ -395,18 +395,18 @@ private slots:
         QVERIFY(v);
         v->resize(400, 340);
         const QRect fitted = picture(v)->geometry();
-        QVERIFY(fitted.width() < 1600);
+        QCOMPARE_LT(fitted.width(), 1600);
         const QPoint anchor(fitted.left() + fitted.width() / 4, fitted.top() + fitted.height() / 2);
         QCursor::setPos(pictureView(v)->mapToGlobal(anchor));
         QTest::keyClick(v, Qt::Key_Z);
         QVERIFY(pictureView(v)->isActualSize());
         QCOMPARE(picture(v)->size(), QSize(1600, 1200));
         // A quarter across and half down the picture is still under the pointer.
-        QVERIFY(std::abs(picture(v)->x() + 400 - anchor.x()) <= 2);
-        QVERIFY(std::abs(picture(v)->y() + 600 - anchor.y()) <= 2);
+        QCOMPARE_LE(std::abs(picture(v)->x() + 400 - anchor.x()), 2);
+        QCOMPARE_LE(std::abs(picture(v)->y() + 600 - anchor.y()), 2);
         const QPoint before = picture(v)->pos();
         QTest::keyClick(v, Qt::Key_Right); // pans, no step
-        QVERIFY(picture(v)->x() < before.x());
+        QCOMPARE_LT(picture(v)->x(), before.x());
         QTest::mousePress(picture(v), Qt::LeftButton, {}, QPoint(600, 600));
         QMouseEvent drag(QEvent::MouseMove, QPointF(5000, 5000), picture(v)->mapToGlobal(QPointF(5000, 5000)),
             Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
