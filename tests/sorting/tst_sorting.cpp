@@ -1,5 +1,6 @@
 // Drops, undo and send all on a throw-away tree, and what the sorter tells the windows.
 // Whatever fails, no file is lost or replaced and the history and counters stay true.
+#include "HistoryPrinter.h"
 #include "TestFiles.h"
 #include "session/Session.h"
 #include "session/Settings.h"
@@ -9,8 +10,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <sys/mount.h>
 #include <numeric>
+#include <sys/mount.h>
 
 using namespace TestFiles;
 using Outcome = UndoResult::Outcome;
@@ -33,14 +34,7 @@ QDebug operator<<(QDebug d, const State& s)
     d.nospace() << "files:";
     for (auto it = s.files.cbegin(); it != s.files.cend(); ++it)
         d << ' ' << it.key() << " (" << it->size() << " bytes, hash " << qHash(*it) << ')';
-    d << "\nhistory:";
-    for (int i = 0; i < UndoHistory::Size; ++i) {
-        const UndoEntry& e = s.history.at(i);
-        if (!e.isEmpty())
-            d << ' ' << i << ": " << e.from << " -> " << e.to << " kind " << e.kind << " +" << e.serialAdvance
-              << " with " << e.companions.size();
-    }
-    d << "\nserials: " << s.serials[0] << ' ' << s.serials[1] << ' ' << s.serials[2];
+    d << '\n' << s.history << "\nserials: " << s.serials[0] << ' ' << s.serials[1] << ' ' << s.serials[2];
     return d;
 }
 
