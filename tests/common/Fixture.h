@@ -5,8 +5,8 @@
 // sorting board's parent, the other windows' owner. The sorter's warnings are recorded;
 // message boxes are answered and recorded; any other modal window is turned away, so
 // that no test can hang on one.
-#include "HistoryPrinter.h"
 #include "ModalCatcher.h"
+#include "Printers.h"
 #include "TestFiles.h"
 #include "app/Program.h"
 #include "board/BoardFocus.h"

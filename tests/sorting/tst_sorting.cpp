@@ -1,6 +1,6 @@
 // Drops, undo and send all on a throw-away tree, and what the sorter tells the windows.
 // Whatever fails, no file is lost or replaced and the history and counters stay true.
-#include "HistoryPrinter.h"
+#include "Printers.h"
 #include "TestFiles.h"
 #include "session/Session.h"
 #include "session/Settings.h"
@@ -33,7 +33,10 @@ QDebug operator<<(QDebug d, const State& s)
     const QDebugStateSaver saver(d);
     d.nospace() << "files:";
     for (auto it = s.files.cbegin(); it != s.files.cend(); ++it)
-        d << ' ' << it.key() << " (" << it->size() << " bytes, hash " << qHash(*it) << ')';
+        if (it->size() <= 32)
+            d << ' ' << it.key() << ' ' << *it;
+        else
+            d << ' ' << it.key() << " (" << it->size() << " bytes, hash " << qHash(*it) << ')';
     d << '\n' << s.history << "\nserials: " << s.serials[0] << ' ' << s.serials[1] << ' ' << s.serials[2];
     return d;
 }
