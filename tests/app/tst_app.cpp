@@ -170,7 +170,8 @@ private slots:
         QCOMPARE(s.panel(4), QString(sub ? "" : " 表示できない名前 1 "));
         QCOMPARE(control<FileList>(&s.w->folderPage(), "files")->count(), sub ? 1 : 3);
         QCOMPARE(int(s.settings.thumbCount), 10);
-        QVERIFY(!action(*s.w, "undoAction")->isEnabled() && !action(*s.w, "toolbarUndoAction")->isEnabled());
+        QVERIFY(!action(*s.w, "undoAction")->isEnabled());
+        QVERIFY(!action(*s.w, "toolbarUndoAction")->isEnabled());
         QVERIFY(s.w->close());
         QTEST(int(s.boxes.seen.size()), "warnings");
         if (found.isEmpty() || keptAside) {
@@ -216,15 +217,18 @@ private slots:
                 s.w->close();
             });
             control<QPushButton>(&s.w->folderPage(), "startButton")->click();
-            QVERIFY(closedWhileBusy && !s.session.isBusy());
+            QVERIFY(closedWhileBusy);
+            QVERIFY(!s.session.isBusy());
         } else {
             QVERIFY(s.w->close());
         }
-        QVERIFY(!s.w->isVisible() && !s.w->viewer());
+        QVERIFY(!s.w->isVisible());
+        QVERIFY(!s.w->viewer());
         QCOMPARE(s.files(), before);
         if (when == "settings unwritable") {
             QCOMPARE(s.boxes.seen.size(), 1);
-            QVERIFY(s.boxes.texts()[0].contains("Pirapo.ini") && s.boxes.texts()[0].contains("保存できませんでした"));
+            QVERIFY(s.boxes.texts()[0].contains("Pirapo.ini"));
+            QVERIFY(s.boxes.texts()[0].contains("保存できませんでした"));
             return;
         }
         QVERIFY(s.boxes.seen.isEmpty());
@@ -267,9 +271,11 @@ private slots:
         QTest::keyClick(control<FileList>(&page, "files"), Qt::Key_Down);
         QCOMPARE(s.panel(2), QString(" b.jpg "));
         QVERIFY(control<DirList>(&page, "folders")->setPath(s.root("empty")));
-        QVERIFY(s.panel(1) == " " + s.root("empty") + " " && s.panel(3) == " 0 File ");
+        QCOMPARE(s.panel(1), " " + s.root("empty") + " ");
+        QCOMPARE(s.panel(3), " 0 File ");
         QCOMPARE(s.settings.sourceFolder, s.root("empty"));
-        QVERIFY(control<DirList>(&page, "folders")->setPath(s.src()) && boardToolbar(w)->isHidden());
+        QVERIFY(control<DirList>(&page, "folders")->setPath(s.src()));
+        QVERIFY(boardToolbar(w)->isHidden());
         // What a cut-off copy left in a destination goes when the board opens; nothing else does.
         for (const char* name : { ".lumo-part-Ab3xyz", ".lumo-part-mine" }) {
             QFile left(s.dest(3, name));
@@ -278,13 +284,17 @@ private slots:
         }
 
         control<QPushButton>(&page, "startButton")->click();
-        QVERIFY(w.onBoard() && page.isHidden() && boardToolbar(w)->isVisible() && boardToolbar(w)->isEnabled());
+        QVERIFY(w.onBoard());
+        QVERIFY(page.isHidden());
+        QVERIFY(boardToolbar(w)->isVisible());
+        QVERIFY(boardToolbar(w)->isEnabled());
         QCOMPARE(QDir(s.dest(3)).entryList(QDir::Files | QDir::Hidden), QStringList { ".lumo-part-mine" });
         // A long move: its progress in the file name's panel under a busy cursor, then both as they were.
         const QString fileShown = s.panel(2);
         emit s.sorter.moveProgress({ "c.jpg", 2, 3, 3 << 19, 3 << 20 });
         QCOMPARE(s.panel(2), QString(" 移動中 2/3 c.jpg 1.5/3.0 MB "));
-        QVERIFY(QGuiApplication::overrideCursor() && QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor);
+        QVERIFY(QGuiApplication::overrideCursor());
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
         emit s.sorter.moveProgressEnded();
         QCOMPARE(s.panel(2), fileShown);
         QVERIFY(!QGuiApplication::overrideCursor());
@@ -292,7 +302,7 @@ private slots:
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QWidget* board = QApplication::focusWidget();
-        QVERIFY(board == &w.board());
+        QCOMPARE(board, static_cast<QWidget*>(&w.board()));
         w.move(30, 20);
         control<QPushButton>(&page, "startButton")->click();
         QCOMPARE(w.pos(), QPoint(30, 20));
@@ -302,11 +312,13 @@ private slots:
         // digit, one undo per Ctrl+Z.
         QVERIFY(s.sorter.transfer(3, 0, s.folder.path(), "a.jpg").ok);
         QTest::mouseClick(boardToolbar(w)->widgetForAction(action(w, "toolbarUndoAction")), Qt::LeftButton);
-        QVERIFY(QFile::exists(s.src("a.jpg")) && QApplication::focusWidget() == board);
+        QVERIFY(QFile::exists(s.src("a.jpg")));
+        QCOMPARE(QApplication::focusWidget(), board);
         for (const QKeyCombination k : { QKeyCombination(Qt::Key_Right), QKeyCombination(Qt::Key_1),
                  QKeyCombination(Qt::Key_2), QKeyCombination(Qt::ControlModifier, Qt::Key_Z) })
             QTest::keyClick(w.windowHandle(), k.key(), k.keyboardModifiers());
-        QVERIFY(QFile::exists(s.dest(1, "000041 b.jpg")) && QFile::exists(s.src("c.jpg")));
+        QVERIFY(QFile::exists(s.dest(1, "000041 b.jpg")));
+        QVERIFY(QFile::exists(s.src("c.jpg")));
         QCOMPARE(s.sorter.history().count(), 1);
         action(w, "undoAction")->trigger();
         QVERIFY(QFile::remove(s.src("c.jpg")));
@@ -318,7 +330,9 @@ private slots:
         QVERIFY(QFile::remove(s.src("d.jpg")));
 
         action(w, "backAction")->trigger();
-        QVERIFY(!w.onBoard() && page.isVisible() && boardToolbar(w)->isHidden());
+        QVERIFY(!w.onBoard());
+        QVERIFY(page.isVisible());
+        QVERIFY(boardToolbar(w)->isHidden());
         const TwipsPerPixel tpp = w.tpp();
         QCOMPARE(w.frameGeometry(),
             QRect(twipsToPixels(105, tpp.x), twipsToPixels(105, tpp.y), twipsToPixels(6600, tpp.x),
@@ -326,7 +340,8 @@ private slots:
         QCOMPARE(control<FileList>(&page, "files")->count(), 3);
         control<QPushButton>(&page, "startButton")->click();
         action(w, "quitAction")->trigger();
-        QVERIFY(!w.isVisible() && s.boxes.seen.isEmpty());
+        QVERIFY(!w.isVisible());
+        QVERIFY(s.boxes.seen.isEmpty());
     }
 
     // A single click on a folder makes it the folder used: the folder screen lists and
@@ -349,7 +364,7 @@ private slots:
         QCOMPARE(s.panel(1), " " + s.src("sub") + " ");
         clickRow(control<DirList>(&page, "folders"), "src"); // an ancestor: chosen too, without leaving the list
         QCOMPARE(control<FileList>(&page, "files")->count(), 3);
-        QVERIFY(control<DirList>(&page, "folders")->findItems("sub", Qt::MatchEndsWith).size() == 1);
+        QCOMPARE(control<DirList>(&page, "folders")->findItems("sub", Qt::MatchEndsWith).size(), 1);
 
         DestinationsDialog d(s.settings, s.w.get());
         d.show();
@@ -366,7 +381,8 @@ private slots:
         App s;
         const QByteArray config = qgetenv("XDG_CONFIG_HOME");
         const auto restore = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", config); });
-        QVERIFY(QDir().mkpath(s.root("config")) && QDir().mkpath(s.root("Bilder")));
+        QVERIFY(QDir().mkpath(s.root("config")));
+        QVERIFY(QDir().mkpath(s.root("Bilder")));
         writeFile(s.root("config/user-dirs.dirs"), "XDG_PICTURES_DIR=\"" + s.root("Bilder").toUtf8() + "\"\n");
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(s.root("config")));
         QVERIFY(QDir::setCurrent(s.src()));
@@ -448,7 +464,9 @@ private slots:
             (fill == "reload" ? action(w, "reloadAction") : action(w, "loadAnewAction"))->trigger();
         QCOMPARE(tried, 1);
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(", ")));
-        QVERIFY(boardToolbar(w)->isEnabled() && !s.session.isBusy() && s.boxes.seen.isEmpty());
+        QVERIFY(boardToolbar(w)->isEnabled());
+        QVERIFY(!s.session.isBusy());
+        QVERIFY(s.boxes.seen.isEmpty());
     }
 
     // The help command opens help/help.htm with the desktop's opener, else Readme.txt in
@@ -491,11 +509,14 @@ private slots:
         command->trigger();
         if (how.isEmpty()) {
             QTRY_COMPARE(readFile(m_bin.filePath("xdg-open.page")), prog.filePath("help/help.htm").toUtf8() + "\n");
-            QVERIFY(otherWindowsOf(w).isEmpty() && start->isEnabled());
+            QVERIFY(otherWindowsOf(w).isEmpty());
+            QVERIFY(start->isEnabled());
             return;
         }
         const QPointer<QWidget> window = otherWindowsOf(w).value(0);
-        QVERIFY(window && !window->isModal() && !start->isEnabled());
+        QVERIFY(window);
+        QVERIFY(!window->isModal());
+        QVERIFY(!start->isEnabled());
         if (page != "about")
             QCOMPARE(window->findChild<QPlainTextEdit*>()->toPlainText(), QString("使い方\n"));
         window->hide(); // as if minimised out of sight
@@ -505,7 +526,8 @@ private slots:
             FileList* files = control<FileList>(&w.folderPage(), "files");
             files->setCurrentRow(1);
             emit files->entryActivated(1);
-            QVERIFY(w.viewer() && w.viewer()->windowTitle().contains("b.jpg"));
+            QVERIFY(w.viewer());
+            QVERIFY(w.viewer()->windowTitle().contains("b.jpg"));
             w.viewer()->close();
         } else if (how == "Esc") {
             QTest::keyClick(window, Qt::Key_Escape);
@@ -521,7 +543,8 @@ private slots:
         }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(window.isNull(), how != "viewer");
-        QVERIFY(start->isEnabled() && s.boxes.seen.isEmpty());
+        QVERIFY(start->isEnabled());
+        QVERIFY(s.boxes.seen.isEmpty());
     }
 
     // From the menu both dialogs are modal and wait for the board; from the viewer the
@@ -571,7 +594,9 @@ private slots:
         w.openViewer(0, ViewerWindow::Mode::Full);
         control<QAction>(w.viewer(), "optionsAction")->trigger();
         QPointer<OptionsDialog> modeless = w.findChild<OptionsDialog*>();
-        QVERIFY(modeless && modeless->isVisible() && !modeless->isModal());
+        QVERIFY(modeless);
+        QVERIFY(modeless->isVisible());
+        QVERIFY(!modeless->isModal());
         control<QAction>(w.viewer(), "optionsAction")->trigger();
         QCOMPARE(w.findChildren<OptionsDialog*>().size(), 1);
         control<QCheckBox>(modeless, "copyModeBox")->click(); // off: no more blinking
@@ -579,7 +604,8 @@ private slots:
         control<QLineEdit>(modeless, "intervalField")->setText("7");
         w.viewer()->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(modeless && modeless->isVisible());
+        QVERIFY(modeless);
+        QVERIFY(modeless->isVisible());
         QCOMPARE(control<QLineEdit>(modeless, "intervalField")->text(), "7");
         w.close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -82,7 +82,7 @@ private slots:
         QVERIFY(f.build());
         for (int k = 0; k < 10; ++k)
             QCOMPARE(f.target(k)->text(), k == 4 ? "<b>x" : k == 8 ? "未設定" : QStringLiteral("dest%1").arg(k));
-        QVERIFY(f.target(4)->sizeHint().width() >= f.target(4)->fontMetrics().horizontalAdvance("<b>x"));
+        QCOMPARE_GE(f.target(4)->sizeHint().width(), f.target(4)->fontMetrics().horizontalAdvance("<b>x"));
         const TwipsPerPixel tpp = f.board().tpp();
         const double w = f.board().width() * tpp.x, h = f.board().tileAreaHeight() * tpp.y;
         const BoardGeometry::Grid grid = BoardGeometry::spread(BoardGeometry::boardGrid(w, h, tpp, 64), 4);
@@ -94,11 +94,15 @@ private slots:
         for (int i = 0; i < 4; ++i) {
             const Tile* t = f.tile(i);
             const QRectF r = expected[i];
-            QVERIFY(t->sizeTwips() == r.size() && t->stretch() == (i < 2));
+            QCOMPARE(t->sizeTwips(), r.size());
+            QCOMPARE(t->stretch(), (i < 2));
             QCOMPARE(t->geometry(),
                 QRect(twipsToPixels(r.x(), tpp.x), twipsToPixels(r.y(), tpp.y), twipsToPixels(r.width(), tpp.x),
                     twipsToPixels(r.height(), tpp.y)));
-            QVERIFY(t->hasPicture() && t->pixmap().width() <= 64 && t->pixmap().height() <= 64);
+            QVERIFY(t->hasPicture());
+            const QSize drawn = t->pixmap().size();
+            QVERIFY2(drawn.width() <= 64 && drawn.height() <= 64,
+                qPrintable(QStringLiteral("%1x%2").arg(drawn.width()).arg(drawn.height())));
         }
     }
 
@@ -126,11 +130,11 @@ private slots:
                 f.sorter.history().count(), ended.count() + chosen.count() + menu.count() + viewer.count());
         };
         int tried = 0;
-        bool heldBack = false;
+        decltype(state()) before, after; // around everything tried mid-fill
         std::function<void()> tryEverything = [&] {
             if (b.tileCount() < 3 || !b.tileAt(2)->isVisible())
                 return QTimer::singleShot(0, tryEverything); // the middle of the fill
-            const auto at = state();
+            before = state();
             b.reload();
             b.loadAnew();
             b.pressTile(1, Qt::RightButton, {});
@@ -141,7 +145,8 @@ private slots:
             keys(f,
                 { Qt::Key_3, Qt::Key_Return, Qt::Key_F5, Qt::KeypadModifier | Qt::Key_4, ctrl(Qt::Key_N),
                     ctrl(Qt::Key_Z) });
-            heldBack = ++tried && std::get<0>(at) && state() == at;
+            after = state();
+            ++tried;
         };
         QTimer::singleShot(0, tryEverything);
         ShowOrder order;
@@ -151,12 +156,20 @@ private slots:
         else
             command == "reload" ? b.reload() : b.loadAnew();
         qApp->removeEventFilter(&order);
-        QVERIFY(tried == 1 && heldBack && f.warnings.isEmpty() && !f.session.isBusy());
+        QCOMPARE(tried, 1);
+        QVERIFY(std::get<0>(before)); // busy
+        QCOMPARE(after, before);
+        QVERIFY(f.warnings.isEmpty());
+        QVERIFY(!f.session.isBusy());
         QCOMPARE(ended.count(), command == "build" ? 0 : 1);
         const int expected = command == "anew" ? 14 : 10;
-        QVERIFY(f.shown() == expected && order.shown.size() == expected);
+        QCOMPARE(f.shown(), expected);
+        QCOMPARE(order.shown.size(), expected);
         for (int i = 0; i < expected; ++i) // whichever worker made it
-            QVERIFY2(order.shown[i] == i && shows(f.tile(i), colourOf(i)), qPrintable(QString::number(i)));
+        {
+            QCOMPARE(order.shown[i], i);
+            QVERIFY2(shows(f.tile(i), colourOf(i)), qPrintable(QString::number(i)));
+        }
     }
 
     void refillsMakeOnlyWhatChanged()
@@ -169,8 +182,8 @@ private slots:
         f.drop(0, 3);
         writePhoto(f.src(name(3)), QSize(240, 320), Qt::white); // changed, with a later time
         QFile file(f.src(name(3)));
-        QVERIFY(file.open(QIODevice::ReadWrite)
-            && file.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
         file.close();
         for (bool newRun : { false, true }) {
             if (newRun) { // a new run takes every thumbnail from the shared cache
@@ -180,7 +193,7 @@ private slots:
             } else { // only file 3, and file 10 behind the page or now, are made again
                 f.board().reload();
                 QCOMPARE(f.thumbnails().stats().memory + f.thumbnails().stats().decoded, 10);
-                QVERIFY(f.thumbnails().stats().decoded <= 2);
+                QCOMPARE_LE(f.thumbnails().stats().decoded, 2);
             }
             for (int i = 0; i < 10; ++i)
                 QVERIFY(shows(f.tile(i), i == 2 ? QColor(Qt::white) : colourOf(i + 1)));
@@ -203,15 +216,20 @@ private slots:
         QVERIFY(QFile::remove(f.src(name(2))));
         f.settings.thumbCount = 30;
         b.reload();
-        QVERIFY(f.folder.name(1) == name(3) && f.shown() == 28);
+        QCOMPARE(f.folder.name(1), name(3));
+        QCOMPARE(f.shown(), 28);
         QCOMPARE(ended.takeFirst(), QVariantList { 28 });
         f.settings.thumbCount = 5; // load anew on a smaller count: the tiles past the new end go too
         b.loadAnew();
-        QVERIFY(b.pageEnd() == 15 && b.tileCount() == 15 && f.shown() == 15);
+        QCOMPARE(b.pageEnd(), 15);
+        QCOMPARE(b.tileCount(), 15);
+        QCOMPARE(f.shown(), 15);
         b.reload();
-        QVERIFY(b.loadAnewSteps() == 0 && f.shown() == 5);
+        QCOMPARE(b.loadAnewSteps(), 0);
+        QCOMPARE(f.shown(), 5);
         f.leave();
-        QVERIFY(b.tileCount() == 1 && !f.target(1));
+        QCOMPARE(b.tileCount(), 1);
+        QVERIFY(!f.target(1));
         QVERIFY(f.build());
         QCOMPARE(f.shown(), 5);
         for (int k = 0; k < 10; ++k)
@@ -276,11 +294,13 @@ private slots:
         f.target(3)->setText(QString(60, u'長'));
         QVERIFY(f.target(3)->shownName().contains(u'…'));
         QCOMPARE(f.thumbnails().stats().decoded, 0);
-        QVERIFY(f.shown() > 2 && f.emptyNoteHidden());
+        QVERIFY2(f.shown() > 2, qPrintable(QString::number(f.shown())));
+        QVERIFY(f.emptyNoteHidden());
         b.sendAllReached();
-        QVERIFY(f.shown() == 0 && !f.emptyNoteHidden());
+        QCOMPARE(f.shown(), 0);
+        QVERIFY(!f.emptyNoteHidden());
         QVERIFY(b.emptyNote()->text().contains("F5"));
-        QVERIFY(b.emptyNote()->geometry().bottom() < f.target(0)->y());
+        QCOMPARE_LT(b.emptyNote()->geometry().bottom(), f.target(0)->y());
     }
 
     // One transfer per drop or digit; the tile goes, the frame moves on, the highlight ends.
@@ -305,7 +325,8 @@ private slots:
         Fixture f;
         f.settings.destPaths[8] = FileOps::rootPath();
         writePhotos(f, 3, QSize(40, 30));
-        QVERIFY(f.build() && framed(f) == 0);
+        QVERIFY(f.build());
+        QCOMPARE(framed(f), 0);
         f.session.copyMode = copy;
         auto expected = f.files();
         if (how == "drop")
@@ -318,13 +339,16 @@ private slots:
             expected.insert(QStringLiteral("dest%1/000041 ").arg(target) + name(0),
                 copy ? expected.value(from) : expected.take(from));
         QCOMPARE(f.files(), expected);
-        QVERIFY(!f.session.isBusy() && f.tile(1)->isVisible()); // no re-layout and the entry stays until a reload
+        QVERIFY(!f.session.isBusy()); // no re-layout and the entry stays until a reload
+        QVERIFY(f.tile(1)->isVisible());
         QCOMPARE(f.folder.name(0), name(0));
         QTRY_COMPARE(f.target(target)->backColor(), f.board().targetColour());
         QCOMPARE(f.warnings.size(), sent ? 0 : 1);
         QVERIFY(sent || f.warnings[0].contains("「移動先フォルダ設定」"));
-        QVERIFY(f.settings.serials[0] == 41 + sent && f.sorter.history().count() == sent);
-        QVERIFY(f.board().undoEnabled() == sent && f.tile(0)->isHidden() == sent);
+        QCOMPARE(f.settings.serials[0], 41 + sent);
+        QCOMPARE(f.sorter.history().count(), int(sent));
+        QCOMPARE(f.board().undoEnabled(), sent);
+        QCOMPARE(f.tile(0)->isHidden(), sent);
         if (sent || how != "drop") // the frame went on, or stayed
             QCOMPARE(framed(f), sent ? 1 : 0);
     }
@@ -352,7 +376,8 @@ private slots:
             expected.insert((i == 1 ? "dest1/000041 " : "dest10/") + name(i), expected.take("src/" + name(i)));
         f.drop(1, 1);
         f.board().sendAllReached();
-        QVERIFY(f.warnings.isEmpty() && f.shown() == 0);
+        QVERIFY(f.warnings.isEmpty());
+        QCOMPARE(f.shown(), 0);
         QCOMPARE(f.files(), expected);
         QCOMPARE(f.sorter.history().count(), std::min(10, reached));
     }
@@ -388,18 +413,22 @@ private slots:
         f.key(Qt::Key_Left);
         QCOMPARE(framed(f), 0);
         f.key(Qt::Key_6); // the frame skips the sent 1
-        QVERIFY(QFile::exists(f.dest(6, "000042 IMG_0000.jpg")) && framed(f) == 2);
+        QVERIFY(QFile::exists(f.dest(6, "000042 IMG_0000.jpg")));
+        QCOMPARE(framed(f), 2);
         f.drop(2, 8); // a drop of the framed one hands the frame on
         QCOMPARE(framed(f), 3);
         f.key(Qt::Key_8);
-        QVERIFY(QFile::exists(f.dest(8, "000044 IMG_0003.jpg")) && framed(f) == 4);
+        QVERIFY(QFile::exists(f.dest(8, "000044 IMG_0003.jpg")));
+        QCOMPARE(framed(f), 4);
         f.key(Qt::Key_Enter, Qt::KeypadModifier);
         f.key(Qt::Key_End);
         f.key(Qt::Key_6); // the last one sent: back to the nearest before it
-        QVERIFY(framed(f) == 4 && f.target(6)->backColor() == Target::highlight());
+        QCOMPARE(framed(f), 4);
+        QCOMPARE(f.target(6)->backColor(), Target::highlight());
         QCOMPARE(f.target(8)->backColor(), b.targetColour());
         keys(f, { Qt::Key_6, Qt::Key_6, Qt::Key_6 });
-        QVERIFY(f.sorter.history().count() == 6 && framed(f) == -1);
+        QCOMPARE(f.sorter.history().count(), 6);
+        QCOMPARE(framed(f), -1);
         b.focus().setCurrent(2);
         f.key(Qt::Key_Return);
         QCOMPARE(viewer.count(), 3);
@@ -409,7 +438,8 @@ private slots:
         f.leave(); // target 6 still lit
         const auto before = f.files();
         keys(f, { Qt::Key_2, Qt::Key_F5, ctrl(Qt::Key_Z), ctrl(Qt::Key_N), Qt::Key_Return }, &f.host);
-        QVERIFY(f.files() == before && f.sorter.history().count() == 6);
+        QCOMPARE(f.files(), before);
+        QCOMPARE(f.sorter.history().count(), 6);
         QTest::qWait(400);
         QVERIFY(f.build());
         for (int k = 0; k < 10; ++k)
@@ -417,12 +447,19 @@ private slots:
         // Keys and drops share one history, undone newest first, one step per key or command.
         QCOMPARE(f.folder.count(), 0);
         f.key(Qt::Key_Z, Qt::ControlModifier);
-        QVERIFY(QFile::exists(f.src(name(4))) && f.folder.count() == 1 && framed(f) == 0);
+        QVERIFY(QFile::exists(f.src(name(4))));
+        QCOMPARE(f.folder.count(), 1);
+        QCOMPARE(framed(f), 0);
         f.sorter.undoLast();
-        QVERIFY(QFile::exists(f.src(name(5))) && f.settings.serials[0] == 45 && f.tile(1)->isVisible());
+        QVERIFY(QFile::exists(f.src(name(5))));
+        QCOMPARE(f.settings.serials[0], 45);
+        QVERIFY(f.tile(1)->isVisible());
         f.undoAll();
-        QVERIFY(f.settings.serials[0] == 41 && f.folder.count() == 6 && !b.undoEnabled());
-        QVERIFY(f.files().size() == 6 && f.warnings.isEmpty());
+        QCOMPARE(f.settings.serials[0], 41);
+        QCOMPARE(f.folder.count(), 6);
+        QVERIFY(!b.undoEnabled());
+        QCOMPARE(f.files().size(), 6);
+        QVERIFY(f.warnings.isEmpty());
     }
 };
 

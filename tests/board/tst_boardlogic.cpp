@@ -6,13 +6,15 @@
 
 using BoardKeys::Action;
 using C = BoardKeys::Command;
-using L = QList<double>;
 
 Q_DECLARE_METATYPE(BoardKeys::Action)
 Q_DECLARE_METATYPE(BoardKeys::Command)
 
 namespace QTest {
-template <> char* toString(const Action& a) { return qstrdup(QByteArray::number(int(a.command) * 100 + a.target)); }
+template <> char* toString(const Action& a)
+{
+    return qstrdup("command " + QByteArray::number(int(a.command)) + ", target " + QByteArray::number(a.target));
+}
 }
 
 template <typename... T> void addColumns(std::initializer_list<const char*> names)
@@ -35,24 +37,30 @@ class TestBoardLogic : public QObject {
 private slots:
     void grid_data()
     {
-        // board width and height, twips per pixel, thumbnail size -> box, columns, rows, pitch
-        addColumns<L, L>({ "board", "grid" });
-        QTest::newRow("64 on 15000x9500") << L { 15000, 9500, 15, 64 } << L { 960, 15, 9, 1000 };
-        QTest::newRow("32 at 120 dpi") << L { 12000, 6000, 12, 32 } << L { 384, 31, 15, 12000.0 / 31 };
+        addColumns<double, double, double, int, int, int, int, double>(
+            { "width", "height", "twipsPerPixel", "thumbSize", "box", "columns", "rows", "pitch" });
+        QTest::newRow("64 on 15000x9500") << 15000.0 << 9500.0 << 15.0 << 64 << 960 << 15 << 9 << 1000.0;
+        QTest::newRow("32 at 120 dpi") << 12000.0 << 6000.0 << 12.0 << 32 << 384 << 31 << 15 << 12000.0 / 31;
         // Both sizes are rounded half to even before the whole-number division.
-        QTest::newRow("width 1919.5 rounds to 1920") << L { 1919.5, 1000, 15, 64 } << L { 960, 2, 1, 959.75 };
-        QTest::newRow("width 1920.5 rounds to 1920") << L { 1920.5, 1000, 15, 64 } << L { 960, 2, 1, 960.25 };
+        QTest::newRow("width 1919.5 rounds to 1920") << 1919.5 << 1000.0 << 15.0 << 64 << 960 << 2 << 1 << 959.75;
+        QTest::newRow("width 1920.5 rounds to 1920") << 1920.5 << 1000.0 << 15.0 << 64 << 960 << 2 << 1 << 960.25;
         // Too small for one box: one column and one row all the same, never a division by zero.
-        QTest::newRow("narrower than a box") << L { 500, 9500, 15, 64 } << L { 960, 1, 9, 500 };
-        QTest::newRow("size 0 from an edited file") << L { 15000, 9500, 15, 0 } << L { 15, 1000, 633, 15 };
+        QTest::newRow("narrower than a box") << 500.0 << 9500.0 << 15.0 << 64 << 960 << 1 << 9 << 500.0;
+        QTest::newRow("size 0 from an edited file") << 15000.0 << 9500.0 << 15.0 << 0 << 15 << 1000 << 633 << 15.0;
     }
 
     void grid()
     {
-        QFETCH(L, board);
+        QFETCH(double, width);
+        QFETCH(double, height);
+        QFETCH(double, twipsPerPixel);
+        QFETCH(int, thumbSize);
         const BoardGeometry::Grid g
-            = BoardGeometry::boardGrid(board[0], board[1], TwipsPerPixel { board[2], board[2] }, int(board[3]));
-        QTEST((L { double(g.box), double(g.columns), double(g.rows), g.pitch }), "grid");
+            = BoardGeometry::boardGrid(width, height, TwipsPerPixel { twipsPerPixel, twipsPerPixel }, thumbSize);
+        QTEST(int(g.box), "box");
+        QTEST(int(g.columns), "columns");
+        QTEST(int(g.rows), "rows");
+        QTEST(double(g.pitch), "pitch");
     }
 
     void geometry()
@@ -93,7 +101,7 @@ private slots:
 
         for (int k = 0; k < 10; ++k) {
             const QRect r = BoardGeometry::targetRect(k, QSize(1000, 600), 40);
-            QVERIFY(std::abs(r.center().x() - (k * 100 + 50)) <= 1); // centred in its tenth
+            QCOMPARE_LE(std::abs(r.center().x() - (k * 100 + 50)), 1); // centred in its tenth
             QCOMPARE(r.bottom(), 599);
             QCOMPARE(r.height(), 40);
         }

@@ -70,18 +70,23 @@ private slots:
         QFETCH(QByteArray, bytes);
         Fixture f;
         const QString bad = QStringLiteral("b_bad.%1").arg(QLatin1String(Hostile::extension(format)));
-        QVERIFY(Hostile::write(f.src("a_good.jpg"), jpeg(1)) && Hostile::write(f.src(bad), bytes));
+        QVERIFY(Hostile::write(f.src("a_good.jpg"), jpeg(1)));
+        QVERIFY(Hostile::write(f.src(bad), bytes));
         QVERIFY(Hostile::write(f.src("c_good.gif"), Hostile::wellFormed(Format::Gif, QSize(40, 30), 2)));
         QVERIFY(Hostile::write(f.src("d_good.png"), Hostile::wellFormed(Format::Png, QSize(40, 30), 3)));
         const auto before = f.files();
         QVERIFY(f.build());
         SortingBoard& b = f.board();
         for (auto refill : { &SortingBoard::reload, &SortingBoard::loadAnew, &SortingBoard::reload }) {
-            for (int i : { 0, 2, 3 })
-                QVERIFY(f.tile(i)->hasPicture() && f.tile(i)->sizeTwips() == QSizeF(600, 450));
+            for (int i : { 0, 2, 3 }) {
+                QVERIFY(f.tile(i)->hasPicture());
+                QCOMPARE(f.tile(i)->sizeTwips(), QSizeF(600, 450));
+            }
             // The bad one keeps a place to grab it by, never larger than the box.
             const QSizeF size = f.tile(1)->sizeTwips();
-            QVERIFY(f.tile(1)->isVisible() && size.width() <= b.thumbTwips() && size.height() <= b.thumbTwips());
+            QVERIFY(f.tile(1)->isVisible());
+            QVERIFY2(size.width() <= b.thumbTwips() && size.height() <= b.thumbTwips(),
+                qPrintable(QStringLiteral("%1x%2 in %3").arg(size.width()).arg(size.height()).arg(b.thumbTwips())));
             QVERIFY(!bytes.isEmpty() || !f.tile(1)->hasPicture());
             (b.*refill)();
         }
@@ -120,8 +125,11 @@ private slots:
         const bool reset = TestFiles::restartPeakMemory();
         const qint64 before = TestFiles::peakMemoryKb();
         QVERIFY(f.build());
-        for (int i = 0; i < 30; ++i)
-            QVERIFY(f.tile(i) && f.tile(i)->isVisible() && !f.tile(i)->hasPicture());
+        for (int i = 0; i < 30; ++i) {
+            QVERIFY(f.tile(i));
+            QVERIFY(f.tile(i)->isVisible());
+            QVERIFY(!f.tile(i)->hasPicture());
+        }
         const qint64 grown = TestFiles::peakMemoryKb() - before;
         qInfo("peak grew by %lld MB over the page (peak %sreset before)", grown / 1024, reset ? "" : "not ");
         QVERIFY2(grown < 300 * 1024, qPrintable(QString::number(grown / 1024) + " MB"));
@@ -191,13 +199,14 @@ private slots:
     {
         Fixture f;
         const QString real = f.root("outside/real.jpg");
-        QVERIFY(QDir().mkpath(f.root("outside")) && Hostile::write(real, jpeg(1)));
+        QVERIFY(QDir().mkpath(f.root("outside")));
+        QVERIFY(Hostile::write(real, jpeg(1)));
         QVERIFY(QFile::setPermissions(real, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         writeJpegs(f, { "b plain.jpg" });
-        QVERIFY(
-            QFile::link(real, f.src("a link.jpg")) && QFile::link(f.root("outside/gone.jpg"), f.src("c dangling.jpg")));
-        QVERIFY(QFile::link(f.root("outside"), f.src("d folder.jpg"))
-            && QFile::link(f.src("e loop.jpg"), f.src("e loop.jpg")));
+        QVERIFY(QFile::link(real, f.src("a link.jpg")));
+        QVERIFY(QFile::link(f.root("outside/gone.jpg"), f.src("c dangling.jpg")));
+        QVERIFY(QFile::link(f.root("outside"), f.src("d folder.jpg")));
+        QVERIFY(QFile::link(f.src("e loop.jpg"), f.src("e loop.jpg")));
         QVERIFY(f.build());
         QCOMPARE(f.folder.names(), QStringList({ "a link.jpg", "b plain.jpg" }));
         QVERIFY(f.tile(0)->hasPicture());
@@ -205,7 +214,8 @@ private slots:
         QCOMPARE(Hostile::read(f.dest(4, "000041 a link.jpg")), Hostile::read(real));
         f.board().sendAllReached();
         f.undoAll();
-        QVERIFY(f.warnings.isEmpty() && !(QFile::permissions(real) & QFile::WriteOwner));
+        QVERIFY(f.warnings.isEmpty());
+        QVERIFY(!(QFile::permissions(real) & QFile::WriteOwner));
         QCOMPARE(Hostile::read(f.src("a link.jpg")), Hostile::read(real));
         QVERIFY(QFile::exists(f.src("b plain.jpg")));
         for (const char* link : { "c dangling.jpg", "d folder.jpg", "e loop.jpg" })
@@ -218,8 +228,9 @@ private slots:
         Fixture f;
         writeJpegs(f, { "0.jpg", "z.jpg" });
         TestFiles::FifoGuard fifo(f.src("fifo.png"));
-        QVERIFY(fifo.made() && QFile::link(f.src("fifo.png"), f.src("a.png"))
-            && QFile::link(f.src("fifo.png"), f.src("b.jpg")));
+        QVERIFY(fifo.made());
+        QVERIFY(QFile::link(f.src("fifo.png"), f.src("a.png")));
+        QVERIFY(QFile::link(f.src("fifo.png"), f.src("b.jpg")));
         QVERIFY(f.build());
         f.board().reload();
         for (int i = 0; i < f.folder.count(); ++i) {
@@ -246,7 +257,7 @@ private slots:
         QCOMPARE(f.folder.names(), QStringList({ "a.jpg", "b.raf", "c.RW2", "d.nef", "e.HEIC" }));
         for (int i = 0; i < f.folder.count(); ++i)
             QCOMPARE(f.tile(i)->hasPicture(), i != 3); // d.nef has no preview: the empty frame
-        QVERIFY(f.tile(4)->sizeTwips().height() > f.tile(4)->sizeTwips().width());
+        QCOMPARE_GT(f.tile(4)->sizeTwips().height(), f.tile(4)->sizeTwips().width());
     }
 
     // Each gone or changed file leaves a placeholder, never another file's picture.
@@ -257,16 +268,22 @@ private slots:
         for (const char* png : { "f.png", "g.png" })
             QVERIFY(Hostile::write(f.src(png), Hostile::wellFormed(Format::Png, QSize(40, 30), png[0])));
         f.folder.setPath(f.src()); // listed now
-        QVERIFY(QFile::remove(f.src("b.jpg")) && QFile::remove(f.src("c.jpg")) && QDir().mkpath(f.src("c.jpg/in")));
-        QVERIFY(Hostile::write(f.src("c.jpg/in/keep.jpg"), jpeg(8))
-            && Hostile::write(f.src("d.jpg"), jpeg(9, QSize(80, 40))));
-        QVERIFY(Hostile::write(f.src("e.jpg"), QByteArray()) && QFile::remove(f.src("f.png")));
-        QVERIFY(QFile::remove(f.src("g.png")) && QDir().mkpath(f.src("g.png")));
+        QVERIFY(QFile::remove(f.src("b.jpg")));
+        QVERIFY(QFile::remove(f.src("c.jpg")));
+        QVERIFY(QDir().mkpath(f.src("c.jpg/in")));
+        QVERIFY(Hostile::write(f.src("c.jpg/in/keep.jpg"), jpeg(8)));
+        QVERIFY(Hostile::write(f.src("d.jpg"), jpeg(9, QSize(80, 40))));
+        QVERIFY(Hostile::write(f.src("e.jpg"), QByteArray()));
+        QVERIFY(QFile::remove(f.src("f.png")));
+        QVERIFY(QFile::remove(f.src("g.png")));
+        QVERIFY(QDir().mkpath(f.src("g.png")));
         const auto before = f.files();
         QVERIFY(f.build()); // on the list made before the changes
         QVERIFY(f.tile(0)->hasPicture());
-        for (int i : { 1, 2, 4, 5, 6 })
-            QVERIFY2(!f.tile(i)->hasPicture() && f.tile(i)->isVisible(), qPrintable(f.folder.name(i)));
+        for (int i : { 1, 2, 4, 5, 6 }) {
+            QVERIFY2(!f.tile(i)->hasPicture(), qPrintable(f.folder.name(i)));
+            QVERIFY2(f.tile(i)->isVisible(), qPrintable(f.folder.name(i)));
+        }
         QCOMPARE(f.tile(3)->sizeTwips(), QSizeF(960, 480)); // what took d.jpg's place
         f.board().reload(); // lists what is there now
         QCOMPARE(f.folder.names(), QStringList({ "a.jpg", "d.jpg", "e.jpg" }));
@@ -274,7 +291,8 @@ private slots:
         QCOMPARE(f.files(), before);
         QVERIFY(Hostile::write(f.src("a.jpg"), "not a picture")); // the first tile, kept from fill to fill
         f.board().reload();
-        QVERIFY(!f.tile(0)->hasPicture() && f.tile(0)->isVisible());
+        QVERIFY(!f.tile(0)->hasPicture());
+        QVERIFY(f.tile(0)->isVisible());
     }
 
     void changedBeforeDrop_data()
@@ -310,15 +328,19 @@ private slots:
         QVERIFY(!f.session.isBusy());
         if (!newName.isEmpty()) {
             QCOMPARE(f.files(), movedAs(before, { { "b.jpg", "dest3/" + newName } }));
-            QVERIFY(
-                f.warnings.isEmpty() && f.tile(1)->isHidden() && f.settings.serials[0] == newName.left(6).toInt() + 1);
+            QVERIFY(f.warnings.isEmpty());
+            QVERIFY(f.tile(1)->isHidden());
+            QCOMPARE(f.settings.serials[0], newName.left(6).toInt() + 1);
             f.sorter.undoLast();
             QCOMPARE(f.files(), before);
             return;
         }
-        QVERIFY2(f.warnings.size() == 1 && f.warnings[0].contains("b.jpg"), qPrintable(f.warnings.join('|')));
+        QCOMPARE(f.warnings.size(), 1);
+        QVERIFY2(f.warnings[0].contains("b.jpg"), qPrintable(f.warnings[0]));
         QCOMPARE(f.files(), before);
-        QVERIFY(f.settings.serials[0] == 42 && f.sorter.history() == history && f.tile(1)->isVisible());
+        QCOMPARE(f.settings.serials[0], 42);
+        QCOMPARE(f.sorter.history(), history);
+        QVERIFY(f.tile(1)->isVisible());
         if (change == "no source") { // refills and send all go on over a missing folder
             f.board().sendAllReached();
             f.board().reload();
@@ -326,7 +348,8 @@ private slots:
             f.board().loadAnew();
         }
         f.sorter.undoLast(); // still takes back the drop before, making the source folder again
-        QVERIFY(QFile::exists(f.src("a.jpg")) && f.settings.serials[0] == 41);
+        QVERIFY(QFile::exists(f.src("a.jpg")));
+        QCOMPARE(f.settings.serials[0], 41);
         if (change == "no source") {
             f.leave();
             QVERIFY(f.build());
@@ -366,7 +389,8 @@ private slots:
             f.sorter.undoLast();
         }
         f.leave();
-        QVERIFY(f.warnings.isEmpty() && f.files() == before);
+        QVERIFY(f.warnings.isEmpty());
+        QCOMPARE(f.files(), before);
     }
 
     // Input while a command lets pending events run. Undo is never held back: in a fill its
@@ -420,8 +444,12 @@ private slots:
             QCOMPARE(f.files(), movedAs(before, { { "p07.jpg", "dest4/000041 p07.jpg" } }, "dest10/"));
             f.undoAll(); // ten undos bring back the last ten, whatever their order was
         }
-        QVERIFY(arrived && !f.session.isBusy() && !b.undoEnabled() && f.warnings.isEmpty());
-        QVERIFY(f.files() == before && f.settings.serials[0] == 41);
+        QVERIFY(arrived);
+        QVERIFY(!f.session.isBusy());
+        QVERIFY(!b.undoEnabled());
+        QVERIFY(f.warnings.isEmpty());
+        QCOMPARE(f.files(), before);
+        QCOMPARE(f.settings.serials[0], 41);
     }
 
     // Grown with load anew to its end, drops in between, then send all: every file in one place, whole.
@@ -445,7 +473,8 @@ private slots:
             QCOMPARE(int(b.pageEnd()), std::min(loads * 10 + 30, countBefore));
             if (loads % 25 == 0) { // every 25th refill, drop one of the thumbnails on the board
                 const int tile = (loads / 25) * 3;
-                QVERIFY(f.tile(tile) && f.tile(tile)->isVisible());
+                QVERIFY(f.tile(tile));
+                QVERIFY(f.tile(tile)->isVisible());
                 const QString name = f.folder.name(tile);
                 f.drop(tile, drops % 10);
                 movedTo.insert(
@@ -453,13 +482,13 @@ private slots:
                 ++drops;
             }
         }
-        QVERIFY(drops >= 5);
+        QCOMPARE_GE(drops, 5);
         b.loadAnew(); // at the end of the list a further load anew stays at the end
         QCOMPARE(int(b.pageEnd()), files - drops);
         // What the board placed goes to the delete folder; what it had no room for was never seen.
         const QStringList listed = f.folder.names();
         const int placed = f.shown();
-        QVERIFY(placed > 10 && placed < listed.size());
+        QVERIFY2(placed > 10 && placed < listed.size(), qPrintable(QString::number(placed)));
         b.sendAllReached();
         for (int i = 0; i < placed; ++i)
             movedTo.insert(listed[i], "dest10/" + listed[i]);

@@ -6,6 +6,7 @@
 // message boxes are answered and recorded; any other modal window is turned away, so
 // that no test can hang on one.
 #include "ModalCatcher.h"
+#include "Printers.h"
 #include "TestFiles.h"
 #include "app/Program.h"
 #include "board/BoardFocus.h"

@@ -112,11 +112,16 @@ private slots:
         if (!refusal.isEmpty()) {
             QCOMPARE(s.messages().size(), 1);
             QVERIFY2(s.messages()[0].contains(refusal), qPrintable(s.messages()[0]));
-            QVERIFY(d.isVisible() && created.isEmpty() && s.settings.nameRule == before.nameRule);
-            QVERIFY(s.settings.destPaths == before.destPaths && s.settings.headNames == before.headNames);
+            QVERIFY(d.isVisible());
+            QVERIFY(created.isEmpty());
+            QCOMPARE(s.settings.nameRule, before.nameRule);
+            QCOMPARE(s.settings.destPaths, before.destPaths);
+            QCOMPARE(s.settings.headNames, before.headNames);
             QCOMPARE(s.settings.serials, before.serials);
-            for (const char* made : { "relative", "new", "Sort", "other" })
-                QVERIFY(!QFileInfo::exists(made) && !QFileInfo::exists(s.root(made)));
+            for (const char* made : { "relative", "new", "Sort", "other" }) {
+                QVERIFY(!QFileInfo::exists(made));
+                QVERIFY(!QFileInfo::exists(s.root(made)));
+            }
             return;
         }
         QCOMPARE(s.messages(),
@@ -128,7 +133,8 @@ private slots:
         QCOMPARE(s.settings.destPaths[2], nested);
         QCOMPARE(s.settings.destPaths[3], typed + "/");
         // An emptied field leaves its folder not set, not the root.
-        QVERIFY(s.settings.destPaths[5].isEmpty() && s.settings.destPaths[6].isEmpty());
+        QVERIFY(s.settings.destPaths[5].isEmpty());
+        QVERIFY(s.settings.destPaths[6].isEmpty());
         QCOMPARE(s.settings.serials[0], 12);
         QCOMPARE(s.settings.headNames[4], QString("four"));
     }
@@ -240,7 +246,8 @@ private slots:
         QCOMPARE(QFile::exists(del + "/ro.jpg"), !gone);
         QCOMPARE(QDir(root + "/data/Trash/files").entryList(QDir::Files),
             gone && trash ? QStringList({ "a.jpg", "ro.jpg" }) : QStringList());
-        QVERIFY(QFile::exists(del + "/.hidden") && QDir(s.dest(4)).entryList(QDir::Files).size() == 3);
+        QVERIFY(QFile::exists(del + "/.hidden"));
+        QCOMPARE(QDir(s.dest(4)).entryList(QDir::Files).size(), 3);
         QCOMPARE(QDir(del + "/sub").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
             QStringList({ "inner.jpg", "root" }));
         QVERIFY(d.isVisible());
@@ -291,7 +298,9 @@ private slots:
         for (QCheckBox* box : { rememberFolderBox, repeatBox, copyModeBox, copyModeBox, copyModeBox })
             box->click();
         QCOMPARE(copyMode, (QList<bool> { false, true, false }));
-        QVERIFY(!s.settings.rememberFolder && s.session.slideRepeat && !s.session.copyMode);
+        QVERIFY(!s.settings.rememberFolder);
+        QVERIFY(s.session.slideRepeat);
+        QVERIFY(!s.session.copyMode);
         control<QLineEdit>(&d, "intervalField")->setText(interval);
         control<QPushButton>(&d, cancel ? "cancelButton" : "okButton")->click();
         QCOMPARE(s.messages().size(), seconds ? 0 : 1);
@@ -302,7 +311,9 @@ private slots:
         QCOMPARE(int(s.settings.thumbSize), stored ? 256 : 64);
         QCOMPARE(int(s.settings.thumbCount), stored ? 30 : 10);
         QCOMPARE(int(s.settings.slideSeconds), stored ? seconds : 1);
-        QVERIFY(!s.settings.rememberFolder && s.session.slideRepeat && !s.session.copyMode);
+        QVERIFY(!s.settings.rememberFolder);
+        QVERIFY(s.session.slideRepeat);
+        QVERIFY(!s.session.copyMode);
     }
 };
 

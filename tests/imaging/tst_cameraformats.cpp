@@ -21,15 +21,7 @@
 #endif
 
 enum class Reader { HeifBoard, HeifViewer, Raw, Qt, Board, Viewer }; // the last two: routed by content
-struct Case {
-    Reader reader;
-    QString name;
-    QSize box, size, natural; // box invalid: the whole picture; size invalid: no image
-    PictureFailure failure = PictureFailure::None;
-    qint64 maxPixels = 0;
-    QRgb top = 0; // the colour at the top middle; 0: not checked
-};
-Q_DECLARE_METATYPE(Case)
+Q_DECLARE_METATYPE(Reader)
 Q_DECLARE_METATYPE(Orientation)
 
 // A 64 x 48 HEIC stored with a quarter turn clockwise: displayed 48 x 64, red above blue.
@@ -92,7 +84,7 @@ private slots:
         // The embedded JPEG's EXIF orientation, which is where a RAF keeps it, says a quarter turn clockwise.
         QByteArray raf = TestFiles::readFile(file("FujiFilm.raf"));
         const qsizetype at = raf.indexOf(QByteArray::fromHex("12010300010000000100"));
-        QVERIFY(at > 0);
+        QCOMPARE_GT(at, 0);
         raf[at + 8] = 6;
         TestFiles::writeFile(m_dir.filePath("turned.raf"), raf);
         // Stored 1600 x 1200, shown 1200 x 1600: the reader scales before it turns, so the size asked of it
@@ -113,7 +105,7 @@ private slots:
         QVERIFY(tiff.write(ExifJpeg::halves(QSize(64, 48), Qt::blue, Qt::red)));
         QByteArray cr2 = TestFiles::readFile(file("CanonRaw.cr2")); // IFD0 says: a quarter turn clockwise
         const qsizetype ifd0 = cr2.indexOf(QByteArray::fromHex("12010300010000000100"));
-        QVERIFY(ifd0 > 0);
+        QCOMPARE_GT(ifd0, 0);
         cr2[ifd0 + 8] = 6;
         TestFiles::writeFile(m_dir.filePath("turned.cr2"), cr2);
         QImage corners(40, 24, QImage::Format_RGB32); // one colour to each quarter: every turn and mirror differs
@@ -162,7 +154,7 @@ private slots:
             qsizetype at = lying.indexOf(QByteArray(tag, 2) + QByteArray("\x03\x00\x01\x00\x00\x00", 6));
             if (at < 0)
                 at = lying.indexOf(QByteArray(tag, 2) + QByteArray("\x04\x00\x01\x00\x00\x00", 6));
-            QVERIFY(at > 0);
+            QCOMPARE_GT(at, 0);
             lying.replace(at + 8, 2, QByteArray("\xff\xff", 2));
         }
         TestFiles::writeFile(m_dir.filePath("huge.tif"), lying);
@@ -170,60 +162,68 @@ private slots:
 
     void pictures_data()
     {
-        QTest::addColumn<Case>("c");
+        QTest::addColumn<Reader>("reader");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QSize>("box"); // invalid: the whole picture
+        QTest::addColumn<QSize>("size"); // invalid: no image
+        QTest::addColumn<QSize>("natural");
+        QTest::addColumn<PictureFailure>("failure");
+        QTest::addColumn<qint64>("maxPixels");
+        QTest::addColumn<QRgb>("top"); // the colour at the top middle; 0: not checked
         const auto invalid = PictureFailure::InvalidPicture, other = PictureFailure::Other, ok = PictureFailure::None;
         const QSize whole, none, box(128, 128), iPhone(2566, 3313), turned(48, 64), raf(160, 120);
         const QRgb red = qRgb(255, 0, 0);
-        auto row = [](const char* tag, const Case& c) { QTest::newRow(tag) << c; };
-        row("iPhone HEIC, upright portrait", { Reader::HeifViewer, "IMG_5195.HEIC", whole, iPhone, iPhone });
-        row("iPhone HEIC without thumbnail", { Reader::HeifBoard, "IMG_5195.HEIC", box, QSize(100, 128), iPhone });
-        row("HEIC over the budget", { Reader::HeifViewer, "IMG_5195.HEIC", whole, none, none, invalid, 8'000'000 });
-        row("small HEIF", { Reader::HeifViewer, "samplefilehub.heif", box, QSize(128, 86), QSize(640, 426) });
-        row("turned HEIC", { Reader::HeifViewer, "turned.heic", whole, turned, turned, ok, 0, red });
-        row("HEIC thumbnail large enough",
-            { Reader::HeifBoard, "turned.heic", QSize(20, 20), QSize(15, 20), turned, ok, 1000, qRgb(0, 255, 0) });
-        row("HEIC thumbnail too small",
-            { Reader::HeifBoard, "turned.heic", QSize(40, 40), QSize(30, 40), turned, ok, 0, red });
-        row("HEIC decode over the budget",
-            { Reader::HeifBoard, "turned.heic", QSize(40, 40), none, none, invalid, 1000 });
-        row("HEIF FIFO", { Reader::HeifViewer, "fifo.heic", whole, none, none, other });
-        row("HEIF missing", { Reader::HeifBoard, "gone.heic", box, none, none, PictureFailure::PathNotFound });
-        row("RAF preview", { Reader::Raw, "FujiFilm.raf", whole, raf, raf });
-        row("RAF preview reduced", { Reader::Raw, "FujiFilm.raf", box, QSize(128, 96), raf });
-        row("RAF turned", { Reader::Raw, "turned.raf", whole, raf.transposed(), raf.transposed() });
-        row("RAF preview over the budget", { Reader::Raw, "FujiFilm.raf", whole, none, none, invalid, 1000 });
-        row("RW2 preview", { Reader::Raw, "Panasonic.rw2", box, QSize(8, 8), QSize(8, 8) });
+        auto row = [](const char* tag, Reader reader, const QString& name, QSize box, QSize size, QSize natural,
+                       PictureFailure failure = PictureFailure::None, qint64 maxPixels = 0, QRgb top = 0) {
+            QTest::newRow(tag) << reader << name << box << size << natural << failure << maxPixels << top;
+        };
+        row("iPhone HEIC, upright portrait", Reader::HeifViewer, "IMG_5195.HEIC", whole, iPhone, iPhone);
+        row("iPhone HEIC without thumbnail", Reader::HeifBoard, "IMG_5195.HEIC", box, QSize(100, 128), iPhone);
+        row("HEIC over the budget", Reader::HeifViewer, "IMG_5195.HEIC", whole, none, none, invalid, 8'000'000);
+        row("small HEIF", Reader::HeifViewer, "samplefilehub.heif", box, QSize(128, 86), QSize(640, 426));
+        row("turned HEIC", Reader::HeifViewer, "turned.heic", whole, turned, turned, ok, 0, red);
+        row("HEIC thumbnail large enough", Reader::HeifBoard, "turned.heic", QSize(20, 20), QSize(15, 20), turned, ok,
+            1000, qRgb(0, 255, 0));
+        row("HEIC thumbnail too small", Reader::HeifBoard, "turned.heic", QSize(40, 40), QSize(30, 40), turned, ok, 0,
+            red);
+        row("HEIC decode over the budget", Reader::HeifBoard, "turned.heic", QSize(40, 40), none, none, invalid, 1000);
+        row("HEIF FIFO", Reader::HeifViewer, "fifo.heic", whole, none, none, other);
+        row("HEIF missing", Reader::HeifBoard, "gone.heic", box, none, none, PictureFailure::PathNotFound);
+        row("RAF preview", Reader::Raw, "FujiFilm.raf", whole, raf, raf);
+        row("RAF preview reduced", Reader::Raw, "FujiFilm.raf", box, QSize(128, 96), raf);
+        row("RAF turned", Reader::Raw, "turned.raf", whole, raf.transposed(), raf.transposed());
+        row("RAF preview over the budget", Reader::Raw, "FujiFilm.raf", whole, none, none, invalid, 1000);
+        row("RW2 preview", Reader::Raw, "Panasonic.rw2", box, QSize(8, 8), QSize(8, 8));
         for (const char* name : { "Nikon.nef", "CanonRaw.cr2", "CanonRaw.cr3", "DNG.dng", "XMP.xmp" })
-            row(name, { Reader::Raw, name, box, none, none, invalid });
-        row("RAW FIFO", { Reader::Raw, "fifo.raf", box, none, none, other });
-        row("TIFF", { Reader::Qt, "ExifTool.tif", QSize(64, 64), QSize(64, 48), raf });
-        row("WebP", { Reader::Qt, "made.webp", box, QSize(128, 96), QSize(640, 480) });
-        row("turned JPEG",
-            { Reader::Qt, "turned.jpg", QSize(300, 300), QSize(225, 300), QSize(1200, 1600), ok, 0, red });
-        row("turned TIFF", { Reader::Board, "turned.tif", box, turned, turned, ok, 0, red });
-        row("turned JPEG, wide box", { Reader::Qt, "turned.jpg", QSize(800, 700), QSize(525, 700), QSize(1200, 1600) });
-        row("50 MP JPEG reduced", { Reader::Qt, "50mp.jpg", QSize(1280, 960), QSize(1280, 854), QSize(8660, 5773) });
+            row(name, Reader::Raw, name, box, none, none, invalid);
+        row("RAW FIFO", Reader::Raw, "fifo.raf", box, none, none, other);
+        row("TIFF", Reader::Qt, "ExifTool.tif", QSize(64, 64), QSize(64, 48), raf);
+        row("WebP", Reader::Qt, "made.webp", box, QSize(128, 96), QSize(640, 480));
+        row("turned JPEG", Reader::Qt, "turned.jpg", QSize(300, 300), QSize(225, 300), QSize(1200, 1600), ok, 0, red);
+        row("turned TIFF", Reader::Board, "turned.tif", box, turned, turned, ok, 0, red);
+        row("turned JPEG, wide box", Reader::Qt, "turned.jpg", QSize(800, 700), QSize(525, 700), QSize(1200, 1600));
+        row("50 MP JPEG reduced", Reader::Qt, "50mp.jpg", QSize(1280, 960), QSize(1280, 854), QSize(8660, 5773));
         // Each kind of failure is told apart, so that the board and viewer can say which.
-        row("missing", { Reader::Qt, "gone.jpg", box, none, none, PictureFailure::PathNotFound });
-        row("not a picture", { Reader::Qt, "text.jpg", box, none, none, invalid });
-        row("empty file", { Reader::Qt, "empty.jpg", box, none, none, invalid });
-        row("a folder", { Reader::Qt, "folder.jpg", box, none, none, other });
+        row("missing", Reader::Qt, "gone.jpg", box, none, none, PictureFailure::PathNotFound);
+        row("not a picture", Reader::Qt, "text.jpg", box, none, none, invalid);
+        row("empty file", Reader::Qt, "empty.jpg", box, none, none, invalid);
+        row("a folder", Reader::Qt, "folder.jpg", box, none, none, other);
 
         // The board and the viewer route by content: RAW-only files show their preview, HEIC upright.
-        row("board: RAF", { Reader::Board, "FujiFilm.raf", box, QSize(128, 96), raf });
-        row("board: RW2", { Reader::Board, "Panasonic.rw2", box, QSize(8, 8), QSize(8, 8) });
-        row("board: RAW without preview", { Reader::Board, "Nikon.nef", box, none, none, invalid });
-        row("board: turned HEIC", { Reader::Board, "turned.heic", QSize(40, 40), QSize(30, 40), turned, ok, 0, red });
-        row("board: iPhone HEIC", { Reader::Board, "IMG_5195.HEIC", box, QSize(100, 128), iPhone });
-        row("board: TIFF", { Reader::Board, "made.tif", box, QSize(128, 96), QSize(640, 480) });
-        row("board: WebP", { Reader::Board, "made.webp", box, QSize(128, 96), QSize(640, 480) });
-        row("viewer: turned HEIC", { Reader::Viewer, "turned.heic", whole, turned, turned, ok, 0, red });
-        row("viewer: RAF", { Reader::Viewer, "turned.raf", whole, raf.transposed(), raf.transposed() });
-        row("viewer: RAW without preview", { Reader::Viewer, "DNG.dng", whole, none, none, invalid });
+        row("board: RAF", Reader::Board, "FujiFilm.raf", box, QSize(128, 96), raf);
+        row("board: RW2", Reader::Board, "Panasonic.rw2", box, QSize(8, 8), QSize(8, 8));
+        row("board: RAW without preview", Reader::Board, "Nikon.nef", box, none, none, invalid);
+        row("board: turned HEIC", Reader::Board, "turned.heic", QSize(40, 40), QSize(30, 40), turned, ok, 0, red);
+        row("board: iPhone HEIC", Reader::Board, "IMG_5195.HEIC", box, QSize(100, 128), iPhone);
+        row("board: TIFF", Reader::Board, "made.tif", box, QSize(128, 96), QSize(640, 480));
+        row("board: WebP", Reader::Board, "made.webp", box, QSize(128, 96), QSize(640, 480));
+        row("viewer: turned HEIC", Reader::Viewer, "turned.heic", whole, turned, turned, ok, 0, red);
+        row("viewer: RAF", Reader::Viewer, "turned.raf", whole, raf.transposed(), raf.transposed());
+        row("viewer: RAW without preview", Reader::Viewer, "DNG.dng", whole, none, none, invalid);
         for (const char* name :
             { "cut.heic", "huge.heic", "cut.raf", "cut.rw2", "huge.webp", "cut.webp", "cut.tif", "huge.tif" }) {
-            row(qPrintable(QString("board: %1").arg(name)), { Reader::Board, name, box, none, none, invalid });
-            row(qPrintable(QString("viewer: %1").arg(name)), { Reader::Viewer, name, whole, none, none, invalid });
+            row(qPrintable(QString("board: %1").arg(name)), Reader::Board, name, box, none, none, invalid);
+            row(qPrintable(QString("viewer: %1").arg(name)), Reader::Viewer, name, whole, none, none, invalid);
         }
     }
     // The orientation every format's EXIF block gives, and Upright for whatever cannot be read.
@@ -261,34 +261,39 @@ private slots:
 
     void pictures()
     {
-        QFETCH(Case, c);
+        QFETCH(Reader, reader);
+        QFETCH(QString, name);
+        QFETCH(QSize, box);
+        QFETCH(qint64, maxPixels);
+        QFETCH(QRgb, top);
         if (!(RawPreview::isAvailable() && HeifImage::isAvailable()))
             QSKIP("built without the camera libraries");
         const auto fifo
-            = c.name.startsWith("fifo") ? std::make_unique<TestFiles::FifoGuard>(m_dir.filePath(c.name)) : nullptr;
-        const QString path = file(c.name);
-        const Picture p = c.reader == Reader::HeifBoard ? HeifImage::thumbnail(path, c.box, c.maxPixels)
-            : c.reader == Reader::HeifViewer            ? HeifImage::decode(path, c.box, c.maxPixels)
-            : c.reader == Reader::Raw                   ? RawPreview::load(path, c.box, c.maxPixels)
-            : c.reader == Reader::Board                 ? boardPicture(path, c.box.width())
-            : c.reader == Reader::Viewer
-            ? PictureDecoder::decode(path, c.box, nullptr, c.maxPixels ? c.maxPixels : HeaderCheck::MaxPicturePixels)
-            : loadPicture(path, c.box, c.maxPixels);
+            = name.startsWith("fifo") ? std::make_unique<TestFiles::FifoGuard>(m_dir.filePath(name)) : nullptr;
+        const QString path = file(name);
+        const Picture p = reader == Reader::HeifBoard ? HeifImage::thumbnail(path, box, maxPixels)
+            : reader == Reader::HeifViewer            ? HeifImage::decode(path, box, maxPixels)
+            : reader == Reader::Raw                   ? RawPreview::load(path, box, maxPixels)
+            : reader == Reader::Board                 ? boardPicture(path, box.width())
+            : reader == Reader::Viewer
+            ? PictureDecoder::decode(path, box, nullptr, maxPixels ? maxPixels : HeaderCheck::MaxPicturePixels)
+            : loadPicture(path, box, maxPixels);
         QVERIFY(!fifo || !fifo->rescued());
-        QCOMPARE(p.failure, c.failure);
-        QCOMPARE(p.image.isNull() ? QSize() : p.image.size(), c.size);
-        if (p.ok() || c.reader != Reader::Viewer) // a failed decode may still know the size from the header
-            QCOMPARE(p.naturalSize, c.natural);
-        const QRgb t = c.top, got = t ? p.image.pixel(p.image.width() / 2, 1) : 0; // lossy: near enough
-        QVERIFY(qAbs(qRed(got) - qRed(t)) + qAbs(qGreen(got) - qGreen(t)) + qAbs(qBlue(got) - qBlue(t)) < 96);
-        if (c.name == "50mp.jpg")
+        QTEST(p.failure, "failure");
+        QTEST(p.image.isNull() ? QSize() : p.image.size(), "size");
+        if (p.ok() || reader != Reader::Viewer) // a failed decode may still know the size from the header
+            QTEST(p.naturalSize, "natural");
+        const QRgb got = top ? p.image.pixel(p.image.width() / 2, 1) : 0; // lossy: near enough
+        QVERIFY2(qAbs(qRed(got) - qRed(top)) + qAbs(qGreen(got) - qGreen(top)) + qAbs(qBlue(got) - qBlue(top)) < 96,
+            qPrintable(QColor(got).name()));
+        if (name == "50mp.jpg")
             QCOMPARE(ThumbnailMaker::decodeThumbnail(path, 128, nullptr, nullptr).size(), QSize(128, 86));
-        if (c.name == "turned.raf")
+        if (name == "turned.raf")
             QCOMPARE(p.image, RawPreview::load(file("FujiFilm.raf")).image.transformed(QTransform().rotate(90)));
         // The same size from the header alone.
-        if (p.ok() && (c.reader == Reader::Raw || c.reader == Reader::HeifBoard || c.reader == Reader::HeifViewer))
+        if (p.ok() && (reader == Reader::Raw || reader == Reader::HeifBoard || reader == Reader::HeifViewer))
             QCOMPARE(
-                c.reader == Reader::Raw ? RawPreview::naturalSize(path) : HeifImage::naturalSize(path), p.naturalSize);
+                reader == Reader::Raw ? RawPreview::naturalSize(path) : HeifImage::naturalSize(path), p.naturalSize);
     }
 };
 

@@ -22,7 +22,9 @@ private slots:
         m_setMode = reinterpret_cast<decltype(m_setMode)>(m_fake.resolve("fakeMpngSetMode"));
         m_calls = reinterpret_cast<decltype(m_calls)>(m_fake.resolve("fakeMpngCalls"));
         m_lastPath = reinterpret_cast<decltype(m_lastPath)>(m_fake.resolve("fakeMpngLastPath"));
-        QVERIFY(m_setMode && m_calls && m_lastPath);
+        QVERIFY(m_setMode);
+        QVERIFY(m_calls);
+        QVERIFY(m_lastPath);
     }
 
     // Exactly one mEndPNG for every mLoadPNG that returned 1, and none otherwise.
@@ -31,12 +33,14 @@ private slots:
         QTest::addColumn<int>("mode");
         QTest::addColumn<int>("gets");
         QTest::addColumn<int>("ends");
-        for (const auto& [tag, mode, gets, ends] : std::initializer_list<std::tuple<const char*, int, int, int>> {
-                 { "success", Succeed, 1, 1 }, { "mLoadPNG fails", LoadFails, 0, 0 },
-                 { "mLoadPNG returns 2", LoadReturnsTwo, 0, 0 }, { "data size 0", ZeroSize, 0, 1 },
-                 { "data size negative", NegativeSize, 0, 1 }, { "mGetPNGData fails", GetFails, 1, 1 },
-                 { "mGetPNGData returns -1", GetReturnsMinusOne, 1, 1 }, { "unusable bitmap info", BadInfo, 1, 1 } })
-            QTest::newRow(tag) << mode << gets << ends;
+        QTest::newRow("success") << int(Succeed) << 1 << 1;
+        QTest::newRow("mLoadPNG fails") << int(LoadFails) << 0 << 0;
+        QTest::newRow("mLoadPNG returns 2") << int(LoadReturnsTwo) << 0 << 0;
+        QTest::newRow("data size 0") << int(ZeroSize) << 0 << 1;
+        QTest::newRow("data size negative") << int(NegativeSize) << 0 << 1;
+        QTest::newRow("mGetPNGData fails") << int(GetFails) << 1 << 1;
+        QTest::newRow("mGetPNGData returns -1") << int(GetReturnsMinusOne) << 1 << 1;
+        QTest::newRow("unusable bitmap info") << int(BadInfo) << 1 << 1;
     }
     void callCounts()
     {

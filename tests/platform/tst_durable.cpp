@@ -103,14 +103,16 @@ private slots:
         QFETCH(QList<Fault>, faults);
         QTemporaryDir dir;
         const QString src = dir.filePath("src"), dest = dir.filePath("dest");
-        QVERIFY(QDir().mkpath(src) && QDir().mkpath(dest));
+        QVERIFY(QDir().mkpath(src));
+        QVERIFY(QDir().mkpath(dest));
         QByteArray photo(9 << 20, 'p'); // more than two chunks of the copy
         photo[12345] = 'q';
         writeFile(src + "/a.jpg", photo);
         QVERIFY(QFile::setPermissions(src + "/a.jpg", QFile::ReadOwner | QFile::ReadGroup));
         const QDateTime old = QDateTime::currentDateTime().addDays(-30);
         QFile f(src + "/a.jpg");
-        QVERIFY(f.open(QIODevice::ReadOnly) && f.setFileTime(old, QFileDevice::FileModificationTime));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.setFileTime(old, QFileDevice::FileModificationTime));
         f.close();
         const ino_t before = inode(src + "/a.jpg");
 
@@ -176,7 +178,8 @@ private slots:
             writeFile(dir.filePath(name), "left");
         QCOMPARE(DurableFile::removeLeftovers(dir.path()), 0); // written just now: maybe still being written
         QCOMPARE(DurableFile::removeLeftovers(dir.path(), 0), 1);
-        QVERIFY(!QFile::exists(dir.filePath(".lumo-part-aZ09xy")) && QFile::exists(dir.filePath(".lumo-part-aZ09x")));
+        QVERIFY(!QFile::exists(dir.filePath(".lumo-part-aZ09xy")));
+        QVERIFY(QFile::exists(dir.filePath(".lumo-part-aZ09x")));
     }
 
     // A child moving a large file from another file system, killed at random points: the

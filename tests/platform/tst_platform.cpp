@@ -89,11 +89,11 @@ private slots:
         Failure r;
 #if defined(Q_OS_UNIX)
         rlimit saved {};
-        QVERIFY(getrlimit(RLIMIT_FSIZE, &saved) == 0);
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         rlimit small = saved;
         small.rlim_cur = limit >= 0 ? rlim_t(limit) : saved.rlim_cur;
-        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
 #endif
         if (from.isEmpty())
             TextFile::write(dir.filePath("Pirapo.ini"), QByteArray(1000, 'x'), &r);
@@ -114,7 +114,9 @@ private slots:
         QTemporaryDir dir;
         FifoGuard fifo(dir.filePath("Pirapo.ini"));
         QByteArray text;
-        QVERIFY(fifo.made() && !TextFile::read(dir.filePath("Pirapo.ini"), &text) && !fifo.rescued());
+        QVERIFY(fifo.made());
+        QVERIFY(!TextFile::read(dir.filePath("Pirapo.ini"), &text));
+        QVERIFY(!fifo.rescued());
     }
 
     // Pictures by extension in any case, sorted without regard to case; no hidden files

@@ -163,7 +163,7 @@ private slots:
             QCOMPARE(SettingsFile::read(ini(), back), Status::Ok);
             QVERIFY2(SettingsFile::sameStoredValues(back, s), qPrintable(s.sourceFolder + " / " + back.sourceFolder));
         }
-        QVERIFY(refused > 0 && refused < 300);
+        QVERIFY2(refused > 0 && refused < 300, qPrintable(QString::number(refused)));
     }
 
     // Lumo.ini: a line a newer version wrote is passed over, anything damaged gives the defaults.

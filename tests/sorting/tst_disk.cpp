@@ -47,19 +47,23 @@ private slots:
         Fixture f;
         MOUNT_SMALL_DISK(f.dest(3));
         const QByteArray a = photo(600 * 1024, 1), b = photo(600 * 1024, 2);
-        QVERIFY(Hostile::write(f.src("a.jpg"), a) && Hostile::write(f.src("b.jpg"), b));
+        QVERIFY(Hostile::write(f.src("a.jpg"), a));
+        QVERIFY(Hostile::write(f.src("b.jpg"), b));
         QVERIFY(f.build());
         f.drop(0, 3);
         f.drop(1, 3);
         SAYS(f, 0, "「b.jpg」を移動できませんでした", "ディスクの空き容量が足りません");
         QCOMPARE(Hostile::read(f.src("b.jpg")), b);
         QCOMPARE(QDir(f.dest(3)).entryList(QDir::Files | QDir::Hidden), QStringList { "000041 a.jpg" });
-        QVERIFY(f.settings.serials[0] == 42 && f.sorter.history().count() == 1);
-        QVERIFY(f.tile(1)->isVisible() && !f.session.isBusy());
+        QCOMPARE(f.settings.serials[0], 42);
+        QCOMPARE(f.sorter.history().count(), 1);
+        QVERIFY(f.tile(1)->isVisible());
+        QVERIFY(!f.session.isBusy());
         f.sorter.undoLast();
         QCOMPARE(Hostile::read(f.src("a.jpg")), a);
         f.drop(1, 3); // on the board the undo reloaded; the undo freed the room
-        QVERIFY(f.warnings.size() == 1 && Hostile::read(f.dest(3, "000041 b.jpg")) == b);
+        QCOMPARE(f.warnings.size(), 1);
+        QCOMPARE(Hostile::read(f.dest(3, "000041 b.jpg")), b);
     }
 
     // Two fit; the other two stay, named in one message.
@@ -77,7 +81,9 @@ private slots:
         for (int i = 0; i < 4; ++i)
             QCOMPARE(Hostile::read((i < 2 ? f.dest(10) : f.src()) + QStringLiteral("/p%1.jpg").arg(i)),
                 photo(400 * 1024, i));
-        QVERIFY(f.tile(2)->isVisible() && f.tile(0)->isHidden() && f.sorter.history().count() == 2);
+        QVERIFY(f.tile(2)->isVisible());
+        QVERIFY(f.tile(0)->isHidden());
+        QCOMPARE(f.sorter.history().count(), 2);
     }
 
     // Undo into a source folder that filled up meanwhile: kept, to try again.
@@ -93,11 +99,14 @@ private slots:
         SAYS(f, 0, "「a.jpg」を元に戻せませんでした", "ディスクの空き容量が足りません");
         QCOMPARE(QDir(f.src()).entryList(QDir::Files | QDir::Hidden), QStringList { "other.dat" });
         QCOMPARE(Hostile::read(f.dest(5, "000041 a.jpg")), photo(600 * 1024, 1));
-        QVERIFY(f.board().undoEnabled() && f.settings.serials[0] == 42);
+        QVERIFY(f.board().undoEnabled());
+        QCOMPARE(f.settings.serials[0], 42);
         QVERIFY(QFile::remove(f.src("other.dat")));
         f.sorter.undoLast();
-        QVERIFY(f.warnings.size() == 1 && Hostile::read(f.src("a.jpg")) == photo(600 * 1024, 1));
-        QVERIFY(QDir(f.dest(5)).isEmpty() && f.settings.serials[0] == 41);
+        QCOMPARE(f.warnings.size(), 1);
+        QCOMPARE(Hostile::read(f.src("a.jpg")), photo(600 * 1024, 1));
+        QVERIFY(QDir(f.dest(5)).isEmpty());
+        QCOMPARE(f.settings.serials[0], 41);
     }
 
     // Settings not saved on a full disk: the last good ones survive whole.
@@ -133,14 +142,19 @@ private slots:
         QVERIFY(QFile::setPermissions(f.src("1.jpg"), {}));
         const auto restore = qScopeGuard([&] { QFile::setPermissions(f.src("1.jpg"), kOpen); });
         QVERIFY(f.build());
-        QVERIFY(f.tile(0)->hasPicture() && !f.tile(1)->hasPicture() && f.tile(1)->isVisible());
+        QVERIFY(f.tile(0)->hasPicture());
+        QVERIFY(!f.tile(1)->hasPicture());
+        QVERIFY(f.tile(1)->isVisible());
         f.drop(1, 3);
         QCOMPARE(f.warnings.size(), 1);
         SAYS(f, 0, "「1.jpg」", "アクセスが拒否されました");
-        QVERIFY(QDir(f.dest(3)).isEmpty() && f.settings.serials[0] == 41 && !f.sorter.canUndo());
+        QVERIFY(QDir(f.dest(3)).isEmpty());
+        QCOMPARE(f.settings.serials[0], 41);
+        QVERIFY(!f.sorter.canUndo());
         f.board().sendAllReached();
         SAYS(f, 1, "1.jpg");
-        QVERIFY(f.warnings.size() == 2 && !f.warnings[1].contains("0.jpg"));
+        QCOMPARE(f.warnings.size(), 2);
+        QVERIFY(!f.warnings[1].contains("0.jpg"));
         QCOMPARE(QDir(f.dest(10)).entryList(QDir::Files), QStringList({ "0.jpg", "2.jpg" }));
         QVERIFY(QFile::setPermissions(f.src("1.jpg"), kOpen));
         QCOMPARE(Hostile::read(f.src("1.jpg")), photo(0, 1));
@@ -152,12 +166,14 @@ private slots:
     {
         BECOME_ORDINARY_USER();
         Fixture f;
-        QVERIFY(Hostile::write(f.src("a.jpg"), photo(0, 1)) && Hostile::write(f.src("b.jpg"), photo(0, 2)));
+        QVERIFY(Hostile::write(f.src("a.jpg"), photo(0, 1)));
+        QVERIFY(Hostile::write(f.src("b.jpg"), photo(0, 2)));
         const auto before = f.files();
         QVERIFY(f.build());
         f.drop(0, 1);
         const auto moved = f.files();
-        QVERIFY(QFile::setPermissions(f.src(), kReadOnly) && QFile::setPermissions(f.dest(6), kReadOnly));
+        QVERIFY(QFile::setPermissions(f.src(), kReadOnly));
+        QVERIFY(QFile::setPermissions(f.dest(6), kReadOnly));
         const auto restore
             = qScopeGuard([&] { QFile::setPermissions(f.src(), kOpen), QFile::setPermissions(f.dest(6), kOpen); });
         f.drop(1, 2);
@@ -169,7 +185,8 @@ private slots:
         SAYS(f, 1, "アクセスが拒否されました");
         SAYS(f, 2, "「a.jpg」を元に戻せませんでした");
         SAYS(f, 3, "b.jpg");
-        QVERIFY(f.board().undoEnabled() && f.settings.serials[0] == 42);
+        QVERIFY(f.board().undoEnabled());
+        QCOMPARE(f.settings.serials[0], 42);
         QCOMPARE(f.files(), moved);
         f.session.copyMode = true;
         f.drop(1, 4);

@@ -1,5 +1,6 @@
 // Drops, undo and send all on a throw-away tree, and what the sorter tells the windows.
 // Whatever fails, no file is lost or replaced and the history and counters stay true.
+#include "Printers.h"
 #include "TestFiles.h"
 #include "session/Session.h"
 #include "session/Settings.h"
@@ -9,15 +10,36 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <sys/mount.h>
 #include <numeric>
+#include <sys/mount.h>
 
 using namespace TestFiles;
 using Outcome = UndoResult::Outcome;
 
 namespace {
 
-using State = std::tuple<QMap<QString, QByteArray>, UndoHistory, std::array<int32_t, 3>>;
+// Everything a transfer or an undo may change; printed so that a failure shows both sides.
+struct State {
+    QMap<QString, QByteArray> files;
+    UndoHistory history;
+    std::array<int32_t, 3> serials;
+};
+bool operator==(const State& a, const State& b)
+{
+    return a.files == b.files && a.history == b.history && a.serials == b.serials;
+}
+QDebug operator<<(QDebug d, const State& s)
+{
+    const QDebugStateSaver saver(d);
+    d.nospace() << "files:";
+    for (auto it = s.files.cbegin(); it != s.files.cend(); ++it)
+        if (it->size() <= 32)
+            d << ' ' << it.key() << ' ' << *it;
+        else
+            d << ' ' << it.key() << " (" << it->size() << " bytes, hash " << qHash(*it) << ')';
+    d << '\n' << s.history << "\nserials: " << s.serials[0] << ' ' << s.serials[1] << ' ' << s.serials[2];
+    return d;
+}
 
 // A source folder, destinations d0..d9 and a delete folder, the settings pointing at them.
 struct Tree {
@@ -72,15 +94,15 @@ struct Tree {
     {
         return sorter.transfer(k, 0, folder.isEmpty() ? source : folder, name);
     }
-    State state() const { return std::tuple(snapshot(root), sorter.history(), settings.serials); }
+    State state() const { return { snapshot(root), sorter.history(), settings.serials }; }
     // `s` as it is once `from` went to `to` (paths below the root) and was recorded as `kind`.
     void moved(State& s, const QString& from, const QString& to, int kind, bool kept = false) const
     {
-        std::get<UndoHistory>(s).shiftDown();
-        std::get<UndoHistory>(s).newest() = { root + u'/' + from, root + u'/' + to, int16_t(kind) };
-        std::get<0>(s).insert(to, std::get<0>(s).value(from));
+        s.history.shiftDown();
+        s.history.newest() = { root + u'/' + from, root + u'/' + to, int16_t(kind) };
+        s.files.insert(to, s.files.value(from));
         if (!kept)
-            std::get<0>(s).remove(from);
+            s.files.remove(from);
     }
 };
 
@@ -223,17 +245,17 @@ private slots:
         QCOMPARE(r.newName, m.expected);
         QCOMPARE(QFileInfo(r.destination).canonicalFilePath(), QFileInfo(to).canonicalFilePath());
         t.moved(after, "src/" + m.file, QDir(t.root).relativeFilePath(to), m.rule, m.kept);
-        std::get<UndoHistory>(after).newest().to = r.destination;
+        after.history.newest().to = r.destination;
         const int used = m.used >= 0 ? m.used : m.counter;
-        std::get<UndoHistory>(after).newest().serialAdvance = used + 1 - (m.used == 0 ? 0 : m.counter);
-        std::get<2>(after)[size_t(m.rule)] = used + 1;
-        QVERIFY(t.state() == after);
+        after.history.newest().serialAdvance = used + 1 - (m.used == 0 ? 0 : m.counter);
+        after.serials[size_t(m.rule)] = used + 1;
+        QCOMPARE(t.state(), after);
 
         const UndoResult u = t.sorter.undoLast();
         QVERIFY(u.ok());
         if (m.used == 0)
-            std::get<2>(before)[size_t(m.rule)] = 0; // a wrap is not wound back to 999999
-        QVERIFY(t.state() == before);
+            before.serials[size_t(m.rule)] = 0; // a wrap is not wound back to 999999
+        QCOMPARE(t.state(), before);
         QVERIFY(!m.kept || QFileInfo(t.src(m.file)).lastModified() == mtime); // not written again
     }
 
@@ -283,7 +305,7 @@ private slots:
         if (!u.refused.isEmpty())
             t.fillHistory(); // put back as it was, the entry that would fall out too
         const auto before = t.state();
-        auto files = std::get<0>(before);
+        auto files = before.files;
         const QStringList sources = { "IMG_0001.JPG", "IMG_0001.CR2", "IMG_0001.JPG.xmp", "img_0001.xmp" };
         for (int i = 0; i < u.expected.size(); ++i) {
             files.insert("d3/" + u.expected[i], files.value("src/" + sources[i]));
@@ -294,14 +316,14 @@ private slots:
         const TransferResult r = t.drop(3, "IMG_0001.JPG");
         QCOMPARE(r.ok, !u.expected.isEmpty());
         QCOMPARE(snapshot(t.root).keys(), files.keys());
-        QVERIFY(snapshot(t.root) == files);
+        QCOMPARE(snapshot(t.root), files);
         QCOMPARE(t.settings.serials[size_t(u.rule)], u.counter);
         if (!r.ok) {
             const bool picture = u.refused.endsWith(".JPG");
             QCOMPARE(r.failure.reason, picture ? Reason::System : Reason::CompanionNotMoved);
             QCOMPARE(r.failure.path, picture ? QString() : t.dest[3] + u'/' + u.refused);
             QCOMPARE(r.companionsLeft.size(), 0);
-            QVERIFY(t.state() == before);
+            QCOMPARE(t.state(), before);
             return;
         }
         QCOMPARE(t.sorter.history().newest().companions.size(), u.expected.size() - 1);
@@ -319,12 +341,13 @@ private slots:
             QVERIFY(!kept.failure.ok());
             QCOMPARE(kept.companionsStillBack, QStringList());
             QCOMPARE(snapshot(t.root).keys(), files.keys());
-            QVERIFY(t.state() == dropped);
+            QCOMPARE(t.state(), dropped);
             t.fs = FileActions();
         }
         const UndoResult back = t.sorter.undoLast();
-        QVERIFY(back.ok() && !back.worthTelling());
-        QVERIFY(t.state() == before);
+        QVERIFY(back.ok());
+        QVERIFY(!back.worthTelling());
+        QCOMPARE(t.state(), before);
     }
 
     // Send all takes each picture with its companions, under a name free for all of them.
@@ -344,7 +367,7 @@ private slots:
         QCOMPARE(t.sorter.history().count(), 2);
         for (int i = 0; i < 2; ++i)
             QVERIFY(t.sorter.undoLast().ok());
-        QVERIFY(t.state() == before);
+        QCOMPARE(t.state(), before);
     }
 
     // Every refusal and failure of a drop of a.jpg on target 1 leaves files, history and counters as they were.
@@ -352,7 +375,10 @@ private slots:
     {
         QTest::addColumn<Reason>("reason");
         QTest::addColumn<Fault>("fault");
-        auto row = [](const char* tag, Reason reason, const Fault& fault) { QTest::newRow(tag) << reason << fault; };
+        QTest::addColumn<bool>("copyOnRecord"); // the copy stayed and undo can take it away
+        auto row = [](const char* tag, Reason reason, const Fault& fault, bool copyOnRecord = false) {
+            QTest::newRow(tag) << reason << fault << copyOnRecord;
+        };
         row("rule 3", Reason::RuleInvalid, [](Tree& t) { t.settings.nameRule = 3; });
         row("head leaves the folder", Reason::HeadUnusable, [](Tree& t) {
             t.settings.nameRule = 2;
@@ -387,9 +413,8 @@ private slots:
             t.session.copyMode = true;
             t.settings.destPaths[1] = t.settings.destPaths[10];
         });
-        row("neither deletable", Reason::BothLeft, [](Tree& t) {
-            t.fs = refusingDelete({ t.src("a.jpg"), t.dest[1] + "/000000 a.jpg" });
-        });
+        const Fault neither = [](Tree& t) { t.fs = refusingDelete({ t.src("a.jpg"), t.dest[1] + "/000000 a.jpg" }); };
+        row("neither deletable", Reason::BothLeft, neither, true);
         row("copy not on the disk", Reason::System, [](Tree& t) {
             t.fs.failStep = [](DurableFile::Step step, const QString&) {
                 return step == DurableFile::Step::Rename ? EXDEV : step == DurableFile::Step::SyncFile ? EIO : 0;
@@ -399,24 +424,23 @@ private slots:
     void refused()
     {
         QFETCH(Fault, fault);
+        QFETCH(bool, copyOnRecord);
         Tree t;
         t.settings.serials = { 999999, 7, 5 }; // the wrap belongs to a transfer that did not happen
         t.fillHistory();
         t.put("a.jpg");
         fault(t);
         auto before = t.state();
-        // Neither the source nor the copy can be deleted: the copy is on record, so undo can take it away.
-        const bool left = QTest::currentDataTag() == QLatin1String("neither deletable");
-        if (left) {
+        if (copyOnRecord) {
             t.moved(before, "src/a.jpg", "d1/000000 a.jpg", 0, true);
-            std::get<2>(before)[0] = 1;
+            before.serials[0] = 1;
         }
         const TransferResult r = t.drop(1, "a.jpg");
         QVERIFY(!r.ok);
-        QCOMPARE(r.duplicateLeft, left);
+        QCOMPARE(r.duplicateLeft, copyOnRecord);
         QTEST(r.failure.reason, "reason");
         QCOMPARE(r.fileName, QString("a.jpg"));
-        QVERIFY(t.state() == before);
+        QCOMPARE(t.state(), before);
     }
 
     // Eleven drops from two folders under all rules: ten come back, each to its own
@@ -459,7 +483,10 @@ private slots:
     {
         QTest::addColumn<bool>("dropped");
         QTest::addColumn<Fault>("fault");
-        auto row = [](const char* tag, bool dropped, const Fault& fault) { QTest::newRow(tag) << dropped << fault; };
+        QTest::addColumn<bool>("copyMode");
+        auto row = [](const char* tag, bool dropped, const Fault& fault, bool copyMode = false) {
+            QTest::newRow(tag) << dropped << fault << copyMode;
+        };
         row("different file at the old place", false, [](Tree& t) { writeFile(t.src("a.jpg"), "new"); });
         row("same length, other bytes", false, [](Tree& t) {
             QByteArray bytes = contentOf("a.jpg");
@@ -475,7 +502,7 @@ private slots:
         });
         const Fault refuse = [](Tree& t) { t.fs = refusingDelete({ t.sorter.history().newest().to }); };
         row("target delete refused", false, refuse);
-        row("copy mode, target delete refused", false, refuse);
+        row("copy mode, target delete refused", false, refuse, true);
         row("target gone", true, [](Tree& t) { QVERIFY(QFile::remove(t.sorter.history().newest().to)); });
         row("one file under two names", true, [](Tree& t) {
             QVERIFY(QFile::rename(t.sorter.history().newest().to, t.src("a.jpg")));
@@ -487,8 +514,9 @@ private slots:
     {
         QFETCH(bool, dropped);
         QFETCH(Fault, fault);
+        QFETCH(bool, copyMode);
         Tree t;
-        t.session.copyMode = QByteArray(QTest::currentDataTag()).startsWith("copy");
+        t.session.copyMode = copyMode;
         t.settings.serials = { 5, 50, 500 };
         t.put("a.jpg");
         t.fillHistory();
@@ -496,12 +524,12 @@ private slots:
         fault(t);
         auto expected = t.state();
         if (dropped)
-            std::get<UndoHistory>(expected).shiftUp();
+            expected.history.shiftUp();
         const UndoResult r = t.sorter.undoLast();
         QCOMPARE(r.outcome, dropped ? Outcome::EntryDropped : Outcome::Kept);
         QVERIFY(r.failure.reason != Reason::None);
         QCOMPARE(QFileInfo(r.restoredPath).fileName(), QString("a.jpg"));
-        QVERIFY(t.state() == expected);
+        QCOMPARE(t.state(), expected);
         QCOMPARE(t.settings.serials[0], 6);
         if (dropped)
             return;
@@ -526,7 +554,8 @@ private slots:
         t.settings.serials = { 10, 20, 30 };
         const QStringList names = t.put(25);
         QVERIFY(QFile::setPermissions(t.src(names[0]), QFileDevice::ReadOwner));
-        QVERIFY(t.drop(1, names[2]).ok && t.drop(1, names[5]).ok);
+        QVERIFY(t.drop(1, names[2]).ok);
+        QVERIFY(t.drop(1, names[5]).ok);
         writeFile(t.trash + "/IMG_0001.jpg", "older one");
         writeFile(t.trash + "/IMG_0001 (2).jpg", "older two");
         t.session.copyMode = true;
@@ -543,11 +572,11 @@ private slots:
         QCOMPARE(said.log.join(", "), // events once for each position, the ones passed over too
             QString("moving 0, events, moving 1, events, events, moving 3, events, moving 4, events, events, moving 6, "
                     "events, moving 7, events, moving 8, events, moving 9, events, history on"));
-        QVERIFY(t.state() == after);
+        QCOMPARE(t.state(), after);
         QVERIFY(QFile::permissions(t.trash + u'/' + names[0]) & QFileDevice::WriteOwner);
         for (int j = 0; j < 8; ++j)
             QVERIFY(t.sorter.undoLast().ok());
-        QVERIFY(t.state() == before);
+        QCOMPARE(t.state(), before);
     }
 
     // After the bulk delete emptied the delete folder, the entries of the files it took go;
@@ -558,7 +587,8 @@ private slots:
         const QStringList names = t.put(4);
         QVERIFY(t.drop(1, names[0]).ok);
         QCOMPARE(t.sorter.sendAll(t.source, names, { 1, 2, 3 }).moved, 3);
-        QVERIFY(QFile::remove(t.trash + u'/' + names[1]) && QFile::remove(t.trash + u'/' + names[3]));
+        QVERIFY(QFile::remove(t.trash + u'/' + names[1]));
+        QVERIFY(QFile::remove(t.trash + u'/' + names[3]));
         QSignalSpy changed(&t.sorter, &Sorter::historyChanged);
         t.sorter.forgetVanishedIn(t.trash + "/./");
         QCOMPARE(t.sorter.history().count(), 2);
@@ -602,7 +632,8 @@ private slots:
                     QCOMPARE(t.sorter.undoLast().outcome, Outcome::Restored);
                 if (what == "send all") {
                     QCOMPARE(t.sorter.sendAll(t.source, names, { 0 }).moved, 0);
-                    QVERIFY(t.sorter.isSendingAll() && t.sorter.transfer(0, 2, t.source, names[2]).ok);
+                    QVERIFY(t.sorter.isSendingAll());
+                    QVERIFY(t.sorter.transfer(0, 2, t.source, names[2]).ok);
                 }
             },
             Qt::QueuedConnection);
@@ -610,7 +641,8 @@ private slots:
             = what == "busy" ? std::make_optional<Session::BusyGuard>(t.session) : std::nullopt;
         if (what == "send all") {
             QCOMPARE(t.sorter.sendAll(t.source, names, { 0, 1, 2, 3 }).moved, 3);
-            QVERIFY(int(t.sorter.history().at(2).kind) == 0 && !t.sorter.isSendingAll());
+            QCOMPARE(int(t.sorter.history().at(2).kind), 0);
+            QVERIFY(!t.sorter.isSendingAll());
         } else {
             QCOMPARE(t.drop(1, names[0]).ok, what == "undo");
             QCOMPARE(snapshot(t.root), before);
@@ -625,8 +657,9 @@ private slots:
         QTest::addColumn<Reason>("reason"); // the one refusal, or the first file's failure
         QTest::addColumn<int>("failures");
         QTest::addColumn<Fault>("fault");
-        auto row = [](const char* tag, Reason reason, int failures, const Fault& fault) {
-            QTest::newRow(tag) << reason << failures << fault;
+        QTest::addColumn<bool>("partly"); // five positions offered, some go
+        auto row = [](const char* tag, Reason reason, int failures, const Fault& fault, bool partly = false) {
+            QTest::newRow(tag) << reason << failures << fault << partly;
         };
         row("delete folder missing", Reason::FolderMissing, 25,
             [](Tree& t) { QVERIFY(QDir(t.trash).removeRecursively()); });
@@ -646,26 +679,30 @@ private slots:
                     nullptr)
                 == 0)
                 t.mounted = at;
-            else // not root: a link stands in
-                QVERIFY(QDir(at).removeRecursively() && QFile::link(t.source, at));
+            else { // not root: a link stands in
+                QVERIFY(QDir(at).removeRecursively());
+                QVERIFY(QFile::link(t.source, at));
+            }
             t.settings.destPaths[10] = at + u'/';
         });
         row("delete folder unset", Reason::FolderUnset, 0, [](Tree& t) { t.settings.destPaths[10].clear(); });
         // Position 1 is a folder, passed over; 3 cannot be copied and 4 not deleted; 0 and 2 go.
-        row("partly", Reason::System, 2, [](Tree& t) {
-            QVERIFY(QFile::remove(t.src("IMG_0001.jpg")) && QDir().mkpath(t.src("IMG_0001.jpg")));
+        const Fault partly = [](Tree& t) {
+            QVERIFY(QFile::remove(t.src("IMG_0001.jpg")));
+            QVERIFY(QDir().mkpath(t.src("IMG_0001.jpg")));
             t.fs = refusingDelete({ t.src("IMG_0004.jpg") });
             t.fs.failStep
                 = [busy = t.src("IMG_0003.jpg"), refusing = t.fs.failStep](DurableFile::Step step, const QString& p) {
                       return step == DurableFile::Step::Rename && p == busy ? EBUSY : refusing(step, p);
                   };
-        });
+        };
+        row("partly", Reason::System, 2, partly, true);
     }
     void sendAllRefused()
     {
         QFETCH(int, failures);
         QFETCH(Fault, fault);
-        const bool partly = QTest::currentDataTag() == QLatin1String("partly");
+        QFETCH(bool, partly);
         Tree t;
         const QStringList names = t.put(25);
         t.fillHistory();
@@ -691,7 +728,7 @@ private slots:
             QCOMPARE(r.failures[1].failure.reason, Reason::SourceKept);
             QCOMPARE(r.failures[1].failure.error, EACCES);
         }
-        QVERIFY(t.state() == before);
+        QCOMPARE(t.state(), before);
     }
 
     // Slow moves between two file systems (each chunk of the copy takes a quarter second) run
@@ -725,16 +762,17 @@ private slots:
         QVERIFY(!told.isEmpty());
         QCOMPARE(told.last().fileName, QString("big.jpg"));
         QCOMPARE(told.last().bytesTotal, big.size());
-        QVERIFY(told.last().bytesDone > 0);
+        QCOMPARE_GT(told.last().bytesDone, 0);
         QCOMPARE(ended, 1);
 
         auto after = t.state();
         const SendAllResult r = t.sorter.sendAll(t.source, names, { 0, 1, 2, 3, 4 });
-        QVERIFY(r.cancelled && !r.worthTelling());
+        QVERIFY(r.cancelled);
+        QVERIFY(!r.worthTelling());
         QCOMPARE(r.moved, 2);
         for (int i = 0; i < r.moved; ++i)
             t.moved(after, "src/" + names[i], "trash/" + names[i], 3);
-        QVERIFY(t.state() == after);
+        QCOMPARE(t.state(), after);
         QCOMPARE(told.last().count, 5);
         QCOMPARE(ended, 2);
     }
