@@ -93,7 +93,7 @@ namespace {
             for (int k = 0; k <= 10; ++k) {
                 const QString d = QDir(dest).filePath(QString::number(k));
                 QDir().mkpath(d);
-                settings.destPaths[size_t(k)] = d + QLatin1Char('/');
+                settings.destinationFolders[size_t(k)] = d + QLatin1Char('/');
             }
             settings.thumbSize = 128;
             settings.thumbCount = 30;

@@ -283,7 +283,7 @@ void MainWindow::startUp()
     rememberSourceFolder(m_folderPage->folders()->path());
     m_statusBar->setPanelText(1, padded(m_folderPage->folders()->path()));
     m_statusBar->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));
-    m_settings.updateDestNames();
+    m_settings.updateDestinationNames();
     setUndoEnabled(m_sorter.canUndo());
     layoutChrome();
 }
@@ -432,7 +432,7 @@ void MainWindow::openBoard()
         m_toolbar->show();
         m_toolbar->setEnabled(false);
         // Copies a crash or a kill cut off left only hidden temporary files: they go now.
-        for (const QString& folder : m_settings.destPaths)
+        for (const QString& folder : m_settings.destinationFolders)
             if (!Settings::isUnsetFolder(folder))
                 DurableFile::removeLeftovers(folder);
 

@@ -71,7 +71,7 @@ void MainWindow::sendFromViewer(int target, int entry)
     if (!m_viewer)
         return;
     if (result.ok)
-        m_viewer->sendDone(target, m_settings.destNames[size_t(target)]);
+        m_viewer->sendDone(target, m_settings.destinationNames[size_t(target)]);
     else
         m_viewer->sendRefused(target);
 }

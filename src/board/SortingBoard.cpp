@@ -270,7 +270,7 @@ void SortingBoard::relayout()
 void SortingBoard::build(const Session::BusyGuard&)
 {
     m_pageEnd = m_settings.thumbCount;
-    m_settings.updateDestNames();
+    m_settings.updateDestinationNames();
 
     for (int k = 0; k < 10; ++k) {
         if (k > 0) {
@@ -282,7 +282,7 @@ void SortingBoard::build(const Session::BusyGuard&)
         // The root a first start gives every target is no place to sort into.
         const auto i = static_cast<size_t>(k);
         target->setText(
-            Settings::isUnsetFolder(m_settings.destPaths[i]) ? QStringLiteral("未設定") : m_settings.destNames[i]);
+            Settings::isUnsetFolder(m_settings.destinationFolders[i]) ? QStringLiteral("未設定") : m_settings.destinationNames[i]);
         // The whole name, for a target too narrow to show it.
         target->setToolTip(target->text() + QLatin1Char('\n') + kTargetTip);
         target->resetColour();

@@ -90,12 +90,12 @@ void DestinationsDialog::buildControls()
     m_namingGroup = new QGroupBox(QStringLiteral("ファイルネームオプション"), page);
     m_namingGroup->setObjectName(QStringLiteral("namingGroup"));
     auto* naming = new QGridLayout(m_namingGroup);
-    const char* ruleCaptions[3] = { "先頭に６桁の通し番号をつける", "ヘッドネームをフォルダ名と同じにする",
+    const char* ruleCaptions[NamingRuleCount] = { "先頭に６桁の通し番号をつける", "ヘッドネームをフォルダ名と同じにする",
         "オリジナルのヘッドネームをつける" };
-    const char* ruleTips[3] = { "オリジナルファイルネームの先頭に６桁の通し番号をつけます。",
+    const char* ruleTips[NamingRuleCount] = { "オリジナルファイルネームの先頭に６桁の通し番号をつけます。",
         "ヘッドネームがフォルダ名と同じになり続いて６桁の通し番号がつきます。",
         "オリジナルのヘッドネームを付けられます。" };
-    for (int r = 0; r < 3; ++r) {
+    for (int r = 0; r < NamingRuleCount; ++r) {
         m_ruleButtons[r] = new QRadioButton(QString::fromUtf8(ruleCaptions[r]), m_namingGroup);
         m_ruleButtons[r]->setObjectName(QStringLiteral("ruleButton%1").arg(r));
         m_ruleButtons[r]->setToolTip(QString::fromUtf8(ruleTips[r]));
@@ -108,9 +108,9 @@ void DestinationsDialog::buildControls()
         naming->addWidget(m_ruleButtons[r], r, 0);
         naming->addWidget(m_serialFields[r], r, 2);
         // Only a change of rule counts: a click on the rule already on would refill the fields.
-        connect(m_ruleButtons[r], &QRadioButton::clicked, this, [this, r] {
-            if (r != m_rule)
-                chooseRule(r);
+        connect(m_ruleButtons[r], &QRadioButton::clicked, this, [this, rule = NamingRule(r)] {
+            if (rule != m_rule)
+                chooseRule(rule);
         });
     }
     naming->setColumnStretch(1, 1);
@@ -119,8 +119,8 @@ void DestinationsDialog::buildControls()
     auto* rows = new QGridLayout;
     rows->setColumnStretch(1, 1);
     const int fieldWidth = fontMetrics().horizontalAdvance(QLatin1Char('x')) * 40;
-    for (int k = 0; k <= 10; ++k) {
-        const bool deleteFolder = k == 10;
+    for (int k = 0; k < Settings::FolderCount; ++k) {
+        const bool deleteFolder = k == Settings::DeleteFolder;
         const QString caption
             = deleteFolder ? QStringLiteral("削除フォルダ") : QStringLiteral("フォルダ") + fullWidthDigit(k);
         m_pickFolderButtons[k] = new QPushButton(caption, page);
@@ -153,11 +153,11 @@ void DestinationsDialog::buildControls()
 
     // Lists, buttons, the rules, then each folder row from the top.
     QList<QWidget*> order = { m_drives, m_folders, m_files, m_okButton, m_cancelButton, m_emptyDeleteFolderButton };
-    for (int r = 0; r < 3; ++r)
+    for (int r = 0; r < NamingRuleCount; ++r)
         order << m_ruleButtons[r] << m_serialFields[r];
-    for (int k = 0; k <= 10; ++k) {
+    for (int k = 0; k < Settings::FolderCount; ++k) {
         order << m_pickFolderButtons[k] << m_pathFields[k];
-        if (k < 10)
+        if (Settings::isTarget(k))
             order << m_headNameFields[k];
     }
     for (int i = 1; i < order.size(); ++i)
@@ -188,42 +188,42 @@ void DestinationsDialog::load()
         m_folders->setPath(FileOps::rootPath());
 
     // A folder not set (the root a first start gives) shows as an empty field.
-    for (int k = 0; k <= 10; ++k)
+    for (int k = 0; k < Settings::FolderCount; ++k)
         m_pathFields[k]->setText(
-            Settings::isUnsetFolder(m_settings.destPaths[k]) ? QString() : m_settings.destPaths[k]);
+            Settings::isUnsetFolder(m_settings.destinationFolders[k]) ? QString() : m_settings.destinationFolders[k]);
     // A rule out of range in the settings file shows, and stores on OK, as rule 0.
-    m_rule = m_settings.nameRule >= 0 && m_settings.nameRule <= 2 ? m_settings.nameRule : 0;
+    m_rule = knownRuleOr0(m_settings.namingRule);
     for (QLineEdit* t : m_headNameFields)
-        t->setEnabled(m_rule == 2);
+        t->setEnabled(m_rule == NamingRule::HeadNameAndSerial);
     showNaming();
 }
 
-void DestinationsDialog::chooseRule(int rule)
+void DestinationsDialog::chooseRule(NamingRule rule)
 {
     m_rule = rule;
     for (QLineEdit* t : m_headNameFields)
-        t->setEnabled(rule == 2);
+        t->setEnabled(rule == NamingRule::HeadNameAndSerial);
     showNaming();
 }
 
 void DestinationsDialog::showNaming()
 {
-    for (int r = 0; r < 3; ++r) {
+    for (int r = 0; r < NamingRuleCount; ++r) {
         m_serialFields[r]->setText(Numeric::formatSerial(m_settings.serials[r]));
         m_serialFields[r]->setEnabled(false);
     }
-    m_ruleButtons[m_rule]->setChecked(true);
-    for (int k = 0; k < 10; ++k) {
-        if (m_rule == 0)
+    m_ruleButtons[size_t(m_rule)]->setChecked(true);
+    for (int k = 0; k < Settings::TargetCount; ++k) {
+        if (m_rule == NamingRule::SerialAndName)
             m_headNameFields[k]->clear();
-        else if (m_rule == 1)
-            m_headNameFields[k]->setText(m_settings.destNames[k]);
+        else if (m_rule == NamingRule::FolderNameAndSerial)
+            m_headNameFields[k]->setText(m_settings.destinationNames[k]);
         else if (!m_settings.headNames[k].isEmpty())
             m_headNameFields[k]->setText(m_settings.headNames[k]);
-        // Rule 2 leaves a field without a head name as it is: folder names shown under
-        // rule 1 carry over and become the head names on OK.
+        // The head-name rule leaves a field without a head name as it is: folder names shown under
+        // the folder-name rule carry over and become the head names on OK.
     }
-    m_serialFields[m_rule]->setEnabled(true);
+    m_serialFields[size_t(m_rule)]->setEnabled(true);
 }
 
 void DestinationsDialog::pickFolder(int k) { m_pathFields[k]->setText(m_folders->path()); }
@@ -237,9 +237,9 @@ void DestinationsDialog::refuse(QLineEdit* field, const QString& text)
     field->selectAll();
 }
 
-bool DestinationsDialog::checkPaths(std::array<QString, 11>& paths)
+bool DestinationsDialog::checkPaths(std::array<QString, Settings::FolderCount>& paths)
 {
-    for (int k = 0; k <= 10; ++k) {
+    for (int k = 0; k < Settings::FolderCount; ++k) {
         if (m_pathFields[k]->text().trimmed().isEmpty()) {
             // Not set, rather than the root an empty path would name.
             m_pathFields[k]->clear();
@@ -260,9 +260,9 @@ bool DestinationsDialog::checkPaths(std::array<QString, 11>& paths)
     return true;
 }
 
-bool DestinationsDialog::createMissingFolders(const std::array<QString, 11>& paths)
+bool DestinationsDialog::createMissingFolders(const std::array<QString, Settings::FolderCount>& paths)
 {
-    for (int k = 0; k <= 10; ++k) {
+    for (int k = 0; k < Settings::FolderCount; ++k) {
         const QString& path = paths[k];
         if (path.isEmpty() || FileOps::folderExists(path))
             continue;
@@ -281,8 +281,8 @@ bool DestinationsDialog::createMissingFolders(const std::array<QString, 11>& pat
 void DestinationsDialog::store()
 {
     // Everything is checked first and stored only when all of it can be used.
-    std::array<int32_t, 3> serials {};
-    for (int r = 0; r < 3; ++r) {
+    std::array<int32_t, NamingRuleCount> serials {};
+    for (int r = 0; r < NamingRuleCount; ++r) {
         const DialogLogic::SerialValue v = DialogLogic::parseSerial(m_serialFields[r]->text(), m_settings.serials[r]);
         if (!v.ok()) {
             const QString why = v.problem == DialogLogic::SerialProblem::Negative
@@ -293,8 +293,8 @@ void DestinationsDialog::store()
         }
         serials[r] = v.value;
     }
-    if (m_rule == 2) {
-        for (int k = 0; k < 10; ++k) {
+    if (m_rule == NamingRule::HeadNameAndSerial) {
+        for (int k = 0; k < Settings::TargetCount; ++k) {
             QString problem = DialogLogic::headNameProblem(m_headNameFields[k]->text());
             if (problem.isEmpty() && !SettingsFile::canHold(m_headNameFields[k]->text()))
                 problem = QStringLiteral("改行など設定ファイルに書けない文字が含まれています。");
@@ -306,14 +306,14 @@ void DestinationsDialog::store()
             }
         }
     }
-    std::array<QString, 11> paths;
+    std::array<QString, Settings::FolderCount> paths;
     if (!checkPaths(paths) || !createMissingFolders(paths))
         return;
 
-    m_settings.destPaths = paths;
-    m_settings.nameRule = static_cast<int16_t>(m_rule);
-    if (m_rule == 2)
-        for (int k = 0; k < 10; ++k)
+    m_settings.destinationFolders = paths;
+    m_settings.namingRule = m_rule;
+    if (m_rule == NamingRule::HeadNameAndSerial)
+        for (int k = 0; k < Settings::TargetCount; ++k)
             m_settings.headNames[k] = m_headNameFields[k]->text();
     m_settings.serials = serials;
     accept();
@@ -322,11 +322,11 @@ void DestinationsDialog::store()
 void DestinationsDialog::emptyDeleteFolder()
 {
     // The stored delete folder, not an edit of its field that OK has not taken yet.
-    const DialogLogic::BulkDeleteTarget target = DialogLogic::bulkDeleteTarget(m_settings.destPaths[10]);
+    const DialogLogic::BulkDeleteTarget target = DialogLogic::bulkDeleteTarget(m_settings.deleteFolder());
     Failure unset = Failure::of(Reason::FolderUnset);
     unset.number = 10;
     const QString problem
-        = Settings::isUnsetFolder(m_settings.destPaths[10]) ? Wording::messageFor(unset) : target.problem;
+        = Settings::isUnsetFolder(m_settings.deleteFolder()) ? Wording::messageFor(unset) : target.problem;
     if (!problem.isEmpty()) {
         showMessage(this, problem, QMessageBox::Ok, QMessageBox::Warning);
         return;

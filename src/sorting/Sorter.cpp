@@ -87,11 +87,11 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
     TransferResult result;
     result.fileName = fileName;
     const QString source = FileOps::joinPath(sourceFolder, fileName);
-    const bool validTarget = k >= 0 && k <= 9;
-    const QString destFolder = validTarget ? m_settings.destPaths[static_cast<size_t>(k)] : QString();
+    const bool validTarget = Settings::isTarget(k);
+    const QString destFolder = validTarget ? m_settings.destinationFolders[static_cast<size_t>(k)] : QString();
     // A copy-mode drop on the delete folder still moves, however either path is written.
-    const bool deleteSource = !m_session.copyMode || destFolder == m_settings.destPaths[10]
-        || FolderIdentity::same(destFolder, m_settings.destPaths[10]);
+    const bool deleteSource = !m_session.copyMode || destFolder == m_settings.deleteFolder()
+        || FolderIdentity::same(destFolder, m_settings.deleteFolder());
 
     result.copying = !deleteSource;
 
@@ -125,8 +125,7 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
     // earlier session) is never replaced: the counter moves on to the next free serial.
     // The dialog stores paths with a trailing separator; one typed into the settings
     // file without it still gets the name inside the folder, not glued to it.
-    const auto rule
-        = static_cast<size_t>(m_settings.nameRule >= 0 && m_settings.nameRule <= 2 ? m_settings.nameRule : 0);
+    const auto rule = static_cast<size_t>(knownRuleOr0(m_settings.namingRule));
     const int32_t firstCounter = m_settings.serials[rule];
     int32_t counter = firstCounter;
     // One serial for the whole unit: free for the picture and every companion.
@@ -178,7 +177,7 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
     UndoEntry& entry = m_history.newest();
     entry.from = source;
     entry.to = dest;
-    entry.kind = n.rule;
+    entry.kind = historyKindOf(n.rule);
     entry.companions = companionsMoved;
     // Counted from the serial the counter stood for, so a counter that wrapped to 0 is
     // given back to 0, not to the value before the wrap.
@@ -238,7 +237,7 @@ UndoResult Sorter::undoFiles()
         return why;
     };
     auto done = [&] {
-        if (e.kind >= 0 && e.kind <= 2) {
+        if (e.kind != HistoryKind::SentToDeleteFolder) {
             int32_t& counter = m_settings.serials[static_cast<size_t>(e.kind)];
             const int64_t back = int64_t(counter) - std::max<int32_t>(1, e.serialAdvance);
             counter = static_cast<int32_t>(std::max<int64_t>(back, std::numeric_limits<int32_t>::min()));
@@ -353,7 +352,7 @@ SendAllResult Sorter::sendAllFiles(
 {
     SendAllResult result;
     // Read once: a dialog opened while events run changes the next command, not this one.
-    const QString deleteFolder = m_settings.destPaths[10];
+    const QString deleteFolder = m_settings.deleteFolder();
     if (Settings::isUnsetFolder(deleteFolder)) {
         result.refused = Failure::of(Reason::FolderUnset);
         result.refused.number = 10;
@@ -423,7 +422,7 @@ SendAllResult Sorter::sendAllFiles(
                 UndoEntry& entry = m_history.newest();
                 entry.from = source;
                 entry.to = dest;
-                entry.kind = 3;
+                entry.kind = HistoryKind::SentToDeleteFolder;
                 entry.companions = companionsMoved;
             } else {
                 m_history.shiftUp(dropped);

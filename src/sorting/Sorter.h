@@ -112,7 +112,7 @@ public:
 
     // Every position of `positions` whose file of `names` is still in `folder` goes to
     // the delete folder under its own name, or the first free "name (n).ext" there,
-    // copy mode or not, each recorded as kind 3. Never busy, so transfers may run
+    // copy mode or not, each recorded as SentToDeleteFolder. Never busy, so transfers may run
     // between two files; turned away while busy or while one runs. Per position:
     // moving (and stayed when the file stays), then pending events; at the end
     // historyChanged, and one sendAllFailed when a file stayed. Taken by value: the

@@ -244,7 +244,7 @@ private slots:
         l[14] = "\"\x83\x65\x83\x58\"\r"; // head name 2, Shift-JIS
         writeFile(s.ini(), l.join('\n'));
         QVERIFY(s.open(false));
-        s.settings.destPaths[3] = "/b/";
+        s.settings.destinationFolders[3] = "/b/";
         QVERIFY(s.w->close());
         l[4] = "\"/b/\"\r";
         const QList<QByteArray> written = readFile(s.ini()).split('\n');
@@ -650,7 +650,7 @@ private slots:
         QFETCH(int, rule);
         QFETCH(bool, copy);
         App s(4);
-        s.settings.nameRule = int16_t(rule);
+        s.settings.namingRule = NamingRule(rule);
         s.session.copyMode = copy;
         QVERIFY(s.open());
         const Renaming::NewName n = Renaming::newNameFor(s.settings, 3, "b.jpg", s.settings.serials[size_t(rule)]);
@@ -662,7 +662,7 @@ private slots:
         QCOMPARE(QFile::exists(s.src("b.jpg")), copy);
         QCOMPARE(v->windowTitle(), s.title("c.jpg", 2, 3));
         QVERIFY(control<QLabel>(v, "notice")->isVisible());
-        QCOMPARE(control<QLabel>(v, "notice")->text(), QStringLiteral("3 → %1").arg(s.settings.destNames[3]));
+        QCOMPARE(control<QLabel>(v, "notice")->text(), QStringLiteral("3 → %1").arg(s.settings.destinationNames[3]));
         QCOMPARE(s.boxes.seen.size(), 0);
         QTRY_VERIFY(v->prefetch().isPrepared(s.src("d.jpg"), v->lastDecodeBox()));
         QTRY_VERIFY(control<QLabel>(v, "notice")->isHidden());
@@ -691,9 +691,9 @@ private slots:
             QSKIP("root writes into read-only folders");
         App s(3);
         if (why == "unset")
-            s.settings.destPaths[3].clear();
+            s.settings.destinationFolders[3].clear();
         if (why == "missing")
-            s.settings.destPaths[3] = s.dest(3) + "/gone/";
+            s.settings.destinationFolders[3] = s.dest(3) + "/gone/";
         QVERIFY(s.open());
         if (why == "read-only")
             QVERIFY(QFile::setPermissions(s.dest(3), QFile::ReadOwner | QFile::ExeOwner));

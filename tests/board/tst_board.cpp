@@ -77,8 +77,8 @@ private slots:
                  { "c_small.jpg", QSize(40, 30) }, { "d_box.jpg", QSize(64, 64) } })
             writePhoto(f.src(file), size, Qt::red);
         QVERIFY(QDir().mkpath(f.root("<b>x")));
-        f.settings.destPaths[4] = f.root("<b>x/");
-        f.settings.destPaths[8] = FileOps::rootPath(); // as a first start leaves them
+        f.settings.destinationFolders[4] = f.root("<b>x/");
+        f.settings.destinationFolders[8] = FileOps::rootPath(); // as a first start leaves them
         QVERIFY(f.build());
         for (int k = 0; k < 10; ++k)
             QCOMPARE(f.target(k)->text(), k == 4 ? "<b>x" : k == 8 ? "未設定" : QStringLiteral("dest%1").arg(k));
@@ -303,7 +303,7 @@ private slots:
         QFETCH(int, target);
         QFETCH(bool, copy);
         Fixture f;
-        f.settings.destPaths[8] = FileOps::rootPath();
+        f.settings.destinationFolders[8] = FileOps::rootPath();
         writePhotos(f, 3, QSize(40, 30));
         QVERIFY(f.build() && framed(f) == 0);
         f.session.copyMode = copy;

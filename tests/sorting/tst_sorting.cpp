@@ -38,10 +38,10 @@ struct Tree {
         QDir().mkpath(trash);
         for (size_t k = 0; k < 10; ++k) {
             QDir().mkpath(dest[k] = root + QStringLiteral("/d%1").arg(k));
-            settings.destPaths[k] = dest[k] + u'/';
-            settings.destNames[k] = QStringLiteral("d%1").arg(k);
+            settings.destinationFolders[k] = dest[k] + u'/';
+            settings.destinationNames[k] = QStringLiteral("d%1").arg(k);
         }
-        settings.destPaths[10] = trash + u'/';
+        settings.deleteFolder() = trash + u'/';
         settings.headNames[3] = "trip";
     }
     ~Tree()
@@ -65,7 +65,7 @@ struct Tree {
         for (int i = 0; i < UndoHistory::Size; ++i) {
             sorter.history().shiftDown();
             sorter.history().newest()
-                = { "/old/from" + QString::number(i), "/old/to" + QString::number(i), int16_t(i % 4) };
+                = { "/old/from" + QString::number(i), "/old/to" + QString::number(i), HistoryKind(i % 4) };
         }
     }
     TransferResult drop(int k, const QString& name, const QString& folder = {})
@@ -77,7 +77,7 @@ struct Tree {
     void moved(State& s, const QString& from, const QString& to, int kind, bool kept = false) const
     {
         std::get<UndoHistory>(s).shiftDown();
-        std::get<UndoHistory>(s).newest() = { root + u'/' + from, root + u'/' + to, int16_t(kind) };
+        std::get<UndoHistory>(s).newest() = { root + u'/' + from, root + u'/' + to, HistoryKind(kind) };
         std::get<0>(s).insert(to, std::get<0>(s).value(from));
         if (!kept)
             std::get<0>(s).remove(from);
@@ -204,11 +204,11 @@ private slots:
     {
         QFETCH(Move, m);
         Tree t;
-        t.settings.nameRule = int16_t(m.rule);
+        t.settings.namingRule = NamingRule(m.rule);
         t.session.copyMode = m.copyMode;
         t.settings.serials[size_t(m.rule)] = m.counter;
         if (!m.target.isEmpty())
-            t.settings.destPaths[3] = t.root + u'/' + m.target;
+            t.settings.destinationFolders[3] = t.root + u'/' + m.target;
         const QString folder = m.target.startsWith("trash") ? t.trash : t.dest[3], to = folder + u'/' + m.expected;
         t.put(m.file);
         t.put("other.jpg");
@@ -266,7 +266,7 @@ private slots:
     {
         QFETCH(Unit, u);
         Tree t;
-        t.settings.nameRule = int16_t(u.rule);
+        t.settings.namingRule = NamingRule(u.rule);
         t.settings.serials = { 41, 7, 123 };
         t.session.copyMode = u.copyMode;
         t.session.companionsFollow = u.follow;
@@ -353,22 +353,22 @@ private slots:
         QTest::addColumn<Reason>("reason");
         QTest::addColumn<Fault>("fault");
         auto row = [](const char* tag, Reason reason, const Fault& fault) { QTest::newRow(tag) << reason << fault; };
-        row("rule 3", Reason::RuleInvalid, [](Tree& t) { t.settings.nameRule = 3; });
+        row("rule 3", Reason::RuleInvalid, [](Tree& t) { t.settings.namingRule = NamingRule(3); });
         row("head leaves the folder", Reason::HeadUnusable, [](Tree& t) {
-            t.settings.nameRule = 2;
+            t.settings.namingRule = NamingRule(2);
             t.settings.headNames[1] = "../x";
         });
         row("head name '.'", Reason::HeadUnusable, [](Tree& t) { // would make a hidden file
-            t.settings.nameRule = 2;
+            t.settings.namingRule = NamingRule(2);
             t.settings.headNames[1] = ".";
         });
         row("rule 1, folder named '..'", Reason::HeadUnusable, [](Tree& t) {
-            t.settings.nameRule = 1;
-            t.settings.destNames[1] = "..";
+            t.settings.namingRule = NamingRule(1);
+            t.settings.destinationNames[1] = "..";
         });
         row("counter at the top", Reason::SerialExhausted,
             [](Tree& t) { t.settings.serials[0] = std::numeric_limits<int32_t>::max(); });
-        row("no destination", Reason::FolderUnset, [](Tree& t) { t.settings.destPaths[1].clear(); });
+        row("no destination", Reason::FolderUnset, [](Tree& t) { t.settings.destinationFolders[1].clear(); });
         row("every name taken", Reason::NoFreeSerial, [](Tree& t) {
             QDir().mkpath(t.dest[1] + "/000000 a.jpg"); // a folder of the name counts as taken too
             writeFile(t.dest[1] + "/000000 a.jpg/inner.jpg", "inner");
@@ -385,7 +385,7 @@ private slots:
         row("delete refused, copy mode on the delete folder", Reason::SourceKept, [](Tree& t) {
             t.fs = refusingDelete({ t.src("a.jpg") });
             t.session.copyMode = true;
-            t.settings.destPaths[1] = t.settings.destPaths[10];
+            t.settings.destinationFolders[1] = t.settings.deleteFolder();
         });
         row("neither deletable", Reason::BothLeft, [](Tree& t) {
             t.fs = refusingDelete({ t.src("a.jpg"), t.dest[1] + "/000000 a.jpg" });
@@ -431,7 +431,7 @@ private slots:
         for (int i = 0; i < 11; ++i) {
             const QString name = QStringLiteral("IMG_%1.jpg").arg(i), folder = i % 2 ? other : t.source;
             writeFile(folder + u'/' + name, contentOf(name));
-            t.settings.nameRule = int16_t(i % 3);
+            t.settings.namingRule = NamingRule(i % 3);
             const TransferResult r = t.drop(i % 10, name, folder);
             QVERIFY(r.ok);
             paths << folder + u'/' + name;
@@ -517,7 +517,7 @@ private slots:
     }
 
     // Send all takes only the board's part of the list, in copy mode too, passes over files
-    // that drops took already and records each move as kind 3. A name taken in the delete
+    // that drops took already and records each move as SentToDeleteFolder. A name taken in the delete
     // folder is never replaced: the file gets the first free "name (n).ext". Undo brings
     // every file back.
     void sendAll()
@@ -631,13 +631,13 @@ private slots:
         row("delete folder missing", Reason::FolderMissing, 25,
             [](Tree& t) { QVERIFY(QDir(t.trash).removeRecursively()); });
         row("delete folder is the source", Reason::DeleteFolderIsSource, 0,
-            [](Tree& t) { t.settings.destPaths[10] = t.source + u'/'; });
+            [](Tree& t) { t.settings.deleteFolder() = t.source + u'/'; });
         // However it is written or reached, the source is still the source.
         row("source without its separator", Reason::DeleteFolderIsSource, 0,
-            [](Tree& t) { t.settings.destPaths[10] = t.source; });
+            [](Tree& t) { t.settings.deleteFolder() = t.source; });
         row("source through a link", Reason::DeleteFolderIsSource, 0, [](Tree& t) {
             QVERIFY(QFile::link(t.source, t.root + "/alias"));
-            t.settings.destPaths[10] = t.root + "/alias/";
+            t.settings.deleteFolder() = t.root + "/alias/";
         });
         row("source through a bind mount", Reason::DeleteFolderIsSource, 0, [](Tree& t) {
             const QString at = t.root + "/bound";
@@ -648,9 +648,9 @@ private slots:
                 t.mounted = at;
             else // not root: a link stands in
                 QVERIFY(QDir(at).removeRecursively() && QFile::link(t.source, at));
-            t.settings.destPaths[10] = at + u'/';
+            t.settings.deleteFolder() = at + u'/';
         });
-        row("delete folder unset", Reason::FolderUnset, 0, [](Tree& t) { t.settings.destPaths[10].clear(); });
+        row("delete folder unset", Reason::FolderUnset, 0, [](Tree& t) { t.settings.deleteFolder().clear(); });
         // Position 1 is a folder, passed over; 3 cannot be copied and 4 not deleted; 0 and 2 go.
         row("partly", Reason::System, 2, [](Tree& t) {
             QVERIFY(QFile::remove(t.src("IMG_0001.jpg")) && QDir().mkpath(t.src("IMG_0001.jpg")));
