@@ -222,7 +222,7 @@ int childGrow(const QStringList& args)
     f.openBoard();
     int commands = 0;
     while (f.board().pageEnd() < want && commands < 1000) {
-        f.board().loadAnew();
+        f.board().loadMore();
         ++commands;
         if (f.board().pageEnd() >= b.folder.count())
             break;
@@ -397,16 +397,16 @@ int childFull(const QStringList& args)
     QElapsedTimer t;
     const double cpu = cpuMs();
     t.start();
-    // Each slot holds its whole picture and paints it shrunk into the box, as a picture
+    // Each tile holds its whole picture and paints it shrunk into the box, as a picture
     // control with stretching on does.
-    QImage slot(QSize(128, 128), QImage::Format_ARGB32_Premultiplied);
+    QImage tile(QSize(128, 128), QImage::Format_ARGB32_Premultiplied);
     for (const QString& path : files) {
         QImageReader reader(path);
         reader.setAutoTransform(true);
         held.push_back(QPixmap::fromImage(reader.read()));
-        QPainter p(&slot);
+        QPainter p(&tile);
         p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.drawPixmap(QRect(QPoint(0, 0), held.back().size().scaled(slot.size(), Qt::KeepAspectRatio)), held.back());
+        p.drawPixmap(QRect(QPoint(0, 0), held.back().size().scaled(tile.size(), Qt::KeepAspectRatio)), held.back());
         p.end();
         QCoreApplication::processEvents();
     }

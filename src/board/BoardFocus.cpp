@@ -24,10 +24,10 @@ BoardKeys::Shown shownTiles(const SortingBoard& board)
     return shown;
 }
 
-void resetColour(const SortingBoard& board, int k)
+void resetColor(const SortingBoard& board, int k)
 {
     if (Target* target = board.targetAt(k))
-        target->resetColour();
+        target->resetColor();
 }
 
 }
@@ -42,7 +42,7 @@ BoardFocus::BoardFocus(SortingBoard& board, Session& session, Sorter& sorter)
     m_board.window()->installEventFilter(this);
     m_flashClock->setSingleShot(true);
     connect(m_flashClock, &QTimer::timeout, this, [this] {
-        resetColour(m_board, m_flashTarget);
+        resetColor(m_board, m_flashTarget);
         m_flashTarget = -1;
     });
 }
@@ -93,8 +93,8 @@ bool BoardFocus::keyPressed(QKeyEvent* e)
     case C::Reload:
         m_board.reload();
         break;
-    case C::LoadAnew:
-        m_board.loadAnew();
+    case C::LoadMore:
+        m_board.loadMore();
         break;
     case C::StopSendAll:
         m_sorter.cancelSendAll();
@@ -169,7 +169,7 @@ void BoardFocus::flash(int k)
     if (!target)
         return;
     if (m_flashClock->isActive() && m_flashTarget != k)
-        resetColour(m_board, m_flashTarget);
+        resetColor(m_board, m_flashTarget);
     target->setBackColor(Target::highlight());
     m_flashTarget = k;
     m_flashClock->start(kFlashMs);

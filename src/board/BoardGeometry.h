@@ -90,9 +90,9 @@ private:
 
 // The page's end after `steps` load-anew commands: steps x 10 + the thumbnail count, no
 // more than the list's entries and never past what a 16-bit counter can hold.
-int16_t loadAnewEnd(int steps, int thumbCount, int entryCount);
+int16_t loadMoreEnd(int steps, int thumbCount, int entryCount);
 
 // The load-anew steps after one more; they stop at the 16-bit limit.
-int16_t nextLoadAnewSteps(int16_t steps);
+int16_t nextLoadMoreSteps(int16_t steps);
 
 }

@@ -21,7 +21,7 @@ enum class Command {
     OpenViewer, // the one-point viewer on the current thumbnail
     Undo,
     Reload,
-    LoadAnew,
+    LoadMore,
     StopSendAll, // a running send all stops before its next file
 };
 

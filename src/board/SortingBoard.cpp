@@ -44,7 +44,7 @@ SortingBoard::SortingBoard(Settings& settings, Session& session, PictureFolder& 
     , m_sorter(sorter)
     , m_thumbnails(thumbnails)
     , m_tpp(screenTwipsPerPixel())
-    , m_targetColour(opaque(client->palette().color(QPalette::Window)))
+    , m_targetColor(opaque(client->palette().color(QPalette::Window)))
     , m_pageEnd(settings.thumbCount)
     , m_undoEnabled(sorter.canUndo())
 {
@@ -52,7 +52,7 @@ SortingBoard::SortingBoard(Settings& settings, Session& session, PictureFolder& 
     // On the board the board takes the keyboard; its keys are read by BoardFocus.
     setFocusPolicy(Qt::StrongFocus);
     m_targets.resize(10);
-    m_targets[0] = new Target(0, m_targetColour, this);
+    m_targets[0] = new Target(0, m_targetColor, this);
     m_targets[0]->hide();
     connect(m_targets[0], &Target::dropped, this, &SortingBoard::dropOnTarget);
     m_focus = std::make_unique<BoardFocus>(*this, m_session, m_sorter);
@@ -245,7 +245,7 @@ void SortingBoard::relayout()
     }
     for (Target* target : std::as_const(m_targets))
         if (target)
-            target->resetColour();
+            target->resetColor();
     placeTargets();
     placeBadge(true);
     // A frame whose tile a smaller board left out goes to a tile on show, and comes back
@@ -275,7 +275,7 @@ void SortingBoard::build(const Session::BusyGuard&)
     for (int k = 0; k < 10; ++k) {
         if (k > 0) {
             delete m_targets[k];
-            m_targets[k] = new Target(k, m_targetColour, this);
+            m_targets[k] = new Target(k, m_targetColor, this);
             connect(m_targets[k], &Target::dropped, this, &SortingBoard::dropOnTarget);
         }
         Target* target = m_targets[k];
@@ -285,7 +285,7 @@ void SortingBoard::build(const Session::BusyGuard&)
             Settings::isUnsetFolder(m_settings.destinationFolders[i]) ? QStringLiteral("未設定") : m_settings.destinationNames[i]);
         // The whole name, for a target too narrow to show it.
         target->setToolTip(target->text() + QLatin1Char('\n') + kTargetTip);
-        target->resetColour();
+        target->resetColor();
         target->show();
     }
     placeTargets();
@@ -310,10 +310,10 @@ void SortingBoard::tearDown()
 
 void SortingBoard::reload() { refill(0); }
 
-void SortingBoard::loadAnew()
+void SortingBoard::loadMore()
 {
     if (!m_session.isBusy())
-        refill(BoardGeometry::nextLoadAnewSteps(m_steps));
+        refill(BoardGeometry::nextLoadMoreSteps(m_steps));
 }
 
 void SortingBoard::refill(int16_t steps)
@@ -323,9 +323,9 @@ void SortingBoard::refill(int16_t steps)
     {
         const Session::BusyGuard busy(m_session);
         m_steps = steps;
-        // Load anew is bounded by the list as it was before this command relists it.
+        // Load more is bounded by the list as it was before this command relists it.
         m_pageEnd = steps == 0 ? m_settings.thumbCount
-                               : BoardGeometry::loadAnewEnd(steps, m_settings.thumbCount, m_folder.count());
+                               : BoardGeometry::loadMoreEnd(steps, m_settings.thumbCount, m_folder.count());
         emit refillStarted();
         removeTiles();
         m_folder.refresh();
@@ -406,7 +406,7 @@ void SortingBoard::layTiles(int limit, bool showEach)
     }
     if (showEach || !paths.isEmpty()) {
         // What the page no longer needs is dropped. The entries after it are the ones the
-        // next reload (after drops) and load anew show: made while the user sorts.
+        // next reload (after drops) and load more show: made while the user sorts.
         m_thumbnails.cancelPending();
         QStringList next;
         for (int i = planned; i < std::min(m_folder.count(), planned + kLookAhead); ++i)
@@ -470,7 +470,7 @@ void SortingBoard::sendToTarget(int position, int k)
     if (m_session.isBusy())
         return;
     if (Target* target = targetAt(k))
-        target->resetColour();
+        target->resetColor();
     m_sorter.transfer(k, position, m_folder.path(), m_folder.name(position));
 }
 

@@ -60,9 +60,9 @@ void Target::paintEvent(QPaintEvent* e)
         nameRect.moveTop(inside.top() + digits.height() - digits.descent());
     p.drawText(nameRect, Qt::AlignHCenter | Qt::AlignTop, shownName());
     p.setFont(digitFont());
-    QColor digitColour = p.pen().color();
-    digitColour.setAlpha(170);
-    p.setPen(digitColour);
+    QColor digitColor = p.pen().color();
+    digitColor.setAlpha(170);
+    p.setPen(digitColor);
     p.drawText(inside, Qt::AlignLeft | Qt::AlignTop, QString::number(m_index));
 }
 
@@ -84,7 +84,7 @@ void Target::dragEnterEvent(QDragEnterEvent* e)
 
 void Target::dragMoveEvent(QDragMoveEvent* e) { TileDrag::accept(e); }
 
-void Target::dragLeaveEvent(QDragLeaveEvent*) { resetColour(); }
+void Target::dragLeaveEvent(QDragLeaveEvent*) { resetColor(); }
 
 void Target::dropEvent(QDropEvent* e)
 {
@@ -94,5 +94,5 @@ void Target::dropEvent(QDropEvent* e)
     emit dropped(m_index);
     // A drop turned away by the busy board must not leave the target blue either.
     if (self)
-        resetColour();
+        resetColor();
 }

@@ -14,7 +14,7 @@ public:
 
     QColor backColor() const { return m_back; }
     void setBackColor(const QColor& c);
-    void resetColour() { setBackColor(m_normal); }
+    void resetColor() { setBackColor(m_normal); }
     static QColor highlight() { return QColor(0, 0, 255); }
 
     // High enough for the digit's line above the name's, with the frame around them.

@@ -359,9 +359,9 @@ void DestinationsDialog::emptyDeleteFolder()
                      .arg(trash ? QStringLiteral("ごみ箱へ移動") : QStringLiteral("削除"))
               << shown;
     }
-    if (result.unnamed > 0)
+    if (result.unlistable > 0)
         lines << QStringLiteral("名前にUTF-8でない文字を含むファイル %1 個は扱えないため、残っています。")
-                     .arg(result.unnamed);
+                     .arg(result.unlistable);
     if (!lines.isEmpty())
         showMessage(this, lines.join(u'\n'), QMessageBox::Ok, QMessageBox::Warning);
 }

@@ -205,7 +205,7 @@ BulkDeleteResult deleteFolderFiles(const QString& folder, const FileRemover& rem
         else
             result.remaining << name;
     }
-    result.unnamed = FileOps::unshownNames(folder, { QStringLiteral("*") });
+    result.unlistable = FileOps::unlistableCount(folder, { QStringLiteral("*") });
     return result;
 }
 }

@@ -68,7 +68,7 @@ BulkDeleteTarget bulkDeleteTarget(const QString& stored);
 struct BulkDeleteResult {
     int deleted = 0;
     QStringList remaining; // names still there afterwards
-    int unnamed = 0; // files left because their names cannot be shown (not UTF-8)
+    int unlistable = 0; // files left because their names cannot be listed (not UTF-8)
 };
 using FileRemover = std::function<Failure(const QString& path)>;
 // Deletes for good, read-only files too, after their attributes are made normal.

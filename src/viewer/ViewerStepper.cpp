@@ -6,7 +6,7 @@
 void ViewerStepper::stopSlideshow()
 {
     m_interval = 0;
-    m_slideIcon = 5;
+    m_slideIcon = SlideshowIcon::Stopped;
     m_optionsEnabled = true;
     m_session.slideRunning = false;
 }
@@ -72,7 +72,7 @@ void ViewerStepper::slideButton(int count)
     }
     // Nothing is shown now; the first step comes one interval later.
     m_interval = ViewerLogic::slideIntervalMs(m_settings.slideSeconds);
-    m_slideIcon = 8;
+    m_slideIcon = SlideshowIcon::Running;
     m_optionsEnabled = false;
     m_session.slideRunning = true;
 }

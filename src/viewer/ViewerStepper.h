@@ -4,6 +4,9 @@
 class Session;
 struct Settings;
 
+// What the slideshow button shows: the start picture, or the one of a running slideshow.
+enum class SlideshowIcon { Stopped, Running };
+
 // The viewer's position in the picture folder and its slideshow clock, as a state
 // machine. Each input moves the position and reports whether the entry now there must be
 // displayed. `count` is the folder's entry count, read afresh by the caller at every call.
@@ -20,7 +23,7 @@ public:
 
     // The window's side of the slideshow: a new viewer starts stopped whatever slideRunning says.
     int interval() const { return m_interval; } // ms; 0 = clock stopped
-    int slideIcon() const { return m_slideIcon; } // 5, or 8 while a slideshow runs
+    SlideshowIcon slideIcon() const { return m_slideIcon; }
     bool optionsEnabled() const { return m_optionsEnabled; }
 
     void stopSlideshow();
@@ -54,6 +57,6 @@ private:
     Session& m_session;
     int32_t m_index = 0;
     int m_interval = 0;
-    int m_slideIcon = 5;
+    SlideshowIcon m_slideIcon = SlideshowIcon::Stopped;
     bool m_optionsEnabled = true;
 };

@@ -66,7 +66,7 @@ public:
     int position() const { return m_entry; } // the folder's entry shown
     QString fileName() const { return m_file; } // the entry at the position when it was taken
     bool isOnePoint() const { return m_onePointLook; }
-    int slideIcon() const { return m_step.slideIcon(); } // 5 or 8
+    SlideshowIcon slideIcon() const { return m_step.slideIcon(); }
     // The box the last photo was asked to fit into when decoded (invalid when decoded whole).
     QSize lastDecodeBox() const { return m_lastDecodeBox; }
     // The pictures made ahead of the next step.
@@ -87,6 +87,9 @@ protected:
     void moveEvent(QMoveEvent* e) override;
 
 private:
+    // The status bar's panels that tell of the picture; the rest keep themselves.
+    enum class StatusPanel { Folder = 1, FileName, NaturalSize, FileSize, Modified, Notice };
+
     void buildToolbar();
     void buildStatusBar();
     void setOnePointLook(bool on); // toolbar and picture tooltips
@@ -108,7 +111,7 @@ private:
     void display();
     void pictureClicked(QWidget* control, Qt::MouseButton button);
     // After a display: the neighbours are made in the background, the picture shown is kept.
-    void describeShown(QSize natural); // title and panels 1 to 5 for the file at the position
+    void describeShown(QSize natural); // title and the panels that tell of the file at the position
     void showNothing(); // nothing could be shown: said so in place of the last picture
     void prepareNeighbours(const QString& shownPath, QSize area, const Picture& shown);
 

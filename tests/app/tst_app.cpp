@@ -313,7 +313,7 @@ private slots:
         action(w, "reloadAction")->trigger();
         QCOMPARE(s.panel(3), QString(" 2 File "));
         s.photos(4);
-        action(w, "loadAnewAction")->trigger();
+        action(w, "loadMoreAction")->trigger();
         QCOMPARE(s.panel(3), QString(" 4 File "));
         QVERIFY(QFile::remove(s.src("d.jpg")));
 
@@ -401,7 +401,7 @@ private slots:
     void commandsWaitForTheBoard_data()
     {
         QTest::addColumn<QString>("fill");
-        for (const char* fill : { "build", "reload", "load anew" })
+        for (const char* fill : { "build", "reload", "load more" })
             QTest::newRow(fill) << QString(fill);
     }
     void commandsWaitForTheBoard()
@@ -445,7 +445,7 @@ private slots:
         if (fill == "build")
             w.folderPage().startButton()->click();
         else
-            (fill == "reload" ? action(w, "reloadAction") : action(w, "loadAnewAction"))->trigger();
+            (fill == "reload" ? action(w, "reloadAction") : action(w, "loadMoreAction"))->trigger();
         QCOMPARE(tried, 1);
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(", ")));
         QVERIFY(boardToolbar(w)->isEnabled() && !s.session.isBusy() && s.boxes.seen.isEmpty());

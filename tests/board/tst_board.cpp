@@ -122,7 +122,7 @@ private slots:
         QSignalSpy chosen(&b, &SortingBoard::fileChosen), menu(&b, &SortingBoard::menuRequested);
         QSignalSpy viewer(&b, &SortingBoard::onePointViewerRequested), ended(&b, &SortingBoard::refilled);
         const auto state = [&] {
-            return std::tuple(f.session.isBusy(), b.loadAnewSteps(), b.tileCount(), f.files(),
+            return std::tuple(f.session.isBusy(), b.loadMoreSteps(), b.tileCount(), f.files(),
                 f.sorter.history().count(), ended.count() + chosen.count() + menu.count() + viewer.count());
         };
         int tried = 0;
@@ -132,7 +132,7 @@ private slots:
                 return QTimer::singleShot(0, tryEverything); // the middle of the fill
             const auto at = state();
             b.reload();
-            b.loadAnew();
+            b.loadMore();
             b.pressTile(1, Qt::RightButton, {});
             b.pressTile(1, Qt::LeftButton, {});
             QTest::mouseClick(&b, Qt::RightButton);
@@ -149,7 +149,7 @@ private slots:
         if (command == "build")
             QVERIFY(f.build());
         else
-            command == "reload" ? b.reload() : b.loadAnew();
+            command == "reload" ? b.reload() : b.loadMore();
         qApp->removeEventFilter(&order);
         QVERIFY(tried == 1 && heldBack && f.warnings.isEmpty() && !f.session.isBusy());
         QCOMPARE(ended.count(), command == "build" ? 0 : 1);
@@ -205,11 +205,11 @@ private slots:
         b.reload();
         QVERIFY(f.folder.name(1) == name(3) && f.shown() == 28);
         QCOMPARE(ended.takeFirst(), QVariantList { 28 });
-        f.settings.thumbCount = 5; // load anew on a smaller count: the tiles past the new end go too
-        b.loadAnew();
+        f.settings.thumbCount = 5; // load more on a smaller count: the tiles past the new end go too
+        b.loadMore();
         QVERIFY(b.pageEnd() == 15 && b.tileCount() == 15 && f.shown() == 15);
         b.reload();
-        QVERIFY(b.loadAnewSteps() == 0 && f.shown() == 5);
+        QVERIFY(b.loadMoreSteps() == 0 && f.shown() == 5);
         f.leave();
         QVERIFY(b.tileCount() == 1 && !f.target(1));
         QVERIFY(f.build());
@@ -320,7 +320,7 @@ private slots:
         QCOMPARE(f.files(), expected);
         QVERIFY(!f.session.isBusy() && f.tile(1)->isVisible()); // no re-layout and the entry stays until a reload
         QCOMPARE(f.folder.name(0), name(0));
-        QTRY_COMPARE(f.target(target)->backColor(), f.board().targetColour());
+        QTRY_COMPARE(f.target(target)->backColor(), f.board().targetColor());
         QCOMPARE(f.warnings.size(), sent ? 0 : 1);
         QVERIFY(sent || f.warnings[0].contains("「移動先フォルダ設定」"));
         QVERIFY(f.settings.serials[0] == 41 + sent && f.sorter.history().count() == sent);
@@ -397,7 +397,7 @@ private slots:
         f.key(Qt::Key_End);
         f.key(Qt::Key_6); // the last one sent: back to the nearest before it
         QVERIFY(framed(f) == 4 && f.target(6)->backColor() == Target::highlight());
-        QCOMPARE(f.target(8)->backColor(), b.targetColour());
+        QCOMPARE(f.target(8)->backColor(), b.targetColor());
         keys(f, { Qt::Key_6, Qt::Key_6, Qt::Key_6 });
         QVERIFY(f.sorter.history().count() == 6 && framed(f) == -1);
         b.focus().setCurrent(2);
@@ -413,7 +413,7 @@ private slots:
         QTest::qWait(400);
         QVERIFY(f.build());
         for (int k = 0; k < 10; ++k)
-            QCOMPARE(f.target(k)->backColor(), b.targetColour());
+            QCOMPARE(f.target(k)->backColor(), b.targetColor());
         // Keys and drops share one history, undone newest first, one step per key or command.
         QCOMPARE(f.folder.count(), 0);
         f.key(Qt::Key_Z, Qt::ControlModifier);

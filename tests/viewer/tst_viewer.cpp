@@ -299,7 +299,7 @@ private slots:
             return;
         QCOMPARE(slideClock(v)->isActive() ? slideClock(v)->interval() : 0, show == "running" ? ms : 0);
         QCOMPARE(s.session.slideRunning, show != "stopped");
-        QCOMPARE(v->slideIcon(), show == "stopped" ? 5 : 8);
+        QCOMPARE(v->slideIcon(), show == "stopped" ? SlideshowIcon::Stopped : SlideshowIcon::Running);
         QCOMPARE(viewerAction(v, "optionsAction")->isEnabled(), show == "stopped");
         if (show == "running")
             return;
@@ -360,7 +360,7 @@ private slots:
         QVERIFY(!s.openViewer() && s.session.slideRunning);
         v = s.show(0);
         QVERIFY(
-            v && !slideClock(v)->isActive() && v->slideIcon() == 5 && viewerAction(v, "optionsAction")->isEnabled());
+            v && !slideClock(v)->isActive() && v->slideIcon() == SlideshowIcon::Stopped && viewerAction(v, "optionsAction")->isEnabled());
         viewerAction(v, "slideshowAction")->trigger();
         QVERIFY(!s.session.slideRunning && !slideClock(v)->isActive());
         viewerAction(v, "slideshowAction")->trigger();
