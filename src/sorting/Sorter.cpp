@@ -149,7 +149,7 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
         counter = n.serial + 1;
     }
     result.newName = n.name;
-    result.destination = dest;
+    result.newPath = dest;
 
     // The companions first: the picture's own failures then keep their words.
     if (const Failure why = moveCompanions(Companions::moves(sourceFolder, fileName, companions, destFolder, n.name),

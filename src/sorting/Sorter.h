@@ -21,7 +21,7 @@ struct TransferResult {
     QString fileName; // the file's name in the source folder
     QList<CompanionMove> companionsLeft; // companions neither moved nor taken back: `to` is where each is
     QString newName; // the file's name in the destination folder
-    QString destination; // the full path the copy was made to
+    QString newPath; // the full path the copy was made to
     bool sourceDeleted = false;
     // A move whose source could not be deleted and whose copy could not be taken
     // back either: both files remain, and the copy is recorded so undo can remove it.

@@ -22,7 +22,7 @@ using State = std::tuple<QMap<QString, QByteArray>, UndoHistory, std::array<int3
 // A source folder, destinations d0..d9 and a delete folder, the settings pointing at them.
 struct Tree {
     QTemporaryDir tmp;
-    QString root = tmp.path(), source = root + "/src", trash = root + "/trash";
+    QString root = tmp.path(), source = root + "/src", deleteFolder = root + "/delete";
     QString dest[10];
     Settings settings;
     Session session { QString() };
@@ -35,13 +35,13 @@ struct Tree {
     Tree()
     {
         QDir().mkpath(source);
-        QDir().mkpath(trash);
+        QDir().mkpath(deleteFolder);
         for (size_t k = 0; k < 10; ++k) {
             QDir().mkpath(dest[k] = root + QStringLiteral("/d%1").arg(k));
             settings.destinationFolders[k] = dest[k] + u'/';
             settings.destinationNames[k] = QStringLiteral("d%1").arg(k);
         }
-        settings.deleteFolder() = trash + u'/';
+        settings.deleteFolder() = deleteFolder + u'/';
         settings.headNames[3] = "trip";
     }
     ~Tree()
@@ -188,10 +188,10 @@ private slots:
         row("rule 1", { 1, 7, "photo.2020.JPG", "d3000007.JPG" });
         row("rule 1, no dot", { 1, 7, "README", "d3000007" });
         row("rule 2", { 2, 123, "IMG_0002.png", "trip000123.png" });
-        row("copy mode on the delete folder", { 0, 5, "a.jpg", "000005 a.jpg", true, false, "trash/" });
+        row("copy mode on the delete folder", { 0, 5, "a.jpg", "000005 a.jpg", true, false, "delete/" });
         // The delete folder is recognised by what it is, however it is written.
-        row("copy mode, delete folder spelt otherwise", { 0, 5, "a.jpg", "000005 a.jpg", true, false, "trash/./" });
-        row("copy mode, delete folder without separator", { 0, 5, "a.jpg", "000005 a.jpg", true, false, "trash" });
+        row("copy mode, delete folder spelt otherwise", { 0, 5, "a.jpg", "000005 a.jpg", true, false, "delete/./" });
+        row("copy mode, delete folder without separator", { 0, 5, "a.jpg", "000005 a.jpg", true, false, "delete" });
         row("folder without separator", { 0, 5, "a.jpg", "000005 a.jpg", false, false, "d3" });
         // Names already there are passed over silently, across the wrap too.
         row("rule 1, taken up to the wrap",
@@ -209,7 +209,7 @@ private slots:
         t.settings.serials[size_t(m.rule)] = m.counter;
         if (!m.target.isEmpty())
             t.settings.destinationFolders[3] = t.root + u'/' + m.target;
-        const QString folder = m.target.startsWith("trash") ? t.trash : t.dest[3], to = folder + u'/' + m.expected;
+        const QString folder = m.target.startsWith("delete") ? t.deleteFolder : t.dest[3], to = folder + u'/' + m.expected;
         t.put(m.file);
         t.put("other.jpg");
         for (const QString& name : m.taken)
@@ -221,9 +221,9 @@ private slots:
         const TransferResult r = t.drop(3, m.file);
         QVERIFY(r.ok);
         QCOMPARE(r.newName, m.expected);
-        QCOMPARE(QFileInfo(r.destination).canonicalFilePath(), QFileInfo(to).canonicalFilePath());
+        QCOMPARE(QFileInfo(r.newPath).canonicalFilePath(), QFileInfo(to).canonicalFilePath());
         t.moved(after, "src/" + m.file, QDir(t.root).relativeFilePath(to), m.rule, m.kept);
-        std::get<UndoHistory>(after).newest().to = r.destination;
+        std::get<UndoHistory>(after).newest().to = r.newPath;
         const int used = m.used >= 0 ? m.used : m.counter;
         std::get<UndoHistory>(after).newest().serialAdvance = used + 1 - (m.used == 0 ? 0 : m.counter);
         std::get<2>(after)[size_t(m.rule)] = used + 1;
@@ -332,13 +332,13 @@ private slots:
     {
         Tree t;
         putShoot(t);
-        writeFile(t.trash + "/IMG_0001.xmp", "older one");
+        writeFile(t.deleteFolder + "/IMG_0001.xmp", "older one");
         const auto before = t.state();
         const QStringList names = { "IMG_0001.JPG", "IMG_0002.CR2" };
         const SendAllResult r = t.sorter.sendAll(t.source, names, { 0, 1 });
         QVERIFY(!r.worthTelling());
         QCOMPARE(r.moved, 2);
-        QCOMPARE(QDir(t.trash).entryList(QDir::Files),
+        QCOMPARE(QDir(t.deleteFolder).entryList(QDir::Files),
             QStringList({ "IMG_0001 (2).CR2", "IMG_0001 (2).JPG", "IMG_0001 (2).JPG.xmp", "IMG_0001 (2).xmp",
                 "IMG_0001.xmp", "IMG_0002.CR2" }));
         QCOMPARE(t.sorter.history().count(), 2);
@@ -492,7 +492,7 @@ private slots:
         t.settings.serials = { 5, 50, 500 };
         t.put("a.jpg");
         t.fillHistory();
-        const QString from = t.src("a.jpg"), to = t.drop(2, "a.jpg").destination;
+        const QString from = t.src("a.jpg"), to = t.drop(2, "a.jpg").newPath;
         fault(t);
         auto expected = t.state();
         if (dropped)
@@ -527,13 +527,13 @@ private slots:
         const QStringList names = t.put(25);
         QVERIFY(QFile::setPermissions(t.src(names[0]), QFileDevice::ReadOwner));
         QVERIFY(t.drop(1, names[2]).ok && t.drop(1, names[5]).ok);
-        writeFile(t.trash + "/IMG_0001.jpg", "older one");
-        writeFile(t.trash + "/IMG_0001 (2).jpg", "older two");
+        writeFile(t.deleteFolder + "/IMG_0001.jpg", "older one");
+        writeFile(t.deleteFolder + "/IMG_0001 (2).jpg", "older two");
         t.session.copyMode = true;
         const auto before = t.state();
         auto after = before;
         for (int i : { 0, 1, 3, 4, 6, 7, 8, 9 }) // newest last, above the two drops
-            t.moved(after, "src/" + names[i], "trash/" + (i == 1 ? QStringLiteral("IMG_0001 (3).jpg") : names[i]), 3);
+            t.moved(after, "src/" + names[i], "delete/" + (i == 1 ? QStringLiteral("IMG_0001 (3).jpg") : names[i]), 3);
         Recorder said(t);
         const SendAllResult r = t.sorter.sendAll(t.source, names, { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9 });
         QVERIFY(!r.worthTelling());
@@ -544,7 +544,7 @@ private slots:
             QString("moving 0, events, moving 1, events, events, moving 3, events, moving 4, events, events, moving 6, "
                     "events, moving 7, events, moving 8, events, moving 9, events, history on"));
         QVERIFY(t.state() == after);
-        QVERIFY(QFile::permissions(t.trash + u'/' + names[0]) & QFileDevice::WriteOwner);
+        QVERIFY(QFile::permissions(t.deleteFolder + u'/' + names[0]) & QFileDevice::WriteOwner);
         for (int j = 0; j < 8; ++j)
             QVERIFY(t.sorter.undoLast().ok());
         QVERIFY(t.state() == before);
@@ -558,14 +558,14 @@ private slots:
         const QStringList names = t.put(4);
         QVERIFY(t.drop(1, names[0]).ok);
         QCOMPARE(t.sorter.sendAll(t.source, names, { 1, 2, 3 }).moved, 3);
-        QVERIFY(QFile::remove(t.trash + u'/' + names[1]) && QFile::remove(t.trash + u'/' + names[3]));
+        QVERIFY(QFile::remove(t.deleteFolder + u'/' + names[1]) && QFile::remove(t.deleteFolder + u'/' + names[3]));
         QSignalSpy changed(&t.sorter, &Sorter::historyChanged);
-        t.sorter.forgetVanishedIn(t.trash + "/./");
+        t.sorter.forgetVanishedIn(t.deleteFolder + "/./");
         QCOMPARE(t.sorter.history().count(), 2);
         QCOMPARE(QFileInfo(t.sorter.history().at(0).to).fileName(), names[2]);
         QCOMPARE(t.sorter.history().at(1).from, t.src(names[0]));
         QCOMPARE(changed.count(), 1);
-        t.sorter.forgetVanishedIn(t.trash);
+        t.sorter.forgetVanishedIn(t.deleteFolder);
         QCOMPARE(changed.count(), 1);
     }
 
@@ -629,7 +629,7 @@ private slots:
             QTest::newRow(tag) << reason << failures << fault;
         };
         row("delete folder missing", Reason::FolderMissing, 25,
-            [](Tree& t) { QVERIFY(QDir(t.trash).removeRecursively()); });
+            [](Tree& t) { QVERIFY(QDir(t.deleteFolder).removeRecursively()); });
         row("delete folder is the source", Reason::DeleteFolderIsSource, 0,
             [](Tree& t) { t.settings.deleteFolder() = t.source + u'/'; });
         // However it is written or reached, the source is still the source.
@@ -673,7 +673,7 @@ private slots:
         auto before = t.state();
         for (int i : { 0, 2 })
             if (partly)
-                t.moved(before, "src/" + names[i], "trash/" + names[i], 3);
+                t.moved(before, "src/" + names[i], "delete/" + names[i], 3);
         Recorder said(t);
         QList<int> all(25);
         std::iota(all.begin(), all.end(), 0);
@@ -733,7 +733,7 @@ private slots:
         QVERIFY(r.cancelled && !r.worthTelling());
         QCOMPARE(r.moved, 2);
         for (int i = 0; i < r.moved; ++i)
-            t.moved(after, "src/" + names[i], "trash/" + names[i], 3);
+            t.moved(after, "src/" + names[i], "delete/" + names[i], 3);
         QVERIFY(t.state() == after);
         QCOMPARE(told.last().count, 5);
         QCOMPARE(ended, 2);
