@@ -24,10 +24,10 @@ BoardKeys::Shown shownTiles(const SortingBoard& board)
     return shown;
 }
 
-void resetColor(const SortingBoard& board, int k)
+void resetColor(const SortingBoard& board, int target)
 {
-    if (Target* target = board.targetAt(k))
-        target->resetColor();
+    if (Target* widget = board.targetAt(target))
+        widget->resetColor();
 }
 
 }
@@ -139,7 +139,7 @@ void BoardFocus::tileHidden(int position)
         setCurrent(next);
 }
 
-void BoardFocus::sendCurrent(int k)
+void BoardFocus::sendCurrent(int target)
 {
     if (m_session.isBusy())
         return;
@@ -147,13 +147,13 @@ void BoardFocus::sendCurrent(int k)
     const Tile* tile = m_board.tileAt(position);
     if (!tile || tile->isHidden())
         return;
-    m_board.sendToTarget(position, k);
+    m_board.sendToTarget(position, target);
 
     const Tile* after = m_board.tileAt(position);
     if (!after)
         return;
     if (after->isHidden()) {
-        flash(k);
+        flash(target);
         const int next = BoardKeys::afterSend(shownTiles(m_board), position);
         if (next >= 0)
             setCurrent(next);
@@ -163,14 +163,14 @@ void BoardFocus::sendCurrent(int k)
     }
 }
 
-void BoardFocus::flash(int k)
+void BoardFocus::flash(int target)
 {
-    Target* target = m_board.targetAt(k);
-    if (!target)
+    Target* widget = m_board.targetAt(target);
+    if (!widget)
         return;
-    if (m_flashClock->isActive() && m_flashTarget != k)
+    if (m_flashClock->isActive() && m_flashTarget != target)
         resetColor(m_board, m_flashTarget);
-    target->setBackColor(Target::highlight());
-    m_flashTarget = k;
+    widget->setBackColor(Target::highlight());
+    m_flashTarget = target;
     m_flashClock->start(kFlashMs);
 }

@@ -54,12 +54,12 @@ QRect boardRect(QSize client, int toolbarHeight, int statusBarHeight)
     return QRect(0, toolbarHeight, client.width(), std::max(0, client.height() - toolbarHeight - statusBarHeight));
 }
 
-QRect targetRect(int k, QSize board, int height)
+QRect targetRect(int target, QSize board, int height)
 {
     const double cell = board.width() / 10.0;
     const double width = board.width() / 11.0;
-    const int left = int(std::lround(k * cell + (cell - width) / 2));
-    const int right = int(std::lround(k * cell + (cell + width) / 2));
+    const int left = int(std::lround(target * cell + (cell - width) / 2));
+    const int right = int(std::lround(target * cell + (cell + width) / 2));
     return QRect(left, board.height() - height, right - left, height);
 }
 

@@ -42,9 +42,9 @@ Grid spread(Grid grid, int tiles);
 // The board area inside the window's client area: below the toolbar, above the status bar.
 QRect boardRect(QSize client, int toolbarHeight, int statusBarHeight);
 
-// Target k (0..9), in pixels: one eleventh of the board wide, centred in the k-th tenth,
+// The target's place (0..9), in pixels: one eleventh of the board wide, centred in its tenth,
 // `height` high along the board's bottom edge.
-QRect targetRect(int k, QSize board, int height);
+QRect targetRect(int target, QSize board, int height);
 
 // The copy-mode badge of size `badge` just above the right end of the targets' row,
 // whose top is `targetsTop`.

@@ -112,7 +112,7 @@ SortingBoard::~SortingBoard() = default;
 
 Tile* SortingBoard::tileAt(int i) const { return i >= 0 && i < m_tiles.size() ? m_tiles[i] : nullptr; }
 
-Target* SortingBoard::targetAt(int k) const { return k >= 0 && k < m_targets.size() ? m_targets[k] : nullptr; }
+Target* SortingBoard::targetAt(int target) const { return target >= 0 && target < m_targets.size() ? m_targets[target] : nullptr; }
 
 Tile* SortingBoard::createTile(int i)
 {
@@ -272,21 +272,21 @@ void SortingBoard::build(const Session::BusyGuard&)
     m_pageEnd = m_settings.thumbCount;
     m_settings.updateDestinationNames();
 
-    for (int k = 0; k < 10; ++k) {
-        if (k > 0) {
-            delete m_targets[k];
-            m_targets[k] = new Target(k, m_targetColor, this);
-            connect(m_targets[k], &Target::dropped, this, &SortingBoard::dropOnTarget);
+    for (int target = 0; target < Settings::TargetCount; ++target) {
+        if (target > 0) {
+            delete m_targets[target];
+            m_targets[target] = new Target(target, m_targetColor, this);
+            connect(m_targets[target], &Target::dropped, this, &SortingBoard::dropOnTarget);
         }
-        Target* target = m_targets[k];
+        Target* widget = m_targets[target];
         // The root a first start gives every target is no place to sort into.
-        const auto i = static_cast<size_t>(k);
-        target->setText(
+        const auto i = static_cast<size_t>(target);
+        widget->setText(
             Settings::isUnsetFolder(m_settings.destinationFolders[i]) ? QStringLiteral("未設定") : m_settings.destinationNames[i]);
         // The whole name, for a target too narrow to show it.
-        target->setToolTip(target->text() + QLatin1Char('\n') + kTargetTip);
-        target->resetColor();
-        target->show();
+        widget->setToolTip(widget->text() + QLatin1Char('\n') + kTargetTip);
+        widget->resetColor();
+        widget->show();
     }
     placeTargets();
     placeBadge(true);
@@ -298,9 +298,9 @@ void SortingBoard::tearDown()
 {
     m_built = false;
     m_emptyNote->hide();
-    for (int k = 1; k < m_targets.size(); ++k) {
-        delete m_targets[k];
-        m_targets[k] = nullptr;
+    for (int target = 1; target < m_targets.size(); ++target) {
+        delete m_targets[target];
+        m_targets[target] = nullptr;
     }
     removeTiles();
     placeBadge(false);
@@ -463,15 +463,15 @@ void SortingBoard::requestOnePointViewer(int position)
     emit onePointViewerRequested(position);
 }
 
-void SortingBoard::dropOnTarget(int k) { sendToTarget(m_drag.position, k); }
+void SortingBoard::dropOnTarget(int target) { sendToTarget(m_drag.position, target); }
 
-void SortingBoard::sendToTarget(int position, int k)
+void SortingBoard::sendToTarget(int position, int target)
 {
     if (m_session.isBusy())
         return;
-    if (Target* target = targetAt(k))
-        target->resetColor();
-    m_sorter.transfer(k, position, m_folder.path(), m_folder.name(position));
+    if (Target* widget = targetAt(target))
+        widget->resetColor();
+    m_sorter.transfer(target, position, m_folder.path(), m_folder.name(position));
 }
 
 void SortingBoard::sendAllReached()

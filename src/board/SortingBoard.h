@@ -55,8 +55,8 @@ public:
 
     // What the tiles, targets and badge report; callable directly too.
     void pressTile(int position, Qt::MouseButton button, QPointF grabTwips);
-    void dropOnTarget(int k); // the tile last pressed
-    void sendToTarget(int position, int k); // held back while busy
+    void dropOnTarget(int target); // the tile last pressed
+    void sendToTarget(int position, int target); // held back while busy
     // Drops that only move the dragged thumbnail, to put the point where it was grabbed
     // under the pointer. They touch no file and are not held back.
     void dropOnTile(int position, QPointF atTwips);
@@ -65,7 +65,7 @@ public:
 
     Tile* tileAt(int i) const; // null when tile i does not exist
     int tileCount() const { return int(m_tiles.size()); }
-    Target* targetAt(int k) const; // null when target k does not exist
+    Target* targetAt(int target) const; // null when that target does not exist
     CopyModeBadge* copyModeBadge() const { return m_badge; }
     QColor targetColor() const { return m_targetColor; }
     const TwipsPerPixel& tpp() const { return m_tpp; }

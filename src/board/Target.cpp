@@ -9,9 +9,9 @@ namespace {
 constexpr int kLowestHeight = 33;
 }
 
-Target::Target(int k, const QColor& normal, QWidget* board)
+Target::Target(int target, const QColor& normal, QWidget* board)
     : QLabel(board)
-    , m_index(k)
+    , m_index(target)
     , m_normal(normal)
 {
     setAcceptDrops(true);

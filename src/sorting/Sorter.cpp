@@ -82,16 +82,16 @@ TransferResult Sorter::transfer(int target, int position, const QString& folder,
     return result;
 }
 
-TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const QString& fileName)
+TransferResult Sorter::transferFiles(int target, const QString& sourceFolder, const QString& fileName)
 {
     TransferResult result;
     result.fileName = fileName;
     const QString source = FileOps::joinPath(sourceFolder, fileName);
-    const bool validTarget = Settings::isTarget(k);
-    const QString destFolder = validTarget ? m_settings.destinationFolders[static_cast<size_t>(k)] : QString();
+    const bool validTarget = Settings::isTarget(target);
+    const QString destinationFolder = validTarget ? m_settings.destinationFolders[static_cast<size_t>(target)] : QString();
     // A copy-mode drop on the delete folder still moves, however either path is written.
-    const bool deleteSource = !m_session.copyMode || destFolder == m_settings.deleteFolder()
-        || FolderIdentity::same(destFolder, m_settings.deleteFolder());
+    const bool deleteSource = !m_session.copyMode || destinationFolder == m_settings.deleteFolder()
+        || FolderIdentity::same(destinationFolder, m_settings.deleteFolder());
 
     result.copying = !deleteSource;
 
@@ -112,9 +112,9 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
     };
 
     if (!validTarget)
-        return failFor(Reason::TargetInvalid, k);
-    if (Settings::isUnsetFolder(destFolder))
-        return failFor(Reason::FolderUnset, k);
+        return failFor(Reason::TargetInvalid, target);
+    if (Settings::isUnsetFolder(destinationFolder))
+        return failFor(Reason::FolderUnset, target);
     if (fileName.isEmpty())
         return failFor(Reason::NoFileName);
 
@@ -132,13 +132,13 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
     const QStringList companions
         = m_session.companionsFollow ? Companions::find(sourceFolder, fileName) : QStringList();
     Renaming::NewName n;
-    QString dest;
+    QString newPath;
     for (int tries = 0;; ++tries) {
-        n = Renaming::newNameFor(m_settings, k, fileName, counter);
+        n = Renaming::newNameFor(m_settings, target, fileName, counter);
         if (!n.ok())
             return fail(n);
-        dest = FileOps::joinPath(destFolder, n.name);
-        if (Companions::unitFree(destFolder, fileName, companions, n.name))
+        newPath = FileOps::joinPath(destinationFolder, n.name);
+        if (Companions::unitFree(destinationFolder, fileName, companions, n.name))
             break;
         if (tries + 1 == Renaming::MaxNameTries) {
             Failure why = Failure::of(Reason::NoFreeSerial);
@@ -149,10 +149,10 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
         counter = n.serial + 1;
     }
     result.newName = n.name;
-    result.newPath = dest;
+    result.newPath = newPath;
 
     // The companions first: the picture's own failures then keep their words.
-    if (const Failure why = moveCompanions(Companions::moves(sourceFolder, fileName, companions, destFolder, n.name),
+    if (const Failure why = moveCompanions(Companions::moves(sourceFolder, fileName, companions, destinationFolder, n.name),
             deleteSource, companionsMoved, result.companionsLeft);
         !why.ok())
         return fail(why);
@@ -160,12 +160,12 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
     // A failure here shows again in the copy or the delete, which say why.
     m_actions.setNormalAttributes(source);
 
-    const Failure moved = moveResponsive(source, dest, deleteSource, { fileName });
+    const Failure moved = moveResponsive(source, newPath, deleteSource, { fileName });
     if (moved.reason == Reason::BothLeft) {
         // Both stay: record the copy like a copy-mode drop so undo can take it back.
         result.duplicateLeft = true;
         result.failure = moved;
-        result.failure.path = dest;
+        result.failure.path = newPath;
         result.companionsLeft += takeBackCompanions(companionsMoved, deleteSource);
         companionsMoved.clear();
     } else if (!moved.ok()) {
@@ -176,7 +176,7 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
 
     UndoEntry& entry = m_history.newest();
     entry.from = source;
-    entry.to = dest;
+    entry.to = newPath;
     entry.kind = historyKindOf(n.rule);
     entry.companions = companionsMoved;
     // Counted from the serial the counter stood for, so a counter that wrapped to 0 is
@@ -388,7 +388,7 @@ SendAllResult Sorter::sendAllFiles(
             const QStringList companions
                 = m_session.companionsFollow ? Companions::find(sourceFolder, name) : QStringList();
             const QString stored = Companions::freeUnitName(deleteFolder, name, companions);
-            const QString dest = FileOps::joinPath(deleteFolder, stored);
+            const QString newPath = FileOps::joinPath(deleteFolder, stored);
             QList<CompanionMove> companionsMoved;
             QList<CompanionMove> companionsLeft;
             bool record = false;
@@ -400,7 +400,7 @@ SendAllResult Sorter::sendAllFiles(
                        !why.ok()) {
                 failed(why);
             } else {
-                const Failure moved = moveResponsive(source, dest, true, { name, number, int(positions.size()) });
+                const Failure moved = moveResponsive(source, newPath, true, { name, number, int(positions.size()) });
                 if (!moved.ok())
                     failed(moved);
                 // Both stay: the copy is recorded so undo can take it back.
@@ -421,7 +421,7 @@ SendAllResult Sorter::sendAllFiles(
             if (record) {
                 UndoEntry& entry = m_history.newest();
                 entry.from = source;
-                entry.to = dest;
+                entry.to = newPath;
                 entry.kind = HistoryKind::SentToDeleteFolder;
                 entry.companions = companionsMoved;
             } else {
