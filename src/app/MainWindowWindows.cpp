@@ -65,7 +65,7 @@ void MainWindow::openViewerFromMenu()
 void MainWindow::sendFromViewer(int target, int entry)
 {
     // Turned away while the board is busy, as a key on the board would be.
-    if (m_session.isBusy() || target < 0 || target > 9)
+    if (m_session.isBusy() || !Settings::isTarget(target))
         return;
     const TransferResult result = m_sorter.transfer(target, entry, m_folder.path(), m_folder.name(entry));
     if (!m_viewer)

@@ -51,7 +51,7 @@ SortingBoard::SortingBoard(Settings& settings, Session& session, PictureFolder& 
     setAcceptDrops(true);
     // On the board the board takes the keyboard; its keys are read by BoardFocus.
     setFocusPolicy(Qt::StrongFocus);
-    m_targets.resize(10);
+    m_targets.resize(Settings::TargetCount);
     m_targets[0] = new Target(0, m_targetColor, this);
     m_targets[0]->hide();
     connect(m_targets[0], &Target::dropped, this, &SortingBoard::dropOnTarget);

@@ -322,17 +322,17 @@ void DestinationsDialog::store()
 void DestinationsDialog::emptyDeleteFolder()
 {
     // The stored delete folder, not an edit of its field that OK has not taken yet.
-    const DialogLogic::BulkDeleteTarget target = DialogLogic::bulkDeleteTarget(m_settings.deleteFolder());
+    const DialogLogic::BulkDeleteFolder checked = DialogLogic::bulkDeleteFolder(m_settings.deleteFolder());
     Failure unset = Failure::of(Reason::FolderUnset);
-    unset.number = 10;
+    unset.number = Settings::DeleteFolder;
     const QString problem
-        = Settings::isUnsetFolder(m_settings.deleteFolder()) ? Wording::messageFor(unset) : target.problem;
+        = Settings::isUnsetFolder(m_settings.deleteFolder()) ? Wording::messageFor(unset) : checked.problem;
     if (!problem.isEmpty()) {
         showMessage(this, problem, QMessageBox::Ok, QMessageBox::Warning);
         return;
     }
     const bool trash = FileOps::trashAvailable();
-    const QString text = target.folder + QStringLiteral("フォルダのファイルをすべてを削除しますか?\n")
+    const QString text = checked.folder + QStringLiteral("フォルダのファイルをすべてを削除しますか?\n")
         + (trash ? QStringLiteral("（ファイルはごみ箱へ移動します。）")
                  : QStringLiteral("（ごみ箱がないため、ファイルは完全に削除され、元に戻せません。）"));
     const int answer = showMessage(this, text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Warning,
@@ -343,18 +343,18 @@ void DestinationsDialog::emptyDeleteFolder()
     }
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const DialogLogic::BulkDeleteResult result = trash
-        ? DialogLogic::deleteFolderFiles(target.folder, FileOps::moveToTrash)
-        : DialogLogic::deleteFolderFiles(target.folder);
+        ? DialogLogic::deleteFolderFiles(checked.folder, FileOps::moveToTrash)
+        : DialogLogic::deleteFolderFiles(checked.folder);
     showFolderFiles();
     QGuiApplication::restoreOverrideCursor();
-    emit deleteFolderEmptied(target.folder);
+    emit deleteFolderEmptied(checked.folder);
     QStringList lines;
     if (!result.remaining.isEmpty()) {
         QStringList shown = result.remaining.mid(0, 10);
         if (result.remaining.size() > shown.size())
             shown << QStringLiteral("…");
         lines << QStringLiteral("%1 のファイルのうち %2 個を%3できませんでした。")
-                     .arg(target.folder)
+                     .arg(checked.folder)
                      .arg(result.remaining.size())
                      .arg(trash ? QStringLiteral("ごみ箱へ移動") : QStringLiteral("削除"))
               << shown;

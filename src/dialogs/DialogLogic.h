@@ -57,11 +57,11 @@ int optionOfThumbCount(int count); // -1 when no entry shows it
 // resolved, ending with the separator. `problem` says why it must not be emptied: a
 // relative path (it would depend on the folder the program started in), the root, or
 // no such folder.
-struct BulkDeleteTarget {
+struct BulkDeleteFolder {
     QString folder;
     QString problem; // Japanese; empty when the folder may be emptied
 };
-BulkDeleteTarget bulkDeleteTarget(const QString& stored);
+BulkDeleteFolder bulkDeleteFolder(const QString& stored);
 
 // Removes the folder's own plain, non-hidden files through `remove`. Sub-folders and
 // hidden files stay. A file that cannot be removed does not stop the others.

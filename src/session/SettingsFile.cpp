@@ -30,7 +30,8 @@ Settings defaults()
 
 namespace {
 
-    constexpr int StringFieldCount = 22; // the source folder, 11 destinations, 10 head names
+    constexpr int StringFieldCount = 22; // the source folder, 11 destination folders, 10 head names
+    static_assert(StringFieldCount == 1 + Settings::FolderCount + Settings::TargetCount);
     constexpr int LineCount = StringFieldCount + 2;
 
     // Splits into fields: a comma and a line end alike end a field. A quoted field runs to

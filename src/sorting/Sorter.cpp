@@ -355,7 +355,7 @@ SendAllResult Sorter::sendAllFiles(
     const QString deleteFolder = m_settings.deleteFolder();
     if (Settings::isUnsetFolder(deleteFolder)) {
         result.refused = Failure::of(Reason::FolderUnset);
-        result.refused.number = 10;
+        result.refused.number = Settings::DeleteFolder;
         return result;
     }
     if (FolderIdentity::same(deleteFolder, sourceFolder)) {
