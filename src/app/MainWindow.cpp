@@ -187,7 +187,7 @@ void MainWindow::wire()
     connect(m_folderPage, &FolderPage::folderChanged, this, &MainWindow::showFolder);
     connect(m_folderPage, &FolderPage::fileSelected, this, &MainWindow::showFileName);
     connect(m_folderPage, &FolderPage::fileActivated, this,
-        [this](int index) { openViewer(index, ViewerWindow::Mode::Full); });
+        [this](int position) { openViewer(position, ViewerWindow::Mode::Full); });
     connect(m_folderPage, &FolderPage::startRequested, this, &MainWindow::openBoard);
     connect(m_folderPage, &FolderPage::quitRequested, this, &QWidget::close);
 

@@ -53,8 +53,8 @@ public:
     void quitFromToolbar();
     void showHelp(); // the help page, or the usage window when there is none
     void openHelpPage();
-    // The viewer at entry `index` of the picture folder; an open one is reused.
-    void openViewer(int index, ViewerWindow::Mode mode);
+    // The viewer at entry `position` of the picture folder; an open one is reused.
+    void openViewer(int position, ViewerWindow::Mode mode);
     void openViewerFromMenu();
     // Modal; held back while the board is busy. An open one is brought forward instead.
     void openOptions();

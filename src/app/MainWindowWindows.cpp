@@ -40,7 +40,7 @@ bool bringForward(QWidget* w, bool show = false)
 
 // ---- the other windows: made on request, gone when closed
 
-void MainWindow::openViewer(int index, ViewerWindow::Mode mode)
+void MainWindow::openViewer(int position, ViewerWindow::Mode mode)
 {
     if (!m_viewer) {
         m_viewer = new ViewerWindow(m_settings, m_session, m_folder, m_png, this);
@@ -50,7 +50,7 @@ void MainWindow::openViewer(int index, ViewerWindow::Mode mode)
         connect(m_viewer, &ViewerWindow::undoRequested, this, &MainWindow::undoFromViewer);
         m_viewer->setCompanionSummary([this](const QString& name) { return companionSummary(name); });
     }
-    m_viewer->open(index, mode);
+    m_viewer->open(position, mode);
 }
 
 void MainWindow::openViewerFromMenu()

@@ -189,7 +189,7 @@ void SortingBoard::placeTargets()
 {
     for (Target* target : std::as_const(m_targets))
         if (target)
-            target->setGeometry(BoardGeometry::targetRect(target->index(), size(), target->preferredHeight()));
+            target->setGeometry(BoardGeometry::targetRect(target->number(), size(), target->preferredHeight()));
 }
 
 BoardGeometry::Grid SortingBoard::gridFor(int tiles) const

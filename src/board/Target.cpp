@@ -11,7 +11,7 @@ constexpr int kLowestHeight = 33;
 
 Target::Target(int target, const QColor& normal, QWidget* board)
     : QLabel(board)
-    , m_index(target)
+    , m_number(target)
     , m_normal(normal)
 {
     setAcceptDrops(true);
@@ -63,7 +63,7 @@ void Target::paintEvent(QPaintEvent* e)
     QColor digitColor = p.pen().color();
     digitColor.setAlpha(170);
     p.setPen(digitColor);
-    p.drawText(inside, Qt::AlignLeft | Qt::AlignTop, QString::number(m_index));
+    p.drawText(inside, Qt::AlignLeft | Qt::AlignTop, QString::number(m_number));
 }
 
 void Target::setBackColor(const QColor& c)
@@ -91,7 +91,7 @@ void Target::dropEvent(QDropEvent* e)
     if (!TileDrag::accept(e))
         return;
     QPointer<Target> self(this);
-    emit dropped(m_index);
+    emit dropped(m_number);
     // A drop turned away by the busy board must not leave the target blue either.
     if (self)
         resetColor();

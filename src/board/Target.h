@@ -10,7 +10,7 @@ class Target : public QLabel {
     Q_OBJECT
 public:
     Target(int target, const QColor& normal, QWidget* board);
-    int index() const { return m_index; }
+    int number() const { return m_number; }
 
     QColor backColor() const { return m_back; }
     void setBackColor(const QColor& c);
@@ -34,7 +34,7 @@ protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
-    const int m_index;
+    const int m_number;
     const QColor m_normal;
     QColor m_back;
 };

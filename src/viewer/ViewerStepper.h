@@ -18,8 +18,8 @@ public:
     {
     }
 
-    int32_t index() const { return m_index; }
-    void setIndex(int32_t index) { m_index = index; }
+    int32_t position() const { return m_position; }
+    void setPosition(int32_t position) { m_position = position; }
 
     // The window's side of the slideshow: a new viewer starts stopped whatever slideRunning says.
     int interval() const { return m_interval; } // ms; 0 = clock stopped
@@ -49,13 +49,13 @@ public:
     Tick tick(int count);
 
 private:
-    static int32_t lastIndex(int count) { return count > 0 ? count - 1 : 0; }
+    static int32_t lastPosition(int count) { return count > 0 ? count - 1 : 0; }
     bool stepForward(int count);
     bool stepBack();
 
     Settings& m_settings;
     Session& m_session;
-    int32_t m_index = 0;
+    int32_t m_position = 0;
     int m_interval = 0;
     SlideshowIcon m_slideIcon = SlideshowIcon::Stopped;
     bool m_optionsEnabled = true;

@@ -143,10 +143,10 @@ void ViewerWindow::setOnePointLook(bool on)
 
 // ---- opening, layout, closing
 
-void ViewerWindow::open(int index, Mode mode)
+void ViewerWindow::open(int position, Mode mode)
 {
-    m_entry = index;
-    m_file = m_folder.name(index);
+    m_entry = position;
+    m_file = m_folder.name(position);
     syncStep();
     m_settings.viewerMode = mode == Mode::OnePoint ? 1 : 0;
     if (!m_loaded) {
@@ -268,7 +268,7 @@ void ViewerWindow::closeEvent(QCloseEvent* e)
 
 void ViewerWindow::showCurrent()
 {
-    m_entry = std::max(0, m_folder.presentEntry(m_step.index()));
+    m_entry = std::max(0, m_folder.presentEntry(m_step.position()));
     m_file = m_folder.name(m_entry);
     display();
 }
@@ -434,14 +434,14 @@ void ViewerWindow::display()
 {
     const unsigned serial = ++m_displaySerial;
     const int count = presentCount();
-    const int32_t index = m_step.index();
+    const int32_t position = m_step.position();
     PictureBox* const picture = m_pictureView->picture();
 
     m_statusBar->setPanelText(StatusPanel::Notice, QString());
-    const bool notFirst = index != 0;
+    const bool notFirst = position != 0;
     m_firstAction->setEnabled(notFirst);
     m_previousAction->setEnabled(notFirst);
-    const bool atLast = index == count - 1 || count == 0;
+    const bool atLast = position == count - 1 || count == 0;
     for (QAction* a : { m_slideshowAction, m_nextAction, m_lastAction })
         a->setEnabled(!atLast);
 
@@ -533,7 +533,7 @@ void ViewerWindow::describeShown(QSize natural)
 {
     // Title and panels always name the file at the position, whatever became of it;
     // length and time are filled in only when they can be read.
-    setWindowTitle(titleText(m_settings.viewerMode, m_file, m_step.index(), presentCount()));
+    setWindowTitle(titleText(m_settings.viewerMode, m_file, m_step.position(), presentCount()));
     m_statusBar->setPanelText(StatusPanel::Folder, QLatin1Char(' ') + m_folder.path() + QLatin1Char(' '));
     // With the files that would go along with it: "IMG_0001.JPG +CR2 +XMP".
     QString name = m_file;
@@ -555,18 +555,18 @@ void ViewerWindow::showNothing()
 void ViewerWindow::prepareNeighbours(const QString& shownPath, QSize area, const Picture& shown)
 {
     const int count = presentCount();
-    const int32_t index = m_step.index();
+    const int32_t position = m_step.position();
     QStringList around;
     auto add = [&](int i) {
         if (i >= 0 && i < count)
             around.append(m_folder.filePath(m_folder.presentEntry(i)));
     };
     // The next two: after a send the next one is shown and the one after it is ready too.
-    add(index + 1);
-    add(index + 2);
-    if (index == count - 1 && m_session.slideRepeat)
+    add(position + 1);
+    add(position + 2);
+    if (position == count - 1 && m_session.slideRepeat)
         add(0); // a repeating slideshow wraps round
-    add(index - 1);
+    add(position - 1);
     m_prefetch->keepOnly(around + QStringList { shownPath }, area);
     // The picture on screen is the one a step back shows.
     if (shown.ok() && !shown.image.isNull())

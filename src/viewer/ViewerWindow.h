@@ -36,11 +36,11 @@ public:
     static QString normalTip(); // the picture area's tooltip of the full viewer
     static QString onePointTip();
 
-    // Entry `index` of the folder becomes the position. The first request lays the window
+    // Entry `position` of the folder is shown. The first request lays the window
     // out, displays and shows it. An open full viewer asked for the full mode only comes
     // forward (its next step counts from the new position); asked for the one-point mode,
     // it stops its slideshow and displays the entry without its toolbar.
-    void open(int index, Mode mode);
+    void open(int position, Mode mode);
     // A toolbar button's action, also when the button is disabled.
     void command(Command c);
     void tick(); // one slideshow tick
@@ -133,7 +133,7 @@ private:
     StatusBar* m_statusBar = nullptr;
     QTimer* m_slideClock = nullptr; // stopped = interval 0
     TwipsPerPixel m_tpp;
-    ViewerStepper m_step; // its index counts the present entries only
+    ViewerStepper m_step; // its position counts the present entries only
     int m_entry = 0; // the folder's entry shown
     QString m_file;
     bool m_keepActualSize = false; // stepping keeps 100 %
