@@ -399,7 +399,7 @@ void MainWindow::showMoveProgress(const MoveProgress& p)
 {
     if (!m_progressShown) {
         m_progressShown = true;
-        m_fileNameShown = m_statusBar->panelText(2);
+        m_fileNameShown = m_statusBar->panelText(StatusPanel::FileName);
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     }
     constexpr double MB = 1024.0 * 1024.0;

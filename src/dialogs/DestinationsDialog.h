@@ -12,7 +12,7 @@ class DirList;
 class FileList;
 
 // "移動先フォルダのパス設定": the ten destination folders and the delete folder, the
-// renaming rule with its serial counters, and the head names. Centred over its parent and no
+// naming rule with its serial counters, and the head names. Centred over its parent and no
 // larger than the screen; what does not fit scrolls.
 class DestinationsDialog : public QDialog {
     Q_OBJECT

@@ -94,7 +94,7 @@ public:
     bool isMoving() const { return m_moving; } // a move's file work runs, the window's events with it
 
     // The file `name` of `folder`, shown at list position `position`, onto target
-    // 0..9: named by the renaming rule, copied there, the source deleted unless copy
+    // 0..9: named by the naming rule, copied there, the source deleted unless copy
     // mode keeps it (a copy-mode drop onto the delete folder's very path still moves),
     // recorded as history entry 0, the rule's counter moved on past the names taken.
     // Turned away while busy or while another command's move runs (nothing happens, no

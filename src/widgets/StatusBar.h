@@ -27,6 +27,11 @@ public:
     QLabel* panel(int panel) const;
     // Each window names its panels with an enum of its own, numbered from 1.
     template <typename Panel, typename = std::enable_if_t<std::is_enum_v<Panel>>>
+    QString panelText(Panel panel) const
+    {
+        return panelText(int(panel));
+    }
+    template <typename Panel, typename = std::enable_if_t<std::is_enum_v<Panel>>>
     void setPanelText(Panel panel, const QString& text)
     {
         setPanelText(int(panel), text);
