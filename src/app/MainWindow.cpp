@@ -359,7 +359,8 @@ void MainWindow::showFolder()
     // Files whose names are not UTF-8 cannot be listed at all; a panel says so.
     const int n = m_folder.unlistableCount();
     m_statusBar->setPanelText(StatusPanel::Unlistable, n ? QStringLiteral(" 表示できない名前 %1 ").arg(n) : QString());
-    m_statusBar->panel(StatusPanel::Unlistable)->setToolTip(
+    QLabel* unlistable = m_statusBar->panel(StatusPanel::Unlistable);
+    unlistable->setToolTip(
         n ? QStringLiteral("名前にUTF-8でない文字を含むため、一覧に出せず扱えないファイルの数です。") : QString());
 }
 

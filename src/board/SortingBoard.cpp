@@ -112,7 +112,10 @@ SortingBoard::~SortingBoard() = default;
 
 Tile* SortingBoard::tileAt(int i) const { return i >= 0 && i < m_tiles.size() ? m_tiles[i] : nullptr; }
 
-Target* SortingBoard::targetAt(int target) const { return target >= 0 && target < m_targets.size() ? m_targets[target] : nullptr; }
+Target* SortingBoard::targetAt(int target) const
+{
+    return target >= 0 && target < m_targets.size() ? m_targets[target] : nullptr;
+}
 
 Tile* SortingBoard::createTile(int i)
 {
@@ -281,8 +284,8 @@ void SortingBoard::build(const Session::BusyGuard&)
         Target* widget = m_targets[target];
         // The root a first start gives every target is no place to sort into.
         const auto i = static_cast<size_t>(target);
-        widget->setText(
-            Settings::isUnsetFolder(m_settings.destinationFolders[i]) ? QStringLiteral("未設定") : m_settings.destinationNames[i]);
+        widget->setText(Settings::isUnsetFolder(m_settings.destinationFolders[i]) ? QStringLiteral("未設定")
+                                                                                  : m_settings.destinationNames[i]);
         // The whole name, for a target too narrow to show it.
         widget->setToolTip(widget->text() + QLatin1Char('\n') + kTargetTip);
         widget->resetColor();

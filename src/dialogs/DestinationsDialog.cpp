@@ -90,8 +90,8 @@ void DestinationsDialog::buildControls()
     m_namingGroup = new QGroupBox(QStringLiteral("ファイルネームオプション"), page);
     m_namingGroup->setObjectName(QStringLiteral("namingGroup"));
     auto* naming = new QGridLayout(m_namingGroup);
-    const char* ruleCaptions[NamingRuleCount] = { "先頭に６桁の通し番号をつける", "ヘッドネームをフォルダ名と同じにする",
-        "オリジナルのヘッドネームをつける" };
+    const char* ruleCaptions[NamingRuleCount] = { "先頭に６桁の通し番号をつける",
+        "ヘッドネームをフォルダ名と同じにする", "オリジナルのヘッドネームをつける" };
     const char* ruleTips[NamingRuleCount] = { "オリジナルファイルネームの先頭に６桁の通し番号をつけます。",
         "ヘッドネームがフォルダ名と同じになり続いて６桁の通し番号がつきます。",
         "オリジナルのヘッドネームを付けられます。" };

@@ -309,10 +309,12 @@ QByteArray format(const Settings& s, const QByteArray& previous)
 
 bool sameStoredValues(const Settings& a, const Settings& b)
 {
-    return std::tie(a.sourceFolder, a.destinationFolders, a.headNames, a.serials, a.windowWidth, a.windowHeight, a.windowTop,
-               a.windowLeft, a.namingRule, a.rememberFolder, a.viewerMode, a.thumbSize, a.thumbCount, a.slideSeconds)
-        == std::tie(b.sourceFolder, b.destinationFolders, b.headNames, b.serials, b.windowWidth, b.windowHeight, b.windowTop,
-            b.windowLeft, b.namingRule, b.rememberFolder, b.viewerMode, b.thumbSize, b.thumbCount, b.slideSeconds);
+    return std::tie(a.sourceFolder, a.destinationFolders, a.headNames, a.serials, a.windowWidth, a.windowHeight,
+               a.windowTop, a.windowLeft, a.namingRule, a.rememberFolder, a.viewerMode, a.thumbSize, a.thumbCount,
+               a.slideSeconds)
+        == std::tie(b.sourceFolder, b.destinationFolders, b.headNames, b.serials, b.windowWidth, b.windowHeight,
+            b.windowTop, b.windowLeft, b.namingRule, b.rememberFolder, b.viewerMode, b.thumbSize, b.thumbCount,
+            b.slideSeconds);
 }
 
 Settings storable(const Settings& s, const QByteArray& previous)

@@ -84,8 +84,8 @@ QList<CompanionMove> moves(const QString& sourceFolder, const QString& pictureNa
 {
     QList<CompanionMove> found;
     for (const QString& c : companions)
-        found.push_back(
-            { FileOps::joinPath(sourceFolder, c), FileOps::joinPath(destinationFolder, renamed(c, pictureName, newName)) });
+        found.push_back({ FileOps::joinPath(sourceFolder, c),
+            FileOps::joinPath(destinationFolder, renamed(c, pictureName, newName)) });
     return found;
 }
 

@@ -29,8 +29,8 @@ QList<CompanionMove> moves(const QString& sourceFolder, const QString& pictureNa
     const QString& destinationFolder, const QString& newName);
 
 // True when neither `newName` nor any companion's new name is taken in `destinationFolder`.
-bool unitFree(
-    const QString& destinationFolder, const QString& pictureName, const QStringList& companions, const QString& newName);
+bool unitFree(const QString& destinationFolder, const QString& pictureName, const QStringList& companions,
+    const QString& newName);
 
 // The picture's own name, or the first free "stem (n).ext", free for every companion too;
 // empty when none up to the limit is.

@@ -88,8 +88,7 @@ NewName newNameFor(const Settings& settings, int target, const QString& fileName
     if (!Settings::isTarget(target))
         return refused(rule, Reason::TargetInvalid, target);
     const auto i = static_cast<size_t>(target);
-    const QString head
-        = rule == NamingRule::FolderNameAndSerial ? settings.destinationNames[i] : settings.headNames[i];
+    const QString head = rule == NamingRule::FolderNameAndSerial ? settings.destinationNames[i] : settings.headNames[i];
     return makeNewName(rule, counter, head, fileName);
 }
 

@@ -88,7 +88,8 @@ TransferResult Sorter::transferFiles(int target, const QString& sourceFolder, co
     result.fileName = fileName;
     const QString source = FileOps::joinPath(sourceFolder, fileName);
     const bool validTarget = Settings::isTarget(target);
-    const QString destinationFolder = validTarget ? m_settings.destinationFolders[static_cast<size_t>(target)] : QString();
+    const QString destinationFolder
+        = validTarget ? m_settings.destinationFolders[static_cast<size_t>(target)] : QString();
     // A copy-mode drop on the delete folder still moves, however either path is written.
     const bool deleteSource = !m_session.copyMode || destinationFolder == m_settings.deleteFolder()
         || FolderIdentity::same(destinationFolder, m_settings.deleteFolder());
@@ -152,8 +153,9 @@ TransferResult Sorter::transferFiles(int target, const QString& sourceFolder, co
     result.newPath = newPath;
 
     // The companions first: the picture's own failures then keep their words.
-    if (const Failure why = moveCompanions(Companions::moves(sourceFolder, fileName, companions, destinationFolder, n.name),
-            deleteSource, companionsMoved, result.companionsLeft);
+    if (const Failure why
+        = moveCompanions(Companions::moves(sourceFolder, fileName, companions, destinationFolder, n.name), deleteSource,
+            companionsMoved, result.companionsLeft);
         !why.ok())
         return fail(why);
 

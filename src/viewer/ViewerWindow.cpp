@@ -283,9 +283,9 @@ void ViewerWindow::applyStepper()
     } else if (!m_slideClock->isActive() || m_slideClock->interval() != ms) {
         m_slideClock->start(ms);
     }
-    m_slideshowAction->setIcon(QIcon(m_step.slideIcon() == SlideshowIcon::Running
-            ? QStringLiteral(":/icons/viewer_8_slideshow_running.png")
-            : QStringLiteral(":/icons/viewer_5_slideshow.png")));
+    m_slideshowAction->setIcon(
+        QIcon(m_step.slideIcon() == SlideshowIcon::Running ? QStringLiteral(":/icons/viewer_8_slideshow_running.png")
+                                                           : QStringLiteral(":/icons/viewer_5_slideshow.png")));
     m_optionsAction->setEnabled(m_step.optionsEnabled());
 }
 

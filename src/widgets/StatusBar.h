@@ -26,8 +26,7 @@ public:
     void setPanelText(int panel, const QString& text);
     QLabel* panel(int panel) const;
     // Each window names its panels with an enum of its own, numbered from 1.
-    template <typename Panel, typename = std::enable_if_t<std::is_enum_v<Panel>>>
-    QString panelText(Panel panel) const
+    template <typename Panel, typename = std::enable_if_t<std::is_enum_v<Panel>>> QString panelText(Panel panel) const
     {
         return panelText(int(panel));
     }
@@ -36,8 +35,7 @@ public:
     {
         setPanelText(int(panel), text);
     }
-    template <typename Panel, typename = std::enable_if_t<std::is_enum_v<Panel>>>
-    QLabel* panel(Panel panel) const
+    template <typename Panel, typename = std::enable_if_t<std::is_enum_v<Panel>>> QLabel* panel(Panel panel) const
     {
         return this->panel(int(panel));
     }

@@ -20,7 +20,7 @@ namespace {
     QString folderName(qint64 target)
     {
         return target == Settings::DeleteFolder ? QStringLiteral("削除フォルダ")
-                            : QStringLiteral("移動先フォルダ") + QChar(0xFF10 + int(target));
+                                                : QStringLiteral("移動先フォルダ") + QChar(0xFF10 + int(target));
     }
 
     // Companions neither moved nor taken back, one line each.

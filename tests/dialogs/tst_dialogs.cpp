@@ -113,7 +113,8 @@ private slots:
             QCOMPARE(s.messages().size(), 1);
             QVERIFY2(s.messages()[0].contains(refusal), qPrintable(s.messages()[0]));
             QVERIFY(d.isVisible() && created.isEmpty() && s.settings.namingRule == before.namingRule);
-            QVERIFY(s.settings.destinationFolders == before.destinationFolders && s.settings.headNames == before.headNames);
+            QVERIFY(
+                s.settings.destinationFolders == before.destinationFolders && s.settings.headNames == before.headNames);
             QCOMPARE(s.settings.serials, before.serials);
             for (const char* made : { "relative", "new", "Sort", "other" })
                 QVERIFY(!QFileInfo::exists(made) && !QFileInfo::exists(s.root(made)));

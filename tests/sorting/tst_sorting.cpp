@@ -209,7 +209,8 @@ private slots:
         t.settings.serials[size_t(m.rule)] = m.counter;
         if (!m.target.isEmpty())
             t.settings.destinationFolders[3] = t.root + u'/' + m.target;
-        const QString folder = m.target.startsWith("delete") ? t.deleteFolder : t.dest[3], to = folder + u'/' + m.expected;
+        const QString folder = m.target.startsWith("delete") ? t.deleteFolder : t.dest[3],
+                      to = folder + u'/' + m.expected;
         t.put(m.file);
         t.put("other.jpg");
         for (const QString& name : m.taken)

@@ -359,8 +359,8 @@ private slots:
         viewerAction(s.openViewer(), "closeAction")->trigger();
         QVERIFY(!s.openViewer() && s.session.slideRunning);
         v = s.show(0);
-        QVERIFY(
-            v && !slideClock(v)->isActive() && v->slideIcon() == SlideshowIcon::Stopped && viewerAction(v, "optionsAction")->isEnabled());
+        QVERIFY(v && !slideClock(v)->isActive() && v->slideIcon() == SlideshowIcon::Stopped
+            && viewerAction(v, "optionsAction")->isEnabled());
         viewerAction(v, "slideshowAction")->trigger();
         QVERIFY(!s.session.slideRunning && !slideClock(v)->isActive());
         viewerAction(v, "slideshowAction")->trigger();
