@@ -16,6 +16,8 @@ struct CompanionMove {
 // it moves back, or a picture sent to the delete folder under its own name.
 enum class HistoryKind : int16_t { SerialAndName, FolderNameAndSerial, HeadNameAndSerial, SentToDeleteFolder };
 inline HistoryKind historyKindOf(NamingRule rule) { return HistoryKind(int16_t(rule)); }
+static_assert(int(HistoryKind::HeadNameAndSerial) == int(NamingRule::HeadNameAndSerial)
+    && int(HistoryKind::SentToDeleteFolder) == NamingRuleCount);
 
 // One transfer that can be put back.
 struct UndoEntry {
