@@ -192,7 +192,7 @@ void DestinationsDialog::load()
         m_pathFields[k]->setText(
             Settings::isUnsetFolder(m_settings.destinationFolders[k]) ? QString() : m_settings.destinationFolders[k]);
     // A rule out of range in the settings file shows, and stores on OK, as the first.
-    m_rule = knownRuleOr0(m_settings.namingRule);
+    m_rule = knownRuleOrFirst(m_settings.namingRule);
     for (QLineEdit* t : m_headNameFields)
         t->setEnabled(m_rule == NamingRule::HeadNameAndSerial);
     showNaming();

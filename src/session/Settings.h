@@ -13,7 +13,7 @@ enum class NamingRule : int16_t {
 constexpr int NamingRuleCount = 3;
 inline bool isKnownRule(NamingRule rule) { return int(rule) >= 0 && int(rule) < NamingRuleCount; }
 // The rule, or the first when the number is out of range.
-inline NamingRule knownRuleOr0(NamingRule rule) { return isKnownRule(rule) ? rule : NamingRule::SerialAndName; }
+inline NamingRule knownRuleOrFirst(NamingRule rule) { return isKnownRule(rule) ? rule : NamingRule::SerialAndName; }
 
 // The values Pirapo.ini carries, in its order and with the widths the file and the
 // dialogs work with; one record for the whole run, handed to whoever reads or sets them.
@@ -52,7 +52,7 @@ struct Settings {
     // ("/photos/cats/" and "/photos/cats" give "cats").
     static QString destinationNameOf(const QString& path);
 
-    // A destination that is not set: an empty path, or the root of the file system,
-    // which a first start gives every destination. Nothing is ever put there.
+    // A destination folder that is not set: an empty path, or the root of the file system,
+    // which a first start gives every folder. Nothing is ever put there.
     static bool isUnsetFolder(const QString& path);
 };

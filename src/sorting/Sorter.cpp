@@ -126,7 +126,7 @@ TransferResult Sorter::transferFiles(int target, const QString& sourceFolder, co
     // earlier session) is never replaced: the counter moves on to the next free serial.
     // The dialog stores paths with a trailing separator; one typed into the settings
     // file without it still gets the name inside the folder, not glued to it.
-    const auto rule = static_cast<size_t>(knownRuleOr0(m_settings.namingRule));
+    const auto rule = static_cast<size_t>(knownRuleOrFirst(m_settings.namingRule));
     const int32_t firstCounter = m_settings.serials[rule];
     int32_t counter = firstCounter;
     // One serial for the whole unit: free for the picture and every companion.
