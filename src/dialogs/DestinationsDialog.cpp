@@ -23,7 +23,7 @@
 #include <QRadioButton>
 
 // "０".."９": the captions and tooltips number the m_folders with full-width digits.
-static QString fullWidthDigit(int k) { return QString(QChar(0xFF10 + k)); }
+static QString fullWidthDigit(int digit) { return QString(QChar(0xFF10 + digit)); }
 
 DestinationsDialog::DestinationsDialog(Settings& settings, QWidget* parent)
     : QDialog(parent)
@@ -119,35 +119,37 @@ void DestinationsDialog::buildControls()
     auto* rows = new QGridLayout;
     rows->setColumnStretch(1, 1);
     const int fieldWidth = fontMetrics().horizontalAdvance(QLatin1Char('x')) * 40;
-    for (int k = 0; k < Settings::FolderCount; ++k) {
-        const bool deleteFolder = k == Settings::DeleteFolder;
+    for (int folder = 0; folder < Settings::FolderCount; ++folder) {
+        const bool deleteFolder = folder == Settings::DeleteFolder;
         const QString caption
-            = deleteFolder ? QStringLiteral("削除フォルダ") : QStringLiteral("フォルダ") + fullWidthDigit(k);
-        m_pickFolderButtons[k] = new QPushButton(caption, page);
-        m_pickFolderButtons[k]->setObjectName(QStringLiteral("pickFolderButton%1").arg(k));
-        m_pickFolderButtons[k]->setAutoDefault(false);
-        m_pickFolderButtons[k]->setToolTip(QStringLiteral("現在ファイルシステムで表示されているフォルダを") + caption
-            + QStringLiteral("に入力します。"));
-        m_pathFields[k] = new QLineEdit(page);
-        m_pathFields[k]->setObjectName(QStringLiteral("pathField%1").arg(k));
-        m_pathFields[k]->setPlaceholderText(QStringLiteral("未設定"));
-        m_pathFields[k]->setMinimumWidth(fieldWidth);
-        const int row = 2 * k;
+            = deleteFolder ? QStringLiteral("削除フォルダ") : QStringLiteral("フォルダ") + fullWidthDigit(folder);
+        m_pickFolderButtons[folder] = new QPushButton(caption, page);
+        m_pickFolderButtons[folder]->setObjectName(QStringLiteral("pickFolderButton%1").arg(folder));
+        m_pickFolderButtons[folder]->setAutoDefault(false);
+        m_pickFolderButtons[folder]->setToolTip(QStringLiteral("現在ファイルシステムで表示されているフォルダを")
+            + caption + QStringLiteral("に入力します。"));
+        m_pathFields[folder] = new QLineEdit(page);
+        m_pathFields[folder]->setObjectName(QStringLiteral("pathField%1").arg(folder));
+        m_pathFields[folder]->setPlaceholderText(QStringLiteral("未設定"));
+        m_pathFields[folder]->setMinimumWidth(fieldWidth);
+        const int row = 2 * folder;
         if (deleteFolder) {
-            rows->addWidget(m_pickFolderButtons[k], row, 0);
-            rows->addWidget(m_pathFields[k], row, 1);
-            m_pathFields[k]->setToolTip(QStringLiteral("ここで指定したフォルダは一括でファイルの削除が出来ます。"));
+            rows->addWidget(m_pickFolderButtons[folder], row, 0);
+            rows->addWidget(m_pathFields[folder], row, 1);
+            m_pathFields[folder]->setToolTip(
+                QStringLiteral("ここで指定したフォルダは一括でファイルの削除が出来ます。"));
         } else {
-            rows->addWidget(m_pickFolderButtons[k], row, 0, 2, 1);
-            rows->addWidget(m_pathFields[k], row, 1);
-            m_pathFields[k]->setToolTip(
-                QStringLiteral("フォルダ") + fullWidthDigit(k) + QStringLiteral("のフルパスです。"));
-            m_headNameFields[k] = new QLineEdit(page);
-            m_headNameFields[k]->setObjectName(QStringLiteral("headNameField%1").arg(k));
-            rows->addWidget(m_headNameFields[k], row + 1, 1);
-            m_headNameFields[k]->setToolTip(QStringLiteral("移動するファイルのヘッドネームを表示または指定できます。"));
+            rows->addWidget(m_pickFolderButtons[folder], row, 0, 2, 1);
+            rows->addWidget(m_pathFields[folder], row, 1);
+            m_pathFields[folder]->setToolTip(
+                QStringLiteral("フォルダ") + fullWidthDigit(folder) + QStringLiteral("のフルパスです。"));
+            m_headNameFields[folder] = new QLineEdit(page);
+            m_headNameFields[folder]->setObjectName(QStringLiteral("headNameField%1").arg(folder));
+            rows->addWidget(m_headNameFields[folder], row + 1, 1);
+            m_headNameFields[folder]->setToolTip(
+                QStringLiteral("移動するファイルのヘッドネームを表示または指定できます。"));
         }
-        connect(m_pickFolderButtons[k], &QPushButton::clicked, this, [this, k] { pickFolder(k); });
+        connect(m_pickFolderButtons[folder], &QPushButton::clicked, this, [this, folder] { pickFolder(folder); });
     }
     column->addLayout(rows);
 
@@ -155,10 +157,10 @@ void DestinationsDialog::buildControls()
     QList<QWidget*> order = { m_drives, m_folders, m_files, m_okButton, m_cancelButton, m_emptyDeleteFolderButton };
     for (int r = 0; r < NamingRuleCount; ++r)
         order << m_ruleButtons[r] << m_serialFields[r];
-    for (int k = 0; k < Settings::FolderCount; ++k) {
-        order << m_pickFolderButtons[k] << m_pathFields[k];
-        if (Settings::isTarget(k))
-            order << m_headNameFields[k];
+    for (int folder = 0; folder < Settings::FolderCount; ++folder) {
+        order << m_pickFolderButtons[folder] << m_pathFields[folder];
+        if (Settings::isTarget(folder))
+            order << m_headNameFields[folder];
     }
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
@@ -188,9 +190,10 @@ void DestinationsDialog::load()
         m_folders->setPath(FileOps::rootPath());
 
     // A folder not set (the root a first start gives) shows as an empty field.
-    for (int k = 0; k < Settings::FolderCount; ++k)
-        m_pathFields[k]->setText(
-            Settings::isUnsetFolder(m_settings.destinationFolders[k]) ? QString() : m_settings.destinationFolders[k]);
+    for (int folder = 0; folder < Settings::FolderCount; ++folder)
+        m_pathFields[folder]->setText(Settings::isUnsetFolder(m_settings.destinationFolders[folder])
+                ? QString()
+                : m_settings.destinationFolders[folder]);
     // A rule out of range in the settings file shows, and stores on OK, as the first.
     m_rule = knownRuleOrFirst(m_settings.namingRule);
     for (QLineEdit* t : m_headNameFields)
@@ -213,20 +216,20 @@ void DestinationsDialog::showNaming()
         m_serialFields[r]->setEnabled(false);
     }
     m_ruleButtons[size_t(m_rule)]->setChecked(true);
-    for (int k = 0; k < Settings::TargetCount; ++k) {
+    for (int folder = 0; folder < Settings::TargetCount; ++folder) {
         if (m_rule == NamingRule::SerialAndName)
-            m_headNameFields[k]->clear();
+            m_headNameFields[folder]->clear();
         else if (m_rule == NamingRule::FolderNameAndSerial)
-            m_headNameFields[k]->setText(m_settings.destinationNames[k]);
-        else if (!m_settings.headNames[k].isEmpty())
-            m_headNameFields[k]->setText(m_settings.headNames[k]);
+            m_headNameFields[folder]->setText(m_settings.destinationNames[folder]);
+        else if (!m_settings.headNames[folder].isEmpty())
+            m_headNameFields[folder]->setText(m_settings.headNames[folder]);
         // The head-name rule leaves a field without a head name as it is: folder names shown under
         // the folder-name rule carry over and become the head names on OK.
     }
     m_serialFields[size_t(m_rule)]->setEnabled(true);
 }
 
-void DestinationsDialog::pickFolder(int k) { m_pathFields[k]->setText(m_folders->path()); }
+void DestinationsDialog::pickFolder(int folder) { m_pathFields[folder]->setText(m_folders->path()); }
 
 void DestinationsDialog::showFolderFiles() { m_files->showEntries(listFiles(m_folders->path(), QStringLiteral("*"))); }
 
@@ -239,39 +242,39 @@ void DestinationsDialog::refuse(QLineEdit* field, const QString& text)
 
 bool DestinationsDialog::checkPaths(std::array<QString, Settings::FolderCount>& paths)
 {
-    for (int k = 0; k < Settings::FolderCount; ++k) {
-        if (m_pathFields[k]->text().trimmed().isEmpty()) {
+    for (int folder = 0; folder < Settings::FolderCount; ++folder) {
+        if (m_pathFields[folder]->text().trimmed().isEmpty()) {
             // Not set, rather than the root an empty path would name.
-            m_pathFields[k]->clear();
-            paths[k].clear();
+            m_pathFields[folder]->clear();
+            paths[folder].clear();
             continue;
         }
-        const QString path = DialogLogic::withTrailingSeparator(m_pathFields[k]->text());
-        m_pathFields[k]->setText(path);
+        const QString path = DialogLogic::withTrailingSeparator(m_pathFields[folder]->text());
+        m_pathFields[folder]->setText(path);
         QString problem = DialogLogic::pathProblem(path);
         if (problem.isEmpty() && !SettingsFile::canHold(path))
             problem = QStringLiteral("%1 には改行など設定ファイルに書けない文字が含まれているため、使えません。").arg(path);
         if (!problem.isEmpty()) {
-            refuse(m_pathFields[k], problem + QStringLiteral("\n設定は保存されていません。"));
+            refuse(m_pathFields[folder], problem + QStringLiteral("\n設定は保存されていません。"));
             return false;
         }
-        paths[k] = path;
+        paths[folder] = path;
     }
     return true;
 }
 
 bool DestinationsDialog::createMissingFolders(const std::array<QString, Settings::FolderCount>& paths)
 {
-    for (int k = 0; k < Settings::FolderCount; ++k) {
-        const QString& path = paths[k];
+    for (int folder = 0; folder < Settings::FolderCount; ++folder) {
+        const QString& path = paths[folder];
         if (path.isEmpty() || FileOps::folderExists(path))
             continue;
         showMessage(this, path + QStringLiteral("を作成します。"));
         FileOps::makeSureDirectoryPathExists(path);
         emit folderCreated();
         if (!FileOps::folderExists(path)) {
-            refuse(
-                m_pathFields[k], QStringLiteral("%1 を作成できませんでした。\n設定は保存されていません。").arg(path));
+            refuse(m_pathFields[folder],
+                QStringLiteral("%1 を作成できませんでした。\n設定は保存されていません。").arg(path));
             return false;
         }
     }
@@ -294,14 +297,14 @@ void DestinationsDialog::store()
         serials[r] = v.value;
     }
     if (m_rule == NamingRule::HeadNameAndSerial) {
-        for (int k = 0; k < Settings::TargetCount; ++k) {
-            QString problem = DialogLogic::headNameProblem(m_headNameFields[k]->text());
-            if (problem.isEmpty() && !SettingsFile::canHold(m_headNameFields[k]->text()))
+        for (int folder = 0; folder < Settings::TargetCount; ++folder) {
+            QString problem = DialogLogic::headNameProblem(m_headNameFields[folder]->text());
+            if (problem.isEmpty() && !SettingsFile::canHold(m_headNameFields[folder]->text()))
                 problem = QStringLiteral("改行など設定ファイルに書けない文字が含まれています。");
             if (!problem.isEmpty()) {
-                refuse(m_headNameFields[k],
+                refuse(m_headNameFields[folder],
                     QStringLiteral("フォルダ%1のヘッドネーム「%2」は使えません。\n%3")
-                        .arg(fullWidthDigit(k), m_headNameFields[k]->text(), problem));
+                        .arg(fullWidthDigit(folder), m_headNameFields[folder]->text(), problem));
                 return;
             }
         }
@@ -313,8 +316,8 @@ void DestinationsDialog::store()
     m_settings.destinationFolders = paths;
     m_settings.namingRule = m_rule;
     if (m_rule == NamingRule::HeadNameAndSerial)
-        for (int k = 0; k < Settings::TargetCount; ++k)
-            m_settings.headNames[k] = m_headNameFields[k]->text();
+        for (int folder = 0; folder < Settings::TargetCount; ++folder)
+            m_settings.headNames[folder] = m_headNameFields[folder]->text();
     m_settings.serials = serials;
     accept();
 }

@@ -34,7 +34,7 @@ private:
     void buildControls();
     void load();
     void chooseRule(NamingRule rule);
-    void pickFolder(int k);
+    void pickFolder(int folder);
     void showNaming(); // counters, rule and head names as the chosen rule shows them
     void showFolderFiles(); // every file of the folder the folder list shows
     void store(); // OK: everything checked, then stored, or nothing stored

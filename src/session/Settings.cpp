@@ -4,8 +4,8 @@
 
 void Settings::updateDestinationNames()
 {
-    for (size_t k = 0; k < destinationFolders.size(); ++k)
-        destinationNames[k] = destinationNameOf(destinationFolders[k]);
+    for (size_t i = 0; i < destinationFolders.size(); ++i)
+        destinationNames[i] = destinationNameOf(destinationFolders[i]);
 }
 
 QString Settings::destinationNameOf(const QString& path)

@@ -327,10 +327,10 @@ Settings storable(const Settings& s, const QByteArray& previous)
             value = old;
     };
     keep(out.sourceFolder, before.sourceFolder);
-    for (size_t k = 0; k < out.destinationFolders.size(); ++k)
-        keep(out.destinationFolders[k], before.destinationFolders[k]);
-    for (size_t k = 0; k < out.headNames.size(); ++k)
-        keep(out.headNames[k], before.headNames[k]);
+    for (size_t i = 0; i < out.destinationFolders.size(); ++i)
+        keep(out.destinationFolders[i], before.destinationFolders[i]);
+    for (size_t i = 0; i < out.headNames.size(); ++i)
+        keep(out.headNames[i], before.headNames[i]);
     return out;
 }
 
