@@ -1,6 +1,7 @@
 #include "bench_children.h"
 #include "app/FolderPage.h"
 #include "app/MainWindow.h"
+#include "app/Program.h"
 #include "board/SortingBoard.h"
 #include "board/Tile.h"
 #include "imaging/ThumbnailCache.h"
@@ -68,14 +69,15 @@ namespace {
 
     // A main window as the user has it after start-up, on `folder`.
     struct Board {
-        Settings settings;
-        Session session { QString() };
-        PictureFolder folder;
-        Sorter sorter { settings, session };
+        Program program;
+        Settings& settings = program.settings;
+        Session& session = program.session;
+        PictureFolder& folder = program.folder;
         std::unique_ptr<MainWindow> form;
         QTimer watchdog;
 
         explicit Board(const QStringList& args)
+            : program(option(args, QStringLiteral("app")), QString())
         {
             // A message box would wait for a hand that never comes: report it and close it,
             // so the figure is marked failed instead of the bench hanging.
@@ -87,13 +89,12 @@ namespace {
                 }
             });
             watchdog.start(200);
-            session = Session(option(args, QStringLiteral("app")));
-            form = std::make_unique<MainWindow>(settings, session, folder, sorter);
+            form = std::make_unique<MainWindow>(program);
             const QString dest = option(args, QStringLiteral("dest"));
-            for (int k = 0; k <= 10; ++k) {
+            for (int k = 0; k < Settings::FolderCount; ++k) {
                 const QString d = QDir(dest).filePath(QString::number(k));
                 QDir().mkpath(d);
-                settings.destPaths[size_t(k)] = d + QLatin1Char('/');
+                settings.destinationFolders[size_t(k)] = d + QLatin1Char('/');
             }
             settings.thumbSize = 128;
             settings.thumbCount = 30;
@@ -114,10 +115,10 @@ namespace {
         }
         void stats(const char* prefix)
         {
-            const ThumbnailCache::Stats s = form->thumbnails().stats();
+            const ThumbnailCache::Stats s = program.thumbnails().stats();
             std::printf("%s_stats=memory %d, shared %d, decoded %d, unreadable %d\n", prefix, s.memory, s.shared,
                 s.decoded, s.unreadable);
-            form->thumbnails().resetStats();
+            program.thumbnails().resetStats();
         }
     };
 
@@ -191,11 +192,8 @@ int childStart(const QStringList& args)
     // From nothing to the folder screen painted with the whole folder listed.
     QElapsedTimer clock;
     clock.start();
-    Settings settings;
-    Session session(option(args, QStringLiteral("app")));
-    PictureFolder folder;
-    Sorter sorter(settings, session);
-    MainWindow form(settings, session, folder, sorter);
+    Program program(option(args, QStringLiteral("app")), QString());
+    MainWindow form(program);
     form.folderPage().folders()->setPath(option(args, QStringLiteral("folder")));
     form.show();
     form.repaint();
@@ -222,7 +220,7 @@ int childGrow(const QStringList& args)
     f.openBoard();
     int commands = 0;
     while (f.board().pageEnd() < want && commands < 1000) {
-        f.board().loadAnew();
+        f.board().loadMore();
         ++commands;
         if (f.board().pageEnd() >= b.folder.count())
             break;
@@ -230,7 +228,7 @@ int childGrow(const QStringList& args)
     out("grow_ms", msSince(t));
     out("grow_commands", QString::number(commands));
     out("grow_slots", QString::number(b.visibleTiles()));
-    out("grow_cache_kb", double(f.thumbnails().memoryBytes() / 1024));
+    out("grow_cache_kb", double(b.program.thumbnails().memoryBytes() / 1024));
     b.stats("grow");
     // Smaller and back, as a user un-maximises and maximises: nothing is decoded again.
     const QSize large = f.size();
@@ -300,7 +298,7 @@ int childViewer(const QStringList& args)
         return 2;
     v->resize(1280, 1000);
     settle();
-    const QSize area = v->pictureView->size();
+    const QSize area = v->findChild<PictureView*>(QStringLiteral("pictureView"))->size();
     out("viewer_area", QStringLiteral("%1x%2").arg(area.width()).arg(area.height()));
 
     // The next picture made in the background while this one is on screen.
@@ -367,7 +365,7 @@ int childViewerSend(const QStringList& args)
         return 2;
     v->resize(1280, 1000);
     settle();
-    const QSize area = v->pictureView->size();
+    const QSize area = v->findChild<PictureView*>(QStringLiteral("pictureView"))->size();
     // Each send shows the next entry, which was made ahead while the last one was on screen.
     QStringList times;
     for (int i = 0; i < sends && v == f.viewer(); ++i) {
@@ -397,16 +395,16 @@ int childFull(const QStringList& args)
     QElapsedTimer t;
     const double cpu = cpuMs();
     t.start();
-    // Each slot holds its whole picture and paints it shrunk into the box, as a picture
+    // Each tile holds its whole picture and paints it shrunk into the box, as a picture
     // control with stretching on does.
-    QImage slot(QSize(128, 128), QImage::Format_ARGB32_Premultiplied);
+    QImage tile(QSize(128, 128), QImage::Format_ARGB32_Premultiplied);
     for (const QString& path : files) {
         QImageReader reader(path);
         reader.setAutoTransform(true);
         held.push_back(QPixmap::fromImage(reader.read()));
-        QPainter p(&slot);
+        QPainter p(&tile);
         p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.drawPixmap(QRect(QPoint(0, 0), held.back().size().scaled(slot.size(), Qt::KeepAspectRatio)), held.back());
+        p.drawPixmap(QRect(QPoint(0, 0), held.back().size().scaled(tile.size(), Qt::KeepAspectRatio)), held.back());
         p.end();
         QCoreApplication::processEvents();
     }

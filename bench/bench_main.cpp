@@ -650,12 +650,12 @@ int orchestrate(const QStringList& args)
        << "x the fill's work).\n";
     ts << "Last run: cold fill " << last.value(QStringLiteral("fill_stats")) << "; reload "
        << last.value(QStringLiteral("reload_stats")) << "; new run " << last.value(QStringLiteral("again_fill_stats"))
-       << "; 300 entries " << last.value(QStringLiteral("grow_slots")) << " slots shown, "
+       << "; 300 entries " << last.value(QStringLiteral("grow_slots")) << " tiles shown, "
        << last.value(QStringLiteral("grow_stats")) << "; viewer area " << last.value(QStringLiteral("viewer_area"))
        << "; bare limit on " << last.value(QStringLiteral("bare_threads")) << " threads.\n";
-    ts << "EXIF page: " << exifStats << "; PNG bombs: " << last.value(QStringLiteral("bomb_slots")) << " slots shown, "
+    ts << "EXIF page: " << exifStats << "; PNG bombs: " << last.value(QStringLiteral("bomb_slots")) << " tiles shown, "
        << last.value(QStringLiteral("bomb_stats")) << ", " << ms(M("bomb_fill"))
-       << "; hostile page: " << last.value(QStringLiteral("hostile_slots")) << " slots shown.\n";
+       << "; hostile page: " << last.value(QStringLiteral("hostile_slots")) << " tiles shown.\n";
     ts.flush();
     std::fputs(qPrintable(text), stdout);
     QFile result(QDir(work).filePath(QStringLiteral("bench-result.md")));

@@ -6,11 +6,11 @@
 
 static bool sameValues(const Settings& a, const Settings& b)
 {
-    return a.sourceFolder == b.sourceFolder && a.destPaths == b.destPaths && a.headNames == b.headNames
-        && a.serials == b.serials && a.windowWidth == b.windowWidth && a.windowHeight == b.windowHeight
-        && a.windowTop == b.windowTop && a.windowLeft == b.windowLeft && a.nameRule == b.nameRule
-        && a.rememberFolder == b.rememberFolder && a.viewerMode == b.viewerMode && a.thumbSize == b.thumbSize
-        && a.thumbCount == b.thumbCount && a.slideSeconds == b.slideSeconds;
+    return a.sourceFolder == b.sourceFolder && a.destinationFolders == b.destinationFolders
+        && a.headNames == b.headNames && a.serials == b.serials && a.windowWidth == b.windowWidth
+        && a.windowHeight == b.windowHeight && a.windowTop == b.windowTop && a.windowLeft == b.windowLeft
+        && a.namingRule == b.namingRule && a.rememberFolder == b.rememberFolder && a.viewerMode == b.viewerMode
+        && a.thumbSize == b.thumbSize && a.thumbCount == b.thumbCount && a.slideSeconds == b.slideSeconds;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

@@ -31,7 +31,7 @@ public:
 signals:
     void folderChanged(); // the picture folder now lists the folder chosen
     void fileSelected(const QString& name); // clicked, or chosen with the arrow keys
-    void fileActivated(int index); // double-clicked
+    void fileActivated(int position); // double-clicked
     void startRequested();
     void quitRequested();
 

@@ -117,7 +117,7 @@ void MainWindow::buildMenus()
     m_boardMenu = new QMenu(QStringLiteral("リロード"), this);
     m_reloadAction = m_boardMenu->addAction(QStringLiteral("画像をリロードする"));
     m_boardMenu->addSeparator();
-    m_loadAnewAction = m_boardMenu->addAction(QStringLiteral("新たにロードする"));
+    m_loadMoreAction = m_boardMenu->addAction(QStringLiteral("新たにロードする"));
     m_boardMenu->addSeparator();
     m_undoAction = m_boardMenu->addAction(QStringLiteral("アンドゥ"));
     m_boardMenu->addSeparator();
@@ -130,7 +130,7 @@ void MainWindow::buildMenus()
     // shortcut, and the widget context keeps it that way should it be added elsewhere.
     const std::pair<QAction*, QKeySequence> keys[] = {
         { m_reloadAction, QKeySequence(Qt::Key_F5) },
-        { m_loadAnewAction, QKeySequence(Qt::CTRL | Qt::Key_N) },
+        { m_loadMoreAction, QKeySequence(Qt::CTRL | Qt::Key_N) },
         { m_undoAction, QKeySequence(Qt::CTRL | Qt::Key_Z) },
     };
     for (const auto& [action, sequence] : keys) {
@@ -146,7 +146,7 @@ void MainWindow::buildMenus()
         { m_aboutAction, "aboutAction" },
         { m_helpAction, "helpAction" },
         { m_reloadAction, "reloadAction" },
-        { m_loadAnewAction, "loadAnewAction" },
+        { m_loadMoreAction, "loadMoreAction" },
         { m_undoAction, "undoAction" },
         { m_viewerAction, "viewerAction" },
         { m_sendAllAction, "sendAllAction" },
@@ -187,14 +187,14 @@ void MainWindow::wire()
     connect(m_folderPage, &FolderPage::folderChanged, this, &MainWindow::showFolder);
     connect(m_folderPage, &FolderPage::fileSelected, this, &MainWindow::showFileName);
     connect(m_folderPage, &FolderPage::fileActivated, this,
-        [this](int index) { openViewer(index, ViewerWindow::Mode::Full); });
+        [this](int position) { openViewer(position, ViewerWindow::Mode::Full); });
     connect(m_folderPage, &FolderPage::startRequested, this, &MainWindow::openBoard);
     connect(m_folderPage, &FolderPage::quitRequested, this, &QWidget::close);
 
     connect(m_board, &SortingBoard::refillStarted, this, [this] { m_toolbar->setEnabled(false); });
     connect(m_board, &SortingBoard::refilled, this, [this](int entries) {
         m_toolbar->setEnabled(true);
-        m_statusBar->setPanelText(3, QStringLiteral(" %1 File ").arg(entries));
+        m_statusBar->setPanelText(StatusPanel::FileCount, QStringLiteral(" %1 File ").arg(entries));
     });
     connect(m_board, &SortingBoard::fileChosen, this, &MainWindow::showFileName);
     connect(m_board, &SortingBoard::onePointViewerRequested, this,
@@ -230,7 +230,7 @@ void MainWindow::wire()
     connect(m_aboutAction, &QAction::triggered, this, &MainWindow::openAbout);
     connect(m_helpAction, &QAction::triggered, this, &MainWindow::showHelp);
     connect(m_reloadAction, &QAction::triggered, m_board, &SortingBoard::reload);
-    connect(m_loadAnewAction, &QAction::triggered, m_board, &SortingBoard::loadAnew);
+    connect(m_loadMoreAction, &QAction::triggered, m_board, &SortingBoard::loadMore);
     connect(m_undoAction, &QAction::triggered, this, &MainWindow::undoLastTransfer);
     connect(m_viewerAction, &QAction::triggered, this, &MainWindow::openViewerFromMenu);
     connect(m_sendAllAction, &QAction::triggered, m_board, &SortingBoard::sendAllReached);
@@ -281,9 +281,9 @@ void MainWindow::startUp()
     m_folderPage->openAtStart(
         m_settings.rememberFolder == 1, m_settings.sourceFolder, installed ? FileOps::picturesFolder() : QDir::currentPath());
     rememberSourceFolder(m_folderPage->folderPath());
-    m_statusBar->setPanelText(1, padded(m_folderPage->folderPath()));
-    m_statusBar->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));
-    m_settings.updateDestNames();
+    m_statusBar->setPanelText(StatusPanel::Folder, padded(m_folderPage->folderPath()));
+    m_statusBar->setPanelText(StatusPanel::FileCount, QStringLiteral(" %1 File ").arg(m_folder.count()));
+    m_settings.updateDestinationNames();
     setUndoEnabled(m_sorter.canUndo());
     layoutChrome();
 }
@@ -354,12 +354,13 @@ void MainWindow::setClassicFormatsOnly(bool on)
 void MainWindow::showFolder()
 {
     rememberSourceFolder(m_folder.path());
-    m_statusBar->setPanelText(1, padded(m_folder.path()));
-    m_statusBar->setPanelText(3, QStringLiteral(" %1 File ").arg(m_folder.count()));
-    // Files whose names are not UTF-8 cannot be listed at all; panel 4 says so.
-    const int n = m_folder.unlistedCount();
-    m_statusBar->setPanelText(4, n ? QStringLiteral(" 表示できない名前 %1 ").arg(n) : QString());
-    m_statusBar->panel(4)->setToolTip(
+    m_statusBar->setPanelText(StatusPanel::Folder, padded(m_folder.path()));
+    m_statusBar->setPanelText(StatusPanel::FileCount, QStringLiteral(" %1 File ").arg(m_folder.count()));
+    // Files whose names are not UTF-8 cannot be listed at all; a panel says so.
+    const int n = m_folder.unlistableCount();
+    m_statusBar->setPanelText(StatusPanel::Unlistable, n ? QStringLiteral(" 表示できない名前 %1 ").arg(n) : QString());
+    QLabel* unlistable = m_statusBar->panel(StatusPanel::Unlistable);
+    unlistable->setToolTip(
         n ? QStringLiteral("名前にUTF-8でない文字を含むため、一覧に出せず扱えないファイルの数です。") : QString());
 }
 
@@ -385,7 +386,7 @@ void MainWindow::showFileName(const QString& name)
     if (onBoard())
         if (const QString along = companionSummary(name); !along.isEmpty())
             text += u' ' + along;
-    m_statusBar->setPanelText(2, padded(text));
+    m_statusBar->setPanelText(StatusPanel::FileName, padded(text));
 }
 
 QString MainWindow::companionSummary(const QString& name)
@@ -399,7 +400,7 @@ void MainWindow::showMoveProgress(const MoveProgress& p)
 {
     if (!m_progressShown) {
         m_progressShown = true;
-        m_fileNameShown = m_statusBar->panelText(2);
+        m_fileNameShown = m_statusBar->panelText(StatusPanel::FileName);
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     }
     constexpr double MB = 1024.0 * 1024.0;
@@ -408,7 +409,7 @@ void MainWindow::showMoveProgress(const MoveProgress& p)
         text += QStringLiteral(" %1/%2 MB").arg(p.bytesDone / MB, 0, 'f', 1).arg(p.bytesTotal / MB, 0, 'f', 1);
     if (m_sorter.isSendingAll())
         text += QStringLiteral("（Escで中止）");
-    m_statusBar->setPanelText(2, text + u' ');
+    m_statusBar->setPanelText(StatusPanel::FileName, text + u' ');
 }
 
 void MainWindow::endMoveProgress()
@@ -416,7 +417,7 @@ void MainWindow::endMoveProgress()
     if (!m_progressShown)
         return;
     m_progressShown = false;
-    m_statusBar->setPanelText(2, m_fileNameShown);
+    m_statusBar->setPanelText(StatusPanel::FileName, m_fileNameShown);
     QGuiApplication::restoreOverrideCursor();
 }
 
@@ -432,7 +433,7 @@ void MainWindow::openBoard()
         m_toolbar->show();
         m_toolbar->setEnabled(false);
         // Copies a crash or a kill cut off left only hidden temporary files: they go now.
-        for (const QString& folder : m_settings.destPaths)
+        for (const QString& folder : m_settings.destinationFolders)
             if (!Settings::isUnsetFolder(folder))
                 DurableFile::removeLeftovers(folder);
 

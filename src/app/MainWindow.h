@@ -53,8 +53,8 @@ public:
     void quitFromToolbar();
     void showHelp(); // the help page, or the usage window when there is none
     void openHelpPage();
-    // The viewer at entry `index` of the picture folder; an open one is reused.
-    void openViewer(int index, ViewerWindow::Mode mode);
+    // The viewer at entry `position` of the picture folder; an open one is reused.
+    void openViewer(int position, ViewerWindow::Mode mode);
     void openViewerFromMenu();
     // Modal; held back while the board is busy. An open one is brought forward instead.
     void openOptions();
@@ -70,6 +70,9 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
 
 private:
+    // The status bar's panels that say something of the folder; the rest keep themselves.
+    enum class StatusPanel { Folder = 1, FileName, FileCount, Unlistable };
+
     void startUp();
     void shutDown();
     void buildStatusBar();
@@ -117,7 +120,7 @@ private:
     QAction* m_helpAction = nullptr;
     // On the board's pop-up menu.
     QAction* m_reloadAction = nullptr;
-    QAction* m_loadAnewAction = nullptr;
+    QAction* m_loadMoreAction = nullptr;
     QAction* m_undoAction = nullptr;
     QAction* m_viewerAction = nullptr;
     QAction* m_sendAllAction = nullptr;

@@ -40,7 +40,7 @@ bool bringForward(QWidget* w, bool show = false)
 
 // ---- the other windows: made on request, gone when closed
 
-void MainWindow::openViewer(int index, ViewerWindow::Mode mode)
+void MainWindow::openViewer(int position, ViewerWindow::Mode mode)
 {
     if (!m_viewer) {
         m_viewer = new ViewerWindow(m_settings, m_session, m_folder, m_png, this);
@@ -50,7 +50,7 @@ void MainWindow::openViewer(int index, ViewerWindow::Mode mode)
         connect(m_viewer, &ViewerWindow::undoRequested, this, &MainWindow::undoFromViewer);
         m_viewer->setCompanionSummary([this](const QString& name) { return companionSummary(name); });
     }
-    m_viewer->open(index, mode);
+    m_viewer->open(position, mode);
 }
 
 void MainWindow::openViewerFromMenu()
@@ -65,13 +65,13 @@ void MainWindow::openViewerFromMenu()
 void MainWindow::sendFromViewer(int target, int entry)
 {
     // Turned away while the board is busy, as a key on the board would be.
-    if (m_session.isBusy() || target < 0 || target > 9)
+    if (m_session.isBusy() || !Settings::isTarget(target))
         return;
     const TransferResult result = m_sorter.transfer(target, entry, m_folder.path(), m_folder.name(entry));
     if (!m_viewer)
         return;
     if (result.ok)
-        m_viewer->sendDone(target, m_settings.destNames[size_t(target)]);
+        m_viewer->sendDone(target, m_settings.destinationNames[size_t(target)]);
     else
         m_viewer->sendRefused(target);
 }

@@ -24,10 +24,10 @@ BoardKeys::Shown shownTiles(const SortingBoard& board)
     return shown;
 }
 
-void resetColour(const SortingBoard& board, int k)
+void resetColor(const SortingBoard& board, int target)
 {
-    if (Target* target = board.targetAt(k))
-        target->resetColour();
+    if (Target* widget = board.targetAt(target))
+        widget->resetColor();
 }
 
 }
@@ -42,7 +42,7 @@ BoardFocus::BoardFocus(SortingBoard& board, Session& session, Sorter& sorter)
     m_board.window()->installEventFilter(this);
     m_flashClock->setSingleShot(true);
     connect(m_flashClock, &QTimer::timeout, this, [this] {
-        resetColour(m_board, m_flashTarget);
+        resetColor(m_board, m_flashTarget);
         m_flashTarget = -1;
     });
 }
@@ -93,8 +93,8 @@ bool BoardFocus::keyPressed(QKeyEvent* e)
     case C::Reload:
         m_board.reload();
         break;
-    case C::LoadAnew:
-        m_board.loadAnew();
+    case C::LoadMore:
+        m_board.loadMore();
         break;
     case C::StopSendAll:
         m_sorter.cancelSendAll();
@@ -139,7 +139,7 @@ void BoardFocus::tileHidden(int position)
         setCurrent(next);
 }
 
-void BoardFocus::sendCurrent(int k)
+void BoardFocus::sendCurrent(int target)
 {
     if (m_session.isBusy())
         return;
@@ -147,13 +147,13 @@ void BoardFocus::sendCurrent(int k)
     const Tile* tile = m_board.tileAt(position);
     if (!tile || tile->isHidden())
         return;
-    m_board.sendToTarget(position, k);
+    m_board.sendToTarget(position, target);
 
     const Tile* after = m_board.tileAt(position);
     if (!after)
         return;
     if (after->isHidden()) {
-        flash(k);
+        flash(target);
         const int next = BoardKeys::afterSend(shownTiles(m_board), position);
         if (next >= 0)
             setCurrent(next);
@@ -163,14 +163,14 @@ void BoardFocus::sendCurrent(int k)
     }
 }
 
-void BoardFocus::flash(int k)
+void BoardFocus::flash(int target)
 {
-    Target* target = m_board.targetAt(k);
-    if (!target)
+    Target* widget = m_board.targetAt(target);
+    if (!widget)
         return;
-    if (m_flashClock->isActive() && m_flashTarget != k)
-        resetColour(m_board, m_flashTarget);
-    target->setBackColor(Target::highlight());
-    m_flashTarget = k;
+    if (m_flashClock->isActive() && m_flashTarget != target)
+        resetColor(m_board, m_flashTarget);
+    widget->setBackColor(Target::highlight());
+    m_flashTarget = target;
     m_flashClock->start(kFlashMs);
 }

@@ -22,8 +22,8 @@ public:
 
     void tileEntered(int position); // the pointer moved over a thumbnail
     void tileHidden(int position); // the current thumbnail was hidden (sent)
-    void sendCurrent(int k);
-    void flash(int k);
+    void sendCurrent(int target);
+    void flash(int target);
 
 signals:
     void currentChanged(int position); // the frame moved to another thumbnail

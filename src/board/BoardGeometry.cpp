@@ -54,12 +54,12 @@ QRect boardRect(QSize client, int toolbarHeight, int statusBarHeight)
     return QRect(0, toolbarHeight, client.width(), std::max(0, client.height() - toolbarHeight - statusBarHeight));
 }
 
-QRect targetRect(int k, QSize board, int height)
+QRect targetRect(int target, QSize board, int height)
 {
     const double cell = board.width() / 10.0;
     const double width = board.width() / 11.0;
-    const int left = int(std::lround(k * cell + (cell - width) / 2));
-    const int right = int(std::lround(k * cell + (cell + width) / 2));
+    const int left = int(std::lround(target * cell + (cell - width) / 2));
+    const int right = int(std::lround(target * cell + (cell + width) / 2));
     return QRect(left, board.height() - height, right - left, height);
 }
 
@@ -125,7 +125,7 @@ std::optional<QPointF> PageCursor::place(QSizeF tile)
     return QPointF(left, top);
 }
 
-int16_t loadAnewEnd(int steps, int thumbCount, int entryCount)
+int16_t loadMoreEnd(int steps, int thumbCount, int entryCount)
 {
     int64_t end = int64_t(steps) * 10 + thumbCount;
     end = std::min<int64_t>(end, entryCount);
@@ -133,7 +133,7 @@ int16_t loadAnewEnd(int steps, int thumbCount, int entryCount)
     return static_cast<int16_t>(std::max<int64_t>(end, 0));
 }
 
-int16_t nextLoadAnewSteps(int16_t steps)
+int16_t nextLoadMoreSteps(int16_t steps)
 {
     return steps < std::numeric_limits<int16_t>::max() ? static_cast<int16_t>(steps + 1) : steps;
 }

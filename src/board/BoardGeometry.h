@@ -42,9 +42,9 @@ Grid spread(Grid grid, int tiles);
 // The board area inside the window's client area: below the toolbar, above the status bar.
 QRect boardRect(QSize client, int toolbarHeight, int statusBarHeight);
 
-// Target k (0..9), in pixels: one eleventh of the board wide, centred in the k-th tenth,
+// The target's place (0..9), in pixels: one eleventh of the board wide, centred in its tenth,
 // `height` high along the board's bottom edge.
-QRect targetRect(int k, QSize board, int height);
+QRect targetRect(int target, QSize board, int height);
 
 // The copy-mode badge of size `badge` just above the right end of the targets' row,
 // whose top is `targetsTop`.
@@ -90,9 +90,9 @@ private:
 
 // The page's end after `steps` load-anew commands: steps x 10 + the thumbnail count, no
 // more than the list's entries and never past what a 16-bit counter can hold.
-int16_t loadAnewEnd(int steps, int thumbCount, int entryCount);
+int16_t loadMoreEnd(int steps, int thumbCount, int entryCount);
 
 // The load-anew steps after one more; they stop at the 16-bit limit.
-int16_t nextLoadAnewSteps(int16_t steps);
+int16_t nextLoadMoreSteps(int16_t steps);
 
 }

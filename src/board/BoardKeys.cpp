@@ -85,7 +85,7 @@ Action actionFor(const KeyPress& press, ScanCodes codes)
         case Qt::Key_Z:
             return { Command::Undo };
         case Qt::Key_N:
-            return { Command::LoadAnew };
+            return { Command::LoadMore };
         default:
             break;
         }

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 // The board's keyboard without a window: which key does what, and where the frame of
-// the current thumbnail goes. Tiles are addressed by their list index; the page fill
+// the current thumbnail goes. Tiles are addressed by their list position; the page fill
 // lays them out in list order, `columns` to a row.
 namespace BoardKeys {
 
@@ -21,7 +21,7 @@ enum class Command {
     OpenViewer, // the one-point viewer on the current thumbnail
     Undo,
     Reload,
-    LoadAnew,
+    LoadMore,
     StopSendAll, // a running send all stops before its next file
 };
 
@@ -58,7 +58,7 @@ struct KeyPress {
 // digit sends one picture, not a row of them, and a held F5 does not reload in a loop.
 Action actionFor(const KeyPress& press, ScanCodes codes);
 
-// Visibility of the board's tiles, index = list index. Hidden tiles (already sent, or
+// Visibility of the board's tiles, index = list position. Hidden tiles (already sent, or
 // beyond the page) are never current.
 using Shown = QVector<bool>;
 

@@ -44,15 +44,15 @@ SortingBoard::SortingBoard(Settings& settings, Session& session, PictureFolder& 
     , m_sorter(sorter)
     , m_thumbnails(thumbnails)
     , m_tpp(screenTwipsPerPixel())
-    , m_targetColour(opaque(client->palette().color(QPalette::Window)))
+    , m_targetColor(opaque(client->palette().color(QPalette::Window)))
     , m_pageEnd(settings.thumbCount)
     , m_undoEnabled(sorter.canUndo())
 {
     setAcceptDrops(true);
     // On the board the board takes the keyboard; its keys are read by BoardFocus.
     setFocusPolicy(Qt::StrongFocus);
-    m_targets.resize(10);
-    m_targets[0] = new Target(0, m_targetColour, this);
+    m_targets.resize(Settings::TargetCount);
+    m_targets[0] = new Target(0, m_targetColor, this);
     m_targets[0]->hide();
     connect(m_targets[0], &Target::dropped, this, &SortingBoard::dropOnTarget);
     m_focus = std::make_unique<BoardFocus>(*this, m_session, m_sorter);
@@ -112,7 +112,10 @@ SortingBoard::~SortingBoard() = default;
 
 Tile* SortingBoard::tileAt(int i) const { return i >= 0 && i < m_tiles.size() ? m_tiles[i] : nullptr; }
 
-Target* SortingBoard::targetAt(int k) const { return k >= 0 && k < m_targets.size() ? m_targets[k] : nullptr; }
+Target* SortingBoard::targetAt(int target) const
+{
+    return target >= 0 && target < m_targets.size() ? m_targets[target] : nullptr;
+}
 
 Tile* SortingBoard::createTile(int i)
 {
@@ -189,7 +192,7 @@ void SortingBoard::placeTargets()
 {
     for (Target* target : std::as_const(m_targets))
         if (target)
-            target->setGeometry(BoardGeometry::targetRect(target->index(), size(), target->preferredHeight()));
+            target->setGeometry(BoardGeometry::targetRect(target->number(), size(), target->preferredHeight()));
 }
 
 BoardGeometry::Grid SortingBoard::gridFor(int tiles) const
@@ -245,7 +248,7 @@ void SortingBoard::relayout()
     }
     for (Target* target : std::as_const(m_targets))
         if (target)
-            target->resetColour();
+            target->resetColor();
     placeTargets();
     placeBadge(true);
     // A frame whose tile a smaller board left out goes to a tile on show, and comes back
@@ -270,23 +273,23 @@ void SortingBoard::relayout()
 void SortingBoard::build(const Session::BusyGuard&)
 {
     m_pageEnd = m_settings.thumbCount;
-    m_settings.updateDestNames();
+    m_settings.updateDestinationNames();
 
-    for (int k = 0; k < 10; ++k) {
-        if (k > 0) {
-            delete m_targets[k];
-            m_targets[k] = new Target(k, m_targetColour, this);
-            connect(m_targets[k], &Target::dropped, this, &SortingBoard::dropOnTarget);
+    for (int target = 0; target < Settings::TargetCount; ++target) {
+        if (target > 0) {
+            delete m_targets[target];
+            m_targets[target] = new Target(target, m_targetColor, this);
+            connect(m_targets[target], &Target::dropped, this, &SortingBoard::dropOnTarget);
         }
-        Target* target = m_targets[k];
+        Target* widget = m_targets[target];
         // The root a first start gives every target is no place to sort into.
-        const auto i = static_cast<size_t>(k);
-        target->setText(
-            Settings::isUnsetFolder(m_settings.destPaths[i]) ? QStringLiteral("未設定") : m_settings.destNames[i]);
+        const auto i = static_cast<size_t>(target);
+        widget->setText(Settings::isUnsetFolder(m_settings.destinationFolders[i]) ? QStringLiteral("未設定")
+                                                                                  : m_settings.destinationNames[i]);
         // The whole name, for a target too narrow to show it.
-        target->setToolTip(target->text() + QLatin1Char('\n') + kTargetTip);
-        target->resetColour();
-        target->show();
+        widget->setToolTip(widget->text() + QLatin1Char('\n') + kTargetTip);
+        widget->resetColor();
+        widget->show();
     }
     placeTargets();
     placeBadge(true);
@@ -298,9 +301,9 @@ void SortingBoard::tearDown()
 {
     m_built = false;
     m_emptyNote->hide();
-    for (int k = 1; k < m_targets.size(); ++k) {
-        delete m_targets[k];
-        m_targets[k] = nullptr;
+    for (int target = 1; target < m_targets.size(); ++target) {
+        delete m_targets[target];
+        m_targets[target] = nullptr;
     }
     removeTiles();
     placeBadge(false);
@@ -310,10 +313,10 @@ void SortingBoard::tearDown()
 
 void SortingBoard::reload() { refill(0); }
 
-void SortingBoard::loadAnew()
+void SortingBoard::loadMore()
 {
     if (!m_session.isBusy())
-        refill(BoardGeometry::nextLoadAnewSteps(m_steps));
+        refill(BoardGeometry::nextLoadMoreSteps(m_steps));
 }
 
 void SortingBoard::refill(int16_t steps)
@@ -323,9 +326,9 @@ void SortingBoard::refill(int16_t steps)
     {
         const Session::BusyGuard busy(m_session);
         m_steps = steps;
-        // Load anew is bounded by the list as it was before this command relists it.
+        // Load more is bounded by the list as it was before this command relists it.
         m_pageEnd = steps == 0 ? m_settings.thumbCount
-                               : BoardGeometry::loadAnewEnd(steps, m_settings.thumbCount, m_folder.count());
+                               : BoardGeometry::loadMoreEnd(steps, m_settings.thumbCount, m_folder.count());
         emit refillStarted();
         removeTiles();
         m_folder.refresh();
@@ -406,7 +409,7 @@ void SortingBoard::layTiles(int limit, bool showEach)
     }
     if (showEach || !paths.isEmpty()) {
         // What the page no longer needs is dropped. The entries after it are the ones the
-        // next reload (after drops) and load anew show: made while the user sorts.
+        // next reload (after drops) and load more show: made while the user sorts.
         m_thumbnails.cancelPending();
         QStringList next;
         for (int i = planned; i < std::min(m_folder.count(), planned + kLookAhead); ++i)
@@ -463,15 +466,15 @@ void SortingBoard::requestOnePointViewer(int position)
     emit onePointViewerRequested(position);
 }
 
-void SortingBoard::dropOnTarget(int k) { sendToTarget(m_drag.position, k); }
+void SortingBoard::dropOnTarget(int target) { sendToTarget(m_drag.position, target); }
 
-void SortingBoard::sendToTarget(int position, int k)
+void SortingBoard::sendToTarget(int position, int target)
 {
     if (m_session.isBusy())
         return;
-    if (Target* target = targetAt(k))
-        target->resetColour();
-    m_sorter.transfer(k, position, m_folder.path(), m_folder.name(position));
+    if (Target* widget = targetAt(target))
+        widget->resetColor();
+    m_sorter.transfer(target, position, m_folder.path(), m_folder.name(position));
 }
 
 void SortingBoard::sendAllReached()

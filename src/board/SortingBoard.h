@@ -40,10 +40,10 @@ public:
     // Back to the folder screen: targets 1..9 and every tile but the first go, the badge
     // returns there, and the next fill starts at the first page again.
     void tearDown();
-    // The folder listed again and its first page shown; load anew shows ten more each
+    // The folder listed again and its first page shown; load more shows ten more each
     // time. Both are held back while busy.
     void reload();
-    void loadAnew();
+    void loadMore();
     // Every file the board has reached goes to the delete folder.
     void sendAllReached();
     // Laid out again for the board's size, as every resize does: the targets along the
@@ -55,8 +55,8 @@ public:
 
     // What the tiles, targets and badge report; callable directly too.
     void pressTile(int position, Qt::MouseButton button, QPointF grabTwips);
-    void dropOnTarget(int k); // the tile last pressed
-    void sendToTarget(int position, int k); // held back while busy
+    void dropOnTarget(int target); // the tile last pressed
+    void sendToTarget(int position, int target); // held back while busy
     // Drops that only move the dragged thumbnail, to put the point where it was grabbed
     // under the pointer. They touch no file and are not held back.
     void dropOnTile(int position, QPointF atTwips);
@@ -65,13 +65,13 @@ public:
 
     Tile* tileAt(int i) const; // null when tile i does not exist
     int tileCount() const { return int(m_tiles.size()); }
-    Target* targetAt(int k) const; // null when target k does not exist
+    Target* targetAt(int target) const; // null when that target does not exist
     CopyModeBadge* copyModeBadge() const { return m_badge; }
-    QColor targetColour() const { return m_targetColour; }
+    QColor targetColor() const { return m_targetColor; }
     const TwipsPerPixel& tpp() const { return m_tpp; }
     int32_t thumbTwips() const { return m_thumbTwips; } // the last fill's box
     int16_t pageEnd() const { return m_pageEnd; }
-    int16_t loadAnewSteps() const { return m_steps; }
+    int16_t loadMoreSteps() const { return m_steps; }
     int pageColumns() const { return m_grid.columns; } // of the last fill or layout
     int thumbnailDeviceBox() const; // the box's edge in the screen's own pixels
     // Where tiles may go: the board above the targets and the badge.
@@ -85,7 +85,7 @@ public:
     BoardFocus& focus() { return *m_focus; }
 
 signals:
-    void refillStarted(); // a reload or load anew begins
+    void refillStarted(); // a reload or load more begins
     void refilled(int entryCount); // and ended; the folder now lists this many
     void fileChosen(const QString& name); // a thumbnail was pressed or opened
     void onePointViewerRequested(int position);
@@ -120,7 +120,7 @@ private:
     Sorter& m_sorter;
     ThumbnailCache& m_thumbnails;
     const TwipsPerPixel m_tpp;
-    const QColor m_targetColour;
+    const QColor m_targetColor;
     QVector<Tile*> m_tiles; // element 0 always exists
     QVector<Target*> m_targets; // 0..9, element 0 always exists
     CopyModeBadge* m_badge;
@@ -139,7 +139,7 @@ private:
     int m_frameWanted = -1; // the frame's tile while a smaller board leaves it out
     QLabel* m_emptyNote = nullptr;
     int16_t m_pageEnd = 0;
-    int16_t m_steps = 0; // load anew commands since the first page
+    int16_t m_steps = 0; // load more commands since the first page
     bool m_undoEnabled = false;
     std::unique_ptr<BoardFocus> m_focus;
 };

@@ -9,9 +9,9 @@ namespace {
 constexpr int kLowestHeight = 33;
 }
 
-Target::Target(int k, const QColor& normal, QWidget* board)
+Target::Target(int target, const QColor& normal, QWidget* board)
     : QLabel(board)
-    , m_index(k)
+    , m_number(target)
     , m_normal(normal)
 {
     setAcceptDrops(true);
@@ -60,10 +60,10 @@ void Target::paintEvent(QPaintEvent* e)
         nameRect.moveTop(inside.top() + digits.height() - digits.descent());
     p.drawText(nameRect, Qt::AlignHCenter | Qt::AlignTop, shownName());
     p.setFont(digitFont());
-    QColor digitColour = p.pen().color();
-    digitColour.setAlpha(170);
-    p.setPen(digitColour);
-    p.drawText(inside, Qt::AlignLeft | Qt::AlignTop, QString::number(m_index));
+    QColor digitColor = p.pen().color();
+    digitColor.setAlpha(170);
+    p.setPen(digitColor);
+    p.drawText(inside, Qt::AlignLeft | Qt::AlignTop, QString::number(m_number));
 }
 
 void Target::setBackColor(const QColor& c)
@@ -84,15 +84,15 @@ void Target::dragEnterEvent(QDragEnterEvent* e)
 
 void Target::dragMoveEvent(QDragMoveEvent* e) { TileDrag::accept(e); }
 
-void Target::dragLeaveEvent(QDragLeaveEvent*) { resetColour(); }
+void Target::dragLeaveEvent(QDragLeaveEvent*) { resetColor(); }
 
 void Target::dropEvent(QDropEvent* e)
 {
     if (!TileDrag::accept(e))
         return;
     QPointer<Target> self(this);
-    emit dropped(m_index);
+    emit dropped(m_number);
     // A drop turned away by the busy board must not leave the target blue either.
     if (self)
-        resetColour();
+        resetColor();
 }

@@ -2,19 +2,19 @@
 #include <QColor>
 #include <QLabel>
 
-// Drop target k (0..9) along the board's bottom edge, captioned with its folder's name
+// One of the ten targets (0..9) along the board's bottom edge, captioned with its folder's name
 // and, in its top-left corner, the smaller digit whose key sends a picture to it. It
 // turns blue while a thumbnail of the board is dragged over it and takes its normal
 // colour again when the drag leaves or is dropped, whatever the drop did.
 class Target : public QLabel {
     Q_OBJECT
 public:
-    Target(int k, const QColor& normal, QWidget* board);
-    int index() const { return m_index; }
+    Target(int target, const QColor& normal, QWidget* board);
+    int number() const { return m_number; }
 
     QColor backColor() const { return m_back; }
     void setBackColor(const QColor& c);
-    void resetColour() { setBackColor(m_normal); }
+    void resetColor() { setBackColor(m_normal); }
     static QColor highlight() { return QColor(0, 0, 255); }
 
     // High enough for the digit's line above the name's, with the frame around them.
@@ -24,7 +24,7 @@ public:
     QString shownName() const;
 
 signals:
-    void dropped(int k);
+    void dropped(int target);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* e) override;
@@ -34,7 +34,7 @@ protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
-    const int m_index;
+    const int m_number;
     const QColor m_normal;
     QColor m_back;
 };

@@ -10,7 +10,7 @@
 namespace TileDrag {
 
 namespace {
-    const QString kMimeType = QStringLiteral("application/x-pirapo-lumo-slot");
+    const QString kMimeType = QStringLiteral("application/x-pirapo-lumo-tile");
 }
 
 QMimeData* mimeData(int position)

@@ -23,7 +23,7 @@
 #include <QRadioButton>
 
 // "０".."９": the captions and tooltips number the m_folders with full-width digits.
-static QString fullWidthDigit(int k) { return QString(QChar(0xFF10 + k)); }
+static QString fullWidthDigit(int digit) { return QString(QChar(0xFF10 + digit)); }
 
 DestinationsDialog::DestinationsDialog(Settings& settings, QWidget* parent)
     : QDialog(parent)
@@ -90,12 +90,12 @@ void DestinationsDialog::buildControls()
     m_namingGroup = new QGroupBox(QStringLiteral("ファイルネームオプション"), page);
     m_namingGroup->setObjectName(QStringLiteral("namingGroup"));
     auto* naming = new QGridLayout(m_namingGroup);
-    const char* ruleCaptions[3] = { "先頭に６桁の通し番号をつける", "ヘッドネームをフォルダ名と同じにする",
-        "オリジナルのヘッドネームをつける" };
-    const char* ruleTips[3] = { "オリジナルファイルネームの先頭に６桁の通し番号をつけます。",
+    const char* ruleCaptions[NamingRuleCount] = { "先頭に６桁の通し番号をつける",
+        "ヘッドネームをフォルダ名と同じにする", "オリジナルのヘッドネームをつける" };
+    const char* ruleTips[NamingRuleCount] = { "オリジナルファイルネームの先頭に６桁の通し番号をつけます。",
         "ヘッドネームがフォルダ名と同じになり続いて６桁の通し番号がつきます。",
         "オリジナルのヘッドネームを付けられます。" };
-    for (int r = 0; r < 3; ++r) {
+    for (int r = 0; r < NamingRuleCount; ++r) {
         m_ruleButtons[r] = new QRadioButton(QString::fromUtf8(ruleCaptions[r]), m_namingGroup);
         m_ruleButtons[r]->setObjectName(QStringLiteral("ruleButton%1").arg(r));
         m_ruleButtons[r]->setToolTip(QString::fromUtf8(ruleTips[r]));
@@ -108,9 +108,9 @@ void DestinationsDialog::buildControls()
         naming->addWidget(m_ruleButtons[r], r, 0);
         naming->addWidget(m_serialFields[r], r, 2);
         // Only a change of rule counts: a click on the rule already on would refill the fields.
-        connect(m_ruleButtons[r], &QRadioButton::clicked, this, [this, r] {
-            if (r != m_rule)
-                chooseRule(r);
+        connect(m_ruleButtons[r], &QRadioButton::clicked, this, [this, rule = NamingRule(r)] {
+            if (rule != m_rule)
+                chooseRule(rule);
         });
     }
     naming->setColumnStretch(1, 1);
@@ -119,46 +119,48 @@ void DestinationsDialog::buildControls()
     auto* rows = new QGridLayout;
     rows->setColumnStretch(1, 1);
     const int fieldWidth = fontMetrics().horizontalAdvance(QLatin1Char('x')) * 40;
-    for (int k = 0; k <= 10; ++k) {
-        const bool deleteFolder = k == 10;
+    for (int folder = 0; folder < Settings::FolderCount; ++folder) {
+        const bool deleteFolder = folder == Settings::DeleteFolder;
         const QString caption
-            = deleteFolder ? QStringLiteral("削除フォルダ") : QStringLiteral("フォルダ") + fullWidthDigit(k);
-        m_pickFolderButtons[k] = new QPushButton(caption, page);
-        m_pickFolderButtons[k]->setObjectName(QStringLiteral("pickFolderButton%1").arg(k));
-        m_pickFolderButtons[k]->setAutoDefault(false);
-        m_pickFolderButtons[k]->setToolTip(QStringLiteral("現在ファイルシステムで表示されているフォルダを") + caption
-            + QStringLiteral("に入力します。"));
-        m_pathFields[k] = new QLineEdit(page);
-        m_pathFields[k]->setObjectName(QStringLiteral("pathField%1").arg(k));
-        m_pathFields[k]->setPlaceholderText(QStringLiteral("未設定"));
-        m_pathFields[k]->setMinimumWidth(fieldWidth);
-        const int row = 2 * k;
+            = deleteFolder ? QStringLiteral("削除フォルダ") : QStringLiteral("フォルダ") + fullWidthDigit(folder);
+        m_pickFolderButtons[folder] = new QPushButton(caption, page);
+        m_pickFolderButtons[folder]->setObjectName(QStringLiteral("pickFolderButton%1").arg(folder));
+        m_pickFolderButtons[folder]->setAutoDefault(false);
+        m_pickFolderButtons[folder]->setToolTip(QStringLiteral("現在ファイルシステムで表示されているフォルダを")
+            + caption + QStringLiteral("に入力します。"));
+        m_pathFields[folder] = new QLineEdit(page);
+        m_pathFields[folder]->setObjectName(QStringLiteral("pathField%1").arg(folder));
+        m_pathFields[folder]->setPlaceholderText(QStringLiteral("未設定"));
+        m_pathFields[folder]->setMinimumWidth(fieldWidth);
+        const int row = 2 * folder;
         if (deleteFolder) {
-            rows->addWidget(m_pickFolderButtons[k], row, 0);
-            rows->addWidget(m_pathFields[k], row, 1);
-            m_pathFields[k]->setToolTip(QStringLiteral("ここで指定したフォルダは一括でファイルの削除が出来ます。"));
+            rows->addWidget(m_pickFolderButtons[folder], row, 0);
+            rows->addWidget(m_pathFields[folder], row, 1);
+            m_pathFields[folder]->setToolTip(
+                QStringLiteral("ここで指定したフォルダは一括でファイルの削除が出来ます。"));
         } else {
-            rows->addWidget(m_pickFolderButtons[k], row, 0, 2, 1);
-            rows->addWidget(m_pathFields[k], row, 1);
-            m_pathFields[k]->setToolTip(
-                QStringLiteral("フォルダ") + fullWidthDigit(k) + QStringLiteral("のフルパスです。"));
-            m_headNameFields[k] = new QLineEdit(page);
-            m_headNameFields[k]->setObjectName(QStringLiteral("headNameField%1").arg(k));
-            rows->addWidget(m_headNameFields[k], row + 1, 1);
-            m_headNameFields[k]->setToolTip(QStringLiteral("移動するファイルのヘッドネームを表示または指定できます。"));
+            rows->addWidget(m_pickFolderButtons[folder], row, 0, 2, 1);
+            rows->addWidget(m_pathFields[folder], row, 1);
+            m_pathFields[folder]->setToolTip(
+                QStringLiteral("フォルダ") + fullWidthDigit(folder) + QStringLiteral("のフルパスです。"));
+            m_headNameFields[folder] = new QLineEdit(page);
+            m_headNameFields[folder]->setObjectName(QStringLiteral("headNameField%1").arg(folder));
+            rows->addWidget(m_headNameFields[folder], row + 1, 1);
+            m_headNameFields[folder]->setToolTip(
+                QStringLiteral("移動するファイルのヘッドネームを表示または指定できます。"));
         }
-        connect(m_pickFolderButtons[k], &QPushButton::clicked, this, [this, k] { pickFolder(k); });
+        connect(m_pickFolderButtons[folder], &QPushButton::clicked, this, [this, folder] { pickFolder(folder); });
     }
     column->addLayout(rows);
 
     // Lists, buttons, the rules, then each folder row from the top.
     QList<QWidget*> order = { m_drives, m_folders, m_files, m_okButton, m_cancelButton, m_emptyDeleteFolderButton };
-    for (int r = 0; r < 3; ++r)
+    for (int r = 0; r < NamingRuleCount; ++r)
         order << m_ruleButtons[r] << m_serialFields[r];
-    for (int k = 0; k <= 10; ++k) {
-        order << m_pickFolderButtons[k] << m_pathFields[k];
-        if (k < 10)
-            order << m_headNameFields[k];
+    for (int folder = 0; folder < Settings::FolderCount; ++folder) {
+        order << m_pickFolderButtons[folder] << m_pathFields[folder];
+        if (Settings::isTarget(folder))
+            order << m_headNameFields[folder];
     }
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
@@ -188,45 +190,46 @@ void DestinationsDialog::load()
         m_folders->setPath(FileOps::rootPath());
 
     // A folder not set (the root a first start gives) shows as an empty field.
-    for (int k = 0; k <= 10; ++k)
-        m_pathFields[k]->setText(
-            Settings::isUnsetFolder(m_settings.destPaths[k]) ? QString() : m_settings.destPaths[k]);
-    // A rule out of range in the settings file shows, and stores on OK, as rule 0.
-    m_rule = m_settings.nameRule >= 0 && m_settings.nameRule <= 2 ? m_settings.nameRule : 0;
+    for (int folder = 0; folder < Settings::FolderCount; ++folder)
+        m_pathFields[folder]->setText(Settings::isUnsetFolder(m_settings.destinationFolders[folder])
+                ? QString()
+                : m_settings.destinationFolders[folder]);
+    // A rule out of range in the settings file shows, and stores on OK, as the first.
+    m_rule = knownRuleOrFirst(m_settings.namingRule);
     for (QLineEdit* t : m_headNameFields)
-        t->setEnabled(m_rule == 2);
+        t->setEnabled(m_rule == NamingRule::HeadNameAndSerial);
     showNaming();
 }
 
-void DestinationsDialog::chooseRule(int rule)
+void DestinationsDialog::chooseRule(NamingRule rule)
 {
     m_rule = rule;
     for (QLineEdit* t : m_headNameFields)
-        t->setEnabled(rule == 2);
+        t->setEnabled(rule == NamingRule::HeadNameAndSerial);
     showNaming();
 }
 
 void DestinationsDialog::showNaming()
 {
-    for (int r = 0; r < 3; ++r) {
+    for (int r = 0; r < NamingRuleCount; ++r) {
         m_serialFields[r]->setText(Numeric::formatSerial(m_settings.serials[r]));
         m_serialFields[r]->setEnabled(false);
     }
-    m_ruleButtons[m_rule]->setChecked(true);
-    for (int k = 0; k < 10; ++k) {
-        if (m_rule == 0)
-            m_headNameFields[k]->clear();
-        else if (m_rule == 1)
-            m_headNameFields[k]->setText(m_settings.destNames[k]);
-        else if (!m_settings.headNames[k].isEmpty())
-            m_headNameFields[k]->setText(m_settings.headNames[k]);
-        // Rule 2 leaves a field without a head name as it is: folder names shown under
-        // rule 1 carry over and become the head names on OK.
+    m_ruleButtons[size_t(m_rule)]->setChecked(true);
+    for (int folder = 0; folder < Settings::TargetCount; ++folder) {
+        if (m_rule == NamingRule::SerialAndName)
+            m_headNameFields[folder]->clear();
+        else if (m_rule == NamingRule::FolderNameAndSerial)
+            m_headNameFields[folder]->setText(m_settings.destinationNames[folder]);
+        else if (!m_settings.headNames[folder].isEmpty())
+            m_headNameFields[folder]->setText(m_settings.headNames[folder]);
+        // The head-name rule leaves a field without a head name as it is: folder names shown under
+        // the folder-name rule carry over and become the head names on OK.
     }
-    m_serialFields[m_rule]->setEnabled(true);
+    m_serialFields[size_t(m_rule)]->setEnabled(true);
 }
 
-void DestinationsDialog::pickFolder(int k) { m_pathFields[k]->setText(m_folders->path()); }
+void DestinationsDialog::pickFolder(int folder) { m_pathFields[folder]->setText(m_folders->path()); }
 
 void DestinationsDialog::showFolderFiles() { m_files->showEntries(listFiles(m_folders->path(), QStringLiteral("*"))); }
 
@@ -237,41 +240,41 @@ void DestinationsDialog::refuse(QLineEdit* field, const QString& text)
     field->selectAll();
 }
 
-bool DestinationsDialog::checkPaths(std::array<QString, 11>& paths)
+bool DestinationsDialog::checkPaths(std::array<QString, Settings::FolderCount>& paths)
 {
-    for (int k = 0; k <= 10; ++k) {
-        if (m_pathFields[k]->text().trimmed().isEmpty()) {
+    for (int folder = 0; folder < Settings::FolderCount; ++folder) {
+        if (m_pathFields[folder]->text().trimmed().isEmpty()) {
             // Not set, rather than the root an empty path would name.
-            m_pathFields[k]->clear();
-            paths[k].clear();
+            m_pathFields[folder]->clear();
+            paths[folder].clear();
             continue;
         }
-        const QString path = DialogLogic::withTrailingSeparator(m_pathFields[k]->text());
-        m_pathFields[k]->setText(path);
+        const QString path = DialogLogic::withTrailingSeparator(m_pathFields[folder]->text());
+        m_pathFields[folder]->setText(path);
         QString problem = DialogLogic::pathProblem(path);
         if (problem.isEmpty() && !SettingsFile::canHold(path))
             problem = QStringLiteral("%1 には改行など設定ファイルに書けない文字が含まれているため、使えません。").arg(path);
         if (!problem.isEmpty()) {
-            refuse(m_pathFields[k], problem + QStringLiteral("\n設定は保存されていません。"));
+            refuse(m_pathFields[folder], problem + QStringLiteral("\n設定は保存されていません。"));
             return false;
         }
-        paths[k] = path;
+        paths[folder] = path;
     }
     return true;
 }
 
-bool DestinationsDialog::createMissingFolders(const std::array<QString, 11>& paths)
+bool DestinationsDialog::createMissingFolders(const std::array<QString, Settings::FolderCount>& paths)
 {
-    for (int k = 0; k <= 10; ++k) {
-        const QString& path = paths[k];
+    for (int folder = 0; folder < Settings::FolderCount; ++folder) {
+        const QString& path = paths[folder];
         if (path.isEmpty() || FileOps::folderExists(path))
             continue;
         showMessage(this, path + QStringLiteral("を作成します。"));
         FileOps::makeSureDirectoryPathExists(path);
         emit folderCreated();
         if (!FileOps::folderExists(path)) {
-            refuse(
-                m_pathFields[k], QStringLiteral("%1 を作成できませんでした。\n設定は保存されていません。").arg(path));
+            refuse(m_pathFields[folder],
+                QStringLiteral("%1 を作成できませんでした。\n設定は保存されていません。").arg(path));
             return false;
         }
     }
@@ -281,8 +284,8 @@ bool DestinationsDialog::createMissingFolders(const std::array<QString, 11>& pat
 void DestinationsDialog::store()
 {
     // Everything is checked first and stored only when all of it can be used.
-    std::array<int32_t, 3> serials {};
-    for (int r = 0; r < 3; ++r) {
+    std::array<int32_t, NamingRuleCount> serials {};
+    for (int r = 0; r < NamingRuleCount; ++r) {
         const DialogLogic::SerialValue v = DialogLogic::parseSerial(m_serialFields[r]->text(), m_settings.serials[r]);
         if (!v.ok()) {
             const QString why = v.problem == DialogLogic::SerialProblem::Negative
@@ -293,28 +296,28 @@ void DestinationsDialog::store()
         }
         serials[r] = v.value;
     }
-    if (m_rule == 2) {
-        for (int k = 0; k < 10; ++k) {
-            QString problem = DialogLogic::headNameProblem(m_headNameFields[k]->text());
-            if (problem.isEmpty() && !SettingsFile::canHold(m_headNameFields[k]->text()))
+    if (m_rule == NamingRule::HeadNameAndSerial) {
+        for (int folder = 0; folder < Settings::TargetCount; ++folder) {
+            QString problem = DialogLogic::headNameProblem(m_headNameFields[folder]->text());
+            if (problem.isEmpty() && !SettingsFile::canHold(m_headNameFields[folder]->text()))
                 problem = QStringLiteral("改行など設定ファイルに書けない文字が含まれています。");
             if (!problem.isEmpty()) {
-                refuse(m_headNameFields[k],
+                refuse(m_headNameFields[folder],
                     QStringLiteral("フォルダ%1のヘッドネーム「%2」は使えません。\n%3")
-                        .arg(fullWidthDigit(k), m_headNameFields[k]->text(), problem));
+                        .arg(fullWidthDigit(folder), m_headNameFields[folder]->text(), problem));
                 return;
             }
         }
     }
-    std::array<QString, 11> paths;
+    std::array<QString, Settings::FolderCount> paths;
     if (!checkPaths(paths) || !createMissingFolders(paths))
         return;
 
-    m_settings.destPaths = paths;
-    m_settings.nameRule = static_cast<int16_t>(m_rule);
-    if (m_rule == 2)
-        for (int k = 0; k < 10; ++k)
-            m_settings.headNames[k] = m_headNameFields[k]->text();
+    m_settings.destinationFolders = paths;
+    m_settings.namingRule = m_rule;
+    if (m_rule == NamingRule::HeadNameAndSerial)
+        for (int folder = 0; folder < Settings::TargetCount; ++folder)
+            m_settings.headNames[folder] = m_headNameFields[folder]->text();
     m_settings.serials = serials;
     accept();
 }
@@ -322,17 +325,17 @@ void DestinationsDialog::store()
 void DestinationsDialog::emptyDeleteFolder()
 {
     // The stored delete folder, not an edit of its field that OK has not taken yet.
-    const DialogLogic::BulkDeleteTarget target = DialogLogic::bulkDeleteTarget(m_settings.destPaths[10]);
+    const DialogLogic::BulkDeleteFolder checked = DialogLogic::bulkDeleteFolder(m_settings.deleteFolder());
     Failure unset = Failure::of(Reason::FolderUnset);
-    unset.number = 10;
+    unset.number = Settings::DeleteFolder;
     const QString problem
-        = Settings::isUnsetFolder(m_settings.destPaths[10]) ? Wording::messageFor(unset) : target.problem;
+        = Settings::isUnsetFolder(m_settings.deleteFolder()) ? Wording::messageFor(unset) : checked.problem;
     if (!problem.isEmpty()) {
         showMessage(this, problem, QMessageBox::Ok, QMessageBox::Warning);
         return;
     }
     const bool trash = FileOps::trashAvailable();
-    const QString text = target.folder + QStringLiteral("フォルダのファイルをすべてを削除しますか?\n")
+    const QString text = checked.folder + QStringLiteral("フォルダのファイルをすべてを削除しますか?\n")
         + (trash ? QStringLiteral("（ファイルはごみ箱へ移動します。）")
                  : QStringLiteral("（ごみ箱がないため、ファイルは完全に削除され、元に戻せません。）"));
     const int answer = showMessage(this, text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Warning,
@@ -343,25 +346,25 @@ void DestinationsDialog::emptyDeleteFolder()
     }
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const DialogLogic::BulkDeleteResult result = trash
-        ? DialogLogic::deleteFolderFiles(target.folder, FileOps::moveToTrash)
-        : DialogLogic::deleteFolderFiles(target.folder);
+        ? DialogLogic::deleteFolderFiles(checked.folder, FileOps::moveToTrash)
+        : DialogLogic::deleteFolderFiles(checked.folder);
     showFolderFiles();
     QGuiApplication::restoreOverrideCursor();
-    emit deleteFolderEmptied(target.folder);
+    emit deleteFolderEmptied(checked.folder);
     QStringList lines;
     if (!result.remaining.isEmpty()) {
         QStringList shown = result.remaining.mid(0, 10);
         if (result.remaining.size() > shown.size())
             shown << QStringLiteral("…");
         lines << QStringLiteral("%1 のファイルのうち %2 個を%3できませんでした。")
-                     .arg(target.folder)
+                     .arg(checked.folder)
                      .arg(result.remaining.size())
                      .arg(trash ? QStringLiteral("ごみ箱へ移動") : QStringLiteral("削除"))
               << shown;
     }
-    if (result.unnamed > 0)
+    if (result.unlistable > 0)
         lines << QStringLiteral("名前にUTF-8でない文字を含むファイル %1 個は扱えないため、残っています。")
-                     .arg(result.unnamed);
+                     .arg(result.unlistable);
     if (!lines.isEmpty())
         showMessage(this, lines.join(u'\n'), QMessageBox::Ok, QMessageBox::Warning);
 }

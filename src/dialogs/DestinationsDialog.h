@@ -12,7 +12,7 @@ class DirList;
 class FileList;
 
 // "移動先フォルダのパス設定": the ten destination folders and the delete folder, the
-// renaming rule with its serial counters, and the head names. Centred over its parent and no
+// naming rule with its serial counters, and the head names. Centred over its parent and no
 // larger than the screen; what does not fit scrolls.
 class DestinationsDialog : public QDialog {
     Q_OBJECT
@@ -20,7 +20,7 @@ public:
     DestinationsDialog(Settings& settings, QWidget* parent);
 
     // The rule the option buttons show; the settings take it only on OK.
-    int chosenRule() const { return m_rule; }
+    NamingRule chosenRule() const { return m_rule; }
 
     QSize sizeHint() const override; // the whole page, before the screen limits it
 
@@ -33,8 +33,8 @@ signals:
 private:
     void buildControls();
     void load();
-    void chooseRule(int rule);
-    void pickFolder(int k);
+    void chooseRule(NamingRule rule);
+    void pickFolder(int folder);
     void showNaming(); // counters, rule and head names as the chosen rule shows them
     void showFolderFiles(); // every file of the folder the folder list shows
     void store(); // OK: everything checked, then stored, or nothing stored
@@ -42,9 +42,9 @@ private:
     // Checks every path in folder order without creating anything; false, with the user
     // told which path and the field focused, when one cannot be used. An empty field
     // leaves its folder not set.
-    bool checkPaths(std::array<QString, 11>& paths);
+    bool checkPaths(std::array<QString, Settings::FolderCount>& paths);
     // Then creates the missing folders, each announced first.
-    bool createMissingFolders(const std::array<QString, 11>& paths);
+    bool createMissingFolders(const std::array<QString, Settings::FolderCount>& paths);
     void refuse(QLineEdit* field, const QString& text);
 
     Settings& m_settings;
@@ -55,11 +55,11 @@ private:
     QPushButton* m_cancelButton = nullptr;
     QPushButton* m_emptyDeleteFolderButton = nullptr; // "一括削除"
     QGroupBox* m_namingGroup = nullptr;
-    std::array<QRadioButton*, 3> m_ruleButtons {}; // renaming rules 0..2
-    std::array<QLineEdit*, 3> m_serialFields {}; // serial of each rule
-    std::array<QPushButton*, 11> m_pickFolderButtons {}; // fill a path from the folder list; 10 the delete folder
-    std::array<QLineEdit*, 11> m_pathFields {}; // paths; 10 the delete folder
-    std::array<QLineEdit*, 10> m_headNameFields {};
+    std::array<QRadioButton*, NamingRuleCount> m_ruleButtons {};
+    std::array<QLineEdit*, NamingRuleCount> m_serialFields {}; // the serial of each naming rule
+    std::array<QPushButton*, Settings::FolderCount> m_pickFolderButtons {}; // fill a path from the folder list
+    std::array<QLineEdit*, Settings::FolderCount> m_pathFields {}; // the last the delete folder
+    std::array<QLineEdit*, Settings::TargetCount> m_headNameFields {};
     QSize m_pageSize;
-    int m_rule = 0;
+    NamingRule m_rule = NamingRule::SerialAndName;
 };

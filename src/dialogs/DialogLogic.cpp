@@ -159,9 +159,9 @@ int optionOfThumbCount(int count)
     return -1;
 }
 
-BulkDeleteTarget bulkDeleteTarget(const QString& stored)
+BulkDeleteFolder bulkDeleteFolder(const QString& stored)
 {
-    BulkDeleteTarget t;
+    BulkDeleteFolder t;
     if (QDir::isRelativePath(stored)) {
         t.folder = stored;
         t.problem = QStringLiteral("削除フォルダ「%1」はフルパスではないため、一括削除できません。\n"
@@ -205,7 +205,7 @@ BulkDeleteResult deleteFolderFiles(const QString& folder, const FileRemover& rem
         else
             result.remaining << name;
     }
-    result.unnamed = FileOps::unshownNames(folder, { QStringLiteral("*") });
+    result.unlistable = FileOps::unlistableCount(folder, { QStringLiteral("*") });
     return result;
 }
 }

@@ -57,18 +57,18 @@ int optionOfThumbCount(int count); // -1 when no entry shows it
 // resolved, ending with the separator. `problem` says why it must not be emptied: a
 // relative path (it would depend on the folder the program started in), the root, or
 // no such folder.
-struct BulkDeleteTarget {
+struct BulkDeleteFolder {
     QString folder;
     QString problem; // Japanese; empty when the folder may be emptied
 };
-BulkDeleteTarget bulkDeleteTarget(const QString& stored);
+BulkDeleteFolder bulkDeleteFolder(const QString& stored);
 
 // Removes the folder's own plain, non-hidden files through `remove`. Sub-folders and
 // hidden files stay. A file that cannot be removed does not stop the others.
 struct BulkDeleteResult {
     int deleted = 0;
     QStringList remaining; // names still there afterwards
-    int unnamed = 0; // files left because their names cannot be shown (not UTF-8)
+    int unlistable = 0; // files left because their names cannot be listed (not UTF-8)
 };
 using FileRemover = std::function<Failure(const QString& path)>;
 // Deletes for good, read-only files too, after their attributes are made normal.

@@ -41,7 +41,7 @@ void ThumbnailCache::prefetch(const QStringList& paths, int box)
     for (const QString& path : paths) {
         ThumbRequest request = requestFor(path, box);
         if (request.fileSize < 0)
-            continue; // nothing to read; the slot asks again and gets its placeholder
+            continue; // nothing to read; the tile asks again and gets its placeholder
         const QString key = keyOf(request);
         if (m_memory.contains(key))
             continue;

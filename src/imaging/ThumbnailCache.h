@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-// The board's thumbnails: made on worker threads ahead of the slot that shows them,
+// The board's thumbnails: made on worker threads ahead of the tile that shows them,
 // and kept in memory (costed in bytes) under the file's path, size, modification time
 // and the box, so that a refill makes only what it has not seen and a changed file is
 // made again. Owned and called by one thread, the window's.

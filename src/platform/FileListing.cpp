@@ -28,7 +28,7 @@ QStringList listFiles(const QString& folder, const QString& pattern)
     return names;
 }
 
-int countUnlistable(const QString& folder, const QString& pattern)
+int unlistableCount(const QString& folder, const QString& pattern)
 {
-    return FileOps::unshownNames(folder, nameFilters(pattern));
+    return FileOps::unlistableCount(folder, nameFilters(pattern));
 }

@@ -8,4 +8,4 @@ QStringList listFiles(const QString& folder, const QString& pattern);
 
 // The matching files such a listing leaves out because Qt cannot hold their names
 // (bytes that are not UTF-8 here).
-int countUnlistable(const QString& folder, const QString& pattern);
+int unlistableCount(const QString& folder, const QString& pattern);

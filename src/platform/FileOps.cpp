@@ -82,7 +82,7 @@ EntryKind entryKind(const QString& path)
 #endif
 }
 
-int unshownNames(const QString& folder, const QStringList& nameFilters)
+int unlistableCount(const QString& folder, const QStringList& nameFilters)
 {
 #ifdef Q_OS_WIN
     Q_UNUSED(folder);

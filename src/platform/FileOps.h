@@ -32,7 +32,7 @@ EntryKind entryKind(const QString& path);
 // The plain, non-hidden files of `folder` matching one of `nameFilters` whose names
 // Qt cannot hold (bytes that are not UTF-8 here): its listings silently leave them out,
 // and no path to them can be built.
-int unshownNames(const QString& folder, const QStringList& nameFilters);
+int unlistableCount(const QString& folder, const QStringList& nameFilters);
 
 // A folder that exists and that this user may create files in.
 bool folderWritable(const QString& path);

@@ -30,7 +30,7 @@ void PictureFolder::setPath(const QString& folder)
 void PictureFolder::refresh()
 {
     m_names = m_path.isEmpty() ? QStringList() : PictureFormats::withoutPairedRaws(listFiles(m_path, m_pattern));
-    m_unlisted = m_path.isEmpty() ? 0 : countUnlistable(m_path, m_pattern);
+    m_unlistable = m_path.isEmpty() ? 0 : ::unlistableCount(m_path, m_pattern);
     m_gone.assign(size_t(m_names.size()), 0);
     m_goneCount = 0;
     if (m_watcher->directories() != QStringList { m_path }) {

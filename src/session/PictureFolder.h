@@ -32,7 +32,7 @@ public:
     const QStringList& names() const { return m_names; }
     QString filePath(int i) const; // the folder joined with entry i
     // Matching files left out because Qt cannot hold their names (not UTF-8 here).
-    int unlistedCount() const { return m_unlisted; }
+    int unlistableCount() const { return m_unlistable; }
 
     // Entries whose file has been sent away (or has vanished from the folder, noticed
     // shortly after) since the listing keep their place, since the
@@ -56,7 +56,7 @@ private:
     QString m_path;
     QString m_pattern;
     QStringList m_names;
-    int m_unlisted = 0;
+    int m_unlistable = 0;
     std::vector<char> m_gone; // a flag per entry; not vector<bool>, whose packed fill the sanitizer trips on
     int m_goneCount = 0;
 };

@@ -2,13 +2,13 @@
 #include "platform/FileOps.h"
 #include <QDir>
 
-void Settings::updateDestNames()
+void Settings::updateDestinationNames()
 {
-    for (size_t k = 0; k < destPaths.size(); ++k)
-        destNames[k] = destNameOf(destPaths[k]);
+    for (size_t i = 0; i < destinationFolders.size(); ++i)
+        destinationNames[i] = destinationNameOf(destinationFolders[i]);
 }
 
-QString Settings::destNameOf(const QString& path)
+QString Settings::destinationNameOf(const QString& path)
 {
     QString p = path;
     const QString sep = FileOps::separator();

@@ -20,7 +20,7 @@ Settings defaults()
     Settings s;
     const QString root = FileOps::rootPath();
     s.sourceFolder = root;
-    for (QString& p : s.destPaths)
+    for (QString& p : s.destinationFolders)
         p = root;
     s.thumbSize = 64;
     s.thumbCount = 10;
@@ -30,7 +30,8 @@ Settings defaults()
 
 namespace {
 
-    constexpr int StringFieldCount = 22; // the source folder, 11 destinations, 10 head names
+    constexpr int StringFieldCount = 22; // the source folder, 11 destination folders, 10 head names
+    static_assert(StringFieldCount == 1 + Settings::FolderCount + Settings::TargetCount);
     constexpr int LineCount = StringFieldCount + 2;
 
     // Splits into fields: a comma and a line end alike end a field. A quoted field runs to
@@ -219,17 +220,17 @@ static void parseFields(const QList<QByteArray>& f, const Settings& d, Settings&
 {
     int i = 0;
     s.sourceFolder = TextFile::decode(f[i++]);
-    for (QString& p : s.destPaths)
+    for (QString& p : s.destinationFolders)
         p = TextFile::decode(f[i++]);
     for (QString& h : s.headNames)
         h = TextFile::decode(f[i++]);
-    for (int r = 0; r < 3; ++r)
+    for (int r = 0; r < NamingRuleCount; ++r)
         s.serials[size_t(r)] = int32Field(f[i++], 0);
     s.windowWidth = int16Field(f[i++], 0);
     s.windowHeight = int16Field(f[i++], 0);
     s.windowTop = int16Field(f[i++], 0);
     s.windowLeft = int16Field(f[i++], 0);
-    s.nameRule = int16Field(f[i++], d.nameRule);
+    s.namingRule = NamingRule(int16Field(f[i++], int16_t(d.namingRule)));
     s.rememberFolder = int16Field(f[i++], d.rememberFolder);
     s.viewerMode = int16Field(f[i++], d.viewerMode);
     s.thumbSize = int16Field(f[i++], d.thumbSize);
@@ -250,7 +251,7 @@ ReadStatus parse(const QByteArray& bytes, Settings& s)
     // A relative folder would land under whatever folder the program started in.
     if (!isStoredFolder(r.sourceFolder))
         return ReadStatus::Damaged;
-    for (const QString& p : r.destPaths)
+    for (const QString& p : r.destinationFolders)
         if (!isStoredFolder(p))
             return ReadStatus::Damaged;
     s = r;
@@ -287,7 +288,7 @@ QByteArray format(const Settings& s, const QByteArray& previous)
         return quoted(old && TextFile::decode(*old) == value ? *old : TextFile::encode(value)) + "\r\n";
     };
     QByteArray out = line(s.sourceFolder);
-    for (const QString& p : s.destPaths)
+    for (const QString& p : s.destinationFolders)
         out += line(p);
     for (const QString& h : s.headNames)
         out += line(h);
@@ -297,7 +298,7 @@ QByteArray format(const Settings& s, const QByteArray& previous)
               .arg(s.windowHeight)
               .arg(s.windowTop)
               .arg(s.windowLeft)
-              .arg(s.nameRule)
+              .arg(int16_t(s.namingRule))
               .arg(s.rememberFolder)
               .arg(s.viewerMode)
               .arg(s.thumbSize)
@@ -308,10 +309,12 @@ QByteArray format(const Settings& s, const QByteArray& previous)
 
 bool sameStoredValues(const Settings& a, const Settings& b)
 {
-    return std::tie(a.sourceFolder, a.destPaths, a.headNames, a.serials, a.windowWidth, a.windowHeight, a.windowTop,
-               a.windowLeft, a.nameRule, a.rememberFolder, a.viewerMode, a.thumbSize, a.thumbCount, a.slideSeconds)
-        == std::tie(b.sourceFolder, b.destPaths, b.headNames, b.serials, b.windowWidth, b.windowHeight, b.windowTop,
-            b.windowLeft, b.nameRule, b.rememberFolder, b.viewerMode, b.thumbSize, b.thumbCount, b.slideSeconds);
+    return std::tie(a.sourceFolder, a.destinationFolders, a.headNames, a.serials, a.windowWidth, a.windowHeight,
+               a.windowTop, a.windowLeft, a.namingRule, a.rememberFolder, a.viewerMode, a.thumbSize, a.thumbCount,
+               a.slideSeconds)
+        == std::tie(b.sourceFolder, b.destinationFolders, b.headNames, b.serials, b.windowWidth, b.windowHeight,
+            b.windowTop, b.windowLeft, b.namingRule, b.rememberFolder, b.viewerMode, b.thumbSize, b.thumbCount,
+            b.slideSeconds);
 }
 
 Settings storable(const Settings& s, const QByteArray& previous)
@@ -324,10 +327,10 @@ Settings storable(const Settings& s, const QByteArray& previous)
             value = old;
     };
     keep(out.sourceFolder, before.sourceFolder);
-    for (size_t k = 0; k < out.destPaths.size(); ++k)
-        keep(out.destPaths[k], before.destPaths[k]);
-    for (size_t k = 0; k < out.headNames.size(); ++k)
-        keep(out.headNames[k], before.headNames[k]);
+    for (size_t i = 0; i < out.destinationFolders.size(); ++i)
+        keep(out.destinationFolders[i], before.destinationFolders[i]);
+    for (size_t i = 0; i < out.headNames.size(); ++i)
+        keep(out.headNames[i], before.headNames[i]);
     return out;
 }
 

@@ -80,23 +80,23 @@ QString summary(const QStringList& companions)
 
 // Where each companion of `pictureName` goes when the picture is stored as `newName`.
 QList<CompanionMove> moves(const QString& sourceFolder, const QString& pictureName, const QStringList& companions,
-    const QString& destFolder, const QString& newName)
+    const QString& destinationFolder, const QString& newName)
 {
     QList<CompanionMove> found;
     for (const QString& c : companions)
-        found.push_back(
-            { FileOps::joinPath(sourceFolder, c), FileOps::joinPath(destFolder, renamed(c, pictureName, newName)) });
+        found.push_back({ FileOps::joinPath(sourceFolder, c),
+            FileOps::joinPath(destinationFolder, renamed(c, pictureName, newName)) });
     return found;
 }
 
 // True when neither the picture's new name nor any of its companions' is taken.
 bool unitFree(
-    const QString& destFolder, const QString& pictureName, const QStringList& companions, const QString& newName)
+    const QString& destinationFolder, const QString& pictureName, const QStringList& companions, const QString& newName)
 {
-    if (FileOps::entryExists(FileOps::joinPath(destFolder, newName)))
+    if (FileOps::entryExists(FileOps::joinPath(destinationFolder, newName)))
         return false;
     for (const QString& c : companions)
-        if (FileOps::entryExists(FileOps::joinPath(destFolder, renamed(c, pictureName, newName))))
+        if (FileOps::entryExists(FileOps::joinPath(destinationFolder, renamed(c, pictureName, newName))))
             return false;
     return true;
 }

@@ -24,13 +24,13 @@ QString renamed(const QString& companion, const QString& pictureName, const QStr
 QString summary(const QStringList& companions);
 
 // Where each of `companions` (in `sourceFolder`) goes when its picture is stored in
-// `destFolder` as `newName`.
+// `destinationFolder` as `newName`.
 QList<CompanionMove> moves(const QString& sourceFolder, const QString& pictureName, const QStringList& companions,
-    const QString& destFolder, const QString& newName);
+    const QString& destinationFolder, const QString& newName);
 
-// True when neither `newName` nor any companion's new name is taken in `destFolder`.
-bool unitFree(
-    const QString& destFolder, const QString& pictureName, const QStringList& companions, const QString& newName);
+// True when neither `newName` nor any companion's new name is taken in `destinationFolder`.
+bool unitFree(const QString& destinationFolder, const QString& pictureName, const QStringList& companions,
+    const QString& newName);
 
 // The picture's own name, or the first free "stem (n).ext", free for every companion too;
 // empty when none up to the limit is.

@@ -17,7 +17,7 @@ QString extensionOf(const QString& fileName)
 
 QString withoutSerialPrefix(const QString& fileName)
 {
-    // Only what rule 0 itself puts there: six digits and a space. "Family trip.jpg"
+    // Only what the serial-and-name rule itself puts there: six digits and a space. "Family trip.jpg"
     // keeps its first word.
     constexpr qsizetype digits = 6;
     if (fileName.size() <= digits || fileName.at(digits) != u' ')
@@ -42,20 +42,20 @@ static bool isPlainName(const QString& name)
         && !name.contains(QDir::separator()) && !name.contains(QChar(0));
 }
 
-static NewName refused(int rule, Reason why, qint64 number = 0, const QString& other = QString())
+static NewName refused(NamingRule rule, Reason why, qint64 number = 0, const QString& other = QString())
 {
     NewName r;
-    r.rule = static_cast<int16_t>(rule);
+    r.rule = rule;
     r.reason = why;
     r.number = number;
     r.other = other;
     return r;
 }
 
-NewName makeNewName(int rule, int32_t counter, const QString& head, const QString& fileName)
+NewName makeNewName(NamingRule rule, int32_t counter, const QString& head, const QString& fileName)
 {
-    if (rule < 0 || rule > 2)
-        return refused(0, Reason::RuleInvalid, rule);
+    if (!isKnownRule(rule))
+        return refused(NamingRule::SerialAndName, Reason::RuleInvalid, int(rule));
 
     const int32_t serial = serialToUse(counter);
     // The counter is advanced after the copy; at the top of its range it cannot be.
@@ -63,11 +63,11 @@ NewName makeNewName(int rule, int32_t counter, const QString& head, const QStrin
         return refused(rule, Reason::SerialExhausted);
 
     QString name;
-    if (rule == 0) {
+    if (rule == NamingRule::SerialAndName) {
         name = Numeric::formatSerial(serial) + u' ' + withoutSerialPrefix(fileName);
     } else {
         if (!isSafeHead(head))
-            return refused(rule, Reason::HeadUnusable, rule, head);
+            return refused(rule, Reason::HeadUnusable, int(rule), head);
         name = head + Numeric::formatSerial(serial) + extensionOf(fileName);
     }
     if (!isPlainName(name))
@@ -76,19 +76,19 @@ NewName makeNewName(int rule, int32_t counter, const QString& head, const QStrin
     NewName r;
     r.name = name;
     r.serial = serial;
-    r.rule = static_cast<int16_t>(rule);
+    r.rule = rule;
     return r;
 }
 
-NewName newNameFor(const Settings& settings, int k, const QString& fileName, int32_t counter)
+NewName newNameFor(const Settings& settings, int target, const QString& fileName, int32_t counter)
 {
-    const int rule = settings.nameRule;
-    if (rule < 0 || rule > 2)
+    const NamingRule rule = settings.namingRule;
+    if (!isKnownRule(rule))
         return makeNewName(rule, 0, QString(), fileName); // refused with the rule's message
-    if (k < 0 || k > 9)
-        return refused(rule, Reason::TargetInvalid, k);
-    const auto i = static_cast<size_t>(k);
-    const QString head = rule == 1 ? settings.destNames[i] : settings.headNames[i];
+    if (!Settings::isTarget(target))
+        return refused(rule, Reason::TargetInvalid, target);
+    const auto i = static_cast<size_t>(target);
+    const QString head = rule == NamingRule::FolderNameAndSerial ? settings.destinationNames[i] : settings.headNames[i];
     return makeNewName(rule, counter, head, fileName);
 }
 

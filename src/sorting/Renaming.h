@@ -1,9 +1,8 @@
 #pragma once
 #include "platform/Failure.h"
+#include "session/Settings.h"
 #include <QString>
 #include <cstdint>
-
-struct Settings;
 
 // The new names of transferred files, and free names for files sent to the delete folder.
 namespace Renaming {
@@ -20,7 +19,7 @@ int32_t serialToUse(int32_t counter);
 // The part of `fileName` from its last "." on, dot and letter case kept; "" without a dot.
 QString extensionOf(const QString& fileName);
 
-// Rule 0's base: the name without a serial prefix (six digits and a space), so a name
+// The serial-and-name rule's base: the name without a serial prefix (six digits and a space), so a name
 // that already carries a serial gets a fresh one, not a second.
 QString withoutSerialPrefix(const QString& fileName);
 
@@ -28,17 +27,18 @@ QString withoutSerialPrefix(const QString& fileName);
 struct NewName : Failure {
     QString name; // the bare file name in the destination folder
     int32_t serial = 0; // the number written into it; the counter becomes serial + 1
-    int16_t rule = 0; // also the history kind
+    NamingRule rule = NamingRule::SerialAndName;
 };
 
-// The new name under `rule` (0..2) with the rule's counter and, for rules 1 and 2,
-// the head (the name of destination k, or head name k). Refuses an unknown rule, a counter that
-// cannot advance, and any name that would not be a plain name inside the folder.
-NewName makeNewName(int rule, int32_t counter, const QString& head, const QString& fileName);
+// The new name under `rule` with the rule's counter and, for the rules with a head, the
+// head (the name of the target's destination folder, or its head name). Refuses an unknown
+// rule, a counter that cannot advance, and any name that would not be a plain name inside
+// the folder.
+NewName makeNewName(NamingRule rule, int32_t counter, const QString& head, const QString& fileName);
 
-// The same, taking the rule and target k's head from the settings; `counter` stands for
+// The same, taking the rule and the target's head from the settings; `counter` stands for
 // the rule's counter, which a transfer moves past names already taken.
-NewName newNameFor(const Settings& settings, int k, const QString& fileName, int32_t counter);
+NewName newNameFor(const Settings& settings, int target, const QString& fileName, int32_t counter);
 
 // `fileName` if nothing of that name is in `folder`, else the first free
 // "stem (n).ext"; empty when none up to the limit is free.

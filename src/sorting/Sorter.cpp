@@ -82,16 +82,17 @@ TransferResult Sorter::transfer(int target, int position, const QString& folder,
     return result;
 }
 
-TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const QString& fileName)
+TransferResult Sorter::transferFiles(int target, const QString& sourceFolder, const QString& fileName)
 {
     TransferResult result;
     result.fileName = fileName;
     const QString source = FileOps::joinPath(sourceFolder, fileName);
-    const bool validTarget = k >= 0 && k <= 9;
-    const QString destFolder = validTarget ? m_settings.destPaths[static_cast<size_t>(k)] : QString();
+    const bool validTarget = Settings::isTarget(target);
+    const QString destinationFolder
+        = validTarget ? m_settings.destinationFolders[static_cast<size_t>(target)] : QString();
     // A copy-mode drop on the delete folder still moves, however either path is written.
-    const bool deleteSource = !m_session.copyMode || destFolder == m_settings.destPaths[10]
-        || FolderIdentity::same(destFolder, m_settings.destPaths[10]);
+    const bool deleteSource = !m_session.copyMode || destinationFolder == m_settings.deleteFolder()
+        || FolderIdentity::same(destinationFolder, m_settings.deleteFolder());
 
     result.copying = !deleteSource;
 
@@ -112,9 +113,9 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
     };
 
     if (!validTarget)
-        return failFor(Reason::TargetInvalid, k);
-    if (Settings::isUnsetFolder(destFolder))
-        return failFor(Reason::FolderUnset, k);
+        return failFor(Reason::TargetInvalid, target);
+    if (Settings::isUnsetFolder(destinationFolder))
+        return failFor(Reason::FolderUnset, target);
     if (fileName.isEmpty())
         return failFor(Reason::NoFileName);
 
@@ -125,21 +126,20 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
     // earlier session) is never replaced: the counter moves on to the next free serial.
     // The dialog stores paths with a trailing separator; one typed into the settings
     // file without it still gets the name inside the folder, not glued to it.
-    const auto rule
-        = static_cast<size_t>(m_settings.nameRule >= 0 && m_settings.nameRule <= 2 ? m_settings.nameRule : 0);
+    const auto rule = static_cast<size_t>(knownRuleOrFirst(m_settings.namingRule));
     const int32_t firstCounter = m_settings.serials[rule];
     int32_t counter = firstCounter;
     // One serial for the whole unit: free for the picture and every companion.
     const QStringList companions
         = m_session.companionsFollow ? Companions::find(sourceFolder, fileName) : QStringList();
     Renaming::NewName n;
-    QString dest;
+    QString newPath;
     for (int tries = 0;; ++tries) {
-        n = Renaming::newNameFor(m_settings, k, fileName, counter);
+        n = Renaming::newNameFor(m_settings, target, fileName, counter);
         if (!n.ok())
             return fail(n);
-        dest = FileOps::joinPath(destFolder, n.name);
-        if (Companions::unitFree(destFolder, fileName, companions, n.name))
+        newPath = FileOps::joinPath(destinationFolder, n.name);
+        if (Companions::unitFree(destinationFolder, fileName, companions, n.name))
             break;
         if (tries + 1 == Renaming::MaxNameTries) {
             Failure why = Failure::of(Reason::NoFreeSerial);
@@ -150,23 +150,24 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
         counter = n.serial + 1;
     }
     result.newName = n.name;
-    result.destination = dest;
+    result.newPath = newPath;
 
     // The companions first: the picture's own failures then keep their words.
-    if (const Failure why = moveCompanions(Companions::moves(sourceFolder, fileName, companions, destFolder, n.name),
-            deleteSource, companionsMoved, result.companionsLeft);
+    if (const Failure why
+        = moveCompanions(Companions::moves(sourceFolder, fileName, companions, destinationFolder, n.name), deleteSource,
+            companionsMoved, result.companionsLeft);
         !why.ok())
         return fail(why);
 
     // A failure here shows again in the copy or the delete, which say why.
     m_actions.setNormalAttributes(source);
 
-    const Failure moved = moveResponsive(source, dest, deleteSource, { fileName });
+    const Failure moved = moveResponsive(source, newPath, deleteSource, { fileName });
     if (moved.reason == Reason::BothLeft) {
         // Both stay: record the copy like a copy-mode drop so undo can take it back.
         result.duplicateLeft = true;
         result.failure = moved;
-        result.failure.path = dest;
+        result.failure.path = newPath;
         result.companionsLeft += takeBackCompanions(companionsMoved, deleteSource);
         companionsMoved.clear();
     } else if (!moved.ok()) {
@@ -177,8 +178,8 @@ TransferResult Sorter::transferFiles(int k, const QString& sourceFolder, const Q
 
     UndoEntry& entry = m_history.newest();
     entry.from = source;
-    entry.to = dest;
-    entry.kind = n.rule;
+    entry.to = newPath;
+    entry.kind = historyKindOf(n.rule);
     entry.companions = companionsMoved;
     // Counted from the serial the counter stood for, so a counter that wrapped to 0 is
     // given back to 0, not to the value before the wrap.
@@ -238,7 +239,7 @@ UndoResult Sorter::undoFiles()
         return why;
     };
     auto done = [&] {
-        if (e.kind >= 0 && e.kind <= 2) {
+        if (e.kind != HistoryKind::SentToDeleteFolder) {
             int32_t& counter = m_settings.serials[static_cast<size_t>(e.kind)];
             const int64_t back = int64_t(counter) - std::max<int32_t>(1, e.serialAdvance);
             counter = static_cast<int32_t>(std::max<int64_t>(back, std::numeric_limits<int32_t>::min()));
@@ -353,10 +354,10 @@ SendAllResult Sorter::sendAllFiles(
 {
     SendAllResult result;
     // Read once: a dialog opened while events run changes the next command, not this one.
-    const QString deleteFolder = m_settings.destPaths[10];
+    const QString deleteFolder = m_settings.deleteFolder();
     if (Settings::isUnsetFolder(deleteFolder)) {
         result.refused = Failure::of(Reason::FolderUnset);
-        result.refused.number = 10;
+        result.refused.number = Settings::DeleteFolder;
         return result;
     }
     if (FolderIdentity::same(deleteFolder, sourceFolder)) {
@@ -389,7 +390,7 @@ SendAllResult Sorter::sendAllFiles(
             const QStringList companions
                 = m_session.companionsFollow ? Companions::find(sourceFolder, name) : QStringList();
             const QString stored = Companions::freeUnitName(deleteFolder, name, companions);
-            const QString dest = FileOps::joinPath(deleteFolder, stored);
+            const QString newPath = FileOps::joinPath(deleteFolder, stored);
             QList<CompanionMove> companionsMoved;
             QList<CompanionMove> companionsLeft;
             bool record = false;
@@ -401,7 +402,7 @@ SendAllResult Sorter::sendAllFiles(
                        !why.ok()) {
                 failed(why);
             } else {
-                const Failure moved = moveResponsive(source, dest, true, { name, number, int(positions.size()) });
+                const Failure moved = moveResponsive(source, newPath, true, { name, number, int(positions.size()) });
                 if (!moved.ok())
                     failed(moved);
                 // Both stay: the copy is recorded so undo can take it back.
@@ -422,8 +423,8 @@ SendAllResult Sorter::sendAllFiles(
             if (record) {
                 UndoEntry& entry = m_history.newest();
                 entry.from = source;
-                entry.to = dest;
-                entry.kind = 3;
+                entry.to = newPath;
+                entry.kind = HistoryKind::SentToDeleteFolder;
                 entry.companions = companionsMoved;
             } else {
                 m_history.shiftUp(dropped);

@@ -21,7 +21,7 @@ struct TransferResult {
     QString fileName; // the file's name in the source folder
     QList<CompanionMove> companionsLeft; // companions neither moved nor taken back: `to` is where each is
     QString newName; // the file's name in the destination folder
-    QString destination; // the full path the copy was made to
+    QString newPath; // the full path the copy was made to
     bool sourceDeleted = false;
     // A move whose source could not be deleted and whose copy could not be taken
     // back either: both files remain, and the copy is recorded so undo can remove it.
@@ -94,7 +94,7 @@ public:
     bool isMoving() const { return m_moving; } // a move's file work runs, the window's events with it
 
     // The file `name` of `folder`, shown at list position `position`, onto target
-    // 0..9: named by the renaming rule, copied there, the source deleted unless copy
+    // 0..9: named by the naming rule, copied there, the source deleted unless copy
     // mode keeps it (a copy-mode drop onto the delete folder's very path still moves),
     // recorded as history entry 0, the rule's counter moved on past the names taken.
     // Turned away while busy or while another command's move runs (nothing happens, no
@@ -112,7 +112,7 @@ public:
 
     // Every position of `positions` whose file of `names` is still in `folder` goes to
     // the delete folder under its own name, or the first free "name (n).ext" there,
-    // copy mode or not, each recorded as kind 3. Never busy, so transfers may run
+    // copy mode or not, each recorded as SentToDeleteFolder. Never busy, so transfers may run
     // between two files; turned away while busy or while one runs. Per position:
     // moving (and stayed when the file stays), then pending events; at the end
     // historyChanged, and one sendAllFailed when a file stayed. Taken by value: the

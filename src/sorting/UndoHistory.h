@@ -1,4 +1,5 @@
 #pragma once
+#include "session/Settings.h"
 #include <QList>
 #include <QString>
 #include <array>
@@ -11,12 +12,18 @@ struct CompanionMove {
     friend bool operator==(const CompanionMove& a, const CompanionMove& b) { return a.from == b.from && a.to == b.to; }
 };
 
-// One transfer that can be put back. Kind 0..2: the renaming rule whose counter it
-// advanced; kind 3: sent to the delete folder under its own name.
+// What undo puts back: a transfer renamed under one of the naming rules, whose counter
+// it moves back, or a picture sent to the delete folder under its own name.
+enum class HistoryKind : int16_t { SerialAndName, FolderNameAndSerial, HeadNameAndSerial, SentToDeleteFolder };
+inline HistoryKind historyKindOf(NamingRule rule) { return HistoryKind(int16_t(rule)); }
+static_assert(int(HistoryKind::HeadNameAndSerial) == int(NamingRule::HeadNameAndSerial)
+    && int(HistoryKind::SentToDeleteFolder) == NamingRuleCount);
+
+// One transfer that can be put back.
 struct UndoEntry {
     QString from;
     QString to;
-    int16_t kind = 0;
+    HistoryKind kind = HistoryKind::SerialAndName;
     // How far the transfer moved its rule's counter: more than one when taken names were
     // skipped. Undo moves it back as far.
     int32_t serialAdvance = 1;

@@ -49,7 +49,7 @@ void ViewerWindow::syncStep()
 {
     // An entry sent away meanwhile counts as the place of the one after it.
     const int count = presentCount();
-    m_step.setIndex(std::clamp(m_folder.presentBefore(m_entry), 0, std::max(0, count - 1)));
+    m_step.setPosition(std::clamp(m_folder.presentBefore(m_entry), 0, std::max(0, count - 1)));
 }
 
 void ViewerWindow::listingChanged()
@@ -77,7 +77,7 @@ void ViewerWindow::countChanged()
     if (!m_loaded || m_closed)
         return;
     syncStep();
-    setWindowTitle(ViewerLogic::titleText(m_settings.viewerMode, m_file, m_step.index(), presentCount()));
+    setWindowTitle(ViewerLogic::titleText(m_settings.viewerMode, m_file, m_step.position(), presentCount()));
     if (m_folder.isGone(m_entry) && !m_followPending) {
         m_followPending = true;
         QTimer::singleShot(0, this, &ViewerWindow::followSent);
@@ -96,7 +96,7 @@ void ViewerWindow::followSent()
     const int count = presentCount();
     if (m_closed || !m_folder.isGone(m_entry) || count == 0)
         return;
-    m_step.setIndex(std::min(m_folder.presentBefore(m_entry), count - 1));
+    m_step.setPosition(std::min(m_folder.presentBefore(m_entry), count - 1));
     showCurrent();
 }
 
@@ -197,7 +197,7 @@ void ViewerWindow::sendDone(int target, const QString& targetName)
         return;
     }
     // The entry sent is gone from the count: the next one takes its place, at the end the previous one.
-    m_step.setIndex(std::min(m_folder.presentBefore(m_entry), count - 1));
+    m_step.setPosition(std::min(m_folder.presentBefore(m_entry), count - 1));
     showNotice(QStringLiteral("%1 → %2").arg(target).arg(targetName));
     showCurrent();
 }

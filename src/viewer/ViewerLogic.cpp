@@ -4,11 +4,11 @@
 
 namespace ViewerLogic {
 
-QString titleText(int16_t viewerMode, const QString& file, int32_t index, int count)
+QString titleText(int16_t viewerMode, const QString& file, int32_t position, int count)
 {
     const QString head = viewerMode == 1 ? QStringLiteral("ピラポくんViewer（ワンポイントViewer）  ")
                                          : QStringLiteral("ピラポくんViewer  ");
-    return head + file + QStringLiteral("   (") + QString::number(int64_t(index) + 1) + QLatin1Char('/')
+    return head + file + QStringLiteral("   (") + QString::number(int64_t(position) + 1) + QLatin1Char('/')
         + QString::number(count) + QLatin1Char(')');
 }
 

@@ -14,7 +14,7 @@ namespace ViewerLogic {
 // header and shown as an invalid picture, so that a small file cannot ask for gigabytes.
 constexpr qint64 kMaxPixels = HeaderCheck::MaxPicturePixels;
 
-QString titleText(int16_t viewerMode, const QString& file, int32_t index, int count);
+QString titleText(int16_t viewerMode, const QString& file, int32_t position, int count);
 
 // The file length rounded up to whole kilobytes.
 int64_t kilobytes(int64_t length);

@@ -6,16 +6,16 @@
 void ViewerStepper::stopSlideshow()
 {
     m_interval = 0;
-    m_slideIcon = 5;
+    m_slideIcon = SlideshowIcon::Stopped;
     m_optionsEnabled = true;
     m_session.slideRunning = false;
 }
 
 bool ViewerStepper::stepForward(int count)
 {
-    ++m_index;
-    if (m_index > count - 1) {
-        m_index = lastIndex(count);
+    ++m_position;
+    if (m_position > count - 1) {
+        m_position = lastPosition(count);
         return false;
     }
     return true;
@@ -23,9 +23,9 @@ bool ViewerStepper::stepForward(int count)
 
 bool ViewerStepper::stepBack()
 {
-    --m_index;
-    if (m_index < 0) {
-        m_index = 0;
+    --m_position;
+    if (m_position < 0) {
+        m_position = 0;
         return false;
     }
     return true;
@@ -34,8 +34,8 @@ bool ViewerStepper::stepBack()
 bool ViewerStepper::first(int)
 {
     stopSlideshow();
-    const bool show = m_index > 0;
-    m_index = 0;
+    const bool show = m_position > 0;
+    m_position = 0;
     return show;
 }
 
@@ -54,8 +54,8 @@ bool ViewerStepper::next(int count)
 bool ViewerStepper::last(int count)
 {
     stopSlideshow();
-    const bool show = m_index < count - 1;
-    m_index = lastIndex(count);
+    const bool show = m_position < count - 1;
+    m_position = lastPosition(count);
     return show;
 }
 
@@ -65,14 +65,14 @@ void ViewerStepper::slideButton(int count)
         stopSlideshow();
         return;
     }
-    if (m_index > count - 1) {
-        m_index = lastIndex(count);
+    if (m_position > count - 1) {
+        m_position = lastPosition(count);
         stopSlideshow();
         return;
     }
     // Nothing is shown now; the first step comes one interval later.
     m_interval = ViewerLogic::slideIntervalMs(m_settings.slideSeconds);
-    m_slideIcon = 8;
+    m_slideIcon = SlideshowIcon::Running;
     m_optionsEnabled = false;
     m_session.slideRunning = true;
 }
@@ -93,13 +93,13 @@ ViewerStepper::Tick ViewerStepper::tick(int count)
 {
     if (m_interval == 0)
         return Tick::Nothing;
-    ++m_index;
-    if (m_index > count - 1) {
+    ++m_position;
+    if (m_position > count - 1) {
         if (!m_session.slideRepeat) {
-            m_index = lastIndex(count);
+            m_position = lastPosition(count);
             return Tick::Stop;
         }
-        m_index = 0;
+        m_position = 0;
     }
     return Tick::Show;
 }

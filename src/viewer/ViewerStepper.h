@@ -4,6 +4,9 @@
 class Session;
 struct Settings;
 
+// What the slideshow button shows: the start picture, or the one of a running slideshow.
+enum class SlideshowIcon { Stopped, Running };
+
 // The viewer's position in the picture folder and its slideshow clock, as a state
 // machine. Each input moves the position and reports whether the entry now there must be
 // displayed. `count` is the folder's entry count, read afresh by the caller at every call.
@@ -15,12 +18,12 @@ public:
     {
     }
 
-    int32_t index() const { return m_index; }
-    void setIndex(int32_t index) { m_index = index; }
+    int32_t position() const { return m_position; }
+    void setPosition(int32_t position) { m_position = position; }
 
     // The window's side of the slideshow: a new viewer starts stopped whatever slideRunning says.
     int interval() const { return m_interval; } // ms; 0 = clock stopped
-    int slideIcon() const { return m_slideIcon; } // 5, or 8 while a slideshow runs
+    SlideshowIcon slideIcon() const { return m_slideIcon; }
     bool optionsEnabled() const { return m_optionsEnabled; }
 
     void stopSlideshow();
@@ -46,14 +49,14 @@ public:
     Tick tick(int count);
 
 private:
-    static int32_t lastIndex(int count) { return count > 0 ? count - 1 : 0; }
+    static int32_t lastPosition(int count) { return count > 0 ? count - 1 : 0; }
     bool stepForward(int count);
     bool stepBack();
 
     Settings& m_settings;
     Session& m_session;
-    int32_t m_index = 0;
+    int32_t m_position = 0;
     int m_interval = 0;
-    int m_slideIcon = 5;
+    SlideshowIcon m_slideIcon = SlideshowIcon::Stopped;
     bool m_optionsEnabled = true;
 };

@@ -143,10 +143,10 @@ void ViewerWindow::setOnePointLook(bool on)
 
 // ---- opening, layout, closing
 
-void ViewerWindow::open(int index, Mode mode)
+void ViewerWindow::open(int position, Mode mode)
 {
-    m_entry = index;
-    m_file = m_folder.name(index);
+    m_entry = position;
+    m_file = m_folder.name(position);
     syncStep();
     m_settings.viewerMode = mode == Mode::OnePoint ? 1 : 0;
     if (!m_loaded) {
@@ -268,7 +268,7 @@ void ViewerWindow::closeEvent(QCloseEvent* e)
 
 void ViewerWindow::showCurrent()
 {
-    m_entry = std::max(0, m_folder.presentEntry(m_step.index()));
+    m_entry = std::max(0, m_folder.presentEntry(m_step.position()));
     m_file = m_folder.name(m_entry);
     display();
 }
@@ -283,9 +283,9 @@ void ViewerWindow::applyStepper()
     } else if (!m_slideClock->isActive() || m_slideClock->interval() != ms) {
         m_slideClock->start(ms);
     }
-    // Icon 8 while the slideshow runs, 5 while it stands.
-    m_slideshowAction->setIcon(QIcon(m_step.slideIcon() == 8 ? QStringLiteral(":/icons/viewer_8_slideshow_running.png")
-                                                             : QStringLiteral(":/icons/viewer_5_slideshow.png")));
+    m_slideshowAction->setIcon(
+        QIcon(m_step.slideIcon() == SlideshowIcon::Running ? QStringLiteral(":/icons/viewer_8_slideshow_running.png")
+                                                           : QStringLiteral(":/icons/viewer_5_slideshow.png")));
     m_optionsAction->setEnabled(m_step.optionsEnabled());
 }
 
@@ -394,7 +394,7 @@ void ViewerWindow::showActualSize()
     if (!whole.ok() || whole.image.isNull())
         return;
     m_pictureView->showActualSize(whole.image, m_pictureView->mapFromGlobal(QCursor::pos()));
-    m_statusBar->setPanelText(6, QString());
+    m_statusBar->setPanelText(StatusPanel::Notice, QString());
     m_keepActualSize = true;
 }
 
@@ -434,14 +434,14 @@ void ViewerWindow::display()
 {
     const unsigned serial = ++m_displaySerial;
     const int count = presentCount();
-    const int32_t index = m_step.index();
+    const int32_t position = m_step.position();
     PictureBox* const picture = m_pictureView->picture();
 
-    m_statusBar->setPanelText(6, QString());
-    const bool notFirst = index != 0;
+    m_statusBar->setPanelText(StatusPanel::Notice, QString());
+    const bool notFirst = position != 0;
     m_firstAction->setEnabled(notFirst);
     m_previousAction->setEnabled(notFirst);
-    const bool atLast = index == count - 1 || count == 0;
+    const bool atLast = position == count - 1 || count == 0;
     for (QAction* a : { m_slideshowAction, m_nextAction, m_lastAction })
         a->setEnabled(!atLast);
 
@@ -506,18 +506,18 @@ void ViewerWindow::display()
     }
     if (!info.isFile())
         return;
-    m_statusBar->setPanelText(4, sizeText(info.size()));
-    m_statusBar->setPanelText(5, modifiedText(info.lastModified()));
+    m_statusBar->setPanelText(StatusPanel::FileSize, sizeText(info.size()));
+    m_statusBar->setPanelText(StatusPanel::Modified, modifiedText(info.lastModified()));
 
     if (m_pictureView->fit(natural))
-        m_statusBar->setPanelText(6, QStringLiteral(" 縮小表示中 "));
+        m_statusBar->setPanelText(StatusPanel::Notice, QStringLiteral(" 縮小表示中 "));
     if (m_keepActualSize && shown.ok() && !shown.image.isNull()) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         const Picture whole = PictureDecoder::decode(path, QSize(), &m_png, kMaxPixels);
         QGuiApplication::restoreOverrideCursor();
         if (whole.ok() && !whole.image.isNull()) {
             m_pictureView->showActualSizeAt(whole.image, share);
-            m_statusBar->setPanelText(6, QString());
+            m_statusBar->setPanelText(StatusPanel::Notice, QString());
         }
     }
     prepareNeighbours(path, box, shown);
@@ -533,40 +533,40 @@ void ViewerWindow::describeShown(QSize natural)
 {
     // Title and panels always name the file at the position, whatever became of it;
     // length and time are filled in only when they can be read.
-    setWindowTitle(titleText(m_settings.viewerMode, m_file, m_step.index(), presentCount()));
-    m_statusBar->setPanelText(1, QLatin1Char(' ') + m_folder.path() + QLatin1Char(' '));
+    setWindowTitle(titleText(m_settings.viewerMode, m_file, m_step.position(), presentCount()));
+    m_statusBar->setPanelText(StatusPanel::Folder, QLatin1Char(' ') + m_folder.path() + QLatin1Char(' '));
     // With the files that would go along with it: "IMG_0001.JPG +CR2 +XMP".
     QString name = m_file;
     if (const QString along = m_companionSummary ? m_companionSummary(m_file) : QString(); !along.isEmpty())
         name += u' ' + along;
-    m_statusBar->setPanelText(2, QLatin1Char(' ') + name + QLatin1Char(' '));
-    m_statusBar->setPanelText(3, naturalSizeText(natural));
-    m_statusBar->setPanelText(4, QString());
-    m_statusBar->setPanelText(5, QString());
+    m_statusBar->setPanelText(StatusPanel::FileName, QLatin1Char(' ') + name + QLatin1Char(' '));
+    m_statusBar->setPanelText(StatusPanel::NaturalSize, naturalSizeText(natural));
+    m_statusBar->setPanelText(StatusPanel::FileSize, QString());
+    m_statusBar->setPanelText(StatusPanel::Modified, QString());
 }
 
 void ViewerWindow::showNothing()
 {
     m_pictureView->picture()->clearPicture();
     describeShown(QSize(0, 0));
-    m_statusBar->setPanelText(6, QStringLiteral(" 表示できません "));
+    m_statusBar->setPanelText(StatusPanel::Notice, QStringLiteral(" 表示できません "));
 }
 
 void ViewerWindow::prepareNeighbours(const QString& shownPath, QSize area, const Picture& shown)
 {
     const int count = presentCount();
-    const int32_t index = m_step.index();
+    const int32_t position = m_step.position();
     QStringList around;
     auto add = [&](int i) {
         if (i >= 0 && i < count)
             around.append(m_folder.filePath(m_folder.presentEntry(i)));
     };
     // The next two: after a send the next one is shown and the one after it is ready too.
-    add(index + 1);
-    add(index + 2);
-    if (index == count - 1 && m_session.slideRepeat)
+    add(position + 1);
+    add(position + 2);
+    if (position == count - 1 && m_session.slideRepeat)
         add(0); // a repeating slideshow wraps round
-    add(index - 1);
+    add(position - 1);
     m_prefetch->keepOnly(around + QStringList { shownPath }, area);
     // The picture on screen is the one a step back shows.
     if (shown.ok() && !shown.image.isNull())

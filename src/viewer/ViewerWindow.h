@@ -36,11 +36,11 @@ public:
     static QString normalTip(); // the picture area's tooltip of the full viewer
     static QString onePointTip();
 
-    // Entry `index` of the folder becomes the position. The first request lays the window
+    // Entry `position` of the folder is shown. The first request lays the window
     // out, displays and shows it. An open full viewer asked for the full mode only comes
     // forward (its next step counts from the new position); asked for the one-point mode,
     // it stops its slideshow and displays the entry without its toolbar.
-    void open(int index, Mode mode);
+    void open(int position, Mode mode);
     // A toolbar button's action, also when the button is disabled.
     void command(Command c);
     void tick(); // one slideshow tick
@@ -66,7 +66,7 @@ public:
     int position() const { return m_entry; } // the folder's entry shown
     QString fileName() const { return m_file; } // the entry at the position when it was taken
     bool isOnePoint() const { return m_onePointLook; }
-    int slideIcon() const { return m_step.slideIcon(); } // 5 or 8
+    SlideshowIcon slideIcon() const { return m_step.slideIcon(); }
     // The box the last photo was asked to fit into when decoded (invalid when decoded whole).
     QSize lastDecodeBox() const { return m_lastDecodeBox; }
     // The pictures made ahead of the next step.
@@ -87,6 +87,9 @@ protected:
     void moveEvent(QMoveEvent* e) override;
 
 private:
+    // The status bar's panels that tell of the picture; the rest keep themselves.
+    enum class StatusPanel { Folder = 1, FileName, NaturalSize, FileSize, Modified, Notice };
+
     void buildToolbar();
     void buildStatusBar();
     void setOnePointLook(bool on); // toolbar and picture tooltips
@@ -108,7 +111,7 @@ private:
     void display();
     void pictureClicked(QWidget* control, Qt::MouseButton button);
     // After a display: the neighbours are made in the background, the picture shown is kept.
-    void describeShown(QSize natural); // title and panels 1 to 5 for the file at the position
+    void describeShown(QSize natural); // title and the panels that tell of the file at the position
     void showNothing(); // nothing could be shown: said so in place of the last picture
     void prepareNeighbours(const QString& shownPath, QSize area, const Picture& shown);
 
@@ -130,7 +133,7 @@ private:
     StatusBar* m_statusBar = nullptr;
     QTimer* m_slideClock = nullptr; // stopped = interval 0
     TwipsPerPixel m_tpp;
-    ViewerStepper m_step; // its index counts the present entries only
+    ViewerStepper m_step; // its position counts the present entries only
     int m_entry = 0; // the folder's entry shown
     QString m_file;
     bool m_keepActualSize = false; // stepping keeps 100 %

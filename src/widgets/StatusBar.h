@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QTimer>
 #include <QVector>
+#include <type_traits>
 
 // A status bar of numbered panels (from 1). Panels of the kinds Caps, Num, Date and
 // Time keep themselves current.
@@ -24,6 +25,20 @@ public:
     QString panelText(int panel) const;
     void setPanelText(int panel, const QString& text);
     QLabel* panel(int panel) const;
+    // Each window names its panels with an enum of its own, numbered from 1.
+    template <typename Panel, typename = std::enable_if_t<std::is_enum_v<Panel>>> QString panelText(Panel panel) const
+    {
+        return panelText(int(panel));
+    }
+    template <typename Panel, typename = std::enable_if_t<std::is_enum_v<Panel>>>
+    void setPanelText(Panel panel, const QString& text)
+    {
+        setPanelText(int(panel), text);
+    }
+    template <typename Panel, typename = std::enable_if_t<std::is_enum_v<Panel>>> QLabel* panel(Panel panel) const
+    {
+        return this->panel(int(panel));
+    }
 
     void updateIndicators();
 

@@ -1,5 +1,6 @@
 #include "wording/Wording.h"
 #include "platform/Numeric.h"
+#include "session/Settings.h"
 #include <QFileInfo>
 #include <cerrno>
 #include <cstring>
@@ -18,8 +19,8 @@ namespace {
 
     QString folderName(qint64 target)
     {
-        return target == 10 ? QStringLiteral("削除フォルダ")
-                            : QStringLiteral("移動先フォルダ") + QChar(0xFF10 + int(target));
+        return target == Settings::DeleteFolder ? QStringLiteral("削除フォルダ")
+                                                : QStringLiteral("移動先フォルダ") + QChar(0xFF10 + int(target));
     }
 
     // Companions neither moved nor taken back, one line each.

@@ -248,7 +248,7 @@ private slots:
         l[14] = "\"\x83\x65\x83\x58\"\r"; // head name 2, Shift-JIS
         writeFile(s.ini(), l.join('\n'));
         QVERIFY(s.open(false));
-        s.settings.destPaths[3] = "/b/";
+        s.settings.destinationFolders[3] = "/b/";
         QVERIFY(s.w->close());
         l[4] = "\"/b/\"\r";
         const QList<QByteArray> written = readFile(s.ini()).split('\n');
@@ -325,7 +325,7 @@ private slots:
         action(w, "reloadAction")->trigger();
         QCOMPARE(s.panel(3), QString(" 2 File "));
         s.photos(4);
-        action(w, "loadAnewAction")->trigger();
+        action(w, "loadMoreAction")->trigger();
         QCOMPARE(s.panel(3), QString(" 4 File "));
         QVERIFY(QFile::remove(s.src("d.jpg")));
 
@@ -417,7 +417,7 @@ private slots:
     void commandsWaitForTheBoard_data()
     {
         QTest::addColumn<QString>("fill");
-        for (const char* fill : { "build", "reload", "load anew" })
+        for (const char* fill : { "build", "reload", "load more" })
             QTest::newRow(fill) << QString(fill);
     }
     void commandsWaitForTheBoard()
@@ -461,7 +461,7 @@ private slots:
         if (fill == "build")
             control<QPushButton>(&w.folderPage(), "startButton")->click();
         else
-            (fill == "reload" ? action(w, "reloadAction") : action(w, "loadAnewAction"))->trigger();
+            (fill == "reload" ? action(w, "reloadAction") : action(w, "loadMoreAction"))->trigger();
         QCOMPARE(tried, 1);
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(", ")));
         QVERIFY(boardToolbar(w)->isEnabled());
@@ -676,7 +676,7 @@ private slots:
         QFETCH(int, rule);
         QFETCH(bool, copy);
         App s(4);
-        s.settings.nameRule = int16_t(rule);
+        s.settings.namingRule = NamingRule(rule);
         s.session.copyMode = copy;
         QVERIFY(s.open());
         const Renaming::NewName n = Renaming::newNameFor(s.settings, 3, "b.jpg", s.settings.serials[size_t(rule)]);
@@ -688,7 +688,7 @@ private slots:
         QCOMPARE(QFile::exists(s.src("b.jpg")), copy);
         QCOMPARE(v->windowTitle(), s.title("c.jpg", 2, 3));
         QVERIFY(control<QLabel>(v, "notice")->isVisible());
-        QCOMPARE(control<QLabel>(v, "notice")->text(), QStringLiteral("3 → %1").arg(s.settings.destNames[3]));
+        QCOMPARE(control<QLabel>(v, "notice")->text(), QStringLiteral("3 → %1").arg(s.settings.destinationNames[3]));
         QCOMPARE(s.boxes.seen.size(), 0);
         QTRY_VERIFY(v->prefetch().isPrepared(s.src("d.jpg"), v->lastDecodeBox()));
         QTRY_VERIFY(control<QLabel>(v, "notice")->isHidden());
@@ -717,9 +717,9 @@ private slots:
             QSKIP("root writes into read-only folders");
         App s(3);
         if (why == "unset")
-            s.settings.destPaths[3].clear();
+            s.settings.destinationFolders[3].clear();
         if (why == "missing")
-            s.settings.destPaths[3] = s.dest(3) + "/gone/";
+            s.settings.destinationFolders[3] = s.dest(3) + "/gone/";
         QVERIFY(s.open());
         if (why == "read-only")
             QVERIFY(QFile::setPermissions(s.dest(3), QFile::ReadOwner | QFile::ExeOwner));

@@ -77,8 +77,8 @@ private slots:
                  { "c_small.jpg", QSize(40, 30) }, { "d_box.jpg", QSize(64, 64) } })
             writePhoto(f.src(file), size, Qt::red);
         QVERIFY(QDir().mkpath(f.root("<b>x")));
-        f.settings.destPaths[4] = f.root("<b>x/");
-        f.settings.destPaths[8] = FileOps::rootPath(); // as a first start leaves them
+        f.settings.destinationFolders[4] = f.root("<b>x/");
+        f.settings.destinationFolders[8] = FileOps::rootPath(); // as a first start leaves them
         QVERIFY(f.build());
         for (int k = 0; k < 10; ++k)
             QCOMPARE(f.target(k)->text(), k == 4 ? "<b>x" : k == 8 ? "未設定" : QStringLiteral("dest%1").arg(k));
@@ -126,7 +126,7 @@ private slots:
         QSignalSpy chosen(&b, &SortingBoard::fileChosen), menu(&b, &SortingBoard::menuRequested);
         QSignalSpy viewer(&b, &SortingBoard::onePointViewerRequested), ended(&b, &SortingBoard::refilled);
         const auto state = [&] {
-            return std::tuple(f.session.isBusy(), b.loadAnewSteps(), b.tileCount(), f.files(),
+            return std::tuple(f.session.isBusy(), b.loadMoreSteps(), b.tileCount(), f.files(),
                 f.sorter.history().count(), ended.count() + chosen.count() + menu.count() + viewer.count());
         };
         int tried = 0;
@@ -136,7 +136,7 @@ private slots:
                 return QTimer::singleShot(0, tryEverything); // the middle of the fill
             before = state();
             b.reload();
-            b.loadAnew();
+            b.loadMore();
             b.pressTile(1, Qt::RightButton, {});
             b.pressTile(1, Qt::LeftButton, {});
             QTest::mouseClick(&b, Qt::RightButton);
@@ -154,7 +154,7 @@ private slots:
         if (command == "build")
             QVERIFY(f.build());
         else
-            command == "reload" ? b.reload() : b.loadAnew();
+            command == "reload" ? b.reload() : b.loadMore();
         qApp->removeEventFilter(&order);
         QCOMPARE(tried, 1);
         QVERIFY(std::get<0>(before)); // busy
@@ -219,13 +219,13 @@ private slots:
         QCOMPARE(f.folder.name(1), name(3));
         QCOMPARE(f.shown(), 28);
         QCOMPARE(ended.takeFirst(), QVariantList { 28 });
-        f.settings.thumbCount = 5; // load anew on a smaller count: the tiles past the new end go too
-        b.loadAnew();
+        f.settings.thumbCount = 5; // load more on a smaller count: the tiles past the new end go too
+        b.loadMore();
         QCOMPARE(b.pageEnd(), 15);
         QCOMPARE(b.tileCount(), 15);
         QCOMPARE(f.shown(), 15);
         b.reload();
-        QCOMPARE(b.loadAnewSteps(), 0);
+        QCOMPARE(b.loadMoreSteps(), 0);
         QCOMPARE(f.shown(), 5);
         f.leave();
         QCOMPARE(b.tileCount(), 1);
@@ -323,7 +323,7 @@ private slots:
         QFETCH(int, target);
         QFETCH(bool, copy);
         Fixture f;
-        f.settings.destPaths[8] = FileOps::rootPath();
+        f.settings.destinationFolders[8] = FileOps::rootPath();
         writePhotos(f, 3, QSize(40, 30));
         QVERIFY(f.build());
         QCOMPARE(framed(f), 0);
@@ -342,7 +342,7 @@ private slots:
         QVERIFY(!f.session.isBusy()); // no re-layout and the entry stays until a reload
         QVERIFY(f.tile(1)->isVisible());
         QCOMPARE(f.folder.name(0), name(0));
-        QTRY_COMPARE(f.target(target)->backColor(), f.board().targetColour());
+        QTRY_COMPARE(f.target(target)->backColor(), f.board().targetColor());
         QCOMPARE(f.warnings.size(), sent ? 0 : 1);
         QVERIFY(sent || f.warnings[0].contains("「移動先フォルダ設定」"));
         QCOMPARE(f.settings.serials[0], 41 + sent);
@@ -425,7 +425,7 @@ private slots:
         f.key(Qt::Key_6); // the last one sent: back to the nearest before it
         QCOMPARE(framed(f), 4);
         QCOMPARE(f.target(6)->backColor(), Target::highlight());
-        QCOMPARE(f.target(8)->backColor(), b.targetColour());
+        QCOMPARE(f.target(8)->backColor(), b.targetColor());
         keys(f, { Qt::Key_6, Qt::Key_6, Qt::Key_6 });
         QCOMPARE(f.sorter.history().count(), 6);
         QCOMPARE(framed(f), -1);
@@ -443,7 +443,7 @@ private slots:
         QTest::qWait(400);
         QVERIFY(f.build());
         for (int k = 0; k < 10; ++k)
-            QCOMPARE(f.target(k)->backColor(), b.targetColour());
+            QCOMPARE(f.target(k)->backColor(), b.targetColor());
         // Keys and drops share one history, undone newest first, one step per key or command.
         QCOMPARE(f.folder.count(), 0);
         f.key(Qt::Key_Z, Qt::ControlModifier);

@@ -112,13 +112,13 @@ private slots:
         QCOMPARE(BoardGeometry::boardRect(QSize(1000, 700), 40, 20), QRect(0, 40, 1000, 640));
         QCOMPARE(BoardGeometry::deviceBox(64, 1.5), 96);
         QCOMPARE(BoardGeometry::deviceBox(65, 1.5), 98); // rounded up, never blurred by a pixel short
-        // Load anew: ten more per step whatever the count, bounded by the list and by 16 bits.
-        QCOMPARE(BoardGeometry::loadAnewEnd(1, 10, 47), 20);
-        QCOMPARE(BoardGeometry::loadAnewEnd(4, 10, 47), 47);
-        QCOMPARE(BoardGeometry::loadAnewEnd(1, 30, 100), 40);
-        QCOMPARE(BoardGeometry::loadAnewEnd(1, 10, 0), 0);
-        QCOMPARE(BoardGeometry::loadAnewEnd(32767, 30, 1000000), 32767);
-        QCOMPARE(BoardGeometry::nextLoadAnewSteps(32767), 32767); // never wraps negative
+        // Load more: ten more per step whatever the count, bounded by the list and by 16 bits.
+        QCOMPARE(BoardGeometry::loadMoreEnd(1, 10, 47), 20);
+        QCOMPARE(BoardGeometry::loadMoreEnd(4, 10, 47), 47);
+        QCOMPARE(BoardGeometry::loadMoreEnd(1, 30, 100), 40);
+        QCOMPARE(BoardGeometry::loadMoreEnd(1, 10, 0), 0);
+        QCOMPARE(BoardGeometry::loadMoreEnd(32767, 30, 1000000), 32767);
+        QCOMPARE(BoardGeometry::nextLoadMoreSteps(32767), 32767); // never wraps negative
     }
 
     void keyAction_data()
@@ -147,7 +147,7 @@ private slots:
         QTest::newRow("held Ctrl+Z") << int(Qt::Key_Z) << ctrl << 0u << off << true << Action {};
         QTest::newRow("Ctrl+Shift+Z") << int(Qt::Key_Z) << (ctrl | shift) << 0u << off << false << Action {};
         QTest::newRow("F5") << int(Qt::Key_F5) << 0 << 0u << off << false << Action { C::Reload };
-        QTest::newRow("Ctrl+N") << int(Qt::Key_N) << ctrl << 0u << off << false << Action { C::LoadAnew };
+        QTest::newRow("Ctrl+N") << int(Qt::Key_N) << ctrl << 0u << off << false << Action { C::LoadMore };
     }
 
     void keyAction()

@@ -77,7 +77,7 @@ private slots:
         const auto before = f.files();
         QVERIFY(f.build());
         SortingBoard& b = f.board();
-        for (auto refill : { &SortingBoard::reload, &SortingBoard::loadAnew, &SortingBoard::reload }) {
+        for (auto refill : { &SortingBoard::reload, &SortingBoard::loadMore, &SortingBoard::reload }) {
             for (int i : { 0, 2, 3 }) {
                 QVERIFY(f.tile(i)->hasPicture());
                 QCOMPARE(f.tile(i)->sizeTwips(), QSizeF(600, 450));
@@ -345,7 +345,7 @@ private slots:
             f.board().sendAllReached();
             f.board().reload();
             QCOMPARE(f.folder.count(), 0);
-            f.board().loadAnew();
+            f.board().loadMore();
         }
         f.sorter.undoLast(); // still takes back the drop before, making the source folder again
         QVERIFY(QFile::exists(f.src("a.jpg")));
@@ -380,7 +380,7 @@ private slots:
         const auto before = f.files();
         QVERIFY(f.build());
         QCOMPARE(f.settings.thumbSize, int16_t(thumbSize)); // kept as read
-        for (auto refill : { &SortingBoard::loadAnew, &SortingBoard::loadAnew, &SortingBoard::reload })
+        for (auto refill : { &SortingBoard::loadMore, &SortingBoard::loadMore, &SortingBoard::reload })
             (f.board().*refill)();
         QVERIFY(!f.session.isBusy());
         if (f.tile(0)->isVisible()) {
@@ -452,7 +452,7 @@ private slots:
         QCOMPARE(f.settings.serials[0], 41);
     }
 
-    // Grown with load anew to its end, drops in between, then send all: every file in one place, whole.
+    // Grown with load more to its end, drops in between, then send all: every file in one place, whole.
     void twoThousandFiles()
     {
         constexpr int files = 2000;
@@ -468,8 +468,8 @@ private slots:
         int drops = 0;
         for (int loads = 1; b.pageEnd() < f.folder.count(); ++loads) {
             const int countBefore = f.folder.count();
-            b.loadAnew();
-            QCOMPARE(b.loadAnewSteps(), int16_t(loads));
+            b.loadMore();
+            QCOMPARE(b.loadMoreSteps(), int16_t(loads));
             QCOMPARE(int(b.pageEnd()), std::min(loads * 10 + 30, countBefore));
             if (loads % 25 == 0) { // every 25th refill, drop one of the thumbnails on the board
                 const int tile = (loads / 25) * 3;
@@ -483,7 +483,7 @@ private slots:
             }
         }
         QCOMPARE_GE(drops, 5);
-        b.loadAnew(); // at the end of the list a further load anew stays at the end
+        b.loadMore(); // at the end of the list a further load more stays at the end
         QCOMPARE(int(b.pageEnd()), files - drops);
         // What the board placed goes to the delete folder; what it had no room for was never seen.
         const QStringList listed = f.folder.names();

@@ -4,6 +4,9 @@
 #         src/main.cpp alone may include app/.
 #         The build enforces the same (lumo_layer lines in CMakeLists.txt): keep the two alike.
 # names:  no identifier or file name of the old naming scheme in src, tests, bench or fuzz.
+# terms:  one word per thing: none of the retired words in src, tests, bench, fuzz, README.md
+#         or the help page, and no bare number in src for the delete folder, a target, a naming
+#         rule, a history kind, a status panel or the slideshow icon (the glossary in README.md).
 # sizes:  no source file of src/ over 600 lines.
 # budget: tests/ at most a third of the lines of src/ and tests/ together.
 # wording: no string or character literal with a non-ASCII character under platform/,
@@ -84,6 +87,36 @@ elseif(CHECK STREQUAL "names")
             endif()
         endforeach()
     endforeach()
+elseif(CHECK STREQUAL "terms")
+    set(retired "destPaths|destNames|nameRule|unshownNames|countUnlistable|unlistedCount|unnamed")
+    string(APPEND retired "|loadAnew|LoadAnew|load anew|Load anew|[A-Za-z]*Colour|slot|[A-Za-z]*Slot")
+    set(retired "[^A-Za-z0-9_](${retired})[^A-Za-z0-9_]")
+    # The delete folder by its index, a rule, kind or icon compared with a number, a status
+    # panel or a target bound written as a number.
+    set(numbers "(Folders|Names)\\[1[01]\\]|slideIcon\\(\\) *[!=]= *[0-9]|[Rr]ule *[!=<>]=? *[0-9]")
+    string(APPEND numbers "|[^A-Za-z]kind *[!=<>]?=? *[0-9]|[Pp]anel(Text)?\\( *[0-9]|target *[<>]=? *(9|10)")
+    string(APPEND numbers "|target *== *10|number *= *10;")
+    file(GLOB_RECURSE files RELATIVE ${ROOT} ${ROOT}/src/* ${ROOT}/tests/* ${ROOT}/bench/* ${ROOT}/fuzz/*
+         ${ROOT}/resources/help/*)
+    list(APPEND files README.md)
+    foreach(f ${files})
+        if(f MATCHES "/corpus/|/mpng/" OR "${ROOT}/${f}" STREQUAL CMAKE_CURRENT_LIST_FILE)
+            continue()
+        endif()
+        file(READ ${ROOT}/${f} text)
+        string(REGEX MATCHALL "${retired}" found "\n${text}\n")
+        if(f MATCHES "^src/")
+            string(REGEX MATCHALL "${numbers}" bare "${text}")
+            list(APPEND found ${bare})
+        endif()
+        if(found)
+            string(REGEX REPLACE "^[^A-Za-z0-9_]|[^A-Za-z0-9_)]$" "" found "${found}")
+            string(REGEX REPLACE "[^A-Za-z0-9_]*;[^A-Za-z0-9_(]*" ";" found "${found}")
+            list(REMOVE_DUPLICATES found)
+            string(REPLACE ";" ", " found "${found}")
+            list(APPEND problems "${f}: ${found}")
+        endif()
+    endforeach()
 elseif(CHECK STREQUAL "sizes")
     file(GLOB_RECURSE files RELATIVE ${ROOT} ${ROOT}/src/*.h ${ROOT}/src/*.cpp ${ROOT}/src/*.c)
     foreach(f ${files})
@@ -127,7 +160,7 @@ elseif(CHECK STREQUAL "wording")
         endforeach()
     endforeach()
 else()
-    message(FATAL_ERROR "CHECK must be layers, names, sizes, budget or wording")
+    message(FATAL_ERROR "CHECK must be layers, names, terms, sizes, budget or wording")
 endif()
 if(problems)
     list(LENGTH problems count)

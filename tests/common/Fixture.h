@@ -58,7 +58,7 @@ struct Fixture : ProgramFolder {
     {
         QDir().mkpath(src());
         for (int k = 0; k <= 10; ++k) {
-            settings.destPaths[size_t(k)] = dest(k) + QLatin1Char('/');
+            settings.destinationFolders[size_t(k)] = dest(k) + QLatin1Char('/');
             QDir().mkpath(dest(k));
         }
         settings.sourceFolder = src();
@@ -69,7 +69,7 @@ struct Fixture : ProgramFolder {
         settings.serials = { 41, 7, 123 };
         for (int k = 0; k < 10; ++k)
             settings.headNames[size_t(k)] = QStringLiteral("head%1").arg(k);
-        settings.updateDestNames();
+        settings.updateDestinationNames();
         boxes.onModal = [](QWidget* w) {
             if (auto* d = qobject_cast<QDialog*>(w))
                 d->reject();

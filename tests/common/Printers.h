@@ -14,7 +14,7 @@ inline QDebug operator<<(QDebug d, const UndoHistory& history)
     for (int i = 0; i < UndoHistory::Size; ++i) {
         const UndoEntry& e = history.at(i);
         if (!e.isEmpty())
-            d << ' ' << i << ": " << e.from << " -> " << e.to << " kind " << e.kind << " +" << e.serialAdvance
+            d << ' ' << i << ": " << e.from << " -> " << e.to << " kind " << int(e.kind) << " +" << e.serialAdvance
               << " with " << e.companions.size();
     }
     return d;

@@ -81,7 +81,7 @@ private slots:
         Fixture s;
         touch(s.root("afile"));
         const QString nested = s.root("new/a/b/"), typed = s.root("Sort/Cats"), later = s.root("other/");
-        s.settings.destPaths[6] = FileOps::rootPath(); // what a first start gives: not set
+        s.settings.destinationFolders[6] = FileOps::rootPath(); // what a first start gives: not set
         const Settings before = s.settings;
         DestinationsDialog d(s.settings, &s.host);
         QSignalSpy created(&d, &DestinationsDialog::folderCreated);
@@ -114,8 +114,8 @@ private slots:
             QVERIFY2(s.messages()[0].contains(refusal), qPrintable(s.messages()[0]));
             QVERIFY(d.isVisible());
             QVERIFY(created.isEmpty());
-            QCOMPARE(s.settings.nameRule, before.nameRule);
-            QCOMPARE(s.settings.destPaths, before.destPaths);
+            QCOMPARE(s.settings.namingRule, before.namingRule);
+            QCOMPARE(s.settings.destinationFolders, before.destinationFolders);
             QCOMPARE(s.settings.headNames, before.headNames);
             QCOMPARE(s.settings.serials, before.serials);
             for (const char* made : { "relative", "new", "Sort", "other" }) {
@@ -130,11 +130,11 @@ private slots:
         QCOMPARE(created.count(), 3);
         QCOMPARE(d.result(), int(QDialog::Accepted));
         QVERIFY(QFileInfo(later).isDir());
-        QCOMPARE(s.settings.destPaths[2], nested);
-        QCOMPARE(s.settings.destPaths[3], typed + "/");
+        QCOMPARE(s.settings.destinationFolders[2], nested);
+        QCOMPARE(s.settings.destinationFolders[3], typed + "/");
         // An emptied field leaves its folder not set, not the root.
-        QVERIFY(s.settings.destPaths[5].isEmpty());
-        QVERIFY(s.settings.destPaths[6].isEmpty());
+        QVERIFY(s.settings.destinationFolders[5].isEmpty());
+        QVERIFY(s.settings.destinationFolders[6].isEmpty());
         QCOMPARE(s.settings.serials[0], 12);
         QCOMPARE(s.settings.headNames[4], QString("four"));
     }
@@ -162,7 +162,7 @@ private slots:
         QFETCH(QList<int>, clicks);
         QFETCH(bool, ok);
         Fixture s;
-        s.settings.nameRule = int16_t(startRule);
+        s.settings.namingRule = NamingRule(startRule);
         s.settings.headNames = { "old" };
         DestinationsDialog d(s.settings, &s.host);
         d.show();
@@ -172,10 +172,10 @@ private slots:
             QTest::mouseClick(control<QRadioButton>(&d, "ruleButton", r), Qt::LeftButton);
         QCOMPARE(control<QLineEdit>(&d, "headNameField", 0)->isEnabled(),
             control<QRadioButton>(&d, "ruleButton", 2)->isChecked());
-        QCOMPARE(d.chosenRule(), clicks.last());
+        QCOMPARE(int(d.chosenRule()), clicks.last());
         control<QPushButton>(&d, ok ? "okButton" : "cancelButton")->click();
         QVERIFY(s.messages().isEmpty());
-        QTEST(QString("%1 %2 %3").arg(s.settings.nameRule).arg(s.settings.headNames[0], s.settings.headNames[3]),
+        QTEST(QString("%1 %2 %3").arg(int(s.settings.namingRule)).arg(s.settings.headNames[0], s.settings.headNames[3]),
             "stored");
     }
 
@@ -223,7 +223,7 @@ private slots:
         QVERIFY(QDir::setCurrent(del + "/sub"));
         qputenv("HOME", QFile::encodeName(root));
         qputenv("XDG_DATA_HOME", QFile::encodeName(root + (trash ? "/data" : "/afile/data")));
-        s.settings.destPaths[10] = QString(stored).replace("<del>", del);
+        s.settings.deleteFolder() = QString(stored).replace("<del>", del);
         DestinationsDialog d(s.settings, &s.host);
         d.show();
         control<QLineEdit>(&d, "pathField", 10)->setText(s.dest(4));

@@ -14,7 +14,7 @@ cp "$work/given/"* "$src/"
 start_session "41,0,0" "0,0,0,0,0,1,0,64,10,1"
 listed=1 # the RAW and the sidecar have no thumbnail of their own
 open_board
-slot_empty 1 || fail "the RAW or the sidecar got a thumbnail of its own"
+tile_empty 1 || fail "the RAW or the sidecar got a thumbnail of its own"
 
 # same_files <folder> <prefix>: the three given files in the folder, each named prefix + name.
 same_files() {
@@ -29,7 +29,7 @@ unit_arrived() { same_files "${dest}4" "000041 " && empty "$src"; }
 unit_back() { same_files "$src" "" && empty "${dest}4"; }
 
 step "drag the picture onto target 4"
-drag "$(slot_x 0)" "$(slot_y 0)" "$(label_x 4)" "$label_y"
+drag "$(tile_x 0)" "$(tile_y 0)" "$(label_x 4)" "$label_y"
 wait_for 60 "the JPEG, RAW and XMP to arrive in folder 4 as 000041 ..." unit_arrived
 
 step "Ctrl+Z brings the whole unit back"
@@ -46,7 +46,7 @@ undo_pressed() {
     return 1
 }
 wait_for 90 "the JPEG, RAW and XMP back in the source and folder 4 empty" undo_pressed
-wait_for 30 "the thumbnail back on the board" slot_shown 0
+wait_for 30 "the thumbnail back on the board" tile_shown 0
 exit_from_toolbar
 expect_serials "41,0,0"
 unit_back || fail "the files moved again after the undo"

@@ -10,16 +10,16 @@ copy_photos
 start_session "41,0,0" "0,0,0,0,0,1,0,64,10,1"
 open_board
 # The current thumbnail's frame is orange; its left edge crosses the middle row of the thumbnails.
-framed_slot() {
+framed_tile() {
     local col
-    col=$(columns_where "$(slot_y 0)" 'r >= 245 && g >= 125 && g <= 155 && b <= 20' | head -n1)
+    col=$(columns_where "$(tile_y 0)" 'r >= 245 && g >= 125 && g <= 155 && b <= 20' | head -n1)
     [ -n "$col" ] && echo $(((col - X) / pitch))
 }
-frame_at() { [ "$(framed_slot)" = "$1" ]; }
+frame_at() { [ "$(framed_tile)" = "$1" ]; }
 wait_for 30 "the frame on the first thumbnail" frame_at 0
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) windowactivate --sync "$window"
 
-# send <key> <folder> <new name> <file> <slot framed after>: the frame moves on once the send is
+# send <key> <folder> <new name> <file> <tile framed after>: the frame moves on once the send is
 # over, and the next key must not find the board busy.
 send() {
     xdotool key "$1"

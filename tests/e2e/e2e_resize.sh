@@ -36,16 +36,16 @@ row_clear() {
     IFS=, read -r br bg bb <<<"$background"
     [ -z "$(columns_where $((label_y - 18)) "r != $br || g != $bg || b != $bb" | head -n1)" ]
 }
-laid_out() { board_layout && slot_shown "$1" && targets_inside && row_clear; }
+laid_out() { board_layout && tile_shown "$1" && targets_inside && row_clear; }
 
 next=0 # the list position of the next picture to drop
 drop_on() {
     local k=$1 before
     before=$(find "$dest$k" -type f | wc -l)
-    drag "$(slot_x "$next")" "$(slot_y "$next")" "$(label_x "$k")" "$label_y"
+    drag "$(tile_x "$next")" "$(tile_y "$next")" "$(label_x "$k")" "$label_y"
     arrived() { [ "$(find "$dest$k" -type f | wc -l)" -eq $((before + 1)) ]; }
     wait_for 30 "picture $next to arrive in folder $k" arrived
-    wait_for 30 "its thumbnail to go" slot_empty "$next"
+    wait_for 30 "its thumbnail to go" tile_empty "$next"
     next=$((next + 1))
 }
 check_and_drop() {
@@ -73,7 +73,7 @@ step "a resize under a drag ends the drag: nothing moves, target 9 is not left l
 label9_colour() { pixel $(($(label_x 9) - 45)) "$label_y"; } # beside the name
 label9_is() { [ "$(label9_colour)" = "$1" ]; }
 label9_normal=$(label9_colour)
-drag "$(slot_x "$next")" "$(slot_y "$next")" "$(label_x 9)" "$label_y" hold
+drag "$(tile_x "$next")" "$(tile_y "$next")" "$(label_x 9)" "$label_y" hold
 wait_for 30 "target 9 to light up blue" label9_is "0,0,255"
 xdotool windowsize "$window" 1300 740
 wait_for 30 "the window at 1300x740" sized 1300 740
@@ -82,13 +82,13 @@ xdotool mouseup 1
 wait_for 30 "target 9 to lose its blue" label9_is "$label9_normal"
 sleep 0.5
 [ "$(find "${dest}9" -type f | wc -l)" -eq 3 ] || fail "the drag cut short by the resize moved a file"
-slot_shown "$next" || fail "the dragged thumbnail went away"
+tile_shown "$next" || fail "the dragged thumbnail went away"
 
 toggle_maximised
 wait_for 30 "the window maximised again" maximised
 check_and_drop "maximised again"
 
-slot_empty 0 || fail "a sent thumbnail came back after the resizes"
+tile_empty 0 || fail "a sent thumbnail came back after the resizes"
 exit_from_toolbar
 [ "$(find "${dest}9" "${dest}0" -type f | wc -l)" -eq 8 ] || fail "not every drop arrived"
 echo "PASS: the board followed four resizes, and eight drops on targets 9 and 0 arrived"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A whole sorting session with the real mouse and keyboard under one renaming rule: three
-# drops, a drag cancelled with Escape, reload, undo, load anew, send all
+# drops, a drag cancelled with Escape, reload, undo, load more, send all
 # reached to the delete folder and undo once, back to the folder screen, the viewer stepped
 # through, and the end (with SIGTERM under rule 2). Then every file's place, name and content and the rewritten Pirapo.ini.
 # Usage: e2e_sorting.sh <pirapo-lumo> <testdata> <rule 0|1|2>
@@ -28,8 +28,8 @@ head -n 22 "$prog/Pirapo.ini" >"$work/ini.given"
 
 step "build the board"
 open_board
-wait_for 30 "the tenth thumbnail" slot_shown 9
-slot_empty 10 || fail "more than the ten thumbnails of a page"
+wait_for 30 "the tenth thumbnail" tile_shown 9
+tile_empty 10 || fail "more than the ten thumbnails of a page"
 # popup_menu <keys...>: an item of the board's pop-up menu, picked with the keyboard.
 popup_menu() {
     click_at $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) 3
@@ -41,55 +41,55 @@ popup_menu() {
 for i in 0 1 2; do
     k=${targets[$i]} file=$(printf 'IMG_%04d.JPG' $((i + 1)))
     step "drop $file on target $k"
-    drag "$(slot_x "$i")" "$(slot_y "$i")" "$(label_x "$k")" "$label_y"
+    drag "$(tile_x "$i")" "$(tile_y "$i")" "$(label_x "$k")" "$label_y"
     arrived() { [ -f "$dest$k/${names[$i]}" ] && [ ! -e "$src/$file" ]; }
     wait_for 30 "$file to arrive in folder $k as '${names[$i]}'" arrived
-    wait_for 30 "its thumbnail to go" slot_empty "$i"
+    wait_for 30 "its thumbnail to go" tile_empty "$i"
 done
-slot_shown 3 || fail "the fourth thumbnail went away with the drops"
+tile_shown 3 || fail "the fourth thumbnail went away with the drops"
 
 step "a drag taken back with Escape over target 9 moves nothing"
 label9_colour() { pixel $(($(label_x 9) - 45)) "$label_y"; } # beside the name
 label9_normal=$(label9_colour)
-drag "$(slot_x 4)" "$(slot_y 4)" "$(label_x 9)" "$label_y" hold
+drag "$(tile_x 4)" "$(tile_y 4)" "$(label_x 9)" "$label_y" hold
 label9_is() { [ "$(label9_colour)" = "$1" ]; }
 wait_for 30 "target 9 to light up blue" label9_is "0,0,255"
 xdotool key Escape
 xdotool mouseup 1
 wait_for 30 "target 9 to lose its blue" label9_is "$label9_normal"
-slot_shown 4 || fail "the cancelled thumbnail went away"
+tile_shown 4 || fail "the cancelled thumbnail went away"
 
 step "reload closes the gaps"
 popup_menu Down Return # 画像をリロードする
-wait_for 30 "the board to be refilled from the top" slot_shown 0
-wait_for 30 "the tenth thumbnail after the reload" slot_shown 9
-slot_empty 10 || fail "the reload showed more than ten thumbnails"
+wait_for 30 "the board to be refilled from the top" tile_shown 0
+wait_for 30 "the tenth thumbnail after the reload" tile_shown 9
+tile_empty 10 || fail "the reload showed more than ten thumbnails"
 
 step "undo from the toolbar"
 click_undo
 restored() { [ -f "$src/IMG_0003.JPG" ] && [ ! -e "$dest${targets[2]}/${names[2]}" ]; }
 wait_for 30 "IMG_0003.JPG to come back" restored
 
-step "load anew: ten more entries"
-wait_for 30 "the board after the undo" slot_shown 9
-slot_empty 15 || fail "slot 15 shown before the load anew"
+step "load more: ten more entries"
+wait_for 30 "the board after the undo" tile_shown 9
+tile_empty 15 || fail "tile 15 shown before the load more"
 popup_menu Down Down Return # 新たにロードする
 page=20 && board_layout
-wait_for 30 "the twentieth thumbnail" slot_shown 19
-slot_empty 20 || fail "the load anew showed more than 20 thumbnails"
+wait_for 30 "the twentieth thumbnail" tile_shown 19
+tile_empty 20 || fail "the load more showed more than 20 thumbnails"
 
 step "send everything reached (IMG_0003 .. IMG_0022) to the delete folder"
 popup_menu Up Return # すべて削除フォルダへ, the last item
 sent() { [ "$(find "${dest}10" -type f | wc -l)" -eq 20 ] && [ ! -e "$src/IMG_0022.JPG" ]; }
 wait_for 60 "twenty files in the delete folder" sent
-wait_for 30 "the sent thumbnails to go" slot_empty 19
+wait_for 30 "the sent thumbnails to go" tile_empty 19
 
 step "undo the last file sent"
 click_undo
 wait_for 30 "IMG_0022.JPG to come back" test -f "$src/IMG_0022.JPG"
 page=10 && board_layout
-wait_for 30 "the board to show the four files left" slot_shown 3
-slot_empty 4 || fail "more thumbnails than files left"
+wait_for 30 "the board to show the four files left" tile_shown 3
+tile_empty 4 || fail "more thumbnails than files left"
 
 step "キャンセル: back to the folder screen at 105, 105 twips, 6600 x 4350"
 cancel_x=$(columns_where "$toolbar_row" 'r > 200 && g > 150 && b < 140' | head -n1)
@@ -150,4 +150,4 @@ expect_serials "$serials_after"
 head -n 22 "$prog/Pirapo.ini" | cmp -s - "$work/ini.given" || fail "Pirapo.ini's first 22 lines changed"
 grep -qv $'\r$' "$prog/Pirapo.ini" && fail "a line of Pirapo.ini does not end with CR LF"
 [ "$(ini_line 24)" = "6600,4350,105,105,$rule,1,0,64,10,1" ] || fail "last line reads '$(ini_line 24)'"
-echo "PASS: rule $rule: three drops, reload, undo, load anew, send all, undo, cancel, viewer, exit"
+echo "PASS: rule $rule: three drops, reload, undo, load more, send all, undo, cancel, viewer, exit"

@@ -25,7 +25,7 @@ wait_for 30 "the viewer to close" viewer_closed
 step "the one-point viewer on the board: a right press on a thumbnail"
 geometry
 open_board
-xdotool mousemove "$(slot_x 1)" "$(slot_y 1)" mousedown 3
+xdotool mousemove "$(tile_x 1)" "$(tile_y 1)" mousedown 3
 wait_for 30 "the one-point viewer" viewer_open '（ワンポイントViewer）  IMG_0002\.JPG'
 xdotool mouseup 3
 expect_fitted "one-point viewer"

@@ -185,14 +185,14 @@ board_layout() {
     columns=$(((tiles + rows - 1) / rows)) && [ "$columns" -gt 0 ] || columns=1
     pitch=$((WIDTH / columns))
 }
-slot_x() {
+tile_x() {
     local middle=32
     [ "$columns" -lt "$all_columns" ] && middle=$((WIDTH / (2 * columns)))
     echo $((X + ($1 % columns) * WIDTH / columns + middle))
 }
-slot_y() { echo $((board_top + ($1 / columns) * 64 + 32)); }
-slot_shown() { [ "$(pixel "$(slot_x "$1")" "$(slot_y "$1")")" != "$background" ]; }
-slot_empty() { ! slot_shown "$1"; }
+tile_y() { echo $((board_top + ($1 / columns) * 64 + 32)); }
+tile_shown() { [ "$(pixel "$(tile_x "$1")" "$(tile_y "$1")")" != "$background" ]; }
+tile_empty() { ! tile_shown "$1"; }
 label_x() { echo $((X + WIDTH * (2 * $1 + 1) / 20)); }
 board_built() { geometry && [ "$FW" -eq "${screen%x*}" ]; }
 
@@ -217,7 +217,7 @@ open_board() {
     wait_for 30 "the board" board_built
     board_layout
     toolbar_row=$((Y + menu + 16)) background=$(pixel $((X + WIDTH / 2)) $((Y + HEIGHT / 2)))
-    wait_for 30 "the first thumbnail" slot_shown 0
+    wait_for 30 "the first thumbnail" tile_shown 0
     blue_before=$(columns_where "$toolbar_row" "$blue" | tr '\n' ' ')
 }
 

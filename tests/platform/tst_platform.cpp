@@ -128,7 +128,7 @@ private slots:
             touch(dir.filePath(n));
         for (const char* n : { "/x\xff.JPG", "/y\xfe.txt", "/.z\xff.jpg" })
             ::close(::creat((QFile::encodeName(dir.path()) + n).constData(), 0644));
-        QCOMPARE(countUnlistable(dir.path(), "*.jpg;*.png"), 1);
+        QCOMPARE(unlistableCount(dir.path(), "*.jpg;*.png"), 1);
         for (const char* n : { "/x\xff.JPG", "/y\xfe.txt", "/.z\xff.jpg" })
             ::unlink((QFile::encodeName(dir.path()) + n).constData()); // Qt cannot see them to remove them
         QVERIFY(QDir(dir.path()).mkdir("folder.jpg"));

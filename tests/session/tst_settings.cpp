@@ -35,14 +35,14 @@ private slots:
         Settings settings = SettingsFile::defaults();
         QCOMPARE(SettingsFile::format(settings), lines(defaultLines()));
         settings.sourceFolder = "/写真/2024,夏";
-        settings.destPaths[3] = "/a,b \"quoted\" c/";
-        settings.destPaths[10] = "/\"";
+        settings.destinationFolders[3] = "/a,b \"quoted\" c/";
+        settings.deleteFolder() = "/\"";
         settings.headNames[2] = "trip \"2024\",夏";
         settings.headNames[9] = "  lead";
         settings.serials = { 41, 999999, -5 };
         settings.windowTop = -105;
         settings.windowLeft = 32767;
-        settings.nameRule = 2;
+        settings.namingRule = NamingRule(2);
         settings.rememberFolder = 1;
         settings.thumbSize = 512;
         settings.thumbCount = 30;
@@ -86,7 +86,7 @@ private slots:
         QCOMPARE(QSize(settings.windowWidth, settings.windowHeight), QSize(0, 0));
         QTEST(int(settings.thumbCount), "thumbCount");
         QTEST(int(settings.slideSeconds), "slideSeconds");
-        QCOMPARE(settings.destPaths[10], QString("/"));
+        QCOMPARE(settings.deleteFolder(), QString("/"));
         QCOMPARE(int(settings.thumbSize), 64);
     }
 
@@ -144,11 +144,11 @@ private slots:
         for (int round = 0; round < 300; ++round) {
             Settings s = SettingsFile::defaults();
             s.sourceFolder = randomText(true);
-            s.destPaths[size_t(random.bounded(11))] = randomText(true);
+            s.destinationFolders[size_t(random.bounded(11))] = randomText(true);
             s.headNames[size_t(random.bounded(10))] = randomText(false);
             writeFile(ini(), before);
             const bool holdable = SettingsFile::canHold(s.sourceFolder)
-                && std::all_of(s.destPaths.begin(), s.destPaths.end(), SettingsFile::canHold)
+                && std::all_of(s.destinationFolders.begin(), s.destinationFolders.end(), SettingsFile::canHold)
                 && std::all_of(s.headNames.begin(), s.headNames.end(), SettingsFile::canHold);
             const bool written = SettingsFile::write(ini(), s, nullptr);
             QCOMPARE(written, holdable);

@@ -44,7 +44,7 @@ QDebug operator<<(QDebug d, const State& s)
 // A source folder, destinations d0..d9 and a delete folder, the settings pointing at them.
 struct Tree {
     QTemporaryDir tmp;
-    QString root = tmp.path(), source = root + "/src", trash = root + "/trash";
+    QString root = tmp.path(), source = root + "/src", deleteFolder = root + "/delete";
     QString dest[10];
     Settings settings;
     Session session { QString() };
@@ -57,13 +57,13 @@ struct Tree {
     Tree()
     {
         QDir().mkpath(source);
-        QDir().mkpath(trash);
+        QDir().mkpath(deleteFolder);
         for (size_t k = 0; k < 10; ++k) {
             QDir().mkpath(dest[k] = root + QStringLiteral("/d%1").arg(k));
-            settings.destPaths[k] = dest[k] + u'/';
-            settings.destNames[k] = QStringLiteral("d%1").arg(k);
+            settings.destinationFolders[k] = dest[k] + u'/';
+            settings.destinationNames[k] = QStringLiteral("d%1").arg(k);
         }
-        settings.destPaths[10] = trash + u'/';
+        settings.deleteFolder() = deleteFolder + u'/';
         settings.headNames[3] = "trip";
     }
     ~Tree()
@@ -87,7 +87,7 @@ struct Tree {
         for (int i = 0; i < UndoHistory::Size; ++i) {
             sorter.history().shiftDown();
             sorter.history().newest()
-                = { "/old/from" + QString::number(i), "/old/to" + QString::number(i), int16_t(i % 4) };
+                = { "/old/from" + QString::number(i), "/old/to" + QString::number(i), HistoryKind(i % 4) };
         }
     }
     TransferResult drop(int k, const QString& name, const QString& folder = {})
@@ -99,7 +99,7 @@ struct Tree {
     void moved(State& s, const QString& from, const QString& to, int kind, bool kept = false) const
     {
         s.history.shiftDown();
-        s.history.newest() = { root + u'/' + from, root + u'/' + to, int16_t(kind) };
+        s.history.newest() = { root + u'/' + from, root + u'/' + to, HistoryKind(kind) };
         s.files.insert(to, s.files.value(from));
         if (!kept)
             s.files.remove(from);
@@ -210,10 +210,10 @@ private slots:
         row("rule 1", { 1, 7, "photo.2020.JPG", "d3000007.JPG" });
         row("rule 1, no dot", { 1, 7, "README", "d3000007" });
         row("rule 2", { 2, 123, "IMG_0002.png", "trip000123.png" });
-        row("copy mode on the delete folder", { 0, 5, "a.jpg", "000005 a.jpg", true, false, "trash/" });
+        row("copy mode on the delete folder", { 0, 5, "a.jpg", "000005 a.jpg", true, false, "delete/" });
         // The delete folder is recognised by what it is, however it is written.
-        row("copy mode, delete folder spelt otherwise", { 0, 5, "a.jpg", "000005 a.jpg", true, false, "trash/./" });
-        row("copy mode, delete folder without separator", { 0, 5, "a.jpg", "000005 a.jpg", true, false, "trash" });
+        row("copy mode, delete folder spelt otherwise", { 0, 5, "a.jpg", "000005 a.jpg", true, false, "delete/./" });
+        row("copy mode, delete folder without separator", { 0, 5, "a.jpg", "000005 a.jpg", true, false, "delete" });
         row("folder without separator", { 0, 5, "a.jpg", "000005 a.jpg", false, false, "d3" });
         // Names already there are passed over silently, across the wrap too.
         row("rule 1, taken up to the wrap",
@@ -226,12 +226,13 @@ private slots:
     {
         QFETCH(Move, m);
         Tree t;
-        t.settings.nameRule = int16_t(m.rule);
+        t.settings.namingRule = NamingRule(m.rule);
         t.session.copyMode = m.copyMode;
         t.settings.serials[size_t(m.rule)] = m.counter;
         if (!m.target.isEmpty())
-            t.settings.destPaths[3] = t.root + u'/' + m.target;
-        const QString folder = m.target.startsWith("trash") ? t.trash : t.dest[3], to = folder + u'/' + m.expected;
+            t.settings.destinationFolders[3] = t.root + u'/' + m.target;
+        const QString folder = m.target.startsWith("delete") ? t.deleteFolder : t.dest[3],
+                      to = folder + u'/' + m.expected;
         t.put(m.file);
         t.put("other.jpg");
         for (const QString& name : m.taken)
@@ -243,9 +244,9 @@ private slots:
         const TransferResult r = t.drop(3, m.file);
         QVERIFY(r.ok);
         QCOMPARE(r.newName, m.expected);
-        QCOMPARE(QFileInfo(r.destination).canonicalFilePath(), QFileInfo(to).canonicalFilePath());
+        QCOMPARE(QFileInfo(r.newPath).canonicalFilePath(), QFileInfo(to).canonicalFilePath());
         t.moved(after, "src/" + m.file, QDir(t.root).relativeFilePath(to), m.rule, m.kept);
-        after.history.newest().to = r.destination;
+        after.history.newest().to = r.newPath;
         const int used = m.used >= 0 ? m.used : m.counter;
         after.history.newest().serialAdvance = used + 1 - (m.used == 0 ? 0 : m.counter);
         after.serials[size_t(m.rule)] = used + 1;
@@ -288,7 +289,7 @@ private slots:
     {
         QFETCH(Unit, u);
         Tree t;
-        t.settings.nameRule = int16_t(u.rule);
+        t.settings.namingRule = NamingRule(u.rule);
         t.settings.serials = { 41, 7, 123 };
         t.session.copyMode = u.copyMode;
         t.session.companionsFollow = u.follow;
@@ -355,13 +356,13 @@ private slots:
     {
         Tree t;
         putShoot(t);
-        writeFile(t.trash + "/IMG_0001.xmp", "older one");
+        writeFile(t.deleteFolder + "/IMG_0001.xmp", "older one");
         const auto before = t.state();
         const QStringList names = { "IMG_0001.JPG", "IMG_0002.CR2" };
         const SendAllResult r = t.sorter.sendAll(t.source, names, { 0, 1 });
         QVERIFY(!r.worthTelling());
         QCOMPARE(r.moved, 2);
-        QCOMPARE(QDir(t.trash).entryList(QDir::Files),
+        QCOMPARE(QDir(t.deleteFolder).entryList(QDir::Files),
             QStringList({ "IMG_0001 (2).CR2", "IMG_0001 (2).JPG", "IMG_0001 (2).JPG.xmp", "IMG_0001 (2).xmp",
                 "IMG_0001.xmp", "IMG_0002.CR2" }));
         QCOMPARE(t.sorter.history().count(), 2);
@@ -379,22 +380,22 @@ private slots:
         auto row = [](const char* tag, Reason reason, const Fault& fault, bool copyOnRecord = false) {
             QTest::newRow(tag) << reason << fault << copyOnRecord;
         };
-        row("rule 3", Reason::RuleInvalid, [](Tree& t) { t.settings.nameRule = 3; });
+        row("rule 3", Reason::RuleInvalid, [](Tree& t) { t.settings.namingRule = NamingRule(3); });
         row("head leaves the folder", Reason::HeadUnusable, [](Tree& t) {
-            t.settings.nameRule = 2;
+            t.settings.namingRule = NamingRule(2);
             t.settings.headNames[1] = "../x";
         });
         row("head name '.'", Reason::HeadUnusable, [](Tree& t) { // would make a hidden file
-            t.settings.nameRule = 2;
+            t.settings.namingRule = NamingRule(2);
             t.settings.headNames[1] = ".";
         });
         row("rule 1, folder named '..'", Reason::HeadUnusable, [](Tree& t) {
-            t.settings.nameRule = 1;
-            t.settings.destNames[1] = "..";
+            t.settings.namingRule = NamingRule(1);
+            t.settings.destinationNames[1] = "..";
         });
         row("counter at the top", Reason::SerialExhausted,
             [](Tree& t) { t.settings.serials[0] = std::numeric_limits<int32_t>::max(); });
-        row("no destination", Reason::FolderUnset, [](Tree& t) { t.settings.destPaths[1].clear(); });
+        row("no destination", Reason::FolderUnset, [](Tree& t) { t.settings.destinationFolders[1].clear(); });
         row("every name taken", Reason::NoFreeSerial, [](Tree& t) {
             QDir().mkpath(t.dest[1] + "/000000 a.jpg"); // a folder of the name counts as taken too
             writeFile(t.dest[1] + "/000000 a.jpg/inner.jpg", "inner");
@@ -411,7 +412,7 @@ private slots:
         row("delete refused, copy mode on the delete folder", Reason::SourceKept, [](Tree& t) {
             t.fs = refusingDelete({ t.src("a.jpg") });
             t.session.copyMode = true;
-            t.settings.destPaths[1] = t.settings.destPaths[10];
+            t.settings.destinationFolders[1] = t.settings.deleteFolder();
         });
         const Fault neither = [](Tree& t) { t.fs = refusingDelete({ t.src("a.jpg"), t.dest[1] + "/000000 a.jpg" }); };
         row("neither deletable", Reason::BothLeft, neither, true);
@@ -455,7 +456,7 @@ private slots:
         for (int i = 0; i < 11; ++i) {
             const QString name = QStringLiteral("IMG_%1.jpg").arg(i), folder = i % 2 ? other : t.source;
             writeFile(folder + u'/' + name, contentOf(name));
-            t.settings.nameRule = int16_t(i % 3);
+            t.settings.namingRule = NamingRule(i % 3);
             const TransferResult r = t.drop(i % 10, name, folder);
             QVERIFY(r.ok);
             paths << folder + u'/' + name;
@@ -520,7 +521,7 @@ private slots:
         t.settings.serials = { 5, 50, 500 };
         t.put("a.jpg");
         t.fillHistory();
-        const QString from = t.src("a.jpg"), to = t.drop(2, "a.jpg").destination;
+        const QString from = t.src("a.jpg"), to = t.drop(2, "a.jpg").newPath;
         fault(t);
         auto expected = t.state();
         if (dropped)
@@ -545,7 +546,7 @@ private slots:
     }
 
     // Send all takes only the board's part of the list, in copy mode too, passes over files
-    // that drops took already and records each move as kind 3. A name taken in the delete
+    // that drops took already and records each move as SentToDeleteFolder. A name taken in the delete
     // folder is never replaced: the file gets the first free "name (n).ext". Undo brings
     // every file back.
     void sendAll()
@@ -556,13 +557,13 @@ private slots:
         QVERIFY(QFile::setPermissions(t.src(names[0]), QFileDevice::ReadOwner));
         QVERIFY(t.drop(1, names[2]).ok);
         QVERIFY(t.drop(1, names[5]).ok);
-        writeFile(t.trash + "/IMG_0001.jpg", "older one");
-        writeFile(t.trash + "/IMG_0001 (2).jpg", "older two");
+        writeFile(t.deleteFolder + "/IMG_0001.jpg", "older one");
+        writeFile(t.deleteFolder + "/IMG_0001 (2).jpg", "older two");
         t.session.copyMode = true;
         const auto before = t.state();
         auto after = before;
         for (int i : { 0, 1, 3, 4, 6, 7, 8, 9 }) // newest last, above the two drops
-            t.moved(after, "src/" + names[i], "trash/" + (i == 1 ? QStringLiteral("IMG_0001 (3).jpg") : names[i]), 3);
+            t.moved(after, "src/" + names[i], "delete/" + (i == 1 ? QStringLiteral("IMG_0001 (3).jpg") : names[i]), 3);
         Recorder said(t);
         const SendAllResult r = t.sorter.sendAll(t.source, names, { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9 });
         QVERIFY(!r.worthTelling());
@@ -573,7 +574,7 @@ private slots:
             QString("moving 0, events, moving 1, events, events, moving 3, events, moving 4, events, events, moving 6, "
                     "events, moving 7, events, moving 8, events, moving 9, events, history on"));
         QCOMPARE(t.state(), after);
-        QVERIFY(QFile::permissions(t.trash + u'/' + names[0]) & QFileDevice::WriteOwner);
+        QVERIFY(QFile::permissions(t.deleteFolder + u'/' + names[0]) & QFileDevice::WriteOwner);
         for (int j = 0; j < 8; ++j)
             QVERIFY(t.sorter.undoLast().ok());
         QCOMPARE(t.state(), before);
@@ -587,15 +588,15 @@ private slots:
         const QStringList names = t.put(4);
         QVERIFY(t.drop(1, names[0]).ok);
         QCOMPARE(t.sorter.sendAll(t.source, names, { 1, 2, 3 }).moved, 3);
-        QVERIFY(QFile::remove(t.trash + u'/' + names[1]));
-        QVERIFY(QFile::remove(t.trash + u'/' + names[3]));
+        QVERIFY(QFile::remove(t.deleteFolder + u'/' + names[1]));
+        QVERIFY(QFile::remove(t.deleteFolder + u'/' + names[3]));
         QSignalSpy changed(&t.sorter, &Sorter::historyChanged);
-        t.sorter.forgetVanishedIn(t.trash + "/./");
+        t.sorter.forgetVanishedIn(t.deleteFolder + "/./");
         QCOMPARE(t.sorter.history().count(), 2);
         QCOMPARE(QFileInfo(t.sorter.history().at(0).to).fileName(), names[2]);
         QCOMPARE(t.sorter.history().at(1).from, t.src(names[0]));
         QCOMPARE(changed.count(), 1);
-        t.sorter.forgetVanishedIn(t.trash);
+        t.sorter.forgetVanishedIn(t.deleteFolder);
         QCOMPARE(changed.count(), 1);
     }
 
@@ -662,15 +663,15 @@ private slots:
             QTest::newRow(tag) << reason << failures << fault << partly;
         };
         row("delete folder missing", Reason::FolderMissing, 25,
-            [](Tree& t) { QVERIFY(QDir(t.trash).removeRecursively()); });
+            [](Tree& t) { QVERIFY(QDir(t.deleteFolder).removeRecursively()); });
         row("delete folder is the source", Reason::DeleteFolderIsSource, 0,
-            [](Tree& t) { t.settings.destPaths[10] = t.source + u'/'; });
+            [](Tree& t) { t.settings.deleteFolder() = t.source + u'/'; });
         // However it is written or reached, the source is still the source.
         row("source without its separator", Reason::DeleteFolderIsSource, 0,
-            [](Tree& t) { t.settings.destPaths[10] = t.source; });
+            [](Tree& t) { t.settings.deleteFolder() = t.source; });
         row("source through a link", Reason::DeleteFolderIsSource, 0, [](Tree& t) {
             QVERIFY(QFile::link(t.source, t.root + "/alias"));
-            t.settings.destPaths[10] = t.root + "/alias/";
+            t.settings.deleteFolder() = t.root + "/alias/";
         });
         row("source through a bind mount", Reason::DeleteFolderIsSource, 0, [](Tree& t) {
             const QString at = t.root + "/bound";
@@ -683,9 +684,9 @@ private slots:
                 QVERIFY(QDir(at).removeRecursively());
                 QVERIFY(QFile::link(t.source, at));
             }
-            t.settings.destPaths[10] = at + u'/';
+            t.settings.deleteFolder() = at + u'/';
         });
-        row("delete folder unset", Reason::FolderUnset, 0, [](Tree& t) { t.settings.destPaths[10].clear(); });
+        row("delete folder unset", Reason::FolderUnset, 0, [](Tree& t) { t.settings.deleteFolder().clear(); });
         // Position 1 is a folder, passed over; 3 cannot be copied and 4 not deleted; 0 and 2 go.
         const Fault partly = [](Tree& t) {
             QVERIFY(QFile::remove(t.src("IMG_0001.jpg")));
@@ -710,7 +711,7 @@ private slots:
         auto before = t.state();
         for (int i : { 0, 2 })
             if (partly)
-                t.moved(before, "src/" + names[i], "trash/" + names[i], 3);
+                t.moved(before, "src/" + names[i], "delete/" + names[i], 3);
         Recorder said(t);
         QList<int> all(25);
         std::iota(all.begin(), all.end(), 0);
@@ -771,7 +772,7 @@ private slots:
         QVERIFY(!r.worthTelling());
         QCOMPARE(r.moved, 2);
         for (int i = 0; i < r.moved; ++i)
-            t.moved(after, "src/" + names[i], "trash/" + names[i], 3);
+            t.moved(after, "src/" + names[i], "delete/" + names[i], 3);
         QCOMPARE(t.state(), after);
         QCOMPARE(told.last().count, 5);
         QCOMPARE(ended, 2);

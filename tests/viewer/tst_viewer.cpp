@@ -303,7 +303,7 @@ private slots:
             return;
         QCOMPARE(slideClock(v)->isActive() ? slideClock(v)->interval() : 0, show == "running" ? ms : 0);
         QCOMPARE(s.session.slideRunning, show != "stopped");
-        QCOMPARE(v->slideIcon(), show == "stopped" ? 5 : 8);
+        QCOMPARE(v->slideIcon(), show == "stopped" ? SlideshowIcon::Stopped : SlideshowIcon::Running);
         QCOMPARE(viewerAction(v, "optionsAction")->isEnabled(), show == "stopped");
         if (show == "running")
             return;
@@ -372,7 +372,7 @@ private slots:
         v = s.show(0);
         QVERIFY(v);
         QVERIFY(!slideClock(v)->isActive());
-        QCOMPARE(v->slideIcon(), 5);
+        QCOMPARE(v->slideIcon(), SlideshowIcon::Stopped);
         QVERIFY(viewerAction(v, "optionsAction")->isEnabled());
         viewerAction(v, "slideshowAction")->trigger();
         QVERIFY(!s.session.slideRunning);
