@@ -277,11 +277,8 @@ private slots:
         QVERIFY(control<DirList>(&page, "folders")->setPath(s.src()));
         QVERIFY(boardToolbar(w)->isHidden());
         // What a cut-off copy left in a destination goes when the board opens; nothing else does.
-        for (const char* name : { ".lumo-part-Ab3xyz", ".lumo-part-mine" }) {
-            QFile left(s.dest(3, name));
-            QVERIFY(left.open(QIODevice::WriteOnly));
-            left.setFileTime(QDateTime::currentDateTime().addSecs(-600), QFileDevice::FileModificationTime);
-        }
+        for (const char* name : { ".lumo-part-Ab3xyz", ".lumo-part-mine" })
+            setModified(s.dest(3, name), QDateTime::currentDateTime().addSecs(-600));
 
         control<QPushButton>(&page, "startButton")->click();
         QVERIFY(w.onBoard());
@@ -761,10 +758,8 @@ private slots:
     void companionsSwitch()
     {
         App s(2);
-        for (const char* name : { "b.CR2", "B.xmp" }) {
-            QFile f(s.src(name));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-        }
+        for (const char* name : { "b.CR2", "B.xmp" })
+            writeFile(s.src(name), {});
         QVERIFY(s.open());
         control<QPushButton>(&s.w->folderPage(), "startButton")->click();
         QVERIFY(action(*s.w, "companionsAction")->isChecked());

@@ -143,9 +143,7 @@ private slots:
             hugeWebp.replace(canvas + 12, 6, QByteArray("\x1f\x4e\x00\x1f\x4e\x00", 6));
         TestFiles::writeFile(m_dir.filePath("huge.webp"), hugeWebp);
         TestFiles::writeFile(m_dir.filePath("cut.webp"), webp.left(webp.size() / 2));
-        QImage tiff(640, 480, QImage::Format_RGB32);
-        tiff.fill(Qt::darkCyan);
-        QVERIFY(tiff.save(m_dir.filePath("made.tif"), "TIFF"));
+        QVERIFY(Hostile::plain(QSize(640, 480), Qt::darkCyan).save(m_dir.filePath("made.tif"), "TIFF"));
         const QByteArray tif = TestFiles::readFile(file("made.tif"));
         TestFiles::writeFile(m_dir.filePath("cut.tif"), tif.left(tif.size() / 2));
         // ImageWidth and ImageLength of 65535 each: 4.3 G pixels.

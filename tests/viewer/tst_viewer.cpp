@@ -80,9 +80,7 @@ struct ViewerFixture : Fixture {
     ViewerFixture()
     {
         for (int i = 0; i < 4; ++i) {
-            QImage img(64, 48, QImage::Format_RGB32);
-            img.fill(colourOf(i));
-            img.save(src(QStringLiteral("p%1.jpg").arg(i)));
+            Hostile::plain(QSize(64, 48), colourOf(i)).save(src(QStringLiteral("p%1.jpg").arg(i)));
         }
         list();
     }
@@ -134,8 +132,7 @@ private slots:
         Fixture s;
         const int grey[] = { 60, 200 }; // one picture from the other
         for (int i = 0; i < 2; ++i) {
-            QImage img(natural, QImage::Format_Grayscale8);
-            img.fill(QColor(grey[i], grey[i], grey[i]));
+            const QImage img = Hostile::plain(natural, QColor(grey[i], grey[i], grey[i]), QImage::Format_Grayscale8);
             QVERIFY(img.save(s.src(QStringLiteral("p%1.%2").arg(i).arg(format)), nullptr, 30));
         }
         s.list();
@@ -388,8 +385,7 @@ private slots:
     void keysOfTheView()
     {
         ViewerFixture s;
-        QImage big(1600, 1200, QImage::Format_RGB32);
-        big.fill(Qt::white);
+        const QImage big = Hostile::plain(QSize(1600, 1200), Qt::white);
         big.save(s.src("p1.jpg"));
         ViewerWindow* v = s.show(1);
         QVERIFY(v);
@@ -490,11 +486,9 @@ private slots:
             { "jpeg inside", Hostile::wellFormed(Format::Jpeg, QSize(64, 48), 7) }, { "empty", QByteArray() },
             { "bomb", Hostile::claimingSize(format, QSize(16384, 16384), 7) }, { "garbage", QByteArray(2000, 'x') },
             { "garbage, no Error.jpg", QByteArray(2000, 'x') } };
-        QFile file(path); // a change with a later time, whatever the clock's grain
         if (content.contains(change)) {
             QVERIFY(Hostile::write(path, content[change]));
-            QVERIFY(file.open(QIODevice::ReadWrite));
-            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(3), QFileDevice::FileModificationTime));
+            TestFiles::setModified(path, QDateTime::currentDateTime().addSecs(3));
         } else {
             QVERIFY(QFile::remove(path));
             QVERIFY(change != "folder" || QDir().mkpath(path));
