@@ -72,8 +72,7 @@ private slots:
         QVERIFY(!w);
     }
 
-    // With no system-information program, the button shows the system's facts, copyable,
-    // never a refusal.
+    // With no system-information program, the button shows the system's facts, copyable, never a refusal.
     void systemFacts()
     {
         const QByteArray path = qgetenv("PATH");

@@ -243,9 +243,8 @@ private slots:
         QCOMPARE(f.shown(), 0);
     }
 
-    // Every resize lays the board out again: targets along the bottom inside the board, no tile
-    // under them or the badge, sent tiles still hidden, the frame kept, nothing decoded again;
-    // an emptied board says so in one line.
+    // Every resize lays the board out again: targets along the bottom inside the board, no tile under them or the
+    // badge, sent tiles still hidden, the frame kept, nothing decoded again; an emptied board says so in one line.
     void followsResize()
     {
         Fixture f;

@@ -392,10 +392,9 @@ private slots:
         QCOMPARE(f.files(), before);
     }
 
-    // Input while a command lets pending events run. Undo is never held back: in a fill its
-    // reload is (the fill ends whole); in a drop it takes the file straight back and a second
-    // drop is held back. Send all takes a drop of a file not reached yet, one already sent (told),
-    // a reload and a second send all (turned away).
+    // Input while a command lets pending events run. Undo is never held back: in a fill its reload is (the fill ends
+    // whole); in a drop it takes the file straight back and a second drop is held back. Send all takes a drop of a file
+    // not reached yet, one already sent (told), a reload and a second send all (turned away).
     void reentry_data()
     {
         QTest::addColumn<QString>("during");

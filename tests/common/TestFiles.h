@@ -50,8 +50,7 @@ inline QByteArray readFile(const QString& path)
 // Distinct bytes of varying length for every name, so that mix-ups show.
 inline QByteArray contentOf(const QString& name) { return (name.toUtf8() + '\n').repeated(1 + int(qHash(name) % 200)); }
 
-// Every entry under `root`, hidden ones too, by relative path: a file with its bytes,
-// a folder as "<dir>".
+// Every entry under `root`, hidden ones too, by relative path: a file with its bytes, a folder as "<dir>".
 inline QMap<QString, QByteArray> snapshot(const QString& root)
 {
     QMap<QString, QByteArray> entries;
@@ -94,9 +93,8 @@ inline bool becomeOrdinaryUser()
     return true;
 }
 
-// A FIFO that cannot hold a test for good: from `graceMs` on, whatever is blocked opening
-// it for reading is let go by a writer that opens and closes it, and rescued() says so,
-// so that the test fails instead of hanging.
+// A FIFO that cannot hold a test for good: from `graceMs` on, whatever is blocked opening it for reading is let go by a
+// writer that opens and closes it, and rescued() says so, so that the test fails instead of hanging.
 class FifoGuard {
 public:
     explicit FifoGuard(const QString& path, int graceMs = 2000)

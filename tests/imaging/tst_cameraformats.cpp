@@ -1,7 +1,6 @@
-// Pictures of today's cameras: HEIF/HEIC through libheif, the previews RAW files embed
-// through LibRaw, TIFF, WebP and JPEG through Qt, each alone and routed as the board and
-// the viewer route them. The real camera files, and files made here for what they lack:
-// an embedded HEIC thumbnail, turned pictures, 50 MP, a FIFO, cut and lying files.
+// Pictures of today's cameras: HEIF/HEIC through libheif, the previews RAW files embed through LibRaw, TIFF, WebP and
+// JPEG through Qt, each alone and routed as the board and the viewer route them. The real camera files, and files made
+// here for what they lack: an embedded HEIC thumbnail, turned pictures, 50 MP, a FIFO, cut and lying files.
 #include "../imaging/exifjpeg.h"
 #include "TestFiles.h"
 #include "imaging/HeifImage.h"

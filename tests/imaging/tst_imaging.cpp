@@ -1,6 +1,5 @@
-// Pictures from files: the PNG decoder against Qt's own reader and damaged files, the
-// bitmap reader on lying headers, what the board shows of a camera's JPEG, and the
-// fuzzers' inputs.
+// Pictures from files: the PNG decoder against Qt's own reader and damaged files, the bitmap reader on lying headers,
+// what the board shows of a camera's JPEG, and the fuzzers' inputs.
 #include "../../fuzz/reduced_reference.h"
 #include "TestFiles.h"
 #include "exifjpeg.h"
@@ -20,8 +19,7 @@ using TestFiles::readFile;
 
 namespace {
 
-// Qt's own PNG of a 16 x 12 picture, its IHDR claiming `width` x `height` (with a right CRC).
-// The IHDR ends at byte 33.
+// Qt's own PNG of a 16 x 12 picture, its IHDR claiming `width` x `height` (with a right CRC). The IHDR ends at byte 33.
 QByteArray png(uint32_t width = 16, uint32_t height = 12)
 {
     QImage img(16, 12, QImage::Format_ARGB32);
@@ -38,10 +36,9 @@ int distance(QRgb a, QRgb b)
         qMax(qAbs(qBlue(a) - qBlue(b)), qAbs(qAlpha(a) - qAlpha(b))));
 }
 
-// The first pixel that differs from Qt's reading of the file, or an empty string. 16-bit
-// samples may round differently by one; a 16-bit file with a tRNS key is compared with its
-// opaque twin (Qt 6.4 reads those keys wrongly): colours agree, and only pixels of the key
-// colour turn transparent.
+// The first pixel that differs from Qt's reading of the file, or an empty string. 16-bit samples may round differently
+// by one; a 16-bit file with a tRNS key is compared with its opaque twin (Qt 6.4 reads those keys wrongly): colours
+// agree, and only pixels of the key colour turn transparent.
 QString difference(const QImage& got, const QString& path)
 {
     const QByteArray png = readFile(path);
@@ -150,8 +147,7 @@ private slots:
         QVERIFY(sameWithin(half.image, reducedReference(got, half.image.size()), 0));
     }
 
-    // Missing, a folder, a NUL in the name (never the file named by the part before it), a
-    // Japanese name.
+    // Missing, a folder, a NUL in the name (never the file named by the part before it), a Japanese name.
     void oddPaths()
     {
         write(png(), "a");

@@ -296,9 +296,8 @@ private slots:
         QCOMPARE_LT(TestFiles::peakMemoryKb() - before, 100 * 1024);
     }
 
-    // A thumbnail is decoded and stored, then what happens between decides the second one;
-    // after that the shared one serves, except inside the shared cache itself. A PNG goes through
-    // its decoder; without it, none shows.
+    // A thumbnail is decoded and stored, then what happens between decides the second one; after that the shared one
+    // serves, except inside the shared cache itself. A PNG goes through its decoder; without it, none shows.
     void sharedReuse_data()
     {
         QTest::addColumn<QString>("between");

@@ -179,10 +179,9 @@ private slots:
         QVERIFY(QFile::exists(dir.filePath(".lumo-part-aZ09x")));
     }
 
-    // A child moving a large file from another file system, killed at random points: the
-    // photo is always whole under its name at one place at least (at both only between the
-    // copy's publish and the source's unlink), never in part under a real name, and what
-    // is left besides is one hidden temporary file, which the clean-up removes.
+    // A child moving a large file from another file system, killed at random points: the photo is always whole under
+    // its name at one place at least (at both only between the copy's publish and the source's unlink), never in part
+    // under a real name, and what is left besides is one hidden temporary file, which the clean-up removes.
     void killedAtRandomPoints()
     {
         const QString other = otherFileSystem();

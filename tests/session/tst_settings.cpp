@@ -90,8 +90,7 @@ private slots:
         QCOMPARE(int(settings.thumbSize), 64);
     }
 
-    // A file that does not read cleanly is not read at all: each of these would shift
-    // or spoil fields.
+    // A file that does not read cleanly is not read at all: each of these would shift or spoil fields.
     void damagedFiles_data()
     {
         QTest::addColumn<QByteArray>("text");

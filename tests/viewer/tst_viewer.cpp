@@ -45,9 +45,8 @@ QString titleOf(const QString& name, int index, int count, bool onePoint = false
 }
 QString titleOf(int i, bool onePoint = false) { return titleOf(QStringLiteral("p%1.jpg").arg(i), i, 4, onePoint); }
 
-// Keys and clicks as the user gives them (a left or middle click on the picture when one
-// is shown). A toolbar command runs directly: at the edges its button is disabled, and
-// the command must still hold.
+// Keys and clicks as the user gives them (a left or middle click on the picture when one is shown). A toolbar command
+// runs directly: at the edges its button is disabled, and the command must still hold.
 void send(ViewerWindow* v, const QString& input)
 {
     QWidget* const pic = picture(v)->isVisible() ? static_cast<QWidget*>(picture(v)) : pictureView(v);
@@ -208,9 +207,8 @@ private slots:
         QVERIFY(!fifo.rescued());
     }
 
-    // Every step at the edges, and in a slideshow started at `start`: a key or a click
-    // pauses it, a toolbar step stops it, a tick steps or ends it. The interval is read
-    // when it starts, the repeat switch at every tick.
+    // Every step at the edges, and in a slideshow started at `start`: a key or a click pauses it, a toolbar step stops
+    // it, a tick steps or ends it. The interval is read when it starts, the repeat switch at every tick.
     void steps_data()
     {
         QTest::addColumn<int>("start");
