@@ -74,12 +74,10 @@ struct Fixture : ProgramFolder {
             else
                 w->close();
         };
-        QObject::connect(
-            &sorter, &Sorter::transferFailed, [this](const TransferResult& r) { warnings << Wording::messageFor(r); });
-        QObject::connect(
-            &sorter, &Sorter::undoFailed, [this](const UndoResult& r) { warnings << Wording::messageFor(r); });
-        QObject::connect(
-            &sorter, &Sorter::sendAllFailed, [this](const SendAllResult& r) { warnings << Wording::messageFor(r); });
+        const auto record = [this](const auto& result) { warnings << Wording::messageFor(result); };
+        QObject::connect(&sorter, &Sorter::transferFailed, record);
+        QObject::connect(&sorter, &Sorter::undoFailed, record);
+        QObject::connect(&sorter, &Sorter::sendAllFailed, record);
     }
     ThumbnailCache& thumbnails() const { return program.thumbnails(); }
 
