@@ -5,7 +5,6 @@
 #include "widgets/PictureBox.h"
 #include "imaging/PictureLoader.h"
 #include "widgets/StatusBar.h"
-#include "sorting/Companions.h"
 #include "viewer/PicturePrefetch.h"
 #include "viewer/PictureView.h"
 #include "viewer/ViewerLogic.h"
@@ -164,22 +163,6 @@ private slots:
             QCOMPARE(panel(v, 6), reduced ? QStringLiteral(" 縮小表示中 ") : QString());
         }
         QCOMPARE(v->position(), 0);
-    }
-
-    // The file panel names the files that would go along with the picture shown, as the
-    // board's does, and nothing for a picture without them.
-    void companionsNamed()
-    {
-        ViewerFixture s;
-        for (const char* name : { "p1.CR2", "P1.xmp", "p1.jpg.xmp", "p2.txt" })
-            TestFiles::writeFile(s.src(name), "along");
-        ViewerWindow* v = s.show(0);
-        CompanionLookup lookup;
-        v->setCompanionSummary([&](const QString& name) { return Companions::summary(lookup.of(s.src(), name)); });
-        for (const QString shown : { " p1.jpg +CR2 +XMP ", " p2.jpg " }) {
-            send(v, "next");
-            QCOMPARE(panel(v, 2), shown);
-        }
     }
 
     // A file that became a link to a FIFO after it was listed shows nothing, and the title
