@@ -18,7 +18,7 @@ class TestAbout : public QObject {
     QTemporaryDir m_app; // stands for the program's folder
 
 private slots:
-    // Readme.txt as UTF-8 when the bytes are valid UTF-8, else as code page 932.
+    // Readme.txt as UTF-8 when the bytes are valid UTF-8, else as code page 932, in a fixed-pitch font.
     void readme_data()
     {
         QTest::addColumn<QByteArray>("readme"); // null: none
@@ -42,6 +42,9 @@ private slots:
             writeFile(m_app.filePath("Readme.txt"), readme);
         const UsageWindow usage(m_app.path(), nullptr);
         QTEST(control<QPlainTextEdit>(&usage, "textView")->toPlainText(), "shown");
+        const QFontMetrics fm(control<QPlainTextEdit>(&usage, "textView")->font()); // fixed pitch: tables line up
+        QCOMPARE(fm.horizontalAdvance(QStringLiteral("iiii")), fm.horizontalAdvance(QStringLiteral("WWWW")));
+        QCOMPARE(fm.horizontalAdvance(QStringLiteral("表示")), fm.horizontalAdvance(QStringLiteral("iiii")));
     }
 
     // Both signal when they close, however that happens, and go.
@@ -72,8 +75,7 @@ private slots:
         QVERIFY(!w);
     }
 
-    // With no system-information program, the button shows the system's facts, copyable,
-    // never a refusal.
+    // With no system-information program, the button shows the system's facts, copyable, never a refusal.
     void systemFacts()
     {
         const QByteArray path = qgetenv("PATH");
@@ -91,15 +93,6 @@ private slots:
             QVERIFY2(facts.contains(fact), qPrintable(fact));
         view->selectAll();
         QVERIFY(view->textCursor().selectedText().contains(QSysInfo::kernelVersion()));
-    }
-
-    // Readme.txt shows in a fixed-pitch font, so its tables line up.
-    void usageFont()
-    {
-        const UsageWindow usage(m_app.path(), nullptr);
-        const QFontMetrics fm(control<QPlainTextEdit>(&usage, "textView")->font());
-        QCOMPARE(fm.horizontalAdvance(QStringLiteral("iiii")), fm.horizontalAdvance(QStringLiteral("WWWW")));
-        QCOMPARE(fm.horizontalAdvance(QStringLiteral("表示")), fm.horizontalAdvance(QStringLiteral("iiii")));
     }
 };
 

@@ -101,11 +101,10 @@ private slots:
         qputenv("PATH", m_path);
     }
 
-    // What start-up makes of the file it finds: the defaults unless the file is usable.
-    // A damaged one is kept aside as Pirapo.ini.bad and said once. One that cannot be read, or is no
-    // regular file (or links to none), is said once and left as it is at exit; without
-    // one, closing writes the file. A remembered folder is opened again while it is there,
-    // else the current folder.
+    // What start-up makes of the file it finds: the defaults unless the file is usable. A damaged one is kept aside as
+    // Pirapo.ini.bad and said once. One that cannot be read, or is no regular file (or links to none), is said once and
+    // left as it is at exit; without one, closing writes the file. A remembered folder is opened again while it is
+    // there, else the current folder.
     void startUp_data()
     {
         QTest::addColumn<QString>("found"); // empty: none; "/...": a link to that
@@ -185,10 +184,9 @@ private slots:
         }
     }
 
-    // Every close writes the settings first, then closes the other windows: a one-point
-    // viewer open at the end is in the file, which is written when the viewer closes. A
-    // file that cannot be written is said once and the window still closes; a close while
-    // the board is being built runs the build out without touching anything else.
+    // Every close writes the settings first, then closes the other windows: a one-point viewer open at the end is in
+    // the file, which is written when the viewer closes. A file that cannot be written is said once and the window
+    // still closes; a close while the board is being built runs the build out without touching anything else.
     void shutDown_data()
     {
         QTest::addColumn<QString>("when");
@@ -256,10 +254,9 @@ private slots:
         QCOMPARE(written.mid(1, 22), l.mid(1, 22));
     }
 
-    // 実行 turns the window into the board over the whole work area, its toolbar on and
-    // the keyboard with the board, and is refused on top of a board; キャンセル brings the
-    // folder screen back at its place, listed anew. The status bar names the folder, the
-    // file chosen and the files a refill found.
+    // 実行 turns the window into the board over the whole work area, its toolbar on and the keyboard with the board,
+    // and is refused on top of a board; キャンセル brings the folder screen back at its place, listed anew. The status
+    // bar names the folder, the file chosen and the files a refill found.
     void screens()
     {
         App s(3);
@@ -277,11 +274,8 @@ private slots:
         QVERIFY(control<DirList>(&page, "folders")->setPath(s.src()));
         QVERIFY(boardToolbar(w)->isHidden());
         // What a cut-off copy left in a destination goes when the board opens; nothing else does.
-        for (const char* name : { ".lumo-part-Ab3xyz", ".lumo-part-mine" }) {
-            QFile left(s.dest(3, name));
-            QVERIFY(left.open(QIODevice::WriteOnly));
-            left.setFileTime(QDateTime::currentDateTime().addSecs(-600), QFileDevice::FileModificationTime);
-        }
+        for (const char* name : { ".lumo-part-Ab3xyz", ".lumo-part-mine" })
+            setModified(s.dest(3, name), QDateTime::currentDateTime().addSecs(-600));
 
         control<QPushButton>(&page, "startButton")->click();
         QVERIFY(w.onBoard());
@@ -307,9 +301,8 @@ private slots:
         control<QPushButton>(&page, "startButton")->click();
         QCOMPARE(w.pos(), QPoint(30, 20));
 
-        // A click on the toolbar leaves the keyboard with the board; keys through the
-        // window system reach it past the shortcuts of the pop-up menu: one transfer per
-        // digit, one undo per Ctrl+Z.
+        // A click on the toolbar leaves the keyboard with the board; keys through the window system reach it past the
+        // shortcuts of the pop-up menu: one transfer per digit, one undo per Ctrl+Z.
         QVERIFY(s.sorter.transfer(3, 0, s.folder.path(), "a.jpg").ok);
         QTest::mouseClick(boardToolbar(w)->widgetForAction(action(w, "toolbarUndoAction")), Qt::LeftButton);
         QVERIFY(QFile::exists(s.src("a.jpg")));
@@ -469,10 +462,9 @@ private slots:
         QVERIFY(s.boxes.seen.isEmpty());
     }
 
-    // The help command opens help/help.htm with the desktop's opener, else Readme.txt in
-    // the usage window, never a message. 実行 is held back while the usage window or the
-    // about box is open and given back however it closes, and when a viewer closes; asked
-    // for again, the open window comes forward rather than a second one.
+    // The help command opens help/help.htm with the desktop's opener, else Readme.txt in the usage window, never a
+    // message. 実行 is held back while the usage window or the about box is open and given back however it closes, and
+    // when a viewer closes; asked for again, the open window comes forward rather than a second one.
     void otherWindows_data()
     {
         QTest::addColumn<QString>("page"); // what help/help.htm is; "about": the about box instead
@@ -547,10 +539,9 @@ private slots:
         QVERIFY(s.boxes.seen.isEmpty());
     }
 
-    // From the menu both dialogs are modal and wait for the board; from the viewer the
-    // options dialog is modeless, one at a time, and the main window's: it outlives the
-    // viewer and closes with the main window. Copy mode blinks the badge, OK shows it as
-    // copy mode is, and a folder the destinations dialog makes shows in the folder list.
+    // From the menu both dialogs are modal and wait for the board; from the viewer the options dialog is modeless, one
+    // at a time, and the main window's: it outlives the viewer and closes with the main window. Copy mode blinks the
+    // badge, OK shows it as copy mode is, and a folder the destinations dialog makes shows in the folder list.
     void dialogs()
     {
         App s(1);
@@ -612,10 +603,9 @@ private slots:
         QVERIFY(!modeless);
     }
 
-    // An installed program: its folder takes no files, so the settings go to the user's
-    // own folder, or into the file beside the program when that one may be written; a
-    // short file that cannot be deleted does not stop every start. Last: it leaves the
-    // process an ordinary user.
+    // An installed program: its folder takes no files, so the settings go to the user's own folder, or into the file
+    // beside the program when that one may be written; a short file that cannot be deleted does not stop every start.
+    // Last: it leaves the process an ordinary user.
     void settingsOfAnInstalledProgram_data()
     {
         QTest::addColumn<QString>("found"); // beside the program, or in the user's folder
@@ -658,10 +648,9 @@ private slots:
         QCOMPARE(QFileInfo::exists(own), !inPlace);
     }
 
-    // Sorting from the viewer. Key 3 on b.jpg: the file goes to target 3 under the rule's
-    // name (copy mode keeps the source), the viewer shows c.jpg at once and counts one
-    // less, a notice names the target, no box opens, and d.jpg is made ahead. Ctrl+Z
-    // brings b.jpg back into view and into the count.
+    // Sorting from the viewer. Key 3 on b.jpg: the file goes to target 3 under the rule's name (copy mode keeps the
+    // source), the viewer shows c.jpg at once and counts one less, a notice names the target, no box opens, and d.jpg
+    // is made ahead. Ctrl+Z brings b.jpg back into view and into the count.
     void sendFromViewer_data()
     {
         QTest::addColumn<int>("rule");
@@ -756,27 +745,25 @@ private slots:
         QVERIFY(QFile::exists(s.dest(2, Renaming::newNameFor(s.settings, 2, "a.jpg", s.settings.serials[0] - 1).name)));
     }
 
-    // The board's file panel names the companions of the picture chosen, while the
-    // menu item lets them follow; unchecked, a drop moves the picture alone.
+    // The board's and the viewer's file panels name the companions of the picture chosen, while the menu item lets
+    // them follow; unchecked, a drop moves the picture alone.
     void companionsSwitch()
     {
         App s(2);
-        for (const char* name : { "b.CR2", "B.xmp" }) {
-            QFile f(s.src(name));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-        }
+        for (const char* name : { "b.CR2", "B.xmp" })
+            writeFile(s.src(name), {});
         QVERIFY(s.open());
         control<QPushButton>(&s.w->folderPage(), "startButton")->click();
         QVERIFY(action(*s.w, "companionsAction")->isChecked());
         emit s.w->board().fileChosen("b.jpg");
-        QCOMPARE(s.panel(2).trimmed(), QString("b.jpg +CR2 +XMP"));
-        QCOMPARE(control<StatusBar>(s.view(1), "statusBar")->panelText(2).trimmed(), QString("b.jpg +CR2 +XMP")); // the viewer's too
+        QCOMPARE(s.panel(2), QString(" b.jpg +CR2 +XMP "));
+        QCOMPARE(control<StatusBar>(s.view(1), "statusBar")->panelText(2), QString(" b.jpg +CR2 +XMP ")); // the viewer's too
         s.w->viewer()->close();
         action(*s.w, "companionsAction")->trigger();
         QVERIFY(!s.session.companionsFollow);
         emit s.w->board().fileChosen("b.jpg");
-        QCOMPARE(s.panel(2).trimmed(), QString("b.jpg"));
-        QCOMPARE(control<StatusBar>(s.view(1), "statusBar")->panelText(2).trimmed(), QString("b.jpg"));
+        QCOMPARE(s.panel(2), QString(" b.jpg "));
+        QCOMPARE(control<StatusBar>(s.view(1), "statusBar")->panelText(2), QString(" b.jpg "));
         s.w->viewer()->close();
         s.w->board().sendToTarget(1, 3);
         QVERIFY(!QFile::exists(s.src("b.jpg")));
@@ -790,10 +777,9 @@ private slots:
         QVERIFY(!s.session.companionsFollow);
     }
 
-    // With the board open: a send from the viewer hides the tile, Ctrl+Z in the viewer
-    // brings it back; when the board sends the picture shown, the viewer shows the next.
-    // After board sends a viewer opened from the menu counts and steps over the files
-    // still there only, and its Ctrl+Z brings back the board's.
+    // With the board open: a send from the viewer hides the tile, Ctrl+Z in the viewer brings it back; when the board
+    // sends the picture shown, the viewer shows the next. After board sends a viewer opened from the menu counts and
+    // steps over the files still there only, and its Ctrl+Z brings back the board's.
     void viewerAndBoardShareTheListing()
     {
         App s(4);

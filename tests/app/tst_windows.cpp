@@ -1,6 +1,5 @@
-// Every window and dialog on the screen the test runs on (see CMakeLists.txt: small,
-// scaled and large screens): no control's text is wider than the control, no window is
-// larger than the available screen.
+// Every window and dialog on the screen the test runs on (see CMakeLists.txt: small, scaled and large screens): no
+// control's text is wider than the control, no window is larger than the available screen.
 #include "Controls.h"
 #include "Fixture.h"
 #include "app/FolderPage.h"

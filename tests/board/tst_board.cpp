@@ -19,9 +19,7 @@ bool shows(const Tile* t, QColor c)
 
 void writePhoto(const QString& path, QSize size, QColor c)
 {
-    QImage img(size, QImage::Format_RGB32);
-    img.fill(c);
-    QVERIFY(img.save(path, "JPEG", 95));
+    QVERIFY(Hostile::plain(size, c).save(path, "JPEG", 95));
 }
 
 void writePhotos(const Fixture& f, int count, QSize size = QSize(320, 240))
@@ -181,10 +179,7 @@ private slots:
         f.thumbnails().resetStats();
         f.drop(0, 3);
         writePhoto(f.src(name(3)), QSize(240, 320), Qt::white); // changed, with a later time
-        QFile file(f.src(name(3)));
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
-        file.close();
+        TestFiles::setModified(f.src(name(3)), QDateTime::currentDateTime().addSecs(5));
         for (bool newRun : { false, true }) {
             if (newRun) { // a new run takes every thumbnail from the shared cache
                 f.restart();
@@ -248,9 +243,8 @@ private slots:
         QCOMPARE(f.shown(), 0);
     }
 
-    // Every resize lays the board out again: targets along the bottom inside the board, no tile
-    // under them or the badge, sent tiles still hidden, the frame kept, nothing decoded again;
-    // an emptied board says so in one line.
+    // Every resize lays the board out again: targets along the bottom inside the board, no tile under them or the
+    // badge, sent tiles still hidden, the frame kept, nothing decoded again; an emptied board says so in one line.
     void followsResize()
     {
         Fixture f;

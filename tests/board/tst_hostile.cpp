@@ -103,9 +103,8 @@ private slots:
     void bombsOnAPage()
     {
         const auto progressive = [](QSize claim, bool grey) {
-            QImage img(40, 30, grey ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
-            img.fill(Qt::gray);
-            QByteArray b = Hostile::encoded(img, "jpg");
+            QByteArray b = Hostile::encoded(
+                Hostile::plain(QSize(40, 30), Qt::gray, grey ? QImage::Format_Grayscale8 : QImage::Format_RGB32), "jpg");
             const qsizetype sof = b.indexOf("\xFF\xC0");
             b[sof + 1] = char(0xC2); // only the frame's kind: the size is what is judged
             qToBigEndian(uint16_t(claim.height()), b.data() + sof + 5);
@@ -393,10 +392,9 @@ private slots:
         QCOMPARE(f.files(), before);
     }
 
-    // Input while a command lets pending events run. Undo is never held back: in a fill its
-    // reload is (the fill ends whole); in a drop it takes the file straight back and a second
-    // drop is held back. Send all takes a drop of a file not reached yet, one already sent (told),
-    // a reload and a second send all (turned away).
+    // Input while a command lets pending events run. Undo is never held back: in a fill its reload is (the fill ends
+    // whole); in a drop it takes the file straight back and a second drop is held back. Send all takes a drop of a file
+    // not reached yet, one already sent (told), a reload and a second send all (turned away).
     void reentry_data()
     {
         QTest::addColumn<QString>("during");

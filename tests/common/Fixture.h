@@ -1,10 +1,8 @@
 #pragma once
-// The program as main() makes it, on a throw-away tree: prog/ (the
-// program's folder, with the PNG decoder and Error.jpg), src/ (the source folder) and
-// dest0/ .. dest10/ (the destinations). A host widget stands in for the main window: the
-// sorting board's parent, the other windows' owner. The sorter's warnings are recorded;
-// message boxes are answered and recorded; any other modal window is turned away, so
-// that no test can hang on one.
+// The program as main() makes it, on a throw-away tree: prog/ (the program's folder, with the PNG decoder and
+// Error.jpg), src/ (the source folder) and dest0/ .. dest10/ (the destinations). A host widget stands in for the main
+// window: the sorting board's parent, the other windows' owner. The sorter's warnings are recorded; message boxes are
+// answered and recorded; any other modal window is turned away, so that no test can hang on one.
 #include "ModalCatcher.h"
 #include "Printers.h"
 #include "TestFiles.h"
@@ -76,12 +74,10 @@ struct Fixture : ProgramFolder {
             else
                 w->close();
         };
-        QObject::connect(
-            &sorter, &Sorter::transferFailed, [this](const TransferResult& r) { warnings << Wording::messageFor(r); });
-        QObject::connect(
-            &sorter, &Sorter::undoFailed, [this](const UndoResult& r) { warnings << Wording::messageFor(r); });
-        QObject::connect(
-            &sorter, &Sorter::sendAllFailed, [this](const SendAllResult& r) { warnings << Wording::messageFor(r); });
+        const auto record = [this](const auto& result) { warnings << Wording::messageFor(result); };
+        QObject::connect(&sorter, &Sorter::transferFailed, record);
+        QObject::connect(&sorter, &Sorter::undoFailed, record);
+        QObject::connect(&sorter, &Sorter::sendAllFailed, record);
     }
     ThumbnailCache& thumbnails() const { return program.thumbnails(); }
 

@@ -1,6 +1,5 @@
 #pragma once
-// What QCOMPARE prints for the sorter's and the settings' own types, so that a failure
-// shows both sides.
+// What QCOMPARE prints for the sorter's and the settings' own types, so that a failure shows both sides.
 #include "sorting/UndoHistory.h"
 #include <QDebug>
 #include <QTest>

@@ -3,6 +3,7 @@
 // operation can be shown to have lost, added and overwritten nothing, and make picture
 // files of each format in memory: well-formed ones, and from them cut-short and lying ones.
 #include <QBuffer>
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -31,6 +32,14 @@ inline void writeFile(const QString& path, const QByteArray& data)
 
 inline void touch(const QString& path) { writeFile(path, "x"); }
 
+// Made if missing. A later time marks a change whatever the clock's grain.
+inline void setModified(const QString& path, const QDateTime& when)
+{
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::ReadWrite), qPrintable(path));
+    QVERIFY(f.setFileTime(when, QFileDevice::FileModificationTime));
+}
+
 // A null array when the file cannot be read.
 inline QByteArray readFile(const QString& path)
 {
@@ -41,8 +50,7 @@ inline QByteArray readFile(const QString& path)
 // Distinct bytes of varying length for every name, so that mix-ups show.
 inline QByteArray contentOf(const QString& name) { return (name.toUtf8() + '\n').repeated(1 + int(qHash(name) % 200)); }
 
-// Every entry under `root`, hidden ones too, by relative path: a file with its bytes,
-// a folder as "<dir>".
+// Every entry under `root`, hidden ones too, by relative path: a file with its bytes, a folder as "<dir>".
 inline QMap<QString, QByteArray> snapshot(const QString& root)
 {
     QMap<QString, QByteArray> entries;
@@ -85,9 +93,8 @@ inline bool becomeOrdinaryUser()
     return true;
 }
 
-// A FIFO that cannot hold a test for good: from `graceMs` on, whatever is blocked opening
-// it for reading is let go by a writer that opens and closes it, and rescued() says so,
-// so that the test fails instead of hanging.
+// A FIFO that cannot hold a test for good: from `graceMs` on, whatever is blocked opening it for reading is let go by a
+// writer that opens and closes it, and rescued() says so, so that the test fails instead of hanging.
 class FifoGuard {
 public:
     explicit FifoGuard(const QString& path, int graceMs = 2000)
@@ -127,6 +134,31 @@ namespace Hostile {
 enum class Format { Jpeg, Gif, Bmp, Png };
 
 inline const char* extension(Format f) { return std::array { "jpg", "gif", "bmp", "png" }[size_t(f)]; }
+
+inline QImage plain(QSize size, QColor c, QImage::Format format = QImage::Format_RGB32)
+{
+    QImage img(size, format);
+    img.fill(c);
+    return img;
+}
+
+inline QByteArray be32(uint32_t v)
+{
+    QByteArray b(4, 0);
+    qToBigEndian(v, b.data());
+    return b;
+}
+
+// Length, type, data and the CRC of type and data.
+inline QByteArray pngChunk(const char* type, const QByteArray& data)
+{
+    const QByteArray typed = QByteArray(type, 4) + data;
+    uint32_t crc = 0xffffffffu;
+    for (char ch : typed)
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - ((crc ^ (uint8_t(ch) >> k)) & 1u)));
+    return be32(uint32_t(data.size())) + typed + be32(~crc);
+}
 
 // GIF89a, 256 greys, 9-bit LZW codes (a clear code every 254 pixels): Qt cannot write GIF.
 inline QByteArray gif(QSize size, int seed)
@@ -204,14 +236,8 @@ inline QByteArray claimingSize(Format f, QSize claim, int seed = 0)
     case Format::Bmp:
         qToLittleEndian<int32_t>(w, d + 18), qToLittleEndian<int32_t>(h, d + 22);
         break;
-    case Format::Png: { // IHDR's CRC is made right again, so that the size itself is judged
-        qToBigEndian<uint32_t>(w, d + 16), qToBigEndian<uint32_t>(h, d + 20);
-        uint32_t crc = 0xffffffffu;
-        for (char ch : b.mid(12, 17))
-            for (int k = 0; k < 8; ++k)
-                crc = (crc >> 1) ^ (0xedb88320u & (0u - ((crc ^ (uint8_t(ch) >> k)) & 1u)));
-        qToBigEndian(~crc, d + 29);
-    }
+    case Format::Png: // IHDR's CRC made right again, so that the size itself is judged
+        return b.left(8) + pngChunk("IHDR", be32(w) + be32(h) + b.mid(24, 5)) + b.mid(33);
     }
     return b;
 }

@@ -70,8 +70,6 @@ wait_for 30 "the window at 1366x768" sized 1366 768
 check_and_drop "1366x768"
 
 step "a resize under a drag ends the drag: nothing moves, target 9 is not left lit"
-label9_colour() { pixel $(($(label_x 9) - 45)) "$label_y"; } # beside the name
-label9_is() { [ "$(label9_colour)" = "$1" ]; }
 label9_normal=$(label9_colour)
 drag "$(tile_x "$next")" "$(tile_y "$next")" "$(label_x 9)" "$label_y" hold
 wait_for 30 "target 9 to light up blue" label9_is "0,0,255"

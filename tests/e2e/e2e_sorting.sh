@@ -49,10 +49,8 @@ done
 tile_shown 3 || fail "the fourth thumbnail went away with the drops"
 
 step "a drag taken back with Escape over target 9 moves nothing"
-label9_colour() { pixel $(($(label_x 9) - 45)) "$label_y"; } # beside the name
 label9_normal=$(label9_colour)
 drag "$(tile_x 4)" "$(tile_y 4)" "$(label_x 9)" "$label_y" hold
-label9_is() { [ "$(label9_colour)" = "$1" ]; }
 wait_for 30 "target 9 to light up blue" label9_is "0,0,255"
 xdotool key Escape
 xdotool mouseup 1

@@ -72,7 +72,6 @@ step "Esc closes"
 viewer_open '' && xdotool windowactivate --sync "$viewer"
 xdotool key Escape
 wait_for 10 "Esc to close the viewer" viewer_closed
-geometry
 exit_from_folder_screen
 wait_program_end
 echo "PASS: the viewer steps with keys and the wheel, shows 100 %, fills the screen, sorts, undoes and closes with Esc"

@@ -1,7 +1,7 @@
 # The end-to-end tests' steps: a throw-away program folder, a display of our own with a window
 # manager, waits, the real mouse and keyboard. Sourced by scripts that `set -euo pipefail`.
 
-for tool in Xvfb openbox xprop xwininfo xdotool import convert sha1sum; do
+for tool in Xvfb openbox xprop xwininfo xdotool import convert sha1sum ${extra_tools-}; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed" && exit 77; }
 done
 
@@ -194,6 +194,9 @@ tile_y() { echo $((board_top + ($1 / columns) * 64 + 32)); }
 tile_shown() { [ "$(pixel "$(tile_x "$1")" "$(tile_y "$1")")" != "$background" ]; }
 tile_empty() { ! tile_shown "$1"; }
 label_x() { echo $((X + WIDTH * (2 * $1 + 1) / 20)); }
+# Target 9 lights up blue under a drag: its colour beside the name.
+label9_colour() { pixel $(($(label_x 9) - 45)) "$label_y"; }
+label9_is() { [ "$(label9_colour)" = "$1" ]; }
 board_built() { geometry && [ "$FW" -eq "${screen%x*}" ]; }
 
 # The undo arrow is blue like the cancel arrow, in colour once undo is possible; 終了's icon is red.

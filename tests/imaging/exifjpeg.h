@@ -1,6 +1,5 @@
 #pragma once
-// JPEG files with an EXIF block made to measure: an orientation in IFD0 and, when given,
-// a thumbnail in IFD1.
+// JPEG files with an EXIF block made to measure: an orientation in IFD0 and, when given, a thumbnail in IFD1.
 #include <QBuffer>
 #include <QColor>
 #include <QImage>

@@ -1,7 +1,6 @@
-// Pictures of today's cameras: HEIF/HEIC through libheif, the previews RAW files embed
-// through LibRaw, TIFF, WebP and JPEG through Qt, each alone and routed as the board and
-// the viewer route them. The real camera files, and files made here for what they lack:
-// an embedded HEIC thumbnail, turned pictures, 50 MP, a FIFO, cut and lying files.
+// Pictures of today's cameras: HEIF/HEIC through libheif, the previews RAW files embed through LibRaw, TIFF, WebP and
+// JPEG through Qt, each alone and routed as the board and the viewer route them. The real camera files, and files made
+// here for what they lack: an embedded HEIC thumbnail, turned pictures, 50 MP, a FIFO, cut and lying files.
 #include "../imaging/exifjpeg.h"
 #include "TestFiles.h"
 #include "imaging/HeifImage.h"
@@ -143,9 +142,7 @@ private slots:
             hugeWebp.replace(canvas + 12, 6, QByteArray("\x1f\x4e\x00\x1f\x4e\x00", 6));
         TestFiles::writeFile(m_dir.filePath("huge.webp"), hugeWebp);
         TestFiles::writeFile(m_dir.filePath("cut.webp"), webp.left(webp.size() / 2));
-        QImage tiff(640, 480, QImage::Format_RGB32);
-        tiff.fill(Qt::darkCyan);
-        QVERIFY(tiff.save(m_dir.filePath("made.tif"), "TIFF"));
+        QVERIFY(Hostile::plain(QSize(640, 480), Qt::darkCyan).save(m_dir.filePath("made.tif"), "TIFF"));
         const QByteArray tif = TestFiles::readFile(file("made.tif"));
         TestFiles::writeFile(m_dir.filePath("cut.tif"), tif.left(tif.size() / 2));
         // ImageWidth and ImageLength of 65535 each: 4.3 G pixels.

@@ -1,6 +1,5 @@
-// Pictures from files: the PNG decoder against Qt's own reader and damaged files, the
-// bitmap reader on lying headers, what the board shows of a camera's JPEG, and the
-// fuzzers' inputs.
+// Pictures from files: the PNG decoder against Qt's own reader and damaged files, the bitmap reader on lying headers,
+// what the board shows of a camera's JPEG, and the fuzzers' inputs.
 #include "../../fuzz/reduced_reference.h"
 #include "TestFiles.h"
 #include "exifjpeg.h"
@@ -15,41 +14,20 @@
 #include <cstring>
 #include <vector>
 
+using Hostile::be32;
 using TestFiles::readFile;
 
 namespace {
 
-QByteArray be32(uint32_t v)
-{
-    const char bytes[] = { char(v >> 24), char(v >> 16), char(v >> 8), char(v) };
-    return QByteArray(bytes, 4);
-}
-
-QByteArray chunk(const char* type, const QByteArray& data)
-{
-    const QByteArray typed = QByteArray(type, 4) + data;
-    uint32_t crc = 0xFFFFFFFFu;
-    for (char c : typed) {
-        crc ^= uint8_t(c);
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return be32(uint32_t(data.size())) + typed + be32(crc ^ 0xFFFFFFFFu);
-}
-
-// Qt's own PNG of a 16 x 12 picture, its IHDR claiming `width` x `height` (with a right CRC).
-// The IHDR ends at byte 33.
+// Qt's own PNG of a 16 x 12 picture, its IHDR claiming `width` x `height` (with a right CRC). The IHDR ends at byte 33.
 QByteArray png(uint32_t width = 16, uint32_t height = 12)
 {
     QImage img(16, 12, QImage::Format_ARGB32);
     for (int y = 0; y < 12; ++y)
         for (int x = 0; x < 16; ++x)
             img.setPixel(x, y, qRgba(x * 17, y * 23, x + y, 255 - x));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    img.save(&buffer, "PNG");
-    return bytes.left(8) + chunk("IHDR", be32(width) + be32(height) + bytes.mid(24, 5)) + bytes.mid(33);
+    const QByteArray bytes = Hostile::encoded(img, "PNG");
+    return bytes.left(8) + Hostile::pngChunk("IHDR", be32(width) + be32(height) + bytes.mid(24, 5)) + bytes.mid(33);
 }
 
 int distance(QRgb a, QRgb b)
@@ -58,10 +36,9 @@ int distance(QRgb a, QRgb b)
         qMax(qAbs(qBlue(a) - qBlue(b)), qAbs(qAlpha(a) - qAlpha(b))));
 }
 
-// The first pixel that differs from Qt's reading of the file, or an empty string. 16-bit
-// samples may round differently by one; a 16-bit file with a tRNS key is compared with its
-// opaque twin (Qt 6.4 reads those keys wrongly): colours agree, and only pixels of the key
-// colour turn transparent.
+// The first pixel that differs from Qt's reading of the file, or an empty string. 16-bit samples may round differently
+// by one; a 16-bit file with a tRNS key is compared with its opaque twin (Qt 6.4 reads those keys wrongly): colours
+// agree, and only pixels of the key colour turn transparent.
 QString difference(const QImage& got, const QString& path)
 {
     const QByteArray png = readFile(path);
@@ -143,7 +120,7 @@ private slots:
         const QByteArray head = good.left(33), tail = good.mid(33);
         QByteArray flipped = good;
         flipped[idat + 28] = char(flipped[idat + 28] ^ 1);
-        QTest::newRow("private chunk") << write(head + chunk("prVt", QByteArray(5000, 'p')) + tail, "prVt.png") << true;
+        QTest::newRow("private chunk") << write(head + Hostile::pngChunk("prVt", QByteArray(5000, 'p')) + tail, "prVt.png") << true;
         QTest::newRow("data after IEND") << write(good + QByteArray(10, 'x'), "after.png") << true;
         const std::pair<const char*, QByteArray> damaged[] = { { "truncated to 20 bytes", good.left(20) },
             { "truncated in IDAT", good.left(idat + 20) }, { "truncated before IEND", good.left(iendAt) },
@@ -170,8 +147,7 @@ private slots:
         QVERIFY(sameWithin(half.image, reducedReference(got, half.image.size()), 0));
     }
 
-    // Missing, a folder, a NUL in the name (never the file named by the part before it), a
-    // Japanese name.
+    // Missing, a folder, a NUL in the name (never the file named by the part before it), a Japanese name.
     void oddPaths()
     {
         write(png(), "a");

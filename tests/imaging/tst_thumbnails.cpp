@@ -14,6 +14,7 @@
 #include <QtEndian>
 #include <memory>
 
+using Hostile::plain;
 using Source = ThumbnailMaker::ThumbResult::Source;
 Q_DECLARE_METATYPE(Source)
 
@@ -26,20 +27,6 @@ bool near(const QImage& img, QColor b)
 {
     const QColor a = img.pixelColor(img.width() / 2, img.height() / 2);
     return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) < 60;
-}
-
-QImage plain(QSize size, QColor c)
-{
-    QImage img(size, QImage::Format_RGB32);
-    img.fill(c);
-    return img;
-}
-
-void setTime(const QString& path, const QDateTime& when)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::ReadWrite));
-    QVERIFY(f.setFileTime(when, QFileDevice::FileModificationTime));
 }
 
 }
@@ -141,7 +128,7 @@ private slots:
         QFETCH(QString, change);
         auto c = cache();
         const QString path = file(3);
-        setTime(path, QDateTime::currentDateTime().addSecs(-60));
+        TestFiles::setModified(path, QDateTime::currentDateTime().addSecs(-60));
         if (change == "make")
             QVERIFY(QFile::remove(path));
         c->prefetch({ path }, 64);
@@ -156,7 +143,7 @@ private slots:
         QCOMPARE(c->stats().memory, int(change != "make"));
         if (change != "touch")
             photo(QFileInfo(path).fileName(), QSize(200, 300), Qt::white);
-        setTime(path, QDateTime::currentDateTime());
+        TestFiles::setModified(path, QDateTime::currentDateTime());
         c->resetStats();
         const ThumbnailMaker::ThumbResult r = c->take(path, 64);
         QCOMPARE(c->stats().decoded, 1);
@@ -309,9 +296,8 @@ private slots:
         QCOMPARE_LT(TestFiles::peakMemoryKb() - before, 100 * 1024);
     }
 
-    // A thumbnail is decoded and stored, then what happens between decides the second one;
-    // after that the shared one serves, except inside the shared cache itself. A PNG goes through
-    // its decoder; without it, none shows.
+    // A thumbnail is decoded and stored, then what happens between decides the second one; after that the shared one
+    // serves, except inside the shared cache itself. A PNG goes through its decoder; without it, none shows.
     void sharedReuse_data()
     {
         QTest::addColumn<QString>("between");
@@ -343,7 +329,7 @@ private slots:
             = between.endsWith(u'/') ? m_root + between + "b.jpg" : m_dir->filePath(png ? "p.png" : "b.jpg");
         QVERIFY(QDir().mkpath(QFileInfo(path).path()));
         QVERIFY(plain(QSize(1600, 1200), Qt::blue).save(path, png ? "PNG" : "JPEG"));
-        setTime(path, QDateTime::currentDateTime().addSecs(-100));
+        TestFiles::setModified(path, QDateTime::currentDateTime().addSecs(-100));
         QCOMPARE(make(path, 128, &m_png).source, Source::Decoded);
         if (between == "rewrite")
             photo("b.jpg", QSize(600, 800), Qt::green);

@@ -6,9 +6,7 @@
 # Usage: e2e_deb.sh <cpack> <build folder> <version> <libdir>
 set -euo pipefail
 cpack=$1 build=$2 version=$3 libdir=$4
-for tool in dpkg-deb dpkg-shlibdeps lintian appstreamcli setpriv; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed" && exit 77; }
-done
+extra_tools="dpkg-deb dpkg-shlibdeps lintian appstreamcli setpriv"
 # shellcheck source=../e2e/lib.sh
 source "$(dirname "$0")/../e2e/lib.sh"
 chmod 755 "$work" # the ordinary user reads the unpacked tree below it

@@ -108,12 +108,9 @@ private slots:
         QByteArray photo(9 << 20, 'p'); // more than two chunks of the copy
         photo[12345] = 'q';
         writeFile(src + "/a.jpg", photo);
-        QVERIFY(QFile::setPermissions(src + "/a.jpg", QFile::ReadOwner | QFile::ReadGroup));
         const QDateTime old = QDateTime::currentDateTime().addDays(-30);
-        QFile f(src + "/a.jpg");
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QVERIFY(f.setFileTime(old, QFileDevice::FileModificationTime));
-        f.close();
+        setModified(src + "/a.jpg", old);
+        QVERIFY(QFile::setPermissions(src + "/a.jpg", QFile::ReadOwner | QFile::ReadGroup));
         const ino_t before = inode(src + "/a.jpg");
 
         QList<int> seen(faults.size());
@@ -182,10 +179,9 @@ private slots:
         QVERIFY(QFile::exists(dir.filePath(".lumo-part-aZ09x")));
     }
 
-    // A child moving a large file from another file system, killed at random points: the
-    // photo is always whole under its name at one place at least (at both only between the
-    // copy's publish and the source's unlink), never in part under a real name, and what
-    // is left besides is one hidden temporary file, which the clean-up removes.
+    // A child moving a large file from another file system, killed at random points: the photo is always whole under
+    // its name at one place at least (at both only between the copy's publish and the source's unlink), never in part
+    // under a real name, and what is left besides is one hidden temporary file, which the clean-up removes.
     void killedAtRandomPoints()
     {
         const QString other = otherFileSystem();

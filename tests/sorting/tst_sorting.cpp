@@ -545,10 +545,9 @@ private slots:
         QCOMPARE(t.settings.serials[0], 5);
     }
 
-    // Send all takes only the board's part of the list, in copy mode too, passes over files
-    // that drops took already and records each move as SentToDeleteFolder. A name taken in the delete
-    // folder is never replaced: the file gets the first free "name (n).ext". Undo brings
-    // every file back.
+    // Send all takes only the board's part of the list, in copy mode too, passes over files that drops took already and
+    // records each move as SentToDeleteFolder. A name taken in the delete folder is never replaced: the file gets the
+    // first free "name (n).ext". Undo brings every file back.
     void sendAll()
     {
         Tree t;

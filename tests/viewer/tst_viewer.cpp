@@ -5,7 +5,6 @@
 #include "widgets/PictureBox.h"
 #include "imaging/PictureLoader.h"
 #include "widgets/StatusBar.h"
-#include "sorting/Companions.h"
 #include "viewer/PicturePrefetch.h"
 #include "viewer/PictureView.h"
 #include "viewer/ViewerLogic.h"
@@ -45,9 +44,8 @@ QString titleOf(const QString& name, int index, int count, bool onePoint = false
 }
 QString titleOf(int i, bool onePoint = false) { return titleOf(QStringLiteral("p%1.jpg").arg(i), i, 4, onePoint); }
 
-// Keys and clicks as the user gives them (a left or middle click on the picture when one
-// is shown). A toolbar command runs directly: at the edges its button is disabled, and
-// the command must still hold.
+// Keys and clicks as the user gives them (a left or middle click on the picture when one is shown). A toolbar command
+// runs directly: at the edges its button is disabled, and the command must still hold.
 void send(ViewerWindow* v, const QString& input)
 {
     QWidget* const pic = picture(v)->isVisible() ? static_cast<QWidget*>(picture(v)) : pictureView(v);
@@ -80,9 +78,7 @@ struct ViewerFixture : Fixture {
     ViewerFixture()
     {
         for (int i = 0; i < 4; ++i) {
-            QImage img(64, 48, QImage::Format_RGB32);
-            img.fill(colourOf(i));
-            img.save(src(QStringLiteral("p%1.jpg").arg(i)));
+            Hostile::plain(QSize(64, 48), colourOf(i)).save(src(QStringLiteral("p%1.jpg").arg(i)));
         }
         list();
     }
@@ -134,8 +130,7 @@ private slots:
         Fixture s;
         const int grey[] = { 60, 200 }; // one picture from the other
         for (int i = 0; i < 2; ++i) {
-            QImage img(natural, QImage::Format_Grayscale8);
-            img.fill(QColor(grey[i], grey[i], grey[i]));
+            const QImage img = Hostile::plain(natural, QColor(grey[i], grey[i], grey[i]), QImage::Format_Grayscale8);
             QVERIFY(img.save(s.src(QStringLiteral("p%1.%2").arg(i).arg(format)), nullptr, 30));
         }
         s.list();
@@ -170,22 +165,6 @@ private slots:
         QCOMPARE(v->position(), 0);
     }
 
-    // The file panel names the files that would go along with the picture shown, as the
-    // board's does, and nothing for a picture without them.
-    void companionsNamed()
-    {
-        ViewerFixture s;
-        for (const char* name : { "p1.CR2", "P1.xmp", "p1.jpg.xmp", "p2.txt" })
-            TestFiles::writeFile(s.src(name), "along");
-        ViewerWindow* v = s.show(0);
-        CompanionLookup lookup;
-        v->setCompanionSummary([&](const QString& name) { return Companions::summary(lookup.of(s.src(), name)); });
-        for (const QString shown : { " p1.jpg +CR2 +XMP ", " p2.jpg " }) {
-            send(v, "next");
-            QCOMPARE(panel(v, 2), shown);
-        }
-    }
-
     // A file that became a link to a FIFO after it was listed shows nothing, and the title
     // and panels say which file that was, not the picture before it.
     void nothingShown()
@@ -211,9 +190,8 @@ private slots:
         QVERIFY(!fifo.rescued());
     }
 
-    // Every step at the edges, and in a slideshow started at `start`: a key or a click
-    // pauses it, a toolbar step stops it, a tick steps or ends it. The interval is read
-    // when it starts, the repeat switch at every tick.
+    // Every step at the edges, and in a slideshow started at `start`: a key or a click pauses it, a toolbar step stops
+    // it, a tick steps or ends it. The interval is read when it starts, the repeat switch at every tick.
     void steps_data()
     {
         QTest::addColumn<int>("start");
@@ -388,8 +366,7 @@ private slots:
     void keysOfTheView()
     {
         ViewerFixture s;
-        QImage big(1600, 1200, QImage::Format_RGB32);
-        big.fill(Qt::white);
+        const QImage big = Hostile::plain(QSize(1600, 1200), Qt::white);
         big.save(s.src("p1.jpg"));
         ViewerWindow* v = s.show(1);
         QVERIFY(v);
@@ -490,11 +467,9 @@ private slots:
             { "jpeg inside", Hostile::wellFormed(Format::Jpeg, QSize(64, 48), 7) }, { "empty", QByteArray() },
             { "bomb", Hostile::claimingSize(format, QSize(16384, 16384), 7) }, { "garbage", QByteArray(2000, 'x') },
             { "garbage, no Error.jpg", QByteArray(2000, 'x') } };
-        QFile file(path); // a change with a later time, whatever the clock's grain
         if (content.contains(change)) {
             QVERIFY(Hostile::write(path, content[change]));
-            QVERIFY(file.open(QIODevice::ReadWrite));
-            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(3), QFileDevice::FileModificationTime));
+            TestFiles::setModified(path, QDateTime::currentDateTime().addSecs(3));
         } else {
             QVERIFY(QFile::remove(path));
             QVERIFY(change != "folder" || QDir().mkpath(path));

@@ -15,8 +15,7 @@ const QList<CompanionMove> kCompanionLeft = { { "/s/IMG_1.CR2", "/d/000001 IMG_1
 
 }
 
-// Every sentence the user reads about a failure, word for word: the logic tests compare
-// reasons only.
+// Every sentence the user reads about a failure, word for word: the logic tests compare reasons only.
 class TestWording : public QObject {
     Q_OBJECT
 private slots:
