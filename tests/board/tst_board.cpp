@@ -107,7 +107,7 @@ private slots:
     void fillHoldsInputBack_data()
     {
         QTest::addColumn<QString>("command");
-        for (const char* c : { "build", "reload", "anew" })
+        for (const char* c : { "build", "reload", "load more" })
             QTest::newRow(c) << QString(c);
     }
     void fillHoldsInputBack()
@@ -153,7 +153,7 @@ private slots:
         qApp->removeEventFilter(&order);
         QVERIFY(tried == 1 && heldBack && f.warnings.isEmpty() && !f.session.isBusy());
         QCOMPARE(ended.count(), command == "build" ? 0 : 1);
-        const int expected = command == "anew" ? 14 : 10;
+        const int expected = command == "load more" ? 14 : 10;
         QVERIFY(f.shown() == expected && order.shown.size() == expected);
         for (int i = 0; i < expected; ++i) // whichever worker made it
             QVERIFY2(order.shown[i] == i && shows(f.tile(i), colourOf(i)), qPrintable(QString::number(i)));
