@@ -10,7 +10,7 @@ namespace Bench {
 int childBoard(const QStringList& args);
 // Start-up to the folder screen on `folder` (a hundred thousand files), its list filled.
 int childStart(const QStringList& args);
-// The board grown by load-anew to 300 entries; reports its peak resident memory, then
+// The board grown by load-more to 300 entries; reports its peak resident memory, then
 // the time the board takes to lay itself out again after resizes, every thumbnail cached.
 int childGrow(const QStringList& args);
 // From 「実行」 to the first and to the last painted thumbnail of a page (thumbnail size 64,

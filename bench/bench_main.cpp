@@ -643,7 +643,7 @@ int orchestrate(const QStringList& args)
     ts << "Reload with the drop made the moment the fill ended: " << ms(M("reload_at_once")) << ".\n";
     ts << "Peak memory of the cold fill child " << mb(M("fill_peak")) << ", of the full-decode child "
        << mb(M("full_peak")) << "; the 300-entry board took " << ms(M("grow_ms")) << " for "
-       << last.value(QStringLiteral("grow_commands")) << " load-anew commands.\n";
+       << last.value(QStringLiteral("grow_commands")) << " load-more commands.\n";
     // CPU time does not depend on how much of the machine others leave free.
     ts << "CPU time (all threads): cold fill " << ms(M("fill_cpu")) << ", bare limit " << ms(M("bare_cpu"))
        << ", full decode " << ms(M("full_cpu")) << " (" << QString::number(M("full_cpu") / M("fill_cpu"), 'f', 1)

@@ -88,11 +88,11 @@ private:
     double m_rowTop = 0;
 };
 
-// The page's end after `steps` load-anew commands: steps x 10 + the thumbnail count, no
+// The page's end after `steps` load-more commands: steps x 10 + the thumbnail count, no
 // more than the list's entries and never past what a 16-bit counter can hold.
 int16_t loadMoreEnd(int steps, int thumbCount, int entryCount);
 
-// The load-anew steps after one more; they stop at the 16-bit limit.
+// The load-more steps after one more; they stop at the 16-bit limit.
 int16_t nextLoadMoreSteps(int16_t steps);
 
 }

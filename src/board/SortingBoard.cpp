@@ -21,7 +21,7 @@ namespace {
 
 const QString kTileTip = QStringLiteral("右クリックでワンポイントViewerを起動します。");
 const QString kTargetTip = QStringLiteral("サムネイルをここへドラッグドロップする事でファイルを移動します。");
-// Thumbnails made ahead past the page: one load-anew step.
+// Thumbnails made ahead past the page: one load-more step.
 constexpr int kLookAhead = 10;
 
 QColor opaque(const QColor& c) { return QColor(c.red(), c.green(), c.blue()); }

@@ -109,7 +109,7 @@ private slots:
     void fillHoldsInputBack_data()
     {
         QTest::addColumn<QString>("command");
-        for (const char* c : { "build", "reload", "anew" })
+        for (const char* c : { "build", "reload", "load more" })
             QTest::newRow(c) << QString(c);
     }
     void fillHoldsInputBack()
@@ -160,7 +160,7 @@ private slots:
         QVERIFY(f.warnings.isEmpty());
         QVERIFY(!f.session.isBusy());
         QCOMPARE(ended.count(), command == "build" ? 0 : 1);
-        const int expected = command == "anew" ? 14 : 10;
+        const int expected = command == "load more" ? 14 : 10;
         QCOMPARE(f.shown(), expected);
         QCOMPARE(order.shown.size(), expected);
         for (int i = 0; i < expected; ++i) // whichever worker made it

@@ -89,7 +89,7 @@ elseif(CHECK STREQUAL "names")
     endforeach()
 elseif(CHECK STREQUAL "terms")
     set(retired "destPaths|destNames|nameRule|unshownNames|countUnlistable|unlistedCount|unnamed")
-    string(APPEND retired "|loadAnew|LoadAnew|load anew|Load anew|[A-Za-z]*Colour|slot|[A-Za-z]*Slot")
+    string(APPEND retired "|loadAnew|LoadAnew|[Ll]oad[ -]anew|[A-Za-z]*Colour|slot|[A-Za-z]*Slot")
     set(retired "[^A-Za-z0-9_](${retired})[^A-Za-z0-9_]")
     # The delete folder by its index, a rule, kind or icon compared with a number, a status
     # panel or a target bound written as a number.
