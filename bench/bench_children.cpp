@@ -6,9 +6,6 @@
 #include "board/Tile.h"
 #include "imaging/ThumbnailCache.h"
 #include "imaging/ThumbnailMaker.h"
-#include "widgets/DirList.h"
-#include "widgets/FileList.h"
-#include "widgets/PictureBox.h"
 #include "session/PictureFolder.h"
 #include "session/Session.h"
 #include "session/Settings.h"
@@ -16,6 +13,9 @@
 #include "viewer/PicturePrefetch.h"
 #include "viewer/PictureView.h"
 #include "viewer/ViewerWindow.h"
+#include "widgets/DirList.h"
+#include "widgets/FileList.h"
+#include "widgets/PictureBox.h"
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>

@@ -375,7 +375,8 @@ int orchestrate(const QStringList& args)
     if (QDir(huge).entryList(QDir::Files).size() != 100000) {
         QDir().mkpath(huge);
         for (int i = 0; i < 100000; ++i)
-            QFile(QDir(huge).filePath(QStringLiteral("P%1.jpg").arg(i, 7, 10, QLatin1Char('0')))).open(QIODevice::WriteOnly);
+            QFile(QDir(huge).filePath(QStringLiteral("P%1.jpg").arg(i, 7, 10, QLatin1Char('0'))))
+                .open(QIODevice::WriteOnly);
     }
     const QString load0 = loadAverage();
 
@@ -470,9 +471,9 @@ int orchestrate(const QStringList& args)
             linkFolder(folder, { raw }, 40, QStringLiteral("P%1.RAF"), false);
             linkFolder(folder, { QFileInfo(raw).dir().filePath(QStringLiteral("XMP.xmp")) }, 40,
                 QStringLiteral("P%1.xmp"), false);
-            Values v = runChild({ QStringLiteral("child-board"), QStringLiteral("--folder"), folder,
-                                    QStringLiteral("--drop"), QStringLiteral("--app"), app, QStringLiteral("--dest"),
-                                    base + QStringLiteral("/dest-pairs") },
+            Values v = runChild(
+                { QStringLiteral("child-board"), QStringLiteral("--folder"), folder, QStringLiteral("--drop"),
+                    QStringLiteral("--app"), app, QStringLiteral("--dest"), base + QStringLiteral("/dest-pairs") },
                 base + QStringLiteral("/pairs-cache"), normalScreen);
             r[QStringLiteral("pairs_fill")].append(v.value(QStringLiteral("fill_ms"), QStringLiteral("-1")).toDouble());
             r[QStringLiteral("pairs_drop")].append(v.value(QStringLiteral("drop_ms"), QStringLiteral("-1")).toDouble());
@@ -501,8 +502,8 @@ int orchestrate(const QStringList& args)
         if (!shoot24.isEmpty()) {
             const QString folder = linkFolder(base + QStringLiteral("/big"), shoot24, 14);
             Values send = runChild(
-                QStringList { QStringLiteral("child-viewer-send"), QStringLiteral("--folder"), folder } + common,
-                cache, normalScreen);
+                QStringList { QStringLiteral("child-viewer-send"), QStringLiteral("--folder"), folder } + common, cache,
+                normalScreen);
             r[QStringLiteral("send")].append(median(numbers(send.value(QStringLiteral("send_ms")))));
         }
 
@@ -541,8 +542,9 @@ int orchestrate(const QStringList& args)
             for (auto it = grow.cbegin(); it != grow.cend(); ++it)
                 last.insert(it.key(), it.value());
         }
-        Values start = runChild({ QStringLiteral("child-start"), QStringLiteral("--folder"), huge, QStringLiteral("--app"), app },
-            cache, normalScreen);
+        Values start = runChild(
+            { QStringLiteral("child-start"), QStringLiteral("--folder"), huge, QStringLiteral("--app"), app }, cache,
+            normalScreen);
         r[QStringLiteral("start")].append(start.value(QStringLiteral("start_ms"), QStringLiteral("-1")).toDouble());
         r[QStringLiteral("scroll")].append(start.value(QStringLiteral("scroll_ms"), QStringLiteral("-1")).toDouble());
         last.insert(QStringLiteral("start_listed"), start.value(QStringLiteral("start_listed")));
@@ -600,12 +602,13 @@ int orchestrate(const QStringList& args)
            << " (" << last.value(QString::fromLatin1(key) + QStringLiteral("_stats")) << ")\n";
     }
     ts << "Cold page fill, 30 RAW+JPEG pairs with an XMP each (the JPEG page, a RAF and a sidecar beside each) | "
-       << ms(M("pairs_fill")) << " | the JPEG page " << ms(fill) << " | " << QString::number(M("pairs_fill") / fill, 'f', 2)
-       << "x | within 1.1x | " << yes(M("pairs_fill") > 0 && M("pairs_fill") <= 1.1 * fill) << " ("
-       << last.value(QStringLiteral("pairs_stats")) << ")\n";
+       << ms(M("pairs_fill")) << " | the JPEG page " << ms(fill) << " | "
+       << QString::number(M("pairs_fill") / fill, 'f', 2) << "x | within 1.1x | "
+       << yes(M("pairs_fill") > 0 && M("pairs_fill") <= 1.1 * fill) << " (" << last.value(QStringLiteral("pairs_stats"))
+       << ")\n";
     ts << "Drop of one unit (JPEG, RAF and XMP) onto a target on the same file system, before the reload | "
-       << ms(M("pairs_drop")) << " | - | - | whole unit moved | " << yes(last.value(QStringLiteral("pairs_left")) == "0")
-       << "\n";
+       << ms(M("pairs_drop")) << " | - | - | whole unit moved | "
+       << yes(last.value(QStringLiteral("pairs_left")) == "0") << "\n";
     ts << "Page of 30 PNG bombs (16384 x 16384, 1 GiB each decoded whole), peak resident memory | " << mb(bombPeak)
        << " | whole decode 1024 MB each | " << QString::number(1024.0 * 1024 / bombPeak, 'f', 1)
        << "x less than one | < 300 MB | " << yes(bombPeak > 0 && bombPeak < 300 * 1024) << "\n";
@@ -625,8 +628,8 @@ int orchestrate(const QStringList& args)
        << QString::number(M("desktop64") / M("paint_page_all"), 'f', 2) << "x | faster than the desktop's | "
        << yes(M("paint_page_all") >= 0 && M("paint_page_all") < M("desktop64")) << "\n";
     ts << "Start-up to the folder screen on a folder of 100,000 pictures | " << ms(M("start")) << " | "
-       << last.value(QStringLiteral("start_listed")) << " listed; end and back " << ms(M("scroll"))
-       << " | | < 1 s | " << yes(M("start") > 0 && M("start") < 1000) << "\n";
+       << last.value(QStringLiteral("start_listed")) << " listed; end and back " << ms(M("scroll")) << " | | < 1 s | "
+       << yes(M("start") > 0 && M("start") < 1000) << "\n";
     const double within = median(moves.value(QStringLiteral("within_lumo")));
     const double across = median(moves.value(QStringLiteral("across_lumo")));
     const double acrossMv = median(moves.value(QStringLiteral("across_mv")));

@@ -4,9 +4,9 @@
 // HEIC with and without the thumbnail a phone embeds, the RAW preview through LibRaw,
 // and TIFF, WebP and JPEG through Qt's reader, whole and reduced. Medians in ms.
 #include "imaging/HeifImage.h"
-#include "imaging/RawPreview.h"
 #include "imaging/PictureLoader.h"
 #include "imaging/PictureOrientation.h"
+#include "imaging/RawPreview.h"
 
 #include <QBuffer>
 #include <QCommandLineParser>

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!image.isNull()) {
         auto le32 = [&](size_t at) {
             return int32_t(uint32_t(data[at]) | (uint32_t(data[at + 1]) << 8) | (uint32_t(data[at + 2]) << 16)
-                           | (uint32_t(data[at + 3]) << 24));
+                | (uint32_t(data[at + 3]) << 24));
         };
         const qint64 width = le32(4);
         const qint64 height = le32(8);

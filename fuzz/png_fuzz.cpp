@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::array<uint8_t, MPNG_BITMAPINFO_SIZE> info {};
     if (mpngLoadMemory(data, size, &handle, info.data(), &dataSize) != 1) {
         if (handle || dataSize != 0)
-            abort();  // a failed open leaves nothing behind
+            abort(); // a failed open leaves nothing behind
         return 0;
     }
     if (!handle || dataSize <= 0 || dataSize % 4 != 0)

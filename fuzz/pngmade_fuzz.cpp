@@ -52,11 +52,16 @@ void appendChunk(std::vector<uint8_t>& out, const char* type, const std::vector<
 int channelsOf(int colourType)
 {
     switch (colourType) {
-    case 0: return 1;
-    case 2: return 3;
-    case 3: return 1;
-    case 4: return 2;
-    default: return 4;
+    case 0:
+        return 1;
+    case 2:
+        return 3;
+    case 3:
+        return 1;
+    case 4:
+        return 2;
+    default:
+        return 4;
     }
 }
 
@@ -70,27 +75,28 @@ int channelsOf(int colourType)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    Input in {data, size};
+    Input in { data, size };
     const uint32_t width = 1 + in.next() % 40;
     const uint32_t height = 1 + in.next() % 40;
-    static const int kTypes[] = {0, 2, 3, 4, 6};
+    static const int kTypes[] = { 0, 2, 3, 4, 6 };
     const int type = kTypes[in.next() % 5];
-    static const std::vector<int> kDepths[] = {{1, 2, 4, 8, 16}, {}, {8, 16}, {1, 2, 4, 8}, {8, 16}, {}, {8, 16}};
+    static const std::vector<int> kDepths[]
+        = { { 1, 2, 4, 8, 16 }, {}, { 8, 16 }, { 1, 2, 4, 8 }, { 8, 16 }, {}, { 8, 16 } };
     const std::vector<int>& depths = kDepths[type];
     const int depth = depths[in.next() % depths.size()];
     const int interlace = in.next() & 1;
     const uint8_t flags = in.next();
 
-    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    std::vector<uint8_t> png = { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n' };
     std::vector<uint8_t> ihdr;
     appendBe32(ihdr, width);
     appendBe32(ihdr, height);
-    ihdr.insert(ihdr.end(), {uint8_t(depth), uint8_t(type), 0, 0, uint8_t(interlace)});
+    ihdr.insert(ihdr.end(), { uint8_t(depth), uint8_t(type), 0, 0, uint8_t(interlace) });
     appendChunk(png, "IHDR", ihdr);
 
     int paletteSize = 0;
     if (type == 3) {
-        paletteSize = 1 << depth;  // every index the samples can take has a colour
+        paletteSize = 1 << depth; // every index the samples can take has a colour
         std::vector<uint8_t> plte;
         for (int i = 0; i < paletteSize * 3; ++i)
             plte.push_back(in.next());
@@ -99,9 +105,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (flags & 1) {
         std::vector<uint8_t> trns;
         if (type == 0) {
-            trns = {in.next(), in.next()};
+            trns = { in.next(), in.next() };
             if (depth < 16)
-                trns = {0, uint8_t(trns[1] & ((1 << depth) - 1))};
+                trns = { 0, uint8_t(trns[1] & ((1 << depth) - 1)) };
         } else if (type == 2) {
             for (int i = 0; i < 6; ++i)
                 trns.push_back(in.next());
@@ -117,8 +123,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     // Adam7 passes, or the whole image as one pass.
-    static const int kStart[7][2] = {{0, 0}, {4, 0}, {0, 4}, {2, 0}, {0, 2}, {1, 0}, {0, 1}};
-    static const int kStep[7][2] = {{8, 8}, {8, 8}, {4, 8}, {4, 4}, {2, 4}, {2, 2}, {1, 2}};
+    static const int kStart[7][2] = { { 0, 0 }, { 4, 0 }, { 0, 4 }, { 2, 0 }, { 0, 2 }, { 1, 0 }, { 0, 1 } };
+    static const int kStep[7][2] = { { 8, 8 }, { 8, 8 }, { 4, 8 }, { 4, 4 }, { 2, 4 }, { 2, 2 }, { 1, 2 } };
     const int bitsPerPixel = channelsOf(type) * depth;
     std::vector<uint8_t> raw;
     for (int pass = 0; pass < (interlace ? 7 : 1); ++pass) {
@@ -172,9 +178,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // the tRNS key of 16-bit files, and rounds 16-bit samples its own way.
     if (depth == 16 && (flags & 1))
         return 0;
-    const QImage theirs = QImage::fromData(QByteArray(reinterpret_cast<const char*>(png.data()), qsizetype(png.size())),
-                                           "PNG")
-                              .convertToFormat(QImage::Format_ARGB32);
+    const QImage theirs
+        = QImage::fromData(QByteArray(reinterpret_cast<const char*>(png.data()), qsizetype(png.size())), "PNG")
+              .convertToFormat(QImage::Format_ARGB32);
     if (theirs.isNull())
         fail("Qt refused a valid file", type, depth, interlace);
     const int tolerance = depth == 16 ? 1 : 0;

@@ -1,8 +1,8 @@
 #include "about/AboutInfo.h"
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QSysInfo>
 #include <QStringList>
+#include <QSysInfo>
 #include <QVersionNumber>
 #ifdef Q_OS_WIN
 #include <QSettings>
@@ -25,13 +25,13 @@ QString versionText(const QString& version)
 QString findSysInfoProgram()
 {
 #ifdef Q_OS_WIN
-    const QSettings msinfo(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
-                           QSettings::NativeFormat);
+    const QSettings msinfo(
+        QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"), QSettings::NativeFormat);
     const QString named = msinfo.value(QStringLiteral("PATH")).toString();
     if (!named.isEmpty())
         return named;
-    const QSettings location(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools Location"),
-                             QSettings::NativeFormat);
+    const QSettings location(
+        QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools Location"), QSettings::NativeFormat);
     const QString folder = location.value(QStringLiteral("MSINFO")).toString();
     if (!folder.isEmpty()) {
         const QString exe = folder + QStringLiteral("\\MSINFO32.EXE");
@@ -54,7 +54,8 @@ QString systemFacts(const ScreenFacts& screen)
     const QStringList lines = {
         QStringLiteral("OS: %1").arg(QSysInfo::prettyProductName()),
         QStringLiteral("カーネル: %1 %2").arg(QSysInfo::kernelType(), QSysInfo::kernelVersion()),
-        QStringLiteral("アーキテクチャ: %1 (ビルド %2)").arg(QSysInfo::currentCpuArchitecture(), QSysInfo::buildCpuArchitecture()),
+        QStringLiteral("アーキテクチャ: %1 (ビルド %2)")
+            .arg(QSysInfo::currentCpuArchitecture(), QSysInfo::buildCpuArchitecture()),
         QStringLiteral("Qt: %1 (ビルド %2)").arg(QString::fromLatin1(qVersion()), QStringLiteral(QT_VERSION_STR)),
         QStringLiteral("プログラム: %1 %2").arg(QStringLiteral("ピラポくんLumo"), programVersion()),
         QStringLiteral("画面: %1 %2x%3 (使用可能 %4x%5)")

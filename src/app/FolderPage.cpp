@@ -1,9 +1,9 @@
 #include "app/FolderPage.h"
+#include "platform/FileOps.h"
+#include "session/PictureFolder.h"
 #include "widgets/DirList.h"
 #include "widgets/DriveList.h"
 #include "widgets/FileList.h"
-#include "platform/FileOps.h"
-#include "session/PictureFolder.h"
 #include <QDir>
 #include <QEvent>
 #include <QHBoxLayout>

@@ -11,13 +11,10 @@
 #include "board/SortingBoard.h"
 #include "dialogs/DestinationsDialog.h"
 #include "dialogs/OptionsDialog.h"
-#include "widgets/DirList.h"
 #include "platform/DurableFile.h"
 #include "platform/FileOps.h"
 #include "platform/FolderIdentity.h"
-#include "widgets/Message.h"
 #include "platform/Numeric.h"
-#include "widgets/StatusBar.h"
 #include "session/ExtraOptions.h"
 #include "session/PictureFolder.h"
 #include "session/Session.h"
@@ -25,6 +22,9 @@
 #include "session/SettingsFile.h"
 #include "sorting/Companions.h"
 #include "sorting/Sorter.h"
+#include "widgets/DirList.h"
+#include "widgets/Message.h"
+#include "widgets/StatusBar.h"
 #include "wording/Wording.h"
 #include <QAction>
 #include <QCloseEvent>
@@ -273,13 +273,14 @@ void MainWindow::startUp()
     const ExtraOptions extra
         = ExtraOptionsFile::read(ExtraOptionsFile::locate(m_session.programFolder(), m_session.userFolder()));
     m_classicFormatsAction->setChecked(extra.classicFormatsOnly);
-    m_folder.setFormats(extra.classicFormatsOnly ? PictureFormats::FormatSet::ClassicOnly : PictureFormats::FormatSet::All);
+    m_folder.setFormats(
+        extra.classicFormatsOnly ? PictureFormats::FormatSet::ClassicOnly : PictureFormats::FormatSet::All);
     m_session.companionsFollow = extra.companionsFollow;
     m_companionsAction->setChecked(extra.companionsFollow);
     const bool installed
         = !m_session.userFolder().isEmpty() && m_settingsFile.write == SettingsFile::path(m_session.userFolder());
-    m_folderPage->openAtStart(
-        m_settings.rememberFolder == 1, m_settings.sourceFolder, installed ? FileOps::picturesFolder() : QDir::currentPath());
+    m_folderPage->openAtStart(m_settings.rememberFolder == 1, m_settings.sourceFolder,
+        installed ? FileOps::picturesFolder() : QDir::currentPath());
     rememberSourceFolder(m_folderPage->folderPath());
     m_statusBar->setPanelText(StatusPanel::Folder, padded(m_folderPage->folderPath()));
     m_statusBar->setPanelText(StatusPanel::FileCount, QStringLiteral(" %1 File ").arg(m_folder.count()));

@@ -1,20 +1,20 @@
-#include "app/MainWindow.h"
 #include "about/AboutDialog.h"
 #include "about/HelpPage.h"
 #include "about/UsageWindow.h"
 #include "app/FolderPage.h"
+#include "app/MainWindow.h"
 #include "board/CopyModeBadge.h"
 #include "board/SortingBoard.h"
 #include "dialogs/DestinationsDialog.h"
 #include "dialogs/OptionsDialog.h"
 #include "platform/FolderIdentity.h"
-#include "widgets/Message.h"
 #include "session/ExtraOptions.h"
 #include "session/PictureFolder.h"
 #include "session/Session.h"
 #include "session/Settings.h"
 #include "session/SettingsFile.h"
 #include "sorting/Sorter.h"
+#include "widgets/Message.h"
 #include <QDir>
 #include <QPushButton>
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "widgets/PictureBox.h"
 #include "platform/Twips.h"
+#include "widgets/PictureBox.h"
 #include <QPointF>
 #include <QSizeF>
 

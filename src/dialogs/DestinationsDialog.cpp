@@ -1,26 +1,26 @@
 #include "dialogs/DestinationsDialog.h"
 #include "dialogs/DialogLogic.h"
+#include "platform/FileListing.h"
+#include "platform/FileOps.h"
+#include "platform/Numeric.h"
+#include "session/SettingsFile.h"
 #include "widgets/DirList.h"
 #include "widgets/DriveList.h"
 #include "widgets/FileList.h"
-#include "platform/FileListing.h"
-#include "platform/FileOps.h"
 #include "widgets/Message.h"
-#include "platform/Numeric.h"
 #include "widgets/WindowFit.h"
-#include "session/SettingsFile.h"
 #include "wording/Wording.h"
 #include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
-#include <QScrollArea>
-#include <QScrollBar>
-#include <QVBoxLayout>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
 
 // "０".."９": the captions and tooltips number the m_folders with full-width digits.
 static QString fullWidthDigit(int digit) { return QString(QChar(0xFF10 + digit)); }
@@ -253,7 +253,8 @@ bool DestinationsDialog::checkPaths(std::array<QString, Settings::FolderCount>& 
         m_pathFields[folder]->setText(path);
         QString problem = DialogLogic::pathProblem(path);
         if (problem.isEmpty() && !SettingsFile::canHold(path))
-            problem = QStringLiteral("%1 には改行など設定ファイルに書けない文字が含まれているため、使えません。").arg(path);
+            problem
+                = QStringLiteral("%1 には改行など設定ファイルに書けない文字が含まれているため、使えません。").arg(path);
         if (!problem.isEmpty()) {
             refuse(m_pathFields[folder], problem + QStringLiteral("\n設定は保存されていません。"));
             return false;

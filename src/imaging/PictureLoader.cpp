@@ -1,6 +1,6 @@
 #include "imaging/PictureLoader.h"
-#include "platform/FileOps.h"
 #include "imaging/HeaderCheck.h"
+#include "platform/FileOps.h"
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>

@@ -77,10 +77,7 @@ Orientation read([[maybe_unused]] const QString& path)
     return Orientation::Upright;
 }
 
-bool swapsSides(Orientation orientation)
-{
-    return int(orientation) >= int(Orientation::Transposed);
-}
+bool swapsSides(Orientation orientation) { return int(orientation) >= int(Orientation::Transposed); }
 
 QImage apply(const QImage& stored, Orientation orientation)
 {

@@ -18,10 +18,7 @@ namespace {
 
 constexpr qint64 kHeaderSize = 40;
 
-uint16_t readU16(const uint8_t* p)
-{
-    return uint16_t(p[0] | (p[1] << 8));
-}
+uint16_t readU16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 
 uint32_t readU32(const uint8_t* p)
 {

@@ -151,7 +151,8 @@ Picture read(const QString& path, QSize fitInto, qint64 maxPixels, bool decode)
         return p;
     const QSize target = fitInto.isValid() ? fitSize(p.naturalSize, fitInto) : p.naturalSize;
     const QSize wanted = flip & 4 ? target.transposed() : target; // as stored
-    QImage image = reader.device() ? readAtSize(reader, stored, Orientation::Upright, wanted) : bitmapPreview(*file.raw);
+    QImage image
+        = reader.device() ? readAtSize(reader, stored, Orientation::Upright, wanted) : bitmapPreview(*file.raw);
     if (!image.isNull() && image.size() != wanted)
         image = image.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     p.image = upright(image, flip);

@@ -1,7 +1,7 @@
 #include "imaging/SharedThumbnails.h"
+#include "imaging/HeaderCheck.h"
 #include "platform/DurableFile.h"
 #include "platform/FileOps.h"
-#include "imaging/HeaderCheck.h"
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>

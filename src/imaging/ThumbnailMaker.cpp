@@ -1,12 +1,12 @@
 #include "imaging/ThumbnailMaker.h"
+#include "imaging/HeaderCheck.h"
 #include "imaging/HeifImage.h"
 #include "imaging/PictureDecoder.h"
+#include "imaging/PictureLoader.h"
 #include "imaging/PngDecoder.h"
 #include "imaging/RawPreview.h"
 #include "imaging/SharedThumbnails.h"
 #include "platform/FileOps.h"
-#include "imaging/HeaderCheck.h"
-#include "imaging/PictureLoader.h"
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -67,8 +67,8 @@ namespace {
         if (shared) {
             const QImage cached = SharedThumbnails::find(request.sharedRoot, source, request.box);
             if (!cached.isNull()
-                && takeShared(cached, heif ? HeifImage::naturalSize(request.path) : RawPreview::naturalSize(request.path),
-                    box, r))
+                && takeShared(cached,
+                    heif ? HeifImage::naturalSize(request.path) : RawPreview::naturalSize(request.path), box, r))
                 return r;
             if (SharedThumbnails::hasFailure(request.sharedRoot, source))
                 return r;

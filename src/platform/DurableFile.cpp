@@ -227,7 +227,6 @@ namespace {
         }
     }
 
-
     // The copy into a hidden file of the destination folder, synced and renamed to `to`, that
     // folder synced; then the source removed unless it stays.
     Result copyThenRemove(const QByteArray& from, const QByteArray& to, bool keepSource, const Hooks& hooks)

@@ -48,8 +48,7 @@ EndSignals::EndSignals(QObject* parent)
     auto* notifier = new QSocketNotifier(g_fds[1], QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, [this] {
         char drain[16];
-        while (::read(g_fds[1], drain, sizeof drain) > 0) {
-        }
+        while (::read(g_fds[1], drain, sizeof drain) > 0) { }
         emit endRequested();
     });
     struct sigaction sa = {};

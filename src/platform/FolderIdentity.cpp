@@ -20,8 +20,8 @@ namespace {
     {
         // Backup semantics: the only way CreateFile opens a folder.
         const HANDLE h = CreateFileW(reinterpret_cast<LPCWSTR>(path.utf16()), 0,
-            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-            FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+            nullptr);
         if (h == INVALID_HANDLE_VALUE)
             return std::nullopt;
         BY_HANDLE_FILE_INFORMATION info;

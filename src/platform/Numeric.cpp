@@ -73,8 +73,7 @@ bool isWholeNumber(const QString& text)
     return digits > 0;
 }
 
-template <typename T>
-static std::optional<T> toIntT(double v)
+template <typename T> static std::optional<T> toIntT(double v)
 {
     const double r = roundHalfEven(v);
     if (!std::isfinite(r) || r < double(std::numeric_limits<T>::min()) || r > double(std::numeric_limits<T>::max()))

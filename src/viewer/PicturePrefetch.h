@@ -1,6 +1,6 @@
 #pragma once
-#include "platform/BackgroundJobs.h"
 #include "imaging/PictureLoader.h"
+#include "platform/BackgroundJobs.h"
 #include <QSize>
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "viewer/PictureView.h"
-#include "widgets/PictureBox.h"
 #include "viewer/ViewerLogic.h"
+#include "widgets/PictureBox.h"
 #include <QMouseEvent>
 #include <algorithm>
 
@@ -56,8 +56,8 @@ void PictureView::showActualSize(const QImage& whole, QPoint anchor)
     m_picture->setStretch(true);
     m_picture->setPicture(whole, natural);
     m_actualSize = true;
-    placeWithin(QRect(QPoint(anchor.x() - qRound(fx * natural.width()), anchor.y() - qRound(fy * natural.height())),
-        natural));
+    placeWithin(
+        QRect(QPoint(anchor.x() - qRound(fx * natural.width()), anchor.y() - qRound(fy * natural.height())), natural));
     m_picture->show();
 }
 
@@ -80,8 +80,8 @@ void PictureView::showActualSizeAt(const QImage& whole, QPointF share)
     m_picture->setPicture(whole, natural);
     m_actualSize = true;
     const QPoint c = rect().center();
-    placeWithin(QRect(QPoint(c.x() - qRound(share.x() * natural.width()), c.y() - qRound(share.y() * natural.height())),
-        natural));
+    placeWithin(QRect(
+        QPoint(c.x() - qRound(share.x() * natural.width()), c.y() - qRound(share.y() * natural.height())), natural));
     m_picture->show();
 }
 

@@ -3,10 +3,10 @@
 #include "session/PictureFolder.h"
 #include "session/Session.h"
 #include "session/Settings.h"
-#include "widgets/Message.h"
 #include "viewer/PictureView.h"
 #include "viewer/ViewerLogic.h"
 #include "viewer/ViewerWindow.h"
+#include "widgets/Message.h"
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>

@@ -1,24 +1,24 @@
 #include "viewer/ViewerWindow.h"
 #include "imaging/PictureDecoder.h"
-#include "platform/FileOps.h"
-#include "widgets/Message.h"
-#include "platform/Numeric.h"
-#include "widgets/PictureBox.h"
 #include "imaging/PictureLoader.h"
-#include "widgets/StatusBar.h"
+#include "platform/FileOps.h"
+#include "platform/Numeric.h"
 #include "session/PictureFolder.h"
 #include "session/Session.h"
 #include "session/Settings.h"
 #include "viewer/PicturePrefetch.h"
 #include "viewer/PictureView.h"
 #include "viewer/ViewerLogic.h"
+#include "widgets/Message.h"
+#include "widgets/PictureBox.h"
+#include "widgets/StatusBar.h"
 #include "widgets/TwipsWidget.h"
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
-#include <QGuiApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPointer>
@@ -388,8 +388,7 @@ void ViewerWindow::showActualSize()
     if (m_closed || m_pictureView->isActualSize() || !m_pictureView->picture()->hasPicture())
         return;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const Picture whole
-        = PictureDecoder::decode(joinPath(m_folder.path(), m_file), QSize(), &m_png, kMaxPixels);
+    const Picture whole = PictureDecoder::decode(joinPath(m_folder.path(), m_file), QSize(), &m_png, kMaxPixels);
     QGuiApplication::restoreOverrideCursor();
     if (!whole.ok() || whole.image.isNull())
         return;

@@ -1,6 +1,6 @@
 #include "widgets/DirList.h"
-#include "widgets/DriveList.h"
 #include "platform/FileOps.h"
+#include "widgets/DriveList.h"
 #include "widgets/Message.h"
 #include <QCollator>
 #include <QDir>

@@ -5,8 +5,8 @@
 #include <QLocale>
 
 #if defined(LUMO_HAVE_X11)
-#include <X11/XKBlib.h>
 #include <QtGui/qguiapplication_platform.h>
+#include <X11/XKBlib.h>
 static unsigned x11Indicators()
 {
     auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;

@@ -7,10 +7,10 @@
 namespace WindowFit {
 
 namespace {
-// What a typical window manager's title bar and borders take; the frame is not known
-// before the window is shown.
-constexpr int kFrameWidth = 16;
-constexpr int kFrameHeight = 40;
+    // What a typical window manager's title bar and borders take; the frame is not known
+    // before the window is shown.
+    constexpr int kFrameWidth = 16;
+    constexpr int kFrameHeight = 40;
 }
 
 QRect room(const QWidget* anchor)
@@ -43,7 +43,8 @@ void fitAndCentre(QWidget* window, QSize wanted)
     const QRect over = parent && parent->isVisible() ? parent->frameGeometry()
         : screen                                     ? screen->availableGeometry()
                                                      : QRect();
-    window->setGeometry(place((wanted.isValid() ? wanted : window->sizeHint()).expandedTo(window->minimumSizeHint()), over, area));
+    window->setGeometry(
+        place((wanted.isValid() ? wanted : window->sizeHint()).expandedTo(window->minimumSizeHint()), over, area));
 }
 
 }

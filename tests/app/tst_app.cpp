@@ -8,11 +8,11 @@
 #include "board/CopyModeBadge.h"
 #include "dialogs/DestinationsDialog.h"
 #include "dialogs/OptionsDialog.h"
+#include "sorting/Renaming.h"
+#include "viewer/PicturePrefetch.h"
 #include "widgets/DirList.h"
 #include "widgets/FileList.h"
 #include "widgets/StatusBar.h"
-#include "sorting/Renaming.h"
-#include "viewer/PicturePrefetch.h"
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -757,7 +757,8 @@ private slots:
         QVERIFY(action(*s.w, "companionsAction")->isChecked());
         emit s.w->board().fileChosen("b.jpg");
         QCOMPARE(s.panel(2), QString(" b.jpg +CR2 +XMP "));
-        QCOMPARE(control<StatusBar>(s.view(1), "statusBar")->panelText(2), QString(" b.jpg +CR2 +XMP ")); // the viewer's too
+        QCOMPARE(
+            control<StatusBar>(s.view(1), "statusBar")->panelText(2), QString(" b.jpg +CR2 +XMP ")); // the viewer's too
         s.w->viewer()->close();
         action(*s.w, "companionsAction")->trigger();
         QVERIFY(!s.session.companionsFollow);

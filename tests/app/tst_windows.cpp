@@ -30,7 +30,8 @@ std::pair<int, int> roomAndNeed(QWidget* w)
         opt.initFrom(b);
         opt.text = b->text();
         const auto element = box ? QStyle::SE_CheckBoxContents : QStyle::SE_RadioButtonContents;
-        return { w->style()->subElementRect(element, &opt, w).width(), fm.horizontalAdvance(withoutMnemonic(b->text())) };
+        return { w->style()->subElementRect(element, &opt, w).width(),
+            fm.horizontalAdvance(withoutMnemonic(b->text())) };
     }
     if (auto* b = qobject_cast<QPushButton*>(w)) {
         const int margin = w->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, w);
@@ -110,7 +111,8 @@ private slots:
         walk(&w, QStringLiteral("board, not maximised"), found);
 
         // A message box is as wide as its longest line: Japanese is never broken inside a word.
-        const QString line = QStringLiteral("スライドショーの表示時間は、オプションの画面で１秒から３２秒までの秒数で入力して下さい。");
+        const QString line = QStringLiteral(
+            "スライドショーの表示時間は、オプションの画面で１秒から３２秒までの秒数で入力して下さい。");
         s.boxes.onShown = [&](const QString&) {
             auto* label = QApplication::activeModalWidget()->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
             if (label->contentsRect().width() < label->fontMetrics().horizontalAdvance(line))

@@ -17,10 +17,7 @@ bool shows(const Tile* t, QColor c)
     return std::abs(a.red() - c.red()) + std::abs(a.green() - c.green()) + std::abs(a.blue() - c.blue()) < 60;
 }
 
-void writePhoto(const QString& path, QSize size, QColor c)
-{
-    QVERIFY(Hostile::plain(size, c).save(path, "JPEG", 95));
-}
+void writePhoto(const QString& path, QSize size, QColor c) { QVERIFY(Hostile::plain(size, c).save(path, "JPEG", 95)); }
 
 void writePhotos(const Fixture& f, int count, QSize size = QSize(320, 240))
 {

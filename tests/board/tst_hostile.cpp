@@ -104,7 +104,8 @@ private slots:
     {
         const auto progressive = [](QSize claim, bool grey) {
             QByteArray b = Hostile::encoded(
-                Hostile::plain(QSize(40, 30), Qt::gray, grey ? QImage::Format_Grayscale8 : QImage::Format_RGB32), "jpg");
+                Hostile::plain(QSize(40, 30), Qt::gray, grey ? QImage::Format_Grayscale8 : QImage::Format_RGB32),
+                "jpg");
             const qsizetype sof = b.indexOf("\xFF\xC0");
             b[sof + 1] = char(0xC2); // only the frame's kind: the size is what is judged
             qToBigEndian(uint16_t(claim.height()), b.data() + sof + 5);

@@ -3,12 +3,12 @@
 // here for what they lack: an embedded HEIC thumbnail, turned pictures, 50 MP, a FIFO, cut and lying files.
 #include "../imaging/exifjpeg.h"
 #include "TestFiles.h"
+#include "imaging/HeaderCheck.h"
 #include "imaging/HeifImage.h"
 #include "imaging/PictureDecoder.h"
+#include "imaging/PictureOrientation.h"
 #include "imaging/RawPreview.h"
 #include "imaging/ThumbnailMaker.h"
-#include "imaging/HeaderCheck.h"
-#include "imaging/PictureOrientation.h"
 #include <QImageReader>
 #include <QImageWriter>
 #include <QTemporaryDir>
@@ -231,13 +231,13 @@ private slots:
         const auto upright = Orientation::Upright, right = Orientation::TurnedRight;
         for (int o = 1; o <= 8; ++o)
             QTest::addRow("exif%d.jpg", o) << QString("exif%1.jpg").arg(o) << Orientation(o);
-        for (const auto& [name, orientation] : std::initializer_list<std::pair<const char*, Orientation>> {
-                 { "turned.jpg", right }, { "turned.tif", Orientation::TurnedLeft }, { "ExifTool.tif", upright },
-                 { "turned.cr2", right }, { "turned.raf", right }, { "Panasonic.rw2", upright },
-                 { "IMG_5195.HEIC", upright }, { "samplefilehub.heif", upright }, { "CanonRaw.cr3", upright },
-                 { "cut.heic", upright }, { "cut.raf", upright }, { "cut.tif", upright }, { "huge.tif", upright },
-                 { "text.jpg", upright }, { "empty.jpg", upright }, { "gone.jpg", upright },
-                 { "folder.jpg", upright }, { "fifo.jpg", upright } })
+        for (const auto& [name, orientation] :
+            std::initializer_list<std::pair<const char*, Orientation>> { { "turned.jpg", right },
+                { "turned.tif", Orientation::TurnedLeft }, { "ExifTool.tif", upright }, { "turned.cr2", right },
+                { "turned.raf", right }, { "Panasonic.rw2", upright }, { "IMG_5195.HEIC", upright },
+                { "samplefilehub.heif", upright }, { "CanonRaw.cr3", upright }, { "cut.heic", upright },
+                { "cut.raf", upright }, { "cut.tif", upright }, { "huge.tif", upright }, { "text.jpg", upright },
+                { "empty.jpg", upright }, { "gone.jpg", upright }, { "folder.jpg", upright }, { "fifo.jpg", upright } })
             QTest::newRow(name) << QString(name) << orientation;
     }
     void orientation()
@@ -246,7 +246,8 @@ private slots:
         QFETCH(Orientation, orientation);
         if (!PictureOrientation::isAvailable())
             QSKIP("built without exiv2");
-        const auto fifo = name.startsWith("fifo") ? std::make_unique<TestFiles::FifoGuard>(m_dir.filePath(name)) : nullptr;
+        const auto fifo
+            = name.startsWith("fifo") ? std::make_unique<TestFiles::FifoGuard>(m_dir.filePath(name)) : nullptr;
         QCOMPARE(PictureOrientation::read(file(name)), orientation);
         QVERIFY(!fifo || !fifo->rescued());
         if (name.startsWith("exif")) { // turned as Qt's own reader turns it

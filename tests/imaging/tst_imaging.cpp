@@ -120,7 +120,8 @@ private slots:
         const QByteArray head = good.left(33), tail = good.mid(33);
         QByteArray flipped = good;
         flipped[idat + 28] = char(flipped[idat + 28] ^ 1);
-        QTest::newRow("private chunk") << write(head + Hostile::pngChunk("prVt", QByteArray(5000, 'p')) + tail, "prVt.png") << true;
+        QTest::newRow("private chunk") << write(head + Hostile::pngChunk("prVt", QByteArray(5000, 'p')) + tail,
+            "prVt.png") << true;
         QTest::newRow("data after IEND") << write(good + QByteArray(10, 'x'), "after.png") << true;
         const std::pair<const char*, QByteArray> damaged[] = { { "truncated to 20 bytes", good.left(20) },
             { "truncated in IDAT", good.left(idat + 20) }, { "truncated before IEND", good.left(iendAt) },

@@ -6,8 +6,8 @@
 #include <QRandomGenerator>
 #include <QStringEncoder>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <QtTest>
+#include <algorithm>
 
 using namespace TestFiles;
 using Status = SettingsFile::ReadStatus;
@@ -66,7 +66,8 @@ private slots:
         const QByteArray text = lines(l);
         QTest::newRow("lf only") << l.join(u'\n').toUtf8() + '\n' << 10 << 1;
         QTest::newRow("byte order mark") << "\xEF\xBB\xBF" + text << 10 << 1;
-        QTest::newRow("bare line, blanks after a quote") << QByteArray(text).replace("\"/photos\"", "/photos").replace("\"\"\r\n0,", "\"\"  \r\n0,") << 10 << 1;
+        QTest::newRow("bare line, blanks after a quote")
+            << QByteArray(text).replace("\"/photos\"", "/photos").replace("\"\"\r\n0,", "\"\"  \r\n0,") << 10 << 1;
         QTest::newRow("blank lines after") << text + "\r\n\r\n" << 10 << 1;
         // A number that does not fit its field takes the field's default.
         QTest::newRow("out of range") << QByteArray(text)
@@ -128,13 +129,14 @@ private slots:
     void randomValuesReadBackOrAreRefused()
     {
         QRandomGenerator random(22);
-        const QList<QChar> awkward = { u'"', u',', u'\r', u'\n', QChar(0), u' ', u'\t', QChar(0xD800), u'\\',
-            u'写', QChar(0xFEFF), u'.', u'/' };
+        const QList<QChar> awkward = { u'"', u',', u'\r', u'\n', QChar(0), u' ', u'\t', QChar(0xD800), u'\\', u'写',
+            QChar(0xFEFF), u'.', u'/' };
         const auto randomText = [&](bool folder) {
             QString t = folder ? QStringLiteral("/") : QString();
             const int n = int(random.bounded(8));
             for (int i = 0; i < n; ++i)
-                t += random.bounded(3) ? QChar(u'a' + int(random.bounded(26))) : awkward[random.bounded(awkward.size())];
+                t += random.bounded(3) ? QChar(u'a' + int(random.bounded(26)))
+                                       : awkward[random.bounded(awkward.size())];
             return t;
         };
         const QByteArray before = "the file as it was";

@@ -273,8 +273,8 @@ private slots:
         row("rule 2", { 2, { "trip000123.JPG", "trip000123.CR2", "trip000123.JPG.xmp", "trip000123.xmp" }, 124 });
         row("copy mode", { 0, rule0, 42, true });
         row("a sidecar's name taken",
-            { 0, { "000042 IMG_0001.JPG", "000042 IMG_0001.CR2", "000042 IMG_0001.JPG.xmp", "000042 IMG_0001.xmp" },
-                43, false, true, "000041 IMG_0001.xmp" });
+            { 0, { "000042 IMG_0001.JPG", "000042 IMG_0001.CR2", "000042 IMG_0001.JPG.xmp", "000042 IMG_0001.xmp" }, 43,
+                false, true, "000041 IMG_0001.xmp" });
         row("switched off", { 0, { "000041 IMG_0001.JPG" }, 42, false, false });
         row("RAW refused", { 0, {}, 41, false, true, {}, "000041 IMG_0001.CR2" });
         row("a sidecar refused after the RAW went", { 0, {}, 41, false, true, {}, "000041 IMG_0001.xmp" });
@@ -299,9 +299,9 @@ private slots:
             writeFile(t.dest[3] + u'/' + u.taken, "the user's own");
         if (!u.refused.isEmpty())
             t.fs.failStep = [victim = t.dest[3] + u'/' + u.refused](DurableFile::Step step, const QString& p) {
-                return step == DurableFile::Step::Rename ? EXDEV
+                return step == DurableFile::Step::Rename                ? EXDEV
                     : step == DurableFile::Step::Publish && p == victim ? ENOSPC
-                                                                          : 0;
+                                                                        : 0;
             };
         if (!u.refused.isEmpty())
             t.fillHistory(); // put back as it was, the entry that would fall out too

@@ -2,12 +2,12 @@
 // mode, what each kind of failure shows, and the pictures prepared ahead.
 #include "Controls.h"
 #include "Fixture.h"
-#include "widgets/PictureBox.h"
 #include "imaging/PictureLoader.h"
-#include "widgets/StatusBar.h"
 #include "viewer/PicturePrefetch.h"
 #include "viewer/PictureView.h"
 #include "viewer/ViewerLogic.h"
+#include "widgets/PictureBox.h"
+#include "widgets/StatusBar.h"
 #include <QAction>
 #include <QFileInfo>
 #include <QToolBar>
@@ -64,8 +64,7 @@ void send(ViewerWindow* v, const QString& input)
         QWheelEvent turn(at, pictureView(v)->mapToGlobal(at), QPoint(), QPoint(0, input.endsWith("down") ? -120 : 120),
             Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(v, &turn);
-    }
-    else if (input == "right")
+    } else if (input == "right")
         QTest::mouseClick(pictureView(v), Qt::RightButton, {}, QPoint(2, 2));
     else if (input == "left" || input == "middle")
         QTest::mouseClick(pic, input == "left" ? Qt::LeftButton : Qt::MiddleButton, {}, QPoint(2, 2));
@@ -171,7 +170,8 @@ private slots:
     {
         Fixture s;
         for (int i = 0; i < 2; ++i)
-            QVERIFY(Hostile::write(s.src(QStringLiteral("p%1.jpg").arg(i)), Hostile::wellFormed(Hostile::Format::Jpeg)));
+            QVERIFY(
+                Hostile::write(s.src(QStringLiteral("p%1.jpg").arg(i)), Hostile::wellFormed(Hostile::Format::Jpeg)));
         s.list();
         TestFiles::FifoGuard fifo(s.root("fifo"));
         QVERIFY(fifo.made());
@@ -490,7 +490,8 @@ private slots:
             QCOMPARE(panel(v, 2), " " + name + " ");
             QCOMPARE(panel(v, 3), shown); // the fallback with its own size
             // A folder has no length or time of its own to show: none of the last file's either.
-            QCOMPARE(panel(v, 4), change == "folder" ? QString() : QStringLiteral(" %1KB ").arg((QFileInfo(path).size() + 1023) / 1024));
+            QCOMPARE(panel(v, 4),
+                change == "folder" ? QString() : QStringLiteral(" %1KB ").arg((QFileInfo(path).size() + 1023) / 1024));
             QCOMPARE(panel(v, 5).trimmed().isEmpty(), change == "folder");
         }
 

@@ -26,22 +26,22 @@
 enum { MAX_SIDE = 32767 };
 #define MAX_PIXELS (1u << 28)
 
-static const png_byte kKeptChunks[] = {'p', 'H', 'Y', 's', '\0'};
+static const png_byte kKeptChunks[] = { 'p', 'H', 'Y', 's', '\0' };
 
 typedef struct Decoder {
-    FILE* file;            // null when reading from memory
+    FILE* file; // null when reading from memory
     const uint8_t* data;
     size_t size;
     size_t pos;
     png_structp png;
     png_infop info;
-    png_bytepp rows;       // owned here so a longjmp out of libpng cannot leak it
+    png_bytepp rows; // owned here so a longjmp out of libpng cannot leak it
     png_bytep row; // the scaled read's one row, and its sums (also owned here)
     uint32_t* sums;
     uint32_t* column; // output column of each input column
     uint32_t width;
     uint32_t height;
-    int used;              // mGetPNGData runs at most once per open
+    int used; // mGetPNGData runs at most once per open
 } Decoder;
 
 static void onError(png_structp png, png_const_charp message)
@@ -112,10 +112,7 @@ static void putU32(uint8_t* p, uint32_t v)
     p[3] = (uint8_t)((v >> 24) & 0xFF);
 }
 
-static uint32_t pelsPerMeter(png_uint_32 v)
-{
-    return v > 0x7FFFFFFFu ? 0 : (uint32_t)v;
-}
+static uint32_t pelsPerMeter(png_uint_32 v) { return v > 0x7FFFFFFFu ? 0 : (uint32_t)v; }
 
 // No local is changed after setjmp and read after a longjmp, and everything
 // that outlives the call sits in *dec on the heap, so nothing needs volatile.
@@ -167,13 +164,13 @@ static int readHeader(Decoder* dec, uint8_t* bitmapInfo, int32_t* dataSize)
 
     uint8_t* h = bitmapInfo;
     memset(h, 0, MPNG_BITMAPINFO_SIZE);
-    putU32(h + 0, 40);                                // biSize
-    putU32(h + 4, width);                             // biWidth
-    putU32(h + 8, (uint32_t)(-(int64_t)height));      // biHeight < 0: top-down
-    putU16(h + 12, 1);                                // biPlanes
-    putU16(h + 14, 32);                               // biBitCount
-    putU32(h + 16, 0);                                // biCompression = BI_RGB
-    putU32(h + 20, width * 4u * height);              // biSizeImage
+    putU32(h + 0, 40); // biSize
+    putU32(h + 4, width); // biWidth
+    putU32(h + 8, (uint32_t)(-(int64_t)height)); // biHeight < 0: top-down
+    putU16(h + 12, 1); // biPlanes
+    putU16(h + 14, 32); // biBitCount
+    putU32(h + 16, 0); // biCompression = BI_RGB
+    putU32(h + 20, width * 4u * height); // biSizeImage
     png_uint_32 resX = 0, resY = 0;
     int unit = 0;
     if (png_get_pHYs(png, info, &resX, &resY, &unit) && unit == PNG_RESOLUTION_METER) {
@@ -258,8 +255,7 @@ MPNG_API int32_t mLoadPNG(const char* path, void** handle, uint8_t* bitmapInfo, 
     return openDecoder(dec, handle, bitmapInfo, dataSize);
 }
 
-int32_t mpngLoadMemory(const uint8_t* data, size_t size, void** handle, uint8_t* bitmapInfo,
-                       int32_t* dataSize)
+int32_t mpngLoadMemory(const uint8_t* data, size_t size, void** handle, uint8_t* bitmapInfo, int32_t* dataSize)
 {
     if (!validOutputs(handle, bitmapInfo, dataSize) || !data)
         return 0;

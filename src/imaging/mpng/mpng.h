@@ -7,13 +7,13 @@
 #include <stdint.h>
 
 #if defined(_WIN32)
-#  if defined(MPNG_BUILDING)
-#    define MPNG_API __declspec(dllexport)
-#  else
-#    define MPNG_API __declspec(dllimport)
-#  endif
+#if defined(MPNG_BUILDING)
+#define MPNG_API __declspec(dllexport)
 #else
-#  define MPNG_API __attribute__((visibility("default")))
+#define MPNG_API __declspec(dllimport)
+#endif
+#else
+#define MPNG_API __attribute__((visibility("default")))
 #endif
 
 #ifdef __cplusplus

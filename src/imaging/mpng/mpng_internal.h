@@ -9,8 +9,7 @@ extern "C" {
 #endif
 
 // Same as mLoadPNG, reading from memory that must outlive the handle.
-int32_t mpngLoadMemory(const uint8_t* data, size_t size, void** handle, uint8_t* bitmapInfo,
-                       int32_t* dataSize);
+int32_t mpngLoadMemory(const uint8_t* data, size_t size, void** handle, uint8_t* bitmapInfo, int32_t* dataSize);
 
 #ifdef __cplusplus
 }
