@@ -16,7 +16,7 @@ PACKAGES = build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-de
            libpng-dev zlib1g-dev libx11-dev fonts-ipafont-gothic xvfb xauth xdotool x11-xserver-utils \
            clang libclang-rt-14-dev imagemagick ccache openbox x11-utils \
            dpkg-dev desktop-file-utils appstream lintian \
-           libheif-dev libraw-dev libexiv2-dev qt6-image-formats-plugins strace
+           libheif-dev libraw-dev libexiv2-dev qt6-image-formats-plugins strace clang-format
 
 # Only for make bench: the wallpapers the test shoot is made from and the tools that make
 # it and set the baseline.
