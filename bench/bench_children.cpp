@@ -101,7 +101,9 @@ namespace {
             session.copyMode = false;
             form->show();
             settle();
-            form->folderPage().folders()->setPath(option(args, QStringLiteral("folder")));
+            form->folderPage()
+                .findChild<DirList*>(QStringLiteral("folders"))
+                ->setPath(option(args, QStringLiteral("folder")));
             settle();
         }
         int visibleTiles() const
@@ -172,7 +174,7 @@ int childBoard(const QStringList& args)
         f.board().dropOnTarget(1);
         settle();
         out("drop_ms", msSince(t));
-        const QDir source(f.folderPage().folders()->path());
+        const QDir source(f.folderPage().folderPath());
         out("drop_moved", source.exists(dropped) ? "no" : "yes");
         // The picture and its companions: none may stay behind.
         out("drop_left",
@@ -194,17 +196,17 @@ int childStart(const QStringList& args)
     clock.start();
     Program program(option(args, QStringLiteral("app")), QString());
     MainWindow form(program);
-    form.folderPage().folders()->setPath(option(args, QStringLiteral("folder")));
+    form.folderPage().findChild<DirList*>(QStringLiteral("folders"))->setPath(option(args, QStringLiteral("folder")));
     form.show();
     form.repaint();
     settle();
     out("start_ms", QString::number(clock.nsecsElapsed() / 1e6, 'f', 1));
-    out("start_listed", QString::number(form.folderPage().files()->count()));
+    out("start_listed", QString::number(form.folderPage().findChild<FileList*>(QStringLiteral("files"))->count()));
     // Scrolling the list to its end and back must not wait on the rows in between.
     clock.restart();
-    form.folderPage().files()->scrollToBottom();
+    form.folderPage().findChild<FileList*>(QStringLiteral("files"))->scrollToBottom();
     form.repaint();
-    form.folderPage().files()->scrollToTop();
+    form.folderPage().findChild<FileList*>(QStringLiteral("files"))->scrollToTop();
     form.repaint();
     out("scroll_ms", QString::number(clock.nsecsElapsed() / 1e6, 'f', 1));
     return 0;
