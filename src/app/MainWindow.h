@@ -35,6 +35,9 @@ struct Settings;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
+    // The status bar's panels that say something of the folder; the rest keep themselves.
+    enum class StatusPanel { Folder = 1, FileName, FileCount, Unlistable };
+
     explicit MainWindow(Program& program);
     ~MainWindow() override;
 
@@ -70,9 +73,6 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
 
 private:
-    // The status bar's panels that say something of the folder; the rest keep themselves.
-    enum class StatusPanel { Folder = 1, FileName, FileCount, Unlistable };
-
     void startUp();
     void shutDown();
     void buildStatusBar();

@@ -26,6 +26,9 @@ struct Settings;
 class ViewerWindow : public QWidget {
     Q_OBJECT
 public:
+    // The status bar's panels that tell of the picture; the rest keep themselves.
+    enum class StatusPanel { Folder = 1, FileName, NaturalSize, FileSize, Modified, Notice };
+
     enum class Mode { Full, OnePoint };
     enum class Command { Options, Close, First, Previous, Slideshow, Next, Last };
 
@@ -87,9 +90,6 @@ protected:
     void moveEvent(QMoveEvent* e) override;
 
 private:
-    // The status bar's panels that tell of the picture; the rest keep themselves.
-    enum class StatusPanel { Folder = 1, FileName, NaturalSize, FileSize, Modified, Notice };
-
     void buildToolbar();
     void buildStatusBar();
     void setOnePointLook(bool on); // toolbar and picture tooltips

@@ -67,7 +67,10 @@ struct App : Fixture {
         w->show();
         return QTest::qWaitForWindowExposed(w.get());
     }
-    QString panel(int i) const { return control<StatusBar>(w.get(), "mainStatusBar")->panelText(i); }
+    QString panel(MainWindow::StatusPanel p) const
+    {
+        return control<StatusBar>(w.get(), "mainStatusBar")->panelText(p);
+    }
     // The viewer on entry `entry`, its title, and a key pressed in it.
     ViewerWindow* view(int entry)
     {
@@ -164,9 +167,9 @@ private slots:
         const bool sub = remembered == "sub";
         const QString opened = QDir::toNativeSeparators(sub ? s.src("sub") : s.src());
         QCOMPARE(s.settings.sourceFolder, opened);
-        QCOMPARE(s.panel(1), " " + opened + " ");
-        QCOMPARE(s.panel(3), QString(sub ? " 1 File " : " 3 File "));
-        QCOMPARE(s.panel(4), QString(sub ? "" : " 表示できない名前 1 "));
+        QCOMPARE(s.panel(MainWindow::StatusPanel::Folder), " " + opened + " ");
+        QCOMPARE(s.panel(MainWindow::StatusPanel::FileCount), QString(sub ? " 1 File " : " 3 File "));
+        QCOMPARE(s.panel(MainWindow::StatusPanel::Unlistable), QString(sub ? "" : " 表示できない名前 1 "));
         QCOMPARE(control<FileList>(&s.w->folderPage(), "files")->count(), sub ? 1 : 3);
         QCOMPARE(int(s.settings.thumbCount), 10);
         QVERIFY(!action(*s.w, "undoAction")->isEnabled());
@@ -266,10 +269,10 @@ private slots:
         FolderPage& page = w.folderPage();
         QTest::keyClick(control<FileList>(&page, "files"), Qt::Key_Down);
         QTest::keyClick(control<FileList>(&page, "files"), Qt::Key_Down);
-        QCOMPARE(s.panel(2), QString(" b.jpg "));
+        QCOMPARE(s.panel(MainWindow::StatusPanel::FileName), QString(" b.jpg "));
         QVERIFY(control<DirList>(&page, "folders")->setPath(s.root("empty")));
-        QCOMPARE(s.panel(1), " " + s.root("empty") + " ");
-        QCOMPARE(s.panel(3), " 0 File ");
+        QCOMPARE(s.panel(MainWindow::StatusPanel::Folder), " " + s.root("empty") + " ");
+        QCOMPARE(s.panel(MainWindow::StatusPanel::FileCount), " 0 File ");
         QCOMPARE(s.settings.sourceFolder, s.root("empty"));
         QVERIFY(control<DirList>(&page, "folders")->setPath(s.src()));
         QVERIFY(boardToolbar(w)->isHidden());
@@ -284,13 +287,13 @@ private slots:
         QVERIFY(boardToolbar(w)->isEnabled());
         QCOMPARE(QDir(s.dest(3)).entryList(QDir::Files | QDir::Hidden), QStringList { ".lumo-part-mine" });
         // A long move: its progress in the file name's panel under a busy cursor, then both as they were.
-        const QString fileShown = s.panel(2);
+        const QString fileShown = s.panel(MainWindow::StatusPanel::FileName);
         emit s.sorter.moveProgress({ "c.jpg", 2, 3, 3 << 19, 3 << 20 });
-        QCOMPARE(s.panel(2), QString(" 移動中 2/3 c.jpg 1.5/3.0 MB "));
+        QCOMPARE(s.panel(MainWindow::StatusPanel::FileName), QString(" 移動中 2/3 c.jpg 1.5/3.0 MB "));
         QVERIFY(QGuiApplication::overrideCursor());
         QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
         emit s.sorter.moveProgressEnded();
-        QCOMPARE(s.panel(2), fileShown);
+        QCOMPARE(s.panel(MainWindow::StatusPanel::FileName), fileShown);
         QVERIFY(!QGuiApplication::overrideCursor());
         QCOMPARE(w.frameGeometry(), QRect(QPoint(0, 0), workArea().bottomRight()));
         w.activateWindow();
@@ -316,10 +319,10 @@ private slots:
         action(w, "undoAction")->trigger();
         QVERIFY(QFile::remove(s.src("c.jpg")));
         action(w, "reloadAction")->trigger();
-        QCOMPARE(s.panel(3), QString(" 2 File "));
+        QCOMPARE(s.panel(MainWindow::StatusPanel::FileCount), QString(" 2 File "));
         s.photos(4);
         action(w, "loadMoreAction")->trigger();
-        QCOMPARE(s.panel(3), QString(" 4 File "));
+        QCOMPARE(s.panel(MainWindow::StatusPanel::FileCount), QString(" 4 File "));
         QVERIFY(QFile::remove(s.src("d.jpg")));
 
         action(w, "backAction")->trigger();
@@ -354,7 +357,7 @@ private slots:
         clickRow(control<DirList>(&page, "folders"), "sub");
         QCOMPARE(s.folder.path(), s.src("sub"));
         QCOMPARE(control<FileList>(&page, "files")->count(), 1);
-        QCOMPARE(s.panel(1), " " + s.src("sub") + " ");
+        QCOMPARE(s.panel(MainWindow::StatusPanel::Folder), " " + s.src("sub") + " ");
         clickRow(control<DirList>(&page, "folders"), "src"); // an ancestor: chosen too, without leaving the list
         QCOMPARE(control<FileList>(&page, "files")->count(), 3);
         QCOMPARE(control<DirList>(&page, "folders")->findItems("sub", Qt::MatchEndsWith).size(), 1);
@@ -393,10 +396,11 @@ private slots:
             writeFile(s.src(name), "x");
         QVERIFY(s.open());
         QVERIFY(control<DirList>(&s.w->folderPage(), "folders")->setPath(s.src()));
-        QCOMPARE(s.panel(3), QString(" 3 File ")); // the RAW beside a.jpg is listed as a.jpg
+        QCOMPARE(s.panel(MainWindow::StatusPanel::FileCount),
+            QString(" 3 File ")); // the RAW beside a.jpg is listed as a.jpg
         QVERIFY(!action(*s.w, "classicFormatsAction")->isChecked());
         action(*s.w, "classicFormatsAction")->trigger();
-        QCOMPARE(s.panel(3), QString(" 1 File "));
+        QCOMPARE(s.panel(MainWindow::StatusPanel::FileCount), QString(" 1 File "));
         QCOMPARE(control<FileList>(&s.w->folderPage(), "files")->count(), 1);
         QCOMPARE(readFile(s.session.programFolder() + "/Lumo.ini"),
             QByteArray("ClassicFormatsOnly=1\r\nCompanionsFollow=1\r\n"));
@@ -756,15 +760,16 @@ private slots:
         control<QPushButton>(&s.w->folderPage(), "startButton")->click();
         QVERIFY(action(*s.w, "companionsAction")->isChecked());
         emit s.w->board().fileChosen("b.jpg");
-        QCOMPARE(s.panel(2), QString(" b.jpg +CR2 +XMP "));
-        QCOMPARE(
-            control<StatusBar>(s.view(1), "statusBar")->panelText(2), QString(" b.jpg +CR2 +XMP ")); // the viewer's too
+        QCOMPARE(s.panel(MainWindow::StatusPanel::FileName), QString(" b.jpg +CR2 +XMP "));
+        QCOMPARE(control<StatusBar>(s.view(1), "statusBar")->panelText(ViewerWindow::StatusPanel::FileName),
+            QString(" b.jpg +CR2 +XMP ")); // the viewer's too
         s.w->viewer()->close();
         action(*s.w, "companionsAction")->trigger();
         QVERIFY(!s.session.companionsFollow);
         emit s.w->board().fileChosen("b.jpg");
-        QCOMPARE(s.panel(2), QString(" b.jpg "));
-        QCOMPARE(control<StatusBar>(s.view(1), "statusBar")->panelText(2), QString(" b.jpg "));
+        QCOMPARE(s.panel(MainWindow::StatusPanel::FileName), QString(" b.jpg "));
+        QCOMPARE(control<StatusBar>(s.view(1), "statusBar")->panelText(ViewerWindow::StatusPanel::FileName),
+            QString(" b.jpg "));
         s.w->viewer()->close();
         s.w->board().sendToTarget(1, 3);
         QVERIFY(!QFile::exists(s.src("b.jpg")));

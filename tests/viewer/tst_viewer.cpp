@@ -31,7 +31,8 @@ QTimer* slideClock(const ViewerWindow* v) { return control<QTimer>(v, "slideCloc
 PictureView* pictureView(const ViewerWindow* v) { return control<PictureView>(v, "pictureView"); }
 StatusBar* viewerStatus(const ViewerWindow* v) { return control<StatusBar>(v, "statusBar"); }
 QToolBar* viewerToolbar(const ViewerWindow* v) { return control<QToolBar>(v, "toolbar"); }
-QString panel(ViewerWindow* v, int i) { return viewerStatus(v)->panelText(i); }
+using Panel = ViewerWindow::StatusPanel;
+QString panel(ViewerWindow* v, Panel p) { return viewerStatus(v)->panelText(p); }
 PictureBox* picture(ViewerWindow* v) { return pictureView(v)->picture(); }
 QColor colourOf(int i) { return QColor::fromHsv((i * 53) % 360, 255, 230); }
 
@@ -154,12 +155,13 @@ private slots:
             QCOMPARE(v->lastDecodeBox(), area);
             const QImage shown = picture(v)->pixmap().toImage();
             QCOMPARE_LT(std::abs(qGray(shown.pixel(shown.width() / 2, shown.height() / 2)) - grey[i]), 20);
-            QCOMPARE(panel(v, 1), " " + s.src() + " ");
-            QCOMPARE(panel(v, 2), " " + info.fileName() + " ");
-            QCOMPARE(panel(v, 3), QStringLiteral(" %1X%2 Pixel ").arg(natural.width()).arg(natural.height()));
-            QCOMPARE(panel(v, 4), QStringLiteral(" %1KB ").arg((info.size() + 1023) / 1024));
-            QCOMPARE(panel(v, 5), ViewerLogic::modifiedText(info.lastModified()));
-            QCOMPARE(panel(v, 6), reduced ? QStringLiteral(" 縮小表示中 ") : QString());
+            QCOMPARE(panel(v, Panel::Folder), " " + s.src() + " ");
+            QCOMPARE(panel(v, Panel::FileName), " " + info.fileName() + " ");
+            QCOMPARE(panel(v, Panel::NaturalSize),
+                QStringLiteral(" %1X%2 Pixel ").arg(natural.width()).arg(natural.height()));
+            QCOMPARE(panel(v, Panel::FileSize), QStringLiteral(" %1KB ").arg((info.size() + 1023) / 1024));
+            QCOMPARE(panel(v, Panel::Modified), ViewerLogic::modifiedText(info.lastModified()));
+            QCOMPARE(panel(v, Panel::Notice), reduced ? QStringLiteral(" 縮小表示中 ") : QString());
         }
         QCOMPARE(v->position(), 0);
     }
@@ -182,10 +184,10 @@ private slots:
         QVERIFY(picture(v)->hasPicture());
         send(v, "next");
         QCOMPARE(v->windowTitle(), titleOf("p1.jpg", 1, 2));
-        QCOMPARE(panel(v, 2), QString(" p1.jpg "));
-        QCOMPARE(panel(v, 3), QString(" 0X0 Pixel "));
-        QCOMPARE(panel(v, 4), QString());
-        QCOMPARE(panel(v, 6), QString(" 表示できません "));
+        QCOMPARE(panel(v, Panel::FileName), QString(" p1.jpg "));
+        QCOMPARE(panel(v, Panel::NaturalSize), QString(" 0X0 Pixel "));
+        QCOMPARE(panel(v, Panel::FileSize), QString());
+        QCOMPARE(panel(v, Panel::Notice), QString(" 表示できません "));
         QVERIFY(!picture(v)->hasPicture());
         QVERIFY(!fifo.rescued());
     }
@@ -261,13 +263,13 @@ private slots:
             QVERIFY(slideClock(v)->isActive());
             QCOMPARE(slideClock(v)->interval(), ms);
             QVERIFY(!viewerAction(v, "optionsAction")->isEnabled());
-            QCOMPARE(panel(v, 6), kMark);
+            QCOMPARE(panel(v, Panel::Notice), kMark);
             s.settings.slideSeconds = 7;
             s.session.slideRepeat = repeat;
         }
         send(v, input);
         QCOMPARE(v->position(), index);
-        QCOMPARE(panel(v, 6) == kMark, index == start);
+        QCOMPARE(panel(v, Panel::Notice) == kMark, index == start);
         QCOMPARE(v->windowTitle(), titleOf(index));
         QCOMPARE(v->fileName(), QStringLiteral("p%1.jpg").arg(index));
         QVERIFY(picture(v)->cursor().shape() != Qt::WaitCursor);
@@ -487,12 +489,12 @@ private slots:
         QCOMPARE(picture(v)->isVisible(), shown.contains("Pixel") && change != "folder"); // no picture: ends quietly
         if (shown.contains("Pixel")) {
             QCOMPARE(v->windowTitle(), titleOf(name, 1, 3));
-            QCOMPARE(panel(v, 2), " " + name + " ");
-            QCOMPARE(panel(v, 3), shown); // the fallback with its own size
+            QCOMPARE(panel(v, Panel::FileName), " " + name + " ");
+            QCOMPARE(panel(v, Panel::NaturalSize), shown); // the fallback with its own size
             // A folder has no length or time of its own to show: none of the last file's either.
-            QCOMPARE(panel(v, 4),
+            QCOMPARE(panel(v, Panel::FileSize),
                 change == "folder" ? QString() : QStringLiteral(" %1KB ").arg((QFileInfo(path).size() + 1023) / 1024));
-            QCOMPARE(panel(v, 5).trimmed().isEmpty(), change == "folder");
+            QCOMPARE(panel(v, Panel::Modified).trimmed().isEmpty(), change == "folder");
         }
 
         // The next step shows the next file as usual, stepping back is a new display (of
