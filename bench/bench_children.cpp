@@ -287,6 +287,18 @@ int childFirstPaint(const QStringList& args)
     return 0;
 }
 
+// The viewer on the first entry at 1280 x 1000, laid out; null when it did not open.
+ViewerWindow* openViewerAtFirst(MainWindow& f)
+{
+    f.openViewer(0, ViewerWindow::Mode::Full);
+    ViewerWindow* v = f.viewer();
+    if (v) {
+        v->resize(1280, 1000);
+        settle();
+    }
+    return v;
+}
+
 int childViewer(const QStringList& args)
 {
     Board b(args);
@@ -294,12 +306,9 @@ int childViewer(const QStringList& args)
     Settings& settings = b.settings;
     const int steps
         = std::min(option(args, QStringLiteral("steps"), QStringLiteral("12")).toInt(), b.folder.count() - 1);
-    f.openViewer(0, ViewerWindow::Mode::Full);
-    ViewerWindow* v = f.viewer();
+    ViewerWindow* v = openViewerAtFirst(f);
     if (!v)
         return 2;
-    v->resize(1280, 1000);
-    settle();
     const QSize area = v->findChild<PictureView*>(QStringLiteral("pictureView"))->size();
     out("viewer_area", QStringLiteral("%1x%2").arg(area.width()).arg(area.height()));
 
@@ -361,12 +370,9 @@ int childViewerSend(const QStringList& args)
     Board b(args);
     MainWindow& f = *b.form;
     const int sends = std::min(12, b.folder.count() - 2);
-    f.openViewer(0, ViewerWindow::Mode::Full);
-    ViewerWindow* v = f.viewer();
+    ViewerWindow* v = openViewerAtFirst(f);
     if (!v)
         return 2;
-    v->resize(1280, 1000);
-    settle();
     const QSize area = v->findChild<PictureView*>(QStringLiteral("pictureView"))->size();
     // Each send shows the next entry, which was made ahead while the last one was on screen.
     QStringList times;
