@@ -54,8 +54,11 @@ QSize decodeRequest(QSize stored, bool rotated90, QSize target, bool jpeg)
 
 Orientation orientationOf(const QString& path, const QImageReader& reader)
 {
-    if (PictureOrientation::isAvailable())
-        return PictureOrientation::read(path);
+    return PictureOrientation::isAvailable() ? PictureOrientation::read(path) : orientationFromReader(reader);
+}
+
+Orientation orientationFromReader(const QImageReader& reader)
+{
     switch (reader.transformation()) {
     case QImageIOHandler::TransformationMirror:
         return Orientation::Mirrored;

@@ -51,6 +51,10 @@ QSize decodeRequest(QSize stored, bool rotated90, QSize target, bool jpeg);
 // without it from Qt's reader.
 Orientation orientationOf(const QString& path, const QImageReader& reader);
 
+// The turn Qt's reader found in the header it has already parsed: no second open of the
+// file, but Qt knows the EXIF of fewer formats than exiv2.
+Orientation orientationFromReader(const QImageReader& reader);
+
 // Reads from `reader` (auto-transform off, size already known) at `target`, given as
 // displayed, and turns the pixels by `orientation`. Null on failure; the reader's error
 // tells why.

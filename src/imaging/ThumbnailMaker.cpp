@@ -152,17 +152,25 @@ ThumbResult make(ThumbRequest request)
         return failed();
     if (qint64(stored.width()) * stored.height() > HeaderCheck::MaxPicturePixels)
         return failed();
-    const Orientation orientation = png ? Orientation::Upright : orientationOf(request.path, reader);
-    const QSize natural = PictureOrientation::swapsSides(orientation) ? stored.transposed() : stored;
+    auto naturalFor = [&](Orientation o) { return PictureOrientation::swapsSides(o) ? stored.transposed() : stored; };
 
-    if (shared) {
-        // A PNG this build cannot decode shows no picture, whatever another program made of it.
-        if (stored.isValid() && canDecode
-            && takeShared(SharedThumbnails::find(request.sharedRoot, source, request.box), natural, box, r))
-            return r;
-        if (SharedThumbnails::hasFailure(request.sharedRoot, source))
-            return r;
-    }
+    // Qt's JPEG and TIFF readers parsed the turn with the header. A shared thumbnail is
+    // checked against theirs first, so that exiv2's second open of the file is spent only
+    // when that misses. A PNG this build cannot decode shows no picture, whatever another
+    // program made of it.
+    const QImage cached = shared && stored.isValid() && canDecode
+        ? SharedThumbnails::find(request.sharedRoot, source, request.box)
+        : QImage();
+    const bool readerKnowsTurn = png || format == "jpeg" || format == "tiff";
+    if (readerKnowsTurn
+        && takeShared(cached, naturalFor(png ? Orientation::Upright : orientationFromReader(reader)), box, r))
+        return r;
+    const Orientation orientation = png ? Orientation::Upright : orientationOf(request.path, reader);
+    const QSize natural = naturalFor(orientation);
+    if (takeShared(cached, natural, box, r))
+        return r;
+    if (shared && SharedThumbnails::hasFailure(request.sharedRoot, source))
+        return r;
 
     // Always the file's own pixels, decoded at reduced size: never a JPEG's EXIF thumbnail
     // a camera or an editor embedded, which may show another picture than the file does. Decoded at
