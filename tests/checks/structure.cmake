@@ -7,7 +7,7 @@
 # terms:  one word per thing: none of the retired words in src, tests, bench, fuzz, README.md
 #         or the help page, and no bare number in src for the delete folder, a target, a naming
 #         rule, a history kind, a status panel or the slideshow icon (the glossary in README.md).
-# sizes:  no source file of src/ over 600 lines.
+# sizes:  no source file of src/, bench/ or fuzz/ over 600 lines.
 # budget: tests/ no larger a share of the lines of src/ and tests/ together than `share_limit`.
 # wording: no string or character literal with a non-ASCII character under platform/,
 #          imaging/, session/ or sorting/: the words the user reads are made above them.
@@ -118,7 +118,8 @@ elseif(CHECK STREQUAL "terms")
         endif()
     endforeach()
 elseif(CHECK STREQUAL "sizes")
-    file(GLOB_RECURSE files RELATIVE ${ROOT} ${ROOT}/src/*.h ${ROOT}/src/*.cpp ${ROOT}/src/*.c)
+    file(GLOB_RECURSE files RELATIVE ${ROOT} ${ROOT}/src/*.h ${ROOT}/src/*.cpp ${ROOT}/src/*.c ${ROOT}/bench/*.h
+         ${ROOT}/bench/*.cpp ${ROOT}/fuzz/*.h ${ROOT}/fuzz/*.cpp)
     foreach(f ${files})
         line_count(${ROOT}/${f} n)
         if(n GREATER 600)
