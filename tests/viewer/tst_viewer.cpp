@@ -30,7 +30,6 @@ QAction* viewerAction(const ViewerWindow* v, const char* name) { return control<
 QTimer* slideClock(const ViewerWindow* v) { return control<QTimer>(v, "slideClock"); }
 PictureView* pictureView(const ViewerWindow* v) { return control<PictureView>(v, "pictureView"); }
 StatusBar* viewerStatus(const ViewerWindow* v) { return control<StatusBar>(v, "statusBar"); }
-QToolBar* viewerToolbar(const ViewerWindow* v) { return control<QToolBar>(v, "toolbar"); }
 using Panel = ViewerWindow::StatusPanel;
 QString panel(ViewerWindow* v, Panel p) { return viewerStatus(v)->panelText(p); }
 PictureBox* picture(ViewerWindow* v) { return pictureView(v)->picture(); }
@@ -73,6 +72,16 @@ void send(ViewerWindow* v, const QString& input)
         input == "tick" ? v->tick() : v->command(kCommands.value(input));
 }
 
+// A step from `start` (in a slideshow when `show` says how it is after the input: paused, stopped or running).
+struct Step {
+    int start;
+    QString input;
+    int index;
+    QString show = {};
+    int seconds = 1, ms = 1000;
+    bool repeat = false;
+};
+
 struct ViewerFixture : Fixture {
     // p0.jpg .. p3.jpg, each in its own colour, listed.
     ViewerFixture()
@@ -91,6 +100,7 @@ struct ViewerFixture : Fixture {
 };
 
 } // namespace
+Q_DECLARE_METATYPE(Step)
 
 class TestViewer : public QObject {
     Q_OBJECT
@@ -169,62 +179,46 @@ private slots:
     // it, a tick steps or ends it. The interval is read when it starts, the repeat switch at every tick.
     void steps_data()
     {
-        QTest::addColumn<int>("start");
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QString>("show"); // the slideshow after the input: none, paused, stopped or running
-        QTest::addColumn<int>("seconds");
-        QTest::addColumn<int>("ms");
-        QTest::addColumn<bool>("repeat");
-        const auto row = [](const char* name, int start, const char* input, int index, const char* show = "",
-                             int seconds = 1, int ms = 1000, bool repeat = false) {
-            QTest::newRow(name) << start << QString(input) << index << QString(show) << seconds << ms << repeat;
-        };
-        row("last, Space", 3, "Space", 3);
-        row("last, left click", 3, "left", 3);
-        row("last, next", 3, "next", 3);
-        row("first, Shift+Space", 0, "Shift+Space", 0);
-        row("first, right click", 0, "right", 0);
-        row("first, previous", 0, "previous", 0);
-        row("middle click", 1, "middle", 1);
-        row("Ctrl+Space", 1, "Ctrl+Space", 1);
-        row("Space", 1, "Space", 2);
-        row("first", 2, "first", 0);
-        row("last", 1, "last", 3);
-        row("show, Space", 1, "Space", 2, "paused");
-        row("show, Shift+Space", 1, "Shift+Space", 0, "paused");
-        row("show, left click", 1, "left", 2, "paused");
-        row("show, right click", 1, "right", 0, "paused");
-        row("show, first", 1, "first", 0, "stopped");
-        row("show, previous", 1, "previous", 0, "stopped");
-        row("show, next", 1, "next", 2, "stopped");
-        row("show, last", 1, "last", 3, "stopped");
+        QTest::addColumn<Step>("step");
+        const auto row = [](const char* name, const Step& step) { QTest::newRow(name) << step; };
+        row("last, Space", { 3, "Space", 3 });
+        row("last, left click", { 3, "left", 3 });
+        row("last, next", { 3, "next", 3 });
+        row("first, Shift+Space", { 0, "Shift+Space", 0 });
+        row("first, right click", { 0, "right", 0 });
+        row("first, previous", { 0, "previous", 0 });
+        row("middle click", { 1, "middle", 1 });
+        row("Ctrl+Space", { 1, "Ctrl+Space", 1 });
+        row("Space", { 1, "Space", 2 });
+        row("first", { 2, "first", 0 });
+        row("last", { 1, "last", 3 });
+        row("show, Space", { 1, "Space", 2, "paused" });
+        row("show, Shift+Space", { 1, "Shift+Space", 0, "paused" });
+        row("show, left click", { 1, "left", 2, "paused" });
+        row("show, right click", { 1, "right", 0, "paused" });
+        row("show, first", { 1, "first", 0, "stopped" });
+        row("show, previous", { 1, "previous", 0, "stopped" });
+        row("show, next", { 1, "next", 2, "stopped" });
+        row("show, last", { 1, "last", 3, "stopped" });
         // Keys and the wheel step as the toolbar does.
         for (const char* key : { "Right", "Down", "PageDown", "wheel down" })
-            row(key, 1, key, 2);
+            row(key, { 1, key, 2 });
         for (const char* key : { "Left", "Up", "PageUp", "wheel up" })
-            row(key, 2, key, 1);
-        row("Home", 2, "Home", 0);
-        row("End", 1, "End", 3);
-        row("last, End", 3, "End", 3);
-        row("last, Right", 3, "Right", 3);
-        row("first, wheel up", 0, "wheel up", 0);
-        row("show, Right", 1, "Right", 2, "stopped");
-        row("show, wheel up", 1, "wheel up", 0, "stopped");
-        row("show, Home", 1, "Home", 0, "stopped");
-        row("show of 3 s, tick", 2, "tick", 3, "running", 3, 3000);
-        row("show of 0 s, tick at the end", 3, "tick", 3, "stopped", 0, 1000);
-        row("show of 40 s, tick at the end, repeating", 3, "tick", 0, "running", 40, 32000, true);
+            row(key, { 2, key, 1 });
+        row("last, End", { 3, "End", 3 });
+        row("last, Right", { 3, "Right", 3 });
+        row("first, wheel up", { 0, "wheel up", 0 });
+        row("show, Right", { 1, "Right", 2, "stopped" });
+        row("show, wheel up", { 1, "wheel up", 0, "stopped" });
+        row("show, Home", { 1, "Home", 0, "stopped" });
+        row("show of 3 s, tick", { 2, "tick", 3, "running", 3, 3000 });
+        row("show of 0 s, tick at the end", { 3, "tick", 3, "stopped", 0, 1000 });
+        row("show of 40 s, tick at the end, repeating", { 3, "tick", 0, "running", 40, 32000, true });
     }
     void steps()
     {
-        QFETCH(int, start);
-        QFETCH(QString, input);
-        QFETCH(int, index);
-        QFETCH(QString, show);
-        QFETCH(int, seconds);
-        QFETCH(int, ms);
-        QFETCH(bool, repeat);
+        QFETCH(Step, step);
+        const auto [start, input, index, show, seconds, ms, repeat] = step;
         ViewerFixture s;
         s.settings.slideSeconds = int16_t(seconds);
         s.session.slideRepeat = !repeat;
@@ -282,7 +276,7 @@ private slots:
         QPointer<ViewerWindow> v = s.show(1, Mode::OnePoint);
         QVERIFY(v);
         QVERIFY(v->isVisible());
-        QVERIFY(viewerToolbar(v)->isHidden());
+        QVERIFY(control<QToolBar>(v, "toolbar")->isHidden());
         QCOMPARE(s.settings.viewerMode, int16_t(1));
         QCOMPARE(pictureView(v)->toolTip(), ViewerWindow::onePointTip());
         QCOMPARE(v->windowTitle(), titleOf(1, true));
@@ -292,7 +286,7 @@ private slots:
         QCOMPARE(v->windowTitle(), titleOf(3, true));
         // A full request turns it into the full viewer, whose clicks step.
         QCOMPARE(s.show(1), v);
-        QVERIFY(!viewerToolbar(v)->isHidden());
+        QVERIFY(!control<QToolBar>(v, "toolbar")->isHidden());
         QCOMPARE(pictureView(v)->toolTip(), ViewerWindow::normalTip());
         QCOMPARE(v->windowTitle(), titleOf(1));
         send(v, click);
@@ -317,7 +311,7 @@ private slots:
         // A new full viewer, closed during a slideshow: the next one starts stopped, and its
         // first press only clears the flag left over.
         QVERIFY(s.show(2));
-        QVERIFY(!viewerToolbar(s.openViewer())->isHidden());
+        QVERIFY(!control<QToolBar>(s.openViewer(), "toolbar")->isHidden());
         viewerAction(s.openViewer(), "slideshowAction")->trigger();
         viewerAction(s.openViewer(), "closeAction")->trigger();
         QVERIFY(!s.openViewer());
@@ -425,10 +419,9 @@ private slots:
         QFETCH(QString, shown);
         Fixture s;
         const QString ext = name.section(u'.', -1), path = s.src(name);
-        const Format format = ext == "png" ? Format::Png
-            : ext == "gif"                 ? Format::Gif
-            : ext == "bmp"                 ? Format::Bmp
-                                           : Format::Jpeg;
+        const Format format
+            = QMap<QString, Format> { { "png", Format::Png }, { "gif", Format::Gif }, { "bmp", Format::Bmp } }.value(
+                ext, Format::Jpeg);
         QTemporaryDir elsewhere; // outside the tree the test reads whole
         std::optional<TestFiles::FifoGuard> fifo;
         int seed = 0;
