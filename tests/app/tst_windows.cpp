@@ -97,11 +97,10 @@ private slots:
         w.openUsage();
         w.openViewer(0, ViewerWindow::Mode::Full);
         for (QWidget* top : QApplication::topLevelWidgets())
-            if (top != &w && top->isVisible())
+            if (top != &w && top->isVisible()) {
                 walk(top, QString::fromLatin1(top->metaObject()->className()), found);
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (top != &w && top->isVisible())
                 top->close();
+            }
 
         s.session.copyMode = true; // the badge shows on the board
         w.openBoard();
