@@ -10,7 +10,6 @@
 #include "widgets/StatusBar.h"
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QLabel>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyleOptionButton>

@@ -2,7 +2,6 @@
 // makes, the files the bulk delete removes, and what they signal.
 #include "Controls.h"
 #include "Fixture.h"
-#include "TestFiles.h"
 #include "dialogs/DestinationsDialog.h"
 #include "dialogs/DialogLogic.h"
 #include "dialogs/OptionsDialog.h"
@@ -10,9 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScopeGuard>
 #include <QScreen>
-#include <QSignalSpy>
 
 using namespace DialogLogic;
 using TestFiles::touch;

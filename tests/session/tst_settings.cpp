@@ -3,9 +3,6 @@
 #include "session/ExtraOptions.h"
 #include "session/PictureFolder.h"
 #include "session/SettingsFile.h"
-#include <QRandomGenerator>
-#include <QStringEncoder>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
 

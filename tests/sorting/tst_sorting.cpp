@@ -3,12 +3,9 @@
 #include "Printers.h"
 #include "TestFiles.h"
 #include "session/Session.h"
-#include "session/Settings.h"
 #include "sorting/Companions.h"
 #include "sorting/Renaming.h"
 #include "sorting/Sorter.h"
-#include <QFileInfo>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <numeric>
 #include <sys/mount.h>

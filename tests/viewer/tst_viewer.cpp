@@ -9,7 +9,6 @@
 #include "widgets/PictureBox.h"
 #include "widgets/StatusBar.h"
 #include <QAction>
-#include <QFileInfo>
 #include <QToolBar>
 #include <QWheelEvent>
 
