@@ -43,22 +43,12 @@ QString titleOf(const QString& name, int index, int count, bool onePoint = false
 }
 QString titleOf(int i, bool onePoint = false) { return titleOf(QStringLiteral("p%1.jpg").arg(i), i, 4, onePoint); }
 
-// Keys and clicks as the user gives them (a left or middle click on the picture when one is shown). A toolbar command
-// runs directly: at the edges its button is disabled, and the command must still hold.
+// Keys (as QKeySequence names them) and clicks as the user gives them (a left or middle click on the picture when
+// one is shown). A toolbar command runs directly: at the edges its button is disabled, and the command must still hold.
 void send(ViewerWindow* v, const QString& input)
 {
     QWidget* const pic = picture(v)->isVisible() ? static_cast<QWidget*>(picture(v)) : pictureView(v);
-    const Qt::KeyboardModifiers mods = input.startsWith("Shift") ? Qt::ShiftModifier
-        : input.startsWith("Ctrl")                               ? Qt::ControlModifier
-                                                                 : Qt::NoModifier;
-    static const QMap<QString, Qt::Key> keys = { { "Right", Qt::Key_Right }, { "Down", Qt::Key_Down },
-        { "PageDown", Qt::Key_PageDown }, { "Left", Qt::Key_Left }, { "Up", Qt::Key_Up }, { "PageUp", Qt::Key_PageUp },
-        { "Home", Qt::Key_Home }, { "End", Qt::Key_End } };
-    if (input.endsWith("Space"))
-        QTest::keyClick(v, Qt::Key_Space, mods);
-    else if (keys.contains(input))
-        QTest::keyClick(v, keys.value(input));
-    else if (input.startsWith("wheel")) {
+    if (input.startsWith("wheel")) {
         const QPointF at(5, 5);
         QWheelEvent turn(at, pictureView(v)->mapToGlobal(at), QPoint(), QPoint(0, input.endsWith("down") ? -120 : 120),
             Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -67,8 +57,10 @@ void send(ViewerWindow* v, const QString& input)
         QTest::mouseClick(pictureView(v), Qt::RightButton, {}, QPoint(2, 2));
     else if (input == "left" || input == "middle")
         QTest::mouseClick(pic, input == "left" ? Qt::LeftButton : Qt::MiddleButton, {}, QPoint(2, 2));
-    else
+    else if (input == "tick" || kCommands.contains(input))
         input == "tick" ? v->tick() : v->command(kCommands.value(input));
+    else
+        QTest::keyClick(v, QKeySequence(input)[0].key(), QKeySequence(input)[0].keyboardModifiers());
 }
 
 // A step from `start` (in a slideshow when `show` says how it is after the input: paused, stopped or running).
@@ -200,9 +192,9 @@ private slots:
         row("show, next", { 1, "next", 2, "stopped" });
         row("show, last", { 1, "last", 3, "stopped" });
         // Keys and the wheel step as the toolbar does.
-        for (const char* key : { "Right", "Down", "PageDown", "wheel down" })
+        for (const char* key : { "Right", "Down", "PgDown", "wheel down" })
             row(key, { 1, key, 2 });
-        for (const char* key : { "Left", "Up", "PageUp", "wheel up" })
+        for (const char* key : { "Left", "Up", "PgUp", "wheel up" })
             row(key, { 2, key, 1 });
         row("last, End", { 3, "End", 3 });
         row("last, Right", { 3, "Right", 3 });
