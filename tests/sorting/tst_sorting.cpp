@@ -339,23 +339,39 @@ private slots:
         QCOMPARE(t.state(), before);
     }
 
-    // Send all takes each picture with its companions, under a name free for all of them.
-    void sendAllMovesUnits()
+    // Send all takes each picture with its companions, under a name free for all of them. After the bulk delete
+    // emptied the delete folder, the entries of the files it took go; the others keep their order, and nothing is
+    // said when nothing went.
+    void sendAllMovesUnitsThenForgetsVanished()
     {
         Tree t;
         putShoot(t);
+        t.put("a.jpg");
+        t.put("b.jpg");
+        QVERIFY(t.drop(1, "a.jpg").ok);
         writeFile(t.deleteFolder + "/IMG_0001.xmp", "older one");
-        const auto before = t.state();
-        const QStringList names = { "IMG_0001.JPG", "IMG_0002.CR2" };
-        const SendAllResult r = t.sorter.sendAll(t.source, names, { 0, 1 });
+        auto before = t.state();
+        const SendAllResult r
+            = t.sorter.sendAll(t.source, { "IMG_0002.CR2", "IMG_0001.JPG", "b.jpg", "a.jpg" }, { 0, 1, 2 });
         QVERIFY(!r.worthTelling());
-        QCOMPARE(r.moved, 2);
+        QCOMPARE(r.moved, 3);
         QCOMPARE(QDir(t.deleteFolder).entryList(QDir::Files),
-            QStringList({ "IMG_0001 (2).CR2", "IMG_0001 (2).JPG", "IMG_0001 (2).JPG.xmp", "IMG_0001 (2).xmp",
+            QStringList({ "b.jpg", "IMG_0001 (2).CR2", "IMG_0001 (2).JPG", "IMG_0001 (2).JPG.xmp", "IMG_0001 (2).xmp",
                 "IMG_0001.xmp", "IMG_0002.CR2" }));
+        QCOMPARE(t.sorter.history().count(), 4);
+        for (const char* name : { "IMG_0002.CR2", "b.jpg" }) // the newest entry and one below the unit
+            QVERIFY(QFile::remove(t.deleteFolder + u'/' + name));
+        QSignalSpy changed(&t.sorter, &Sorter::historyChanged);
+        t.sorter.forgetVanishedIn(t.deleteFolder + "/./");
         QCOMPARE(t.sorter.history().count(), 2);
-        for (int i = 0; i < 2; ++i)
-            QVERIFY(t.sorter.undoLast().ok());
+        QCOMPARE(QFileInfo(t.sorter.history().at(0).to).fileName(), QString("IMG_0001 (2).JPG"));
+        QCOMPARE(t.sorter.history().at(1).from, t.src("a.jpg"));
+        QCOMPARE(changed.count(), 1);
+        t.sorter.forgetVanishedIn(t.deleteFolder);
+        QCOMPARE(changed.count(), 1);
+        QVERIFY(t.sorter.undoLast().ok());
+        before.files.remove("src/IMG_0002.CR2");
+        before.files.remove("src/b.jpg");
         QCOMPARE(t.state(), before);
     }
 
@@ -561,26 +577,6 @@ private slots:
         for (int j = 0; j < 8; ++j)
             QVERIFY(t.sorter.undoLast().ok());
         QCOMPARE(t.state(), before);
-    }
-
-    // After the bulk delete emptied the delete folder, the entries of the files it took go;
-    // the others keep their order, and nothing is said when nothing went.
-    void forgetVanished()
-    {
-        Tree t;
-        const QStringList names = t.put(4);
-        QVERIFY(t.drop(1, names[0]).ok);
-        QCOMPARE(t.sorter.sendAll(t.source, names, { 1, 2, 3 }).moved, 3);
-        QVERIFY(QFile::remove(t.deleteFolder + u'/' + names[1]));
-        QVERIFY(QFile::remove(t.deleteFolder + u'/' + names[3]));
-        QSignalSpy changed(&t.sorter, &Sorter::historyChanged);
-        t.sorter.forgetVanishedIn(t.deleteFolder + "/./");
-        QCOMPARE(t.sorter.history().count(), 2);
-        QCOMPARE(QFileInfo(t.sorter.history().at(0).to).fileName(), names[2]);
-        QCOMPARE(t.sorter.history().at(1).from, t.src(names[0]));
-        QCOMPARE(changed.count(), 1);
-        t.sorter.forgetVanishedIn(t.deleteFolder);
-        QCOMPARE(changed.count(), 1);
     }
 
     // A transfer is busy throughout and says that a file stayed before the warning; an
