@@ -24,7 +24,6 @@ const QMap<QString, Command> kCommands
     = { { "first", Command::First }, { "previous", Command::Previous }, { "slideshow", Command::Slideshow },
           { "next", Command::Next }, { "last", Command::Last }, { "close", Command::Close } };
 
-// The viewer's controls, by name.
 QAction* viewerAction(const ViewerWindow* v, const char* name) { return control<QAction>(v, QLatin1String(name)); }
 QTimer* slideClock(const ViewerWindow* v) { return control<QTimer>(v, "slideClock"); }
 PictureView* pictureView(const ViewerWindow* v) { return control<PictureView>(v, "pictureView"); }
@@ -321,7 +320,7 @@ private slots:
 
     // Z shows the whole picture at 100 %, the point under the pointer kept; a drag or the
     // arrows pan it without leaving a gap, a step keeps the point, Ctrl+0 fits it. F11 and
-    // a double click switch full screen; Esc closes the viewer, the one-point one too.
+    // a double click switch full screen; Esc closes the one-point viewer (the full one: e2e_viewer_keys).
     void keysOfTheView()
     {
         ViewerFixture s;
@@ -366,7 +365,7 @@ private slots:
         QTest::mouseDClick(picture(v), Qt::LeftButton);
         QTRY_VERIFY(!v->isFullScreen());
         QCOMPARE(v->position(), 1);
-        QTest::keyClick(s.show(2, Mode::OnePoint), Qt::Key_Escape); // the full one: e2e_viewer_keys
+        QTest::keyClick(s.show(2, Mode::OnePoint), Qt::Key_Escape);
         QVERIFY(!s.openViewer());
         QCOMPARE(s.settings.viewerMode, int16_t(0));
     }
