@@ -231,11 +231,10 @@ private slots:
         QCOMPARE(v->fileName(), QStringLiteral("p%1.jpg").arg(index));
         QVERIFY(picture(v)->cursor().shape() != Qt::WaitCursor);
         // Back buttons (first, previous) and forward ones (show, next, last) follow the position.
-        for (QAction* a : { viewerAction(v, "firstAction"), viewerAction(v, "previousAction") })
-            QCOMPARE(a->isEnabled(), index > 0);
-        for (QAction* a :
-            { viewerAction(v, "slideshowAction"), viewerAction(v, "nextAction"), viewerAction(v, "lastAction") })
-            QCOMPARE(a->isEnabled(), index < 3);
+        for (const char* back : { "firstAction", "previousAction" })
+            QCOMPARE(viewerAction(v, back)->isEnabled(), index > 0);
+        for (const char* forward : { "slideshowAction", "nextAction", "lastAction" })
+            QCOMPARE(viewerAction(v, forward)->isEnabled(), index < 3);
         if (show.isEmpty())
             return;
         QCOMPARE(slideClock(v)->isActive() ? slideClock(v)->interval() : 0, show == "running" ? ms : 0);
