@@ -10,11 +10,9 @@ using C = BoardKeys::Command;
 Q_DECLARE_METATYPE(BoardKeys::Action)
 Q_DECLARE_METATYPE(BoardKeys::Command)
 
-namespace QTest {
-template <> char* toString(const Action& a)
+QDebug operator<<(QDebug d, const Action& a)
 {
-    return qstrdup("command " + QByteArray::number(int(a.command)) + ", target " + QByteArray::number(a.target));
-}
+    return d.nospace() << "command " << int(a.command) << ", target " << a.target;
 }
 
 template <typename... T> void addColumns(std::initializer_list<const char*> names)

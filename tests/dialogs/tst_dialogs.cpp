@@ -92,12 +92,8 @@ private slots:
         control<QLineEdit>(&d, "pathField", 2)->setText(nested);
         control<QLineEdit>(&d, "pathField", 5)->clear();
         control<QLineEdit>(&d, "serialField", 0)->setText("12a");
-        if (field == Head)
-            control<QLineEdit>(&d, "headNameField", 4)->setText(text);
-        else if (field == Serial)
-            control<QLineEdit>(&d, "serialField", 2)->setText(text);
-        else
-            control<QLineEdit>(&d, "pathField", 4)->setText(text.startsWith('/') ? s.root() + text : text);
+        const char* const edited = field == Head ? "headNameField" : field == Serial ? "serialField" : "pathField";
+        control<QLineEdit>(&d, edited, field == Serial ? 2 : 4)->setText(text.startsWith('/') ? s.root() + text : text);
         QStringList seen; // at each announcement: the folders already there, the signals so far
         s.boxes.onShown = [&](const QString&) {
             for (const QString& p : { nested, typed, later })
