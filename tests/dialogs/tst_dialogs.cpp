@@ -275,18 +275,16 @@ private slots:
         bool storedWhileOpen = false;
         connect(&d, &OptionsDialog::stored, [&] { storedWhileOpen = d.isVisible() && d.result() == 0; });
         d.show();
-        QCheckBox* const copyModeBox = control<QCheckBox>(&d, "copyModeBox");
-        QCheckBox* const rememberFolderBox = control<QCheckBox>(&d, "rememberFolderBox");
-        QCheckBox* const repeatBox = control<QCheckBox>(&d, "repeatBox");
-        QVERIFY(copyModeBox->isChecked());
-        QVERIFY(rememberFolderBox->isChecked());
-        QVERIFY(!repeatBox->isChecked());
+        const auto box = [&d](const char* name) { return control<QCheckBox>(&d, name); };
+        QVERIFY(box("copyModeBox")->isChecked());
+        QVERIFY(box("rememberFolderBox")->isChecked());
+        QVERIFY(!box("repeatBox")->isChecked());
         QTest::mouseClick(control<QRadioButton>(&d, "sizeButton", 3), Qt::LeftButton);
         QTest::mouseClick(control<QRadioButton>(&d, "countButton", 5), Qt::LeftButton);
         QVERIFY(control<QRadioButton>(&d, "sizeButton", 3)->isChecked()); // a group per frame
         QVERIFY(control<QRadioButton>(&d, "countButton", 5)->isChecked());
-        for (QCheckBox* box : { rememberFolderBox, repeatBox, copyModeBox, copyModeBox, copyModeBox })
-            box->click();
+        for (const char* name : { "rememberFolderBox", "repeatBox", "copyModeBox", "copyModeBox", "copyModeBox" })
+            box(name)->click();
         QCOMPARE(copyMode, (QList<bool> { false, true, false }));
         QVERIFY(!s.settings.rememberFolder);
         QVERIFY(s.session.slideRepeat);
