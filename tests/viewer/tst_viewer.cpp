@@ -128,10 +128,9 @@ private slots:
         QFETCH(QRect, geometry);
         Fixture s;
         const int grey[] = { 60, 200 }; // one picture from the other
-        for (int i = 0; i < 2; ++i) {
-            const QImage img = Hostile::plain(natural, QColor(grey[i], grey[i], grey[i]), QImage::Format_Grayscale8);
-            QVERIFY(img.save(s.src(QStringLiteral("p%1.%2").arg(i).arg(format)), nullptr, 30));
-        }
+        for (int i = 0; i < 2; ++i)
+            QVERIFY(Hostile::plain(natural, QColor(grey[i], grey[i], grey[i]), QImage::Format_Grayscale8)
+                        .save(s.src(QStringLiteral("p%1.%2").arg(i).arg(format)), nullptr, 30));
         s.list();
         ViewerWindow* const v = s.viewer(0);
         QVERIFY(v);
