@@ -19,17 +19,9 @@ inline QDebug operator<<(QDebug d, const UndoHistory& history)
     return d;
 }
 
-// The settings' arrays (folders, head names, counters): std::array has no printer of its own.
-namespace TestPrinters {
-template <typename T, std::size_t N> char* arrayToString(const std::array<T, N>& values)
+// The settings' arrays (folders, head names, counters): QDebug has no printer for std::array, and QTest
+// prints what QDebug can.
+template <typename T, std::size_t N> QDebug operator<<(QDebug d, const std::array<T, N>& values)
 {
-    QString text;
-    QDebug(&text) << QList<T>(values.begin(), values.end());
-    return qstrdup(text.toUtf8().constData());
+    return d << QList<T>(values.begin(), values.end());
 }
-} // namespace TestPrinters
-namespace QTest {
-template <> inline char* toString(const std::array<QString, 11>& a) { return TestPrinters::arrayToString(a); }
-template <> inline char* toString(const std::array<QString, 10>& a) { return TestPrinters::arrayToString(a); }
-template <> inline char* toString(const std::array<int32_t, 3>& a) { return TestPrinters::arrayToString(a); }
-} // namespace QTest

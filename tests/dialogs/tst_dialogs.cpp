@@ -2,7 +2,6 @@
 // makes, the files the bulk delete removes, and what they signal.
 #include "Controls.h"
 #include "Fixture.h"
-#include "TestFiles.h"
 #include "dialogs/DestinationsDialog.h"
 #include "dialogs/DialogLogic.h"
 #include "dialogs/OptionsDialog.h"
@@ -10,9 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScopeGuard>
 #include <QScreen>
-#include <QSignalSpy>
 
 using namespace DialogLogic;
 using TestFiles::touch;
@@ -95,12 +92,8 @@ private slots:
         control<QLineEdit>(&d, "pathField", 2)->setText(nested);
         control<QLineEdit>(&d, "pathField", 5)->clear();
         control<QLineEdit>(&d, "serialField", 0)->setText("12a");
-        if (field == Head)
-            control<QLineEdit>(&d, "headNameField", 4)->setText(text);
-        else if (field == Serial)
-            control<QLineEdit>(&d, "serialField", 2)->setText(text);
-        else
-            control<QLineEdit>(&d, "pathField", 4)->setText(text.startsWith('/') ? s.root() + text : text);
+        const char* const edited = field == Head ? "headNameField" : field == Serial ? "serialField" : "pathField";
+        control<QLineEdit>(&d, edited, field == Serial ? 2 : 4)->setText(text.startsWith('/') ? s.root() + text : text);
         QStringList seen; // at each announcement: the folders already there, the signals so far
         s.boxes.onShown = [&](const QString&) {
             for (const QString& p : { nested, typed, later })
@@ -114,10 +107,8 @@ private slots:
             QVERIFY2(s.messages()[0].contains(refusal), qPrintable(s.messages()[0]));
             QVERIFY(d.isVisible());
             QVERIFY(created.isEmpty());
-            QCOMPARE(s.settings.namingRule, before.namingRule);
-            QCOMPARE(s.settings.destinationFolders, before.destinationFolders);
-            QCOMPARE(s.settings.headNames, before.headNames);
-            QCOMPARE(s.settings.serials, before.serials);
+            // Every value as it was; a difference names the line of Pirapo.ini.
+            QCOMPARE(SettingsFile::format(s.settings).split('\n'), SettingsFile::format(before).split('\n'));
             for (const char* made : { "relative", "new", "Sort", "other" }) {
                 QVERIFY(!QFileInfo::exists(made));
                 QVERIFY(!QFileInfo::exists(s.root(made)));
@@ -242,11 +233,10 @@ private slots:
             QCOMPARE(seen[0].defaultButton, QString("キャンセル"));
             QCOMPARE(seen.last().text, gone ? seen[0].text : "キャンセルされました。");
         }
-        QCOMPARE(QFile::exists(del + "/a.jpg"), !gone);
-        QCOMPARE(QFile::exists(del + "/ro.jpg"), !gone);
-        QCOMPARE(QDir(root + "/data/Trash/files").entryList(QDir::Files),
-            gone && trash ? QStringList({ "a.jpg", "ro.jpg" }) : QStringList());
-        QVERIFY(QFile::exists(del + "/.hidden"));
+        const QStringList plain = { "a.jpg", "ro.jpg" };
+        QCOMPARE(QDir(del).entryList(QDir::Files | QDir::Hidden),
+            QStringList { ".hidden" } + (gone ? QStringList() : plain));
+        QCOMPARE(QDir(root + "/data/Trash/files").entryList(QDir::Files), gone && trash ? plain : QStringList());
         QCOMPARE(QDir(s.dest(4)).entryList(QDir::Files).size(), 3);
         QCOMPARE(QDir(del + "/sub").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
             QStringList({ "inner.jpg", "root" }));
@@ -285,18 +275,16 @@ private slots:
         bool storedWhileOpen = false;
         connect(&d, &OptionsDialog::stored, [&] { storedWhileOpen = d.isVisible() && d.result() == 0; });
         d.show();
-        QCheckBox* const copyModeBox = control<QCheckBox>(&d, "copyModeBox");
-        QCheckBox* const rememberFolderBox = control<QCheckBox>(&d, "rememberFolderBox");
-        QCheckBox* const repeatBox = control<QCheckBox>(&d, "repeatBox");
-        QVERIFY(copyModeBox->isChecked());
-        QVERIFY(rememberFolderBox->isChecked());
-        QVERIFY(!repeatBox->isChecked());
+        const auto box = [&d](const char* name) { return control<QCheckBox>(&d, name); };
+        QVERIFY(box("copyModeBox")->isChecked());
+        QVERIFY(box("rememberFolderBox")->isChecked());
+        QVERIFY(!box("repeatBox")->isChecked());
         QTest::mouseClick(control<QRadioButton>(&d, "sizeButton", 3), Qt::LeftButton);
         QTest::mouseClick(control<QRadioButton>(&d, "countButton", 5), Qt::LeftButton);
         QVERIFY(control<QRadioButton>(&d, "sizeButton", 3)->isChecked()); // a group per frame
         QVERIFY(control<QRadioButton>(&d, "countButton", 5)->isChecked());
-        for (QCheckBox* box : { rememberFolderBox, repeatBox, copyModeBox, copyModeBox, copyModeBox })
-            box->click();
+        for (const char* name : { "rememberFolderBox", "repeatBox", "copyModeBox", "copyModeBox", "copyModeBox" })
+            box(name)->click();
         QCOMPARE(copyMode, (QList<bool> { false, true, false }));
         QVERIFY(!s.settings.rememberFolder);
         QVERIFY(s.session.slideRepeat);

@@ -3,9 +3,6 @@
 #include "session/ExtraOptions.h"
 #include "session/PictureFolder.h"
 #include "session/SettingsFile.h"
-#include <QRandomGenerator>
-#include <QStringEncoder>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
 
@@ -54,16 +51,17 @@ private slots:
         QCOMPARE(SettingsFile::format(back), SettingsFile::format(settings));
     }
 
-    // Hand-edited files and files written before quotes were doubled still read.
-    void readsHandEditedFiles_data()
+    // Hand-edited files and files written before quotes were doubled still read. A file that does not read cleanly
+    // is not read at all: each damage here would shift or spoil fields.
+    void parse_data()
     {
         QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<int>("thumbCount");
+        QTest::addColumn<int>("thumbCount"); // 99: the file was refused, the value before stays
         QTest::addColumn<int>("slideSeconds");
         QStringList l = defaultLines();
         l[0] = "\"/photos\"";
         l[22] = "41,0,0";
-        const QByteArray text = lines(l);
+        const QByteArray text = lines(l), good = lines(defaultLines());
         QTest::newRow("lf only") << l.join(u'\n').toUtf8() + '\n' << 10 << 1;
         QTest::newRow("byte order mark") << "\xEF\xBB\xBF" + text << 10 << 1;
         QTest::newRow("bare line, blanks after a quote")
@@ -75,53 +73,41 @@ private slots:
                                              .replace(",64,10,1", ",70000,12.5,13.5")
                                              .replace("0,0,0,0,0,0,0", "40000,-40000,5,5,1,1,0")
                                       << 12 << 14;
+        const auto damaged = [&l](const char* tag, int n, const QByteArray& to) {
+            l = defaultLines();
+            l[n] = QString::fromUtf8(to);
+            QTest::newRow(tag) << lines(l) << 99 << 1;
+        };
+        QTest::newRow("empty") << QByteArray() << 99 << 1;
+        QTest::newRow("23 lines") << good.left(good.lastIndexOf("0,0,0,0")) << 99 << 1;
+        damaged("line break in a folder", 0, "\"/base/nl\r\nfolder\"");
+        damaged("lone carriage return", 2, "\"/a\rb\"");
+        damaged("comma in a bare line 1", 0, "/a,b");
+        damaged("unclosed quote", 5, "\"/a");
+        damaged("relative folder", 3, "\"photos/\"");
+        damaged("junk on line 23", 22, "41,x,0");
+        damaged("junk on line 24", 23, "0,0,0,0,0,0,0,64,ten,1");
+        damaged("eleven numbers", 23, "0,0,0,0,0,0,0,64,10,1,1");
+        QTest::newRow("junk after the end") << good + "more\r\n" << 99 << 1;
+        QTest::newRow("no line end") << good.chopped(2) << 99 << 1;
+        QStringEncoder utf16(QStringConverter::Utf16LE);
+        QTest::newRow("utf-16") << "\xFF\xFE" + QByteArray(utf16(QString::fromUtf8(good))) << 99 << 1;
     }
-    void readsHandEditedFiles()
+    void parse()
     {
         QFETCH(QByteArray, text);
-        Settings settings;
-        QCOMPARE(SettingsFile::parse(text, settings), Status::Ok);
-        QCOMPARE(settings.sourceFolder, QString("/photos"));
-        QCOMPARE(settings.serials, (std::array<int32_t, 3> { 41, 0, 0 }));
+        QFETCH(int, thumbCount);
+        const bool read = thumbCount != 99;
+        Settings settings = SettingsFile::defaults();
+        settings.thumbCount = 99;
+        QCOMPARE(SettingsFile::parse(text, settings), read ? Status::Ok : Status::Damaged);
+        QCOMPARE(settings.sourceFolder, read ? QString("/photos") : QString("/"));
+        QCOMPARE(settings.serials, (std::array<int32_t, 3> { read ? 41 : 0, 0, 0 }));
         QCOMPARE(QSize(settings.windowWidth, settings.windowHeight), QSize(0, 0));
         QTEST(int(settings.thumbCount), "thumbCount");
         QTEST(int(settings.slideSeconds), "slideSeconds");
         QCOMPARE(settings.deleteFolder(), QString("/"));
         QCOMPARE(int(settings.thumbSize), 64);
-    }
-
-    // A file that does not read cleanly is not read at all: each of these would shift or spoil fields.
-    void damagedFiles_data()
-    {
-        QTest::addColumn<QByteArray>("text");
-        const QByteArray good = lines(defaultLines());
-        const auto line = [](int n, const QByteArray& to) {
-            QStringList l = defaultLines();
-            l[n] = QString::fromUtf8(to);
-            return lines(l);
-        };
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("23 lines") << good.left(good.lastIndexOf("0,0,0,0"));
-        QTest::newRow("line break in a folder") << line(0, "\"/base/nl\r\nfolder\"");
-        QTest::newRow("lone carriage return") << line(2, "\"/a\rb\"");
-        QTest::newRow("comma in a bare line 1") << line(0, "/a,b");
-        QTest::newRow("unclosed quote") << line(5, "\"/a");
-        QTest::newRow("relative folder") << line(3, "\"photos/\"");
-        QTest::newRow("junk on line 23") << line(22, "41,x,0");
-        QTest::newRow("junk on line 24") << line(23, "0,0,0,0,0,0,0,64,ten,1");
-        QTest::newRow("eleven numbers") << line(23, "0,0,0,0,0,0,0,64,10,1,1");
-        QTest::newRow("junk after the end") << good + "more\r\n";
-        QTest::newRow("no line end") << good.chopped(2);
-        QStringEncoder utf16(QStringConverter::Utf16LE);
-        QTest::newRow("utf-16") << "\xFF\xFE" + QByteArray(utf16(QString::fromUtf8(good)));
-    }
-    void damagedFiles()
-    {
-        QFETCH(QByteArray, text);
-        Settings settings = SettingsFile::defaults();
-        settings.thumbCount = 99;
-        QCOMPARE(SettingsFile::parse(text, settings), Status::Damaged);
-        QCOMPARE(int(settings.thumbCount), 99); // untouched
     }
 
     // Random folders and head names, among them every character the file cannot carry:

@@ -4,6 +4,8 @@
 
 namespace {
 
+using Outcome = UndoResult::Outcome;
+
 Failure failure(Reason reason, int error = 0, const QString& path = {}, const QString& other = {}, qint64 number = 0,
     Reason cause = Reason::None)
 {
@@ -76,41 +78,27 @@ private slots:
     // The head names the file and the command; companions left behind follow, one a line.
     void commands()
     {
-        TransferResult moved;
-        moved.fileName = "a.jpg";
-        moved.failure = failure(Reason::SourceMissing);
+        const TransferResult moved { false, failure(Reason::SourceMissing), false, "a.jpg", {}, {}, {} };
         QCOMPARE(
             Wording::messageFor(moved), QString("「a.jpg」を移動できませんでした。\n元のファイルが見つかりません。"));
-        TransferResult copied = moved;
-        copied.copying = true;
-        copied.failure = failure(Reason::CompanionNotMoved, ENOSPC, "/d/x.xmp", "x.xmp");
-        copied.companionsLeft = kCompanionLeft;
-        QCOMPARE(Wording::messageFor(copied),
+        const Failure companion = failure(Reason::CompanionNotMoved, ENOSPC, "/d/x.xmp", "x.xmp");
+        QCOMPARE(Wording::messageFor(TransferResult { false, companion, true, "a.jpg", kCompanionLeft, {}, {} }),
             "「a.jpg」をコピーできませんでした。\n一緒に動かす「x."
             "xmp」を動かせなかったため、どのファイルも動かしていません"
             "（ディスクの空き容量が足りません）。"
                 + kLeft);
-
-        UndoResult undo;
-        undo.restoredPath = "/s/a.jpg";
-        undo.outcome = UndoResult::Outcome::Kept;
-        undo.failure = failure(Reason::FolderNotMade, 0, "/s");
-        QCOMPARE(Wording::messageFor(undo),
+        const auto undo = [](Outcome outcome, const Failure& f, const QStringList& stillBack = {}) {
+            return Wording::messageFor(UndoResult { outcome, f, "/s/a.jpg", stillBack });
+        };
+        QCOMPARE(undo(Outcome::Kept, failure(Reason::FolderNotMade, 0, "/s")),
             QString("「a.jpg」を元に戻せませんでした。\n元のフォルダ「/s」を作れませんでした。\n"
                     "この操作は履歴に残してあるので、原因を取り除いてからもう一度アンドゥできます。"));
-        undo.outcome = UndoResult::Outcome::EntryDropped;
-        undo.failure = failure(Reason::SameFile);
-        QCOMPARE(Wording::messageFor(undo),
+        QCOMPARE(undo(Outcome::EntryDropped, failure(Reason::SameFile)),
             QString(
                 "「a."
                 "jpg」を元に戻せませんでした。\n元の場所と移動先が同じファイルです。\nこの操作は履歴から外しました。"));
-        undo.outcome = UndoResult::Outcome::Restored;
-        undo.failure = Failure();
-        QCOMPARE(Wording::messageFor(undo), QString());
-        undo.outcome = UndoResult::Outcome::Kept;
-        undo.failure = failure(Reason::CompanionNotReturned, ENOSPC, QString(), "a.xmp");
-        undo.companionsStillBack = QStringList { "a.CR2" };
-        QCOMPARE(Wording::messageFor(undo),
+        QCOMPARE(undo(Outcome::Restored, Failure()), QString());
+        QCOMPARE(undo(Outcome::Kept, failure(Reason::CompanionNotReturned, ENOSPC, {}, "a.xmp"), { "a.CR2" }),
             QString("「a.jpg」を元に戻せませんでした。\n一緒に動かした「a.xmp」を戻せませんでした"
                     "（ディスクの空き容量が足りません）。\n「a.CR2」は元の場所に戻っています。\n"
                     "この操作は履歴に残してあるので、原因を取り除いてからもう一度アンドゥできます。"));
