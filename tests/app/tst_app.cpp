@@ -21,6 +21,7 @@
 #include <QScopeGuard>
 #include <QToolBar>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -657,33 +658,59 @@ private slots:
 
     // Sorting from the viewer. Key 3 on b.jpg: the file goes to target 3 under the rule's name (copy mode keeps the
     // source), the viewer shows c.jpg at once and counts one less, a notice names the target, no box opens, and d.jpg
-    // is made ahead. Ctrl+Z brings b.jpg back into view and into the count.
+    // is made ahead. Ctrl+Z brings b.jpg back into view and into the count. Refused, the picture stays shown, nothing
+    // moves, the count stays, and the notice and the sorter's message say so (while busy, nothing is said).
     void sendFromViewer_data()
     {
         QTest::addColumn<int>("rule");
         QTest::addColumn<bool>("copy");
-        QTest::newRow("serial and name") << 0 << false;
-        QTest::newRow("rule 1") << 1 << false;
-        QTest::newRow("rule 2") << 2 << false;
-        QTest::newRow("copy mode") << 0 << true;
+        QTest::addColumn<QString>("refusal"); // empty: sent
+        QTest::newRow("serial and name") << 0 << false << "";
+        QTest::newRow("rule 1") << 1 << false << "";
+        QTest::newRow("rule 2") << 2 << false << "";
+        QTest::newRow("copy mode") << 0 << true << "";
+        QTest::newRow("unset target") << 0 << false << "unset";
+        QTest::newRow("read-only folder") << 0 << false << "read-only";
+        QTest::newRow("missing folder") << 0 << false << "missing";
+        QTest::newRow("while busy") << 0 << false << "busy";
     }
     void sendFromViewer()
     {
         QFETCH(int, rule);
         QFETCH(bool, copy);
+        QFETCH(QString, refusal);
+        if (refusal == "read-only" && ::geteuid() == 0)
+            QSKIP("root writes into read-only folders");
         App s(4);
         s.settings.namingRule = NamingRule(rule);
         s.session.copyMode = copy;
+        if (refusal == "unset" || refusal == "missing")
+            s.settings.destinationFolders[3] = refusal == "unset" ? QString() : s.dest(3) + "/gone/";
         QVERIFY(s.open());
+        if (refusal == "read-only")
+            QVERIFY(QFile::setPermissions(s.dest(3), QFile::ReadOwner | QFile::ExeOwner));
+        const auto before = s.files();
         const Renaming::NewName n = Renaming::newNameFor(s.settings, 3, "b.jpg", s.settings.serials[size_t(rule)]);
-        QVERIFY(n.ok());
         ViewerWindow* v = s.view(1);
         QVERIFY(v);
-        s.key(Qt::Key_3);
+        {
+            std::optional<Session::BusyGuard> busy;
+            if (refusal == "busy")
+                busy.emplace(s.session);
+            s.key(Qt::Key_3);
+        }
+        QCOMPARE(control<QLabel>(v, "notice")->isVisible(), refusal != "busy");
+        if (!refusal.isEmpty()) {
+            QFile::setPermissions(s.dest(3), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QCOMPARE(s.files(), before);
+            QCOMPARE(v->windowTitle(), s.title("b.jpg", 2, 4));
+            QCOMPARE(s.boxes.seen.size(), refusal == "busy" ? 0 : 1);
+            return;
+        }
+        QVERIFY(n.ok());
         QVERIFY(QFile::exists(s.dest(3, n.name)));
         QCOMPARE(QFile::exists(s.src("b.jpg")), copy);
         QCOMPARE(v->windowTitle(), s.title("c.jpg", 2, 3));
-        QVERIFY(control<QLabel>(v, "notice")->isVisible());
         QCOMPARE(control<QLabel>(v, "notice")->text(), QStringLiteral("3 → %1").arg(s.settings.destinationNames[3]));
         QCOMPARE(s.boxes.seen.size(), 0);
         QTRY_VERIFY(v->prefetch().isPrepared(s.src("d.jpg"), v->lastDecodeBox()));
@@ -694,44 +721,6 @@ private slots:
         QVERIFY(!QFile::exists(s.dest(3, n.name)));
         QCOMPARE(v->windowTitle(), s.title("b.jpg", 2, 4));
         QCOMPARE(s.sorter.canUndo(), false);
-    }
-
-    // A refused send: the picture stays shown, nothing moves, the count stays, and the
-    // notice and the sorter's message say so.
-    void sendFromViewerRefused_data()
-    {
-        QTest::addColumn<QString>("why");
-        QTest::newRow("unset target") << "unset";
-        QTest::newRow("read-only folder") << "read-only";
-        QTest::newRow("missing folder") << "missing";
-        QTest::newRow("while busy") << "busy";
-    }
-    void sendFromViewerRefused()
-    {
-        QFETCH(QString, why);
-        if (why == "read-only" && ::geteuid() == 0)
-            QSKIP("root writes into read-only folders");
-        App s(3);
-        if (why == "unset")
-            s.settings.destinationFolders[3].clear();
-        if (why == "missing")
-            s.settings.destinationFolders[3] = s.dest(3) + "/gone/";
-        QVERIFY(s.open());
-        if (why == "read-only")
-            QVERIFY(QFile::setPermissions(s.dest(3), QFile::ReadOwner | QFile::ExeOwner));
-        const auto before = s.files();
-        ViewerWindow* v = s.view(1);
-        if (why == "busy") {
-            const Session::BusyGuard busy(s.session);
-            s.key(Qt::Key_3);
-        } else {
-            s.key(Qt::Key_3);
-        }
-        QFile::setPermissions(s.dest(3), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QCOMPARE(s.files(), before);
-        QCOMPARE(v->windowTitle(), s.title("b.jpg", 2, 3));
-        QCOMPARE(s.boxes.seen.size(), why == "busy" ? 0 : 1);
-        QCOMPARE(control<QLabel>(v, "notice")->isVisible(), why != "busy");
     }
 
     // The last picture sent shows the one before it; the folder's only picture sent says

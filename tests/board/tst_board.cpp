@@ -286,10 +286,10 @@ private slots:
         QVERIFY(f.target(3)->shownName().contains(u'…'));
         QCOMPARE(f.thumbnails().stats().decoded, 0);
         QVERIFY2(f.shown() > 2, qPrintable(QString::number(f.shown())));
-        QVERIFY(f.emptyNoteHidden());
+        QVERIFY(f.emptyNote()->isHidden());
         b.sendAllReached();
         QCOMPARE(f.shown(), 0);
-        QVERIFY(!f.emptyNoteHidden());
+        QVERIFY(!f.emptyNote()->isHidden());
         QVERIFY(f.emptyNote()->text().contains("F5"));
         QCOMPARE_LT(f.emptyNote()->geometry().bottom(), f.target(0)->y());
     }

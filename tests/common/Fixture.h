@@ -167,7 +167,6 @@ struct Fixture : ProgramFolder {
             n += tile(i) && tile(i)->isVisible() ? 1 : 0;
         return n;
     }
-    bool emptyNoteHidden() { return emptyNote()->isHidden(); }
     void undoAll()
     {
         while (sorter.canUndo())
