@@ -392,27 +392,6 @@ private slots:
         QCOMPARE(control<DirList>(&folderPageOf(*s.w), "folders")->path(), s.root("Bilder"));
     }
 
-    // The menu item lists the classic four only, at once and in the next run.
-    void classicFormatsOnly()
-    {
-        App s(1);
-        for (const char* name : { "b.heic", "a.CR2", "c.rw2" })
-            writeFile(s.src(name), "x");
-        QVERIFY(s.open());
-        QVERIFY(control<DirList>(&folderPageOf(*s.w), "folders")->setPath(s.src()));
-        QCOMPARE(s.panel(MainWindow::StatusPanel::FileCount),
-            QString(" 3 File ")); // the RAW beside a.jpg is listed as a.jpg
-        QVERIFY(!action(*s.w, "classicFormatsAction")->isChecked());
-        action(*s.w, "classicFormatsAction")->trigger();
-        QCOMPARE(s.panel(MainWindow::StatusPanel::FileCount), QString(" 1 File "));
-        QCOMPARE(control<FileList>(&folderPageOf(*s.w), "files")->count(), 1);
-        QCOMPARE(readFile(s.session.programFolder() + "/Lumo.ini"),
-            QByteArray("ClassicFormatsOnly=1\r\nCompanionsFollow=1\r\n"));
-        s.w->close();
-        QVERIFY(s.open());
-        QVERIFY(action(*s.w, "classicFormatsAction")->isChecked());
-    }
-
     // While a page fills, every command of the window waits: none opens a window or the
     // help page, leaves the board, closes the program or moves a file.
     void commandsWaitForTheBoard_data()
@@ -741,16 +720,18 @@ private slots:
         QVERIFY(QFile::exists(s.dest(2, Renaming::newNameFor(s.settings, 2, "a.jpg", s.settings.serials[0] - 1).name)));
     }
 
-    // The board's and the viewer's file panels name the companions of the picture chosen, while the menu item lets
-    // them follow; unchecked, a drop moves the picture alone.
-    void companionsSwitch()
+    // The menu's two items, kept for the next run in Lumo.ini. While companions follow, the board's and the viewer's
+    // file panels name them; unchecked, a drop moves the picture alone. Classic formats lists the classic four only.
+    void menuItems()
     {
         App s(2);
-        for (const char* name : { "b.CR2", "B.xmp" })
+        for (const char* name : { "b.CR2", "B.xmp", "c.heic", "d.rw2" })
             writeFile(s.src(name), {});
         QVERIFY(s.open());
-        control<QPushButton>(&folderPageOf(*s.w), "startButton")->click();
+        QCOMPARE(s.panel(MainWindow::StatusPanel::FileCount), QString(" 4 File ")); // b.CR2 is listed as b.jpg
+        QVERIFY(!action(*s.w, "classicFormatsAction")->isChecked());
         QVERIFY(action(*s.w, "companionsAction")->isChecked());
+        control<QPushButton>(&folderPageOf(*s.w), "startButton")->click();
         emit boardOf(*s.w).fileChosen("b.jpg");
         QCOMPARE(s.panel(MainWindow::StatusPanel::FileName), QString(" b.jpg +CR2 +XMP "));
         QCOMPARE(control<StatusBar>(s.view(1), "statusBar")->panelText(ViewerWindow::StatusPanel::FileName),
@@ -766,11 +747,16 @@ private slots:
         boardOf(*s.w).sendToTarget(1, 3);
         QVERIFY(!QFile::exists(s.src("b.jpg")));
         QVERIFY(QFile::exists(s.src("b.CR2")));
-        // Kept for the next run in Lumo.ini, beside the other menu item.
-        QCOMPARE(readFile(s.session.programFolder() + "/Lumo.ini"),
-            QByteArray("ClassicFormatsOnly=0\r\nCompanionsFollow=0\r\n"));
+        const QString menuFile = s.session.programFolder() + "/Lumo.ini";
+        QCOMPARE(readFile(menuFile), QByteArray("ClassicFormatsOnly=0\r\nCompanionsFollow=0\r\n"));
+        action(*s.w, "backAction")->trigger();
+        action(*s.w, "classicFormatsAction")->trigger();
+        QCOMPARE(s.panel(MainWindow::StatusPanel::FileCount), QString(" 1 File "));
+        QCOMPARE(control<FileList>(&folderPageOf(*s.w), "files")->count(), 1);
+        QCOMPARE(readFile(menuFile), QByteArray("ClassicFormatsOnly=1\r\nCompanionsFollow=0\r\n"));
         s.w->close();
         QVERIFY(s.open());
+        QVERIFY(action(*s.w, "classicFormatsAction")->isChecked());
         QVERIFY(!action(*s.w, "companionsAction")->isChecked());
         QVERIFY(!s.session.companionsFollow);
     }
