@@ -347,16 +347,19 @@ private slots:
     // Send all takes what the board reached, skipping what went; a full board ends before the count.
     void sendAll_data()
     {
-        QTest::addColumn<QList<int>>("sizeCountFiles");
-        QTest::newRow("the first page") << QList { 64, 10, 12 };
-        QTest::newRow("a full board") << QList { 256, 30, 30 };
+        QTest::addColumn<int>("thumbSize");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("files");
+        QTest::newRow("the first page") << 64 << 10 << 12;
+        QTest::newRow("a full board") << 256 << 30 << 30;
     }
     void sendAll()
     {
-        QFETCH(QList<int>, sizeCountFiles);
-        const int count = sizeCountFiles[1], files = sizeCountFiles[2];
+        QFETCH(int, thumbSize);
+        QFETCH(int, count);
+        QFETCH(int, files);
         Fixture f;
-        f.settings.thumbSize = int16_t(sizeCountFiles[0]);
+        f.settings.thumbSize = int16_t(thumbSize);
         f.settings.thumbCount = int16_t(count);
         writePhotos(f, files, QSize(40, 30));
         QVERIFY(f.build());
