@@ -49,6 +49,24 @@ namespace {
             + (double(u.ru_utime.tv_usec) + double(u.ru_stime.tv_usec)) / 1e3;
     }
 
+    // A window's control by object name, as the tests reach it; a missing one ends the run.
+    template <class T> T& control(const QObject& window, const QString& name)
+    {
+        T* const found = window.findChild<T*>(name);
+        if (!found)
+            qFatal("no %s named \"%s\"", T::staticMetaObject.className(), qPrintable(name));
+        return *found;
+    }
+    SortingBoard& boardOf(const MainWindow& w) { return control<SortingBoard>(w, QStringLiteral("board")); }
+    // The viewer the main window has open; a closed one waits for deletion hidden.
+    ViewerWindow* shownViewer(const MainWindow& w)
+    {
+        for (ViewerWindow* v : w.findChildren<ViewerWindow*>(QStringLiteral("viewer"), Qt::FindDirectChildrenOnly))
+            if (v->isVisible())
+                return v;
+        return nullptr;
+    }
+
     void out(const char* key, const QString& value) { std::printf("%s=%s\n", key, qPrintable(value)); }
     void out(const char* key, double value) { std::printf("%s=%.3f\n", key, value); }
 
@@ -101,16 +119,15 @@ namespace {
             session.copyMode = false;
             form->show();
             settle();
-            form->folderPage()
-                .findChild<DirList*>(QStringLiteral("folders"))
-                ->setPath(option(args, QStringLiteral("folder")));
+            control<DirList>(*form, QStringLiteral("folders")).setPath(option(args, QStringLiteral("folder")));
             settle();
         }
         int visibleTiles() const
         {
             int n = 0;
-            for (int i = 0; i < form->board().tileCount(); ++i) {
-                const Tile* tile = form->board().tileAt(i);
+            const SortingBoard& board = boardOf(*form);
+            for (int i = 0; i < board.tileCount(); ++i) {
+                const Tile* tile = board.findChild<Tile*>(QStringLiteral("tile%1").arg(i));
                 n += tile && !tile->isHidden() && tile->hasPicture() ? 1 : 0;
             }
             return n;
@@ -170,17 +187,17 @@ int childBoard(const QStringList& args)
         // Tile 0 onto target 1 in move mode, as the user drops it; then the reload.
         const QString dropped = b.folder.name(0);
         t.restart();
-        f.board().pressTile(0, Qt::LeftButton, QPointF());
-        f.board().dropOnTarget(1);
+        boardOf(f).pressTile(0, Qt::LeftButton, QPointF());
+        boardOf(f).dropOnTarget(1);
         settle();
         out("drop_ms", msSince(t));
-        const QDir source(f.folderPage().folderPath());
+        const QDir source(control<FolderPage>(f, QStringLiteral("folderPage")).folderPath());
         out("drop_moved", source.exists(dropped) ? "no" : "yes");
         // The picture and its companions: none may stay behind.
         out("drop_left",
             QString::number(source.entryList({ QFileInfo(dropped).completeBaseName() + QStringLiteral(".*") }).size()));
         t.restart();
-        f.board().reload();
+        boardOf(f).reload();
         out("reload_ms", msSince(t));
         out("reload_slots", QString::number(b.visibleTiles()));
         b.stats("reload");
@@ -196,17 +213,17 @@ int childStart(const QStringList& args)
     clock.start();
     Program program(option(args, QStringLiteral("app")), QString());
     MainWindow form(program);
-    form.folderPage().findChild<DirList*>(QStringLiteral("folders"))->setPath(option(args, QStringLiteral("folder")));
+    control<DirList>(form, QStringLiteral("folders")).setPath(option(args, QStringLiteral("folder")));
     form.show();
     form.repaint();
     settle();
     out("start_ms", QString::number(clock.nsecsElapsed() / 1e6, 'f', 1));
-    out("start_listed", QString::number(form.folderPage().findChild<FileList*>(QStringLiteral("files"))->count()));
+    out("start_listed", QString::number(control<FileList>(form, QStringLiteral("files")).count()));
     // Scrolling the list to its end and back must not wait on the rows in between.
     clock.restart();
-    form.folderPage().findChild<FileList*>(QStringLiteral("files"))->scrollToBottom();
+    control<FileList>(form, QStringLiteral("files")).scrollToBottom();
     form.repaint();
-    form.folderPage().findChild<FileList*>(QStringLiteral("files"))->scrollToTop();
+    control<FileList>(form, QStringLiteral("files")).scrollToTop();
     form.repaint();
     out("scroll_ms", QString::number(clock.nsecsElapsed() / 1e6, 'f', 1));
     return 0;
@@ -221,10 +238,10 @@ int childGrow(const QStringList& args)
     t.start();
     f.openBoard();
     int commands = 0;
-    while (f.board().pageEnd() < want && commands < 1000) {
-        f.board().loadMore();
+    while (boardOf(f).pageEnd() < want && commands < 1000) {
+        boardOf(f).loadMore();
         ++commands;
-        if (f.board().pageEnd() >= b.folder.count())
+        if (boardOf(f).pageEnd() >= b.folder.count())
             break;
     }
     out("grow_ms", msSince(t));
@@ -291,7 +308,7 @@ int childFirstPaint(const QStringList& args)
 ViewerWindow* openViewerAtFirst(MainWindow& f)
 {
     f.openViewer(0, ViewerWindow::Mode::Full);
-    ViewerWindow* v = f.viewer();
+    ViewerWindow* v = shownViewer(f);
     if (v) {
         v->resize(1280, 1000);
         settle();
@@ -376,7 +393,7 @@ int childViewerSend(const QStringList& args)
     const QSize area = v->findChild<PictureView*>(QStringLiteral("pictureView"))->size();
     // Each send shows the next entry, which was made ahead while the last one was on screen.
     QStringList times;
-    for (int i = 0; i < sends && v == f.viewer(); ++i) {
+    for (int i = 0; i < sends && v == shownViewer(f); ++i) {
         const QString next = b.folder.filePath(v->position() + 1);
         QElapsedTimer wait;
         wait.start();

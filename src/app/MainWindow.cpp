@@ -7,7 +7,6 @@
 #include "app/SettingsMessages.h"
 #include "board/BoardFocus.h"
 #include "board/BoardGeometry.h"
-#include "board/CopyModeBadge.h"
 #include "board/SortingBoard.h"
 #include "dialogs/DestinationsDialog.h"
 #include "dialogs/OptionsDialog.h"
@@ -60,10 +59,12 @@ MainWindow::MainWindow(Program& program)
 
     // The folder page first: the copy-mode badge, placed over it later, stacks above it.
     m_folderPage = new FolderPage(m_folder, m_client);
+    m_folderPage->setObjectName(QStringLiteral("folderPage"));
     buildStatusBar();
     buildToolbar();
     buildMenus();
     m_board = new SortingBoard(m_settings, m_session, m_folder, m_sorter, m_thumbnails, m_client);
+    m_board->setObjectName(QStringLiteral("board"));
     m_board->hide();
     wire();
 

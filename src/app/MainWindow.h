@@ -41,9 +41,6 @@ public:
     explicit MainWindow(Program& program);
     ~MainWindow() override;
 
-    FolderPage& folderPage() const { return *m_folderPage; }
-    SortingBoard& board() const { return *m_board; }
-    ViewerWindow* viewer() const { return m_viewer; }
     const TwipsPerPixel& tpp() const { return m_tpp; }
     bool onBoard() const; // the sorting board is the screen shown
 

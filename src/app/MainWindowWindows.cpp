@@ -3,7 +3,6 @@
 #include "about/UsageWindow.h"
 #include "app/FolderPage.h"
 #include "app/MainWindow.h"
-#include "board/CopyModeBadge.h"
 #include "board/SortingBoard.h"
 #include "dialogs/DestinationsDialog.h"
 #include "dialogs/OptionsDialog.h"
@@ -44,6 +43,7 @@ void MainWindow::openViewer(int position, ViewerWindow::Mode mode)
 {
     if (!m_viewer) {
         m_viewer = new ViewerWindow(m_settings, m_session, m_folder, m_png, this);
+        m_viewer->setObjectName(QStringLiteral("viewer"));
         connect(m_viewer, &ViewerWindow::optionsRequested, this, &MainWindow::openOptionsModeless);
         connect(m_viewer, &ViewerWindow::closed, this, &MainWindow::viewerClosed);
         connect(m_viewer, &ViewerWindow::sendRequested, this, &MainWindow::sendFromViewer);
@@ -96,10 +96,9 @@ void MainWindow::enableStart() { m_folderPage->setStartEnabled(true); }
 void MainWindow::wireOptions(OptionsDialog* dialog)
 {
     // The dialog says changes only; the state it opens with comes from the session.
-    CopyModeBadge* badge = m_board->copyModeBadge();
-    badge->setBlinking(m_session.copyMode);
-    connect(dialog, &OptionsDialog::copyModeChanged, badge, &CopyModeBadge::setBlinking);
-    connect(dialog, &OptionsDialog::stored, badge, [this, badge] { badge->setVisible(m_session.copyMode); });
+    m_board->setCopyModeBlinking(m_session.copyMode);
+    connect(dialog, &OptionsDialog::copyModeChanged, m_board, &SortingBoard::setCopyModeBlinking);
+    connect(dialog, &OptionsDialog::stored, m_board, [this] { m_board->showCopyModeBadge(m_session.copyMode); });
 }
 
 void MainWindow::openOptions()

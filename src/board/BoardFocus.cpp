@@ -16,20 +16,20 @@ namespace {
 // be mistaken for a drag still hovering there.
 constexpr int kFlashMs = 250;
 
-BoardKeys::Shown shownTiles(const SortingBoard& board)
+}
+
+BoardKeys::Shown BoardFocus::shownTiles() const
 {
-    BoardKeys::Shown shown(board.tileCount(), false);
-    for (int i = 0; i < board.tileCount(); ++i)
-        shown[i] = board.tileAt(i) && !board.tileAt(i)->isHidden();
+    BoardKeys::Shown shown(m_board.tileCount(), false);
+    for (int i = 0; i < m_board.tileCount(); ++i)
+        shown[i] = m_board.tileAt(i) && !m_board.tileAt(i)->isHidden();
     return shown;
 }
 
-void resetColor(const SortingBoard& board, int target)
+void BoardFocus::resetColor(int target)
 {
-    if (Target* widget = board.targetAt(target))
+    if (Target* widget = m_board.targetAt(target))
         widget->resetColor();
-}
-
 }
 
 BoardFocus::BoardFocus(SortingBoard& board, Session& session, Sorter& sorter)
@@ -42,7 +42,7 @@ BoardFocus::BoardFocus(SortingBoard& board, Session& session, Sorter& sorter)
     m_board.window()->installEventFilter(this);
     m_flashClock->setSingleShot(true);
     connect(m_flashClock, &QTimer::timeout, this, [this] {
-        resetColor(m_board, m_flashTarget);
+        resetColor(m_flashTarget);
         m_flashTarget = -1;
     });
 }
@@ -78,7 +78,7 @@ bool BoardFocus::keyPressed(QKeyEvent* e)
     case C::Down:
     case C::First:
     case C::Last:
-        setCurrent(BoardKeys::move(action.command, shownTiles(m_board), m_board.pageColumns(), m_current));
+        setCurrent(BoardKeys::move(action.command, shownTiles(), m_board.pageColumns(), m_current));
         break;
     case C::OpenViewer:
         // As a right press on the thumbnail does, without the drag.
@@ -116,7 +116,7 @@ void BoardFocus::setCurrent(int position)
         emit currentChanged(position);
 }
 
-void BoardFocus::frameFirst() { setCurrent(BoardKeys::firstShown(shownTiles(m_board))); }
+void BoardFocus::frameFirst() { setCurrent(BoardKeys::firstShown(shownTiles())); }
 
 void BoardFocus::tileEntered(int position)
 {
@@ -134,7 +134,7 @@ void BoardFocus::tileHidden(int position)
     // acts on a picture the frame did not show.
     if (position != m_current)
         return;
-    const int next = BoardKeys::afterSend(shownTiles(m_board), position);
+    const int next = BoardKeys::afterSend(shownTiles(), position);
     if (next >= 0)
         setCurrent(next);
 }
@@ -154,7 +154,7 @@ void BoardFocus::sendCurrent(int target)
         return;
     if (after->isHidden()) {
         flash(target);
-        const int next = BoardKeys::afterSend(shownTiles(m_board), position);
+        const int next = BoardKeys::afterSend(shownTiles(), position);
         if (next >= 0)
             setCurrent(next);
     } else {
@@ -169,7 +169,7 @@ void BoardFocus::flash(int target)
     if (!widget)
         return;
     if (m_flashClock->isActive() && m_flashTarget != target)
-        resetColor(m_board, m_flashTarget);
+        resetColor(m_flashTarget);
     widget->setBackColor(Target::highlight());
     m_flashTarget = target;
     m_flashClock->start(kFlashMs);

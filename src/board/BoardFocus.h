@@ -1,4 +1,5 @@
 #pragma once
+#include "board/BoardKeys.h"
 #include <QObject>
 
 class QKeyEvent;
@@ -33,6 +34,8 @@ protected:
 
 private:
     bool keyPressed(QKeyEvent* e); // true when the board took the key
+    BoardKeys::Shown shownTiles() const;
+    void resetColor(int target);
 
     SortingBoard& m_board;
     Session& m_session;

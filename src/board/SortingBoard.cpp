@@ -67,10 +67,12 @@ SortingBoard::SortingBoard(Settings& settings, Session& session, PictureFolder& 
     createTile(0);
     // The badge lives on the client area itself on the folder screen.
     m_badge = new CopyModeBadge(m_tpp, client);
+    m_badge->setObjectName(QStringLiteral("copyModeBadge"));
     connect(m_badge, &CopyModeBadge::droppedOn, this, &SortingBoard::dropOnBadge);
     placeBadge(false);
     m_badge->hide();
     m_emptyNote = new QLabel(this);
+    m_emptyNote->setObjectName(QStringLiteral("emptyNote"));
     m_emptyNote->setAlignment(Qt::AlignCenter);
     m_emptyNote->hide();
 
@@ -109,6 +111,10 @@ SortingBoard::SortingBoard(Settings& settings, Session& session, PictureFolder& 
 }
 
 SortingBoard::~SortingBoard() = default;
+
+void SortingBoard::setCopyModeBlinking(bool on) { m_badge->setBlinking(on); }
+
+void SortingBoard::showCopyModeBadge(bool on) { m_badge->setVisible(on); }
 
 Tile* SortingBoard::tileAt(int i) const { return i >= 0 && i < m_tiles.size() ? m_tiles[i] : nullptr; }
 

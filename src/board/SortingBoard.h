@@ -63,10 +63,13 @@ public:
     void dropOnBadge(QPointF atTwips);
     void requestOnePointViewer(int position);
 
-    Tile* tileAt(int i) const; // null when tile i does not exist
+    // Copy mode as the options dialog switches it: the badge blinks while it is on.
+    void setCopyModeBlinking(bool on);
+    // Copy mode as the dialog stored it: the badge shown while it is on.
+    void showCopyModeBadge(bool on);
+
+    // Tiles are named "tile<position>", targets "target<number>".
     int tileCount() const { return int(m_tiles.size()); }
-    Target* targetAt(int target) const; // null when that target does not exist
-    CopyModeBadge* copyModeBadge() const { return m_badge; }
     QColor targetColor() const { return m_targetColor; }
     const TwipsPerPixel& tpp() const { return m_tpp; }
     int32_t thumbTwips() const { return m_thumbTwips; } // the last fill's box
@@ -76,8 +79,6 @@ public:
     int thumbnailDeviceBox() const; // the box's edge in the screen's own pixels
     // Where tiles may go: the board above the targets and the badge.
     int tileAreaHeight() const;
-    // The one line an empty board shows; hidden while a tile is shown.
-    QLabel* emptyNote() const { return m_emptyNote; }
     // List positions 0..n-1 whose thumbnails got a place on the board (shown, or hidden
     // since by a transfer): what send all may take.
     QList<int> reachedPositions() const;
@@ -99,6 +100,10 @@ protected:
     void dropEvent(QDropEvent* e) override;
 
 private:
+    friend class BoardFocus; // the frame and the flash live on the tiles and targets
+
+    Tile* tileAt(int i) const; // null when tile i does not exist
+    Target* targetAt(int target) const; // null when that target does not exist
     void refill(int16_t steps);
     void fillPage(int limit, bool fromBuild);
     void placePicture(Tile& tile, const QString& path);
@@ -137,7 +142,7 @@ private:
     bool m_dragging = false;
     bool m_layingOut = false;
     int m_frameWanted = -1; // the frame's tile while a smaller board leaves it out
-    QLabel* m_emptyNote = nullptr;
+    QLabel* m_emptyNote = nullptr; // the one line an empty board shows, hidden while a tile is
     int16_t m_pageEnd = 0;
     int16_t m_steps = 0; // load more commands since the first page
     bool m_undoEnabled = false;

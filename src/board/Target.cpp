@@ -14,6 +14,7 @@ Target::Target(int target, const QColor& normal, QWidget* board)
     , m_number(target)
     , m_normal(normal)
 {
+    setObjectName(QStringLiteral("target%1").arg(target));
     setAcceptDrops(true);
     // A folder name is shown as it is written, never read as markup.
     setTextFormat(Qt::PlainText);

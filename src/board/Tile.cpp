@@ -44,6 +44,7 @@ Tile::Tile(int position, const TwipsPerPixel& tpp, QWidget* board)
     , m_position(position)
     , m_tpp(tpp)
 {
+    setObjectName(QStringLiteral("tile%1").arg(position));
     setAcceptDrops(true);
     setMouseTracking(true);
 }

@@ -21,6 +21,7 @@
 #include <QScopeGuard>
 #include <QToolBar>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -43,6 +44,9 @@ QWidgetList otherWindowsOf(const QWidget& main)
 // starts it as the program does: the fixture's settings reach it through prog/Pirapo.ini.
 QAction* action(const MainWindow& w, const char* name) { return control<QAction>(&w, QLatin1String(name)); }
 QToolBar* boardToolbar(const MainWindow& w) { return control<QToolBar>(&w, "boardToolbar"); }
+FolderPage& folderPageOf(const MainWindow& w) { return *control<FolderPage>(&w, "folderPage"); }
+SortingBoard& boardOf(const MainWindow& w) { return *control<SortingBoard>(&w, "board"); }
+ViewerWindow* shownViewer() { return shownWindow<ViewerWindow>(); }
 
 struct App : Fixture {
     std::unique_ptr<MainWindow> w;
@@ -75,13 +79,13 @@ struct App : Fixture {
     ViewerWindow* view(int entry)
     {
         w->openViewer(entry, ViewerWindow::Mode::Full);
-        return w->viewer();
+        return shownViewer();
     }
     QString title(const QString& name, int n, int count) const
     {
         return QStringLiteral("ピラポくんViewer  %1   (%2/%3)").arg(name).arg(n).arg(count);
     }
-    void key(int k, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(w->viewer(), Qt::Key(k), mods); }
+    void key(int k, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(shownViewer(), Qt::Key(k), mods); }
 };
 
 } // namespace
@@ -170,7 +174,7 @@ private slots:
         QCOMPARE(s.panel(MainWindow::StatusPanel::Folder), " " + opened + " ");
         QCOMPARE(s.panel(MainWindow::StatusPanel::FileCount), QString(sub ? " 1 File " : " 3 File "));
         QCOMPARE(s.panel(MainWindow::StatusPanel::Unlistable), QString(sub ? "" : " 表示できない名前 1 "));
-        QCOMPARE(control<FileList>(&s.w->folderPage(), "files")->count(), sub ? 1 : 3);
+        QCOMPARE(control<FileList>(&folderPageOf(*s.w), "files")->count(), sub ? 1 : 3);
         QCOMPARE(int(s.settings.thumbCount), 10);
         QVERIFY(!action(*s.w, "undoAction")->isEnabled());
         QVERIFY(!action(*s.w, "toolbarUndoAction")->isEnabled());
@@ -208,7 +212,7 @@ private slots:
         QVERIFY(s.open(when != "settings unwritable"));
         s.w->openViewer(1, when == "board being built" ? ViewerWindow::Mode::Full : ViewerWindow::Mode::OnePoint);
         QByteArray written;
-        connect(s.w->viewer(), &ViewerWindow::closed, [&] { written = readFile(s.ini()); });
+        connect(shownViewer(), &ViewerWindow::closed, [&] { written = readFile(s.ini()); });
         QVERIFY(QFile::remove(s.ini()) || when == "settings unwritable");
         const auto before = s.files();
         bool closedWhileBusy = false;
@@ -217,14 +221,14 @@ private slots:
                 closedWhileBusy = s.session.isBusy();
                 s.w->close();
             });
-            control<QPushButton>(&s.w->folderPage(), "startButton")->click();
+            control<QPushButton>(&folderPageOf(*s.w), "startButton")->click();
             QVERIFY(closedWhileBusy);
             QVERIFY(!s.session.isBusy());
         } else {
             QVERIFY(s.w->close());
         }
         QVERIFY(!s.w->isVisible());
-        QVERIFY(!s.w->viewer());
+        QVERIFY(!shownViewer());
         QCOMPARE(s.files(), before);
         if (when == "settings unwritable") {
             QCOMPARE(s.boxes.seen.size(), 1);
@@ -266,7 +270,7 @@ private slots:
         QVERIFY(QDir().mkpath(s.root("empty")));
         QVERIFY(s.open());
         MainWindow& w = *s.w;
-        FolderPage& page = w.folderPage();
+        FolderPage& page = folderPageOf(w);
         QTest::keyClick(control<FileList>(&page, "files"), Qt::Key_Down);
         QTest::keyClick(control<FileList>(&page, "files"), Qt::Key_Down);
         QCOMPARE(s.panel(MainWindow::StatusPanel::FileName), QString(" b.jpg "));
@@ -299,7 +303,7 @@ private slots:
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QWidget* board = QApplication::focusWidget();
-        QCOMPARE(board, static_cast<QWidget*>(&w.board()));
+        QCOMPARE(board, static_cast<QWidget*>(&boardOf(w)));
         w.move(30, 20);
         control<QPushButton>(&page, "startButton")->click();
         QCOMPARE(w.pos(), QPoint(30, 20));
@@ -353,7 +357,7 @@ private slots:
             QCOMPARE(found.size(), 1);
             QTest::mouseClick(dirs->viewport(), Qt::LeftButton, {}, dirs->visualItemRect(found[0]).center());
         };
-        FolderPage& page = s.w->folderPage();
+        FolderPage& page = folderPageOf(*s.w);
         clickRow(control<DirList>(&page, "folders"), "sub");
         QCOMPARE(s.folder.path(), s.src("sub"));
         QCOMPARE(control<FileList>(&page, "files")->count(), 1);
@@ -385,28 +389,7 @@ private slots:
         s.session = Session(s.root("installed"), s.root("config/pirapo-lumo")); // a folder that takes no files
         s.settings.rememberFolder = 0;
         QVERIFY(s.open(false));
-        QCOMPARE(control<DirList>(&s.w->folderPage(), "folders")->path(), s.root("Bilder"));
-    }
-
-    // The menu item lists the classic four only, at once and in the next run.
-    void classicFormatsOnly()
-    {
-        App s(1);
-        for (const char* name : { "b.heic", "a.CR2", "c.rw2" })
-            writeFile(s.src(name), "x");
-        QVERIFY(s.open());
-        QVERIFY(control<DirList>(&s.w->folderPage(), "folders")->setPath(s.src()));
-        QCOMPARE(s.panel(MainWindow::StatusPanel::FileCount),
-            QString(" 3 File ")); // the RAW beside a.jpg is listed as a.jpg
-        QVERIFY(!action(*s.w, "classicFormatsAction")->isChecked());
-        action(*s.w, "classicFormatsAction")->trigger();
-        QCOMPARE(s.panel(MainWindow::StatusPanel::FileCount), QString(" 1 File "));
-        QCOMPARE(control<FileList>(&s.w->folderPage(), "files")->count(), 1);
-        QCOMPARE(readFile(s.session.programFolder() + "/Lumo.ini"),
-            QByteArray("ClassicFormatsOnly=1\r\nCompanionsFollow=1\r\n"));
-        s.w->close();
-        QVERIFY(s.open());
-        QVERIFY(action(*s.w, "classicFormatsAction")->isChecked());
+        QCOMPARE(control<DirList>(&folderPageOf(*s.w), "folders")->path(), s.root("Bilder"));
     }
 
     // While a page fills, every command of the window waits: none opens a window or the
@@ -427,7 +410,7 @@ private slots:
         QVERIFY(s.open());
         MainWindow& w = *s.w;
         if (fill != "build")
-            control<QPushButton>(&w.folderPage(), "startButton")->click();
+            control<QPushButton>(&folderPageOf(w), "startButton")->click();
         QVERIFY(s.sorter.transfer(3, 0, s.folder.path(), "a.jpg").ok);
         const auto before = s.files();
         QStringList wrong;
@@ -446,7 +429,7 @@ private slots:
                      action(w, "viewerAction"), action(w, "sendAllAction"), action(w, "backAction"),
                      action(w, "toolbarUndoAction"), action(w, "quitAction") })
                 a->trigger();
-            control<QPushButton>(&w.folderPage(), "startButton")->click();
+            control<QPushButton>(&folderPageOf(w), "startButton")->click();
             for (QWidget* shown : otherWindowsOf(w))
                 wrong << shown->windowTitle();
             if (!w.onBoard() || !w.isVisible())
@@ -456,7 +439,7 @@ private slots:
         };
         QTimer::singleShot(0, tryEverything);
         if (fill == "build")
-            control<QPushButton>(&w.folderPage(), "startButton")->click();
+            control<QPushButton>(&folderPageOf(w), "startButton")->click();
         else
             (fill == "reload" ? action(w, "reloadAction") : action(w, "loadMoreAction"))->trigger();
         QCOMPARE(tried, 1);
@@ -500,7 +483,7 @@ private slots:
         }
         QVERIFY(s.open());
         MainWindow& w = *s.w;
-        QPushButton* start = control<QPushButton>(&w.folderPage(), "startButton");
+        QPushButton* start = control<QPushButton>(&folderPageOf(w), "startButton");
         QAction* const command = page == "about" ? action(w, "aboutAction") : action(w, "helpAction");
         command->trigger();
         if (how.isEmpty()) {
@@ -519,12 +502,12 @@ private slots:
         command->trigger();
         QCOMPARE(otherWindowsOf(w), QWidgetList { window });
         if (how == "viewer") {
-            FileList* files = control<FileList>(&w.folderPage(), "files");
+            FileList* files = control<FileList>(&folderPageOf(w), "files");
             files->setCurrentRow(1);
             emit files->entryActivated(1);
-            QVERIFY(w.viewer());
-            QVERIFY(w.viewer()->windowTitle().contains("b.jpg"));
-            w.viewer()->close();
+            QVERIFY(shownViewer());
+            QVERIFY(shownViewer()->windowTitle().contains("b.jpg"));
+            shownViewer()->close();
         } else if (how == "Esc") {
             QTest::keyClick(window, Qt::Key_Escape);
         } else if (how == "close") {
@@ -551,7 +534,7 @@ private slots:
         App s(1);
         QVERIFY(s.open());
         MainWindow& w = *s.w;
-        CopyModeBadge* const badge = w.board().copyModeBadge();
+        CopyModeBadge* const badge = control<CopyModeBadge>(&w, "copyModeBadge");
         QStringList opened;
         bool blinkingAtOpen = false;
         s.boxes.onModal = [&](QWidget* d) {
@@ -584,20 +567,20 @@ private slots:
         QVERIFY(blinkingAtOpen); // copy mode was on when the dialog opened
         QVERIFY(badge->isVisible());
         QCOMPARE(s.boxes.texts(), QStringList { s.src("made/") + "を作成します。" });
-        QVERIFY(!control<DirList>(&w.folderPage(), "folders")->findItems("made", Qt::MatchEndsWith).isEmpty());
+        QVERIFY(!control<DirList>(&folderPageOf(w), "folders")->findItems("made", Qt::MatchEndsWith).isEmpty());
 
         w.openViewer(0, ViewerWindow::Mode::Full);
-        control<QAction>(w.viewer(), "optionsAction")->trigger();
+        control<QAction>(shownViewer(), "optionsAction")->trigger();
         QPointer<OptionsDialog> modeless = w.findChild<OptionsDialog*>();
         QVERIFY(modeless);
         QVERIFY(modeless->isVisible());
         QVERIFY(!modeless->isModal());
-        control<QAction>(w.viewer(), "optionsAction")->trigger();
+        control<QAction>(shownViewer(), "optionsAction")->trigger();
         QCOMPARE(w.findChildren<OptionsDialog*>().size(), 1);
         control<QCheckBox>(modeless, "copyModeBox")->click(); // off: no more blinking
         QVERIFY(!badge->isBlinking());
         control<QLineEdit>(modeless, "intervalField")->setText("7");
-        w.viewer()->close();
+        shownViewer()->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(modeless);
         QVERIFY(modeless->isVisible());
@@ -654,33 +637,59 @@ private slots:
 
     // Sorting from the viewer. Key 3 on b.jpg: the file goes to target 3 under the rule's name (copy mode keeps the
     // source), the viewer shows c.jpg at once and counts one less, a notice names the target, no box opens, and d.jpg
-    // is made ahead. Ctrl+Z brings b.jpg back into view and into the count.
+    // is made ahead. Ctrl+Z brings b.jpg back into view and into the count. Refused, the picture stays shown, nothing
+    // moves, the count stays, and the notice and the sorter's message say so (while busy, nothing is said).
     void sendFromViewer_data()
     {
         QTest::addColumn<int>("rule");
         QTest::addColumn<bool>("copy");
-        QTest::newRow("serial and name") << 0 << false;
-        QTest::newRow("rule 1") << 1 << false;
-        QTest::newRow("rule 2") << 2 << false;
-        QTest::newRow("copy mode") << 0 << true;
+        QTest::addColumn<QString>("refusal"); // empty: sent
+        QTest::newRow("serial and name") << 0 << false << "";
+        QTest::newRow("rule 1") << 1 << false << "";
+        QTest::newRow("rule 2") << 2 << false << "";
+        QTest::newRow("copy mode") << 0 << true << "";
+        QTest::newRow("unset target") << 0 << false << "unset";
+        QTest::newRow("read-only folder") << 0 << false << "read-only";
+        QTest::newRow("missing folder") << 0 << false << "missing";
+        QTest::newRow("while busy") << 0 << false << "busy";
     }
     void sendFromViewer()
     {
         QFETCH(int, rule);
         QFETCH(bool, copy);
+        QFETCH(QString, refusal);
+        if (refusal == "read-only" && ::geteuid() == 0)
+            QSKIP("root writes into read-only folders");
         App s(4);
         s.settings.namingRule = NamingRule(rule);
         s.session.copyMode = copy;
+        if (refusal == "unset" || refusal == "missing")
+            s.settings.destinationFolders[3] = refusal == "unset" ? QString() : s.dest(3) + "/gone/";
         QVERIFY(s.open());
+        if (refusal == "read-only")
+            QVERIFY(QFile::setPermissions(s.dest(3), QFile::ReadOwner | QFile::ExeOwner));
+        const auto before = s.files();
         const Renaming::NewName n = Renaming::newNameFor(s.settings, 3, "b.jpg", s.settings.serials[size_t(rule)]);
-        QVERIFY(n.ok());
         ViewerWindow* v = s.view(1);
         QVERIFY(v);
-        s.key(Qt::Key_3);
+        {
+            std::optional<Session::BusyGuard> busy;
+            if (refusal == "busy")
+                busy.emplace(s.session);
+            s.key(Qt::Key_3);
+        }
+        QCOMPARE(control<QLabel>(v, "notice")->isVisible(), refusal != "busy");
+        if (!refusal.isEmpty()) {
+            QFile::setPermissions(s.dest(3), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QCOMPARE(s.files(), before);
+            QCOMPARE(v->windowTitle(), s.title("b.jpg", 2, 4));
+            QCOMPARE(s.boxes.seen.size(), refusal == "busy" ? 0 : 1);
+            return;
+        }
+        QVERIFY(n.ok());
         QVERIFY(QFile::exists(s.dest(3, n.name)));
         QCOMPARE(QFile::exists(s.src("b.jpg")), copy);
         QCOMPARE(v->windowTitle(), s.title("c.jpg", 2, 3));
-        QVERIFY(control<QLabel>(v, "notice")->isVisible());
         QCOMPARE(control<QLabel>(v, "notice")->text(), QStringLiteral("3 → %1").arg(s.settings.destinationNames[3]));
         QCOMPARE(s.boxes.seen.size(), 0);
         QTRY_VERIFY(v->prefetch().isPrepared(s.src("d.jpg"), v->lastDecodeBox()));
@@ -693,92 +702,43 @@ private slots:
         QCOMPARE(s.sorter.canUndo(), false);
     }
 
-    // A refused send: the picture stays shown, nothing moves, the count stays, and the
-    // notice and the sorter's message say so.
-    void sendFromViewerRefused_data()
-    {
-        QTest::addColumn<QString>("why");
-        QTest::newRow("unset target") << "unset";
-        QTest::newRow("read-only folder") << "read-only";
-        QTest::newRow("missing folder") << "missing";
-        QTest::newRow("while busy") << "busy";
-    }
-    void sendFromViewerRefused()
-    {
-        QFETCH(QString, why);
-        if (why == "read-only" && ::geteuid() == 0)
-            QSKIP("root writes into read-only folders");
-        App s(3);
-        if (why == "unset")
-            s.settings.destinationFolders[3].clear();
-        if (why == "missing")
-            s.settings.destinationFolders[3] = s.dest(3) + "/gone/";
-        QVERIFY(s.open());
-        if (why == "read-only")
-            QVERIFY(QFile::setPermissions(s.dest(3), QFile::ReadOwner | QFile::ExeOwner));
-        const auto before = s.files();
-        ViewerWindow* v = s.view(1);
-        if (why == "busy") {
-            const Session::BusyGuard busy(s.session);
-            s.key(Qt::Key_3);
-        } else {
-            s.key(Qt::Key_3);
-        }
-        QFile::setPermissions(s.dest(3), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QCOMPARE(s.files(), before);
-        QCOMPARE(v->windowTitle(), s.title("b.jpg", 2, 3));
-        QCOMPARE(s.boxes.seen.size(), why == "busy" ? 0 : 1);
-        QCOMPARE(control<QLabel>(v, "notice")->isVisible(), why != "busy");
-    }
-
-    // The last picture sent shows the one before it; the folder's only picture sent says
-    // the folder is empty and closes the viewer.
-    void sendFromViewerAtTheEnd()
+    // The menu's two items, kept for the next run in Lumo.ini. While companions follow, the board's and the viewer's
+    // file panels name them; unchecked, a drop moves the picture alone. Classic formats lists the classic four only.
+    void menuItems()
     {
         App s(2);
-        QVERIFY(s.open());
-        ViewerWindow* v = s.view(1);
-        s.key(Qt::Key_1);
-        QCOMPARE(v->windowTitle(), s.title("a.jpg", 1, 1));
-        QCOMPARE(v->position(), 0);
-        const QPointer<ViewerWindow> open(v);
-        s.key(Qt::Key_2);
-        QCOMPARE(s.boxes.seen.size(), 1);
-        QTRY_VERIFY(!open || !open->isVisible());
-        QVERIFY(!s.w->viewer());
-        QVERIFY(QFile::exists(s.dest(2, Renaming::newNameFor(s.settings, 2, "a.jpg", s.settings.serials[0] - 1).name)));
-    }
-
-    // The board's and the viewer's file panels name the companions of the picture chosen, while the menu item lets
-    // them follow; unchecked, a drop moves the picture alone.
-    void companionsSwitch()
-    {
-        App s(2);
-        for (const char* name : { "b.CR2", "B.xmp" })
+        for (const char* name : { "b.CR2", "B.xmp", "c.heic", "d.rw2" })
             writeFile(s.src(name), {});
         QVERIFY(s.open());
-        control<QPushButton>(&s.w->folderPage(), "startButton")->click();
+        QCOMPARE(s.panel(MainWindow::StatusPanel::FileCount), QString(" 4 File ")); // b.CR2 is listed as b.jpg
+        QVERIFY(!action(*s.w, "classicFormatsAction")->isChecked());
         QVERIFY(action(*s.w, "companionsAction")->isChecked());
-        emit s.w->board().fileChosen("b.jpg");
+        control<QPushButton>(&folderPageOf(*s.w), "startButton")->click();
+        emit boardOf(*s.w).fileChosen("b.jpg");
         QCOMPARE(s.panel(MainWindow::StatusPanel::FileName), QString(" b.jpg +CR2 +XMP "));
         QCOMPARE(control<StatusBar>(s.view(1), "statusBar")->panelText(ViewerWindow::StatusPanel::FileName),
             QString(" b.jpg +CR2 +XMP ")); // the viewer's too
-        s.w->viewer()->close();
+        shownViewer()->close();
         action(*s.w, "companionsAction")->trigger();
         QVERIFY(!s.session.companionsFollow);
-        emit s.w->board().fileChosen("b.jpg");
+        emit boardOf(*s.w).fileChosen("b.jpg");
         QCOMPARE(s.panel(MainWindow::StatusPanel::FileName), QString(" b.jpg "));
         QCOMPARE(control<StatusBar>(s.view(1), "statusBar")->panelText(ViewerWindow::StatusPanel::FileName),
             QString(" b.jpg "));
-        s.w->viewer()->close();
-        s.w->board().sendToTarget(1, 3);
+        shownViewer()->close();
+        boardOf(*s.w).sendToTarget(1, 3);
         QVERIFY(!QFile::exists(s.src("b.jpg")));
         QVERIFY(QFile::exists(s.src("b.CR2")));
-        // Kept for the next run in Lumo.ini, beside the other menu item.
-        QCOMPARE(readFile(s.session.programFolder() + "/Lumo.ini"),
-            QByteArray("ClassicFormatsOnly=0\r\nCompanionsFollow=0\r\n"));
+        const QString menuFile = s.session.programFolder() + "/Lumo.ini";
+        QCOMPARE(readFile(menuFile), QByteArray("ClassicFormatsOnly=0\r\nCompanionsFollow=0\r\n"));
+        action(*s.w, "backAction")->trigger();
+        action(*s.w, "classicFormatsAction")->trigger();
+        QCOMPARE(s.panel(MainWindow::StatusPanel::FileCount), QString(" 1 File "));
+        QCOMPARE(control<FileList>(&folderPageOf(*s.w), "files")->count(), 1);
+        QCOMPARE(readFile(menuFile), QByteArray("ClassicFormatsOnly=1\r\nCompanionsFollow=0\r\n"));
         s.w->close();
         QVERIFY(s.open());
+        QVERIFY(action(*s.w, "classicFormatsAction")->isChecked());
         QVERIFY(!action(*s.w, "companionsAction")->isChecked());
         QVERIFY(!s.session.companionsFollow);
     }
@@ -790,25 +750,25 @@ private slots:
     {
         App s(4);
         QVERIFY(s.open());
-        control<QPushButton>(&s.w->folderPage(), "startButton")->click();
+        control<QPushButton>(&folderPageOf(*s.w), "startButton")->click();
         QVERIFY(s.w->onBoard());
         ViewerWindow* v = s.view(1);
         s.key(Qt::Key_3);
-        QVERIFY(s.w->board().tileAt(1)->isHidden());
+        QVERIFY(control<Tile>(&boardOf(*s.w), "tile", 1)->isHidden());
         s.key(Qt::Key_Z, Qt::ControlModifier);
-        QVERIFY(s.w->board().tileAt(1)->isVisible());
+        QVERIFY(control<Tile>(&boardOf(*s.w), "tile", 1)->isVisible());
         QCOMPARE(v->windowTitle(), s.title("b.jpg", 2, 4));
-        s.w->board().sendToTarget(1, 4); // the picture shown, from the board
+        boardOf(*s.w).sendToTarget(1, 4); // the picture shown, from the board
         QTRY_COMPARE(v->windowTitle(), s.title("c.jpg", 2, 3));
         s.sorter.undoLast();
         v->close();
-        QTRY_VERIFY(!s.w->viewer());
+        QTRY_VERIFY(!shownViewer());
 
-        s.w->board().sendToTarget(0, 4);
-        s.w->board().sendToTarget(2, 4);
+        boardOf(*s.w).sendToTarget(0, 4);
+        boardOf(*s.w).sendToTarget(2, 4);
         QVERIFY(!QFile::exists(s.src("a.jpg")));
         action(*s.w, "viewerAction")->trigger();
-        v = s.w->viewer();
+        v = shownViewer();
         QVERIFY(v);
         QCOMPARE(v->windowTitle(), s.title("b.jpg", 1, 2));
         s.key(Qt::Key_End);
@@ -816,15 +776,25 @@ private slots:
         QCOMPARE(s.boxes.seen.size(), 0); // no "not found" on the way
         s.key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(v->windowTitle(), s.title("c.jpg", 2, 3));
-        QVERIFY(s.w->board().tileAt(2)->isVisible());
+        QVERIFY(control<Tile>(&boardOf(*s.w), "tile", 2)->isVisible());
 
         // A file deleted by another program leaves both windows, the picture shown included.
         const int c = s.folder.names().indexOf("c.jpg");
-        QVERIFY(s.w->board().tileAt(c)->isVisible());
+        QVERIFY(control<Tile>(&boardOf(*s.w), "tile", c)->isVisible());
         QVERIFY(QFile::remove(s.src("c.jpg")));
         QTRY_COMPARE(v->windowTitle(), s.title("d.jpg", 2, 2));
-        QVERIFY(s.w->board().tileAt(c)->isHidden());
+        QVERIFY(control<Tile>(&boardOf(*s.w), "tile", c)->isHidden());
         QCOMPARE(s.boxes.seen.size(), 0);
+
+        // The last picture sent shows the one before it; the only one left sent says the folder is empty and closes.
+        s.key(Qt::Key_1);
+        QCOMPARE(v->windowTitle(), s.title("b.jpg", 1, 1));
+        const QPointer<ViewerWindow> open(v);
+        s.key(Qt::Key_2);
+        QCOMPARE(s.boxes.seen.size(), 1);
+        QTRY_VERIFY(!open || !open->isVisible());
+        QVERIFY(!shownViewer());
+        QVERIFY(QFile::exists(s.dest(2, Renaming::newNameFor(s.settings, 2, "b.jpg", s.settings.serials[0] - 1).name)));
     }
 };
 

@@ -127,7 +127,7 @@ private slots:
         int tried = 0;
         decltype(state()) before, after; // around everything tried mid-fill
         std::function<void()> tryEverything = [&] {
-            if (b.tileCount() < 3 || !b.tileAt(2)->isVisible())
+            if (b.tileCount() < 3 || !f.tile(2)->isVisible())
                 return QTimer::singleShot(0, tryEverything); // the middle of the fill
             before = state();
             b.reload();
@@ -250,7 +250,8 @@ private slots:
         f.session.copyMode = true;
         QVERIFY(f.build());
         SortingBoard& b = f.board();
-        b.copyModeBadge()->show();
+        CopyModeBadge* const badge = f.badge();
+        badge->show();
         f.drop(1, 2);
         f.key(Qt::Key_Right);
         f.key(Qt::Key_Right);
@@ -266,15 +267,14 @@ private slots:
                 QCOMPARE(r.bottom(), b.height() - 1);
                 targets |= r;
             }
-            QVERIFY2(!b.copyModeBadge()->geometry().intersects(targets), qPrintable(at));
-            const CopyModeBadge* badge = b.copyModeBadge();
+            QVERIFY2(!badge->geometry().intersects(targets), qPrintable(at));
             QVERIFY2(badge->width() >= badge->fontMetrics().horizontalAdvance(badge->text()), qPrintable(at));
             int placed = 0;
             for (int i = 0; i < b.tileCount(); ++i) {
                 const Tile* t = f.tile(i);
                 placed += t->isPlaced() ? 1 : 0;
                 QVERIFY2(!t->isVisible() || !t->geometry().intersects(targets), qPrintable(at));
-                QVERIFY2(!t->isVisible() || !t->geometry().intersects(b.copyModeBadge()->geometry()), qPrintable(at));
+                QVERIFY2(!t->isVisible() || !t->geometry().intersects(badge->geometry()), qPrintable(at));
             }
             QVERIFY2(placed > 1 || size.height() < 300, qPrintable(at));
             QVERIFY(!f.tile(1)->isVisible());
@@ -286,12 +286,12 @@ private slots:
         QVERIFY(f.target(3)->shownName().contains(u'…'));
         QCOMPARE(f.thumbnails().stats().decoded, 0);
         QVERIFY2(f.shown() > 2, qPrintable(QString::number(f.shown())));
-        QVERIFY(f.emptyNoteHidden());
+        QVERIFY(f.emptyNote()->isHidden());
         b.sendAllReached();
         QCOMPARE(f.shown(), 0);
-        QVERIFY(!f.emptyNoteHidden());
-        QVERIFY(b.emptyNote()->text().contains("F5"));
-        QCOMPARE_LT(b.emptyNote()->geometry().bottom(), f.target(0)->y());
+        QVERIFY(!f.emptyNote()->isHidden());
+        QVERIFY(f.emptyNote()->text().contains("F5"));
+        QCOMPARE_LT(f.emptyNote()->geometry().bottom(), f.target(0)->y());
     }
 
     // One transfer per drop or digit; the tile goes, the frame moves on, the highlight ends.
@@ -347,16 +347,19 @@ private slots:
     // Send all takes what the board reached, skipping what went; a full board ends before the count.
     void sendAll_data()
     {
-        QTest::addColumn<QList<int>>("sizeCountFiles");
-        QTest::newRow("the first page") << QList { 64, 10, 12 };
-        QTest::newRow("a full board") << QList { 256, 30, 30 };
+        QTest::addColumn<int>("thumbSize");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("files");
+        QTest::newRow("the first page") << 64 << 10 << 12;
+        QTest::newRow("a full board") << 256 << 30 << 30;
     }
     void sendAll()
     {
-        QFETCH(QList<int>, sizeCountFiles);
-        const int count = sizeCountFiles[1], files = sizeCountFiles[2];
+        QFETCH(int, thumbSize);
+        QFETCH(int, count);
+        QFETCH(int, files);
         Fixture f;
-        f.settings.thumbSize = int16_t(sizeCountFiles[0]);
+        f.settings.thumbSize = int16_t(thumbSize);
         f.settings.thumbCount = int16_t(count);
         writePhotos(f, files, QSize(40, 30));
         QVERIFY(f.build());

@@ -3,12 +3,14 @@
 // Error.jpg), src/ (the source folder) and dest0/ .. dest10/ (the destinations). A host widget stands in for the main
 // window: the sorting board's parent, the other windows' owner. The sorter's warnings are recorded; message boxes are
 // answered and recorded; any other modal window is turned away, so that no test can hang on one.
+#include "Controls.h"
 #include "ModalCatcher.h"
 #include "Printers.h"
 #include "TestFiles.h"
 #include "app/Program.h"
 #include "board/BoardFocus.h"
 #include "board/BoardGeometry.h"
+#include "board/CopyModeBadge.h"
 #include "board/SortingBoard.h"
 #include "board/Target.h"
 #include "board/Tile.h"
@@ -116,8 +118,11 @@ struct Fixture : ProgramFolder {
         }
         return *m_board;
     }
-    Tile* tile(int i) { return board().tileAt(i); }
-    Target* target(int k) { return board().targetAt(k); }
+    // Null when the board has no such tile or target.
+    Tile* tile(int i) { return board().findChild<Tile*>(QStringLiteral("tile%1").arg(i)); }
+    Target* target(int k) { return board().findChild<Target*>(QStringLiteral("target%1").arg(k)); }
+    CopyModeBadge* badge() { return control<CopyModeBadge>(&host, "copyModeBadge"); } // on the board or the host
+    QLabel* emptyNote() { return control<QLabel>(&board(), "emptyNote"); }
 
     // As the main window switches to the board on src/, listed now unless it was before.
     bool build()
@@ -162,7 +167,6 @@ struct Fixture : ProgramFolder {
             n += tile(i) && tile(i)->isVisible() ? 1 : 0;
         return n;
     }
-    bool emptyNoteHidden() { return board().emptyNote()->isHidden(); }
     void undoAll()
     {
         while (sorter.canUndo())
