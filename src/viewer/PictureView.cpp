@@ -11,6 +11,7 @@ PictureView::PictureView(QWidget* parent)
     setFocusPolicy(Qt::NoFocus);
     installEventFilter(this);
     m_picture = new PictureBox(this);
+    m_picture->setObjectName(QStringLiteral("picture"));
     m_picture->setFocusPolicy(Qt::NoFocus);
     m_picture->installEventFilter(this);
     m_picture->hide();

@@ -30,7 +30,7 @@ PictureView* pictureView(const ViewerWindow* v) { return control<PictureView>(v,
 StatusBar* viewerStatus(const ViewerWindow* v) { return control<StatusBar>(v, "statusBar"); }
 using Panel = ViewerWindow::StatusPanel;
 QString panel(ViewerWindow* v, Panel p) { return viewerStatus(v)->panelText(p); }
-PictureBox* picture(ViewerWindow* v) { return pictureView(v)->picture(); }
+PictureBox* picture(ViewerWindow* v) { return control<PictureBox>(v, "picture"); }
 QColor colourOf(int i) { return QColor::fromHsv((i * 53) % 360, 255, 230); }
 
 QString titleOf(const QString& name, int index, int count, bool onePoint = false)
