@@ -84,15 +84,16 @@ private slots:
         // whole with its own tip back.
         StatusBar* const bar = control<StatusBar>(&w, "mainStatusBar");
         const QString path = "/home/" + QString(300, u'長') + "/end";
-        bar->setPanelText(1, path);
-        QCOMPARE(bar->panelText(1), path);
-        QCOMPARE(bar->panel(1)->text().left(6), QStringLiteral("/home/"));
-        QVERIFY(bar->panel(1)->text().endsWith(QStringLiteral("/end")));
-        QCOMPARE(bar->panel(1)->toolTip(), path);
+        const auto folder = MainWindow::StatusPanel::Folder;
+        bar->setPanelText(folder, path);
+        QCOMPARE(bar->panelText(folder), path);
+        QCOMPARE(bar->panel(folder)->text().left(6), QStringLiteral("/home/"));
+        QVERIFY(bar->panel(folder)->text().endsWith(QStringLiteral("/end")));
+        QCOMPARE(bar->panel(folder)->toolTip(), path);
         walk(&w, QStringLiteral("folder screen"), found);
-        bar->setPanelText(1, QStringLiteral("/tmp"));
-        QCOMPARE(bar->panel(1)->text(), QStringLiteral("/tmp"));
-        QCOMPARE(bar->panel(1)->toolTip(), QStringLiteral("選択されているフォルダ。"));
+        bar->setPanelText(folder, QStringLiteral("/tmp"));
+        QCOMPARE(bar->panel(folder)->text(), QStringLiteral("/tmp"));
+        QCOMPARE(bar->panel(folder)->toolTip(), QStringLiteral("選択されているフォルダ。"));
 
         DestinationsDialog destinations(s.settings, &w);
         destinations.show();

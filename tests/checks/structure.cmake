@@ -5,8 +5,9 @@
 #         The build enforces the same (lumo_layer lines in CMakeLists.txt): keep the two alike.
 # names:  no identifier or file name of the old naming scheme in src, tests, bench or fuzz.
 # terms:  one word per thing: none of the retired words in src, tests, bench, fuzz, README.md
-#         or the help page, and no bare number in src for the delete folder, a target, a naming
-#         rule, a history kind, a status panel or the slideshow icon (the glossary in README.md).
+#         or the help page, and no bare number in src, tests or bench for the delete folder, a
+#         target, a naming rule, a history kind, a status panel or the slideshow icon (the
+#         glossary in README.md).
 # sizes:  no source file of src/, bench/ or fuzz/ over 600 lines.
 # budget: tests/ no larger a share of the lines of src/ and tests/ together than `share_limit`.
 # wording: no string or character literal with a non-ASCII character under platform/,
@@ -105,7 +106,7 @@ elseif(CHECK STREQUAL "terms")
         endif()
         file(READ ${ROOT}/${f} text)
         string(REGEX MATCHALL "${retired}" found "\n${text}\n")
-        if(f MATCHES "^src/")
+        if(f MATCHES "^(src|tests|bench)/")
             string(REGEX MATCHALL "${numbers}" bare "${text}")
             list(APPEND found ${bare})
         endif()

@@ -157,7 +157,7 @@ private slots:
         s.settings.headNames = { "old" };
         DestinationsDialog d(s.settings, &s.host);
         d.show();
-        if (startRule == 2)
+        if (NamingRule(startRule) == NamingRule::HeadNameAndSerial)
             control<QLineEdit>(&d, "headNameField", 0)->setText("new");
         for (int r : clicks)
             QTest::mouseClick(control<QRadioButton>(&d, "ruleButton", r), Qt::LeftButton);

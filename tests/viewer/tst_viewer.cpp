@@ -84,7 +84,7 @@ struct ViewerFixture : Fixture {
     {
         ViewerWindow* v = viewer(index, mode);
         if (v)
-            viewerStatus(v)->setPanelText(6, kMark);
+            viewerStatus(v)->setPanelText(ViewerWindow::StatusPanel::Notice, kMark);
         return v;
     }
 };
