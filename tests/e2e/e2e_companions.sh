@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A camera's JPEG with its RAW and sidecar beside it, dragged with the real mouse onto a target:
-# all three arrive under the rule's names and leave the source, and Ctrl+Z brings all three back.
+# all three arrive under the rule's names and leave the source, Ctrl+Z brings all three back, and
+# the real key 4 sends them again.
 # Usage: e2e_companions.sh <pirapo-lumo> <testdata>
 set -euo pipefail
 program=$1 testdata=$2
@@ -32,22 +33,23 @@ step "drag the picture onto target 4"
 drag "$(tile_x 0)" "$(tile_y 0)" "$(label_x 4)" "$label_y"
 wait_for 60 "the JPEG, RAW and XMP to arrive in folder 4 as 000041 ..." unit_arrived
 
-step "Ctrl+Z brings the whole unit back"
+step "Ctrl+Z brings the whole unit back, the key 4 sends it again"
 xdotool windowactivate --sync "$window"
-# The window manager may swallow a key press: pressed again until the files are back. A press
-# too many finds nothing left to undo.
-undo_pressed() {
+# press_until <key> <check>: the window manager may swallow a key press, so it is pressed again until
+# the check holds. A press too many finds nothing left to undo, or no tile to send.
+press_until() {
     local i
-    xdotool key ctrl+z
+    xdotool key "$1"
     for i in $(seq 50); do
-        unit_back && return 0
+        "$2" && return 0
         sleep 0.1
     done
     return 1
 }
-wait_for 90 "the JPEG, RAW and XMP back in the source and folder 4 empty" undo_pressed
+wait_for 90 "the JPEG, RAW and XMP back in the source and folder 4 empty" press_until ctrl+z unit_back
 wait_for 30 "the thumbnail back on the board" tile_shown 0
+wait_for 90 "the key 4 to send the unit to folder 4 as 000041 ... again" press_until 4 unit_arrived
 exit_from_toolbar
-expect_serials "41,0,0"
-unit_back || fail "the files moved again after the undo"
-echo "PASS: the JPEG, its RAW and its sidecar moved as one unit by a drag and came back by Ctrl+Z"
+expect_serials "42,0,0"
+unit_arrived || fail "the files moved again after the key sent them"
+echo "PASS: the JPEG, its RAW and its sidecar moved as one unit by a drag, came back by Ctrl+Z and went by the key 4"
