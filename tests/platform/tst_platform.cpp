@@ -1,7 +1,6 @@
-// The platform layer: numbers read and rounded half to even, files copied and written
-// without ever losing one, and the file listing.
+// The platform layer: numbers read and rounded half to even, a settings file that never blocks, and
+// the file listing.
 #include "TestFiles.h"
-#include "platform/DurableFile.h"
 #include "platform/FileListing.h"
 #include "platform/FileOps.h"
 #include "platform/Numeric.h"
@@ -9,12 +8,8 @@
 #include "platform/Twips.h"
 #include <QTemporaryDir>
 #include <QtTest>
-#if defined(Q_OS_UNIX)
-#include <csignal>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <unistd.h>
-#endif
 
 using namespace TestFiles;
 
@@ -52,60 +47,6 @@ private slots:
                                        : double(Numeric::clampToInt16(x));
         QTEST(got, "out");
         QCOMPARE(Numeric::formatSerial(-2147483648LL), QString("-2147483648"));
-    }
-
-    // A failed copy or settings write changes nothing on disk and says why. A file-size
-    // limit makes writes fail part way like a full disk.
-    void failuresLeaveTheDiskAsItWas_data()
-    {
-        QTest::addColumn<QString>("from"); // empty: the settings file is written
-        QTest::addColumn<QString>("to");
-        QTest::addColumn<int>("limit"); // -1: none
-        auto row = [](const char* tag, const char* from, const char* to, int limit = -1) {
-            QTest::newRow(tag) << from << to << limit;
-        };
-        row("copy: target exists", "a.jpg", "b.jpg");
-        row("copy: source missing", "missing.jpg", "out.jpg");
-        row("copy: target folder missing", "a.jpg", "nofolder/out.jpg");
-        row("copy: source is a folder", "sub", "out.jpg");
-        row("copy: target is a folder", "a.jpg", "sub");
-#if defined(Q_OS_UNIX)
-        row("copy: disk fills part way", "a.jpg", "out.jpg", 1500000);
-        for (int limit : { 0, 100, 999 }) // nothing, a part, all but one byte fits
-            QTest::addRow("settings: %d bytes fit", limit) << QString() << QString() << limit;
-#endif
-    }
-    void failuresLeaveTheDiskAsItWas()
-    {
-        QFETCH(QString, from);
-        QFETCH(QString, to);
-        QFETCH(int, limit);
-        QTemporaryDir dir;
-        writeFile(dir.filePath("a.jpg"), QByteArray(3000000, 'a'));
-        writeFile(dir.filePath("b.jpg"), "precious");
-        writeFile(dir.filePath("Pirapo.ini"), "the settings of last time\r\n");
-        QVERIFY(QDir(dir.path()).mkdir("sub"));
-        const auto before = snapshot(dir.path());
-        Failure r;
-#if defined(Q_OS_UNIX)
-        rlimit saved {};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = saved;
-        small.rlim_cur = limit >= 0 ? rlim_t(limit) : saved.rlim_cur;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-#endif
-        if (from.isEmpty())
-            TextFile::write(dir.filePath("Pirapo.ini"), QByteArray(1000, 'x'), &r);
-        else
-            r = DurableFile::move(dir.filePath(from), dir.filePath(to), true);
-#if defined(Q_OS_UNIX)
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
-#endif
-        QVERIFY(!r.ok());
-        QVERIFY(r.error != 0);
-        QCOMPARE(snapshot(dir.path()), before);
     }
 
     // A FIFO named like the settings file is refused at once instead of blocking in open().
