@@ -88,8 +88,16 @@ private slots:
         TestFiles::writeFile(m_dir.filePath("turned.raf"), raf);
         // Stored 1600 x 1200, shown 1200 x 1600: the reader scales before it turns, so the size asked of it
         // must be given as stored. The stored left half (red) comes to the top.
-        const QByteArray turned = ExifJpeg::encode(ExifJpeg::halves(QSize(1600, 1200)));
-        TestFiles::writeFile(m_dir.filePath("turned.jpg"), ExifJpeg::withExif(turned, ExifJpeg::tiff(6, {})));
+        const QByteArray photo = ExifJpeg::encode(ExifJpeg::halves(QSize(1600, 1200)));
+        TestFiles::writeFile(m_dir.filePath("turned.jpg"), ExifJpeg::withExif(photo, ExifJpeg::tiff(6, {})));
+        // Embedded thumbnails of another scene, one behind a photo cut short (the rest of which decodes grey).
+        const QByteArray other = ExifJpeg::encode(ExifJpeg::halves(QSize(160, 120), Qt::green, Qt::yellow));
+        for (int o : { 1, 6 })
+            TestFiles::writeFile(
+                m_dir.filePath(QString("thumbnail%1.jpg").arg(o)), ExifJpeg::withExif(photo, ExifJpeg::tiff(o, other)));
+        const QByteArray whole = ExifJpeg::withExif(photo, ExifJpeg::tiff(1, other));
+        const qsizetype scan = whole.lastIndexOf("\xff\xda");
+        TestFiles::writeFile(m_dir.filePath("cut.jpg"), whole.left(scan + (whole.size() - scan) * 2 / 5));
         // 50 MP: as 32-bit pixels 200 MB, over Qt's allocation limit. Grey and coarse, so that making it is cheap.
         QImage big(8660, 5773, QImage::Format_Grayscale8);
         for (int y = 0; y < big.height(); ++y)
@@ -166,7 +174,7 @@ private slots:
         QTest::addColumn<QSize>("natural");
         QTest::addColumn<PictureFailure>("failure");
         QTest::addColumn<qint64>("maxPixels");
-        QTest::addColumn<QRgb>("top"); // the colour at the top middle; 0: not checked
+        QTest::addColumn<QRgb>("top"); // the colour a quarter in from the top left; 0: not checked
         const auto invalid = PictureFailure::InvalidPicture, other = PictureFailure::Other, ok = PictureFailure::None;
         const QSize whole, none, box(128, 128), iPhone(2566, 3313), turned(48, 64), raf(160, 120);
         const QRgb red = qRgb(255, 0, 0);
@@ -214,6 +222,12 @@ private slots:
         row("board: iPhone HEIC", Reader::Board, "IMG_5195.HEIC", box, QSize(100, 128), iPhone);
         row("board: TIFF", Reader::Board, "made.tif", box, QSize(128, 96), QSize(640, 480));
         row("board: WebP", Reader::Board, "made.webp", box, QSize(128, 96), QSize(640, 480));
+        // The file itself, never the thumbnail a camera or an editor embedded: it may show another scene.
+        row("board: JPEG with a thumbnail", Reader::Board, "thumbnail1.jpg", box, QSize(128, 96), QSize(1600, 1200), ok,
+            0, red);
+        row("board: turned JPEG with a thumbnail", Reader::Board, "thumbnail6.jpg", box, QSize(96, 128),
+            QSize(1200, 1600), ok, 0, red);
+        row("board: JPEG cut short", Reader::Board, "cut.jpg", box, QSize(128, 96), QSize(1600, 1200), ok, 0, red);
         row("viewer: turned HEIC", Reader::Viewer, "turned.heic", whole, turned, turned, ok, 0, red);
         row("viewer: RAF", Reader::Viewer, "turned.raf", whole, raf.transposed(), raf.transposed());
         row("viewer: RAW without preview", Reader::Viewer, "DNG.dng", whole, none, none, invalid);
@@ -281,7 +295,7 @@ private slots:
         QTEST(p.image.isNull() ? QSize() : p.image.size(), "size");
         if (p.ok() || reader != Reader::Viewer) // a failed decode may still know the size from the header
             QTEST(p.naturalSize, "natural");
-        const QRgb got = top ? p.image.pixel(p.image.width() / 2, 1) : 0; // lossy: near enough
+        const QRgb got = top ? p.image.pixel(p.image.width() / 4, p.image.height() / 4) : 0; // lossy: near enough
         QVERIFY2(qAbs(qRed(got) - qRed(top)) + qAbs(qGreen(got) - qGreen(top)) + qAbs(qBlue(got) - qBlue(top)) < 96,
             qPrintable(QColor(got).name()));
         if (name == "50mp.jpg")

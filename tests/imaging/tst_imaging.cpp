@@ -1,10 +1,8 @@
 // Pictures from files: the PNG decoder against Qt's own reader and damaged files, the bitmap reader on lying headers,
-// what the board shows of a camera's JPEG, and the fuzzers' inputs.
+// and the fuzzers' inputs.
 #include "../../fuzz/reduced_reference.h"
 #include "TestFiles.h"
-#include "exifjpeg.h"
 #include "imaging/PngDecoder.h"
-#include "imaging/ThumbnailMaker.h"
 #include <QBuffer>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -202,39 +200,6 @@ private slots:
         for (int i = 0; i < 4; ++i)
             info[size_t(offset + i)] = uint8_t(value >> (8 * i));
         QVERIFY(imageFromDib(pixels.data(), 16, info.data()).isNull());
-    }
-
-    // The board shows what the file itself decodes to, never the thumbnail a camera or an
-    // editor embedded: that may show another scene, or a picture the file no longer holds.
-    void boardShowsTheFileItself_data()
-    {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QColor>("first"); // a quarter in from the top left
-        QTest::addColumn<QColor>("last"); // a quarter in from the bottom right
-        const QByteArray photo = ExifJpeg::encode(ExifJpeg::halves(QSize(1600, 1200))); // red | blue
-        const QByteArray other = ExifJpeg::encode(ExifJpeg::halves(QSize(160, 120), Qt::green, Qt::yellow));
-        const QByteArray same = ExifJpeg::encode(ExifJpeg::halves(QSize(160, 120)));
-        for (int orientation : { 1, 6 }) // 6: turned a quarter clockwise, the stored left half comes to the top
-            QTest::addRow("orientation %d, thumbnail of another scene", orientation)
-                << ExifJpeg::withExif(photo, ExifJpeg::tiff(orientation, other)) << QColor(Qt::red) << QColor(Qt::blue);
-        // Cut short, the rest decodes grey: so it must show, whatever the whole thumbnail says.
-        const QByteArray whole = ExifJpeg::withExif(photo, ExifJpeg::tiff(1, same));
-        const qsizetype scan = whole.lastIndexOf("\xff\xda");
-        QTest::newRow("cut short, thumbnail whole")
-            << whole.left(scan + (whole.size() - scan) * 2 / 5) << QColor(Qt::red) << QColor(128, 128, 128);
-    }
-    void boardShowsTheFileItself()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(QColor, first);
-        QFETCH(QColor, last);
-        const QString path = write(file, QStringLiteral("photo.jpg"));
-        const ThumbnailMaker::ThumbResult r = ThumbnailMaker::make(ThumbnailMaker::describeFile(path, 128));
-        QCOMPARE(r.natural.width() * r.natural.height(), 1600 * 1200);
-        const QColor a = r.image.pixelColor(r.image.width() / 4, r.image.height() / 4),
-                     b = r.image.pixelColor(r.image.width() * 3 / 4, r.image.height() * 3 / 4);
-        QVERIFY2(distance(a.rgb(), first.rgb()) < 30, qPrintable(a.name()));
-        QVERIFY2(distance(b.rgb(), last.rgb()) < 30, qPrintable(b.name()));
     }
 
     // The fuzzers' seeds and the inputs that once crashed them, on every run.
