@@ -1,16 +1,23 @@
 #!/usr/bin/env bash
 # The viewer driven from the keyboard and the wheel: arrows, PageDown, Home/End and the wheel
 # step; Z shows a large picture at 100 % and the arrows pan it, Z again fits it; F11 fills the
-# screen and gives it back; 3 sorts the picture shown and Ctrl+Z undoes; Esc closes.
-# Usage: e2e_viewer_keys.sh <pirapo-lumo> <testdata>
+# screen and gives it back; 3 sorts the picture shown and Ctrl+Z undoes; Esc closes. The full
+# viewer and the one-point viewer opened on the board, framed by the window manager, each fill the
+# work area from its top-left corner, frame, title and status bar included.
+# Usage: e2e_viewer_keys.sh <pirapo-lumo> <testdata> <WxH>
 set -euo pipefail
-program=$1 testdata=$2 screen=1024x768
+program=$1 testdata=$2 screen=$3
 source "$(dirname "$0")/lib.sh"
 
 copy_photos
 convert -size 3000x2000 gradient:red-blue -swirl 200 "$src/IMG_0009.JPG"
 start_session "41,0,0" "0,0,0,0,0,1,0,64,10,1"
+read -r WA_X WA_Y WA_W WA_H _ < <(xprop -root _NET_WORKAREA | sed 's/.*= *//; s/,/ /g')
+[ -n "$WA_H" ] || fail "the window manager announces no work area"
+fitted() { geometry "$viewer" && [ "$FX,$FY,$FW,$FH" = "$WA_X,$WA_Y,$WA_W,$WA_H" ]; }
+expect_fitted() { wait_for 10 "the $1's frame to be the work area ${WA_W}x$WA_H at $WA_X,$WA_Y" fitted; }
 open_viewer_from_list 'IMG_0001\.JPG'
+expect_fitted "full viewer"
 xdotool windowactivate --sync "$viewer"
 geometry "$viewer"
 vx=$X vy=$Y vw=$WIDTH vh=$HEIGHT
@@ -72,6 +79,16 @@ step "Esc closes"
 viewer_open '' && xdotool windowactivate --sync "$viewer"
 xdotool key Escape
 wait_for 10 "Esc to close the viewer" viewer_closed
-exit_from_folder_screen
-wait_program_end
-echo "PASS: the viewer steps with keys and the wheel, shows 100 %, fills the screen, sorts, undoes and closes with Esc"
+
+step "the one-point viewer on the board: a right press on a thumbnail"
+geometry
+open_board
+xdotool mousemove "$(tile_x 1)" "$(tile_y 1)" mousedown 3
+wait_for 30 "the one-point viewer" viewer_open '（ワンポイントViewer）  IMG_0002\.JPG'
+xdotool mouseup 3
+expect_fitted "one-point viewer"
+geometry "$viewer"
+click_at $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
+wait_for 30 "one click to close the one-point viewer" viewer_closed
+exit_from_toolbar
+echo "PASS: on $screen the viewers fit the work area; keys and the wheel step, 100 %, full screen, sort, undo, Esc"
