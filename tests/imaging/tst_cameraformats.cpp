@@ -73,6 +73,15 @@ class TestCameraFormats : public QObject {
     {
         return QFileInfo::exists(m_dir.filePath(name)) ? m_dir.filePath(name) : LUMO_TESTDATA "/camera/" + name;
     }
+    // The file with `bytes` put in `skip` bytes after the first `marker`.
+    QByteArray patched(const QString& from, const QByteArray& marker, int skip, const QByteArray& bytes) const
+    {
+        QByteArray data = TestFiles::readFile(file(from));
+        const qsizetype at = data.indexOf(marker);
+        if (at < 0)
+            qFatal("no %s in %s", marker.toHex().constData(), qPrintable(from));
+        return data.replace(at + marker.size() + skip, bytes.size(), bytes);
+    }
 
 private slots:
     void initTestCase()
@@ -80,12 +89,10 @@ private slots:
         QVERIFY(m_dir.isValid());
         writeTurnedHeic(m_dir.filePath("turned.heic"));
         QVERIFY(QImageWriter(m_dir.filePath("made.webp")).write(QImage(file("ExifTool.tif")).scaled(640, 480)));
-        // The embedded JPEG's EXIF orientation, which is where a RAF keeps it, says a quarter turn clockwise.
-        QByteArray raf = TestFiles::readFile(file("FujiFilm.raf"));
-        const qsizetype at = raf.indexOf(QByteArray::fromHex("12010300010000000100"));
-        QCOMPARE_GT(at, 0);
-        raf[at + 8] = 6;
-        TestFiles::writeFile(m_dir.filePath("turned.raf"), raf);
+        // A quarter turn clockwise in IFD0, and in the embedded JPEG's EXIF block, which is where a RAF keeps it.
+        const QByteArray upright = QByteArray::fromHex("12010300010000000100");
+        TestFiles::writeFile(m_dir.filePath("turned.raf"), patched("FujiFilm.raf", upright, -2, "\x06"));
+        TestFiles::writeFile(m_dir.filePath("turned.cr2"), patched("CanonRaw.cr2", upright, -2, "\x06"));
         // Stored 1600 x 1200, shown 1200 x 1600: the reader scales before it turns, so the size asked of it
         // must be given as stored. The stored left half (red) comes to the top.
         const QByteArray photo = ExifJpeg::encode(ExifJpeg::halves(QSize(1600, 1200)));
@@ -110,11 +117,6 @@ private slots:
         QImageWriter tiff(m_dir.filePath("turned.tif"));
         tiff.setTransformation(QImageIOHandler::TransformationRotate270); // stored 64 x 48, red on the right
         QVERIFY(tiff.write(ExifJpeg::halves(QSize(64, 48), Qt::blue, Qt::red)));
-        QByteArray cr2 = TestFiles::readFile(file("CanonRaw.cr2")); // IFD0 says: a quarter turn clockwise
-        const qsizetype ifd0 = cr2.indexOf(QByteArray::fromHex("12010300010000000100"));
-        QCOMPARE_GT(ifd0, 0);
-        cr2[ifd0 + 8] = 6;
-        TestFiles::writeFile(m_dir.filePath("turned.cr2"), cr2);
         QImage corners(40, 24, QImage::Format_RGB32); // one colour to each quarter: every turn and mirror differs
         for (int y = 0; y < 24; ++y)
             for (int x = 0; x < 40; ++x)
@@ -122,20 +124,8 @@ private slots:
         for (int o = 1; o <= 8; ++o)
             TestFiles::writeFile(m_dir.filePath(QString("exif%1.jpg").arg(o)),
                 ExifJpeg::withExif(ExifJpeg::encode(corners), ExifJpeg::tiff(o, {})));
-        makeHostileFiles();
-    }
 
-    // Cut short, or with a header that claims more pixels than any reader may decode.
-    void makeHostileFiles()
-    {
-        auto patched = [this](const QString& from, const QByteArray& marker, int skip, const QByteArray& bytes) {
-            QByteArray data = TestFiles::readFile(file(from));
-            const qsizetype at = data.indexOf(marker);
-            if (at < 0)
-                qFatal("no %s in %s", marker.toHex().constData(), qPrintable(from));
-            data.replace(at + marker.size() + skip, bytes.size(), bytes);
-            return data;
-        };
+        // Cut short, or with a header that claims more pixels than any reader may decode.
         const QByteArray heic = TestFiles::readFile(file("IMG_5195.HEIC")),
                          raf = TestFiles::readFile(file("FujiFilm.raf"));
         TestFiles::writeFile(m_dir.filePath("cut.heic"), heic.left(heic.size() / 3));
