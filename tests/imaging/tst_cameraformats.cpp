@@ -1,7 +1,6 @@
 // Pictures of today's cameras: HEIF/HEIC through libheif, the previews RAW files embed through LibRaw, TIFF, WebP and
 // JPEG through Qt, each alone and routed as the board and the viewer route them. The real camera files, and files made
 // here for what they lack: an embedded HEIC thumbnail, turned pictures, 50 MP, a FIFO, cut and lying files.
-#include "../imaging/exifjpeg.h"
 #include "TestFiles.h"
 #include "imaging/HeaderCheck.h"
 #include "imaging/HeifImage.h"
@@ -11,6 +10,7 @@
 #include "imaging/ThumbnailMaker.h"
 #include <QImageReader>
 #include <QImageWriter>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTransform>
 #include <QtTest>
@@ -59,6 +59,41 @@ static void writeTurnedHeic([[maybe_unused]] const QString& path)
 #endif
 }
 
+// Left half `left`, right half `right`: a picture whose turn can be seen.
+static QImage halves(QSize size, QColor left = Qt::red, QColor right = Qt::blue)
+{
+    QImage img = Hostile::plain(size, right);
+    QPainter(&img).fillRect(0, 0, size.width() / 2, size.height(), left);
+    return img;
+}
+
+// A JPEG of `image` with an EXIF block right after its SOI: a little-endian TIFF with the orientation in IFD0 (at 8)
+// and, when given, a thumbnail in IFD1 (at 26), right after it.
+static QByteArray exifJpeg(const QImage& image, int orientation, const QByteArray& thumbnail = {})
+{
+    QByteArray tiff("II");
+    auto put = [&](quint32 v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            tiff.append(char(v >> 8 * i));
+    };
+    auto entry = [&](quint32 tag, quint32 type, quint32 value) { put(tag, 2), put(type, 2), put(1, 4), put(value, 4); };
+    put(42, 2), put(8, 4), put(1, 2);
+    entry(0x0112, 3, quint32(orientation));
+    put(thumbnail.isEmpty() ? 0 : 26, 4);
+    if (!thumbnail.isEmpty()) {
+        put(3, 2);
+        entry(0x0103, 3, 6);
+        entry(0x0201, 4, 26 + 2 + 3 * 12 + 4);
+        entry(0x0202, 4, quint32(thumbnail.size()));
+        put(0, 4);
+        tiff += thumbnail;
+    }
+    const QByteArray jpeg = Hostile::encoded(image, "JPEG");
+    const int length = int(tiff.size()) + 8;
+    return jpeg.left(2) + QByteArray("\xff\xe1", 2) + char(length >> 8) + char(length & 0xff)
+        + QByteArray("Exif\0\0", 6) + tiff + jpeg.mid(2);
+}
+
 // What the board's page fill makes of the file, as a picture: no failure reason there.
 static Picture boardPicture(const QString& path, int box)
 {
@@ -95,14 +130,13 @@ private slots:
         TestFiles::writeFile(m_dir.filePath("turned.cr2"), patched("CanonRaw.cr2", upright, -2, "\x06"));
         // Stored 1600 x 1200, shown 1200 x 1600: the reader scales before it turns, so the size asked of it
         // must be given as stored. The stored left half (red) comes to the top.
-        const QByteArray photo = ExifJpeg::encode(ExifJpeg::halves(QSize(1600, 1200)));
-        TestFiles::writeFile(m_dir.filePath("turned.jpg"), ExifJpeg::withExif(photo, ExifJpeg::tiff(6, {})));
+        const QImage photo = halves(QSize(1600, 1200));
+        TestFiles::writeFile(m_dir.filePath("turned.jpg"), exifJpeg(photo, 6));
         // Embedded thumbnails of another scene, one behind a photo cut short (the rest of which decodes grey).
-        const QByteArray other = ExifJpeg::encode(ExifJpeg::halves(QSize(160, 120), Qt::green, Qt::yellow));
+        const QByteArray other = Hostile::encoded(halves(QSize(160, 120), Qt::green, Qt::yellow), "JPEG");
         for (int o : { 1, 6 })
-            TestFiles::writeFile(
-                m_dir.filePath(QString("thumbnail%1.jpg").arg(o)), ExifJpeg::withExif(photo, ExifJpeg::tiff(o, other)));
-        const QByteArray whole = ExifJpeg::withExif(photo, ExifJpeg::tiff(1, other));
+            TestFiles::writeFile(m_dir.filePath(QString("thumbnail%1.jpg").arg(o)), exifJpeg(photo, o, other));
+        const QByteArray whole = exifJpeg(photo, 1, other);
         const qsizetype scan = whole.lastIndexOf("\xff\xda");
         TestFiles::writeFile(m_dir.filePath("cut.jpg"), whole.left(scan + (whole.size() - scan) * 2 / 5));
         // 50 MP: as 32-bit pixels 200 MB, over Qt's allocation limit. Grey and coarse, so that making it is cheap.
@@ -116,14 +150,13 @@ private slots:
         QVERIFY(QDir(m_dir.path()).mkdir("folder.jpg"));
         QImageWriter tiff(m_dir.filePath("turned.tif"));
         tiff.setTransformation(QImageIOHandler::TransformationRotate270); // stored 64 x 48, red on the right
-        QVERIFY(tiff.write(ExifJpeg::halves(QSize(64, 48), Qt::blue, Qt::red)));
+        QVERIFY(tiff.write(halves(QSize(64, 48), Qt::blue, Qt::red)));
         QImage corners(40, 24, QImage::Format_RGB32); // one colour to each quarter: every turn and mirror differs
         for (int y = 0; y < 24; ++y)
             for (int x = 0; x < 40; ++x)
                 corners.setPixel(x, y, qRgb(x < 20 ? 255 : 0, y < 12 ? 255 : 0, 128));
         for (int o = 1; o <= 8; ++o)
-            TestFiles::writeFile(m_dir.filePath(QString("exif%1.jpg").arg(o)),
-                ExifJpeg::withExif(ExifJpeg::encode(corners), ExifJpeg::tiff(o, {})));
+            TestFiles::writeFile(m_dir.filePath(QString("exif%1.jpg").arg(o)), exifJpeg(corners, o));
 
         // Cut short, or with a header that claims more pixels than any reader may decode.
         const QByteArray heic = TestFiles::readFile(file("IMG_5195.HEIC")),
