@@ -66,32 +66,29 @@ private slots:
         QTest::addColumn<QList<Fault>>("faults");
         QTest::addColumn<int>("outcome");
         QTest::addColumn<int>("endsAt"); // 1 the source, 2 the destination, 3 both
-        auto row = [](const char* tag, bool copy, bool keep, QList<Fault> faults, Reason o, int endsAt) {
+        auto row = [](const char* tag, bool copy, bool keep, QList<Fault> faults, Reason o = Reason::System,
+                       int endsAt = 1) {
             if (copy && !keep)
                 faults.prepend({ Step::Rename, EXDEV });
             QTest::newRow(tag) << copy << keep << faults << int(o) << endsAt;
         };
         row("rename: moved", false, false, {}, Reason::None, 2);
-        row("rename: refused", false, false, { { Step::Rename, EACCES } }, Reason::System, 1);
-        row("rename: destination folder not synced", false, false, { { Step::SyncFolder, EIO, Fault::Destination } },
-            Reason::System, 1);
-        row("rename: source folder not synced", false, false, { { Step::SyncFolder, EIO, Fault::Source } },
-            Reason::System, 1);
+        row("rename: refused", false, false, { { Step::Rename, EACCES } });
+        row("rename: destination folder not synced", false, false, { { Step::SyncFolder, EIO, Fault::Destination } });
+        row("rename: source folder not synced", false, false, { { Step::SyncFolder, EIO, Fault::Source } });
         row("copy: moved", true, false, {}, Reason::None, 2);
-        row("copy: create", true, false, { { Step::Create, ENOSPC } }, Reason::System, 1);
-        row("copy: first write", true, false, { { Step::Write, ENOSPC } }, Reason::System, 1);
-        row("copy: second write", true, false, { { Step::Write, EIO, Fault::Any, 2 } }, Reason::System, 1);
-        row("copy: file sync", true, false, { { Step::SyncFile, EIO } }, Reason::System, 1);
-        row("copy: publish", true, false, { { Step::Publish, EEXIST } }, Reason::System, 1);
-        row("copy: destination folder sync", true, false, { { Step::SyncFolder, EIO, Fault::Destination } },
-            Reason::System, 1);
+        row("copy: create", true, false, { { Step::Create, ENOSPC } });
+        row("copy: first write", true, false, { { Step::Write, ENOSPC } });
+        row("copy: second write", true, false, { { Step::Write, EIO, Fault::Any, 2 } });
+        row("copy: file sync", true, false, { { Step::SyncFile, EIO } });
+        row("copy: publish", true, false, { { Step::Publish, EEXIST } });
+        row("copy: destination folder sync", true, false, { { Step::SyncFolder, EIO, Fault::Destination } });
         row("copy: source unlink", true, false, { { Step::Unlink, EACCES, Fault::Source } }, Reason::SourceKept, 1);
         row("copy: source and copy unlink", true, false, { { Step::Unlink, EACCES } }, Reason::BothLeft, 3);
         row("copy: source folder sync", true, false, { { Step::SyncFolder, EIO, Fault::Source } }, Reason::None, 2);
         row("copy mode: made", true, true, {}, Reason::None, 3);
-        row("copy mode: file sync", true, true, { { Step::SyncFile, EIO } }, Reason::System, 1);
-        row("copy mode: destination folder sync", true, true, { { Step::SyncFolder, EIO, Fault::Destination } },
-            Reason::System, 1);
+        row("copy mode: file sync", true, true, { { Step::SyncFile, EIO } });
+        row("copy mode: destination folder sync", true, true, { { Step::SyncFolder, EIO, Fault::Destination } });
     }
     void faultAtEveryStep()
     {
