@@ -6,10 +6,6 @@
 #include "about/UsageWindow.h"
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScopeGuard>
-#include <QSignalSpy>
-#include <QSysInfo>
-#include <QTemporaryDir>
 
 using TestFiles::writeFile;
 

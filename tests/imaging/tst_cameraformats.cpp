@@ -11,7 +11,6 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
-#include <QTemporaryDir>
 #include <QTransform>
 #include <QtTest>
 #include <memory>

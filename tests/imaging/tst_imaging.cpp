@@ -4,11 +4,6 @@
 #include "../../fuzz/reduced_reference.h"
 #include "TestFiles.h"
 #include "imaging/PngDecoder.h"
-#include <QBuffer>
-#include <QDirIterator>
-#include <QFileInfo>
-#include <QLibrary>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <array>
 #include <cstring>

@@ -5,13 +5,7 @@
 #include "imaging/SharedThumbnails.h"
 #include "imaging/ThumbnailCache.h"
 #include "imaging/ThumbnailMaker.h"
-#include <QDateTime>
-#include <QDirIterator>
-#include <QFileInfo>
 #include <QImageReader>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QtEndian>
 #include <memory>
 
 using Hostile::plain;
