@@ -244,6 +244,7 @@ private slots:
         row("board: iPhone HEIC", Reader::Board, "IMG_5195.HEIC", box, QSize(100, 128), iPhone);
         row("board: TIFF", Reader::Board, "made.tif", box, QSize(128, 96), QSize(640, 480));
         row("board: WebP", Reader::Board, "made.webp", box, QSize(128, 96), QSize(640, 480));
+        row("board: 50 MP JPEG", Reader::Board, "50mp.jpg", box, QSize(128, 86), QSize(8660, 5773));
         // The file itself, never the thumbnail a camera or an editor embedded: it may show another scene.
         row("board: JPEG with a thumbnail", Reader::Board, "thumbnail1.jpg", box, QSize(128, 96), QSize(1600, 1200), ok,
             0, red);
@@ -320,8 +321,6 @@ private slots:
         const QRgb got = top ? p.image.pixel(p.image.width() / 4, p.image.height() / 4) : 0; // lossy: near enough
         QVERIFY2(qAbs(qRed(got) - qRed(top)) + qAbs(qGreen(got) - qGreen(top)) + qAbs(qBlue(got) - qBlue(top)) < 96,
             qPrintable(QColor(got).name()));
-        if (name == "50mp.jpg")
-            QCOMPARE(ThumbnailMaker::decodeThumbnail(path, 128, nullptr, nullptr).size(), QSize(128, 86));
         if (name == "turned.raf")
             QCOMPARE(p.image, RawPreview::load(file("FujiFilm.raf")).image.transformed(QTransform().rotate(90)));
         // The same size from the header alone.

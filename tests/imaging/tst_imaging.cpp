@@ -142,6 +142,11 @@ private slots:
             { "a JPEG named .png", readFile(LUMO_TESTDATA "/photos/Canon_40D.jpg") } };
         for (const auto& [tag, bytes] : damaged)
             QTest::newRow(tag) << write(bytes, QString(tag) + ".png") << false;
+        // Never the file named by the part before a NUL; callCounts checks how a Japanese path is handed over.
+        const QString beforeNul = write(good, "a");
+        QTest::newRow("NUL in the name") << beforeNul + QChar(0) + "b.png" << false;
+        QTest::newRow("missing") << m_dir.filePath("missing.png") << false;
+        QTest::newRow("a folder") << m_dir.path() << false;
     }
     void pngFiles()
     {
@@ -157,18 +162,6 @@ private slots:
         const Picture half = m_loader->decodeReduced(path, (got.size() + QSize(1, 1)) / 2);
         QCOMPARE(half.naturalSize, got.size());
         QVERIFY(sameWithin(half.image, reducedReference(got, half.image.size()), 0));
-    }
-
-    // Missing, a folder, a NUL in the name (never the file named by the part before it), a Japanese name.
-    void oddPaths()
-    {
-        write(png(), "a");
-        for (const QString& name : { QString("missing.png"), QString(), QString("a") + QChar(0) + "b.png" })
-            QVERIFY(m_loader->decode(m_dir.filePath(name)).isNull());
-        const QString plain = LUMO_TESTDATA "/pngsuite/basn6a08.png", japanese = m_dir.filePath("写真・テスト.png");
-        QVERIFY(QFile::copy(plain, japanese));
-        QVERIFY(!m_loader->decode(plain).isNull());
-        QCOMPARE(m_loader->decode(japanese), m_loader->decode(plain));
     }
 
     void dib()
