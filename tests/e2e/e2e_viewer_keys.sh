@@ -34,25 +34,21 @@ geometry "$viewer"
 vx=$X vy=$Y vw=$WIDTH vh=$HEIGHT
 xdotool mousemove $((vx + vw / 2)) $((vy + vh / 2))
 
-# press <key> <name shown after it>
+# press <xdotool command> <name shown after it>: a key, or a turn of the wheel (click 4 up, 5 down).
 press() {
-    xdotool key "$1"
+    xdotool $1 # split on purpose
     wait_for 10 "$1 to show $2" viewer_open "  $2"
 }
-step "arrows, PageUp, Home/End"
-press Right 'IMG_0002\.JPG'
-press Prior 'IMG_0001\.JPG'
-press End 'IMG_0009\.JPG'
-press Home 'IMG_0001\.JPG'
-
-step "the wheel"
-xdotool click 5
-wait_for 10 "the wheel down to step" viewer_open '  IMG_0002\.JPG'
-xdotool click 4
-wait_for 10 "the wheel up to step back" viewer_open '  IMG_0001\.JPG'
+step "arrows, PageUp, Home/End, the wheel"
+press "key Right" 'IMG_0002\.JPG'
+press "key Prior" 'IMG_0001\.JPG'
+press "key End" 'IMG_0009\.JPG'
+press "key Home" 'IMG_0001\.JPG'
+press "click 5" 'IMG_0002\.JPG'
+press "click 4" 'IMG_0001\.JPG'
 
 step "100 % and back"
-press End 'IMG_0009\.JPG'
+press "key End" 'IMG_0009\.JPG'
 area() { import -window root -crop "$((vw - 40))x$((vh - 120))+$((vx + 20))+$((vy + 60))" -depth 8 rgb:- | sha1sum; }
 sleep 0.5
 fitted=$(area)
@@ -76,7 +72,7 @@ xdotool key F11
 wait_for 10 "F11 to leave full screen" not_full
 
 step "3 sends the picture shown to target 3 with its RAW and sidecar and steps on; Ctrl+Z brings them back"
-press Home 'IMG_0001\.JPG'
+press "key Home" 'IMG_0001\.JPG'
 xdotool key 3
 wait_for 10 "3 to send IMG_0001.JPG, .CR2 and .xmp to target 3" unit_sent 3
 wait_for 10 "the viewer to show the next file" viewer_open '  IMG_0002\.JPG'
