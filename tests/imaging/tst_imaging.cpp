@@ -222,14 +222,12 @@ private slots:
     {
         QFETCH(QString, path);
         if (path.contains(QLatin1String("/png/"))) {
-            const QImage got = m_loader->decode(path);
-            if (!got.isNull()) {
-                QVERIFY2(!got.size().isEmpty(), qPrintable(QStringLiteral("%1x%2").arg(got.width()).arg(got.height())));
+            if (const QImage got = m_loader->decode(path); !got.isNull())
                 QCOMPARE(got.format(), QImage::Format_ARGB32);
-            }
             return;
         }
-        // 40 header bytes, a count n, n colour entries, then the pixels in a buffer of exactly their size.
+        // 40 header bytes, a count n, n colour entries, then the pixels in a buffer of exactly their size: the
+        // sanitizers see any read past them.
         const QByteArray bytes = readFile(path);
         if (bytes.size() < 41)
             return;
@@ -238,9 +236,7 @@ private slots:
         const qsizetype table = qMin<qsizetype>(uchar(bytes[40]) * 4, bytes.size() - 41);
         std::memcpy(info.data() + 40, bytes.constData() + 41, size_t(table));
         const std::vector<uint8_t> pixels(bytes.begin() + 41 + table, bytes.end());
-        const QImage image = imageFromDib(pixels.data(), qint64(pixels.size()), info.data());
-        QVERIFY2(image.isNull() || !image.size().isEmpty(),
-            qPrintable(QStringLiteral("%1x%2").arg(image.width()).arg(image.height())));
+        imageFromDib(pixels.data(), qint64(pixels.size()), info.data());
     }
 
     // Exactly one mEndPNG for every mLoadPNG that returned 1, and none otherwise.
