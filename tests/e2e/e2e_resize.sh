@@ -20,6 +20,7 @@ toggle_maximised() {
 }
 maximised() { xprop -id "$window" _NET_WM_STATE | grep -q MAXIMIZED_HORZ; }
 sized() { geometry && [ "$WIDTH" -eq "$1" ] && [ "$HEIGHT" -eq "$2" ]; }
+resize_to() { xdotool windowsize "$window" "$1" "$2" && wait_for 30 "the window at $1x$2" sized "$1" "$2"; }
 laid_out() { board_layout && tile_shown "$1"; }
 
 next=0 # the list position of the next picture to drop
@@ -45,20 +46,17 @@ check_and_drop "maximised"
 
 toggle_maximised
 wait_for 30 "the window restored" eval '! maximised'
-xdotool windowsize "$window" 1000 700
-wait_for 30 "the window at 1000x700" sized 1000 700
+resize_to 1000 700
 check_and_drop "1000x700"
 
-xdotool windowsize "$window" 1366 768
-wait_for 30 "the window at 1366x768" sized 1366 768
+resize_to 1366 768
 check_and_drop "1366x768"
 
 step "a resize under a drag ends the drag: nothing moves, target 9 is not left lit"
 label9_normal=$(label9_colour)
 drag "$(tile_x "$next")" "$(tile_y "$next")" "$(label_x 9)" "$label_y" hold
 wait_for 30 "target 9 to light up blue" label9_is "0,0,255"
-xdotool windowsize "$window" 1300 740
-wait_for 30 "the window at 1300x740" sized 1300 740
+resize_to 1300 740
 wait_for 30 "the board laid out for 1300x740" laid_out "$next"
 xdotool mouseup 1
 wait_for 30 "target 9 to lose its blue" label9_is "$label9_normal"
