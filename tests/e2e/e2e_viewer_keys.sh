@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The viewer driven from the keyboard and the wheel: arrows, PageDown, Home/End and the wheel
-# step; Z shows a large picture at 100 % and the arrows pan it, Z again fits it; F11 fills the
+# The viewer driven from the keyboard and the wheel: arrows, PageDown, Home/End, Space and the
+# wheel step; Z shows a large picture at 100 % and the arrows pan it, Z again fits it; F11 fills the
 # screen and gives it back; 3 sorts the picture shown with its RAW and sidecar, and Ctrl+Z brings
 # all three back; Esc closes. On the board the key 4 sends the three again, and neither the RAW nor
 # the sidecar has a tile. The full viewer and the one-point viewer opened on the board, framed by
@@ -39,13 +39,15 @@ press() {
     xdotool $1 # split on purpose
     wait_for 10 "$1 to show $2" viewer_open "  $2"
 }
-step "arrows, PageUp, Home/End, the wheel"
+step "arrows, PageUp, Home/End, the wheel, Space and Shift+Space"
 press "key Right" 'IMG_0002\.JPG'
 press "key Prior" 'IMG_0001\.JPG'
 press "key End" 'IMG_0009\.JPG'
 press "key Home" 'IMG_0001\.JPG'
 press "click 5" 'IMG_0002\.JPG'
 press "click 4" 'IMG_0001\.JPG'
+press "key space" 'IMG_0002\.JPG'
+press "key shift+space" 'IMG_0001\.JPG'
 
 step "100 % and back"
 press "key End" 'IMG_0009\.JPG'
