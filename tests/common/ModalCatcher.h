@@ -1,9 +1,7 @@
 #pragma once
 // Answers the message boxes a handler opens while it waits in their exec(), recording
 // each one. Any other modal window goes to `onModal`, or is rejected when none is set.
-#include <QAbstractButton>
 #include <QApplication>
-#include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>

@@ -2,15 +2,8 @@
 // Files for tests: write and read them whole, snapshot a folder tree so that a failed
 // operation can be shown to have lost, added and overwritten nothing, and make picture
 // files of each format in memory: well-formed ones, and from them cut-short and lying ones.
-#include <QBuffer>
-#include <QDateTime>
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
 #include <QImage>
-#include <QMap>
-#include <QtEndian>
-#include <QtTest>
+#include <QtTest> // and with it all of QtCore
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -68,10 +61,7 @@ inline QMap<QString, QByteArray> snapshot(const QString& root)
 // restartPeakMemory(); false when the kernel cannot restart it.
 inline qint64 peakMemoryKb()
 {
-    QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray text = status.readAll();
+    const QByteArray text = readFile("/proc/self/status");
     const qsizetype at = text.indexOf("VmHWM:");
     return at < 0 ? -1 : text.mid(at + 6, text.indexOf('\n', at) - at - 6).trimmed().split(' ')[0].toLongLong();
 }

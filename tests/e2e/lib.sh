@@ -49,9 +49,8 @@ start_display() {
     mkdir -m 700 -p "$XDG_RUNTIME_DIR"
     XDG_CONFIG_HOME=$work/wm XDG_CACHE_HOME=$work/wm openbox --sm-disable >"$work/openbox.log" 2>&1 &
     wm_pid=$!
-    wait_for 20 "the window manager" wm_running
+    wait_for 20 "the window manager" eval "xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'"
 }
-wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
 program_running() { [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; }
 program_ended() { ! program_running; }
@@ -197,7 +196,6 @@ label_x() { echo $((X + WIDTH * (2 * $1 + 1) / 20)); }
 # Target 9 lights up blue under a drag: its colour beside the name.
 label9_colour() { pixel $(($(label_x 9) - 45)) "$label_y"; }
 label9_is() { [ "$(label9_colour)" = "$1" ]; }
-board_built() { geometry && [ "$FW" -eq "${screen%x*}" ]; }
 
 # The undo arrow is blue like the cancel arrow, in colour once undo is possible; 終了's icon is red.
 blue='r < 120 && g > 70 && g < 170 && b > 170'
@@ -217,7 +215,7 @@ click_undo() {
 # open_board: 実行, and the board over the whole screen (there is no panel) with its first thumbnail.
 open_board() {
     click_at $((X + 284)) $((Y + menu + 200))
-    wait_for 30 "the board" board_built
+    wait_for 30 "the board" eval 'geometry && [ "$FW" -eq "${screen%x*}" ]'
     board_layout
     toolbar_row=$((Y + menu + 16)) background=$(pixel $((X + WIDTH / 2)) $((Y + HEIGHT / 2)))
     wait_for 30 "the first thumbnail" tile_shown 0

@@ -1,14 +1,9 @@
 // Pictures from files: the PNG decoder against Qt's own reader and damaged files, the bitmap reader on lying headers,
-// what the board shows of a camera's JPEG, and the fuzzers' inputs.
+// and the fuzzers' inputs; the loader's side of the decoder protocol, against stand-in libraries that count calls and
+// fail on request: no leaked handle, no double release, failures stay failures.
 #include "../../fuzz/reduced_reference.h"
 #include "TestFiles.h"
-#include "exifjpeg.h"
 #include "imaging/PngDecoder.h"
-#include "imaging/ThumbnailMaker.h"
-#include <QBuffer>
-#include <QDirIterator>
-#include <QFileInfo>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <array>
 #include <cstring>
@@ -88,10 +83,16 @@ std::array<uint8_t, 1064> dibInfo(int32_t width, int32_t height, int bits, const
 
 } // namespace
 
+enum FakeMode { Succeed, LoadFails, LoadReturnsTwo, ZeroSize, NegativeSize, GetFails, GetReturnsMinusOne, BadInfo };
+
 class TestImaging : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
     const std::unique_ptr<PngDecoder> m_loader = std::make_unique<PngDecoder>(LUMO_BIN_DIR);
+    QLibrary m_fake { FAKE_MPNG_DIR "/mpng" }; // the file the loader opens: both share one set of counters
+    void (*m_setMode)(int32_t) = nullptr;
+    int32_t (*m_calls)(int32_t) = nullptr;
+    const char* (*m_lastPath)() = nullptr;
 
     QString write(const QByteArray& bytes, const QString& name = "t.png")
     {
@@ -101,7 +102,17 @@ class TestImaging : public QObject {
     }
 
 private slots:
-    void initTestCase() { QVERIFY2(m_loader->isAvailable(), "mpng was not built into " LUMO_BIN_DIR); }
+    void initTestCase()
+    {
+        QVERIFY2(m_loader->isAvailable(), "mpng was not built into " LUMO_BIN_DIR);
+        QVERIFY2(m_fake.load(), qPrintable(m_fake.errorString()));
+        m_setMode = reinterpret_cast<decltype(m_setMode)>(m_fake.resolve("fakeMpngSetMode"));
+        m_calls = reinterpret_cast<decltype(m_calls)>(m_fake.resolve("fakeMpngCalls"));
+        m_lastPath = reinterpret_cast<decltype(m_lastPath)>(m_fake.resolve("fakeMpngLastPath"));
+        QVERIFY(m_setMode);
+        QVERIFY(m_calls);
+        QVERIFY(m_lastPath);
+    }
 
     // PngSuite as Qt reads it (it names its broken files x*.png), whole and read row by row into
     // half the size; damaged files are refused, their twins with chunks a reader may skip are not.
@@ -131,6 +142,11 @@ private slots:
             { "a JPEG named .png", readFile(LUMO_TESTDATA "/photos/Canon_40D.jpg") } };
         for (const auto& [tag, bytes] : damaged)
             QTest::newRow(tag) << write(bytes, QString(tag) + ".png") << false;
+        // Never the file named by the part before a NUL; callCounts checks how a Japanese path is handed over.
+        const QString beforeNul = write(good, "a");
+        QTest::newRow("NUL in the name") << beforeNul + QChar(0) + "b.png" << false;
+        QTest::newRow("missing") << m_dir.filePath("missing.png") << false;
+        QTest::newRow("a folder") << m_dir.path() << false;
     }
     void pngFiles()
     {
@@ -146,18 +162,6 @@ private slots:
         const Picture half = m_loader->decodeReduced(path, (got.size() + QSize(1, 1)) / 2);
         QCOMPARE(half.naturalSize, got.size());
         QVERIFY(sameWithin(half.image, reducedReference(got, half.image.size()), 0));
-    }
-
-    // Missing, a folder, a NUL in the name (never the file named by the part before it), a Japanese name.
-    void oddPaths()
-    {
-        write(png(), "a");
-        for (const QString& name : { QString("missing.png"), QString(), QString("a") + QChar(0) + "b.png" })
-            QVERIFY(m_loader->decode(m_dir.filePath(name)).isNull());
-        const QString plain = LUMO_TESTDATA "/pngsuite/basn6a08.png", japanese = m_dir.filePath("写真・テスト.png");
-        QVERIFY(QFile::copy(plain, japanese));
-        QVERIFY(!m_loader->decode(plain).isNull());
-        QCOMPARE(m_loader->decode(japanese), m_loader->decode(plain));
     }
 
     void dib()
@@ -204,39 +208,6 @@ private slots:
         QVERIFY(imageFromDib(pixels.data(), 16, info.data()).isNull());
     }
 
-    // The board shows what the file itself decodes to, never the thumbnail a camera or an
-    // editor embedded: that may show another scene, or a picture the file no longer holds.
-    void boardShowsTheFileItself_data()
-    {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QColor>("first"); // a quarter in from the top left
-        QTest::addColumn<QColor>("last"); // a quarter in from the bottom right
-        const QByteArray photo = ExifJpeg::encode(ExifJpeg::halves(QSize(1600, 1200))); // red | blue
-        const QByteArray other = ExifJpeg::encode(ExifJpeg::halves(QSize(160, 120), Qt::green, Qt::yellow));
-        const QByteArray same = ExifJpeg::encode(ExifJpeg::halves(QSize(160, 120)));
-        for (int orientation : { 1, 6 }) // 6: turned a quarter clockwise, the stored left half comes to the top
-            QTest::addRow("orientation %d, thumbnail of another scene", orientation)
-                << ExifJpeg::withExif(photo, ExifJpeg::tiff(orientation, other)) << QColor(Qt::red) << QColor(Qt::blue);
-        // Cut short, the rest decodes grey: so it must show, whatever the whole thumbnail says.
-        const QByteArray whole = ExifJpeg::withExif(photo, ExifJpeg::tiff(1, same));
-        const qsizetype scan = whole.lastIndexOf("\xff\xda");
-        QTest::newRow("cut short, thumbnail whole")
-            << whole.left(scan + (whole.size() - scan) * 2 / 5) << QColor(Qt::red) << QColor(128, 128, 128);
-    }
-    void boardShowsTheFileItself()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(QColor, first);
-        QFETCH(QColor, last);
-        const QString path = write(file, QStringLiteral("photo.jpg"));
-        const ThumbnailMaker::ThumbResult r = ThumbnailMaker::make(ThumbnailMaker::describeFile(path, 128));
-        QCOMPARE(r.natural.width() * r.natural.height(), 1600 * 1200);
-        const QColor a = r.image.pixelColor(r.image.width() / 4, r.image.height() / 4),
-                     b = r.image.pixelColor(r.image.width() * 3 / 4, r.image.height() * 3 / 4);
-        QVERIFY2(distance(a.rgb(), first.rgb()) < 30, qPrintable(a.name()));
-        QVERIFY2(distance(b.rgb(), last.rgb()) < 30, qPrintable(b.name()));
-    }
-
     // The fuzzers' seeds and the inputs that once crashed them, on every run.
     void fuzzInputs_data()
     {
@@ -251,14 +222,12 @@ private slots:
     {
         QFETCH(QString, path);
         if (path.contains(QLatin1String("/png/"))) {
-            const QImage got = m_loader->decode(path);
-            if (!got.isNull()) {
-                QVERIFY2(!got.size().isEmpty(), qPrintable(QStringLiteral("%1x%2").arg(got.width()).arg(got.height())));
+            if (const QImage got = m_loader->decode(path); !got.isNull())
                 QCOMPARE(got.format(), QImage::Format_ARGB32);
-            }
             return;
         }
-        // 40 header bytes, a count n, n colour entries, then the pixels in a buffer of exactly their size.
+        // 40 header bytes, a count n, n colour entries, then the pixels in a buffer of exactly their size: the
+        // sanitizers see any read past them.
         const QByteArray bytes = readFile(path);
         if (bytes.size() < 41)
             return;
@@ -267,9 +236,63 @@ private slots:
         const qsizetype table = qMin<qsizetype>(uchar(bytes[40]) * 4, bytes.size() - 41);
         std::memcpy(info.data() + 40, bytes.constData() + 41, size_t(table));
         const std::vector<uint8_t> pixels(bytes.begin() + 41 + table, bytes.end());
-        const QImage image = imageFromDib(pixels.data(), qint64(pixels.size()), info.data());
-        QVERIFY2(image.isNull() || !image.size().isEmpty(),
-            qPrintable(QStringLiteral("%1x%2").arg(image.width()).arg(image.height())));
+        imageFromDib(pixels.data(), qint64(pixels.size()), info.data());
+    }
+
+    // Exactly one mEndPNG for every mLoadPNG that returned 1, and none otherwise.
+    void callCounts_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("gets");
+        QTest::addColumn<int>("ends");
+        QTest::newRow("success") << int(Succeed) << 1 << 1;
+        QTest::newRow("mLoadPNG fails") << int(LoadFails) << 0 << 0;
+        QTest::newRow("mLoadPNG returns 2") << int(LoadReturnsTwo) << 0 << 0;
+        QTest::newRow("data size 0") << int(ZeroSize) << 0 << 1;
+        QTest::newRow("data size negative") << int(NegativeSize) << 0 << 1;
+        QTest::newRow("mGetPNGData fails") << int(GetFails) << 1 << 1;
+        QTest::newRow("mGetPNGData returns -1") << int(GetReturnsMinusOne) << 1 << 1;
+        QTest::newRow("unusable bitmap info") << int(BadInfo) << 1 << 1;
+    }
+    void callCounts()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, gets);
+        QFETCH(int, ends);
+        PngDecoder loader(FAKE_MPNG_DIR);
+        QVERIFY(loader.isAvailable());
+        m_setMode(mode);
+        const QString path = "/写真/さくら.png";
+        for (int round = 1; round <= 2; ++round) {
+            const QImage image = loader.decode(path);
+            // Calls to each, and misuses: outputs not zeroed, a wrong handle, a double release.
+            QCOMPARE(QList<int>({ m_calls(0), m_calls(1), m_calls(2), m_calls(3) }),
+                QList<int>({ round, round * gets, round * ends, 0 }));
+            QCOMPARE(image.isNull(), mode != Succeed);
+            const QRgb expected[] = { qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), 0x80FFFFFF };
+            for (int i = 0; !image.isNull() && i < 4; ++i)
+                QCOMPARE(image.pixel(i % 2, i / 2), expected[i]);
+            QVERIFY(image.isNull() || image.size() == QSize(2, 2));
+        }
+        QCOMPARE(QByteArray(m_lastPath()), QFile::encodeName(path));
+    }
+
+    void unavailable_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("no library") << "";
+        QTest::newRow("a text file under the library's name") << "text";
+        QTest::newRow("library without mEndPNG") << FAKE_MPNG_PARTIAL_DIR;
+    }
+    void unavailable()
+    {
+        QFETCH(QString, folder);
+        QTemporaryDir dir;
+        if (folder == "text")
+            TestFiles::writeFile(dir.filePath("libmpng.so"), "not a library");
+        PngDecoder loader(folder.startsWith(u'/') ? folder : dir.filePath(folder));
+        QVERIFY(!loader.isAvailable());
+        QVERIFY(loader.decode(LUMO_TESTDATA "/pngsuite/basn2c08.png").isNull());
     }
 };
 
