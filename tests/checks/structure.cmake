@@ -140,7 +140,7 @@ elseif(CHECK STREQUAL "budget")
     message(STATUS "tests ${lines_tests} of ${lines_src} + ${lines_tests} lines: ${percent} %")
     # The share the suite had when this check came in; lower it as the suite shrinks, down to
     # a third, and never raise it.
-    set(share_limit 37)
+    set(share_limit 36)
     math(EXPR over "100 * ${lines_tests} - ${share_limit} * (${lines_src} + ${lines_tests})")
     if(over GREATER 0)
         list(APPEND problems "tests/ is more than ${share_limit} % of src/ + tests/ (${percent} %)")
