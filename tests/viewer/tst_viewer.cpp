@@ -171,12 +171,9 @@ private slots:
         QTest::addColumn<Step>("step");
         const auto row = [](const char* name, const Step& step) { QTest::newRow(name) << step; };
         row("last, Space", { 3, "Space", 3 });
-        row("last, left click", { 3, "left", 3 });
         row("last, next", { 3, "next", 3 });
         row("first, Shift+Space", { 0, "Shift+Space", 0 });
-        row("first, right click", { 0, "right", 0 });
         row("first, previous", { 0, "previous", 0 });
-        row("middle click", { 1, "middle", 1 });
         row("Ctrl+Space", { 1, "Ctrl+Space", 1 });
         row("Space", { 1, "Space", 2 });
         row("first", { 2, "first", 0 });
@@ -189,16 +186,12 @@ private slots:
         row("show, previous", { 1, "previous", 0, "stopped" });
         row("show, next", { 1, "next", 2, "stopped" });
         row("show, last", { 1, "last", 3, "stopped" });
-        // Keys and the wheel step as the toolbar does.
+        // Keys and the wheel step through the toolbar's commands, whose edges the rows above hold.
         for (const char* key : { "Right", "Down", "PgDown", "wheel down" })
             row(key, { 1, key, 2 });
         for (const char* key : { "Left", "Up", "PgUp", "wheel up" })
             row(key, { 2, key, 1 });
-        row("last, End", { 3, "End", 3 });
-        row("last, Right", { 3, "Right", 3 });
-        row("first, wheel up", { 0, "wheel up", 0 });
-        row("show, Right", { 1, "Right", 2, "stopped" });
-        row("show, wheel up", { 1, "wheel up", 0, "stopped" });
+        row("End", { 1, "End", 3 });
         row("show, Home", { 1, "Home", 0, "stopped" });
         row("show of 3 s, tick", { 2, "tick", 3, "running", 3, 3000 });
         row("show of 0 s, tick at the end", { 3, "tick", 3, "stopped", 0, 1000 });
@@ -512,7 +505,8 @@ private slots:
         for (int i = 0; i < 3; ++i)
             v->tick();
         v->resize(v->width() - 10, v->height()); // displays again
-        QVERIFY2(v->position() >= 0 && v->position() < count, qPrintable(QString::number(v->position())));
+        QCOMPARE_GE(v->position(), 0);
+        QCOMPARE_LT(v->position(), count);
         send(v, "close");
         QVERIFY(!s.openViewer());
     }
