@@ -95,9 +95,8 @@ private slots:
                 QRect(twipsToPixels(r.x(), tpp.x), twipsToPixels(r.y(), tpp.y), twipsToPixels(r.width(), tpp.x),
                     twipsToPixels(r.height(), tpp.y)));
             QVERIFY(t->hasPicture());
-            const QSize drawn = t->pixmap().size();
-            QVERIFY2(drawn.width() <= 64 && drawn.height() <= 64,
-                qPrintable(QStringLiteral("%1x%2").arg(drawn.width()).arg(drawn.height())));
+            QCOMPARE_LE(t->pixmap().width(), 64);
+            QCOMPARE_LE(t->pixmap().height(), 64);
         }
     }
 
@@ -160,8 +159,7 @@ private slots:
         const int expected = command == "load more" ? 14 : 10;
         QCOMPARE(f.shown(), expected);
         QCOMPARE(order.shown.size(), expected);
-        for (int i = 0; i < expected; ++i) // whichever worker made it
-        {
+        for (int i = 0; i < expected; ++i) { // whichever worker made it
             QCOMPARE(order.shown[i], i);
             QVERIFY2(shows(f.tile(i), colourOf(i)), qPrintable(QString::number(i)));
         }
@@ -253,8 +251,7 @@ private slots:
         CopyModeBadge* const badge = f.badge();
         badge->show();
         f.drop(1, 2);
-        f.key(Qt::Key_Right);
-        f.key(Qt::Key_Right);
+        keys(f, { Qt::Key_Right, Qt::Key_Right });
         const int framedBefore = framed(f);
         f.thumbnails().resetStats();
         for (const QSize size : { QSize(500, 300), QSize(1000, 700), QSize(200, 150), b.size() }) {
@@ -414,9 +411,9 @@ private slots:
         f.key(Qt::Key_8);
         QVERIFY(QFile::exists(f.dest(8, "000044 IMG_0003.jpg")));
         QCOMPARE(framed(f), 4);
-        f.key(Qt::Key_Enter, Qt::KeypadModifier);
-        f.key(Qt::Key_End);
-        f.key(Qt::Key_6); // the last one sent: back to the nearest before it
+        keys(f,
+            { Qt::KeypadModifier | Qt::Key_Enter, Qt::Key_End,
+                Qt::Key_6 }); // the last one sent: back to the one before
         QCOMPARE(framed(f), 4);
         QCOMPARE(f.target(6)->backColor(), Target::highlight());
         QCOMPARE(f.target(8)->backColor(), b.targetColor());
