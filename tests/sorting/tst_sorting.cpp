@@ -322,10 +322,8 @@ private slots:
         QCOMPARE(t.sorter.history().newest().companions.size(), u.expected.size() - 1);
         if (u.undoRefused >= 0) {
             const auto dropped = t.state();
+            t.fs = refusingDelete({ t.dest[3] + u'/' + u.expected[u.undoRefused] });
             t.fs.failStep = failing(Step::Publish, ENOSPC, { t.src(sources[u.undoRefused]) });
-            t.fs.deleteFile = [victim = t.dest[3] + u'/' + u.expected[u.undoRefused]](const QString& p) {
-                return p == victim ? Failure::system(EACCES) : FileOps::deleteFile(p);
-            };
             const UndoResult kept = t.sorter.undoLast();
             QCOMPARE(kept.outcome, Outcome::Kept);
             QVERIFY(!kept.failure.ok());
@@ -385,18 +383,16 @@ private slots:
             QTest::newRow(tag) << reason << fault << copyOnRecord;
         };
         row("rule 3", Reason::RuleInvalid, [](Tree& t) { t.settings.namingRule = NamingRule(3); });
-        row("head leaves the folder", Reason::HeadUnusable, [](Tree& t) {
-            t.settings.namingRule = NamingRule(2);
-            t.settings.headNames[1] = "../x";
-        });
-        row("head name '.'", Reason::HeadUnusable, [](Tree& t) { // would make a hidden file
-            t.settings.namingRule = NamingRule(2);
-            t.settings.headNames[1] = ".";
-        });
-        row("rule 1, folder named '..'", Reason::HeadUnusable, [](Tree& t) {
-            t.settings.namingRule = NamingRule(1);
-            t.settings.destinationNames[1] = "..";
-        });
+        const auto named = [](NamingRule rule, const char* head) -> Fault {
+            return [=](Tree& t) {
+                t.settings.namingRule = rule;
+                (rule == NamingRule::FolderNameAndSerial ? t.settings.destinationNames[1] : t.settings.headNames[1])
+                    = head;
+            };
+        };
+        row("head leaves the folder", Reason::HeadUnusable, named(NamingRule::HeadNameAndSerial, "x/../../y"));
+        row("head name '.'", Reason::HeadUnusable, named(NamingRule::HeadNameAndSerial, ".")); // a hidden file
+        row("folder named '..'", Reason::HeadUnusable, named(NamingRule::FolderNameAndSerial, ".."));
         row("counter at the top", Reason::SerialExhausted,
             [](Tree& t) { t.settings.serials[0] = std::numeric_limits<int32_t>::max(); });
         row("no destination", Reason::FolderUnset, [](Tree& t) { t.settings.destinationFolders[1].clear(); });
