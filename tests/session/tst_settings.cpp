@@ -149,7 +149,8 @@ private slots:
             QCOMPARE(SettingsFile::read(ini(), back), Status::Ok);
             QVERIFY2(SettingsFile::sameStoredValues(back, s), qPrintable(s.sourceFolder + " / " + back.sourceFolder));
         }
-        QVERIFY2(refused > 0 && refused < 300, qPrintable(QString::number(refused)));
+        QCOMPARE_GT(refused, 0);
+        QCOMPARE_LT(refused, 300);
     }
 
     // Lumo.ini: a line a newer version wrote is passed over, anything damaged gives the defaults.
