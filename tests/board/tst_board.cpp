@@ -361,7 +361,9 @@ private slots:
         writePhotos(f, files, QSize(40, 30));
         QVERIFY(f.build());
         const int reached = f.shown();
-        QVERIFY2(reached > 1 && reached <= count && reached < files, qPrintable(QString::number(reached)));
+        QCOMPARE_GT(reached, 1);
+        QCOMPARE_LE(reached, count);
+        QCOMPARE_LT(reached, files);
         auto expected = f.files();
         for (int i = 0; i < reached; ++i)
             expected.insert((i == 1 ? "dest1/000041 " : "dest10/") + name(i), expected.take("src/" + name(i)));

@@ -524,7 +524,7 @@ private slots:
             expected.history.shiftUp();
         const UndoResult r = t.sorter.undoLast();
         QCOMPARE(r.outcome, dropped ? Outcome::EntryDropped : Outcome::Kept);
-        QVERIFY(r.failure.reason != Reason::None);
+        QCOMPARE_NE(r.failure.reason, Reason::None);
         QCOMPARE(QFileInfo(r.restoredPath).fileName(), QString("a.jpg"));
         QCOMPARE(t.state(), expected); // the number stays used
         if (dropped)
