@@ -375,24 +375,6 @@ private slots:
         QCOMPARE(control<QLineEdit>(&d, "pathField", 3)->text(), s.src("sub"));
     }
 
-    // An installed program (its settings in the user's folder) with no remembered folder
-    // opens in the user's pictures folder, never in the folder it was started in.
-    void installedStartsInPictures()
-    {
-        App s;
-        const QByteArray config = qgetenv("XDG_CONFIG_HOME");
-        const auto restore = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", config); });
-        QVERIFY(QDir().mkpath(s.root("config")));
-        QVERIFY(QDir().mkpath(s.root("Bilder")));
-        writeFile(s.root("config/user-dirs.dirs"), "XDG_PICTURES_DIR=\"" + s.root("Bilder").toUtf8() + "\"\n");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(s.root("config")));
-        QVERIFY(QDir::setCurrent(s.src()));
-        s.session = Session(s.root("installed"), s.root("config/pirapo-lumo")); // a folder that takes no files
-        s.settings.rememberFolder = 0;
-        QVERIFY(s.open(false));
-        QCOMPARE(s.folders()->path(), s.root("Bilder"));
-    }
-
     // While a page fills, every command of the window waits: none opens a window or the
     // help page, leaves the board, closes the program or moves a file.
     void commandsWaitForTheBoard_data()
@@ -593,7 +575,8 @@ private slots:
 
     // An installed program: its folder takes no files, so the settings go to the user's own folder, or into the file
     // beside the program when that one may be written; a short file that cannot be deleted does not stop every start.
-    // Last: it leaves the process an ordinary user.
+    // With no remembered folder it opens in the user's pictures folder, never in the folder it was started in, unless
+    // its settings are beside it. Last: it leaves the process an ordinary user.
     void settingsOfAnInstalledProgram_data()
     {
         QTest::addColumn<QString>("found"); // beside the program, or in the user's folder
@@ -612,7 +595,15 @@ private slots:
         if (!becomeOrdinaryUser())
             QSKIP("started as root and could not become an ordinary user");
         App s;
+        const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+        const auto restoreConfig = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", config); });
+        QVERIFY(QDir().mkpath(s.root("config")));
+        QVERIFY(QDir().mkpath(s.root("Bilder")));
+        writeFile(s.root("config/user-dirs.dirs"), "XDG_PICTURES_DIR=\"" + s.root("Bilder").toUtf8() + "\"\n");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(s.root("config")));
+        QVERIFY(QDir::setCurrent(s.src()));
         s.session = Session(s.session.programFolder(), s.root("config/pirapo-lumo"));
+        s.settings.rememberFolder = 0;
         const QString beside = s.ini(), own = SettingsFile::path(s.session.userFolder());
         QVERIFY(SettingsFile::write(beside, s.settings, nullptr));
         if (found == "short")
@@ -628,6 +619,7 @@ private slots:
         const QByteArray before = readFile(beside);
         QVERIFY(s.open(false));
         QTEST(int(s.settings.serials[0]), "serial");
+        QCOMPARE(s.folders()->path(), inPlace ? s.src() : s.root("Bilder"));
         s.settings.serials[2] = 1000;
         s.w->close();
         QTEST(int(s.boxes.seen.size()), "messages");
