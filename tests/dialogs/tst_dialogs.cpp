@@ -43,7 +43,7 @@ private slots:
             const int got = r.field == Serial ? (serial.ok() ? serial.value : -int(serial.problem))
                 : r.field == Interval         ? (interval.ok() ? int(interval.seconds) : -int(interval.problem))
                                               : (headNameProblem(text).isEmpty() ? 0 : -1);
-            QVERIFY2(got == r.expected, r.text);
+            QCOMPARE((std::pair { QString(r.text), got }), (std::pair { QString(r.text), r.expected }));
         }
         QVERIFY(!headNameProblem(QString(240, u'a')).isEmpty()); // too long
     }
