@@ -264,14 +264,31 @@ private slots:
         QCOMPARE(written.mid(1, 22), l.mid(1, 22));
     }
 
-    // 実行 turns the window into the board over the whole work area, its toolbar on and the keyboard with the board,
-    // and is refused on top of a board; キャンセル brings the folder screen back at its place, listed anew. The status
-    // bar names the file chosen and the files a refill found.
+    // A single click on a folder makes it the folder used: the folder screen lists and sorts it, the status bar names
+    // it, the destinations dialog's pick button takes it. 実行 turns the window into the board over the whole work
+    // area, its toolbar on and the keyboard with the board, and is refused on top of a board; キャンセル brings the
+    // folder screen back at its place, listed anew. The status bar names the file chosen and the files a refill found.
     void screens()
     {
         App s(3);
+        QVERIFY(QDir().mkpath(s.src("sub")));
+        touch(s.src("sub/inner.jpg"));
         QVERIFY(s.open());
         MainWindow& w = *s.w;
+        const auto clickRow = [](DirList* dirs, const QString& name) {
+            const auto found = dirs->findItems(name, Qt::MatchEndsWith);
+            QCOMPARE(found.size(), 1);
+            QTest::mouseClick(dirs->viewport(), Qt::LeftButton, {}, dirs->visualItemRect(found[0]).center());
+        };
+        clickRow(s.folders(), "sub");
+        QCOMPARE(s.folder.path(), s.src("sub"));
+        QCOMPARE(s.settings.sourceFolder, s.src("sub"));
+        QCOMPARE(s.fileList()->count(), 1);
+        QCOMPARE(s.panel(Panel::Folder), " " + s.src("sub") + " ");
+        QCOMPARE(s.panel(Panel::FileCount), " 1 File ");
+        clickRow(s.folders(), "src"); // an ancestor: chosen too, without leaving the list
+        QCOMPARE(s.fileList()->count(), 3);
+        QCOMPARE(s.folders()->findItems("sub", Qt::MatchEndsWith).size(), 1);
         QTest::keyClick(s.fileList(), Qt::Key_Down);
         QTest::keyClick(s.fileList(), Qt::Key_Down);
         QCOMPARE(s.panel(Panel::FileName), QString(" b.jpg "));
@@ -334,41 +351,18 @@ private slots:
             QRect(twipsToPixels(105, tpp.x), twipsToPixels(105, tpp.y), twipsToPixels(6600, tpp.x),
                 twipsToPixels(4350, tpp.y)));
         QCOMPARE(s.fileList()->count(), 3);
+        {
+            DestinationsDialog d(s.settings, &w);
+            d.show();
+            QVERIFY(control<DirList>(&d, "folders")->setPath(s.src()));
+            clickRow(control<DirList>(&d, "folders"), "sub");
+            control<QPushButton>(&d, "pickFolderButton", 3)->click();
+            QCOMPARE(control<QLineEdit>(&d, "pathField", 3)->text(), s.src("sub"));
+        }
         s.start();
         s.act("quitAction")->trigger();
         QVERIFY(!w.isVisible());
         QVERIFY(s.boxes.seen.isEmpty());
-    }
-
-    // A single click on a folder makes it the folder used: the folder screen lists and
-    // sorts it, the status bar names it, the destinations dialog's pick button takes it.
-    void highlightedFolderIsUsed()
-    {
-        App s(3);
-        QVERIFY(QDir().mkpath(s.src("sub")));
-        touch(s.src("sub/inner.jpg"));
-        QVERIFY(s.open());
-        const auto clickRow = [](DirList* dirs, const QString& name) {
-            const auto found = dirs->findItems(name, Qt::MatchEndsWith);
-            QCOMPARE(found.size(), 1);
-            QTest::mouseClick(dirs->viewport(), Qt::LeftButton, {}, dirs->visualItemRect(found[0]).center());
-        };
-        clickRow(s.folders(), "sub");
-        QCOMPARE(s.folder.path(), s.src("sub"));
-        QCOMPARE(s.settings.sourceFolder, s.src("sub"));
-        QCOMPARE(s.fileList()->count(), 1);
-        QCOMPARE(s.panel(Panel::Folder), " " + s.src("sub") + " ");
-        QCOMPARE(s.panel(Panel::FileCount), " 1 File ");
-        clickRow(s.folders(), "src"); // an ancestor: chosen too, without leaving the list
-        QCOMPARE(s.fileList()->count(), 3);
-        QCOMPARE(s.folders()->findItems("sub", Qt::MatchEndsWith).size(), 1);
-
-        DestinationsDialog d(s.settings, s.w.get());
-        d.show();
-        QVERIFY(control<DirList>(&d, "folders")->setPath(s.src()));
-        clickRow(control<DirList>(&d, "folders"), "sub");
-        control<QPushButton>(&d, "pickFolderButton", 3)->click();
-        QCOMPARE(control<QLineEdit>(&d, "pathField", 3)->text(), s.src("sub"));
     }
 
     // While a page fills, every command of the window waits: none opens a window or the
