@@ -43,22 +43,6 @@ private slots:
         QCOMPARE(fm.horizontalAdvance(QStringLiteral("表示")), fm.horizontalAdvance(QStringLiteral("iiii")));
     }
 
-    // Both signal once when they close and go; tst_app's otherWindows closes them by their buttons and Esc.
-    void closing()
-    {
-        QWidget owner;
-        for (QPointer<QWidget> w :
-            { QPointer<QWidget>(new AboutDialog(&owner)), QPointer<QWidget>(new UsageWindow(m_app.path(), &owner)) }) {
-            QSignalSpy closed(w, SIGNAL(closed()));
-            w->show();
-            QVERIFY(!w->isModal());
-            w->close();
-            QCOMPARE(closed.count(), 1);
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            QVERIFY(!w);
-        }
-    }
-
     // With no system-information program, the button shows the system's facts, copyable, never a refusal.
     void systemFacts()
     {

@@ -40,14 +40,11 @@ QWidgetList otherWindowsOf(const QWidget& main)
     return shown;
 }
 
-// The main window on the fixture's tree, with photos a.jpg, b.jpg, ... in src/. open()
-// starts it as the program does: the fixture's settings reach it through prog/Pirapo.ini.
-QAction* action(const MainWindow& w, const char* name) { return control<QAction>(&w, QLatin1String(name)); }
-QToolBar* boardToolbar(const MainWindow& w) { return control<QToolBar>(&w, "boardToolbar"); }
-FolderPage& folderPageOf(const MainWindow& w) { return *control<FolderPage>(&w, "folderPage"); }
-SortingBoard& boardOf(const MainWindow& w) { return *control<SortingBoard>(&w, "board"); }
+using Panel = MainWindow::StatusPanel;
 ViewerWindow* shownViewer() { return shownWindow<ViewerWindow>(); }
 
+// The main window on the fixture's tree, with photos a.jpg, b.jpg, ... in src/. open()
+// starts it as the program does: the fixture's settings reach it through prog/Pirapo.ini.
 struct App : Fixture {
     std::unique_ptr<MainWindow> w;
 
@@ -71,10 +68,16 @@ struct App : Fixture {
         w->show();
         return QTest::qWaitForWindowExposed(w.get());
     }
-    QString panel(MainWindow::StatusPanel p) const
-    {
-        return control<StatusBar>(w.get(), "mainStatusBar")->panelText(p);
-    }
+    QString panel(Panel p) const { return control<StatusBar>(w.get(), "mainStatusBar")->panelText(p); }
+    QAction* act(const char* name) const { return control<QAction>(w.get(), QLatin1String(name)); }
+    QToolBar* toolbar() const { return control<QToolBar>(w.get(), "boardToolbar"); }
+    FolderPage& page() const { return *control<FolderPage>(w.get(), "folderPage"); }
+    FileList* fileList() const { return control<FileList>(&page(), "files"); }
+    DirList* folders() const { return control<DirList>(&page(), "folders"); }
+    void start() const { control<QPushButton>(&page(), "startButton")->click(); }
+    // The main window's board and its tiles, not the fixture's own.
+    SortingBoard& board() const { return *control<SortingBoard>(w.get(), "board"); }
+    Tile* tile(int i) const { return control<Tile>(&board(), "tile", i); }
     // The viewer on entry `entry`, its title, and a key pressed in it.
     ViewerWindow* view(int entry)
     {
@@ -171,13 +174,13 @@ private slots:
         const bool sub = remembered == "sub";
         const QString opened = QDir::toNativeSeparators(sub ? s.src("sub") : s.src());
         QCOMPARE(s.settings.sourceFolder, opened);
-        QCOMPARE(s.panel(MainWindow::StatusPanel::Folder), " " + opened + " ");
-        QCOMPARE(s.panel(MainWindow::StatusPanel::FileCount), QString(sub ? " 1 File " : " 3 File "));
-        QCOMPARE(s.panel(MainWindow::StatusPanel::Unlistable), QString(sub ? "" : " 表示できない名前 1 "));
-        QCOMPARE(control<FileList>(&folderPageOf(*s.w), "files")->count(), sub ? 1 : 3);
+        QCOMPARE(s.panel(Panel::Folder), " " + opened + " ");
+        QCOMPARE(s.panel(Panel::FileCount), QString(sub ? " 1 File " : " 3 File "));
+        QCOMPARE(s.panel(Panel::Unlistable), QString(sub ? "" : " 表示できない名前 1 "));
+        QCOMPARE(s.fileList()->count(), sub ? 1 : 3);
         QCOMPARE(int(s.settings.thumbCount), 10);
-        QVERIFY(!action(*s.w, "undoAction")->isEnabled());
-        QVERIFY(!action(*s.w, "toolbarUndoAction")->isEnabled());
+        QVERIFY(!s.act("undoAction")->isEnabled());
+        QVERIFY(!s.act("toolbarUndoAction")->isEnabled());
         QVERIFY(s.w->close());
         QTEST(int(s.boxes.seen.size()), "warnings");
         if (found.isEmpty() || keptAside) {
@@ -221,7 +224,7 @@ private slots:
                 closedWhileBusy = s.session.isBusy();
                 s.w->close();
             });
-            control<QPushButton>(&folderPageOf(*s.w), "startButton")->click();
+            s.start();
             QVERIFY(closedWhileBusy);
             QVERIFY(!s.session.isBusy());
         } else {
@@ -261,57 +264,67 @@ private slots:
         QCOMPARE(written.mid(1, 22), l.mid(1, 22));
     }
 
-    // 実行 turns the window into the board over the whole work area, its toolbar on and the keyboard with the board,
-    // and is refused on top of a board; キャンセル brings the folder screen back at its place, listed anew. The status
-    // bar names the folder, the file chosen and the files a refill found.
+    // A single click on a folder makes it the folder used: the folder screen lists and sorts it, the status bar names
+    // it, the destinations dialog's pick button takes it. 実行 turns the window into the board over the whole work
+    // area, its toolbar on and the keyboard with the board, and is refused on top of a board; キャンセル brings the
+    // folder screen back at its place, listed anew. The status bar names the file chosen and the files a refill found.
     void screens()
     {
         App s(3);
-        QVERIFY(QDir().mkpath(s.root("empty")));
+        QVERIFY(QDir().mkpath(s.src("sub")));
+        touch(s.src("sub/inner.jpg"));
         QVERIFY(s.open());
         MainWindow& w = *s.w;
-        FolderPage& page = folderPageOf(w);
-        QTest::keyClick(control<FileList>(&page, "files"), Qt::Key_Down);
-        QTest::keyClick(control<FileList>(&page, "files"), Qt::Key_Down);
-        QCOMPARE(s.panel(MainWindow::StatusPanel::FileName), QString(" b.jpg "));
-        QVERIFY(control<DirList>(&page, "folders")->setPath(s.root("empty")));
-        QCOMPARE(s.panel(MainWindow::StatusPanel::Folder), " " + s.root("empty") + " ");
-        QCOMPARE(s.panel(MainWindow::StatusPanel::FileCount), " 0 File ");
-        QCOMPARE(s.settings.sourceFolder, s.root("empty"));
-        QVERIFY(control<DirList>(&page, "folders")->setPath(s.src()));
-        QVERIFY(boardToolbar(w)->isHidden());
+        const auto clickRow = [](DirList* dirs, const QString& name) {
+            const auto found = dirs->findItems(name, Qt::MatchEndsWith);
+            QCOMPARE(found.size(), 1);
+            QTest::mouseClick(dirs->viewport(), Qt::LeftButton, {}, dirs->visualItemRect(found[0]).center());
+        };
+        clickRow(s.folders(), "sub");
+        QCOMPARE(s.folder.path(), s.src("sub"));
+        QCOMPARE(s.settings.sourceFolder, s.src("sub"));
+        QCOMPARE(s.fileList()->count(), 1);
+        QCOMPARE(s.panel(Panel::Folder), " " + s.src("sub") + " ");
+        QCOMPARE(s.panel(Panel::FileCount), " 1 File ");
+        clickRow(s.folders(), "src"); // an ancestor: chosen too, without leaving the list
+        QCOMPARE(s.fileList()->count(), 3);
+        QCOMPARE(s.folders()->findItems("sub", Qt::MatchEndsWith).size(), 1);
+        QTest::keyClick(s.fileList(), Qt::Key_Down);
+        QTest::keyClick(s.fileList(), Qt::Key_Down);
+        QCOMPARE(s.panel(Panel::FileName), QString(" b.jpg "));
+        QVERIFY(s.toolbar()->isHidden());
         // What a cut-off copy left in a destination goes when the board opens; nothing else does.
         for (const char* name : { ".lumo-part-Ab3xyz", ".lumo-part-mine" })
             setModified(s.dest(3, name), QDateTime::currentDateTime().addSecs(-600));
 
-        control<QPushButton>(&page, "startButton")->click();
+        s.start();
         QVERIFY(w.onBoard());
-        QVERIFY(page.isHidden());
-        QVERIFY(boardToolbar(w)->isVisible());
-        QVERIFY(boardToolbar(w)->isEnabled());
+        QVERIFY(s.page().isHidden());
+        QVERIFY(s.toolbar()->isVisible());
+        QVERIFY(s.toolbar()->isEnabled());
         QCOMPARE(QDir(s.dest(3)).entryList(QDir::Files | QDir::Hidden), QStringList { ".lumo-part-mine" });
         // A long move: its progress in the file name's panel under a busy cursor, then both as they were.
-        const QString fileShown = s.panel(MainWindow::StatusPanel::FileName);
+        const QString fileShown = s.panel(Panel::FileName);
         emit s.sorter.moveProgress({ "c.jpg", 2, 3, 3 << 19, 3 << 20 });
-        QCOMPARE(s.panel(MainWindow::StatusPanel::FileName), QString(" 移動中 2/3 c.jpg 1.5/3.0 MB "));
+        QCOMPARE(s.panel(Panel::FileName), QString(" 移動中 2/3 c.jpg 1.5/3.0 MB "));
         QVERIFY(QGuiApplication::overrideCursor());
         QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
         emit s.sorter.moveProgressEnded();
-        QCOMPARE(s.panel(MainWindow::StatusPanel::FileName), fileShown);
+        QCOMPARE(s.panel(Panel::FileName), fileShown);
         QVERIFY(!QGuiApplication::overrideCursor());
         QCOMPARE(w.frameGeometry(), QRect(QPoint(0, 0), workArea().bottomRight()));
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QWidget* board = QApplication::focusWidget();
-        QCOMPARE(board, static_cast<QWidget*>(&boardOf(w)));
+        QCOMPARE(board, static_cast<QWidget*>(&s.board()));
         w.move(30, 20);
-        control<QPushButton>(&page, "startButton")->click();
+        s.start();
         QCOMPARE(w.pos(), QPoint(30, 20));
 
         // A click on the toolbar leaves the keyboard with the board; keys through the window system reach it past the
         // shortcuts of the pop-up menu: one transfer per digit, one undo per Ctrl+Z.
         QVERIFY(s.sorter.transfer(3, 0, s.folder.path(), "a.jpg").ok);
-        QTest::mouseClick(boardToolbar(w)->widgetForAction(action(w, "toolbarUndoAction")), Qt::LeftButton);
+        QTest::mouseClick(s.toolbar()->widgetForAction(s.act("toolbarUndoAction")), Qt::LeftButton);
         QVERIFY(QFile::exists(s.src("a.jpg")));
         QCOMPARE(QApplication::focusWidget(), board);
         for (const QKeyCombination k : { QKeyCombination(Qt::Key_Right), QKeyCombination(Qt::Key_1),
@@ -320,76 +333,36 @@ private slots:
         QVERIFY(QFile::exists(s.dest(1, "000041 b.jpg")));
         QVERIFY(QFile::exists(s.src("c.jpg")));
         QCOMPARE(s.sorter.history().count(), 1);
-        action(w, "undoAction")->trigger();
+        s.act("undoAction")->trigger();
         QVERIFY(QFile::remove(s.src("c.jpg")));
-        action(w, "reloadAction")->trigger();
-        QCOMPARE(s.panel(MainWindow::StatusPanel::FileCount), QString(" 2 File "));
+        s.act("reloadAction")->trigger();
+        QCOMPARE(s.panel(Panel::FileCount), QString(" 2 File "));
         s.photos(4);
-        action(w, "loadMoreAction")->trigger();
-        QCOMPARE(s.panel(MainWindow::StatusPanel::FileCount), QString(" 4 File "));
+        s.act("loadMoreAction")->trigger();
+        QCOMPARE(s.panel(Panel::FileCount), QString(" 4 File "));
         QVERIFY(QFile::remove(s.src("d.jpg")));
 
-        action(w, "backAction")->trigger();
+        s.act("backAction")->trigger();
         QVERIFY(!w.onBoard());
-        QVERIFY(page.isVisible());
-        QVERIFY(boardToolbar(w)->isHidden());
+        QVERIFY(s.page().isVisible());
+        QVERIFY(s.toolbar()->isHidden());
         const TwipsPerPixel tpp = w.tpp();
         QCOMPARE(w.frameGeometry(),
             QRect(twipsToPixels(105, tpp.x), twipsToPixels(105, tpp.y), twipsToPixels(6600, tpp.x),
                 twipsToPixels(4350, tpp.y)));
-        QCOMPARE(control<FileList>(&page, "files")->count(), 3);
-        control<QPushButton>(&page, "startButton")->click();
-        action(w, "quitAction")->trigger();
+        QCOMPARE(s.fileList()->count(), 3);
+        {
+            DestinationsDialog d(s.settings, &w);
+            d.show();
+            QVERIFY(control<DirList>(&d, "folders")->setPath(s.src()));
+            clickRow(control<DirList>(&d, "folders"), "sub");
+            control<QPushButton>(&d, "pickFolderButton", 3)->click();
+            QCOMPARE(control<QLineEdit>(&d, "pathField", 3)->text(), s.src("sub"));
+        }
+        s.start();
+        s.act("quitAction")->trigger();
         QVERIFY(!w.isVisible());
         QVERIFY(s.boxes.seen.isEmpty());
-    }
-
-    // A single click on a folder makes it the folder used: the folder screen lists and
-    // sorts it, the destinations dialog's pick button takes it.
-    void highlightedFolderIsUsed()
-    {
-        App s(3);
-        QVERIFY(QDir().mkpath(s.src("sub")));
-        touch(s.src("sub/inner.jpg"));
-        QVERIFY(s.open());
-        const auto clickRow = [](DirList* dirs, const QString& name) {
-            const auto found = dirs->findItems(name, Qt::MatchEndsWith);
-            QCOMPARE(found.size(), 1);
-            QTest::mouseClick(dirs->viewport(), Qt::LeftButton, {}, dirs->visualItemRect(found[0]).center());
-        };
-        FolderPage& page = folderPageOf(*s.w);
-        clickRow(control<DirList>(&page, "folders"), "sub");
-        QCOMPARE(s.folder.path(), s.src("sub"));
-        QCOMPARE(control<FileList>(&page, "files")->count(), 1);
-        QCOMPARE(s.panel(MainWindow::StatusPanel::Folder), " " + s.src("sub") + " ");
-        clickRow(control<DirList>(&page, "folders"), "src"); // an ancestor: chosen too, without leaving the list
-        QCOMPARE(control<FileList>(&page, "files")->count(), 3);
-        QCOMPARE(control<DirList>(&page, "folders")->findItems("sub", Qt::MatchEndsWith).size(), 1);
-
-        DestinationsDialog d(s.settings, s.w.get());
-        d.show();
-        QVERIFY(control<DirList>(&d, "folders")->setPath(s.src()));
-        clickRow(control<DirList>(&d, "folders"), "sub");
-        control<QPushButton>(&d, "pickFolderButton", 3)->click();
-        QCOMPARE(control<QLineEdit>(&d, "pathField", 3)->text(), s.src("sub"));
-    }
-
-    // An installed program (its settings in the user's folder) with no remembered folder
-    // opens in the user's pictures folder, never in the folder it was started in.
-    void installedStartsInPictures()
-    {
-        App s;
-        const QByteArray config = qgetenv("XDG_CONFIG_HOME");
-        const auto restore = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", config); });
-        QVERIFY(QDir().mkpath(s.root("config")));
-        QVERIFY(QDir().mkpath(s.root("Bilder")));
-        writeFile(s.root("config/user-dirs.dirs"), "XDG_PICTURES_DIR=\"" + s.root("Bilder").toUtf8() + "\"\n");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(s.root("config")));
-        QVERIFY(QDir::setCurrent(s.src()));
-        s.session = Session(s.root("installed"), s.root("config/pirapo-lumo")); // a folder that takes no files
-        s.settings.rememberFolder = 0;
-        QVERIFY(s.open(false));
-        QCOMPARE(control<DirList>(&folderPageOf(*s.w), "folders")->path(), s.root("Bilder"));
     }
 
     // While a page fills, every command of the window waits: none opens a window or the
@@ -410,7 +383,7 @@ private slots:
         QVERIFY(s.open());
         MainWindow& w = *s.w;
         if (fill != "build")
-            control<QPushButton>(&folderPageOf(w), "startButton")->click();
+            s.start();
         QVERIFY(s.sorter.transfer(3, 0, s.folder.path(), "a.jpg").ok);
         const auto before = s.files();
         QStringList wrong;
@@ -423,13 +396,13 @@ private slots:
             if (!s.session.isBusy())
                 return QTimer::singleShot(0, tryEverything);
             ++tried;
-            if (boardToolbar(w)->isEnabled())
+            if (s.toolbar()->isEnabled())
                 wrong << "the toolbar is on";
-            for (QAction* a : { action(w, "optionsAction"), action(w, "destinationsAction"), action(w, "helpAction"),
-                     action(w, "viewerAction"), action(w, "sendAllAction"), action(w, "backAction"),
-                     action(w, "toolbarUndoAction"), action(w, "quitAction") })
+            for (QAction* a :
+                { s.act("optionsAction"), s.act("destinationsAction"), s.act("helpAction"), s.act("viewerAction"),
+                    s.act("sendAllAction"), s.act("backAction"), s.act("toolbarUndoAction"), s.act("quitAction") })
                 a->trigger();
-            control<QPushButton>(&folderPageOf(w), "startButton")->click();
+            s.start();
             for (QWidget* shown : otherWindowsOf(w))
                 wrong << shown->windowTitle();
             if (!w.onBoard() || !w.isVisible())
@@ -439,12 +412,12 @@ private slots:
         };
         QTimer::singleShot(0, tryEverything);
         if (fill == "build")
-            control<QPushButton>(&folderPageOf(w), "startButton")->click();
+            s.start();
         else
-            (fill == "reload" ? action(w, "reloadAction") : action(w, "loadMoreAction"))->trigger();
+            (fill == "reload" ? s.act("reloadAction") : s.act("loadMoreAction"))->trigger();
         QCOMPARE(tried, 1);
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(", ")));
-        QVERIFY(boardToolbar(w)->isEnabled());
+        QVERIFY(s.toolbar()->isEnabled());
         QVERIFY(!s.session.isBusy());
         QVERIFY(s.boxes.seen.isEmpty());
     }
@@ -483,8 +456,8 @@ private slots:
         }
         QVERIFY(s.open());
         MainWindow& w = *s.w;
-        QPushButton* start = control<QPushButton>(&folderPageOf(w), "startButton");
-        QAction* const command = page == "about" ? action(w, "aboutAction") : action(w, "helpAction");
+        QPushButton* start = control<QPushButton>(&s.page(), "startButton");
+        QAction* const command = page == "about" ? s.act("aboutAction") : s.act("helpAction");
         command->trigger();
         if (how.isEmpty()) {
             QTRY_COMPARE(readFile(m_bin.filePath("xdg-open.page")), prog.filePath("help/help.htm").toUtf8() + "\n");
@@ -502,7 +475,7 @@ private slots:
         command->trigger();
         QCOMPARE(otherWindowsOf(w), QWidgetList { window });
         if (how == "viewer") {
-            FileList* files = control<FileList>(&folderPageOf(w), "files");
+            FileList* files = s.fileList();
             files->setCurrentRow(1);
             emit files->entryActivated(1);
             QVERIFY(shownViewer());
@@ -526,7 +499,7 @@ private slots:
         QVERIFY(s.boxes.seen.isEmpty());
     }
 
-    // From the menu both dialogs are modal and wait for the board; from the viewer the options dialog is modeless, one
+    // From the menu both dialogs are modal; from the viewer the options dialog is modeless, one
     // at a time, and the main window's: it outlives the viewer and closes with the main window. Copy mode blinks the
     // badge, OK shows it as copy mode is, and a folder the destinations dialog makes shows in the folder list.
     void dialogs()
@@ -554,20 +527,14 @@ private slots:
                 QTimer::singleShot(0, control<QPushButton>(destinations, "okButton"), &QPushButton::click);
             }
         };
-        {
-            const Session::BusyGuard busy(s.session);
-            action(w, "optionsAction")->trigger();
-            action(w, "destinationsAction")->trigger();
-        }
-        QVERIFY(opened.isEmpty());
         s.session.copyMode = true;
-        action(w, "optionsAction")->trigger();
-        action(w, "destinationsAction")->trigger();
+        s.act("optionsAction")->trigger();
+        s.act("destinationsAction")->trigger();
         QCOMPARE(opened, (QStringList { "OptionsDialog", "DestinationsDialog" }));
         QVERIFY(blinkingAtOpen); // copy mode was on when the dialog opened
         QVERIFY(badge->isVisible());
         QCOMPARE(s.boxes.texts(), QStringList { s.src("made/") + "を作成します。" });
-        QVERIFY(!control<DirList>(&folderPageOf(w), "folders")->findItems("made", Qt::MatchEndsWith).isEmpty());
+        QVERIFY(!s.folders()->findItems("made", Qt::MatchEndsWith).isEmpty());
 
         w.openViewer(0, ViewerWindow::Mode::Full);
         control<QAction>(shownViewer(), "optionsAction")->trigger();
@@ -592,7 +559,8 @@ private slots:
 
     // An installed program: its folder takes no files, so the settings go to the user's own folder, or into the file
     // beside the program when that one may be written; a short file that cannot be deleted does not stop every start.
-    // Last: it leaves the process an ordinary user.
+    // With no remembered folder it opens in the user's pictures folder, never in the folder it was started in, unless
+    // its settings are beside it. Last: it leaves the process an ordinary user.
     void settingsOfAnInstalledProgram_data()
     {
         QTest::addColumn<QString>("found"); // beside the program, or in the user's folder
@@ -611,7 +579,15 @@ private slots:
         if (!becomeOrdinaryUser())
             QSKIP("started as root and could not become an ordinary user");
         App s;
+        const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+        const auto restoreConfig = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", config); });
+        QVERIFY(QDir().mkpath(s.root("config")));
+        QVERIFY(QDir().mkpath(s.root("Bilder")));
+        writeFile(s.root("config/user-dirs.dirs"), "XDG_PICTURES_DIR=\"" + s.root("Bilder").toUtf8() + "\"\n");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(s.root("config")));
+        QVERIFY(QDir::setCurrent(s.src()));
         s.session = Session(s.session.programFolder(), s.root("config/pirapo-lumo"));
+        s.settings.rememberFolder = 0;
         const QString beside = s.ini(), own = SettingsFile::path(s.session.userFolder());
         QVERIFY(SettingsFile::write(beside, s.settings, nullptr));
         if (found == "short")
@@ -627,6 +603,7 @@ private slots:
         const QByteArray before = readFile(beside);
         QVERIFY(s.open(false));
         QTEST(int(s.settings.serials[0]), "serial");
+        QCOMPARE(s.folders()->path(), inPlace ? s.src() : s.root("Bilder"));
         s.settings.serials[2] = 1000;
         s.w->close();
         QTEST(int(s.boxes.seen.size()), "messages");
@@ -641,35 +618,29 @@ private slots:
     // moves, the count stays, and the notice and the sorter's message say so (while busy, nothing is said).
     void sendFromViewer_data()
     {
-        QTest::addColumn<int>("rule");
         QTest::addColumn<bool>("copy");
         QTest::addColumn<QString>("refusal"); // empty: sent
-        QTest::newRow("serial and name") << 0 << false << "";
-        QTest::newRow("rule 1") << 1 << false << "";
-        QTest::newRow("rule 2") << 2 << false << "";
-        QTest::newRow("copy mode") << 0 << true << "";
-        QTest::newRow("unset target") << 0 << false << "unset";
-        QTest::newRow("read-only folder") << 0 << false << "read-only";
-        QTest::newRow("missing folder") << 0 << false << "missing";
-        QTest::newRow("while busy") << 0 << false << "busy";
+        QTest::newRow("sent") << false << "";
+        QTest::newRow("copy mode") << true << "";
+        QTest::newRow("read-only folder") << false << "read-only";
+        QTest::newRow("missing folder") << false << "missing";
+        QTest::newRow("while busy") << false << "busy";
     }
     void sendFromViewer()
     {
-        QFETCH(int, rule);
         QFETCH(bool, copy);
         QFETCH(QString, refusal);
         if (refusal == "read-only" && ::geteuid() == 0)
             QSKIP("root writes into read-only folders");
         App s(4);
-        s.settings.namingRule = NamingRule(rule);
         s.session.copyMode = copy;
-        if (refusal == "unset" || refusal == "missing")
-            s.settings.destinationFolders[3] = refusal == "unset" ? QString() : s.dest(3) + "/gone/";
+        if (refusal == "missing")
+            s.settings.destinationFolders[3] = s.dest(3) + "/gone/";
         QVERIFY(s.open());
         if (refusal == "read-only")
             QVERIFY(QFile::setPermissions(s.dest(3), QFile::ReadOwner | QFile::ExeOwner));
         const auto before = s.files();
-        const Renaming::NewName n = Renaming::newNameFor(s.settings, 3, "b.jpg", s.settings.serials[size_t(rule)]);
+        const Renaming::NewName n = Renaming::newNameFor(s.settings, 3, "b.jpg", s.settings.serials[0]);
         ViewerWindow* v = s.view(1);
         QVERIFY(v);
         {
@@ -710,36 +681,37 @@ private slots:
         for (const char* name : { "b.CR2", "B.xmp", "c.heic", "d.rw2" })
             writeFile(s.src(name), {});
         QVERIFY(s.open());
-        QCOMPARE(s.panel(MainWindow::StatusPanel::FileCount), QString(" 4 File ")); // b.CR2 is listed as b.jpg
-        QVERIFY(!action(*s.w, "classicFormatsAction")->isChecked());
-        QVERIFY(action(*s.w, "companionsAction")->isChecked());
-        control<QPushButton>(&folderPageOf(*s.w), "startButton")->click();
-        emit boardOf(*s.w).fileChosen("b.jpg");
-        QCOMPARE(s.panel(MainWindow::StatusPanel::FileName), QString(" b.jpg +CR2 +XMP "));
-        QCOMPARE(control<StatusBar>(s.view(1), "statusBar")->panelText(ViewerWindow::StatusPanel::FileName),
-            QString(" b.jpg +CR2 +XMP ")); // the viewer's too
-        shownViewer()->close();
-        action(*s.w, "companionsAction")->trigger();
-        QVERIFY(!s.session.companionsFollow);
-        emit boardOf(*s.w).fileChosen("b.jpg");
-        QCOMPARE(s.panel(MainWindow::StatusPanel::FileName), QString(" b.jpg "));
-        QCOMPARE(control<StatusBar>(s.view(1), "statusBar")->panelText(ViewerWindow::StatusPanel::FileName),
-            QString(" b.jpg "));
-        shownViewer()->close();
-        boardOf(*s.w).sendToTarget(1, 3);
+        QCOMPARE(s.panel(Panel::FileCount), QString(" 4 File ")); // b.CR2 is listed as b.jpg
+        QVERIFY(!s.act("classicFormatsAction")->isChecked());
+        QVERIFY(s.act("companionsAction")->isChecked());
+        s.start();
+        const auto viewerFileName = [&s] { // the viewer's panel beside the board's
+            const QString shown
+                = control<StatusBar>(s.view(1), "statusBar")->panelText(ViewerWindow::StatusPanel::FileName);
+            shownViewer()->close();
+            return shown;
+        };
+        emit s.board().fileChosen("b.jpg");
+        QCOMPARE(s.panel(Panel::FileName), QString(" b.jpg +CR2 +XMP "));
+        QCOMPARE(viewerFileName(), QString(" b.jpg +CR2 +XMP "));
+        s.act("companionsAction")->trigger();
+        emit s.board().fileChosen("b.jpg");
+        QCOMPARE(s.panel(Panel::FileName), QString(" b.jpg "));
+        QCOMPARE(viewerFileName(), QString(" b.jpg "));
+        s.board().sendToTarget(1, 3);
         QVERIFY(!QFile::exists(s.src("b.jpg")));
         QVERIFY(QFile::exists(s.src("b.CR2")));
         const QString menuFile = s.session.programFolder() + "/Lumo.ini";
         QCOMPARE(readFile(menuFile), QByteArray("ClassicFormatsOnly=0\r\nCompanionsFollow=0\r\n"));
-        action(*s.w, "backAction")->trigger();
-        action(*s.w, "classicFormatsAction")->trigger();
-        QCOMPARE(s.panel(MainWindow::StatusPanel::FileCount), QString(" 1 File "));
-        QCOMPARE(control<FileList>(&folderPageOf(*s.w), "files")->count(), 1);
+        s.act("backAction")->trigger();
+        s.act("classicFormatsAction")->trigger();
+        QCOMPARE(s.panel(Panel::FileCount), QString(" 1 File "));
+        QCOMPARE(s.fileList()->count(), 1);
         QCOMPARE(readFile(menuFile), QByteArray("ClassicFormatsOnly=1\r\nCompanionsFollow=0\r\n"));
         s.w->close();
         QVERIFY(s.open());
-        QVERIFY(action(*s.w, "classicFormatsAction")->isChecked());
-        QVERIFY(!action(*s.w, "companionsAction")->isChecked());
+        QVERIFY(s.act("classicFormatsAction")->isChecked());
+        QVERIFY(!s.act("companionsAction")->isChecked());
         QVERIFY(!s.session.companionsFollow);
     }
 
@@ -750,24 +722,22 @@ private slots:
     {
         App s(4);
         QVERIFY(s.open());
-        control<QPushButton>(&folderPageOf(*s.w), "startButton")->click();
+        s.start();
         QVERIFY(s.w->onBoard());
         ViewerWindow* v = s.view(1);
         s.key(Qt::Key_3);
-        QVERIFY(control<Tile>(&boardOf(*s.w), "tile", 1)->isHidden());
+        QVERIFY(s.tile(1)->isHidden());
         s.key(Qt::Key_Z, Qt::ControlModifier);
-        QVERIFY(control<Tile>(&boardOf(*s.w), "tile", 1)->isVisible());
-        QCOMPARE(v->windowTitle(), s.title("b.jpg", 2, 4));
-        boardOf(*s.w).sendToTarget(1, 4); // the picture shown, from the board
+        QVERIFY(s.tile(1)->isVisible());
+        s.board().sendToTarget(1, 4); // the picture shown, from the board
         QTRY_COMPARE(v->windowTitle(), s.title("c.jpg", 2, 3));
         s.sorter.undoLast();
         v->close();
         QTRY_VERIFY(!shownViewer());
 
-        boardOf(*s.w).sendToTarget(0, 4);
-        boardOf(*s.w).sendToTarget(2, 4);
-        QVERIFY(!QFile::exists(s.src("a.jpg")));
-        action(*s.w, "viewerAction")->trigger();
+        s.board().sendToTarget(0, 4);
+        s.board().sendToTarget(2, 4);
+        s.act("viewerAction")->trigger();
         v = shownViewer();
         QVERIFY(v);
         QCOMPARE(v->windowTitle(), s.title("b.jpg", 1, 2));
@@ -776,14 +746,14 @@ private slots:
         QCOMPARE(s.boxes.seen.size(), 0); // no "not found" on the way
         s.key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(v->windowTitle(), s.title("c.jpg", 2, 3));
-        QVERIFY(control<Tile>(&boardOf(*s.w), "tile", 2)->isVisible());
+        QVERIFY(s.tile(2)->isVisible());
 
         // A file deleted by another program leaves both windows, the picture shown included.
         const int c = s.folder.names().indexOf("c.jpg");
-        QVERIFY(control<Tile>(&boardOf(*s.w), "tile", c)->isVisible());
+        QVERIFY(s.tile(c)->isVisible());
         QVERIFY(QFile::remove(s.src("c.jpg")));
         QTRY_COMPARE(v->windowTitle(), s.title("d.jpg", 2, 2));
-        QVERIFY(control<Tile>(&boardOf(*s.w), "tile", c)->isHidden());
+        QVERIFY(s.tile(c)->isHidden());
         QCOMPARE(s.boxes.seen.size(), 0);
 
         // The last picture sent shows the one before it; the only one left sent says the folder is empty and closes.

@@ -95,14 +95,8 @@ private slots:
         QCOMPARE(bar->panel(folder)->text(), QStringLiteral("/tmp"));
         QCOMPARE(bar->panel(folder)->toolTip(), QStringLiteral("選択されているフォルダ。"));
 
-        DestinationsDialog destinations(s.settings, &w);
-        destinations.show();
-        walk(&destinations, QStringLiteral("destinations"), found);
-        destinations.close();
-        OptionsDialog options(s.settings, s.session, &w);
-        options.show();
-        walk(&options, QStringLiteral("options"), found);
-        options.close();
+        (new DestinationsDialog(s.settings, &w))->show();
+        (new OptionsDialog(s.settings, s.session, &w))->show();
         w.openAbout();
         w.openUsage();
         w.openViewer(0, ViewerWindow::Mode::Full);
