@@ -139,7 +139,9 @@ private slots:
         QVERIFY(QDir(s.src()).mkdir("sub"));
         for (const char* n : { "IMG_0001.JPG", "IMG_0002.jpg", "note.txt", "x.png", "sub/inner.jpg" })
             touch(s.src(n));
-        ::close(::creat((QFile::encodeName(s.src()) + "/sjis\x83\x65.jpg").constData(), 0644)); // not UTF-8
+        const QByteArray sjis = QFile::encodeName(s.src()) + "/sjis\x83\x65.jpg"; // not UTF-8
+        ::close(::creat(sjis.constData(), 0644));
+        const auto unlinkSjis = qScopeGuard([&] { ::unlink(sjis.constData()); }); // Qt cannot see it to remove it
         QVERIFY(QDir::setCurrent(s.src()));
         const QString ini = s.ini();
         const QString target = found == "folder" ? ini : found.startsWith("/proc") ? found : s.root("prog") + found;
@@ -576,6 +578,7 @@ private slots:
     {
         QFETCH(QString, found);
         QFETCH(bool, inPlace);
+        m_bin.remove(); // an ordinary user may not remove root's folder from /tmp; PATH still finds no opener
         if (!becomeOrdinaryUser())
             QSKIP("started as root and could not become an ordinary user");
         App s;
