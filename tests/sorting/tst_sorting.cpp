@@ -104,11 +104,15 @@ struct Tree {
     }
 };
 
-// What the sorter says, in order, marked when it came while busy; "events" is one pass of pending events.
+// What the sorter says, in order, marked when it came while busy; "events" is one pass of pending events. A move that
+// outlasts its quiet wait runs passes of its own while its file work goes on: how many is the disk's, not the
+// sorter's, so those go unrecorded, and a call made later() waits for the move to end.
 struct Recorder {
     QObject context;
     QStringList log;
+    const Sorter& sorter;
     explicit Recorder(Tree& t)
+        : sorter(t.sorter)
     {
         const auto add = [this, &t](const QString& what) { log << what + (t.session.isBusy() ? " busy" : ""); };
         const auto at = [add](const char* what) { return [add, what](int i) { add(what + QString::number(i)); }; };
@@ -126,7 +130,19 @@ struct Recorder {
     template <typename Add> void pass(Add add)
     {
         QMetaObject::invokeMethod(
-            &context, [this, add] { add("events"), pass(add); }, Qt::QueuedConnection);
+            &context,
+            [this, add] {
+                if (!sorter.isMoving())
+                    add("events");
+                pass(add);
+            },
+            Qt::QueuedConnection);
+    }
+    // Runs `call` in the first pass of pending events that comes between moves.
+    void later(const std::function<void()>& call)
+    {
+        QMetaObject::invokeMethod(
+            &context, [this, call] { sorter.isMoving() ? later(call) : call(); }, Qt::QueuedConnection);
     }
     QList<int> positions(const QString& signal) const
     {
@@ -599,19 +615,15 @@ private slots:
         if (what == "refused")
             t.fs = refusingDelete({ t.src(names[0]) });
         Recorder said(t);
-        // Runs in the first pass of pending events.
-        QMetaObject::invokeMethod(
-            &said.context,
-            [&] {
-                if (what == "undo")
-                    QCOMPARE(t.sorter.undoLast().outcome, Outcome::Restored);
-                if (what == "send all") {
-                    QCOMPARE(t.sorter.sendAll(t.source, names, { 0 }).moved, 0);
-                    QVERIFY(t.sorter.isSendingAll());
-                    QVERIFY(t.sorter.transfer(0, 2, t.source, names[2]).ok);
-                }
-            },
-            Qt::QueuedConnection);
+        said.later([&] {
+            if (what == "undo")
+                QCOMPARE(t.sorter.undoLast().outcome, Outcome::Restored);
+            if (what == "send all") {
+                QCOMPARE(t.sorter.sendAll(t.source, names, { 0 }).moved, 0);
+                QVERIFY(t.sorter.isSendingAll());
+                QVERIFY(t.sorter.transfer(0, 2, t.source, names[2]).ok);
+            }
+        });
         const std::optional<Session::BusyGuard> busy
             = what == "busy" ? std::make_optional<Session::BusyGuard>(t.session) : std::nullopt;
         if (what == "send all") {
