@@ -658,6 +658,8 @@ private slots:
             QCOMPARE(s.files(), before);
             QCOMPARE(v->windowTitle(), s.title("b.jpg", 2, 4));
             QCOMPARE(s.boxes.seen.size(), refusal == "busy" ? 0 : 1);
+            if (refusal != "busy")
+                QCOMPARE(control<QLabel>(v, "notice")->text(), QStringLiteral("3 × 送れませんでした"));
             return;
         }
         QVERIFY(n.ok());
