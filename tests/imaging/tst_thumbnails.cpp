@@ -98,6 +98,8 @@ private slots:
         row("PNG content behind .jpg", "p.jpg", png, QSize(200, 100), QSize(64, 32));
         row("JPEG content behind .png", "j.png", jpeg, QSize(1600, 1200), QSize(64, 48));
         row("PNG name, not a PNG", "x.png", "not a picture");
+        // Judged too large by its header alone; without the decoder that says nothing of the file.
+        row("PNG claiming 400 MP", "big.png", Hostile::claimingSize(Hostile::Format::Png, QSize(20000, 20000)));
         row("damaged JPEG", "broken.jpg", "\xff\xd8\xff\xe0 not a picture", {}, {}, true);
         row("not a picture at all", "text.jpg", "hello", {}, {}, true);
         row("missing", "", "");
