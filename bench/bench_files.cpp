@@ -1,6 +1,7 @@
 // The files the bench measures on, made from the shoot, and the outside tools it
 // compares with.
 #include "bench_files.h"
+#include "ExifJpeg.h"
 #include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
@@ -15,38 +16,6 @@
 #include <unistd.h>
 
 namespace Bench {
-
-namespace {
-
-    // A camera's EXIF block: IFD0 with the orientation, IFD1 with a JPEG thumbnail.
-    QByteArray exifSegment(const QByteArray& thumbnail)
-    {
-        QByteArray tiff("II*\0", 4);
-        auto put = [&](quint32 v, int bytes) {
-            for (int i = 0; i < bytes; ++i)
-                tiff.append(char(v >> 8 * i));
-        };
-        auto entry = [&](quint32 tag, quint32 type, quint32 value) {
-            put(tag, 2);
-            put(type, 2);
-            put(1, 4);
-            put(value, 4);
-        };
-        put(8, 4);
-        put(1, 2);
-        entry(0x0112, 3, 1);
-        put(26, 4);
-        put(3, 2);
-        entry(0x0103, 3, 6);
-        entry(0x0201, 4, 26 + 2 + 3 * 12 + 4);
-        entry(0x0202, 4, quint32(thumbnail.size()));
-        put(0, 4);
-        tiff += thumbnail;
-        const int length = int(tiff.size()) + 8;
-        return QByteArray("\xff\xe1", 2) + char(length >> 8) + char(length & 0xff) + QByteArray("Exif\0\0", 6) + tiff;
-    }
-
-}
 
 // A folder of `count` shoot files as hard links (the bench moves files about).
 QString linkFolder(const QString& dir, const QStringList& shoot, int count, const QString& pattern, bool fresh)
@@ -87,7 +56,7 @@ QStringList withThumbnails(const QStringList& shoot, const QString& dir)
         reader.read().save(&buffer, "JPEG", 80);
         QFile f(path);
         if (f.open(QIODevice::WriteOnly))
-            f.write(jpeg.left(2) + exifSegment(thumb) + jpeg.mid(2));
+            f.write(withExif(jpeg, 1, thumb));
     }
     return out;
 }

@@ -1,6 +1,7 @@
 // Pictures of today's cameras: HEIF/HEIC through libheif, the previews RAW files embed through LibRaw, TIFF, WebP and
 // JPEG through Qt, each alone and routed as the board and the viewer route them. The real camera files, and files made
 // here for what they lack: an embedded HEIC thumbnail, turned pictures, 50 MP, a FIFO, cut and lying files.
+#include "ExifJpeg.h"
 #include "TestFiles.h"
 #include "imaging/HeaderCheck.h"
 #include "imaging/HeifImage.h"
@@ -66,31 +67,10 @@ static QImage halves(QSize size, QColor left = Qt::red, QColor right = Qt::blue)
     return img;
 }
 
-// A JPEG of `image` with an EXIF block right after its SOI: a little-endian TIFF with the orientation in IFD0 (at 8)
-// and, when given, a thumbnail in IFD1 (at 26), right after it.
+// A JPEG of `image` with an EXIF block: the orientation and, when given, a thumbnail.
 static QByteArray exifJpeg(const QImage& image, int orientation, const QByteArray& thumbnail = {})
 {
-    QByteArray tiff("II");
-    auto put = [&](quint32 v, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            tiff.append(char(v >> 8 * i));
-    };
-    auto entry = [&](quint32 tag, quint32 type, quint32 value) { put(tag, 2), put(type, 2), put(1, 4), put(value, 4); };
-    put(42, 2), put(8, 4), put(1, 2);
-    entry(0x0112, 3, quint32(orientation));
-    put(thumbnail.isEmpty() ? 0 : 26, 4);
-    if (!thumbnail.isEmpty()) {
-        put(3, 2);
-        entry(0x0103, 3, 6);
-        entry(0x0201, 4, 26 + 2 + 3 * 12 + 4);
-        entry(0x0202, 4, quint32(thumbnail.size()));
-        put(0, 4);
-        tiff += thumbnail;
-    }
-    const QByteArray jpeg = Hostile::encoded(image, "JPEG");
-    const int length = int(tiff.size()) + 8;
-    return jpeg.left(2) + QByteArray("\xff\xe1", 2) + char(length >> 8) + char(length & 0xff)
-        + QByteArray("Exif\0\0", 6) + tiff + jpeg.mid(2);
+    return withExif(Hostile::encoded(image, "JPEG"), orientation, thumbnail);
 }
 
 // What the board's page fill makes of the file, as a picture: no failure reason there.
