@@ -1,6 +1,6 @@
 #include "imaging/PictureOrientation.h"
+#include "platform/FileOps.h"
 #include <QFile>
-#include <QFileInfo>
 #include <QTransform>
 #include <mutex>
 #ifdef LUMO_HAVE_EXIV2
@@ -51,14 +51,17 @@ Orientation read([[maybe_unused]] const QString& path)
 {
 #ifdef LUMO_HAVE_EXIV2
     prepare();
-    // Only a regular file: exiv2 would open a FIFO and wait on it.
-    if (!QFileInfo(path).isFile())
+    // Only a regular file, and exiv2 opens the one checked: by the name alone it could
+    // meanwhile open a FIFO and wait on it.
+    QFile file(path);
+    if (!FileOps::openRegularFile(file))
         return Orientation::Upright;
+    const QString opened = FileOps::openedFilePath(file);
     try {
 #if defined(_WIN32) && defined(EXV_UNICODE_PATH)
-        const auto image = Exiv2::ImageFactory::open(path.toStdWString(), false); // Japanese names too
+        const auto image = Exiv2::ImageFactory::open(opened.toStdWString(), false); // Japanese names too
 #else
-        const auto image = Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString(), false);
+        const auto image = Exiv2::ImageFactory::open(QFile::encodeName(opened).toStdString(), false);
 #endif
         if (image.get() == nullptr)
             return Orientation::Upright;

@@ -141,6 +141,16 @@ bool openRegularFile(QFile& file)
 #endif
 }
 
+QString openedFilePath(const QFile& file)
+{
+#ifdef Q_OS_LINUX
+    const QString pinned = QStringLiteral("/proc/self/fd/%1").arg(file.handle());
+    if (file.handle() >= 0 && QFileInfo::exists(pinned))
+        return pinned;
+#endif
+    return file.fileName();
+}
+
 Failure setNormalAttributes(const QString& path)
 {
     if (QFileInfo(path).isSymbolicLink())

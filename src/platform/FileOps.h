@@ -41,6 +41,11 @@ bool folderWritable(const QString& path);
 // blocking in open(): a FIFO or a device is refused like a file that cannot be read.
 bool openRegularFile(QFile& file);
 
+// A name for the very file `file` holds open, for a library that only opens by name: what
+// the file's own name leads to may have changed since. Where the system has no such name,
+// the file's own.
+QString openedFilePath(const QFile& file);
+
 // The counterpart of clearing read-only: gives the owner write permission. A link is
 // left as it is: its own mode means nothing, and its target may lie anywhere.
 Failure setNormalAttributes(const QString& path);
