@@ -136,14 +136,17 @@ elseif(CHECK STREQUAL "budget")
             math(EXPR lines_${dir} "${lines_${dir}} + ${n}")
         endforeach()
     endforeach()
-    math(EXPR percent "100 * ${lines_tests} / (${lines_src} + ${lines_tests})")
+    math(EXPR permille "1000 * ${lines_tests} / (${lines_src} + ${lines_tests})")
+    math(EXPR whole "${permille} / 10")
+    math(EXPR tenth "${permille} % 10")
+    set(percent "${whole}.${tenth}")
     message(STATUS "tests ${lines_tests} of ${lines_src} + ${lines_tests} lines: ${percent} %")
-    # The share the suite had when this check came in; lower it as the suite shrinks, down to
-    # a third, and never raise it.
-    set(share_limit 36)
-    math(EXPR over "100 * ${lines_tests} - ${share_limit} * (${lines_src} + ${lines_tests})")
+    # In tenths of a per cent: the share the suite has now; lower it as the suite shrinks, down
+    # to a third, and never raise it.
+    set(share_limit 355)
+    math(EXPR over "1000 * ${lines_tests} - ${share_limit} * (${lines_src} + ${lines_tests})")
     if(over GREATER 0)
-        list(APPEND problems "tests/ is more than ${share_limit} % of src/ + tests/ (${percent} %)")
+        list(APPEND problems "tests/ is more than ${share_limit} per mille of src/ + tests/ (${percent} %)")
     endif()
 elseif(CHECK STREQUAL "wording")
     foreach(dir platform imaging session sorting)
