@@ -95,44 +95,6 @@ private slots:
         QVERIFY(f.warnings.isEmpty());
     }
 
-    // Headers a few hundred bytes long that claim gigabytes: a progressive JPEG of 40000²
-    // (every coefficient is kept whatever the scale), a grey one of 45000², and PNGs whose
-    // text chunk claims 1 GiB. A page of thirty keeps the process's peak within 300 MB.
-    void bombsOnAPage()
-    {
-        const auto progressive = [](QSize claim, bool grey) {
-            QByteArray b = Hostile::encoded(
-                Hostile::plain(QSize(40, 30), Qt::gray, grey ? QImage::Format_Grayscale8 : QImage::Format_RGB32),
-                "jpg");
-            const qsizetype sof = b.indexOf("\xFF\xC0");
-            b[sof + 1] = char(0xC2); // only the frame's kind: the size is what is judged
-            qToBigEndian(uint16_t(claim.height()), b.data() + sof + 5);
-            qToBigEndian(uint16_t(claim.width()), b.data() + sof + 7);
-            return b;
-        };
-        QByteArray textBomb = Hostile::wellFormed(Format::Png, QSize(40, 30), 1);
-        textBomb.insert(8 + 25, QByteArray("\x40\x00\x00\x00tEXtKey\0", 12));
-        Fixture f;
-        for (int i = 0; i < 10; ++i) {
-            QVERIFY(Hostile::write(f.src(QStringLiteral("a%1.jpg").arg(i)), progressive(QSize(40000, 40000), false)));
-            QVERIFY(Hostile::write(f.src(QStringLiteral("b%1.jpg").arg(i)), progressive(QSize(45000, 45000), true)));
-            // Named as a JPEG too: Qt's reader would go by the content.
-            QVERIFY(Hostile::write(f.src(QStringLiteral("c%1.%2").arg(i).arg(i % 2 ? "png" : "jpg")), textBomb));
-        }
-        f.settings.thumbCount = 30;
-        const bool reset = TestFiles::restartPeakMemory();
-        const qint64 before = TestFiles::peakMemoryKb();
-        QVERIFY(f.build());
-        for (int i = 0; i < 30; ++i) {
-            QVERIFY(f.tile(i));
-            QVERIFY(f.tile(i)->isVisible());
-            QVERIFY(!f.tile(i)->hasPicture());
-        }
-        const qint64 grown = TestFiles::peakMemoryKb() - before;
-        qInfo("peak grew by %lld MB over the page (peak %sreset before)", grown / 1024, reset ? "" : "not ");
-        QVERIFY2(grown < 300 * 1024, qPrintable(QString::number(grown / 1024) + " MB"));
-    }
-
     // Each listed file dropped on its own target, send all, undo all; hidden files and names
     // that are not text are never listed and stay as they were.
     void names_data()

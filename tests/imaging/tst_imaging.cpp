@@ -1,8 +1,9 @@
-// Pictures from files: the PNG decoder against Qt's own reader and damaged files, the bitmap reader on lying headers,
-// and the fuzzers' inputs; the loader's side of the decoder protocol, against stand-in libraries that count calls and
-// fail on request: no leaked handle, no double release, failures stay failures.
+// Pictures from files: the PNG decoder against Qt's own reader and damaged files, what a JPEG's header asks for, the
+// bitmap reader on lying headers, and the fuzzers' inputs; the loader's side of the decoder protocol, against stand-in
+// libraries that count calls and fail on request: no leaked handle, no double release, failures stay failures.
 #include "../../fuzz/reduced_reference.h"
 #include "TestFiles.h"
+#include "imaging/HeaderCheck.h"
 #include "imaging/PngDecoder.h"
 #include <QtTest>
 #include <array>
@@ -162,6 +163,22 @@ private slots:
         const Picture half = m_loader->decodeReduced(path, (got.size() + QSize(1, 1)) / 2);
         QCOMPARE(half.naturalSize, got.size());
         QVERIFY(sameWithin(half.image, reducedReference(got, half.image.size()), 0));
+    }
+
+    // A progressive JPEG keeps every coefficient whatever the scale it is read at, within a budget of 1 GB; a baseline
+    // one keeps a few rows.
+    void jpegCoefficients()
+    {
+        for (const auto& [kind, edge, bytes, fits] :
+            { std::tuple(0xC0, 15000, 0LL, true), std::tuple(0xC2, 13000, 13000LL * 13000 * 6, true),
+                std::tuple(0xC2, 15000, 15000LL * 15000 * 6, false) }) {
+            QByteArray jpeg = Hostile::claimingSize(Hostile::Format::Jpeg, QSize(edge, edge));
+            jpeg[jpeg.indexOf("\xFF\xC0") + 1] = char(kind);
+            QBuffer device(&jpeg);
+            QVERIFY(device.open(QIODevice::ReadOnly));
+            QCOMPARE(HeaderCheck::jpegCoefficientBytes(&device), bytes);
+            QCOMPARE(HeaderCheck::fitsBudget(&device, "jpeg", HeaderCheck::MaxPicturePixels), fits);
+        }
     }
 
     void dib()
