@@ -408,57 +408,6 @@ private slots:
         QCOMPARE(f.files(), before);
         QCOMPARE(f.settings.serials[0], 41);
     }
-
-    // Grown with load more to its end, drops in between, then send all: every file in one place, whole.
-    void twoThousandFiles()
-    {
-        constexpr int files = 2000;
-        Fixture f;
-        f.settings.thumbSize = 128; // each refill decodes only what fits: keeps it quick
-        f.settings.thumbCount = 30;
-        for (int i = 1; i <= files; ++i)
-            QVERIFY(Hostile::write(f.src(QStringLiteral("IMG_%1.JPG").arg(i)), jpeg(i, QSize(12, 9))));
-        const auto before = f.files();
-        QVERIFY(f.build());
-        SortingBoard& b = f.board();
-        QMap<QString, QString> movedTo; // name -> where it must end up
-        int drops = 0;
-        for (int loads = 1; b.pageEnd() < f.folder.count(); ++loads) {
-            const int countBefore = f.folder.count();
-            b.loadMore();
-            QCOMPARE(b.loadMoreSteps(), int16_t(loads));
-            QCOMPARE(int(b.pageEnd()), std::min(loads * 10 + 30, countBefore));
-            if (loads % 25 == 0) { // every 25th refill, drop one of the thumbnails on the board
-                const int tile = (loads / 25) * 3;
-                QVERIFY(f.tile(tile));
-                QVERIFY(f.tile(tile)->isVisible());
-                const QString name = f.folder.name(tile);
-                f.drop(tile, drops % 10);
-                movedTo.insert(
-                    name, QStringLiteral("dest%1/%2 ").arg(drops % 10).arg(41 + drops, 6, 10, QLatin1Char('0')) + name);
-                ++drops;
-            }
-        }
-        QCOMPARE_GE(drops, 5);
-        b.loadMore(); // at the end of the list a further load more stays at the end
-        QCOMPARE(int(b.pageEnd()), files - drops);
-        // What the board placed goes to the delete folder; what it had no room for was never seen.
-        const QStringList listed = f.folder.names();
-        const int placed = f.shown();
-        QCOMPARE_GT(placed, 10);
-        QCOMPARE_LT(placed, listed.size());
-        b.sendAllReached();
-        for (int i = 0; i < placed; ++i)
-            movedTo.insert(listed[i], "dest10/" + listed[i]);
-        QCOMPARE(f.files(), movedAs(before, movedTo));
-        for (int i = 0; i < 10; ++i)
-            f.sorter.undoLast();
-        QVERIFY(f.warnings.isEmpty());
-        QCOMPARE(f.folder.count(), files - drops - placed + 10);
-        const auto back = f.files();
-        for (const QString& name : f.folder.names())
-            QCOMPARE(back.value("src/" + name), before.value("src/" + name));
-    }
 };
 
 QTEST_MAIN(TestHostile)
