@@ -344,25 +344,6 @@ private slots:
             QCOMPARE(framed(f), sent ? 1 : 0);
     }
 
-    // Send all takes the page the board reached, skipping what a drop took (a full board: tst_hostile's
-    // twoThousandFiles).
-    void sendAll()
-    {
-        Fixture f;
-        writePhotos(f, 12, QSize(40, 30));
-        QVERIFY(f.build());
-        QCOMPARE(f.shown(), 10);
-        auto expected = f.files();
-        for (int i = 0; i < 10; ++i)
-            expected.insert((i == 1 ? "dest1/000041 " : "dest10/") + name(i), expected.take("src/" + name(i)));
-        f.drop(1, 1);
-        f.board().sendAllReached();
-        QVERIFY(f.warnings.isEmpty());
-        QCOMPARE(f.shown(), 0);
-        QCOMPARE(f.files(), expected);
-        QCOMPARE(f.sorter.history().count(), 10);
-    }
-
     // The frame moves and skips what went; the right button asks for the one-point viewer without a
     // drag (which would eat the click closing it), Enter on the framed tile, never a sent one; a second
     // send ends the first flash at once; off the board keys do nothing and a flash on a gone target ends.
