@@ -318,39 +318,6 @@ private slots:
         QCOMPARE(f.warnings.size(), 1);
     }
 
-    void settingsOutOfRange_data() // as only a hand-edited settings file holds them
-    {
-        QTest::addColumn<int>("thumbSize");
-        QTest::addColumn<int>("thumbCount");
-        for (int size : { 0, 1, -32768, 32767 })
-            QTest::addRow("size %d", size) << size << 10;
-        for (int count : { 0, -1, -32768, 32767 })
-            QTest::addRow("count %d", count) << 64 << count;
-    }
-    void settingsOutOfRange()
-    {
-        QFETCH(int, thumbSize);
-        QFETCH(int, thumbCount);
-        Fixture f;
-        f.settings.thumbSize = int16_t(thumbSize);
-        f.settings.thumbCount = int16_t(thumbCount);
-        writeJpegs(f, numbered(25));
-        const auto before = f.files();
-        QVERIFY(f.build());
-        QCOMPARE(f.settings.thumbSize, int16_t(thumbSize)); // kept as read
-        for (auto refill : { &SortingBoard::loadMore, &SortingBoard::loadMore, &SortingBoard::reload })
-            (f.board().*refill)();
-        QVERIFY(!f.session.isBusy());
-        if (f.tile(0)->isVisible()) {
-            f.drop(0, 1);
-            QVERIFY(QFile::exists(f.dest(1, "000041 p00.jpg")));
-            f.sorter.undoLast();
-        }
-        f.leave();
-        QVERIFY(f.warnings.isEmpty());
-        QCOMPARE(f.files(), before);
-    }
-
     // Input while a command lets pending events run. Undo is never held back: in a fill its reload is (the fill ends
     // whole); in a drop it takes the file straight back and a second drop is held back. Send all takes a drop of a file
     // not reached yet, one already sent (told), a reload and a second send all (turned away).
