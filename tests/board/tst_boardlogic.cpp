@@ -108,6 +108,7 @@ private slots:
         // Load more is bounded by the list and by 16 bits (ten more per step: tst_board's pageLimits).
         QCOMPARE(BoardGeometry::loadMoreEnd(4, 10, 47), 47);
         QCOMPARE(BoardGeometry::loadMoreEnd(1, 10, 0), 0);
+        QCOMPARE(BoardGeometry::loadMoreEnd(1, -32768, 25), 0); // a hand-edited count
         QCOMPARE(BoardGeometry::loadMoreEnd(32767, 30, 1000000), 32767);
         QCOMPARE(BoardGeometry::nextLoadMoreSteps(32767), 32767); // never wraps negative
     }
