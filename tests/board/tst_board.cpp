@@ -190,6 +190,10 @@ private slots:
             QCOMPARE(f.tile(2)->sizeTwips(), QSizeF(720, 960));
         }
         QCOMPARE(f.thumbnails().stats().decoded, 0);
+        TestFiles::writeFile(f.src(name(1)), "not a picture"); // in the first tile, which is kept from fill to fill
+        TestFiles::setModified(f.src(name(1)), QDateTime::currentDateTime().addSecs(10));
+        f.board().reload();
+        QVERIFY(!f.tile(0)->hasPicture());
     }
 
     void pageLimits()

@@ -218,41 +218,6 @@ private slots:
         QCOMPARE_GT(f.tile(4)->sizeTwips().height(), f.tile(4)->sizeTwips().width());
     }
 
-    // Each gone or changed file leaves a placeholder, never another file's picture.
-    void changedBeforeLoading()
-    {
-        Fixture f;
-        writeJpegs(f, { "a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg" });
-        for (const char* png : { "f.png", "g.png" })
-            QVERIFY(Hostile::write(f.src(png), Hostile::wellFormed(Format::Png, QSize(40, 30), png[0])));
-        f.folder.setPath(f.src()); // listed now
-        QVERIFY(QFile::remove(f.src("b.jpg")));
-        QVERIFY(QFile::remove(f.src("c.jpg")));
-        QVERIFY(QDir().mkpath(f.src("c.jpg/in")));
-        QVERIFY(Hostile::write(f.src("c.jpg/in/keep.jpg"), jpeg(8)));
-        QVERIFY(Hostile::write(f.src("d.jpg"), jpeg(9, QSize(80, 40))));
-        QVERIFY(Hostile::write(f.src("e.jpg"), QByteArray()));
-        QVERIFY(QFile::remove(f.src("f.png")));
-        QVERIFY(QFile::remove(f.src("g.png")));
-        QVERIFY(QDir().mkpath(f.src("g.png")));
-        const auto before = f.files();
-        QVERIFY(f.build()); // on the list made before the changes
-        QVERIFY(f.tile(0)->hasPicture());
-        for (int i : { 1, 2, 4, 5, 6 }) {
-            QVERIFY2(!f.tile(i)->hasPicture(), qPrintable(f.folder.name(i)));
-            QVERIFY2(f.tile(i)->isVisible(), qPrintable(f.folder.name(i)));
-        }
-        QCOMPARE(f.tile(3)->sizeTwips(), QSizeF(960, 480)); // what took d.jpg's place
-        f.board().reload(); // lists what is there now
-        QCOMPARE(f.folder.names(), QStringList({ "a.jpg", "d.jpg", "e.jpg" }));
-        QVERIFY(f.warnings.isEmpty());
-        QCOMPARE(f.files(), before);
-        QVERIFY(Hostile::write(f.src("a.jpg"), "not a picture")); // the first tile, kept from fill to fill
-        f.board().reload();
-        QVERIFY(!f.tile(0)->hasPicture());
-        QVERIFY(f.tile(0)->isVisible());
-    }
-
     void changedBeforeDrop_data()
     {
         QTest::addColumn<QString>("change");
