@@ -283,58 +283,34 @@ private slots:
         QCOMPARE(f.warnings.size(), 1);
     }
 
-    // Input while a command lets pending events run. Undo is never held back: in a fill its reload is (the fill ends
-    // whole); in a drop it takes the file straight back and a second drop is held back. Send all takes a drop of a file
-    // not reached yet, one already sent (told), a reload and a second send all (turned away).
-    void reentry_data()
+    // Send all lets pending events run between files, and is not busy: it takes a drop of a file not reached yet, one
+    // of a file already sent (told), a reload that lists the folder anew under it, and a second send all (turned away).
+    void inputDuringSendAll()
     {
-        QTest::addColumn<QString>("during");
-        QTest::newRow("undo during a page fill") << "fill";
-        QTest::newRow("undo during a drop") << "drop";
-        QTest::newRow("drops and reload during send all") << "send all";
-    }
-    void reentry()
-    {
-        QFETCH(QString, during);
         Fixture f;
-        writeJpegs(f, numbered(during == "fill" ? 30 : 10));
+        writeJpegs(f, numbered(10));
         const auto before = f.files();
         QVERIFY(f.build());
         SortingBoard& b = f.board();
-        bool arrived = false; // while busy, or (send all) at all
-        if (during != "send all") {
-            if (during == "fill")
-                f.drop(0, 1);
-            afterEventPasses(during == "fill" ? 4 : 0, [&] {
-                arrived = f.session.isBusy();
-                f.sorter.undoLast();
-                f.drop(1, 6);
-            });
-            during == "fill" ? b.reload() : f.drop(0, 3);
-            QVERIFY(during == "drop" || f.shown() == 10);
-        } else {
-            int step = 0;
-            QTimer input;
-            connect(&input, &QTimer::timeout, this, [&] {
-                if (QDir(f.dest(10)).entryList(QDir::Files).size() < step + 2)
-                    return;
-                const std::function<void()> steps[] = { [&] { f.drop(7, 4); }, [&] { f.drop(0, 5); },
-                    [&] { b.reload(); }, [&] { b.sendAllReached(); } };
-                steps[step]();
-                if (++step == 4)
-                    input.stop();
-            });
-            input.start(0);
-            b.sendAllReached();
-            arrived = step == 4;
-            // p07 went to folder 4 before send all got to it; p00 had been sent already.
-            QCOMPARE(f.warnings.size(), 1);
-            QVERIFY(f.warnings.takeFirst().contains("p00.jpg"));
-            QCOMPARE(f.files(), movedAs(before, { { "p07.jpg", "dest4/000041 p07.jpg" } }, "dest10/"));
-            f.undoAll(); // ten undos bring back the last ten, whatever their order was
-        }
-        QVERIFY(arrived);
-        QVERIFY(!f.session.isBusy());
+        int step = 0;
+        QTimer input;
+        connect(&input, &QTimer::timeout, this, [&] {
+            if (QDir(f.dest(10)).entryList(QDir::Files).size() < step + 2)
+                return;
+            const std::function<void()> steps[]
+                = { [&] { f.drop(7, 4); }, [&] { f.drop(0, 5); }, [&] { b.reload(); }, [&] { b.sendAllReached(); } };
+            steps[step]();
+            if (++step == 4)
+                input.stop();
+        });
+        input.start(0);
+        b.sendAllReached();
+        QCOMPARE(step, 4);
+        // p07 went to folder 4 before send all got to it; p00 had been sent already.
+        QCOMPARE(f.warnings.size(), 1);
+        QVERIFY(f.warnings.takeFirst().contains("p00.jpg"));
+        QCOMPARE(f.files(), movedAs(before, { { "p07.jpg", "dest4/000041 p07.jpg" } }, "dest10/"));
+        f.undoAll(); // ten undos bring back the last ten, whatever their order was
         QVERIFY(!b.undoEnabled());
         QVERIFY(f.warnings.isEmpty());
         QCOMPARE(f.files(), before);
