@@ -51,12 +51,14 @@ Orientation read([[maybe_unused]] const QString& path)
 {
 #ifdef LUMO_HAVE_EXIV2
     prepare();
-    // Only a regular file, and exiv2 opens the one checked: by the name alone it could
-    // meanwhile open a FIFO and wait on it.
+    // Only a regular file, and exiv2 opens the one checked where the system can name it:
+    // by the name alone it could meanwhile open a FIFO and wait on it.
     QFile file(path);
     if (!FileOps::openRegularFile(file))
         return Orientation::Upright;
-    const QString opened = FileOps::openedFilePath(file);
+    QString opened = FileOps::openedFilePath(file);
+    if (opened.isEmpty())
+        opened = path;
     try {
 #if defined(_WIN32) && defined(EXV_UNICODE_PATH)
         const auto image = Exiv2::ImageFactory::open(opened.toStdWString(), false); // Japanese names too

@@ -141,14 +141,14 @@ bool openRegularFile(QFile& file)
 #endif
 }
 
-QString openedFilePath(const QFile& file)
+QString openedFilePath([[maybe_unused]] const QFile& file)
 {
 #ifdef Q_OS_LINUX
     const QString pinned = QStringLiteral("/proc/self/fd/%1").arg(file.handle());
     if (file.handle() >= 0 && QFileInfo::exists(pinned))
         return pinned;
 #endif
-    return file.fileName();
+    return QString();
 }
 
 Failure setNormalAttributes(const QString& path)

@@ -42,8 +42,8 @@ bool folderWritable(const QString& path);
 bool openRegularFile(QFile& file);
 
 // A name for the very file `file` holds open, for a library that only opens by name: what
-// the file's own name leads to may have changed since. Where the system has no such name,
-// the file's own.
+// the file's own name leads to may have changed since. Empty where the system has no such
+// name (a file opened from a descriptor keeps no name of its own).
 QString openedFilePath(const QFile& file);
 
 // The counterpart of clearing read-only: gives the owner write permission. A link is
