@@ -109,29 +109,6 @@ private slots:
         QCOMPARE(f.settings.serials[0], 41);
     }
 
-    // Settings not saved on a full disk: the last good ones survive whole.
-    void settingsOnAFullDisk()
-    {
-        Fixture f;
-        const QString prog = f.root("full prog");
-        QVERIFY(QDir().mkpath(prog));
-        MOUNT_SMALL_DISK(prog);
-        const QString ini = SettingsFile::path(prog);
-        QVERIFY(SettingsFile::write(ini, f.settings, nullptr));
-        const QByteArray old = Hostile::read(ini);
-        QFile filler(QDir(prog).filePath("filler"));
-        QVERIFY(filler.open(QIODevice::WriteOnly));
-        while (filler.write(QByteArray(4096, 'x')) == 4096 && filler.flush()) { }
-        filler.close();
-        f.settings.serials = { 1, 2, 3 };
-        Failure failure;
-        QVERIFY(!SettingsFile::write(ini, f.settings, &failure));
-        QCOMPARE(failure.reason, Reason::System);
-        QCOMPARE(failure.error, ENOSPC);
-        QCOMPARE(Hostile::read(ini), old);
-        QCOMPARE(QDir(prog).entryList(QDir::Files | QDir::Hidden, QDir::Name), QStringList({ "Pirapo.ini", "filler" }));
-    }
-
     // Unreadable: no picture; a drop is refused and says why; send all takes the others and names it.
     void unreadableFile()
     {
@@ -160,8 +137,8 @@ private slots:
         QCOMPARE(Hostile::read(f.src("1.jpg")), photo(0, 1));
     }
 
-    // Read-only folders: a move out of one is taken back whole, nothing goes into one, and an undo
-    // into one is kept until it may be written again. Copy mode still works.
+    // Read-only folders: a move out of one is taken back whole, nothing goes into one (the settings neither, and they
+    // say why), and an undo into one is kept until it may be written again. Copy mode still works.
     void readOnlyFolders()
     {
         BECOME_ORDINARY_USER();
@@ -180,6 +157,9 @@ private slots:
         f.drop(1, 6);
         f.sorter.undoLast();
         f.board().sendAllReached();
+        Failure settingsFailure;
+        QVERIFY(!SettingsFile::write(f.src("Pirapo.ini"), f.settings, &settingsFailure));
+        QCOMPARE(settingsFailure.error, EACCES);
         QCOMPARE(f.warnings.size(), 4);
         SAYS(f, 0, "「b.jpg」を移動できませんでした");
         SAYS(f, 1, "アクセスが拒否されました");
