@@ -66,49 +66,6 @@ private slots:
         QCOMPARE(Hostile::read(f.dest(3, "000041 b.jpg")), b);
     }
 
-    // Two fit; the other two stay, named in one message.
-    void sendAllOntoAFillingDisk()
-    {
-        Fixture f;
-        MOUNT_SMALL_DISK(f.dest(10));
-        for (int i = 0; i < 4; ++i)
-            QVERIFY(Hostile::write(f.src(QStringLiteral("p%1.jpg").arg(i)), photo(400 * 1024, i)));
-        QVERIFY(f.build());
-        f.board().sendAllReached();
-        QCOMPARE(f.warnings.size(), 1);
-        SAYS(f, 0, "p2.jpg", "p3.jpg", "ディスクの空き容量が足りません");
-        QCOMPARE(QDir(f.dest(10)).entryList(QDir::Files | QDir::Hidden), QStringList({ "p0.jpg", "p1.jpg" }));
-        for (int i = 0; i < 4; ++i)
-            QCOMPARE(Hostile::read((i < 2 ? f.dest(10) : f.src()) + QStringLiteral("/p%1.jpg").arg(i)),
-                photo(400 * 1024, i));
-        QVERIFY(f.tile(2)->isVisible());
-        QVERIFY(f.tile(0)->isHidden());
-        QCOMPARE(f.sorter.history().count(), 2);
-    }
-
-    // Undo into a source folder that filled up meanwhile: kept, to try again.
-    void undoIntoAFullSourceFolder()
-    {
-        Fixture f;
-        MOUNT_SMALL_DISK(f.src());
-        QVERIFY(Hostile::write(f.src("a.jpg"), photo(600 * 1024, 1)));
-        QVERIFY(f.build());
-        f.drop(0, 5);
-        QVERIFY(Hostile::write(f.src("other.dat"), photo(600 * 1024, 9)));
-        f.sorter.undoLast();
-        SAYS(f, 0, "「a.jpg」を元に戻せませんでした", "ディスクの空き容量が足りません");
-        QCOMPARE(QDir(f.src()).entryList(QDir::Files | QDir::Hidden), QStringList { "other.dat" });
-        QCOMPARE(Hostile::read(f.dest(5, "000041 a.jpg")), photo(600 * 1024, 1));
-        QVERIFY(f.board().undoEnabled());
-        QCOMPARE(f.settings.serials[0], 42);
-        QVERIFY(QFile::remove(f.src("other.dat")));
-        f.sorter.undoLast();
-        QCOMPARE(f.warnings.size(), 1);
-        QCOMPARE(Hostile::read(f.src("a.jpg")), photo(600 * 1024, 1));
-        QVERIFY(QDir(f.dest(5)).isEmpty());
-        QCOMPARE(f.settings.serials[0], 41);
-    }
-
     // Unreadable: no picture; a drop is refused and says why; send all takes the others and names it.
     void unreadableFile()
     {
