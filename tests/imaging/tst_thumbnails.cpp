@@ -199,17 +199,6 @@ private slots:
         QCOMPARE(c->stats().decoded, 1);
     }
 
-    // Destroyed with work queued and running: cancels, waits, leaks nothing.
-    void goingAwayWithWorkQueued()
-    {
-        for (int round = 0; round < 3; ++round) {
-            auto c = cache();
-            c->prefetch(files(0, 20), 256);
-            if (round == 1)
-                c->take(file(0), 256);
-        }
-    }
-
     void sharedNamesAndPlaces_data()
     {
         QTest::addColumn<QString>("path");

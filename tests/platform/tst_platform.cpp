@@ -1,10 +1,9 @@
-// The platform layer: moves and writes that lose nothing (a fault at every step, a process killed at random points of
-// a move between two file systems, the order of the system calls), numbers read and rounded half to even, a settings
-// file that never blocks, and the file listing.
+// The platform layer: moves and writes that lose nothing (a fault at every step, the order of the system calls of a
+// move between two file systems), numbers read and rounded half to even, a settings file that never blocks, and the
+// file listing.
 #include "TestFiles.h"
 #include "platform/DurableFile.h"
 #include "platform/FileListing.h"
-#include "platform/FileOps.h"
 #include "platform/Numeric.h"
 #include "platform/TextFile.h"
 #include "platform/Twips.h"
@@ -214,51 +213,6 @@ private slots:
         QVERIFY(QFile::exists(dir.filePath(".lumo-part-aZ09x")));
     }
 
-    // A child moving a large file from another file system, killed at random points: the photo is always whole under
-    // its name at one place at least (at both only between the copy's publish and the source's unlink), never in part
-    // under a real name, and what is left besides is one hidden temporary file, which the clean-up removes.
-    void killedAtRandomPoints()
-    {
-        const QString other = otherFileSystem();
-        if (other.isEmpty())
-            QSKIP("needs /dev/shm on a file system of its own");
-        QTemporaryDir far(other + "/lumo-XXXXXX"), near;
-        QByteArray photo(32 << 20, 'k');
-        for (qsizetype i = 0; i < photo.size(); i += 4096)
-            photo[i] = char(i >> 12);
-        const QString from = far.filePath("a.jpg"), to = near.filePath("b.jpg");
-        int whole = 0, cut = 0;
-        qint64 lasts = 0; // microseconds of a whole move, measured in round 0
-        for (int round = 0; round < 20; ++round) {
-            writeFile(from, photo);
-            QProcess child;
-            QElapsedTimer clock;
-            clock.start();
-            child.start(QCoreApplication::applicationFilePath(), { "--move", from, to });
-            QVERIFY(child.waitForStarted());
-            if (round == 0) {
-                QVERIFY(child.waitForFinished());
-                lasts = clock.nsecsElapsed() / 1000;
-            } else {
-                QThread::usleep(QRandomGenerator::global()->bounded(std::max<qint64>(lasts, 1000)));
-                child.kill();
-                QVERIFY(child.waitForFinished());
-            }
-            (child.exitStatus() == QProcess::NormalExit ? whole : cut)++;
-            const bool atSource = QFile::exists(from), atDestination = QFile::exists(to);
-            QVERIFY(atSource || atDestination);
-            QVERIFY(!atSource || readFile(from) == photo);
-            QVERIFY(!atDestination || readFile(to) == photo);
-            const QStringList left = QDir(near.path()).entryList(QDir::Files | QDir::Hidden);
-            QVERIFY2(left.size() <= 1 + int(atDestination), qPrintable(left.join(", ")));
-            DurableFile::removeLeftovers(near.path(), 0);
-            QCOMPARE(QDir(near.path()).entryList(QDir::Files | QDir::Hidden),
-                atDestination ? QStringList { "b.jpg" } : QStringList());
-            QFile::remove(to);
-        }
-        qInfo("%d moves finished, %d cut off", whole, cut);
-    }
-
     // Traced: the copy and its folder are synced before the source is unlinked.
     void systemCallOrder()
     {
@@ -324,22 +278,15 @@ private slots:
         QCOMPARE(Numeric::formatSerial(-2147483648LL), QString("-2147483648"));
     }
 
-    // A FIFO named like the settings file is refused at once instead of blocking in open(). A file once open is
-    // opened again by the name it was given, not by its old name, which now leads to a FIFO.
+    // A FIFO named like the settings file is refused at once instead of blocking in open().
     void neverWaitsOnAFifo()
     {
         QTemporaryDir dir;
-        writeFile(dir.filePath("a.jpg"), "picture");
-        QFile picture(dir.filePath("a.jpg"));
-        QVERIFY(FileOps::openRegularFile(picture));
-        QVERIFY(QFile::rename(dir.filePath("a.jpg"), dir.filePath("moved.jpg")));
-        FifoGuard fifo(dir.filePath("Pirapo.ini")), swapped(dir.filePath("a.jpg"));
+        FifoGuard fifo(dir.filePath("Pirapo.ini"));
         QByteArray text;
         QVERIFY(fifo.made());
         QVERIFY(!TextFile::read(dir.filePath("Pirapo.ini"), &text));
-        QCOMPARE(readFile(FileOps::openedFilePath(picture)), QByteArray("picture"));
         QVERIFY(!fifo.rescued());
-        QVERIFY(!swapped.rescued());
     }
 
     // Pictures by extension in any case, sorted without regard to case; no hidden files
@@ -362,7 +309,7 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    // The child of the kill and trace tests: one move, nothing else.
+    // The child of the trace test: one move, nothing else.
     if (argc == 4 && qstrcmp(argv[1], "--move") == 0)
         return DurableFile::move(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), false).ok() ? 0 : 1;
     QCoreApplication app(argc, argv);

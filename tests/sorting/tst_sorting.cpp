@@ -456,40 +456,6 @@ private slots:
         QCOMPARE(t.state(), before);
     }
 
-    // Eleven drops from two folders under all rules: ten come back, each to its own
-    // folder (made again), newest first, and the counters are given back.
-    void tenUndos()
-    {
-        Tree t;
-        t.settings.serials = { 5, 100, 999999 };
-        const QString other = t.root + "/src2";
-        QVERIFY(QDir().mkpath(other));
-        QStringList paths;
-        for (int i = 0; i < 11; ++i) {
-            const QString name = QStringLiteral("IMG_%1.jpg").arg(i), folder = i % 2 ? other : t.source;
-            writeFile(folder + u'/' + name, contentOf(name));
-            t.settings.namingRule = NamingRule(i % 3);
-            const TransferResult r = t.drop(i % 10, name, folder);
-            QVERIFY(r.ok);
-            paths << folder + u'/' + name;
-        }
-        QCOMPARE(t.sorter.history().count(), 10);
-        QCOMPARE(t.settings.serials, (std::array<int32_t, 3> { 9, 104, 3 }));
-        QVERIFY(QDir(other).removeRecursively());
-        for (int i = 10; i >= 1; --i) {
-            const UndoResult r = t.sorter.undoLast();
-            QVERIFY(r.ok());
-            QCOMPARE(r.restoredPath, paths.at(i));
-            QCOMPARE(readFile(paths.at(i)), contentOf(QFileInfo(paths.at(i)).fileName()));
-        }
-        QCOMPARE(t.sorter.history(), UndoHistory {});
-        QCOMPARE(t.sorter.undoLast().outcome, Outcome::NothingToUndo);
-        QCOMPARE(t.settings.serials, (std::array<int32_t, 3> { 6, 100, 0 }));
-        QCOMPARE(snapshot(t.dest[0]).keys(), QStringList { "000005 IMG_0.jpg" }); // the eleventh from the end
-        for (size_t k = 1; k < 10; ++k)
-            QVERIFY(QDir(t.dest[k]).isEmpty());
-    }
-
     // A cause that can go away changes nothing, and once it is gone the same undo goes through.
     // An entry whose target is gone, or is the source itself, is dropped: the number stays used.
     void undoRefused_data()
