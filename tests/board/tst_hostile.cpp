@@ -1,10 +1,6 @@
 // The board under bad files, names and timing: every file must end up in one place, whole.
 #include "Fixture.h"
-#include "imaging/PictureDecoder.h"
 #include <QFileInfo>
-#include <QScopeGuard>
-#include <filesystem>
-#include <fstream>
 
 using Hostile::Format;
 Q_DECLARE_METATYPE(Hostile::Format)
@@ -95,62 +91,6 @@ private slots:
         QVERIFY(f.warnings.isEmpty());
     }
 
-    // Each listed file dropped on its own target, send all, undo all; hidden files and names
-    // that are not text are never listed and stay as they were.
-    void names_data()
-    {
-        QTest::addColumn<QStringList>("names");
-        QTest::addColumn<QStringList>("listed");
-        QTest::addColumn<int>("refused"); // drops told "ファイル名が長すぎます"
-        const QStringList odd
-            = { "  two leading blanks.jpg", "back\\slash.jpg", "double \"quoted\".jpg", // in list order
-                  "semi;colon,comma.GIF", "trailing dot..jpg", "日本語の 写真.jpg", "１２３４５６ 全角.jpg" };
-        QTest::newRow("odd") << odd + QStringList { ".hidden.jpg", "..two dots.gif" } << odd << 0;
-        // 83 characters of 3 bytes and ".jpg": near the longest a name may be, too long with a serial.
-        const QString longName = QString(83, QChar(0x5199)) + ".jpg";
-        QTest::newRow("too long") << QStringList { longName } << QStringList { longName } << 1;
-    }
-    void names()
-    {
-        QFETCH(QStringList, names);
-        QFETCH(QStringList, listed);
-        QFETCH(int, refused);
-        Fixture f;
-        writeJpegs(f, names);
-        namespace fs = std::filesystem;
-        const fs::path folder(QFile::encodeName(f.src()).toStdString());
-        const std::string content = jpeg(0).toStdString();
-        const char* raw[] = { "\xE9t\xE9.jpg", "\xE8t\xE8.JPG" }; // Qt cannot name them
-        for (const char* name : raw)
-            std::ofstream(folder / name, std::ios::binary) << content;
-        const auto removeRaw = qScopeGuard([&] {
-            for (const char* name : raw)
-                fs::remove(folder / name);
-        });
-        const auto before = f.files();
-        QVERIFY(f.build());
-        QCOMPARE(f.folder.names(), listed);
-        for (int i = 0; i < listed.size(); ++i) {
-            QVERIFY2(f.tile(i)->hasPicture(), qPrintable(listed[i]));
-            f.drop(i, i);
-        }
-        f.board().sendAllReached();
-        QCOMPARE(f.warnings.size(), refused);
-        for (const QString& m : std::as_const(f.warnings))
-            QVERIFY2(m.contains("ファイル名が長すぎます"), qPrintable(m));
-        for (int i = 0; i < listed.size(); ++i) {
-            const QString serial = QStringLiteral("%1 ").arg(41 + i, 6, 10, QLatin1Char('0'));
-            QCOMPARE(Hostile::read(refused ? f.dest(10, listed[i]) : f.dest(i, serial + listed[i])),
-                before.value("src/" + listed[i]));
-        }
-        f.undoAll();
-        QCOMPARE(f.files(), before);
-        for (const char* name : raw) {
-            std::ifstream in(folder / name, std::ios::binary);
-            QCOMPARE(QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(in), {})), jpeg(0));
-        }
-    }
-
     // Only what leads to a file is listed; the linked file and the links leading nowhere stay as they were.
     void links()
     {
@@ -177,26 +117,6 @@ private slots:
         QVERIFY(QFile::exists(f.src("b plain.jpg")));
         for (const char* link : { "c dangling.jpg", "d folder.jpg", "e loop.jpg" })
             QVERIFY(QFileInfo(f.src(link)).isSymLink());
-    }
-
-    // A FIFO named like a picture, or a link to one: the workers and the decoder never wait for a writer.
-    void fifoNamedLikeAPicture()
-    {
-        Fixture f;
-        writeJpegs(f, { "0.jpg", "z.jpg" });
-        TestFiles::FifoGuard fifo(f.src("fifo.png"));
-        QVERIFY(fifo.made());
-        QVERIFY(QFile::link(f.src("fifo.png"), f.src("a.png")));
-        QVERIFY(QFile::link(f.src("fifo.png"), f.src("b.jpg")));
-        QVERIFY(f.build());
-        f.board().reload();
-        for (int i = 0; i < f.folder.count(); ++i) {
-            QCOMPARE(f.tile(i)->hasPicture(), QStringList({ "0.jpg", "z.jpg" }).contains(f.folder.name(i)));
-            QVERIFY(PictureDecoder::decode(f.folder.filePath(i), QSize(640, 480), f.png).image.isNull()
-                == !f.tile(i)->hasPicture());
-        }
-        f.restart(); // the cache's workers are let go while the guard could still free them
-        QVERIFY(!fifo.rescued());
     }
 
     // Camera files, through the shared thumbnail cache only the board uses: RAW files alone show their previews, one

@@ -94,6 +94,7 @@ class TestImaging : public QObject {
     void (*m_setMode)(int32_t) = nullptr;
     int32_t (*m_calls)(int32_t) = nullptr;
     const char* (*m_lastPath)() = nullptr;
+    TestFiles::FifoGuard m_fifo { m_dir.filePath("fifo.png") }; // never waited on for a writer
 
     QString write(const QByteArray& bytes, const QString& name = "t.png")
     {
@@ -148,12 +149,14 @@ private slots:
         QTest::newRow("NUL in the name") << beforeNul + QChar(0) + "b.png" << false;
         QTest::newRow("missing") << m_dir.filePath("missing.png") << false;
         QTest::newRow("a folder") << m_dir.path() << false;
+        QTest::newRow("a FIFO") << m_dir.filePath("fifo.png") << false;
     }
     void pngFiles()
     {
         QFETCH(QString, path);
         QFETCH(bool, good);
         const QImage got = m_loader->decode(path);
+        QVERIFY(!m_fifo.rescued());
         QCOMPARE(!got.isNull(), good);
         if (!good)
             return;

@@ -4,6 +4,7 @@
 #include "TestFiles.h"
 #include "platform/DurableFile.h"
 #include "platform/FileListing.h"
+#include "platform/FileOps.h"
 #include "platform/Numeric.h"
 #include "platform/TextFile.h"
 #include "platform/Twips.h"
@@ -278,15 +279,22 @@ private slots:
         QCOMPARE(Numeric::formatSerial(-2147483648LL), QString("-2147483648"));
     }
 
-    // A FIFO named like the settings file is refused at once instead of blocking in open().
+    // A FIFO named like the settings file is refused at once instead of blocking in open(). A file once open is
+    // opened again by the name it was given, not by its old name, which now leads to a FIFO.
     void neverWaitsOnAFifo()
     {
         QTemporaryDir dir;
-        FifoGuard fifo(dir.filePath("Pirapo.ini"));
+        writeFile(dir.filePath("a.jpg"), "picture");
+        QFile picture(dir.filePath("a.jpg"));
+        QVERIFY(FileOps::openRegularFile(picture));
+        QVERIFY(QFile::rename(dir.filePath("a.jpg"), dir.filePath("moved.jpg")));
+        FifoGuard fifo(dir.filePath("Pirapo.ini")), swapped(dir.filePath("a.jpg"));
         QByteArray text;
         QVERIFY(fifo.made());
         QVERIFY(!TextFile::read(dir.filePath("Pirapo.ini"), &text));
+        QCOMPARE(readFile(FileOps::openedFilePath(picture)), QByteArray("picture"));
         QVERIFY(!fifo.rescued());
+        QVERIFY(!swapped.rescued());
     }
 
     // Pictures by extension in any case, sorted without regard to case; no hidden files

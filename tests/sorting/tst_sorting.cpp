@@ -224,6 +224,7 @@ private slots:
         row("rule 0, any six digits", { 0, 41, "123456 x.jpg", "000041 x.jpg" });
         row("rule 0, five digits", { 0, 41, "12345 x.jpg", "000041 12345 x.jpg" });
         row("rule 0, a first word", { 0, 2, "Family trip.jpg", "000002 Family trip.jpg" });
+        row("rule 0, full-width digits", { 0, 2, "１２３４５６ 全角.jpg", "000002 １２３４５６ 全角.jpg" });
         row("rule 0, seven digits", { 0, 1000000, "a.jpg", "1000000 a.jpg" });
         // Rules 1 and 2 keep the extension from the last dot, case and all.
         row("rule 1", { 1, 7, "photo.2020.JPG", "d3000007.JPG" });
