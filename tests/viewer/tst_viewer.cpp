@@ -306,7 +306,7 @@ private slots:
     }
 
     // Z shows the whole picture at 100 %, the point under the pointer kept; a drag or the
-    // arrows pan it without leaving a gap, a step keeps the point, Ctrl+0 fits it. F11 and
+    // arrows pan it without leaving a gap, a step keeps the point, Z fits it. F11 and
     // a double click switch full screen; Esc closes the one-point viewer (the full one: e2e_viewer_keys).
     void keysOfTheView()
     {
@@ -344,6 +344,10 @@ private slots:
             QVERIFY(pictureView(v)->isActualSize());
             QCOMPARE(picture(v)->pos(), QPoint(0, 0));
         }
+        QTest::keyClick(v, Qt::Key_Z); // Z again fits, as Ctrl+0 does after Ctrl+1
+        QVERIFY(!pictureView(v)->isActualSize());
+        QTest::keyClick(v, Qt::Key_1, Qt::ControlModifier);
+        QVERIFY(pictureView(v)->isActualSize());
         QTest::keyClick(v, Qt::Key_0, Qt::ControlModifier);
         QVERIFY(!pictureView(v)->isActualSize());
         QCOMPARE(picture(v)->geometry(), fitted);
