@@ -295,6 +295,7 @@ private slots:
         QTest::keyClick(s.fileList(), Qt::Key_Down);
         QCOMPARE(s.panel(Panel::FileName), QString(" b.jpg "));
         QVERIFY(s.toolbar()->isHidden());
+        w.move(30, 20); // the board takes the whole work area from there
         // What a cut-off copy left in a destination goes when the board opens; nothing else does.
         for (const char* name : { ".lumo-part-Ab3xyz", ".lumo-part-mine" })
             setModified(s.dest(3, name), QDateTime::currentDateTime().addSecs(-600));
@@ -336,9 +337,6 @@ private slots:
         QVERIFY(QFile::exists(s.src("c.jpg")));
         QCOMPARE(s.sorter.history().count(), 1);
         s.act("undoAction")->trigger();
-        QVERIFY(QFile::remove(s.src("c.jpg")));
-        s.act("reloadAction")->trigger();
-        QCOMPARE(s.panel(Panel::FileCount), QString(" 2 File "));
         s.photos(4);
         s.act("loadMoreAction")->trigger();
         QCOMPARE(s.panel(Panel::FileCount), QString(" 4 File "));
