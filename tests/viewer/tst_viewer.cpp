@@ -43,7 +43,8 @@ QString titleOf(const QString& name, int index, int count, bool onePoint = false
 QString titleOf(int i, bool onePoint = false) { return titleOf(QStringLiteral("p%1.jpg").arg(i), i, 4, onePoint); }
 
 // Keys (as QKeySequence names them) and clicks as the user gives them (a left or middle click on the picture when
-// one is shown). A toolbar command runs directly: at the edges its button is disabled, and the command must still hold.
+// one is shown). A toolbar command is its button; at the edges, where the button is disabled, the command runs
+// directly and must still hold.
 void send(ViewerWindow* v, const QString& input)
 {
     QWidget* const pic = picture(v)->isVisible() ? static_cast<QWidget*>(picture(v)) : pictureView(v);
@@ -56,8 +57,12 @@ void send(ViewerWindow* v, const QString& input)
         QTest::mouseClick(pictureView(v), Qt::RightButton, {}, QPoint(2, 2));
     else if (input == "left" || input == "middle")
         QTest::mouseClick(pic, input == "left" ? Qt::LeftButton : Qt::MiddleButton, {}, QPoint(2, 2));
-    else if (input == "tick" || kCommands.contains(input))
-        input == "tick" ? v->tick() : v->command(kCommands.value(input));
+    else if (input == "tick")
+        v->tick();
+    else if (kCommands.contains(input) && viewerAction(v, qPrintable(input + "Action"))->isEnabled())
+        viewerAction(v, qPrintable(input + "Action"))->trigger(); // its button
+    else if (kCommands.contains(input))
+        v->command(kCommands.value(input));
     else
         QTest::keyClick(v, QKeySequence(input)[0].key(), QKeySequence(input)[0].keyboardModifiers());
 }
@@ -254,6 +259,8 @@ private slots:
         QVERIFY(v);
         QVERIFY(v->isVisible());
         QVERIFY(control<QToolBar>(v, "toolbar")->isHidden());
+        for (const QAction* button : control<QToolBar>(v, "toolbar")->actions())
+            QVERIFY(button->isSeparator() || !button->icon().pixmap(24).isNull());
         QCOMPARE(s.settings.viewerMode, int16_t(1));
         QCOMPARE(pictureView(v)->toolTip(), ViewerWindow::onePointTip());
         QCOMPARE(v->windowTitle(), titleOf(1, true));
