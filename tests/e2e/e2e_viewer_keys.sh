@@ -39,15 +39,13 @@ press() {
     xdotool $1 # split on purpose
     wait_for 10 "$1 to show $2" viewer_open "  $2"
 }
-step "arrows, PageUp, Home/End, the wheel, Space and Shift+Space"
+step "arrows, PageUp, Home/End, the wheel and Space (tst_viewer's steps holds each way back)"
 press "key Right" 'IMG_0002\.JPG'
 press "key Prior" 'IMG_0001\.JPG'
 press "key End" 'IMG_0009\.JPG'
 press "key Home" 'IMG_0001\.JPG'
 press "click 5" 'IMG_0002\.JPG'
-press "click 4" 'IMG_0001\.JPG'
-press "key space" 'IMG_0002\.JPG'
-press "key shift+space" 'IMG_0001\.JPG'
+press "key space" 'IMG_0003\.JPG'
 
 step "3 sends the picture shown to target 3 with its RAW and sidecar and steps on; Ctrl+Z brings them back"
 press "key Home" 'IMG_0001\.JPG'
