@@ -5,6 +5,7 @@
 #include "dialogs/DestinationsDialog.h"
 #include "dialogs/DialogLogic.h"
 #include "dialogs/OptionsDialog.h"
+#include "widgets/DirList.h"
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -50,7 +51,8 @@ private slots:
 
     // OK checks every value first: one that cannot be used keeps the dialog open and stores
     // and creates nothing. Else each missing folder is announced once, in folder order, made
-    // with its parents only after its announcement, and signalled once made.
+    // with its parents only after its announcement, and signalled once made. A pick button
+    // takes the folder shown.
     void store_data()
     {
         QTest::addColumn<int>("field"); // -1: the path of folder 4
@@ -91,6 +93,8 @@ private slots:
         control<QLineEdit>(&d, "pathField", 3)->setText(typed);
         control<QLineEdit>(&d, "pathField", 2)->setText(nested);
         control<QLineEdit>(&d, "pathField", 5)->clear();
+        QVERIFY(control<DirList>(&d, "folders")->setPath(s.root()));
+        control<QPushButton>(&d, "pickFolderButton", 8)->click(); // takes the folder the list shows
         control<QLineEdit>(&d, "serialField", 0)->setText("12a");
         const char* const edited = field == Head ? "headNameField" : field == Serial ? "serialField" : "pathField";
         control<QLineEdit>(&d, edited, field == Serial ? 2 : 4)->setText(text.startsWith('/') ? s.root() + text : text);
@@ -123,6 +127,7 @@ private slots:
         QVERIFY(QFileInfo(later).isDir());
         QCOMPARE(s.settings.destinationFolders[2], nested);
         QCOMPARE(s.settings.destinationFolders[3], typed + "/");
+        QCOMPARE(s.settings.destinationFolders[8], s.root() + "/");
         // An emptied field leaves its folder not set, not the root.
         QVERIFY(s.settings.destinationFolders[5].isEmpty());
         QVERIFY(s.settings.destinationFolders[6].isEmpty());
