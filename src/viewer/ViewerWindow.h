@@ -67,7 +67,6 @@ public:
     void setCompanionSummary(CompanionSummary summary) { m_companionSummary = std::move(summary); }
 
     int position() const { return m_entry; } // the folder's entry shown
-    QString fileName() const { return m_file; } // the entry at the position when it was taken
     bool isOnePoint() const { return m_onePointLook; }
     SlideshowIcon slideIcon() const { return m_step.slideIcon(); }
     // The box the last photo was asked to fit into when decoded (invalid when decoded whole).

@@ -119,25 +119,6 @@ private slots:
             QVERIFY(QFileInfo(f.src(link)).isSymLink());
     }
 
-    // Camera files, through the shared thumbnail cache only the board uses: RAW files alone show their previews, one
-    // without a preview the empty frame, a RAW beside its JPEG is listed once, as the JPEG; the phone's portrait HEIC
-    // stands upright.
-    void cameraFiles()
-    {
-        Fixture f;
-        writeJpegs(f, { "a.jpg" });
-        const QString camera = LUMO_TESTDATA "/camera/";
-        const std::pair<const char*, const char*> copies[] = { { "Nikon.nef", "A.NEF" }, { "FujiFilm.raf", "b.raf" },
-            { "Panasonic.rw2", "c.RW2" }, { "Nikon.nef", "d.nef" }, { "IMG_5195.HEIC", "e.HEIC" } };
-        for (const auto& [from, to] : copies)
-            QVERIFY(QFile::copy(camera + from, f.src(to)));
-        QVERIFY(f.build());
-        QCOMPARE(f.folder.names(), QStringList({ "a.jpg", "b.raf", "c.RW2", "d.nef", "e.HEIC" }));
-        for (int i = 0; i < f.folder.count(); ++i)
-            QCOMPARE(f.tile(i)->hasPicture(), i != 3); // d.nef has no preview: the empty frame
-        QCOMPARE_GT(f.tile(4)->sizeTwips().height(), f.tile(4)->sizeTwips().width());
-    }
-
     // A drop refused because its file or a folder went after the page was filled: said once, nothing moves, the tile
     // stays; the drop before can still be undone. (A name taken since, tst_sorting's transferAndUndo.)
     void changedBeforeDrop_data()
