@@ -754,6 +754,13 @@ private slots:
         QTRY_VERIFY(!open || !open->isVisible());
         QVERIFY(!shownViewer());
         QVERIFY(QFile::exists(s.dest(2, Renaming::newNameFor(s.settings, 2, "b.jpg", s.settings.serials[0] - 1).name)));
+        // An undo and a send all that fail say so, as a drop does.
+        writeFile(s.src("b.jpg"), "in the way");
+        s.sorter.undoLast();
+        QCOMPARE(s.boxes.seen.size(), 2);
+        s.settings.deleteFolder().clear();
+        s.act("sendAllAction")->trigger();
+        QCOMPARE(s.boxes.seen.size(), 3);
     }
 };
 
