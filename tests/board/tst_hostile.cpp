@@ -1,4 +1,4 @@
-// The board under bad files, names and timing: every file must end up in one place, whole.
+// The board under bad files, links and timing: every file must end up in one place, whole.
 #include "Fixture.h"
 #include <QFileInfo>
 
@@ -14,14 +14,6 @@ void writeJpegs(const Fixture& f, const QStringList& names)
     int seed = 0;
     for (const QString& name : names)
         QVERIFY(Hostile::write(f.src(name), jpeg(++seed)));
-}
-
-QStringList numbered(int count)
-{
-    QStringList names;
-    for (int i = 0; i < count; ++i)
-        names << QStringLiteral("p%1.jpg").arg(i, 2, 10, QLatin1Char('0'));
-    return names;
 }
 
 // The tree with each source file named in moves moved there, the others to rest + its name.
@@ -53,8 +45,7 @@ private slots:
             const char* ext = Hostile::extension(f);
             QTest::addRow("empty %s", ext) << f << QByteArray();
             QTest::addRow("truncated %s", ext) << f << Hostile::truncated(f, 5);
-            for (int edge : { 60000, 65535 })
-                QTest::addRow("%dx%d %s", edge, edge, ext) << f << Hostile::claimingSize(f, QSize(edge, edge), 5);
+            QTest::addRow("65535x65535 %s", ext) << f << Hostile::claimingSize(f, QSize(65535, 65535), 5);
         }
         // Inside what the PNG decoder accepts: 1 GB of pixels.
         QTest::addRow("16000x16000 png") << Format::Png << Hostile::claimingSize(Format::Png, QSize(16000, 16000), 5);
@@ -174,7 +165,9 @@ private slots:
     void inputDuringSendAll()
     {
         Fixture f;
-        writeJpegs(f, numbered(10));
+        writeJpegs(f,
+            { "p00.jpg", "p01.jpg", "p02.jpg", "p03.jpg", "p04.jpg", "p05.jpg", "p06.jpg", "p07.jpg", "p08.jpg",
+                "p09.jpg" });
         const auto before = f.files();
         QVERIFY(f.build());
         SortingBoard& b = f.board();
